@@ -1,0 +1,51 @@
+#include "app/AutoForms.h"
+
+#include "link/UsbSelectUnit.h"
+#include "main/Login.h"
+#include "main/LogUnit.h"
+#include "main/MainUnit.h"
+
+AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx::Driver &driver)
+{
+    Main = std::make_unique<TMainForm>(arguments, iniPath, driver);
+    Log = std::make_unique<TLogForm>();
+    LogForm = Log.get();
+    UsbSelect = std::make_unique<devlink::TUSB_SelectForm>(
+        driver, [] { return MainForm ? MainForm->usb() : nullptr; },
+        [](const QString &description) {
+            if (MainForm)
+                MainForm->Connect(description);
+        },
+        Main.get());
+    devlink::USB_SelectForm = UsbSelect.get();
+    Login = std::make_unique<TLoginForm>(Main.get());
+    LoginForm = Login.get();
+    SetPassword = std::make_unique<TSetPasswordForm>(
+        [](const std::uint8_t *frame, std::uint8_t count) {
+            if (MainForm)
+                MainForm->SendFrame(frame, count);
+        },
+        Main.get());
+    SetPasswordForm = SetPassword.get();
+
+    Main->AllFormsCreated();
+}
+
+AutoForms::~AutoForms()
+{
+    SetPasswordForm = nullptr;
+    SetPassword.reset();
+    LoginForm = nullptr;
+    Login.reset();
+    devlink::USB_SelectForm = nullptr;
+    UsbSelect.reset();
+    LogForm = nullptr;
+    Main.reset();
+    Log.reset();
+}
+
+void AutoForms::Show()
+{
+    Main->show();
+    Log->FormCreate();
+}

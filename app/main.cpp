@@ -1,0 +1,31 @@
+// Program entry: creates the windows in their start-up order and runs the
+// message loop.
+#include "app/AutoForms.h"
+#include "main/MainUnit.h"
+#include "platform/d2xx/d2xx.h"
+#include "platform/vcl/Dialogs.h"
+#include "sim/SimBackend.h"
+
+#include <QApplication>
+
+#include <exception>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("QM5230 Tessaron");
+    d2xx::setSimulatorFactory([] { return sim::makeBackend(); });
+
+    try {
+        QStringList arguments = QApplication::arguments();
+        arguments.removeFirst();
+        AutoForms forms(arguments, TMainForm::DefaultIniPath(), d2xx::systemDriver());
+        forms.Show();
+        return QApplication::exec();
+    } catch (const std::exception &e) {
+        vcl::ShowMessage(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        vcl::ShowMessage("Unexpected error");
+    }
+    return 1;
+}

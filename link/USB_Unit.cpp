@@ -1,0 +1,320 @@
+#include "link/USB_Unit.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace devlink {
+
+UsbThread *Usb = nullptr;
+
+std::string TraceBytes(const std::uint8_t *bytes, std::size_t count)
+{
+    std::string s;
+    s.reserve(count * 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        s += std::to_string(bytes[i]);
+        s += ' ';
+    }
+    return s;
+}
+
+UsbThread::UsbThread(d2xx::Driver &driver, UsbThreadClient &client, Synchronizer sync)
+    : driver_(driver), client_(client), sync_(std::move(sync))
+{
+    sleep_ = [this](std::uint32_t ms) { Nap(ms); };
+}
+
+UsbThread::~UsbThread()
+{
+    Terminate();
+}
+
+int UsbThread::ListDevices(d2xx::Driver &driver, QStringList &list)
+{
+    std::uint32_t count = 0;
+    if (driver.CreateDeviceInfoList(count) != d2xx::StatusOk)
+        return 0;
+    int result = static_cast<int>(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string description;
+        if (driver.GetDeviceInfoDetail(i, description) != d2xx::StatusOk)
+            continue;
+        if (description.empty())
+            --result;
+        else
+            list.append(QString::fromLatin1(description.c_str()));
+    }
+    return result;
+}
+
+int UsbThread::Open(const std::string &description)
+{
+    {
+        std::lock_guard lock(DeviceLock);
+        if (FtHandle != d2xx::InvalidHandle) {
+            // Reopening: let go of whatever was open before.
+            driver_.Close(FtHandle);
+            FtHandle = d2xx::InvalidHandle;
+        }
+        FtHandle = driver_.CreateFile(description);
+        if (FtHandle == d2xx::InvalidHandle)
+            return 0;
+        driver_.SetBaudRate(FtHandle, 38400);
+        driver_.SetDataCharacteristics(FtHandle, 8, d2xx::StopBits2, d2xx::ParityNone);
+        driver_.SetTimeouts(FtHandle, 5, 100);
+        DeviceDescription = description;
+    }
+    {
+        // Frames queued while nobody listened must never reach the unit later.
+        std::lock_guard lock(TxLock);
+        ClearQueueLocked();
+        LastTxFrame = TxSlot{};
+    }
+    LinkState = LinkOpen;
+    {
+        std::lock_guard lock(wakeMutex_);
+        wake_.notify_all();
+    }
+    Resume();
+    return 1;
+}
+
+void UsbThread::Close()
+{
+    LinkState = LinkClosed;
+    std::lock_guard lock(DeviceLock);
+    DeviceDescription.clear();
+    if (FtHandle != d2xx::InvalidHandle) {
+        driver_.Close(FtHandle);
+        FtHandle = d2xx::InvalidHandle;
+    }
+}
+
+bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
+{
+    if (count > TxSlotSize) {
+        Trace("Tx refused: " + std::to_string(count) + " bytes do not fit a slot", TraceRed);
+        return false;
+    }
+    std::string line;
+    {
+        std::lock_guard lock(TxLock);
+        auto free = std::find_if(TxQueue.begin(), TxQueue.end(),
+                                 [](const TxSlot &s) { return s.Used == 0; });
+        if (free == TxQueue.end()) {
+            // A full queue means the unit is not taking frames: drop the backlog.
+            ClearQueueLocked();
+            free = TxQueue.begin();
+        }
+        free->Length = count;
+        free->Written = 0;
+        std::memcpy(free->Data.data(), bytes, count);
+        free->Used = 1;
+        LastTxFrame = *free; // Used doubles as Pending
+        line = "-> Tx;add to Tx buffer: " + TraceBytes(free->Data.data(), count);
+    }
+    Trace(line, TraceGreen);
+    return true;
+}
+
+void UsbThread::ResendLast()
+{
+    TxSlot copy;
+    {
+        std::lock_guard lock(TxLock);
+        if (!LastTxFrame.Used)
+            return;
+        copy = LastTxFrame;
+    }
+    Send(copy.Data.data(), copy.Length);
+    std::lock_guard lock(TxLock);
+    LastTxFrame.Used = 0;
+}
+
+bool UsbThread::SetRxMode(std::uint8_t mode)
+{
+    RxMode = mode;
+    return LinkState == LinkOpen;
+}
+
+void UsbThread::Resume()
+{
+    if (autoStart_ && !isRunning() && !terminated_)
+        start(QThread::HighPriority);
+}
+
+bool UsbThread::Terminate(unsigned long waitMs)
+{
+    terminated_ = true;
+    {
+        std::lock_guard lock(wakeMutex_);
+        wake_.notify_all();
+    }
+    bool joined = true;
+    if (isRunning() && currentThread() != this)
+        joined = wait(QDeadlineTimer(waitMs));
+    Close();
+    return joined;
+}
+
+std::string UsbThread::deviceDescription() const
+{
+    std::lock_guard lock(DeviceLock);
+    return DeviceDescription;
+}
+
+std::vector<TxSlot> UsbThread::queueSnapshot() const
+{
+    std::lock_guard lock(TxLock);
+    return {TxQueue.begin(), TxQueue.end()};
+}
+
+TxSlot UsbThread::lastTxFrame() const
+{
+    std::lock_guard lock(TxLock);
+    return LastTxFrame;
+}
+
+void UsbThread::ClearQueueLocked()
+{
+    for (auto &s : TxQueue)
+        s = TxSlot{};
+}
+
+void UsbThread::Trace(const std::string &text, std::uint32_t colour)
+{
+    if (currentThread() == this)
+        Synchronize([this, text, colour] { client_.TraceLine(text, colour); });
+    else
+        client_.TraceLine(text, colour);
+}
+
+bool UsbThread::Synchronize(std::function<void()> fn)
+{
+    if (sync_)
+        return sync_(std::move(fn));
+    fn();
+    return true;
+}
+
+void UsbThread::Nap(std::uint32_t ms)
+{
+    std::unique_lock lock(wakeMutex_);
+    wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return terminated_.load(); });
+}
+
+void UsbThread::DispatchRx()
+{
+    client_.TraceLine("<- Rx buffer: " +
+                          TraceBytes(RxBuffer.data(), static_cast<std::size_t>(RxCount)),
+                      TraceBlue);
+    for (std::int32_t i = 0; i < RxCount; ++i) {
+        if (RxMode == RxModeFrames)
+            client_.RxFrameByte(RxBuffer[static_cast<std::size_t>(i)]);
+        else
+            client_.RxBootByte(RxBuffer[static_cast<std::size_t>(i)]);
+    }
+}
+
+void UsbThread::Pass()
+{
+    switch (LinkState.load()) {
+    case LinkOpen: {
+        sleep_(10);
+        bool ok = false, gone = false;
+        std::uint32_t got = 0;
+        {
+            std::lock_guard lock(DeviceLock);
+            if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
+                return;
+            ok = driver_.ReadFile(FtHandle, RxBuffer.data(), RxBuffer.size(), got);
+            if (!ok)
+                gone = driver_.GetLastError(FtHandle) == d2xx::ErrorDeviceGone;
+        }
+        if (ok && got > 0) {
+            RxCount = static_cast<std::int32_t>(got);
+            Synchronize([this] { DispatchRx(); });
+            sleep_(5);
+        } else if (gone) {
+            Synchronize([this] { client_.DeviceRemoved(); });
+            std::uint8_t expected = LinkOpen;
+            if (LinkState.compare_exchange_strong(expected, LinkLost)) {
+                std::lock_guard lock(DeviceLock);
+                if (FtHandle != d2xx::InvalidHandle)
+                    driver_.Close(FtHandle);
+                FtHandle = d2xx::InvalidHandle;
+            }
+            return; // nothing is written on a port that is gone
+        }
+        WriteOneFrame();
+        break;
+    }
+    case LinkLost: {
+        sleep_(250);
+        if (LinkState != LinkLost || terminated_)
+            return;
+        std::string description;
+        {
+            std::lock_guard lock(DeviceLock);
+            description = DeviceDescription;
+        }
+        if (Open(description) == 1)
+            Synchronize([this] { client_.DeviceArrived(); });
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void UsbThread::WriteOneFrame()
+{
+    std::uint32_t pause = 0;
+    {
+        std::lock_guard txLock(TxLock);
+        std::lock_guard devLock(DeviceLock);
+        if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
+            return;
+        for (auto &slot : TxQueue) {
+            if (!slot.Used)
+                continue;
+            std::uint32_t written = 0;
+            const std::uint32_t rest = slot.Length - slot.Written;
+            if (driver_.WriteFile(FtHandle, slot.Data.data() + slot.Written, rest, written)) {
+                if (written >= rest) {
+                    slot = TxSlot{};
+                    pause = 2;
+                } else {
+                    // Go on with the unwritten rest next time, never the whole frame again.
+                    slot.Written += written;
+                    pause = 5;
+                }
+                break;
+            }
+            pause += 5;
+        }
+    }
+    if (pause)
+        sleep_(pause);
+}
+
+void UsbThread::run()
+{
+    while (!terminated_) {
+        if (LinkState == LinkClosed) {
+            std::unique_lock lock(wakeMutex_);
+            wake_.wait(lock, [this] { return terminated_ || LinkState != LinkClosed; });
+            continue;
+        }
+        Pass();
+    }
+    std::lock_guard lock(DeviceLock);
+    if (FtHandle != d2xx::InvalidHandle)
+        driver_.Close(FtHandle);
+    FtHandle = d2xx::InvalidHandle;
+}
+
+} // namespace devlink

@@ -1,0 +1,142 @@
+// The USB worker thread and its transmit queue.
+//
+// Thread contract:
+// - Main thread: Send, ResendLast, Open, Close, ListDevices, SetRxMode,
+//   Resume, Terminate. The client's callbacks (received bytes, loss and
+//   return of the device, trace lines) always run on the main thread.
+// - Worker thread: Execute, i.e. repeated Pass() calls.
+// - TxLock guards TxQueue and LastTxFrame. DeviceLock serialises the
+//   worker's reads and writes with Open and Close, and guards FtHandle and
+//   DeviceDescription. Neither lock is held while the worker waits for the
+//   main thread, and the worker never takes TxLock while holding nothing
+//   but DeviceLock for longer than one write.
+// - LinkState and RxMode are atomics written by both threads.
+#pragma once
+
+#include "platform/d2xx/d2xx.h"
+
+#include <QThread>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <QStringList>
+
+namespace devlink {
+
+enum UsbLinkState : std::uint8_t { LinkClosed = 0, LinkLost = 1, LinkOpen = 2 };
+enum UsbRxMode : std::uint8_t { RxModeFrames = 0, RxModeBootloader = 1 };
+
+inline constexpr std::size_t TxSlotCount = 25;
+inline constexpr std::size_t TxSlotSize = 300;
+
+struct TxSlot {
+    std::uint8_t Used = 0; // in LastTxFrame: Pending
+    std::uint32_t Length = 0;
+    std::uint32_t Written = 0; // bytes already on the wire after a partial write
+    std::array<std::uint8_t, TxSlotSize> Data{};
+};
+
+// What the thread reports to the main window. Every call runs on the main thread.
+class UsbThreadClient {
+public:
+    virtual ~UsbThreadClient() = default;
+    virtual void RxFrameByte(std::uint8_t byte) = 0;
+    virtual void RxBootByte(std::uint8_t byte) = 0;
+    virtual void DeviceRemoved() = 0;
+    virtual void DeviceArrived() = 0;
+    virtual void TraceLine(const std::string &text, std::uint32_t colour) = 0;
+};
+
+// Runs a function on the main thread and waits for it; false if it could not.
+using Synchronizer = std::function<bool(std::function<void()>)>;
+using Sleeper = std::function<void(std::uint32_t ms)>;
+
+inline constexpr std::uint32_t TraceGreen = 0x008000;
+inline constexpr std::uint32_t TraceBlue = 0xFF0000;
+inline constexpr std::uint32_t TraceRed = 0x0000FF;
+
+class UsbThread : public QThread {
+public:
+    UsbThread(d2xx::Driver &driver, UsbThreadClient &client, Synchronizer sync);
+    ~UsbThread() override;
+    UsbThread(const UsbThread &) = delete;
+    UsbThread &operator=(const UsbThread &) = delete;
+
+    static int ListDevices(d2xx::Driver &driver, QStringList &list);
+
+    int Open(const std::string &description);
+    void Close();
+    bool Send(const std::uint8_t *bytes, std::uint32_t count);
+    void ResendLast();
+    bool SetRxMode(std::uint8_t mode);
+
+    // Starts the thread if it does not run yet (it is created suspended).
+    void Resume();
+    // Asks the loop to end, ends any hand-over wait, and joins the thread
+    // within `waitMs`. Closes the device. Safe to call more than once.
+    bool Terminate(unsigned long waitMs = 2000);
+
+    // One pass of the loop; public so that tests can drive the thread.
+    void Pass();
+
+    UsbLinkState linkState() const { return static_cast<UsbLinkState>(LinkState.load()); }
+    UsbRxMode rxMode() const { return static_cast<UsbRxMode>(RxMode.load()); }
+    std::string deviceDescription() const;
+    // Snapshot of the queue, for tests and diagnostics.
+    std::vector<TxSlot> queueSnapshot() const;
+    TxSlot lastTxFrame() const;
+
+    void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
+    // Tests that drive Pass() themselves keep the thread from starting.
+    void setAutoStart(bool on) { autoStart_ = on; }
+
+protected:
+    void run() override; // Execute
+
+private:
+    void DispatchRx();
+    void Trace(const std::string &text, std::uint32_t colour);
+    bool Synchronize(std::function<void()> fn);
+    void ClearQueueLocked();
+    void WriteOneFrame();
+    void Nap(std::uint32_t ms);
+
+    d2xx::Driver &driver_;
+    UsbThreadClient &client_;
+    Synchronizer sync_;
+    Sleeper sleep_;
+
+    std::atomic<std::uint8_t> LinkState{LinkClosed};
+    std::atomic<std::uint8_t> RxMode{RxModeFrames};
+    std::atomic<bool> terminated_{false};
+    bool autoStart_ = true;
+
+    mutable std::mutex DeviceLock;
+    d2xx::Handle FtHandle = d2xx::InvalidHandle;
+    std::string DeviceDescription;
+
+    mutable std::mutex TxLock;
+    std::array<TxSlot, TxSlotCount> TxQueue{};
+    TxSlot LastTxFrame{};
+
+    std::mutex wakeMutex_; // with wake_: the loop's wait while the link is closed
+    std::condition_variable wake_;
+
+    std::int32_t RxCount = 0;
+    std::array<std::uint8_t, 4096> RxBuffer{};
+};
+
+// Formats bytes as the trace shows them: decimal, each followed by a blank.
+std::string TraceBytes(const std::uint8_t *bytes, std::size_t count);
+
+// The one worker thread of the tool (owned by the main window).
+extern UsbThread *Usb;
+
+} // namespace devlink

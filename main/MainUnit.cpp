@@ -1,0 +1,596 @@
+#include "main/MainUnit.h"
+
+#include "link/DeviceCommands.h"
+#include "link/UsbSelectUnit.h"
+#include "main/Login.h"
+#include "main/LogUnit.h"
+#include "main/ToolWindows.h"
+#include "platform/d2xx/d2xx.h"
+#include "platform/vcl/Dialogs.h"
+#include "platform/vcl/IniFile.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QRadioButton>
+#include <QLineEdit>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QThread>
+#include <QTimer>
+
+using namespace devlink;
+
+std::uint8_t Connected = 0;
+std::uint8_t StatusPollIndex = 0;
+std::int32_t LinkLedIndex = 0;
+std::int32_t ActivePageIndex = 0;
+std::uint8_t ManualMode = 0;
+std::uint8_t KeypadSwitchAllOn = 0;
+TMainForm *MainForm = nullptr;
+ToolWindowSet ToolWindows;
+
+namespace {
+
+QString Latin1(const std::uint8_t *bytes, std::size_t maxLen)
+{
+    std::size_t n = 0;
+    while (n < maxLen && bytes[n] != 0)
+        ++n;
+    return QString::fromLatin1(reinterpret_cast<const char *>(bytes), static_cast<qsizetype>(n));
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx::Driver &driver,
+                     QWidget *parent)
+    : QMainWindow(parent), iniPath_(iniPath), driver_(driver), mainCall_(this)
+{
+    // A new main window is a new run of the tool.
+    Connected = 0;
+    StatusPollIndex = 0;
+    LinkLedIndex = 0;
+    ActivePageIndex = 0;
+    ManualMode = 0;
+    KeypadSwitchAllOn = 0;
+    ToolWindows = ToolWindowSet{};
+    MainForm = this;
+
+    setupUi(this);
+    RxDecoder.setSink([this](const std::uint8_t *frame, std::size_t count) {
+        ProcessFrame(frame, count);
+    });
+
+    for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
+        auto *lamp = new QLabel(TabbedNotebook1);
+        lamp->setObjectName(QStringLiteral("LinkLamp%1").arg(i));
+        lamp->setGeometry(880 + 20 * static_cast<int>(i), 3, 17, 17);
+        linkLamps_[i] = lamp;
+    }
+
+    // Keep the window inside the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize avail = screen->size();
+        QSize size = this->size();
+        if (size.height() > avail.height() - 80)
+            size.setHeight(avail.height() - 80);
+        if (size.width() > avail.width() - 80)
+            size.setWidth(avail.width() - 80);
+        resize(size);
+    }
+
+    MasterAccess = 0;
+    for (const QString &arg : arguments)
+        if (arg == QLatin1String(MasterKeyword))
+            MasterAccess = 1;
+    SetPanel(1, MasterAccess ? "Master" : "");
+
+    ReadWriteAccess = ReadOnlyAccess = LinkUp = 0;
+    UpdateAccessLevel();
+
+    connect(TimerVersion, &QTimer::timeout, this, &TMainForm::TimerVersionTimer);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(TimerSerial, &QTimer::timeout, this, &TMainForm::TimerSerialTimer);
+    connect(TabbedNotebook1, &QTabWidget::currentChanged, this, &TMainForm::TabbedNotebook1Change);
+    connect(USB1, &QAction::triggered, this, &TMainForm::USB1Click);
+    connect(LoginBtn, &QAction::triggered, this, &TMainForm::LoginBtnClick);
+    connect(SetPasswordBtn, &QAction::triggered, this, &TMainForm::SetPasswordBtnClick);
+    connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(Read2, &QAction::triggered, this, &TMainForm::BtnLoadClick);
+    connect(General.RadioButtonAuto, &QAbstractButton::clicked, this,
+            &TMainForm::RadioButtonAutoClick);
+    connect(General.RadioButtonManuel, &QAbstractButton::clicked, this,
+            &TMainForm::RadioButtonManuelClick);
+
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    mainCall_.Shutdown();
+    if (Usb)
+        Usb->Terminate();
+    if (devlink::Usb == Usb.get())
+        devlink::Usb = nullptr;
+    if (CanLogFile)
+        std::fclose(CanLogFile);
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+QString TMainForm::DefaultIniPath()
+{
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    return exe.absolutePath() + "/" + exe.completeBaseName() + ".INI";
+}
+
+void TMainForm::FormCreate()
+{
+    vcl::TIniFile ini(iniPath_);
+    move(ini.ReadInteger("Form", "Left", x()), ini.ReadInteger("Form", "Top", y()));
+    resize(ini.ReadInteger("Form", "Width", width()), height());
+    if (ini.ReadBool("Form", "InitMax", false))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    ConfigPath = ini.ReadString("CONFIG", "PATH", QDir::currentPath());
+    LoginPassword = ini.ReadString("PASSWORD", "LOGIN", "");
+    ReadOnlyPassword = ini.ReadString("PASSWORD", "SETREADONLY", "8061");
+    ReadWritePassword = ini.ReadString("PASSWORD", "SETREADWRITE", "KTVW");
+
+    MaxTemperature = 0;
+    MaxCurrent = 0;
+    WatchdogCount = 0;
+    ShowProductionMenu();
+    setWindowTitle("QM5230 Tessaron");
+    LinkLost = SettingsModified = FileLoaded = ReadFromDevice = 0;
+}
+
+void TMainForm::AllFormsCreated()
+{
+    RefreshPending = 0;
+    Usb = std::make_unique<UsbThread>(driver_, *this,
+                                      [this](std::function<void()> fn) {
+                                          return mainCall_.Run(std::move(fn));
+                                      });
+    devlink::Usb = Usb.get();
+    TimerVersion->start();
+}
+
+void TMainForm::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    {
+        vcl::TIniFile ini(iniPath_);
+        const bool maximised = windowState() & Qt::WindowMaximized;
+        const QRect g = maximised ? normalGeometry() : geometry();
+        ini.WriteInteger("Form", "Top", g.y());
+        ini.WriteInteger("Form", "Left", g.x());
+        ini.WriteInteger("Form", "Width", g.width());
+        ini.WriteBool("Form", "InitMax", maximised);
+        ini.WriteString("CONFIG", "PATH", ConfigPath);
+        ini.WriteString("PASSWORD", "LOGIN", LoginPassword);
+        ini.WriteString("PASSWORD", "SETREADONLY", ReadOnlyPassword);
+        ini.WriteString("PASSWORD", "SETREADWRITE", ReadWritePassword);
+        ini.UpdateFile();
+    }
+    Timer1->stop();
+    TimerVersion->stop();
+    TimerSerial->stop();
+    // The worker must be joined before the application object goes away.
+    mainCall_.Shutdown();
+    if (Usb)
+        Usb->Terminate();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+    if (LogForm)
+        LogForm->close();
+    event->accept();
+}
+
+void TMainForm::Close1Click()
+{
+    close();
+}
+
+void TMainForm::ShowProductionMenu()
+{
+    Production1->menuAction()->setVisible(true);
+}
+
+// ---- frames ----------------------------------------------------------------
+
+void TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
+{
+    const std::vector<std::uint8_t> stuffed = SlipEncode(frame, count);
+    if (Usb)
+        Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()));
+}
+
+void TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
+                            std::initializer_list<std::uint8_t> data)
+{
+    DeviceFrame f(node, command, static_cast<std::uint8_t>(4 + data.size()));
+    std::size_t at = FrameDataAt;
+    for (std::uint8_t b : data)
+        f.set(at++, b);
+    f.finish();
+    SendFrame(f.data(), f.length());
+}
+
+void TMainForm::RxFrameByte(std::uint8_t byte)
+{
+    RxDecoder.PutByte(byte);
+}
+
+void TMainForm::RxBootByte(std::uint8_t)
+{
+    // The firmware window takes these bytes while it is open; without it they are dropped.
+}
+
+void TMainForm::TraceLine(const std::string &text, std::uint32_t colour)
+{
+    Trace(QString::fromLatin1(text.c_str()), colour);
+}
+
+void TMainForm::Trace(const QString &text, std::uint32_t colour)
+{
+    if (LogForm)
+        LogForm->AddLine(text, colour);
+}
+
+void TMainForm::ProcessFrame(const std::uint8_t *frame, std::size_t count)
+{
+    const bool valid = IsValidFrame(frame, count);
+    const std::uint8_t node = frame[FrameNodeAt];
+    const std::uint8_t command = frame[FrameCommandAt];
+
+    if (!MasterAccess && !PasswordInfoReceived) {
+        if (valid && node == NodeApplication && command == PASSWORD_READ_CFM) {
+            const std::string login = LoginPassword.toLatin1().toStdString();
+            PasswordInfoReceived = 1;
+            ReadOnlyAccess = PasswordGrants(frame, count, ReadOnlyPasswordAt, login);
+            ReadWriteAccess = PasswordGrants(frame, count, ReadWritePasswordAt, login);
+        }
+        UpdateAccessLevel();
+        if (!PasswordInfoReceived) {
+            SendRequest(NodeApplication, PASSWORD_READ_REQ);
+            return;
+        }
+    }
+
+    if (ToolWindows.Ping.open())
+        ToolWindows.Ping.handler->HandleFrame(frame, count);
+
+    if (!ReadOnlyAccess && !ReadWriteAccess && !MasterAccess)
+        return;
+
+    if (AutoReadPending) {
+        AutoReadPending = 0;
+        TimerSerial->start();
+    }
+
+    for (ToolWindowSlot *slot : {&ToolWindows.SystemSetup, &ToolWindows.Calibration,
+                                 &ToolWindows.RunTimeError, &ToolWindows.FIA,
+                                 &ToolWindows.EEPROM, &ToolWindows.Version})
+        if (slot->open())
+            slot->handler->HandleFrame(frame, count);
+
+    if (!valid) {
+        // Only what was received is shown, never more than the decoded bytes.
+        Trace("Checksum error " + QString::fromLatin1(TraceBytes(frame, count).c_str()),
+              TraceBlue);
+        return;
+    }
+
+    if (node == NodeSystem && command == SERIAL_ERROR_IND) {
+        Trace("Serial Error: Resend last tx frame", TraceRed);
+        if (Usb)
+            Usb->ResendLast();
+    }
+    if (node != NodeApplication)
+        return;
+    RouteEvent(frame, count);
+}
+
+void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
+{
+    switch (frame[FrameCommandAt]) {
+    case VERSION_CFM:
+        HandleVersion(frame);
+        break;
+    case STATISTICS_CFM:
+        HandleStatistics(frame);
+        break;
+    case PASSWORD_WRITE_CFM:
+    case PASSWORD_READ_CFM:
+        if (ToolWindows.SetPassword.open() && ToolWindows.SetPassword.window &&
+            ToolWindows.SetPassword.window->isVisible())
+            ToolWindows.SetPassword.handler->HandleFrame(frame, count);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::HandleVersion(const std::uint8_t *frame)
+{
+    VersionReplySeen = 1;
+    VersionText = Latin1(frame + 4, 13); // the text ends before the seconds at byte 17
+    PowerUpSeconds = static_cast<std::uint32_t>(frame[17]) << 16 |
+                     static_cast<std::uint32_t>(frame[18]) << 8 | frame[19];
+}
+
+void TMainForm::HandleStatistics(const std::uint8_t *frame)
+{
+    MaxCurrent = frame[4] | frame[5] << 8;
+    MaxTemperature = frame[6];
+    WatchdogCount = frame[7];
+}
+
+// ---- connection ------------------------------------------------------------
+
+void TMainForm::USB1Click()
+{
+    if (devlink::USB_SelectForm)
+        devlink::USB_SelectForm->exec();
+}
+
+void TMainForm::Connect(const QString &description)
+{
+    if (!Usb || Usb->Open(description.toLatin1().toStdString()) != 1) {
+        SetPanel(0, "NOT CONNECTED");
+        return;
+    }
+    RxDecoder.Reset();
+    Connected = 1;
+    AutoReadPending = 1;
+    SetPanel(0, "USB CONNECTED");
+    ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = 0;
+    LinkUp = 1;
+    UpdateAccessLevel();
+}
+
+void TMainForm::DeviceRemoved()
+{
+    if (Connected == 1) {
+        ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = LinkUp = 0;
+        UpdateAccessLevel();
+        SetPanel(0, "USB DISCONNECTED");
+        SetPanel(1, "");
+    }
+    ClearLiveView();
+    VersionText.clear();
+}
+
+void TMainForm::DeviceArrived()
+{
+    RxDecoder.Reset();
+    AutoReadPending = 1;
+    LinkUp = 1;
+    ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = 0;
+    UpdateAccessLevel();
+    SetPanel(0, "USB CONNECTED");
+}
+
+void TMainForm::SetPanel(int index, const QString &text)
+{
+    StatusPanels[static_cast<std::size_t>(index)]->setText(text);
+}
+
+// ---- access ----------------------------------------------------------------
+
+AccessLevel TMainForm::CurrentAccessLevel() const
+{
+    return ComputeAccessLevel({MasterAccess != 0, PasswordInfoReceived != 0, ReadOnlyAccess != 0,
+                               ReadWriteAccess != 0});
+}
+
+void TMainForm::SetEnabledByName(const char *name, bool enabled)
+{
+    for (QWidget *w : findChildren<QWidget *>(QLatin1String(name)))
+        w->setEnabled(enabled);
+}
+
+void TMainForm::UpdateAccessLevel()
+{
+    const AccessLevel level = CurrentAccessLevel();
+    SetPasswordBtn->setVisible(false);
+    if (level == AccessLevel::AccessMaster) {
+        SetPasswordBtn->setVisible(true);
+        SetPasswordBtn->setEnabled(LinkUp != 0);
+    }
+    SetPanel(1, AccessLevelText(level));
+    if (level == AccessLevel::AccessDenied)
+        vcl::PostMessageBox("Wrong password.\n\nUnable to read or write data!", "Error",
+                            vcl::MsgType::Error, vcl::MsgButton::Ok);
+
+    const bool read = CanRead(level), write = CanWrite(level);
+    Read2->setEnabled(read);
+    for (const char *name : {"BtnLoad", "BtnCanRead", "Button5"})
+        SetEnabledByName(name, read);
+    Upload1->setEnabled(write);
+    Default->setEnabled(write);
+    Firmware1->setEnabled(write);
+    for (const char *name : {"BtnSave", "BtnCanUpload", "Button6", "BtnDefaultValue",
+                             "BtnCanInputDefault", "BtnDefault"})
+        SetEnabledByName(name, write);
+}
+
+void TMainForm::LoginBtnClick()
+{
+    if (!LoginForm)
+        return;
+    LoginForm->exec();
+    if (LoginForm->Confirmed)
+        LoginPassword = LoginForm->PasswordEdit->text().trimmed();
+}
+
+void TMainForm::SetPasswordBtnClick()
+{
+    if (!SetPasswordForm)
+        return;
+    SetPasswordForm->ReadOnlyPassEdit->setText(ReadOnlyPassword);
+    SetPasswordForm->ReadWritePassEdit->setText(ReadWritePassword);
+    SetPasswordForm->exec();
+    ReadOnlyPassword = SetPasswordForm->ReadOnlyPassEdit->text().trimmed();
+    ReadWritePassword = SetPasswordForm->ReadWritePassEdit->text().trimmed();
+}
+
+// ---- supervision -----------------------------------------------------------
+
+bool TMainForm::MaySend() const
+{
+    return Connected == 1 && !FirmwareWindowOpen && !TransferBusy;
+}
+
+void TMainForm::DrawLinkLamps()
+{
+    for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
+        const bool lit = static_cast<std::int32_t>(i) == LinkLedIndex;
+        linkLamps_[i]->setStyleSheet(lit ? "background:#00e000; border-radius:8px; border:1px solid #004000;"
+                                         : "background:#004000; border-radius:8px; border:1px solid #002000;");
+        linkLamps_[i]->raise();
+    }
+}
+
+void TMainForm::UpdateLinkIndicator()
+{
+    DrawLinkLamps();
+    if (VersionReplySeen) {
+        LinkLedIndex = LinkLedIndex >= 2 ? 0 : LinkLedIndex + 1;
+        if (LinkLost && MaySend()) {
+            LinkLost = 0;
+            if (General.RadioButtonManuel->isChecked())
+                RadioButtonManuelClick();
+            else if (General.RadioButtonAuto->isChecked())
+                RadioButtonAutoClick();
+        }
+    } else if (!ToolWindows.Calibration.open() && MaySend() && MissedVersionReplies > 5) {
+        LinkLost = 1;
+        ClearLiveView();
+    }
+
+    if (ReadFromDevice) {
+        const auto *name = findChild<QWidget *>("EditBoxName");
+        const QString text = name ? name->property("text").toString() : QString();
+        setWindowTitle(QString("Tessaron Tool") + " - [ " + (text.isEmpty() ? "No Name" : text) +
+                       " ]");
+    } else if (FileLoaded) {
+        setWindowTitle(QString("Tessaron Tool") + " - [ " + ConfigFileName + " ]");
+    }
+}
+
+void TMainForm::TimerVersionTimer()
+{
+    if (ToolWindows.Calibration.open() && ToolWindows.Calibration.window &&
+        ToolWindows.Calibration.window->isVisible())
+        return;
+    UpdateLinkIndicator();
+    if (MaySend()) {
+        SendRequest(NodeApplication, VERSION_REQ);
+        if (PauseMs)
+            QThread::msleep(PauseMs);
+        SendRequest(NodeApplication, STATISTICS_REQ);
+    }
+    if (!TransferBusy) {
+        MissedVersionReplies = VersionReplySeen ? 0 : MissedVersionReplies + 1;
+        VersionReplySeen = 0;
+    }
+    if (RefreshPending) {
+        RefreshPending = 0;
+        RefreshAllControls();
+    }
+}
+
+void TMainForm::Timer1Timer()
+{
+    if (ToolWindows.Calibration.open() && ToolWindows.Calibration.window &&
+        ToolWindows.Calibration.window->isVisible())
+        return;
+    if (!MaySend() || TabbedNotebook1->currentIndex() != PageGeneral)
+        return;
+    switch (StatusPollIndex) {
+    case 0:
+        SendRequest(NodeApplication, BOX_STATUS_REQ);
+        StatusPollIndex = 1;
+        break;
+    case 1:
+        SendRequest(NodeApplication, CHANNEL_STATUS_REQ, {0xFF});
+        StatusPollIndex = 2;
+        break;
+    default:
+        SendRequest(NodeApplication, INPUT_STATUS_REQ);
+        StatusPollIndex = 0;
+        break;
+    }
+}
+
+void TMainForm::TimerSerialTimer()
+{
+    TimerSerial->stop();
+    BtnLoadClick();
+}
+
+void TMainForm::PauseStatusPolling()
+{
+    Timer1->stop();
+    if (PauseMs)
+        QThread::msleep(PauseMs);
+}
+
+void TMainForm::ResumeStatusPolling()
+{
+    if (ActivePageIndex == 0)
+        Timer1->start();
+}
+
+void TMainForm::TabbedNotebook1Change(int NewTab)
+{
+    ActivePageIndex = NewTab;
+    switch (NewTab) {
+    case PageGeneral:
+        ResumeStatusPolling();
+        break;
+    case PageDiagnostic:
+        if (MaySend())
+            SendRequest(NodeApplication, DIAGNOSTIC_READ_REQ);
+        PauseStatusPolling();
+        break;
+    default:
+        PauseStatusPolling();
+        break;
+    }
+}
+
+// ---- live view, manual control, settings: filled by their pages -------------
+
+void TMainForm::ClearLiveView() {}
+
+void TMainForm::RadioButtonAutoClick()
+{
+    if (Connected == 1)
+        SendRequest(NodeApplication, MODE_REQ, {0});
+    ManualMode = 0;
+}
+
+void TMainForm::RadioButtonManuelClick()
+{
+    if (Connected == 1)
+        SendRequest(NodeApplication, MODE_REQ, {1});
+    ManualMode = 1;
+}
+
+void TMainForm::BtnLoadClick() {}
+
+void TMainForm::RefreshAllControls() {}

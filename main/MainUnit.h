@@ -1,0 +1,159 @@
+// The main window: start-up and close, the link to the unit (connection,
+// receive dispatcher, supervision timers), access levels and the pages.
+//
+// Thread contract: everything here runs on the main thread. The worker
+// thread reaches it only through UsbThreadClient, whose calls the worker
+// hands over to the main thread and waits for.
+#pragma once
+
+#include "forms/MainFormUi.h"
+#include "link/FrameCodec.h"
+#include "link/USB_Unit.h"
+#include "main/AccessLevel.h"
+#include "platform/vcl/MainThreadCall.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+class QComboBox;
+class QLabel;
+
+namespace d2xx {
+class Driver;
+}
+
+// 1 from the first successful connection to the end of the run.
+extern std::uint8_t Connected;
+extern std::uint8_t StatusPollIndex;
+extern std::int32_t LinkLedIndex;
+extern std::int32_t ActivePageIndex;
+extern std::uint8_t ManualMode;
+extern std::uint8_t KeypadSwitchAllOn;
+
+inline constexpr const char *MasterKeyword = "KeeperEntry";
+
+class TMainForm : public QMainWindow, public TMainFormUi, public devlink::UsbThreadClient {
+public:
+    // `arguments` is the command line without the program name; `iniPath`
+    // the tool's INI file.
+    TMainForm(const QStringList &arguments, const QString &iniPath, d2xx::Driver &driver,
+              QWidget *parent = nullptr);
+    ~TMainForm() override;
+    Q_DISABLE_COPY(TMainForm)
+
+    static QString DefaultIniPath();
+
+    void FormCreate();
+    void AllFormsCreated();
+    void FormClose();
+
+    // frames
+    void SendFrame(const std::uint8_t *frame, std::uint8_t count);
+    void SendRequest(std::uint8_t node, std::uint8_t command,
+                     std::initializer_list<std::uint8_t> data = {});
+    void ProcessFrame(const std::uint8_t *frame, std::size_t count);
+
+    // connection
+    void USB1Click();
+    void Connect(const QString &description);
+    void DeviceRemoved() override;
+    void DeviceArrived() override;
+
+    // access
+    void UpdateAccessLevel();
+    AccessLevel CurrentAccessLevel() const;
+    void LoginBtnClick();
+    void SetPasswordBtnClick();
+
+    // supervision
+    void TimerVersionTimer();
+    void Timer1Timer();
+    void TimerSerialTimer();
+    void UpdateLinkIndicator();
+    void PauseStatusPolling();
+    void ResumeStatusPolling();
+    void TabbedNotebook1Change(int NewTab);
+    bool MaySend() const; // Connected, no firmware window, no transfer
+
+    // live view and manual control (filled by the General page)
+    void ClearLiveView();
+    void RadioButtonAutoClick();
+    void RadioButtonManuelClick();
+
+    // settings (read chain and full refresh)
+    void BtnLoadClick();
+    void RefreshAllControls();
+
+    // menus
+    void ShowProductionMenu();
+    std::uint32_t GetPowerUpSeconds() const { return PowerUpSeconds; }
+    void Close1Click();
+
+    devlink::UsbThread *usb() const { return Usb.get(); }
+    const QString &iniPath() const { return iniPath_; }
+    // Milliseconds the main thread pauses where the original waited; tests set 0.
+    std::uint32_t PauseMs = 10;
+
+    // state fields
+    std::uint32_t PowerUpSeconds = 0;
+    QString ConfigPath;
+    QString ConfigFileName;
+    std::int32_t MissedVersionReplies = 0;
+    std::uint8_t VersionReplySeen = 0;
+    std::uint8_t FirmwareWindowOpen = 0;
+    std::uint8_t TransferBusy = 0;
+    std::uint8_t RefreshPending = 0;
+    std::uint8_t LinkLost = 0;
+    std::uint8_t SettingsModified = 0;
+    std::uint8_t FileLoaded = 0;
+    std::uint8_t ReadFromDevice = 0;
+    std::FILE *CanLogFile = nullptr;
+    std::uint8_t LinkUp = 0;
+    std::uint8_t MasterAccess = 0;
+    std::uint8_t PasswordInfoReceived = 0;
+    std::uint8_t ReadOnlyAccess = 0;
+    std::uint8_t ReadWriteAccess = 0;
+    QString LoginPassword;
+    QString ReadOnlyPassword;
+    QString ReadWritePassword;
+    std::uint8_t AutoReadPending = 0;
+    devlink::RxFrameDecoder RxDecoder;
+    QString VersionText;
+    std::uint8_t MaxTemperature = 0;
+    std::int32_t MaxCurrent = 0;
+    std::uint8_t WatchdogCount = 0;
+    std::array<QComboBox *, 132> CanExportBitCombos{};
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // UsbThreadClient
+    void RxFrameByte(std::uint8_t byte) override;
+    void RxBootByte(std::uint8_t byte) override;
+    void TraceLine(const std::string &text, std::uint32_t colour) override;
+
+    void Trace(const QString &text, std::uint32_t colour);
+    void RouteEvent(const std::uint8_t *frame, std::size_t count);
+    void HandleVersion(const std::uint8_t *frame);
+    void HandleStatistics(const std::uint8_t *frame);
+    void SetPanel(int index, const QString &text);
+    void SetEnabledByName(const char *name, bool enabled);
+    void DrawLinkLamps();
+
+    QString iniPath_;
+    d2xx::Driver &driver_;
+    vcl::MainThreadCall mainCall_;
+    std::unique_ptr<devlink::UsbThread> Usb;
+    std::array<QLabel *, 3> linkLamps_{};
+    bool closed_ = false;
+};
+
+extern TMainForm *MainForm;

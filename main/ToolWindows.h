@@ -1,0 +1,30 @@
+// The tool windows that receive frames while they are open. Each window
+// puts itself into its slot when it opens and clears it when it closes;
+// the dispatcher forwards every frame to the slots that are filled.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class QWidget;
+
+class TFrameHandler {
+public:
+    virtual ~TFrameHandler() = default;
+    // `count` is the number of bytes decoded; the buffer behind it is zeroed
+    // up to 256 bytes, so fixed offsets are always safe to read.
+    virtual void HandleFrame(const std::uint8_t *frame, std::size_t count) = 0;
+};
+
+struct ToolWindowSlot {
+    QWidget *window = nullptr;
+    TFrameHandler *handler = nullptr;
+    bool open() const { return handler != nullptr; }
+};
+
+struct ToolWindowSet {
+    ToolWindowSlot Ping, SystemSetup, Calibration, RunTimeError, FIA, EEPROM, Version, SetPassword;
+};
+
+// Main thread only.
+extern ToolWindowSet ToolWindows;

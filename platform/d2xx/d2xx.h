@@ -1,0 +1,101 @@
+// The driver calls that the USB worker thread makes, as a small interface
+// over interchangeable backends: USB-serial bridges through libserialport,
+// extra serial ports named in QM5230_SERIAL_PORTS, and the simulated unit.
+//
+// Thread contract: Driver's methods may be called from any thread; a mutex
+// guards the handle table only. Each open Device is used by one caller at a
+// time (the worker thread serialises its reads and writes with open and
+// close under its own device lock).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace d2xx {
+
+using Handle = std::uint32_t;
+inline constexpr Handle InvalidHandle = 0xFFFFFFFFu;
+inline constexpr std::uint32_t StatusOk = 0;
+inline constexpr std::uint32_t StatusError = 4;
+// The value GetLastError gives for a device that is gone.
+inline constexpr std::uint32_t ErrorDeviceGone = 5;
+
+inline constexpr int StopBits2 = 2;
+inline constexpr int ParityNone = 0;
+
+// One opened device.
+class Device
+{
+public:
+    virtual ~Device() = default;
+    virtual void setBaudRate(int baud) = 0;
+    virtual void setDataCharacteristics(int dataBits, int stopBits, int parity) = 0;
+    virtual void setTimeouts(int readMs, int writeMs) = 0;
+    // false = failure, lastError() says why; true with got == 0 when nothing
+    // arrived within the read time-out.
+    virtual bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) = 0;
+    virtual bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) = 0;
+    virtual std::uint32_t lastError() const = 0;
+};
+
+// A source of devices.
+class Backend
+{
+public:
+    virtual ~Backend() = default;
+    virtual std::vector<std::string> descriptions() = 0;
+    // nullptr when no device with that description can be opened.
+    virtual std::unique_ptr<Device> open(const std::string &description) = 0;
+};
+
+// The driver facade with the calls of the original driver library.
+class Driver
+{
+public:
+    Driver() = default;
+    Driver(const Driver &) = delete;
+    Driver &operator=(const Driver &) = delete;
+
+    void addBackend(std::shared_ptr<Backend> backend);
+    void clearBackends();
+
+    std::uint32_t CreateDeviceInfoList(std::uint32_t &count);
+    // Description of device `index` of the last CreateDeviceInfoList.
+    std::uint32_t GetDeviceInfoDetail(std::uint32_t index, std::string &description);
+    Handle CreateFile(const std::string &description);
+    std::uint32_t SetBaudRate(Handle h, int baud);
+    std::uint32_t SetDataCharacteristics(Handle h, int dataBits, int stopBits, int parity);
+    std::uint32_t SetTimeouts(Handle h, int readMs, int writeMs);
+    bool ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got);
+    bool WriteFile(Handle h, const std::uint8_t *data, std::uint32_t size, std::uint32_t &written);
+    std::uint32_t GetLastError(Handle h);
+    std::uint32_t Close(Handle h);
+
+private:
+    std::shared_ptr<Device> device(Handle h);
+
+    std::mutex mutex_; // guards everything below
+    std::vector<std::shared_ptr<Backend>> backends_;
+    std::vector<std::string> listed_;
+    std::vector<std::pair<Handle, std::shared_ptr<Device>>> open_;
+    Handle nextHandle_ = 1;
+};
+
+// A factory for the simulated unit's backend; the application registers it
+// so that this layer does not depend on the simulator.
+using BackendFactory = std::function<std::shared_ptr<Backend>()>;
+void setSimulatorFactory(BackendFactory factory);
+
+// The process-wide driver: libserialport devices, QM5230_SERIAL_PORTS and,
+// when QM5230_SIMULATOR=1, the simulated unit. Built on first use.
+Driver &systemDriver();
+
+// Backends of the real system (implemented in serialbackend.cpp).
+std::shared_ptr<Backend> makeUsbSerialBackend();
+std::shared_ptr<Backend> makeExtraPortsBackend(const std::string &commaSeparatedPaths);
+
+} // namespace d2xx

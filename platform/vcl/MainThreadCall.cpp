@@ -1,0 +1,60 @@
+#include "platform/vcl/MainThreadCall.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+namespace vcl {
+
+MainThreadCall::MainThreadCall(QObject *context) : context_(context) {}
+
+MainThreadCall::~MainThreadCall()
+{
+    Shutdown();
+}
+
+bool MainThreadCall::Run(std::function<void()> fn)
+{
+    if (QThread::currentThread() == context_->thread()) {
+        fn();
+        return true;
+    }
+    auto state = state_;
+    auto ticket = std::make_shared<bool>(false); // true once fn has run
+    {
+        std::lock_guard lock(state->mutex);
+        if (state->shutdown)
+            return false;
+    }
+    QMetaObject::invokeMethod(
+        context_,
+        [state, ticket, fn = std::move(fn)] {
+            {
+                std::lock_guard lock(state->mutex);
+                if (state->shutdown)
+                    return;
+            }
+            fn();
+            std::lock_guard lock(state->mutex);
+            *ticket = true;
+            state->done.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(state->mutex);
+    state->done.wait(lock, [&] { return *ticket || state->shutdown; });
+    return *ticket;
+}
+
+void MainThreadCall::Shutdown()
+{
+    std::lock_guard lock(state_->mutex);
+    state_->shutdown = true;
+    state_->done.notify_all();
+}
+
+void MainThreadCall::Restart()
+{
+    std::lock_guard lock(state_->mutex);
+    state_->shutdown = false;
+}
+
+} // namespace vcl

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs the Debian 12 packages needed to build, run and test the tool.
+# Idempotent; runs as root or through sudo.
+set -eu
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+PACKAGES="build-essential cmake pkg-config ninja-build qt6-base-dev libgl-dev libserialport-dev \
+libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core xvfb xauth"
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi

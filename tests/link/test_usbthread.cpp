@@ -1,0 +1,255 @@
+#include "link/USB_Unit.h"
+
+#include "support/FakeDriver.h"
+
+#include "platform/vcl/MainThreadCall.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace devlink;
+using Bytes = std::vector<std::uint8_t>;
+using testsupport::FakeBackend;
+using testsupport::FakeState;
+
+namespace {
+
+struct Client : UsbThreadClient {
+    Bytes frameBytes, bootBytes;
+    int removed = 0, arrived = 0;
+    std::vector<std::pair<std::string, std::uint32_t>> trace;
+    void RxFrameByte(std::uint8_t b) override { frameBytes.push_back(b); }
+    void RxBootByte(std::uint8_t b) override { bootBytes.push_back(b); }
+    void DeviceRemoved() override { ++removed; }
+    void DeviceArrived() override { ++arrived; }
+    void TraceLine(const std::string &t, std::uint32_t c) override { trace.emplace_back(t, c); }
+};
+
+struct Rig {
+    std::shared_ptr<FakeBackend> backend = std::make_shared<FakeBackend>();
+    d2xx::Driver driver;
+    Client client;
+    // Driven one pass at a time from the test: hand-overs run inline, no sleeps.
+    UsbThread usb{driver, client, [](std::function<void()> fn) {
+                      fn();
+                      return true;
+                  }};
+    Rig()
+    {
+        driver.addBackend(backend);
+        usb.setSleeper([](std::uint32_t) {});
+        usb.setAutoStart(false);
+    }
+    void send(std::uint8_t tag, std::size_t len = 6)
+    {
+        Bytes b(len, tag);
+        usb.Send(b.data(), static_cast<std::uint32_t>(b.size()));
+    }
+    std::vector<Bytes> written() const
+    {
+        std::lock_guard l(backend->state->m);
+        return backend->state->written;
+    }
+};
+
+} // namespace
+
+TEST(UsbThreadDevices, ListSkipsEmptyDescriptionsAndOpenConfiguresTheLine)
+{
+    Rig r;
+    QStringList list;
+    EXPECT_EQ(UsbThread::ListDevices(r.driver, list), 2);
+    EXPECT_EQ(list, (QStringList{"Unit A", "Unit B"}));
+
+    EXPECT_EQ(r.usb.Open("nobody"), 0);
+    EXPECT_EQ(r.usb.linkState(), LinkClosed);
+    ASSERT_EQ(r.usb.Open("Unit B"), 1);
+    EXPECT_EQ(r.usb.linkState(), LinkOpen);
+    EXPECT_EQ(r.usb.deviceDescription(), "Unit B");
+    const FakeState &s = *r.backend->state;
+    EXPECT_EQ(s.baud, 38400);
+    EXPECT_EQ(s.dataBits, 8);
+    EXPECT_EQ(s.stopBits, 2);
+    EXPECT_EQ(s.parity, 0);
+    EXPECT_EQ(s.readTimeout, 5);
+    EXPECT_EQ(s.writeTimeout, 100);
+    r.usb.Close();
+    r.usb.Close(); // harmless twice
+    EXPECT_EQ(r.usb.linkState(), LinkClosed);
+}
+
+TEST(UsbThreadQueue, TwentySixthFrameDiscardsTheBacklog)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    for (int i = 1; i <= 26; ++i)
+        r.send(static_cast<std::uint8_t>(i));
+    for (int i = 0; i < 30; ++i)
+        r.usb.Pass();
+    ASSERT_EQ(r.written().size(), 1u);
+    EXPECT_EQ(r.written()[0], Bytes(6, 26));
+}
+
+TEST(UsbThreadQueue, FramesLeaveInSlotOrder)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.send(1);
+    r.send(2);
+    r.send(3);
+    r.usb.Pass(); // writes slot 0
+    r.send(4);    // takes slot 0 again
+    for (int i = 0; i < 5; ++i)
+        r.usb.Pass();
+    const auto w = r.written();
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_EQ(w[0][0], 1);
+    EXPECT_EQ(w[1][0], 4);
+    EXPECT_EQ(w[2][0], 2);
+    EXPECT_EQ(w[3][0], 3);
+}
+
+TEST(UsbThreadQueue, ResendRepeatsTheLastFrameOnce)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.send(7);
+    r.usb.ResendLast();
+    r.usb.ResendLast();
+    for (int i = 0; i < 5; ++i)
+        r.usb.Pass();
+    EXPECT_EQ(r.written().size(), 2u);
+}
+
+TEST(UsbThreadQueue, PartialWriteGoesOnWithTheRestAndFailedWritesKeepTheFrame)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    Bytes frame{0xC0, 1, 2, 3, 4, 5, 6, 0xC0};
+    r.usb.Send(frame.data(), 8);
+    r.backend->state->writeLimit = 3;
+    r.usb.Pass();
+    r.backend->state->failWrites = true;
+    r.usb.Pass();
+    r.backend->state->failWrites = false;
+    r.backend->state->writeLimit = 0xFFFFFFFF;
+    r.usb.Pass();
+    r.usb.Pass();
+    Bytes joined;
+    for (const auto &w : r.written())
+        joined.insert(joined.end(), w.begin(), w.end());
+    EXPECT_EQ(joined, frame);
+}
+
+TEST(UsbThreadQueue, OversizeDataIsRefusedAndTraced)
+{
+    Rig r;
+    Bytes big(301, 1);
+    EXPECT_FALSE(r.usb.Send(big.data(), 301));
+    for (const auto &s : r.usb.queueSnapshot())
+        EXPECT_EQ(s.Used, 0);
+    ASSERT_FALSE(r.client.trace.empty());
+    EXPECT_EQ(r.client.trace.back().second, TraceRed);
+}
+
+TEST(UsbThreadQueue, TraceLineOfAQueuedFrame)
+{
+    Rig r;
+    Bytes f{0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
+    r.usb.Send(f.data(), 6);
+    ASSERT_EQ(r.client.trace.size(), 1u);
+    EXPECT_EQ(r.client.trace[0].first, "-> Tx;add to Tx buffer: 192 3 4 1 6 192 ");
+    EXPECT_EQ(r.client.trace[0].second, 0x008000u);
+}
+
+TEST(UsbThreadQueue, OpeningEmptiesTheQueueAndForgetsTheLastFrame)
+{
+    Rig r;
+    r.send(9); // queued while nothing is open: an output switched by hand, say
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.usb.ResendLast();
+    for (int i = 0; i < 3; ++i)
+        r.usb.Pass();
+    EXPECT_TRUE(r.written().empty());
+}
+
+TEST(UsbThreadReceive, BytesGoToFramesOrBootloader)
+{
+    Rig r;
+    EXPECT_FALSE(r.usb.SetRxMode(RxModeBootloader)); // closed, but stored
+    EXPECT_EQ(r.usb.rxMode(), RxModeBootloader);
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.backend->state->reads.push_back({1, 2, 3});
+    r.usb.Pass();
+    EXPECT_EQ(r.client.bootBytes, (Bytes{1, 2, 3}));
+    EXPECT_TRUE(r.usb.SetRxMode(RxModeFrames));
+    r.backend->state->reads.push_back({4, 5});
+    r.usb.Pass();
+    EXPECT_EQ(r.client.frameBytes, (Bytes{4, 5}));
+    bool sawRx = false;
+    for (const auto &[text, colour] : r.client.trace)
+        sawRx = sawRx || (text == "<- Rx buffer: 4 5 " && colour == TraceBlue);
+    EXPECT_TRUE(sawRx);
+}
+
+TEST(UsbThreadLink, LossIsReportedOnceAndTheDeviceIsReopened)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.send(1);
+    r.backend->state->gone = true;
+    r.backend->present = false;
+    r.usb.Pass();
+    EXPECT_EQ(r.client.removed, 1);
+    EXPECT_EQ(r.usb.linkState(), LinkLost);
+    EXPECT_TRUE(r.written().empty()) << "nothing is written on a port that is gone";
+    r.usb.Pass();
+    r.usb.Pass();
+    EXPECT_EQ(r.client.removed, 1);
+    EXPECT_EQ(r.client.arrived, 0);
+    EXPECT_EQ(r.usb.linkState(), LinkLost);
+
+    r.backend->present = true;
+    r.usb.Pass();
+    EXPECT_EQ(r.client.arrived, 1);
+    EXPECT_EQ(r.usb.linkState(), LinkOpen);
+    EXPECT_EQ(r.usb.deviceDescription(), "Unit A");
+    r.usb.Pass();
+    EXPECT_TRUE(r.written().empty()) << "a frame queued before the loss must not be sent later";
+}
+
+// The real thread with the real hand-over: bytes arrive on the main thread
+// and the thread ends cleanly even while a hand-over is pending.
+TEST(UsbThreadLive, HandOverRunsOnTheMainThreadAndShutdownJoins)
+{
+    auto backend = std::make_shared<FakeBackend>();
+    d2xx::Driver driver;
+    driver.addBackend(backend);
+    Client client;
+    QObject context;
+    vcl::MainThreadCall call(&context);
+    UsbThread usb(driver, client, [&](std::function<void()> fn) { return call.Run(std::move(fn)); });
+    ASSERT_EQ(usb.Open("Unit A"), 1);
+    {
+        std::lock_guard l(backend->state->m);
+        backend->state->reads.push_back({0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0});
+    }
+    QElapsedTimer t;
+    t.start();
+    while (client.frameBytes.size() < 6 && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(client.frameBytes.size(), 6u);
+    {
+        std::lock_guard l(backend->state->m);
+        backend->state->reads.push_back({1, 2, 3});
+    }
+    // Do not serve the hand-over: shutting down must still release the worker.
+    call.Shutdown();
+    EXPECT_TRUE(usb.Terminate(5000));
+    EXPECT_EQ(usb.linkState(), LinkClosed);
+}

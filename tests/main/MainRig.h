@@ -1,0 +1,107 @@
+// A main window on a scripted device, driven one worker pass at a time.
+#pragma once
+
+#include "app/AutoForms.h"
+#include "link/DeviceCommands.h"
+#include "link/FrameCodec.h"
+#include "main/MainUnit.h"
+#include "platform/vcl/TestDialogs.h"
+#include "support/FakeDriver.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+namespace testsupport {
+
+struct MainRig {
+    QTemporaryDir dir;
+    std::shared_ptr<FakeBackend> backend = std::make_shared<FakeBackend>();
+    d2xx::Driver driver;
+    vcl::ScriptedDialogs dialogs;
+    std::unique_ptr<AutoForms> forms;
+    std::size_t seen = 0; // bytes of the wire already decoded
+
+    explicit MainRig(const QStringList &args = {}, const QByteArray &ini = {})
+    {
+        driver.addBackend(backend);
+        if (!ini.isEmpty()) {
+            QFile f(iniPath());
+            f.open(QIODevice::WriteOnly);
+            f.write(ini);
+        }
+        forms = std::make_unique<AutoForms>(args, iniPath(), driver);
+        main().usb()->setAutoStart(false);
+        main().usb()->setSleeper([](std::uint32_t) {});
+        main().PauseMs = 0;
+        main().TimerVersion->stop();
+    }
+    ~MainRig()
+    {
+        forms.reset();
+        QCoreApplication::processEvents();
+    }
+
+    QString iniPath() const { return dir.path() + "/qm5230.INI"; }
+    TMainForm &main() { return *forms->Main; }
+    QString panel(int i) { return main().StatusPanels[static_cast<std::size_t>(i)]->text(); }
+
+    void connect(const char *description = "Unit A") { main().Connect(description); }
+
+    // Runs worker passes and returns the frames written to the unit since the last call.
+    std::vector<Bytes> sent(int passes = 40)
+    {
+        for (int i = 0; i < passes; ++i)
+            main().usb()->Pass();
+        const Bytes all = AllWritten(*backend->state);
+        std::vector<Bytes> frames;
+        devlink::RxFrameDecoder dec([&](const std::uint8_t *f, std::size_t n) {
+            frames.emplace_back(f, f + n);
+        });
+        for (std::size_t i = seen; i < all.size(); ++i)
+            dec.PutByte(all[i]);
+        seen = all.size();
+        return frames;
+    }
+
+    static std::vector<std::uint8_t> commands(const std::vector<Bytes> &frames)
+    {
+        std::vector<std::uint8_t> c;
+        for (const auto &f : frames)
+            c.push_back(f.size() > 3 ? f[3] : 0);
+        return c;
+    }
+
+    // Delivers a frame from the unit through the worker's read path.
+    void receive(const Bytes &frame)
+    {
+        {
+            std::lock_guard l(backend->state->m);
+            backend->state->reads.push_back(devlink::SlipEncode(frame.data(), frame.size()));
+        }
+        main().usb()->Pass();
+    }
+
+    static Bytes frame(std::uint8_t node, std::uint8_t command, Bytes data = {}, int length = -1)
+    {
+        devlink::DeviceFrame f(node, command,
+                               static_cast<std::uint8_t>(length >= 0 ? length : 4 + int(data.size())));
+        for (std::size_t i = 0; i < data.size(); ++i)
+            f.set(4 + i, data[i]);
+        f.finish();
+        return Bytes(f.data(), f.data() + 4 + data.size());
+    }
+
+    static Bytes passwords(Bytes ro, Bytes rw)
+    {
+        Bytes d(18, 0);
+        std::copy(ro.begin(), ro.end(), d.begin());
+        std::copy(rw.begin(), rw.end(), d.begin() + 9);
+        return frame(1, devlink::PASSWORD_READ_CFM, d);
+    }
+};
+
+} // namespace testsupport

@@ -1,0 +1,332 @@
+#include "tests/main/MainRig.h"
+
+#include "main/Login.h"
+#include "main/LogUnit.h"
+#include "main/ToolWindows.h"
+#include "platform/vcl/IniFile.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+using namespace devlink;
+using testsupport::Bytes;
+using testsupport::MainRig;
+
+// ---- start-up and close ------------------------------------------------------
+
+TEST(MainStartup, MasterKeywordOnlyAsAWholeCaseSensitiveArgument)
+{
+    struct Case {
+        QStringList args;
+        bool master;
+    } cases[] = {{{}, false},
+                 {{"KeeperEntry"}, true},
+                 {{"-x", "KeeperEntry"}, true},
+                 {{"keeperentry"}, false},
+                 {{"KeeperEntry2"}, false},
+                 {{"xKeeperEntry"}, false}};
+    for (const auto &c : cases) {
+        MainRig r(c.args);
+        EXPECT_EQ(r.main().MasterAccess != 0, c.master) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.panel(1), c.master ? "Master" : "");
+        EXPECT_EQ(r.main().SetPasswordBtn->isVisible() || r.main().SetPasswordBtn->isEnabled(),
+                  c.master);
+    }
+}
+
+TEST(MainStartup, FirstRunDefaultsAndWindowSkeleton)
+{
+    MainRig r;
+    TMainForm &m = r.main();
+    EXPECT_EQ(m.windowTitle(), "QM5230 Tessaron");
+    EXPECT_EQ(m.LoginPassword, "");
+    EXPECT_EQ(m.ReadOnlyPassword, "8061");
+    EXPECT_EQ(m.ReadWritePassword, "KTVW");
+    ASSERT_EQ(m.TabbedNotebook1->count(), 12);
+    EXPECT_EQ(m.TabbedNotebook1->tabText(0), "General");
+    EXPECT_EQ(m.TabbedNotebook1->tabText(11), "Socket info");
+    EXPECT_TRUE(m.Production1->menuAction()->isVisible());
+    EXPECT_EQ(m.Read2->text(), "Read               F8");
+    EXPECT_FALSE(m.Read2->isEnabled()) << "no access before a unit answered";
+    EXPECT_EQ(Connected, 0);
+}
+
+TEST(MainStartup, CloseWritesTheIniAndKeepsForeignSections)
+{
+    const QByteArray ini = "[FIRMWARE]\r\nPATH=C:\\fw\\unit.hex\r\n[Form]\r\nWidth=900\r\n"
+                           "[FIA]\r\nPATH=/tmp/x.hex\r\n[PASSWORD]\r\nLOGIN=secret\r\n";
+    {
+        MainRig r({}, ini);
+        EXPECT_EQ(r.main().LoginPassword, "secret");
+        EXPECT_EQ(r.main().width(), 900);
+        r.main().LoginPassword = "neu";
+        r.main().ConfigPath = "/data/cfg/unit.cfg";
+        r.main().close();
+        vcl::TIniFile after(r.iniPath());
+        EXPECT_EQ(after.ReadString("FIRMWARE", "PATH", ""), "C:\\fw\\unit.hex");
+        EXPECT_EQ(after.ReadString("FIA", "PATH", ""), "/tmp/x.hex");
+        EXPECT_EQ(after.ReadString("PASSWORD", "LOGIN", ""), "neu");
+        EXPECT_EQ(after.ReadString("PASSWORD", "SETREADONLY", ""), "8061");
+        EXPECT_EQ(after.ReadString("CONFIG", "PATH", ""), "/data/cfg/unit.cfg");
+        EXPECT_EQ(after.ReadInteger("Form", "InitMax", -1), 0);
+        EXPECT_EQ(QFile(r.iniPath()).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
+            << "the INI holds passwords";
+        EXPECT_EQ(r.main().usb()->linkState(), LinkClosed);
+    }
+}
+
+TEST(MainStartup, TraceWindowLinesAreTimeStampedAndSwitchable)
+{
+    MainRig r;
+    TLogForm &log = *r.forms->Log;
+    log.Clock = [] { return 905u; };
+    TraceEnabled = 0;
+    log.AddLine("before", 0x008000);
+    EXPECT_TRUE(log.RichEdit->toPlainText().isEmpty());
+    log.Offline1Click();
+    Bytes f{0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
+    r.main().usb()->Send(f.data(), 6);
+    EXPECT_EQ(log.RichEdit->toPlainText(), "905 -> Tx;add to Tx buffer: 192 3 4 1 6 192 ");
+    log.Offline1Click();
+    log.AddLine("after", 0x008000);
+    EXPECT_FALSE(log.RichEdit->toPlainText().contains("after"));
+    log.Clear1Click();
+    EXPECT_TRUE(log.RichEdit->toPlainText().isEmpty());
+}
+
+// ---- connection --------------------------------------------------------------
+
+TEST(MainConnection, ConnectPullReplugFollowTheStateTable)
+{
+    MainRig r;
+    r.main().Connect("nobody");
+    EXPECT_EQ(r.panel(0), "NOT CONNECTED");
+    EXPECT_EQ(Connected, 0);
+
+    r.connect();
+    EXPECT_EQ(Connected, 1);
+    EXPECT_EQ(r.panel(0), "USB CONNECTED");
+    EXPECT_EQ(r.main().LinkUp, 1);
+    EXPECT_EQ(r.main().AutoReadPending, 1);
+
+    // Any first frame draws a password request; the answer grants access.
+    r.receive(MainRig::frame(1, VERSION_CFM, Bytes(20, 0)));
+    EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{PASSWORD_READ_REQ});
+    r.receive(MainRig::passwords({}, {}));
+    EXPECT_EQ(r.panel(1), "Read / Write");
+    EXPECT_TRUE(r.main().Read2->isEnabled());
+    EXPECT_TRUE(r.main().TimerSerial->isActive()) << "the first accepted frame starts the read";
+
+    // Pulled out.
+    r.backend->present = false;
+    r.backend->state->gone = true;
+    r.main().usb()->Pass();
+    EXPECT_EQ(r.panel(0), "USB DISCONNECTED");
+    EXPECT_EQ(r.panel(1), "");
+    EXPECT_EQ(r.main().LinkUp, 0);
+    EXPECT_EQ(Connected, 1);
+    EXPECT_FALSE(r.main().Read2->isEnabled());
+
+    // Back again: a new password exchange and a new automatic read.
+    r.backend->present = true;
+    r.main().TimerSerial->stop();
+    r.main().usb()->Pass();
+    EXPECT_EQ(r.panel(0), "USB CONNECTED");
+    EXPECT_EQ(r.main().AutoReadPending, 1);
+    r.receive(MainRig::frame(1, STATISTICS_CFM, {1, 2, 3, 4}));
+    EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{PASSWORD_READ_REQ});
+}
+
+TEST(MainConnection, WrongPasswordBoxComesAfterTheFrameWasHandled)
+{
+    MainRig r;
+    r.main().LoginPassword = "abc";
+    r.connect();
+    r.receive(MainRig::passwords({'A', 'B', 'C'}, {'X'}));
+    EXPECT_EQ(r.panel(1), "Wrong password");
+    EXPECT_EQ(r.dialogs.count(), 0) << "no box inside the frame's handling";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(r.dialogs.count(), 1);
+    EXPECT_EQ(r.dialogs.last().text, "Wrong password.\n\nUnable to read or write data!");
+    EXPECT_FALSE(r.main().Read2->isEnabled());
+    EXPECT_FALSE(r.main().TimerSerial->isActive());
+    // Without access, further events are dropped.
+    r.receive(MainRig::frame(1, VERSION_CFM, {'9', '.', '0', '0', 0}));
+    EXPECT_TRUE(r.main().VersionText.isEmpty());
+}
+
+TEST(MainConnection, ErasedUnitGrantsNothing)
+{
+    MainRig r;
+    r.connect();
+    r.receive(MainRig::passwords(Bytes(9, 0xFF), Bytes(9, 0xFF)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(r.panel(1), "Wrong password");
+}
+
+// ---- dispatcher --------------------------------------------------------------
+
+TEST(MainDispatcher, VersionStatisticsAndResend)
+{
+    MainRig r({"KeeperEntry"});
+    r.connect();
+    Bytes version(20, 0);
+    version[0] = '8';
+    version[1] = '.';
+    version[2] = '5';
+    version[3] = '2';
+    version[13] = 0x00;
+    version[14] = 0x01;
+    version[15] = 0x2C;
+    r.receive(MainRig::frame(1, VERSION_CFM, version));
+    EXPECT_EQ(r.main().VersionText, "8.52");
+    EXPECT_EQ(r.main().PowerUpSeconds, 300u);
+    EXPECT_EQ(r.main().VersionReplySeen, 1);
+    r.receive(MainRig::frame(1, STATISTICS_CFM, {0x2C, 0x01, 55, 3}));
+    EXPECT_EQ(r.main().MaxCurrent, 300);
+    EXPECT_EQ(r.main().MaxTemperature, 55);
+    EXPECT_EQ(r.main().WatchdogCount, 3);
+
+    r.main().SendRequest(1, MODE_REQ, {1});
+    r.sent();
+    r.receive(MainRig::frame(0, SERIAL_ERROR_IND));
+    r.receive(MainRig::frame(0, SERIAL_ERROR_IND));
+    const auto again = r.sent();
+    ASSERT_EQ(again.size(), 1u) << "a resend repeats the last frame once";
+    EXPECT_EQ(again[0], (Bytes{0x26, 0x05, 0x01, 0x23, 0x01}));
+}
+
+// Frames whose Length does not fit what arrived are checksum errors and
+// never read outside what was received (run under AddressSanitizer).
+TEST(MainDispatcher, MalformedFramesAreChecksumErrors)
+{
+    MainRig r({"KeeperEntry"});
+    TraceEnabled = 1;
+    r.forms->Log->RichEdit->clear();
+    r.connect();
+    for (int length : {0, 1, 3, 255, 30}) {
+        Bytes f{0x00, static_cast<std::uint8_t>(length), 1, VERSION_CFM, 0x41, 0x42};
+        f[0] = FrameChecksum(f.data() + 1, 5);
+        r.receive(f);
+        EXPECT_TRUE(r.main().VersionText.isEmpty()) << length;
+    }
+    r.receive({0x01, 0x02});
+    const QString trace = r.forms->Log->RichEdit->toPlainText();
+    EXPECT_EQ(trace.count("Checksum error"), 6);
+    EXPECT_TRUE(trace.contains("Checksum error 1 2 \n") || trace.endsWith("Checksum error 1 2 "));
+    TraceEnabled = 0;
+}
+
+TEST(MainDispatcher, IgnoredEventsChangeNothing)
+{
+    MainRig r({"KeeperEntry"});
+    r.connect();
+    for (std::uint8_t code : {0x88, 0xDC, 0x20, 0xFF, 0x00})
+        r.receive(MainRig::frame(1, code, Bytes(30, 0x77)));
+    EXPECT_TRUE(r.main().VersionText.isEmpty());
+    EXPECT_TRUE(r.sent().empty());
+}
+
+// ---- supervision -------------------------------------------------------------
+
+TEST(MainSupervision, SeventhSilentTickBlanksAndTheNextReplyResendsTheMode)
+{
+    MainRig r({"KeeperEntry"});
+    r.connect();
+    for (int tick = 1; tick <= 7; ++tick) {
+        r.main().TimerVersionTimer();
+        EXPECT_EQ(r.main().LinkLost, tick == 7 ? 1 : 0) << "tick " << tick;
+    }
+    r.sent();
+    r.receive(MainRig::frame(1, VERSION_CFM, Bytes(20, 0)));
+    r.main().TimerVersionTimer();
+    EXPECT_EQ(r.main().LinkLost, 0);
+    const auto cmds = MainRig::commands(r.sent());
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), MODE_REQ), 1);
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), VERSION_REQ), 1);
+}
+
+TEST(MainSupervision, NothingIsSentWithoutConnectionOrWhileBusy)
+{
+    MainRig r({"KeeperEntry"});
+    auto pollAll = [&] {
+        r.main().TimerVersionTimer();
+        for (int i = 0; i < 3; ++i)
+            r.main().Timer1Timer();
+        r.main().TabbedNotebook1Change(1);
+        r.main().TabbedNotebook1Change(0);
+        return r.sent();
+    };
+    // Not connected: the queue stays empty even once a device is open.
+    EXPECT_EQ(r.main().usb()->Open("Unit A"), 1);
+    EXPECT_TRUE(pollAll().empty());
+    r.connect();
+    r.main().FirmwareWindowOpen = 1;
+    EXPECT_TRUE(pollAll().empty());
+    r.main().FirmwareWindowOpen = 0;
+    r.main().TransferBusy = 1;
+    EXPECT_TRUE(pollAll().empty());
+    r.main().TransferBusy = 0;
+    const auto cmds = MainRig::commands(pollAll());
+    EXPECT_EQ(cmds, (std::vector<std::uint8_t>{VERSION_REQ, STATISTICS_REQ, BOX_STATUS_REQ,
+                                               CHANNEL_STATUS_REQ, INPUT_STATUS_REQ,
+                                               DIAGNOSTIC_READ_REQ}));
+}
+
+TEST(MainSupervision, StatusPollOnlyOnTheGeneralPage)
+{
+    MainRig r({"KeeperEntry"});
+    r.connect();
+    r.main().TabbedNotebook1->setCurrentIndex(3);
+    EXPECT_FALSE(r.main().Timer1->isActive());
+    r.main().Timer1Timer();
+    EXPECT_TRUE(r.sent().empty());
+    r.main().TabbedNotebook1->setCurrentIndex(0);
+    EXPECT_TRUE(r.main().Timer1->isActive());
+}
+
+// ---- login and passwords -----------------------------------------------------
+
+TEST(MainPasswords, SetPasswordWindowWritesAndReads)
+{
+    MainRig r({"KeeperEntry"});
+    r.connect();
+    TSetPasswordForm &w = *r.forms->SetPassword;
+    w.ReadOnlyPassEdit->setText("");
+    w.ReadWritePassEdit->setText(" rw12 ");
+    w.WriteBtnClick();
+    auto frames = r.sent();
+    ASSERT_EQ(frames.size(), 1u);
+    Bytes expect(23, 0);
+    expect[1] = 23;
+    expect[2] = 1;
+    expect[3] = 0x6A;
+    expect[13] = 'r';
+    expect[14] = 'w';
+    expect[15] = '1';
+    expect[16] = '2';
+    expect[0] = FrameChecksum(expect.data() + 1, 22);
+    EXPECT_EQ(frames[0], expect);
+
+    w.show();
+    r.receive(MainRig::passwords(Bytes(9, 0xFF), {'K', 'T'}));
+    EXPECT_EQ(w.ReadOnlyPassEdit->text(), "--------");
+    EXPECT_EQ(w.ReadWritePassEdit->text(), "KT");
+    EXPECT_TRUE(w.OKlabel->isVisible());
+    w.hide();
+}
+
+TEST(MainPasswords, LoginFieldHidesTypedText)
+{
+    MainRig r;
+    EXPECT_EQ(r.forms->Login->PasswordEdit->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(r.forms->Login->PasswordEdit->maxLength(), 8);
+}
