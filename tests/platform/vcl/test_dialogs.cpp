@@ -1,0 +1,144 @@
+#include "platform/vcl/Dialogs.h"
+#include "platform/vcl/TestDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <thread>
+
+namespace {
+
+using namespace vcl;
+
+TEST(Dialogs, ScriptedProviderRecordsAndAnswers)
+{
+    QGuiApplication::setApplicationDisplayName("QM5230 Tessaron");
+    ScriptedDialogs dialogs;
+    dialogs.answer(MsgButton::No);
+    QWidget window;
+
+    ShowMessage("Data stored in Tessaron", &window); // scripted No is used here
+    EXPECT_EQ(MessageDlg("Reboot Target to use new settings?", MsgType::Confirmation,
+                         MsgButton::Yes | MsgButton::No),
+              MsgButton::Yes); // script empty: first button
+    EXPECT_EQ(MessageBox("x", "Own caption", MsgType::Error, MsgButton::No | MsgButton::Cancel),
+              MsgButton::No);
+
+    ASSERT_EQ(dialogs.count(), 3);
+    const auto &shown = dialogs.shown();
+    EXPECT_EQ(shown[0].caption, "QM5230 Tessaron");
+    EXPECT_EQ(shown[0].type, MsgType::Information);
+    EXPECT_EQ(shown[0].buttons, MsgButtons(MsgButton::Ok));
+    EXPECT_EQ(shown[0].parent, &window);
+    EXPECT_EQ(shown[0].answer, MsgButton::No);
+    EXPECT_EQ(shown[1].caption, "Confirmation");
+    EXPECT_EQ(shown[2].caption, "Own caption");
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{"Data stored in Tessaron", "Reboot Target to use new settings?", "x"}));
+    EXPECT_EQ(dialogs.unusedAnswers(), 0);
+
+    const struct
+    {
+        MsgType type;
+        const char *caption;
+    } captions[] = {{MsgType::Information, "Information"},
+                    {MsgType::Warning, "Warning"},
+                    {MsgType::Error, "Error"},
+                    {MsgType::Confirmation, "Confirmation"}};
+    for (const auto &row : captions) {
+        MessageDlg("t", row.type, MsgButton::Ok);
+        EXPECT_EQ(dialogs.last().caption, row.caption);
+    }
+}
+
+TEST(Dialogs, ScriptedProvidersNest)
+{
+    DialogProvider *const before = &dialogProvider();
+    {
+        ScriptedDialogs outer;
+        {
+            ScriptedDialogs inner;
+            ShowMessage("inner");
+            EXPECT_EQ(&dialogProvider(), &inner);
+        }
+        EXPECT_EQ(&dialogProvider(), &outer);
+        ShowMessage("outer");
+        EXPECT_EQ(outer.texts(), QStringList{"outer"});
+    }
+    EXPECT_EQ(&dialogProvider(), before);
+}
+
+TEST(Dialogs, DeferredBoxWaitsForTheEventLoop)
+{
+    ScriptedDialogs dialogs;
+    dialogs.answer(MsgButton::Cancel);
+    MsgButton answered = MsgButton::None;
+    auto parent = std::make_unique<QWidget>();
+
+    // As a frame handler would: post, then finish without a box.
+    ShowMessageLater("Tessaron in Calibration mode");
+    PostMessageBox("Overwrite ?", "Warning", MsgType::Warning,
+                   MsgButton::Yes | MsgButton::No | MsgButton::Cancel, parent.get(),
+                   [&](MsgButton b) { answered = b; });
+    EXPECT_EQ(dialogs.count(), 0);
+    parent.reset(); // the window went away before the box came
+
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.count(), 2);
+    EXPECT_EQ(dialogs.shown()[0].text, "Tessaron in Calibration mode");
+    EXPECT_EQ(dialogs.shown()[0].answer, MsgButton::Cancel);
+    EXPECT_EQ(dialogs.shown()[1].parent, nullptr);
+    EXPECT_EQ(answered, MsgButton::Yes);
+}
+
+TEST(Dialogs, BoxPostedFromAWorkerShowsOnTheMainThread)
+{
+    ScriptedDialogs dialogs;
+    QThread *shownOn = nullptr;
+    dialogs.setOnShow([&](const ScriptedDialogs::Shown &) { shownOn = QThread::currentThread(); });
+    std::thread worker([] { ShowMessageLater("No contact to target"); });
+    worker.join();
+    EXPECT_EQ(dialogs.count(), 0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.count(), 1);
+    EXPECT_EQ(shownOn, qApp->thread());
+}
+
+// The default provider, answered through the real box.
+MsgButton answerRealBox(MsgButtons buttons, const std::function<void(QMessageBox *)> &press)
+{
+    QTimer::singleShot(0, qApp, [press] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        press(box);
+    });
+    return MessageDlg("Question?", MsgType::Confirmation, buttons);
+}
+
+TEST(Dialogs, DefaultProviderUsesAMessageBox)
+{
+    EXPECT_EQ(answerRealBox(MsgButton::Yes | MsgButton::No,
+                            [](QMessageBox *box) {
+                                EXPECT_EQ(box->windowTitle(), "Confirmation");
+                                EXPECT_EQ(box->text(), "Question?");
+                                EXPECT_EQ(box->buttons().size(), 2);
+                                box->button(QMessageBox::No)->click();
+                            }),
+              MsgButton::No);
+    // Escape answers No without Cancel, and Cancel when there is one.
+    const auto escape = [](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); };
+    EXPECT_EQ(answerRealBox(MsgButton::Yes | MsgButton::No, escape), MsgButton::No);
+    EXPECT_EQ(answerRealBox(MsgButton::Ok | MsgButton::Cancel, escape), MsgButton::Cancel);
+    EXPECT_EQ(answerRealBox(MsgButton::Ok, escape), MsgButton::Ok);
+}
+
+} // namespace
