@@ -1,0 +1,699 @@
+#include "widgets/zAnimate.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QDialog>
+#include <QImage>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QShortcutEvent>
+
+namespace widgets {
+
+void PaintColorBtnBevel(TCanvas &canvas, int W, int H, int d, bool down, TColor shadow,
+                        TColor highlight)
+{
+    canvas.Pen.Width = 1;
+    canvas.Pen.Style = psSolid;
+    canvas.Pen.Color = shadow;
+    canvas.Polyline({{d, H - d}, {d, d}, {W - d, d}});
+    canvas.Polyline({{W - 1 - d, d + 1}, {W - 1 - d, H - 1 - d}, {d, H - 1 - d}});
+    canvas.Pen.Color = down ? vcl::clBlack : highlight;
+    canvas.Polyline({{d + 1, H - d}, {d + 1, d + 1}, {W - d, d + 1}});
+    canvas.Pen.Color = down ? highlight : vcl::clBlack;
+    // Starts at -d: above the bitmap inside a default frame, which covers that
+    // column's top pixel anyway.
+    canvas.Polyline({{W - d, -d}, {W - d, H - d}, {d, H - d}});
+}
+
+unsigned ColorBtnTextFlags(zbHorzAlign vertical, TAlignment horizontal, bool multipleLines,
+                           bool wordWrap)
+{
+    unsigned flags = 0;
+    switch (vertical) {
+    case zbha_Center:
+        flags |= dtVCenter;
+        break;
+    case zbha_Top:
+        flags |= dtTop;
+        break;
+    case zbha_Bottom:
+        flags |= dtBottom;
+        break;
+    }
+    if (!multipleLines)
+        flags |= dtSingleLine;
+    if (wordWrap)
+        flags |= dtWordBreak;
+    if (horizontal == taRightJustify)
+        flags |= dtRight;
+    else if (horizontal == taCenter)
+        flags |= dtCenter;
+    return flags;
+}
+
+void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &rect,
+                          unsigned flags, bool enabled)
+{
+    if (enabled) {
+        canvas.DrawText(caption, rect, flags);
+        return;
+    }
+    const TColor fontColor = canvas.Font.Color;
+    canvas.Font.Color = vcl::clWhite;
+    canvas.DrawText(caption, rect.Offset(1, 1), flags);
+    canvas.Font.Color = vcl::clGray;
+    canvas.DrawText(caption, rect, flags);
+    canvas.Font.Color = fontColor;
+}
+
+} // namespace widgets
+
+using widgets::TCanvas;
+using widgets::TRect;
+
+TzColorBtn::TzColorBtn(QWidget *parent) : QWidget(parent)
+{
+    // The paint covers every pixel: no background erase.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    resize(89, 33);
+    // The default-button look follows the focus among the form's buttons.
+    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && now->window() == window())
+            CMFocusChanged(now);
+    });
+}
+
+TzColorBtn::~TzColorBtn()
+{
+    // QWidget's own destructor may still move the focus; this part is gone by then.
+    disconnect(FFocusWatch);
+}
+
+vcl::TColor TzColorBtn::GetColor() const
+{
+    if (!FParentColor)
+        return FColor;
+    if (const QWidget *parent = parentWidget())
+        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
+    return vcl::clBtnFace;
+}
+
+void TzColorBtn::SetColor(vcl::TColor value)
+{
+    FColor = value;
+    FParentColor = false;
+    update();
+}
+
+void TzColorBtn::SetParentColor(bool value)
+{
+    FParentColor = value;
+    update();
+}
+
+void TzColorBtn::SetFocusRect(bool value)
+{
+    FShowFocus = value;
+    update();
+}
+
+void TzColorBtn::SetDefLook(TzcDefLook value)
+{
+    if (value == FDefLook)
+        return;
+    FDefLook = value;
+    update();
+}
+
+void TzColorBtn::SetFlat(bool value)
+{
+    if (value == FFlat)
+        return;
+    FFlat = value;
+    SetMouseIn();
+    update();
+}
+
+void TzColorBtn::SetAutoFocus(bool value)
+{
+    FAutoFocus = value;
+}
+
+void TzColorBtn::SetHorzAlign(zbHorzAlign value)
+{
+    FHorzAlign = value;
+    update();
+}
+
+void TzColorBtn::SetMultipleLines(bool value)
+{
+    FMultipleLines = value;
+    update();
+}
+
+void TzColorBtn::SetWordWrap(bool value)
+{
+    FWordWrap = value;
+    update();
+}
+
+void TzColorBtn::SetAlign(widgets::TAlignment value)
+{
+    if (value == FAlignment)
+        return;
+    FAlignment = value;
+    update();
+}
+
+void TzColorBtn::SetHigh(vcl::TColor value)
+{
+    if (value == FHighLightColor)
+        return;
+    FHighLightColor = value;
+    update();
+}
+
+void TzColorBtn::SetShadow(vcl::TColor value)
+{
+    if (value == FShadowColor)
+        return;
+    FShadowColor = value;
+    update();
+}
+
+void TzColorBtn::SetCancel(bool value)
+{
+    FCancel = value;
+    UpdateDialogKeys();
+}
+
+void TzColorBtn::SetModalresult(int value)
+{
+    FModalResult = value;
+}
+
+void TzColorBtn::SetDefault(bool value)
+{
+    FDefault = value;
+    // Every colour button of the form re-decides which one is active.
+    QWidget *form = window();
+    QWidget *focused = form->focusWidget();
+    const QList<TzColorBtn *> buttons = form->findChildren<TzColorBtn *>();
+    if (auto *self = qobject_cast<TzColorBtn *>(form))
+        self->CMFocusChanged(focused);
+    for (TzColorBtn *button : buttons)
+        button->CMFocusChanged(focused);
+}
+
+void TzColorBtn::SetCaption(const QString &value)
+{
+    if (value == FCaption)
+        return;
+    FCaption = value;
+    UpdateAccelerator();
+    update();
+}
+
+void TzColorBtn::SetFontColor(vcl::TColor value)
+{
+    FFontColor = value;
+    update();
+}
+
+void TzColorBtn::SetTabStop(bool value)
+{
+    FTabStop = value;
+    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TzColorBtn::SetPopupMenu(QMenu *menu)
+{
+    FPopupMenu = menu;
+}
+
+bool TzColorBtn::CanFocus() const
+{
+    return isVisible() && isEnabled();
+}
+
+bool TzColorBtn::InClient(int x, int y) const
+{
+    return x >= 0 && x < width() && y >= 0 && y < height();
+}
+
+void TzColorBtn::RepaintNow()
+{
+    repaint();
+}
+
+void TzColorBtn::SetMouseIn()
+{
+    if (!FFlat || !isEnabled())
+        return;
+    // Brings the hover state in line with where the pointer really is, through
+    // the enter and leave handlers.
+    if (QApplication::widgetAt(QCursor::pos()) != this) {
+        FMouseIn = true;
+        CMMouseLeave();
+    } else {
+        FMouseIn = false;
+        CMMouseEnter();
+    }
+}
+
+void TzColorBtn::UpdateAccelerator()
+{
+    if (FAccelKeyId != 0)
+        releaseShortcut(FAccelKeyId);
+    FAccelKeyId = 0;
+    const QKeySequence accel = QKeySequence::mnemonic(FCaption);
+    if (!accel.isEmpty())
+        FAccelKeyId = grabShortcut(accel);
+}
+
+void TzColorBtn::UpdateDialogKeys()
+{
+    if (FActive && FReturnKeyId == 0) {
+        FReturnKeyId = grabShortcut(QKeySequence(Qt::Key_Return));
+        FEnterKeyId = grabShortcut(QKeySequence(Qt::Key_Enter));
+    } else if (!FActive && FReturnKeyId != 0) {
+        releaseShortcut(FReturnKeyId);
+        releaseShortcut(FEnterKeyId);
+        FReturnKeyId = FEnterKeyId = 0;
+    }
+    if (FCancel && FEscapeKeyId == 0) {
+        FEscapeKeyId = grabShortcut(QKeySequence(Qt::Key_Escape));
+    } else if (!FCancel && FEscapeKeyId != 0) {
+        releaseShortcut(FEscapeKeyId);
+        FEscapeKeyId = 0;
+    }
+}
+
+void TzColorBtn::CreateWnd()
+{
+    FButtonStyleDefault = FDefault;
+    FActive = FDefault;
+    UpdateDialogKeys();
+}
+
+void TzColorBtn::SetButtonStyle(bool ADefault)
+{
+    if (ADefault == FButtonStyleDefault)
+        return;
+    FButtonStyleDefault = ADefault;
+    update();
+}
+
+void TzColorBtn::Click()
+{
+    QPointer<TzColorBtn> self(this);
+    FMouseIn = false;
+    SetMouseIn();
+    FDown = false;
+    FTracking = false;
+    RepaintNow();
+    if (auto *dialog = qobject_cast<QDialog *>(window())) {
+        dialog->setResult(FModalResult);
+        if (FModalResult != 0 && dialog->isModal())
+            dialog->done(FModalResult);
+    }
+    if (self)
+        Q_EMIT OnClick();
+}
+
+void TzColorBtn::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
+{
+    Q_EMIT OnMouseDown(Button, Shift, X, Y);
+    if (Button != Qt::LeftButton || !isEnabled() || !InClient(X, Y))
+        return;
+    if (!FDown) {
+        setFocus(Qt::MouseFocusReason);
+        FDown = true;
+        RepaintNow();
+    }
+    FTracking = true;
+}
+
+void TzColorBtn::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
+{
+    Q_EMIT OnMouseUp(Button, Shift, X, Y);
+    if (!FTracking)
+        return;
+    FDown = false;
+    FTracking = false;
+    RepaintNow();
+    SetMouseIn();
+}
+
+void TzColorBtn::CMMouseEnter()
+{
+    if (FFlat && !FMouseIn && isEnabled()) {
+        FMouseIn = true;
+        RepaintNow();
+    }
+    if (FAutoFocus && !hasFocus() && CanFocus())
+        setFocus(Qt::MouseFocusReason);
+    Q_EMIT OnMouseEnter();
+}
+
+void TzColorBtn::CMMouseLeave()
+{
+    if (FFlat && FMouseIn && !FTracking) {
+        FMouseIn = false;
+        update();
+    }
+    Q_EMIT OnMouseLeave();
+}
+
+void TzColorBtn::CMFocusChanged(QWidget *focused)
+{
+    if (auto *button = qobject_cast<TzColorBtn *>(focused))
+        FActive = button == this;
+    else
+        FActive = FDefault;
+    SetButtonStyle(FActive);
+    UpdateDialogKeys();
+    if (!hasFocus()) {
+        FDown = false;
+        FTracking = false;
+    }
+    SetMouseIn();
+    update();
+}
+
+void TzColorBtn::CMDialogKey(int key)
+{
+    const bool ours = (key == Qt::Key_Escape) ? FCancel : FActive;
+    if (ours && CanFocus())
+        Click();
+}
+
+void TzColorBtn::CMDialogChar()
+{
+    if (CanFocus())
+        Click();
+}
+
+void TzColorBtn::WmKeyDown()
+{
+    if (FDown)
+        return;
+    setFocus(Qt::OtherFocusReason);
+    SetMouseIn();
+    FTracking = false;
+    FDown = true;
+    RepaintNow();
+}
+
+void TzColorBtn::WmKeyUp()
+{
+    if (!FDown || FTracking)
+        return;
+    QPointer<TzColorBtn> self(this);
+    Click();
+    if (!self)
+        return;
+    FDown = false;
+    SetMouseIn();
+    RepaintNow();
+}
+
+void TzColorBtn::WmrButtonUp()
+{
+    if (!FPopupMenu)
+        return;
+    const bool hoverDance = FFlat;
+    if (hoverDance) {
+        FMouseIn = false;
+        RepaintNow();
+        // The hover state is checked again once the menu has gone.
+        connect(FPopupMenu, &QMenu::aboutToHide, this, &TzColorBtn::SetMouseIn,
+                Qt::SingleShotConnection);
+    }
+    FPopupMenu->popup(QCursor::pos());
+}
+
+bool TzColorBtn::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::Polish:
+        CreateWnd();
+        break;
+    case QEvent::Shortcut: {
+        const int id = static_cast<QShortcutEvent *>(e)->shortcutId();
+        if (id == 0)
+            break;
+        if (id == FAccelKeyId) {
+            CMDialogChar();
+            return true;
+        }
+        if (id == FReturnKeyId || id == FEnterKeyId) {
+            CMDialogKey(Qt::Key_Return);
+            return true;
+        }
+        if (id == FEscapeKeyId) {
+            CMDialogKey(Qt::Key_Escape);
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::event(e);
+}
+
+void TzColorBtn::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    TCanvas canvas(painter);
+    FCanvas = &canvas;
+    Paint();
+    FCanvas = nullptr;
+}
+
+void TzColorBtn::Paint()
+{
+    // Only from the paint event, which provides the control's canvas.
+    if (!FCanvas || width() <= 0 || height() <= 0)
+        return;
+    QImage bitmap(width(), height(), QImage::Format_RGB32);
+    {
+        TCanvas offscreen(&bitmap);
+        PaintButton(offscreen);
+    }
+    FCanvas->Draw(0, 0, bitmap);
+    Q_EMIT OnPaint();
+}
+
+bool TzColorBtn::MarkedDefault() const
+{
+    return hasFocus() || FDefault;
+}
+
+int TzColorBtn::BevelInset() const
+{
+    return FDefLook == dlFrame && MarkedDefault() ? 1 : 0;
+}
+
+bool TzColorBtn::BevelShown() const
+{
+    return !FFlat || (FMouseIn && isEnabled()) || FTracking || FDown;
+}
+
+void TzColorBtn::PaintFace(TCanvas &canvas)
+{
+    canvas.FillRect({0, 0, width(), height()});
+}
+
+void TzColorBtn::PaintDefaultFrame(TCanvas &canvas) const
+{
+    const int W = width() - 1;
+    const int H = height() - 1;
+    canvas.Pen.Color = vcl::clBlack;
+    canvas.Polyline({{0, 0}, {W, 0}, {W, H}, {0, H}, {0, 0}});
+}
+
+TRect TzColorBtn::CaptionRect() const
+{
+    const TRect rect{5, 5, width() - 1 - 4, height() - 1 - 4};
+    return isEnabled() && FDown ? rect.Offset(1, 1) : rect;
+}
+
+void TzColorBtn::SetCaptionFont(TCanvas &canvas) const
+{
+    canvas.Font = widgets::TFont(font(), FFontColor);
+    if (FDefLook == dlBold) {
+        // The whole style is replaced, as the default look has always done.
+        canvas.Font.setBold(MarkedDefault());
+        canvas.Font.setItalic(false);
+        canvas.Font.setUnderline(false);
+        canvas.Font.setStrikeOut(false);
+    }
+}
+
+unsigned TzColorBtn::CaptionFlags() const
+{
+    return widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
+}
+
+void TzColorBtn::PaintFocus(TCanvas &canvas, int d) const
+{
+    if (!hasFocus() || !isEnabled() || !FShowFocus)
+        return;
+    canvas.Brush.Style = widgets::bsSolid;
+    canvas.DrawFocusRect(TRect{0, 0, width(), height()}.Inflated(-(3 + d), -(3 + d)));
+}
+
+void TzColorBtn::PaintButton(TCanvas &canvas)
+{
+    const int W = width() - 1;
+    const int H = height() - 1;
+    const int d = BevelInset();
+    canvas.Brush.Color = GetColor();
+    canvas.Brush.Style = widgets::bsSolid;
+    canvas.Pen.Width = 1;
+    PaintFace(canvas);
+    if (BevelShown())
+        widgets::PaintColorBtnBevel(canvas, W, H, d, FDown, FShadowColor, FHighLightColor);
+    if (FDefLook == dlFrame && MarkedDefault())
+        PaintDefaultFrame(canvas);
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = widgets::bsClear;
+    widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
+    PaintFocus(canvas, d);
+}
+
+void TzColorBtn::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton)
+        FClicked = true;
+    MouseDown(e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TzColorBtn::mouseReleaseEvent(QMouseEvent *e)
+{
+    QPointer<TzColorBtn> self(this);
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && FClicked) {
+        FClicked = false;
+        if (InClient(p.x(), p.y()))
+            Click();
+    } else if (e->button() == Qt::RightButton) {
+        WmrButtonUp();
+    }
+    if (self)
+        MouseUp(e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TzColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QWidget::mouseDoubleClickEvent(e);
+        return;
+    }
+    // The second press of a double click: no click on its release.
+    FClicked = false;
+    QPointer<TzColorBtn> self(this);
+    Q_EMIT OnDblClick();
+    // The press itself normally came just before; only stand in for it when not.
+    if (self && !FTracking) {
+        const QPoint p = e->position().toPoint();
+        MouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    }
+}
+
+void TzColorBtn::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!FMouseIn)
+        SetMouseIn();
+    const QPoint p = e->position().toPoint();
+    if (FTracking) {
+        const bool inside = InClient(p.x(), p.y());
+        if (inside != FDown) {
+            FDown = inside;
+            RepaintNow();
+        }
+    }
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+}
+
+void TzColorBtn::keyPressEvent(QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Space:
+        // A held key repeats; only its first press counts.
+        if (!e->isAutoRepeat())
+            WmKeyDown();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (hasFocus() && CanFocus()) {
+            Click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void TzColorBtn::keyReleaseEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Space) {
+        if (!e->isAutoRepeat())
+            WmKeyUp();
+        return;
+    }
+    QWidget::keyReleaseEvent(e);
+}
+
+void TzColorBtn::enterEvent(QEnterEvent *)
+{
+    CMMouseEnter();
+}
+
+void TzColorBtn::leaveEvent(QEvent *)
+{
+    CMMouseLeave();
+}
+
+void TzColorBtn::changeEvent(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::EnabledChange:
+        SetMouseIn();
+        update();
+        break;
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(e);
+}
+
+void TzColorBtn::contextMenuEvent(QContextMenuEvent *e)
+{
+    if (!FPopupMenu) {
+        e->ignore(); // the parent's menu, if any
+        return;
+    }
+    // A right click opens the menu on release; the menu key opens it here.
+    if (e->reason() != QContextMenuEvent::Mouse)
+        FPopupMenu->popup(mapToGlobal(QPoint(width() / 2, height() / 2)));
+}
