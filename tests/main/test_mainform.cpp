@@ -57,6 +57,10 @@ TEST(MainStartup, FirstRunDefaultsAndWindowSkeleton)
     EXPECT_EQ(m.Read2->text(), "Read               F8");
     EXPECT_FALSE(m.Read2->isEnabled()) << "no access before a unit answered";
     EXPECT_EQ(Connected, 0);
+    m.close();
+    ASSERT_TRUE(QFile::exists(r.iniPath()));
+    EXPECT_EQ(QFile(r.iniPath()).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
+        << "the INI holds passwords";
 }
 
 TEST(MainStartup, CloseWritesTheIniAndKeepsForeignSections)
@@ -77,8 +81,6 @@ TEST(MainStartup, CloseWritesTheIniAndKeepsForeignSections)
         EXPECT_EQ(after.ReadString("PASSWORD", "SETREADONLY", ""), "8061");
         EXPECT_EQ(after.ReadString("CONFIG", "PATH", ""), "/data/cfg/unit.cfg");
         EXPECT_EQ(after.ReadInteger("Form", "InitMax", -1), 0);
-        EXPECT_EQ(QFile(r.iniPath()).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
-            << "the INI holds passwords";
         EXPECT_EQ(r.main().usb()->linkState(), LinkClosed);
     }
 }
