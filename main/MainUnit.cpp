@@ -8,6 +8,7 @@
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/IniFile.h"
+#include "widgets/zAnimate.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -103,11 +104,16 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(SetPasswordBtn, &QAction::triggered, this, &TMainForm::SetPasswordBtnClick);
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Read2, &QAction::triggered, this, &TMainForm::BtnLoadClick);
+    for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch) {
+        TzColorBtn *button = General.ChannelButtons[static_cast<std::size_t>(ch)];
+        connect(button, &TzColorBtn::OnClick, this, [this, button] { ChannelButtonClick(button); });
+    }
     connect(General.RadioButtonAuto, &QAbstractButton::clicked, this,
             &TMainForm::RadioButtonAutoClick);
     connect(General.RadioButtonManuel, &QAbstractButton::clicked, this,
             &TMainForm::RadioButtonManuelClick);
 
+    ClearLiveView();
     FormCreate();
 }
 
@@ -311,6 +317,15 @@ void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
         break;
     case STATISTICS_CFM:
         HandleStatistics(frame);
+        break;
+    case BOX_STATUS_CFM:
+        HandleBoxStatus(frame);
+        break;
+    case INPUT_STATUS_CFM:
+        HandleInputStatus(frame);
+        break;
+    case CHANNEL_STATUS_CFM:
+        HandleChannelStatus(frame);
         break;
     case PASSWORD_WRITE_CFM:
     case PASSWORD_READ_CFM:
@@ -573,24 +588,10 @@ void TMainForm::TabbedNotebook1Change(int NewTab)
     }
 }
 
-// ---- live view, manual control, settings: filled by their pages -------------
-
-void TMainForm::ClearLiveView() {}
-
-void TMainForm::RadioButtonAutoClick()
-{
-    if (Connected == 1)
-        SendRequest(NodeApplication, MODE_REQ, {0});
-    ManualMode = 0;
-}
-
-void TMainForm::RadioButtonManuelClick()
-{
-    if (Connected == 1)
-        SendRequest(NodeApplication, MODE_REQ, {1});
-    ManualMode = 1;
-}
+// ---- settings: filled by the transfer --------------------------------------
 
 void TMainForm::BtnLoadClick() {}
+
+void TMainForm::BtnSaveClick() {}
 
 void TMainForm::RefreshAllControls() {}

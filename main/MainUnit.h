@@ -23,7 +23,9 @@
 #include <string>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
+class TzColorBtn;
 
 namespace d2xx {
 class Driver;
@@ -82,10 +84,24 @@ public:
     void TabbedNotebook1Change(int NewTab);
     bool MaySend() const; // Connected, no firmware window, no transfer
 
-    // live view and manual control (filled by the General page)
+    // live view
     void ClearLiveView();
+    void ShowInputState(QLabel *label, bool active);
+    void ShowHighPowerStatus(TzColorBtn *button, QLabel *label, const std::uint8_t *frame);
+    void ShowLowPowerStatus(TzColorBtn *button, const std::uint8_t *frame);
+    void ResetChannelButton(TzColorBtn *button);
+    void HandleBoxStatus(const std::uint8_t *frame);
+    void HandleInputStatus(const std::uint8_t *frame);
+    void HandleChannelStatus(const std::uint8_t *frame);
+
+    // manual control
     void RadioButtonAutoClick();
     void RadioButtonManuelClick();
+    void SendChannelOn(std::uint8_t channel);
+    void SendChannelOff(std::uint8_t channel);
+    static bool IsCaptionOn(const TzColorBtn *button);
+    void ChannelButtonClick(TzColorBtn *button); // BtnHighPowerChNClick, BtnLowPowerChNClick
+    void BtnSaveClick();
 
     // settings (read chain and full refresh)
     void BtnLoadClick();
@@ -133,6 +149,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override; // FormKeyDown
 
 private:
     // UsbThreadClient

@@ -1,0 +1,167 @@
+#include "main/LiveStatus.h"
+#include "tests/main/MainRig.h"
+
+#include "platform/vcl/Colors.h"
+#include "widgets/zAnimate.h"
+
+#include <QLabel>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+using namespace devlink;
+using testsupport::Bytes;
+using testsupport::MainRig;
+
+namespace {
+constexpr std::uint32_t Face = vcl::clBtnFace;
+}
+
+// Every single error bit, on and off, with and without the warning flag,
+// as the live view's tables give them; combined bits take the lowest fault.
+TEST(LiveStatus, HighPowerTable)
+{
+    struct Case {
+        std::uint8_t err;
+        bool on, warn;
+        const char *label;
+        std::uint32_t labelColour;
+        const char *caption;
+        std::uint32_t buttonColour;
+    } cases[] = {
+        {1, true, false, "-SHORT", LiveRed, "fail", LiveRed},
+        {2, false, false, "+SHORT", LiveRed, "fail", LiveRed},
+        {4, false, true, "OPEN", LiveRed, "fail", LiveRed},
+        {8, true, true, "OVERLOAD", LiveRed, "fail", LiveRed},
+        {0, true, false, "12.3 A", LiveGreen, "On", LiveGreen},
+        {0, true, true, "12.3 A", LiveYellow, "On", LiveYellow},
+        {0, false, false, "--", LiveWhite, "Off", Face},
+        {0, false, true, "--", LiveWhite, "Off", LiveYellow},
+        {16, true, false, "12.3 A", LiveGreen, "On", LiveGreen},  // not a fault bit
+        {0x0C, true, false, "OPEN", LiveRed, "fail", LiveRed},    // two faults at once
+        {0x0A, true, false, "+SHORT", LiveRed, "fail", LiveRed},
+        {0xFF, true, false, "-SHORT", LiveRed, "fail", LiveRed},
+    };
+    for (const auto &c : cases) {
+        const ChannelView v = HighPowerView({c.on, c.err, 123, c.warn});
+        EXPECT_EQ(v.labelText, c.label) << int(c.err) << c.on << c.warn;
+        EXPECT_EQ(v.labelColour, c.labelColour) << int(c.err);
+        EXPECT_EQ(v.caption, c.caption) << int(c.err);
+        EXPECT_EQ(v.buttonColour, c.buttonColour) << int(c.err);
+    }
+}
+
+TEST(LiveStatus, LowPowerTable)
+{
+    struct Case {
+        std::uint8_t err;
+        bool on, warn;
+        const char *caption;
+        std::uint32_t colour;
+    } cases[] = {
+        {1, false, false, "Off", Face}, {4, false, true, "Off", LiveYellow},
+        {1, true, false, "fail", LiveRed}, {2, true, true, "fail", LiveRed},
+        {4, true, false, "fail", LiveRed}, {8, true, false, "On", LiveGreen},
+        {8, true, true, "On", LiveYellow}, {0, true, false, "On", LiveGreen},
+        {0x09, true, false, "fail", LiveRed},
+    };
+    for (const auto &c : cases) {
+        const ChannelView v = LowPowerView({c.on, c.err, 0, c.warn});
+        EXPECT_EQ(v.caption, c.caption) << int(c.err) << c.on;
+        EXPECT_EQ(v.buttonColour, c.colour) << int(c.err) << c.on;
+    }
+}
+
+TEST(LiveStatus, TenthsFormatting)
+{
+    EXPECT_EQ(FormatTenthsUnit(5, "A"), "0.5 A");
+    EXPECT_EQ(FormatTenthsUnit(123, "A"), "12.3 A");
+    EXPECT_EQ(FormatTenthsUnit(0, "V"), "0.0 V");
+    EXPECT_EQ(FormatTenthsUnit(65535, "A"), "6553.5 A");
+}
+
+TEST(LiveView, FramesFillThePageAndClearBlanksIt)
+{
+    MainRig r({"KeeperEntry"});
+    TGeneralPageUi &g = r.main().General;
+    r.connect();
+    r.receive(MainRig::frame(1, BOX_STATUS_CFM, {200, 100, 0x01, 0x2C, 138, 41}));
+    EXPECT_EQ(g.lblErrors->text(), "300");
+    EXPECT_EQ(g.lblCurrentSum->text(), "30.0 A");
+    EXPECT_EQ(g.lblVbat->text(), "13.8 V");
+    EXPECT_EQ(g.lblTemp->text(), "41 \u00B0C");
+
+    r.receive(MainRig::frame(1, INPUT_STATUS_CFM, {0x01, 0x04, 0x01, 0x00, 0x00, 0x80}));
+    EXPECT_EQ(g.InputStates[1]->text(), "On");
+    EXPECT_EQ(g.InputStates[2]->text(), "Off");
+    EXPECT_EQ(g.InputStates[11]->text(), "On");
+    EXPECT_EQ(g.CanInputStates[1]->text(), "On");
+    EXPECT_EQ(g.CanInputStates[32]->text(), "On");
+    EXPECT_EQ(g.CanInputStates[31]->text(), "Off");
+
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x05, 0}));
+    EXPECT_EQ(g.ChannelButtons[7]->Caption(), "On");
+    EXPECT_EQ(g.ChannelButtons[7]->GetColor(), LiveGreen);
+    EXPECT_EQ(g.ChannelStates[7]->text(), "0.5 A");
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {3, 0x00, 4, 0, 0, 0}));
+    EXPECT_EQ(g.ChannelStates[3]->text(), "OPEN");
+    EXPECT_EQ(g.ChannelButtons[3]->Caption(), "fail");
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {34, 0xF0, 8, 0, 0, 1}));
+    EXPECT_EQ(g.ChannelButtons[34]->Caption(), "On");
+    EXPECT_EQ(g.ChannelButtons[34]->GetColor(), LiveYellow);
+
+    // Channel numbers outside 1..34 change nothing.
+    auto snapshot = [&] {
+        QStringList s;
+        for (int i = 1; i <= 34; ++i)
+            s << g.ChannelButtons[static_cast<std::size_t>(i)]->Caption()
+              << QString::number(g.ChannelButtons[static_cast<std::size_t>(i)]->GetColor());
+        for (int i = 1; i <= 18; ++i)
+            s << g.ChannelStates[static_cast<std::size_t>(i)]->text();
+        return s;
+    };
+    const QStringList before = snapshot();
+    for (std::uint8_t ch : {0, 35, 255})
+        r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {ch, 0xF0, 1, 0, 0, 0}));
+    EXPECT_EQ(snapshot(), before);
+
+    r.main().ClearLiveView();
+    for (QLabel *l : {g.lblCurrentSum, g.lblVbat, g.lblTemp, g.lblErrors})
+        EXPECT_EQ(l->text(), "--");
+    for (int i = 1; i <= 34; ++i) {
+        EXPECT_EQ(g.ChannelButtons[static_cast<std::size_t>(i)]->Caption(), "Off");
+        EXPECT_EQ(g.ChannelButtons[static_cast<std::size_t>(i)]->GetColor(), Face);
+    }
+    for (int i = 1; i <= 18; ++i)
+        EXPECT_EQ(g.ChannelStates[static_cast<std::size_t>(i)]->text(), "--");
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_EQ(g.InputStates[static_cast<std::size_t>(i)]->text(), "Off");
+    for (int i = 1; i <= 32; ++i)
+        EXPECT_EQ(g.CanInputStates[static_cast<std::size_t>(i)]->text(), "Off");
+}
+
+TEST(ManualControl, ButtonsSwitchOnlyInManualModeWhenConnected)
+{
+    MainRig r({"KeeperEntry"});
+    TGeneralPageUi &g = r.main().General;
+    g.RadioButtonManuel->click(); // not connected: buttons on, nothing sent
+    EXPECT_TRUE(g.ChannelButtons[1]->isEnabled());
+    r.connect();
+    r.main().ChannelButtonClick(g.ChannelButtons[7]);
+    auto frames = r.sent();
+    ASSERT_EQ(frames.size(), 1u);
+    Bytes expect{0, 12, 1, 0x24, 7, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    expect[0] = FrameChecksum(expect.data() + 1, 11);
+    EXPECT_EQ(frames[0], expect);
+    g.ChannelButtons[7]->SetCaption("On");
+    r.main().ChannelButtonClick(g.ChannelButtons[7]);
+    frames = r.sent();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0][5], 0x0F);
+
+    g.RadioButtonAuto->click();
+    EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{MODE_REQ});
+    EXPECT_FALSE(g.ChannelButtons[7]->isEnabled());
+    r.main().ChannelButtonClick(g.ChannelButtons[7]);
+    EXPECT_TRUE(r.sent().empty());
+}
