@@ -1,0 +1,232 @@
+#include "sim/SimLine.h"
+
+#include "link/FrameCodec.h"
+#include "sim/SimulatedUnit.h"
+
+#include <algorithm>
+
+namespace sim {
+
+Clock::duration SimLine::transferTime(std::size_t bytes)
+{
+    constexpr std::uint64_t bitNs = 1'000'000'000ull;
+    const std::uint64_t bits = static_cast<std::uint64_t>(bytes) * BitsPerByte;
+    return Clock::duration((bits * bitNs + BaudRate - 1) / BaudRate);
+}
+
+SimLine::SimLine(std::shared_ptr<SimulatedUnit> unit, std::shared_ptr<const Clock> clock,
+                 bool pacing)
+    : unit_(std::move(unit)), clock_(std::move(clock)), pacing_(pacing)
+{
+    unitTime_ = inboundFree_ = outboundFree_ = clock_->now();
+}
+
+std::optional<std::uint64_t> SimLine::openSession()
+{
+    std::lock_guard lock(mutex_);
+    if (!plugged_)
+        return std::nullopt;
+    return session_;
+}
+
+bool SimLine::sessionAlive(std::uint64_t session) const
+{
+    std::lock_guard lock(mutex_);
+    return aliveLocked(session);
+}
+
+bool SimLine::write(std::uint64_t session, std::span<const std::uint8_t> bytes)
+{
+    std::lock_guard lock(mutex_);
+    if (!aliveLocked(session))
+        return false;
+    if (bytes.empty())
+        return true;
+    const Clock::duration now = clock_->now();
+    Clock::duration arrives = now;
+    if (pacing_) {
+        arrives = std::max(now, inboundFree_) + transferTime(bytes.size());
+        inboundFree_ = arrives;
+    }
+    inbox_.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), arrives});
+    cv_.notify_all();
+    return true;
+}
+
+bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
+                   std::size_t &got)
+{
+    got = 0;
+    std::unique_lock lock(mutex_);
+    Clock::duration now = clock_->now();
+    const Clock::duration deadline = now + std::max(timeout, Clock::duration::zero());
+    for (;;) {
+        if (!aliveLocked(session))
+            return false;
+        processLocked(now);
+        const std::size_t limit =
+            maxPerRead_ ? std::min(maxPerRead_, buffer.size()) : buffer.size();
+        while (got < limit && !outbox_.empty() && outbox_.front().due <= now) {
+            buffer[got++] = outbox_.front().byte;
+            outbox_.pop_front();
+        }
+        if (got > 0 || now >= deadline)
+            return true;
+        Clock::duration wake = deadline;
+        if (const auto next = nextEventLocked())
+            wake = std::min(wake, *next);
+        if (!clock_->waitUntil(lock, cv_, wake))
+            return true;
+        now = clock_->now();
+    }
+}
+
+std::optional<Clock::duration> SimLine::untilNextEvent()
+{
+    std::lock_guard lock(mutex_);
+    const Clock::duration now = clock_->now();
+    processLocked(now);
+    const auto next = nextEventLocked();
+    if (!next)
+        return std::nullopt;
+    return std::max(*next - now, Clock::duration::zero());
+}
+
+std::size_t SimLine::pendingBytes() const
+{
+    std::lock_guard lock(mutex_);
+    return outbox_.size();
+}
+
+void SimLine::processLocked(Clock::duration now)
+{
+    // Requests are carried out in arrival order, each at its own arrival
+    // time, so that answers and the unit's clock agree with the line.
+    while (!inbox_.empty() && inbox_.front().arrives <= now) {
+        Chunk chunk = std::move(inbox_.front());
+        inbox_.pop_front();
+        syncUnitLocked(chunk.arrives);
+        // The answers to one chunk leave back to back.
+        std::vector<std::uint8_t> burst;
+        Clock::duration start = chunk.arrives;
+        for (auto &frame : unit_->feed(chunk.bytes)) {
+            if (dropAnswers_ > 0) {
+                --dropAnswers_;
+                continue;
+            }
+            if (corruptNext_ && !frame.empty()) {
+                frame[devlink::FrameChecksumAt] ^= 0xFF;
+                corruptNext_ = false;
+            }
+            if (burst.empty()) {
+                start += delayNext_;
+                delayNext_ = Clock::duration::zero();
+            }
+            const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
+            burst.insert(burst.end(), bytes.begin(), bytes.end());
+        }
+        queueLocked(burst, start);
+    }
+    syncUnitLocked(now);
+}
+
+void SimLine::syncUnitLocked(Clock::duration to)
+{
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(to - unitTime_);
+    if (ms.count() <= 0)
+        return;
+    unit_->advance(ms);
+    unitTime_ += ms;
+}
+
+void SimLine::queueLocked(const std::vector<std::uint8_t> &bytes, Clock::duration at)
+{
+    const Clock::duration start = std::max(at, outboundFree_);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        outbox_.push_back({bytes[i], pacing_ ? start + transferTime(i + 1) : start});
+    if (!bytes.empty())
+        outboundFree_ = outbox_.back().due;
+}
+
+std::optional<Clock::duration> SimLine::nextEventLocked() const
+{
+    std::optional<Clock::duration> next;
+    if (!outbox_.empty())
+        next = outbox_.front().due;
+    if (!inbox_.empty())
+        next = next ? std::min(*next, inbox_.front().arrives) : inbox_.front().arrives;
+    return next;
+}
+
+void SimLine::setPacing(bool on)
+{
+    std::lock_guard lock(mutex_);
+    pacing_ = on;
+}
+
+bool SimLine::pacing() const
+{
+    std::lock_guard lock(mutex_);
+    return pacing_;
+}
+
+void SimLine::dropNextAnswers(int count)
+{
+    std::lock_guard lock(mutex_);
+    dropAnswers_ = std::max(count, 0);
+}
+
+void SimLine::corruptNextAnswer()
+{
+    std::lock_guard lock(mutex_);
+    corruptNext_ = true;
+}
+
+void SimLine::delayNextAnswer(Clock::duration by)
+{
+    std::lock_guard lock(mutex_);
+    delayNext_ = std::max(by, Clock::duration::zero());
+}
+
+void SimLine::setMaxBytesPerRead(std::size_t count)
+{
+    std::lock_guard lock(mutex_);
+    maxPerRead_ = count;
+}
+
+void SimLine::inject(std::span<const std::uint8_t> bytes)
+{
+    std::lock_guard lock(mutex_);
+    queueLocked(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), clock_->now());
+    cv_.notify_all();
+}
+
+void SimLine::unplug()
+{
+    std::lock_guard lock(mutex_);
+    if (!plugged_)
+        return;
+    plugged_ = false;
+    ++session_;
+    // Whatever was on its way is lost with the cable.
+    inbox_.clear();
+    outbox_.clear();
+    const Clock::duration now = clock_->now();
+    inboundFree_ = outboundFree_ = now;
+    unit_->resetReceiver();
+    cv_.notify_all();
+}
+
+void SimLine::replug()
+{
+    std::lock_guard lock(mutex_);
+    plugged_ = true;
+}
+
+bool SimLine::plugged() const
+{
+    std::lock_guard lock(mutex_);
+    return plugged_;
+}
+
+} // namespace sim

@@ -1,0 +1,113 @@
+// The serial line between the tool and the simulated unit: it carries the
+// tool's bytes to the unit, lets the unit answer only after a request has
+// fully arrived, and releases the unit's bytes at the line rate of 38400
+// baud 8N2 (11 bits a byte). Tests bend it with fault hooks: lost, broken
+// or late answers, reads cut short, unasked bytes, a pulled plug.
+//
+// Thread contract: every public method may be called from any thread; the
+// tool's worker reads and writes while a test thread pokes the hooks.
+// mutex_ guards all members below it. The line calls the unit while holding
+// mutex_ (lock order: line, then unit); the unit never calls back. A read
+// that waits for bytes waits on cv_, which releases mutex_.
+#pragma once
+
+#include "sim/SimClock.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace sim {
+
+class SimulatedUnit;
+
+class SimLine
+{
+public:
+    static constexpr int BaudRate = 38400;
+    static constexpr int BitsPerByte = 11; // start bit, 8 data bits, 2 stop bits
+
+    // How long the line takes for `bytes` bytes, rounded up to whole nanoseconds.
+    static Clock::duration transferTime(std::size_t bytes);
+
+    SimLine(std::shared_ptr<SimulatedUnit> unit, std::shared_ptr<const Clock> clock,
+            bool pacing = true);
+    SimLine(const SimLine &) = delete;
+    SimLine &operator=(const SimLine &) = delete;
+
+    SimulatedUnit &unit() const { return *unit_; }
+    const Clock &clock() const { return *clock_; }
+
+    // The tool's side. A session is one plug-in of the device: after an
+    // unplug its reads and writes fail for good, as a stale handle does.
+    std::optional<std::uint64_t> openSession();
+    bool sessionAlive(std::uint64_t session) const;
+    // Hands bytes to the line; the unit sees them once they have arrived.
+    bool write(std::uint64_t session, std::span<const std::uint8_t> bytes);
+    // Takes the unit's bytes that are on the line by now, waiting up to
+    // `timeout` for the first; `got` 0 when none came. False when the
+    // session is gone.
+    bool read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
+              std::size_t &got);
+    // Time until the next byte of the unit is due or a request has
+    // arrived, when either is pending.
+    std::optional<Clock::duration> untilNextEvent();
+    // Bytes of the unit still waiting to be read, due or not.
+    std::size_t pendingBytes() const;
+
+    // Hooks.
+    void setPacing(bool on);
+    bool pacing() const;
+    void dropNextAnswers(int count = 1); // answer frames vanish
+    void corruptNextAnswer();            // its checksum byte is inverted
+    // The next answer leaves this much later; what follows queues behind it.
+    void delayNextAnswer(Clock::duration by);
+    void setMaxBytesPerRead(std::size_t count);       // 0: no limit
+    void inject(std::span<const std::uint8_t> bytes); // sent as they are, unasked
+    void unplug();
+    void replug();
+    bool plugged() const;
+
+private:
+    struct Chunk
+    {
+        std::vector<std::uint8_t> bytes;
+        Clock::duration arrives{};
+    };
+    struct OutByte
+    {
+        std::uint8_t byte = 0;
+        Clock::duration due{};
+    };
+
+    bool aliveLocked(std::uint64_t session) const { return plugged_ && session == session_; }
+    void processLocked(Clock::duration now);
+    void syncUnitLocked(Clock::duration to);
+    void queueLocked(const std::vector<std::uint8_t> &bytes, Clock::duration at);
+    std::optional<Clock::duration> nextEventLocked() const;
+
+    std::shared_ptr<SimulatedUnit> unit_;
+    std::shared_ptr<const Clock> clock_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable cv_; // new bytes from the tool, injected bytes, unplug
+    bool pacing_;
+    bool plugged_ = true;
+    std::uint64_t session_ = 1;
+    std::deque<Chunk> inbox_;
+    std::deque<OutByte> outbox_;
+    Clock::duration inboundFree_{};  // when the tool's last byte is through
+    Clock::duration outboundFree_{}; // when the unit's last byte is through
+    Clock::duration unitTime_{};     // how far the unit has been advanced
+    int dropAnswers_ = 0;
+    bool corruptNext_ = false;
+    Clock::duration delayNext_{};
+    std::size_t maxPerRead_ = 0;
+};
+
+} // namespace sim

@@ -1,0 +1,134 @@
+// The unit's application firmware as far as the tool can see it: it takes
+// the stuffed bytes the tool sends, answers every request it knows with
+// the frames of the protocol, and keeps a live state (outputs, inputs,
+// currents, supply, temperature) that moves on with advance().
+//
+// Thread contract: every public method may be called from any thread; one
+// mutex guards all state. feed() returns its answers by value and never
+// calls out while locked, so callers may hold their own lock around it
+// (SimLine does: its lock is always taken before this one).
+//
+// Time moves only through advance(): the unit has no clock of its own.
+#pragma once
+
+#include "link/FrameCodec.h"
+#include "sim/UnitState.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+// One unstuffed frame, exactly its Length bytes.
+using Frame = std::vector<std::uint8_t>;
+
+class SimulatedUnit
+{
+public:
+    // The live state is simulated in steps of this length.
+    static constexpr std::chrono::milliseconds Tick{100};
+
+    SimulatedUnit();
+    SimulatedUnit(const SimulatedUnit &) = delete;
+    SimulatedUnit &operator=(const SimulatedUnit &) = delete;
+
+    // Stuffed bytes from the tool; returns the answers to every frame they
+    // completed, in order. A frame split across calls is completed later.
+    std::vector<Frame> feed(std::span<const std::uint8_t> bytes);
+    // Forgets a partly received frame (the line was unplugged).
+    void resetReceiver();
+    // Whether a request on `node` with `code` draws an answer or has an effect.
+    bool handles(std::uint8_t node, std::uint8_t code) const;
+
+    // Moves the unit's time on: power-up seconds and the live state.
+    void advance(std::chrono::milliseconds by);
+    std::uint64_t upTimeMs() const;
+
+    // Knobs and test hooks.
+    void setVersionText(std::string_view text); // cut to IdentityState::MaxVersionText
+    std::string versionText() const;
+    void setStatistics(const StatisticsState &statistics);
+    StatisticsState statistics() const;
+    // Texts are cut to 8 characters.
+    void setPasswords(std::string_view readOnly, std::string_view readWrite);
+    void erasePasswords();
+    PasswordState passwords() const;
+    // Puts a fault (ChannelFault) on channel 1..34, or clears it with FaultNone.
+    // A new fault counts in the unit's error count.
+    void setChannelFault(int channel, std::uint8_t fault);
+    void setChannelWarning(int channel, bool warning);
+    void setChannelLoad(int channel, std::uint16_t tenths);
+    // Stops the built-in input pattern and sets input 1..11 or CAN input 1..32.
+    void setInput(int input, bool active);
+    void setCanInput(int input, bool active);
+    void setInputPattern(bool running);
+    // Spread of the measured currents; 0 also steadies the supply voltage.
+    void setCurrentNoise(std::uint8_t tenths);
+    void setNoiseSeed(std::uint32_t seed);
+
+    UnitMode mode() const;
+    OutputState output(int channel) const; // channel 1..34
+    LiveState live() const;
+
+private:
+    // A received frame with bounded access to its bytes.
+    class Request
+    {
+    public:
+        Request(const std::uint8_t *bytes, std::size_t count) : bytes_(bytes), count_(count) {}
+        std::uint8_t at(std::size_t offset) const { return offset < count_ ? bytes_[offset] : 0; }
+        std::uint8_t length() const { return at(devlink::FrameLengthAt); }
+        std::uint8_t node() const { return at(devlink::FrameNodeAt); }
+        std::uint8_t command() const { return at(devlink::FrameCommandAt); }
+
+    private:
+        const std::uint8_t *bytes_;
+        std::size_t count_;
+    };
+    using Replies = std::vector<Frame>;
+    using Handler = void (SimulatedUnit::*)(const Request &, Replies &);
+
+    void on(std::uint8_t node, std::uint8_t code, Handler handler);
+    void dispatch(const std::uint8_t *frame, std::size_t count, Replies &replies);
+    static void reply(Replies &replies, devlink::DeviceFrame &frame);
+    static std::uint8_t answerCode(const Request &request);
+
+    // Identity and statistics
+    void onVersion(const Request &request, Replies &replies);
+    void onStatistics(const Request &request, Replies &replies);
+    void onPing(const Request &request, Replies &replies);
+    // Passwords
+    void onPasswordRead(const Request &request, Replies &replies);
+    void onPasswordWrite(const Request &request, Replies &replies);
+    // Live state and manual control
+    void onBoxStatus(const Request &request, Replies &replies);
+    void onInputStatus(const Request &request, Replies &replies);
+    void onChannelStatus(const Request &request, Replies &replies);
+    void onMode(const Request &request, Replies &replies);
+    void onChannelSwitch(const Request &request, Replies &replies);
+
+    void tickLocked();
+    void updateInputsLocked();
+    void updateOutputsLocked();
+    int noiseLocked(int amplitude);
+    static bool validChannel(int channel) { return channel >= 1 && channel <= ChannelCount; }
+
+    mutable std::mutex mutex_; // guards everything below
+    std::array<std::array<Handler, 256>, 2> handlers_{};
+    devlink::RxFrameDecoder decoder_;
+    Replies *collecting_ = nullptr; // answers of the feed() in progress
+    IdentityState identity_;
+    StatisticsState statistics_;
+    PasswordState passwords_;
+    LiveState live_;
+    std::minstd_rand noise_{5230};
+};
+
+} // namespace sim

@@ -1,0 +1,201 @@
+// qm5230-sim: serves the simulated unit on a pseudo-terminal, so that the
+// tool reaches it as a serial port (QM5230_SERIAL_PORTS=<path>). Prints the
+// terminal's path as one line and runs until SIGINT or SIGTERM.
+#include "sim/SimClock.h"
+#include "sim/SimLine.h"
+#include "sim/SimulatedUnit.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void onStopSignal(int)
+{
+    stopRequested = 1;
+}
+
+struct Options
+{
+    std::string versionText;
+    bool pacing = true;
+};
+
+void printUsage(std::FILE *to)
+{
+    std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing]\n"
+               "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n",
+               to);
+}
+
+// Returns 0 to go on, or the exit code.
+int parseOptions(int argc, char **argv, Options &options)
+{
+    constexpr std::string_view versionOption = "--version-text";
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--no-pacing") {
+            options.pacing = false;
+        } else if (arg == versionOption) {
+            if (i + 1 >= argc) {
+                std::fputs("qm5230-sim: --version-text needs a value\n", stderr);
+                return 2;
+            }
+            options.versionText = argv[++i];
+        } else if (arg.starts_with(versionOption) && arg.size() > versionOption.size() &&
+                   arg[versionOption.size()] == '=') {
+            options.versionText = std::string(arg.substr(versionOption.size() + 1));
+        } else if (arg == "--help" || arg == "-h") {
+            printUsage(stdout);
+            return -1;
+        } else {
+            std::fprintf(stderr, "qm5230-sim: unknown option %s\n", argv[i]);
+            printUsage(stderr);
+            return 2;
+        }
+    }
+    return 0;
+}
+
+struct Pty
+{
+    int master = -1;
+    int slave = -1; // held open so that the master never reports a hang-up
+    std::string path;
+
+    ~Pty()
+    {
+        if (slave >= 0)
+            ::close(slave);
+        if (master >= 0)
+            ::close(master);
+    }
+};
+
+bool openPty(Pty &pty)
+{
+    pty.master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty.master < 0 || ::grantpt(pty.master) != 0 || ::unlockpt(pty.master) != 0)
+        return false;
+    const char *name = ::ptsname(pty.master);
+    if (!name)
+        return false;
+    pty.path = name;
+    pty.slave = ::open(name, O_RDWR | O_NOCTTY);
+    if (pty.slave < 0)
+        return false;
+    // Raw bytes both ways: no echo, no line editing, no newline translation.
+    termios tio{};
+    if (::tcgetattr(pty.slave, &tio) != 0)
+        return false;
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, B38400);
+    ::cfsetospeed(&tio, B38400);
+    tio.c_cflag |= CSTOPB | CLOCAL | CREAD;
+    if (::tcsetattr(pty.slave, TCSANOW, &tio) != 0)
+        return false;
+    const int flags = ::fcntl(pty.master, F_GETFL);
+    return flags >= 0 && ::fcntl(pty.master, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+// Bytes nobody takes within a while are dropped, as a full buffer would.
+void writeAll(int fd, const std::uint8_t *data, std::size_t size)
+{
+    while (size > 0 && !stopRequested) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, 100) > 0)
+                continue;
+        }
+        return;
+    }
+}
+
+void installSignalHandlers()
+{
+    struct sigaction sa
+    {
+    };
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0; // no restart: poll() returns at once on a signal
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    if (const int rc = parseOptions(argc, argv, options))
+        return rc < 0 ? 0 : rc;
+    installSignalHandlers();
+
+    Pty pty;
+    if (!openPty(pty)) {
+        std::fprintf(stderr, "qm5230-sim: cannot open a pseudo-terminal: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+
+    auto unit = std::make_shared<sim::SimulatedUnit>();
+    if (!options.versionText.empty())
+        unit->setVersionText(options.versionText);
+    sim::SimLine line(unit, std::make_shared<sim::SteadyClock>(), options.pacing);
+    const std::uint64_t session = line.openSession().value_or(0);
+
+    std::printf("%s\n", pty.path.c_str());
+    std::fflush(stdout);
+
+    constexpr int idleWaitMs = 20;
+    std::array<std::uint8_t, 4096> in{};
+    std::array<std::uint8_t, 4096> out{};
+    while (!stopRequested) {
+        int waitMs = idleWaitMs;
+        if (const auto next = line.untilNextEvent()) {
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*next).count();
+            waitMs = static_cast<int>(std::clamp<long long>(ms, 0, idleWaitMs));
+        }
+        pollfd p{pty.master, POLLIN, 0};
+        const int ready = ::poll(&p, 1, waitMs);
+        if (ready < 0 && errno != EINTR) {
+            std::fprintf(stderr, "qm5230-sim: poll: %s\n", std::strerror(errno));
+            return 1;
+        }
+        if (ready > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(pty.master, in.data(), in.size());
+            if (n > 0)
+                line.write(session, std::span(in.data(), static_cast<std::size_t>(n)));
+        }
+        std::size_t got = 0;
+        line.read(session, out, sim::Clock::duration::zero(), got);
+        writeAll(pty.master, out.data(), got);
+    }
+    return 0;
+}

@@ -1,0 +1,301 @@
+#include "sim/SimLine.h"
+
+#include "link/DeviceCommands.h"
+#include "sim/SimulatedUnit.h"
+#include "sim_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+using namespace devlink;
+using namespace simtest;
+using namespace std::chrono_literals;
+using sim::Clock;
+using sim::SimLine;
+
+namespace {
+
+Clock::duration tt(std::size_t bytes)
+{
+    return SimLine::transferTime(bytes);
+}
+
+class LineTest : public testing::Test
+{
+protected:
+    explicit LineTest(bool pacing = false) : line(unit, clock, pacing) {}
+
+    // Moves the manual clock to `t` after the start.
+    void at(Clock::duration t) { clock->advance(t - clock->now()); }
+    void send(const Bytes &bytes) { ASSERT_TRUE(line.write(session, bytes)); }
+    Bytes readNow()
+    {
+        Bytes buffer(4096);
+        std::size_t got = 0;
+        EXPECT_TRUE(line.read(session, buffer, 0ns, got));
+        buffer.resize(got);
+        return buffer;
+    }
+    Bytes readAll()
+    {
+        Bytes all;
+        for (Bytes b = readNow(); !b.empty(); b = readNow())
+            all.insert(all.end(), b.begin(), b.end());
+        return all;
+    }
+
+    std::shared_ptr<sim::ManualClock> clock = std::make_shared<sim::ManualClock>();
+    std::shared_ptr<sim::SimulatedUnit> unit = std::make_shared<sim::SimulatedUnit>();
+    SimLine line;
+    std::uint64_t session = line.openSession().value_or(0);
+    const Bytes versionReq = request(1, VERSION_REQ, 4);
+};
+
+class PacedLineTest : public LineTest
+{
+protected:
+    PacedLineTest() : LineTest(true) {}
+};
+
+} // namespace
+
+// 38400 baud with 11 bits a byte.
+TEST(LineTiming, TransferTime)
+{
+    EXPECT_EQ(tt(0), 0ns);
+    EXPECT_EQ(tt(1), 286459ns); // 286458.3 ns rounded up
+    EXPECT_EQ(tt(6), 1718750ns);
+    EXPECT_EQ(tt(384), 110ms);
+    EXPECT_EQ(tt(3840), 1100ms);
+}
+
+TEST_F(LineTest, TheUnitAnswersOnlyAfterTheWriteReturned)
+{
+    send(versionReq);
+    EXPECT_EQ(line.pendingBytes(), 0u);
+    const auto got = frames(readNow());
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][FrameCommandAt], VERSION_CFM);
+    EXPECT_TRUE(readNow().empty());
+}
+
+TEST_F(PacedLineTest, AnswerBytesLeaveAtTheLineRate)
+{
+    sim::SimulatedUnit reference;
+    const Bytes expected = stuffed(reference.feed(versionReq).at(0));
+    const std::size_t n = expected.size();
+    const Clock::duration arrived = tt(versionReq.size());
+
+    send(versionReq);
+    at(arrived - 1ns);
+    EXPECT_TRUE(readNow().empty());
+    EXPECT_EQ(line.pendingBytes(), 0u); // the request is still on its way
+    at(arrived);
+    EXPECT_TRUE(readNow().empty());
+    EXPECT_EQ(line.pendingBytes(), n);
+    at(arrived + tt(1) - 1ns);
+    EXPECT_TRUE(readNow().empty());
+    at(arrived + tt(1));
+    Bytes got = readNow();
+    EXPECT_EQ(got, Bytes{0xC0});
+    at(arrived + tt(10));
+    EXPECT_EQ(readNow().size(), 9u);
+    at(arrived + tt(n) - 1ns);
+    const Bytes middle = readNow();
+    EXPECT_EQ(middle.size(), n - 11);
+    at(arrived + tt(n));
+    const Bytes last = readNow();
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0], 0xC0);
+    EXPECT_EQ(line.pendingBytes(), 0u);
+}
+
+TEST_F(PacedLineTest, ManyAnswersLeaveBackToBack)
+{
+    unit->setInputPattern(false);
+    const Bytes req = request(1, CHANNEL_STATUS_REQ, 5, {0xFF});
+    send(req);
+    at(tt(req.size()));
+    EXPECT_TRUE(readNow().empty());
+    const std::size_t n = line.pendingBytes();
+    EXPECT_GE(n, 34u * 12u);
+
+    at(tt(req.size()) + tt(n) - 1ns);
+    Bytes all = readNow();
+    EXPECT_EQ(all.size(), n - 1);
+    at(tt(req.size()) + tt(n));
+    const Bytes last = readNow();
+    all.insert(all.end(), last.begin(), last.end());
+    const auto got = frames(all);
+    ASSERT_EQ(got.size(), 34u);
+    for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(got[i][4], i + 1);
+}
+
+TEST_F(PacedLineTest, RequestsQueueOnTheirWayIn)
+{
+    sim::SimulatedUnit reference;
+    const std::size_t versionBytes = stuffed(reference.feed(versionReq).at(0)).size();
+    send(versionReq);
+    send(request(1, STATISTICS_REQ, 4));
+    // The second request follows the first over the line.
+    at(tt(12) - 1ns);
+    line.untilNextEvent();
+    EXPECT_EQ(line.pendingBytes(), versionBytes);
+    at(tt(12));
+    line.untilNextEvent();
+    EXPECT_EQ(line.pendingBytes(), versionBytes + 10u); // STATISTICS_CFM: 8 bytes + 2 ends
+}
+
+TEST_F(LineTest, UnitTimeFollowsTheLineClock)
+{
+    at(300s);
+    send(versionReq);
+    const auto got = frames(readNow());
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][17], 0x00);
+    EXPECT_EQ(got[0][18], 0x01);
+    EXPECT_EQ(got[0][19], 0x2C);
+    EXPECT_EQ(unit->upTimeMs(), 300'000u);
+}
+
+TEST_F(LineTest, DropNextAnswers)
+{
+    line.dropNextAnswers(1);
+    send(versionReq);
+    send(versionReq);
+    EXPECT_EQ(frames(readAll()).size(), 1u);
+
+    // Each of the 34 channel answers is a frame of its own.
+    line.dropNextAnswers(2);
+    send(request(1, CHANNEL_STATUS_REQ, 5, {0xFF}));
+    const auto got = frames(readAll());
+    ASSERT_EQ(got.size(), 32u);
+    EXPECT_EQ(got.front()[4], 3);
+}
+
+TEST_F(LineTest, CorruptNextAnswer)
+{
+    line.corruptNextAnswer();
+    send(versionReq);
+    send(versionReq);
+    auto got = frames(readAll());
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_FALSE(IsValidFrame(got[0].data(), got[0].size()));
+    got[0][0] ^= 0xFF;
+    EXPECT_TRUE(IsValidFrame(got[0].data(), got[0].size()));
+    EXPECT_EQ(got[0], got[1]);
+}
+
+TEST_F(LineTest, DelayNextAnswer)
+{
+    line.delayNextAnswer(50ms);
+    send(versionReq);
+    send(request(1, STATISTICS_REQ, 4));
+    EXPECT_TRUE(readNow().empty());
+    at(50ms - 1ns);
+    EXPECT_TRUE(readNow().empty());
+    at(50ms);
+    const auto got = frames(readNow());
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0][FrameCommandAt], VERSION_CFM);
+    EXPECT_EQ(got[1][FrameCommandAt], STATISTICS_CFM);
+}
+
+TEST_F(LineTest, SplitReads)
+{
+    line.setMaxBytesPerRead(5);
+    send(request(1, CHANNEL_STATUS_REQ, 5, {0xFF}));
+    Bytes all;
+    int reads = 0;
+    for (Bytes b = readNow(); !b.empty(); b = readNow(), ++reads) {
+        EXPECT_LE(b.size(), 5u);
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    EXPECT_GE(reads, 34 * 12 / 5);
+    EXPECT_EQ(frames(all).size(), 34u);
+}
+
+TEST_F(LineTest, InjectedBytesArriveUnasked)
+{
+    const Bytes monitor = stuffed({0x00, 9, 1, CAN_MONITOR_IND, 0x34, 0x12, 2, 0xC0, 0xDB});
+    line.inject(monitor);
+    EXPECT_EQ(readNow(), monitor);
+}
+
+TEST_F(LineTest, UnplugAndReplug)
+{
+    send(versionReq);
+    send(Bytes(versionReq.begin(), versionReq.begin() + 3)); // a frame cut off by the plug
+    line.untilNextEvent();
+    EXPECT_GT(line.pendingBytes(), 0u);
+
+    line.unplug();
+    EXPECT_FALSE(line.plugged());
+    Bytes buffer(64);
+    std::size_t got = 0;
+    EXPECT_FALSE(line.read(session, buffer, 0ns, got));
+    EXPECT_FALSE(line.write(session, versionReq));
+    EXPECT_FALSE(line.openSession());
+    EXPECT_EQ(line.pendingBytes(), 0u);
+
+    line.replug();
+    EXPECT_FALSE(line.sessionAlive(session)); // the old handle stays dead
+    EXPECT_FALSE(line.read(session, buffer, 0ns, got));
+    const auto fresh = line.openSession();
+    ASSERT_TRUE(fresh);
+    session = *fresh;
+    // The cut-off bytes are gone: the next frame is not glued to them.
+    send(request(1, STATISTICS_REQ, 4));
+    const auto answers = frames(readAll());
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0][FrameCommandAt], STATISTICS_CFM);
+}
+
+// A reader on the real clock blocks for bytes; another thread's request
+// wakes it and the answer arrives.
+TEST(LineThreads, BlockingReaderGetsTheAnswer)
+{
+    auto unit = std::make_shared<sim::SimulatedUnit>();
+    SimLine line(unit, std::make_shared<sim::SteadyClock>(), true);
+    const std::uint64_t session = *line.openSession();
+
+    std::vector<Bytes> got;
+    std::thread reader([&] {
+        Bytes stream;
+        Bytes buffer(4096);
+        // Bounded: 2000 reads of at most 5 ms each.
+        for (int i = 0; i < 2000 && got.empty(); ++i) {
+            std::size_t n = 0;
+            if (!line.read(session, buffer, 5ms, n))
+                return;
+            stream.insert(stream.end(), buffer.begin(), buffer.begin() + std::ptrdiff_t(n));
+            got = frames(stream);
+        }
+    });
+    EXPECT_TRUE(line.write(session, request(1, VERSION_REQ, 4)));
+    reader.join();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][FrameCommandAt], VERSION_CFM);
+}
+
+// Without the wake-up the read would wait out its ten minutes and the test
+// would hang instead of failing quietly.
+TEST(LineThreads, UnplugWakesABlockedReader)
+{
+    auto unit = std::make_shared<sim::SimulatedUnit>();
+    SimLine line(unit, std::make_shared<sim::SteadyClock>(), true);
+    const std::uint64_t session = *line.openSession();
+    bool result = true;
+    std::thread reader([&] {
+        Bytes buffer(16);
+        std::size_t n = 0;
+        result = line.read(session, buffer, 10min, n);
+    });
+    line.unplug();
+    reader.join();
+    EXPECT_FALSE(result);
+}
