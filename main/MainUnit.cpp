@@ -164,6 +164,8 @@ void TMainForm::AllFormsCreated()
                                           return mainCall_.Run(std::move(fn));
                                       });
     devlink::Usb = Usb.get();
+    // The status poll runs from the start: the General page is the one shown.
+    Timer1->start();
     TimerVersion->start();
 }
 

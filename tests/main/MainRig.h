@@ -38,6 +38,7 @@ struct MainRig {
         main().usb()->setSleeper([](std::uint32_t) {});
         main().PauseMs = 0;
         main().TimerVersion->stop();
+        main().Timer1->stop();
     }
     ~MainRig()
     {

@@ -1,0 +1,364 @@
+#include "config/Settingsunit.h"
+
+#include "forms/ConfigPagesUi.h"
+#include "platform/vcl/Numbers.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+TConfigPagesUi *ConfigPages = nullptr;
+
+std::array<CanInputRecord, CanInputCount> CanInputTable{};
+std::array<VirtualInputRecord, VirtualInputCount> VirtualInputTable{};
+std::array<FlashRecord, FlashCount> FlashTable{};
+
+void SettingsStartupHook() {}
+
+QString NameFromField(const char *field, std::size_t width)
+{
+    const std::size_t length = strnlen(field, width);
+    return QString::fromLatin1(field, static_cast<qsizetype>(length));
+}
+
+void NameToField(char *field, std::size_t width, std::size_t maxChars, const QString &name)
+{
+    const QByteArray bytes = name.toLatin1();
+    const std::size_t length = std::min({static_cast<std::size_t>(bytes.size()), maxChars, width});
+    std::memcpy(field, bytes.constData(), length);
+    if (length < width)
+        field[length] = '\0';
+}
+
+namespace {
+
+// The control of item `index` in a 1-based family, or null when out of range.
+template <class T, std::size_t N> T *item(const std::array<T *, N> &family, int index)
+{
+    if (index < 1 || index >= static_cast<int>(N))
+        return nullptr;
+    return family[static_cast<std::size_t>(index)];
+}
+
+// `member` of the pages, or null while there are no pages.
+template <class Family> auto pagesItem(Family TConfigPagesUi::*member, int index)
+{
+    return ConfigPages ? item(ConfigPages->*member, index) : nullptr;
+}
+
+QString editName(const QLineEdit *edit, int length)
+{
+    return edit ? edit->text().left(length) : QString();
+}
+
+void setEditName(QLineEdit *edit, const QString &name)
+{
+    if (edit)
+        edit->setText(name);
+}
+
+void setLabel(QLabel *label, const QString &text)
+{
+    if (label)
+        label->setText(text);
+}
+
+QString numberedName(int index, const QString &name)
+{
+    return QString::number(index) + QStringLiteral(": ") + name;
+}
+
+constexpr double MaxByteTenths = 255.0;
+constexpr double MaxWordTenths = 65535.0;
+
+// The text as a decimal in tenths, held to 0..max before the truncation, so
+// that no text reaches the integer conversion outside the field's range.
+std::int32_t readTenths(const QLineEdit *edit, double max)
+{
+    if (!edit)
+        return 0;
+    const double tenths = vcl::StrToFloatDot(edit->text()) * 10.0;
+    if (std::isnan(tenths))
+        return 0;
+    return static_cast<std::int32_t>(std::clamp(tenths, 0.0, max));
+}
+
+void showTenths(QLineEdit *edit, std::int32_t tenths)
+{
+    if (edit)
+        edit->setText(vcl::FormatTenths(tenths));
+}
+
+} // namespace
+
+QString GetInputName(int index)
+{
+    return editName(pagesItem(&TConfigPagesUi::EditInputName_ch, index), NameLength);
+}
+
+void SetInputName(int index, const QString &name)
+{
+    QLineEdit *edit = pagesItem(&TConfigPagesUi::EditInputName_ch, index);
+    if (!edit)
+        return;
+    const QString cut = name.left(NameLength);
+    setEditName(edit, cut);
+    setLabel(pagesItem(&TConfigPagesUi::LabelInputCh, index), numberedName(index, cut));
+}
+
+QString GetCanInputName(int index)
+{
+    return editName(pagesItem(&TConfigPagesUi::EditCanInputName_ch, index), NameLength);
+}
+
+void SetCanInputName(int index, const QString &name)
+{
+    if (index < 1 || index > CanInputCount)
+        return;
+    const QString cut = name.left(NameLength);
+    CanInputRecord &record = CanInputTable[static_cast<std::size_t>(index - 1)];
+    NameToField(record.Name, sizeof record.Name, NameLength, cut);
+    setEditName(pagesItem(&TConfigPagesUi::EditCanInputName_ch, index), cut);
+    setLabel(pagesItem(&TConfigPagesUi::LabelCanInputCh, index), numberedName(index, cut));
+}
+
+QString GetVirtualInputName(int index)
+{
+    return editName(pagesItem(&TConfigPagesUi::EditInputName_Virtuel_ch, index), NameLength);
+}
+
+void SetVirtualInputName(int index, const QString &name)
+{
+    if (index < 1 || index > VirtualInputCount)
+        return;
+    const QString cut = name.left(NameLength);
+    VirtualInputRecord &record = VirtualInputTable[static_cast<std::size_t>(index - 1)];
+    NameToField(record.Name, sizeof record.Name, NameLength, cut);
+    setEditName(pagesItem(&TConfigPagesUi::EditInputName_Virtuel_ch, index), cut);
+}
+
+QString GetOutputName(int index)
+{
+    return editName(pagesItem(&TConfigPagesUi::EditOutputName_ch, index), NameLength);
+}
+
+void SetOutputName(int index, const QString &name)
+{
+    QLineEdit *edit = pagesItem(&TConfigPagesUi::EditOutputName_ch, index);
+    if (!edit)
+        return;
+    const QString cut = name.left(NameLength);
+    setEditName(edit, cut);
+    if (index <= TConfigPagesUi::HighPowerCount) {
+        setLabel(pagesItem(&TConfigPagesUi::LabelHighPowerCh, index), numberedName(index, cut));
+        setLabel(pagesItem(&TConfigPagesUi::LabelHighPowerCh_, index), cut);
+    } else {
+        setLabel(pagesItem(&TConfigPagesUi::LabelLowPowerCh, index), numberedName(index, cut));
+    }
+}
+
+QString GetFlashName(int index)
+{
+    if (index < 1 || index > FlashCount)
+        return {};
+    const FlashRecord &record = FlashTable[static_cast<std::size_t>(index - 1)];
+    return NameFromField(record.Name, sizeof record.Name);
+}
+
+void SetFlashName(int index, const QString &name)
+{
+    if (index < 1 || index > FlashCount)
+        return;
+    FlashRecord &record = FlashTable[static_cast<std::size_t>(index - 1)];
+    NameToField(record.Name, sizeof record.Name, NameLength, name);
+}
+
+QString GetBoxName()
+{
+    return editName(ConfigPages ? ConfigPages->EditBoxName : nullptr, LongNameLength);
+}
+
+void SetBoxName(const QString &name)
+{
+    setEditName(ConfigPages ? ConfigPages->EditBoxName : nullptr, name.left(LongNameLength));
+}
+
+QString GetSequenceName(int index)
+{
+    return editName(pagesItem(&TConfigPagesUi::SequenceNameEdit, index), LongNameLength);
+}
+
+void SetSequenceName(int index, const QString &name)
+{
+    setEditName(pagesItem(&TConfigPagesUi::SequenceNameEdit, index), name.left(LongNameLength));
+}
+
+std::uint8_t GetInputMode(int index)
+{
+    const QComboBox *combo = pagesItem(&TConfigPagesUi::ComboBoxInput_ch, index);
+    if (!combo || combo->currentIndex() < 0)
+        return 0;
+    return static_cast<std::uint8_t>(combo->currentIndex());
+}
+
+void SetInputMode(int index, std::uint8_t mode)
+{
+    if (QComboBox *combo = pagesItem(&TConfigPagesUi::ComboBoxInput_ch, index))
+        combo->setCurrentIndex(mode < combo->count() ? mode : -1);
+}
+
+std::int32_t GetMaxCurrent(int index)
+{
+    return readTenths(pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index), MaxWordTenths);
+}
+
+void SetMaxCurrent(int index, std::int32_t tenths)
+{
+    showTenths(pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index), tenths);
+}
+
+std::int32_t GetDelay(int index)
+{
+    return readTenths(pagesItem(&TConfigPagesUi::EditDelayCH, index), MaxByteTenths);
+}
+
+void SetDelay(int index, std::int32_t tenths)
+{
+    showTenths(pagesItem(&TConfigPagesUi::EditDelayCH, index), tenths);
+}
+
+std::int32_t GetPeakTime(int index)
+{
+    return readTenths(pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index), MaxByteTenths);
+}
+
+void SetPeakTime(int index, std::int32_t tenths)
+{
+    showTenths(pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index), tenths);
+}
+
+std::int32_t GetLowCurrent(int index)
+{
+    return readTenths(pagesItem(&TConfigPagesUi::EditLowCurrentCH, index), MaxWordTenths);
+}
+
+void SetLowCurrent(int index, std::int32_t tenths)
+{
+    showTenths(pagesItem(&TConfigPagesUi::EditLowCurrentCH, index), tenths);
+}
+
+std::int32_t GetLowCurrentTime(int index)
+{
+    return readTenths(pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index), MaxByteTenths);
+}
+
+void SetLowCurrentTime(int index, std::int32_t tenths)
+{
+    showTenths(pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index), tenths);
+}
+
+std::int32_t GetOnTime(int index)
+{
+    // "CONT." reads as 0 like any text without a number.
+    return readTenths(pagesItem(&TConfigPagesUi::EditOnTimeCH, index), MaxByteTenths);
+}
+
+void SetOnTime(int index, std::int32_t tenths)
+{
+    QLineEdit *edit = pagesItem(&TConfigPagesUi::EditOnTimeCH, index);
+    if (edit && tenths == 0)
+        edit->setText(QStringLiteral("CONT."));
+    else
+        showTenths(edit, tenths);
+}
+
+TriggerLevel GetTrigLevel(int index)
+{
+    const QComboBox *combo = pagesItem(&TConfigPagesUi::ComboBoxTrigLevelCH, index);
+    return combo && combo->currentIndex() == 1 ? TriggerLevelGnd : TriggerLevelOpen;
+}
+
+void SetTrigLevel(int index, TriggerLevel level)
+{
+    QComboBox *combo = pagesItem(&TConfigPagesUi::ComboBoxTrigLevelCH, index);
+    if (!combo)
+        return;
+    const int entry = level == TriggerLevelGnd ? 1 : 0;
+    combo->setCurrentIndex(entry < combo->count() ? entry : 0);
+}
+
+QComboBox *TriggerCombo(int number)
+{
+    if (!ConfigPages || number < 1 || number > TriggerComboCount)
+        return nullptr;
+    TConfigPagesUi &ui = *ConfigPages;
+    if (number <= TConfigPagesUi::OutputCount)
+        return ui.ComboBoxInputTrigCH[static_cast<std::size_t>(number)];
+    switch (number) {
+    case 35:
+        return ui.WiperLowSpeedInputComboBox;
+    case 36:
+        return ui.WiperWashInputComboBox;
+    case 37:
+        return ui.WiperHighSpeedInputComboBox;
+    case 38:
+        return ui.WiperIntervalInputComboBox;
+    case 39:
+        return ui.WiperHomeParkInputComboBox;
+    default:
+        return ui.SequenceTriggerComboBox[static_cast<std::size_t>(number - 39)];
+    }
+}
+
+void SetTriggerCode(int number, TriggerCode code)
+{
+    QComboBox *combo = TriggerCombo(number);
+    if (!combo)
+        return;
+    // A code the combo does not list (a wiper or sequence step on a short-list
+    // combo) selects "DISABLED" rather than nothing.
+    const int index = TriggerCodeToListIndex(code);
+    combo->setCurrentIndex(index < combo->count() ? index : 0);
+    if (number <= TConfigPagesUi::OutputCount)
+        UpdateTrigLevelChoices(number);
+}
+
+TriggerCode GetTriggerCode(int number)
+{
+    const QComboBox *combo = TriggerCombo(number);
+    return combo ? ListIndexToTriggerCode(combo->currentIndex()) : TriggerNone;
+}
+
+void UpdateTrigLevelChoices(int channel)
+{
+    const QComboBox *trigger = pagesItem(&TConfigPagesUi::ComboBoxInputTrigCH, channel);
+    QComboBox *level = pagesItem(&TConfigPagesUi::ComboBoxTrigLevelCH, channel);
+    if (!trigger || !level)
+        return;
+    const int i = trigger->currentIndex();
+    const auto fixed = [level](const QString &text) {
+        level->clear();
+        level->addItem(text);
+        level->setCurrentIndex(0);
+        level->setEnabled(false);
+    };
+    if (i == 1) {
+        fixed(QStringLiteral("+30"));
+    } else if (i == 2) {
+        fixed(QStringLiteral("+12v"));
+    } else if (i >= 3 && i <= 12) {
+        const int kept = std::max(level->currentIndex(), 0);
+        if (level->count() != 2 || level->itemText(0) != QLatin1String("OPEN")) {
+            level->clear();
+            level->addItems({QStringLiteral("OPEN"), QStringLiteral("GND")});
+        }
+        level->setCurrentIndex(std::min(kept, 1));
+        level->setEnabled(true);
+    } else if (i >= 13 && i <= 66) {
+        fixed(QStringLiteral("-"));
+    }
+}

@@ -1,0 +1,74 @@
+// The real windows, the real worker thread and the paced simulated unit.
+#pragma once
+
+#include "app/AutoForms.h"
+#include "link/UsbSelectUnit.h"
+#include "main/LogUnit.h"
+#include "main/MainUnit.h"
+#include "platform/vcl/TestDialogs.h"
+#include "sim/SimBackend.h"
+#include "sim/SimLine.h"
+#include "sim/SimulatedUnit.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include <functional>
+#include <memory>
+
+namespace testsupport {
+
+struct E2ERig {
+    QTemporaryDir dir;
+    std::shared_ptr<sim::SimBackend> unit = sim::makeSimBackend();
+    d2xx::Driver driver;
+    vcl::ScriptedDialogs dialogs;
+    std::unique_ptr<AutoForms> forms;
+
+    explicit E2ERig(const QStringList &args = {})
+    {
+        driver.addBackend(unit);
+        forms = std::make_unique<AutoForms>(args, dir.path() + "/qm5230.INI", driver);
+        TraceEnabled = 1;
+    }
+    ~E2ERig()
+    {
+        TraceEnabled = 0;
+        forms.reset();
+        QCoreApplication::processEvents();
+    }
+    TMainForm &main() { return *forms->Main; }
+    QString panel(int i) { return main().StatusPanels[static_cast<std::size_t>(i)]->text(); }
+    QString trace() { return forms->Log->RichEdit->toPlainText(); }
+
+    // Picks the simulator in the selection window and presses OK.
+    void connectThroughSelection()
+    {
+        devlink::TUSB_SelectForm &select = *forms->UsbSelect;
+        select.FormActivate();
+        const auto found = select.ListBox1->findItems(sim::SimulatorDescription, Qt::MatchExactly);
+        if (!found.isEmpty())
+            select.ListBox1->setCurrentItem(found.first());
+        select.BtnOpenClick();
+    }
+
+    // Runs the event loop until `done` holds or `ms` pass (a generous bound: the
+    // unit answers within milliseconds, the bound only keeps a broken run finite).
+    bool waitFor(const std::function<bool()> &done, int ms = 20000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
+};
+
+} // namespace testsupport

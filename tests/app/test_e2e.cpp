@@ -1,0 +1,76 @@
+#include "tests/app/E2ERig.h"
+
+#include "forms/GeneralPageUi.h"
+#include "widgets/zAnimate.h"
+
+#include <QDir>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+using testsupport::E2ERig;
+
+namespace {
+
+void screenshot(QWidget &w, const char *name)
+{
+    if (const char *dir = std::getenv("QM5230_SCREENSHOT_DIR"))
+        w.grab().save(QDir(dir).filePath(name));
+}
+
+} // namespace
+
+// Connect through the selection window: the password exchange grants access,
+// the status poll fills the General page, and the frames on the wire are the
+// protocol's.
+TEST(EndToEnd, ConnectShowsTheLiveUnit)
+{
+    E2ERig r;
+    r.unit->unit().setChannelFault(4, 4);
+    r.forms->Show();
+    r.connectThroughSelection();
+    ASSERT_EQ(r.panel(0), "USB CONNECTED");
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(1) == "Read / Write"; })) << r.trace().toStdString();
+
+    TGeneralPageUi &g = r.main().General;
+    ASSERT_TRUE(r.waitFor([&] {
+        return g.lblVbat->text() != "--" && g.ChannelStates[4]->text() == "OPEN";
+    }));
+    EXPECT_EQ(g.ChannelButtons[4]->Caption(), "fail");
+    const QString trace = r.trace();
+    // VERSION_REQ, PASSWORD_READ_REQ, BOX_STATUS_REQ and CHANNEL_STATUS_REQ as stuffed on the wire.
+    EXPECT_TRUE(trace.contains("-> Tx;add to Tx buffer: 192 3 4 1 6 192 "));
+    EXPECT_TRUE(trace.contains("-> Tx;add to Tx buffer: 192 110 4 1 107 192 "));
+    EXPECT_TRUE(trace.contains("-> Tx;add to Tx buffer: 192 37 4 1 32 192 "));
+    EXPECT_TRUE(trace.contains("-> Tx;add to Tx buffer: 192 217 5 1 34 255 192 "));
+    EXPECT_TRUE(trace.contains("<- Rx buffer: 192 "));
+    EXPECT_FALSE(trace.contains("Checksum error"));
+    screenshot(r.main(), "general.png");
+}
+
+// A unit pulled out is reported, blanks the view, and is reopened with a new
+// password exchange when it returns.
+TEST(EndToEnd, PullAndReplug)
+{
+    E2ERig r;
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(1) == "Read / Write"; }));
+    r.unit->unplug();
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(0) == "USB DISCONNECTED"; }));
+    EXPECT_EQ(r.panel(1), "");
+    EXPECT_EQ(r.main().General.lblVbat->text(), "--");
+    r.unit->replug();
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(0) == "USB CONNECTED"; }));
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(1) == "Read / Write"; }));
+}
+
+// A unit that stops answering is declared lost after seven silent ticks.
+TEST(EndToEnd, SilentUnitBlanksTheView)
+{
+    E2ERig r({"KeeperEntry"});
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().General.lblVbat->text() != "--"; }));
+    r.unit->line().dropNextAnswers(1000000);
+    ASSERT_TRUE(r.waitFor([&] { return r.main().LinkLost == 1; }));
+    EXPECT_EQ(r.main().General.lblVbat->text(), "--");
+}
