@@ -3,6 +3,7 @@
 // helpers into the pages created here.
 #pragma once
 
+#include "forms/ConfigPagesUi.h"
 #include "forms/GeneralPageUi.h"
 
 #include <array>
@@ -37,6 +38,7 @@ public:
     std::array<QWidget *, PageCount> Pages{};
 
     TGeneralPageUi General;
+    TConfigPagesUi Config; // the pages from "Inputs" to "Socket info"
 
     QStatusBar *StatusBar1 = nullptr;
     std::array<QLabel *, 3> StatusPanels{}; // panels 0..2 of StatusBar1

@@ -4,6 +4,8 @@
 #include "link/UsbSelectUnit.h"
 #include "main/Login.h"
 #include "main/LogUnit.h"
+#include "config/ConfigStartup.h"
+#include "config/Settingsunit.h"
 #include "main/ToolWindows.h"
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/Dialogs.h"
@@ -64,6 +66,8 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     MainForm = this;
 
     setupUi(this);
+    ConfigPages = &Config;
+    ConfigConstructorDefaults(Config);
     RxDecoder.setSink([this](const std::uint8_t *frame, std::size_t count) {
         ProcessFrame(frame, count);
     });
@@ -128,6 +132,8 @@ TMainForm::~TMainForm()
         std::fclose(CanLogFile);
     if (MainForm == this)
         MainForm = nullptr;
+    if (ConfigPages == &Config)
+        ConfigPages = nullptr;
 }
 
 QString TMainForm::DefaultIniPath()
@@ -153,12 +159,15 @@ void TMainForm::FormCreate()
     WatchdogCount = 0;
     ShowProductionMenu();
     setWindowTitle("QM5230 Tessaron");
+    ConfigFormCreate(Config, CanExportBitCombos);
     LinkLost = SettingsModified = FileLoaded = ReadFromDevice = 0;
 }
 
 void TMainForm::AllFormsCreated()
 {
+    SettingsStartupHook();
     RefreshPending = 0;
+    ConfigAllFormsCreated(Config);
     Usb = std::make_unique<UsbThread>(driver_, *this,
                                       [this](std::function<void()> fn) {
                                           return mainCall_.Run(std::move(fn));
@@ -473,7 +482,10 @@ bool TMainForm::MaySend() const
 
 void TMainForm::DrawLinkLamps()
 {
+    // At their place beside the page tabs, or at the right end on a narrow window.
+    const int x0 = std::min(880, TabbedNotebook1->width() - 64);
     for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
+        linkLamps_[i]->move(x0 + 20 * static_cast<int>(i), 3);
         const bool lit = static_cast<std::int32_t>(i) == LinkLedIndex;
         linkLamps_[i]->setStyleSheet(lit ? "background:#00e000; border-radius:8px; border:1px solid #004000;"
                                          : "background:#004000; border-radius:8px; border:1px solid #002000;");
