@@ -5,7 +5,7 @@ set -eu
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES="build-essential cmake pkg-config ninja-build qt6-base-dev libgl-dev libserialport-dev \
-libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core xvfb xauth"
+libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core xvfb xauth imagemagick locales"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -13,4 +13,10 @@ done
 if [ -n "$missing" ]; then
     $SUDO apt-get update
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi
+# A locale with a decimal comma, so the tests check that numbers ignore it.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
 fi
