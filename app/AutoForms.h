@@ -18,7 +18,8 @@ class TLogForm;
 class TLoginForm;
 class TSetPasswordForm;
 
-class AutoForms {
+class AutoForms
+{
 public:
     // Creates the forms and sets their globals; then AllFormsCreated runs.
     AutoForms(const QStringList &arguments, const QString &iniPath, d2xx::Driver &driver);

@@ -73,7 +73,8 @@ void TGeneralPageUi::setupUi(QWidget *page)
     auto *unit = new QGroupBox("Unit", page);
     unit->setObjectName("GroupBoxUnit");
     auto *unitGrid = new QGridLayout(unit);
-    const struct {
+    const struct
+    {
         const char *caption, *name;
         QLabel **label;
     } totals[] = {{"Total current", "lblCurrentSum", &lblCurrentSum},
@@ -133,10 +134,9 @@ void TGeneralPageUi::setupUi(QWidget *page)
     can->setObjectName("GroupBoxCanInputs");
     auto *canGrid = new QGridLayout(can);
     for (int i = 1; i <= CanInputs; ++i)
-        CanInputStates[static_cast<std::size_t>(i)] =
-            indicator(canGrid, QStringLiteral("CAN %1").arg(i),
-                      QStringLiteral("Label_CAN_InputState%1").arg(i), (i - 1) % 16,
-                      (i - 1) / 16 * 2);
+        CanInputStates[static_cast<std::size_t>(i)] = indicator(
+            canGrid, QStringLiteral("CAN %1").arg(i),
+            QStringLiteral("Label_CAN_InputState%1").arg(i), (i - 1) % 16, (i - 1) / 16 * 2);
     auto *right = new QVBoxLayout;
     right->addWidget(can);
     right->addStretch();

@@ -11,7 +11,8 @@ class QRadioButton;
 class QWidget;
 class TzColorBtn;
 
-class TGeneralPageUi {
+class TGeneralPageUi
+{
 public:
     static constexpr int HighPowerChannels = 18;
     static constexpr int Channels = 34;

@@ -5,7 +5,8 @@ class QMainWindow;
 class QTextEdit;
 class QAction;
 
-class TLogFormUi {
+class TLogFormUi
+{
 public:
     QTextEdit *RichEdit = nullptr;
     QAction *Clear1 = nullptr;

@@ -6,7 +6,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TLoginFormUi {
+class TLoginFormUi
+{
 public:
     QLineEdit *PasswordEdit = nullptr;
     QPushButton *CloseBtn = nullptr;
@@ -14,7 +15,8 @@ public:
     void setupUi(QDialog *form);
 };
 
-class TSetPasswordFormUi {
+class TSetPasswordFormUi
+{
 public:
     QLineEdit *ReadOnlyPassEdit = nullptr;
     QLineEdit *ReadWritePassEdit = nullptr;

@@ -6,7 +6,8 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 
-class TUSB_SelectFormUi {
+class TUSB_SelectFormUi
+{
 public:
     QListWidget *ListBox1 = nullptr;
     QPushButton *BtnOpen = nullptr;

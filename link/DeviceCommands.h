@@ -144,7 +144,8 @@ enum class Direction : std::uint8_t { ToUnit, FromUnit };
 // One row of the code table. `length` is what the tool sends for a request
 // and what its handler reads for an event (0: varies). `answer` is the code
 // the unit answers a request with, when the tool handles one.
-struct CommandInfo {
+struct CommandInfo
+{
     std::uint8_t node;
     std::uint8_t code;
     std::string_view name;

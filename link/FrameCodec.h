@@ -24,14 +24,20 @@ inline constexpr std::size_t MaxFrameLength = 255;
 inline constexpr std::size_t MaxStuffedLength = 2 + 2 * MaxFrameLength;
 
 // Offsets of the frame header.
-enum FrameOffset : std::size_t { FrameChecksumAt = 0, FrameLengthAt = 1, FrameNodeAt = 2,
-                                 FrameCommandAt = 3, FrameDataAt = 4 };
+enum FrameOffset : std::size_t {
+    FrameChecksumAt = 0,
+    FrameLengthAt = 1,
+    FrameNodeAt = 2,
+    FrameCommandAt = 3,
+    FrameDataAt = 4
+};
 
 // XOR of `count` bytes starting at `bytes`; 0 for no bytes.
 std::uint8_t FrameChecksum(const std::uint8_t *bytes, std::size_t count);
 
 // A frame under construction: header plus data, checksum filled by finish().
-class DeviceFrame {
+class DeviceFrame
+{
 public:
     DeviceFrame(std::uint8_t node, std::uint8_t command, std::uint8_t length = 4);
 
@@ -64,7 +70,8 @@ bool IsValidFrame(const std::uint8_t *frame, std::size_t decoded);
 // Collects stuffed bytes and delivers every complete, unstuffed frame.
 // The buffer beyond the decoded count is zero when a frame is delivered,
 // so that handlers reading fixed offsets never see an earlier frame's bytes.
-class RxFrameDecoder {
+class RxFrameDecoder
+{
 public:
     static constexpr std::size_t BufferSize = 200;
     using Sink = std::function<void(const std::uint8_t *frame, std::size_t count)>;

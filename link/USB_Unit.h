@@ -36,7 +36,8 @@ enum UsbRxMode : std::uint8_t { RxModeFrames = 0, RxModeBootloader = 1 };
 inline constexpr std::size_t TxSlotCount = 25;
 inline constexpr std::size_t TxSlotSize = 300;
 
-struct TxSlot {
+struct TxSlot
+{
     std::uint8_t Used = 0; // in LastTxFrame: Pending
     std::uint32_t Length = 0;
     std::uint32_t Written = 0; // bytes already on the wire after a partial write
@@ -44,7 +45,8 @@ struct TxSlot {
 };
 
 // What the thread reports to the main window. Every call runs on the main thread.
-class UsbThreadClient {
+class UsbThreadClient
+{
 public:
     virtual ~UsbThreadClient() = default;
     virtual void RxFrameByte(std::uint8_t byte) = 0;
@@ -62,7 +64,8 @@ inline constexpr std::uint32_t TraceGreen = 0x008000;
 inline constexpr std::uint32_t TraceBlue = 0xFF0000;
 inline constexpr std::uint32_t TraceRed = 0x0000FF;
 
-class UsbThread : public QThread {
+class UsbThread : public QThread
+{
 public:
     UsbThread(d2xx::Driver &driver, UsbThreadClient &client, Synchronizer sync);
     ~UsbThread() override;

@@ -16,7 +16,8 @@ namespace devlink {
 
 class UsbThread;
 
-class TUSB_SelectForm : public QDialog, public TUSB_SelectFormUi {
+class TUSB_SelectForm : public QDialog, public TUSB_SelectFormUi
+{
 public:
     // `connect` is the main window's Connect.
     TUSB_SelectForm(d2xx::Driver &driver, std::function<UsbThread *()> usb,

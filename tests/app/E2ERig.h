@@ -22,7 +22,8 @@
 
 namespace testsupport {
 
-struct E2ERig {
+struct E2ERig
+{
     QTemporaryDir dir;
     std::shared_ptr<sim::SimBackend> unit = sim::makeSimBackend();
     d2xx::Driver driver;

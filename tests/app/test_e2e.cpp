@@ -33,9 +33,8 @@ TEST(EndToEnd, ConnectShowsTheLiveUnit)
     ASSERT_TRUE(r.waitFor([&] { return r.panel(1) == "Read / Write"; })) << r.trace().toStdString();
 
     TGeneralPageUi &g = r.main().General;
-    ASSERT_TRUE(r.waitFor([&] {
-        return g.lblVbat->text() != "--" && g.ChannelStates[4]->text() == "OPEN";
-    }));
+    ASSERT_TRUE(r.waitFor(
+        [&] { return g.lblVbat->text() != "--" && g.ChannelStates[4]->text() == "OPEN"; }));
     EXPECT_EQ(g.ChannelButtons[4]->Caption(), "fail");
     const QString trace = r.trace();
     // VERSION_REQ, PASSWORD_READ_REQ, BOX_STATUS_REQ and CHANNEL_STATUS_REQ as stuffed on the wire.

@@ -20,7 +20,8 @@ Bytes encode(std::uint8_t node, std::uint8_t cmd, Bytes data, int count = -1)
     return SlipEncode(f.data(), count < 0 ? f.length() : static_cast<std::size_t>(count));
 }
 
-struct Collector {
+struct Collector
+{
     std::vector<Bytes> frames;
     RxFrameDecoder decoder{[this](const std::uint8_t *f, std::size_t n) {
         frames.emplace_back(f, f + n);
@@ -130,7 +131,8 @@ TEST(FrameDecoding, RandomRoundTripWithArbitrarySplits)
             Bytes data(rng() % 80);
             for (auto &b : data)
                 b = static_cast<std::uint8_t>(rng() % 4 == 0 ? (rng() % 2 ? 0xC0 : 0xDB) : rng());
-            DeviceFrame f(1, static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(4 + data.size()));
+            DeviceFrame f(1, static_cast<std::uint8_t>(rng()),
+                          static_cast<std::uint8_t>(4 + data.size()));
             for (std::size_t k = 0; k < data.size(); ++k)
                 f.set(4 + k, data[k]);
             f.finish();
@@ -142,7 +144,8 @@ TEST(FrameDecoding, RandomRoundTripWithArbitrarySplits)
         std::size_t at = 0;
         while (at < stream.size()) {
             const std::size_t take = std::min<std::size_t>(1 + rng() % 17, stream.size() - at);
-            c.feed(Bytes(stream.begin() + static_cast<long>(at), stream.begin() + static_cast<long>(at + take)));
+            c.feed(Bytes(stream.begin() + static_cast<long>(at),
+                         stream.begin() + static_cast<long>(at + take)));
             at += take;
         }
         ASSERT_EQ(c.frames, sent);
@@ -154,12 +157,13 @@ TEST(FrameDecoding, RandomRoundTripWithArbitrarySplits)
 TEST(FrameValidity, LengthMustFitWhatWasDecoded)
 {
     std::uint8_t buf[256] = {};
-    struct Case {
+    struct Case
+    {
         std::uint8_t length;
         std::size_t decoded;
         bool valid;
     } cases[] = {{0, 4, false}, {1, 4, false}, {3, 4, false}, {255, 10, false},
-                 {8, 6, false}, {4, 3, false}, {4, 4, true},   {6, 9, true}};
+                 {8, 6, false}, {4, 3, false}, {4, 4, true},  {6, 9, true}};
     for (const auto &c : cases) {
         buf[1] = c.length;
         buf[2] = 1;

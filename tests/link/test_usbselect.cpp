@@ -13,10 +13,12 @@ using testsupport::FakeBackend;
 
 namespace {
 
-struct SelectRig {
+struct SelectRig
+{
     std::shared_ptr<FakeBackend> backend = std::make_shared<FakeBackend>();
     d2xx::Driver driver;
-    struct NullClient : UsbThreadClient {
+    struct NullClient : UsbThreadClient
+    {
         void RxFrameByte(std::uint8_t) override {}
         void RxBootByte(std::uint8_t) override {}
         void DeviceRemoved() override {}

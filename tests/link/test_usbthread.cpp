@@ -19,7 +19,8 @@ using testsupport::FakeState;
 
 namespace {
 
-struct Client : UsbThreadClient {
+struct Client : UsbThreadClient
+{
     Bytes frameBytes, bootBytes;
     int removed = 0, arrived = 0;
     std::vector<std::pair<std::string, std::uint32_t>> trace;
@@ -30,7 +31,8 @@ struct Client : UsbThreadClient {
     void TraceLine(const std::string &t, std::uint32_t c) override { trace.emplace_back(t, c); }
 };
 
-struct Rig {
+struct Rig
+{
     std::shared_ptr<FakeBackend> backend = std::make_shared<FakeBackend>();
     d2xx::Driver driver;
     Client client;
@@ -233,7 +235,8 @@ TEST(UsbThreadLive, HandOverRunsOnTheMainThreadAndShutdownJoins)
     Client client;
     QObject context;
     vcl::MainThreadCall call(&context);
-    UsbThread usb(driver, client, [&](std::function<void()> fn) { return call.Run(std::move(fn)); });
+    UsbThread usb(driver, client,
+                  [&](std::function<void()> fn) { return call.Run(std::move(fn)); });
     ASSERT_EQ(usb.Open("Unit A"), 1);
     {
         std::lock_guard l(backend->state->m);

@@ -13,7 +13,8 @@ namespace testsupport {
 using Bytes = std::vector<std::uint8_t>;
 
 // A device whose reads and writes the test scripts.
-struct FakeState {
+struct FakeState
+{
     std::mutex m;
     std::deque<Bytes> reads;
     bool gone = false;
@@ -23,7 +24,8 @@ struct FakeState {
     int baud = 0, dataBits = 0, stopBits = 0, parity = -1, readTimeout = 0, writeTimeout = 0;
 };
 
-class FakeDevice : public d2xx::Device {
+class FakeDevice : public d2xx::Device
+{
 public:
     explicit FakeDevice(std::shared_ptr<FakeState> s) : s_(std::move(s)) {}
     void setBaudRate(int baud) override { s_->baud = baud; }
@@ -68,7 +70,8 @@ private:
     std::shared_ptr<FakeState> s_;
 };
 
-class FakeBackend : public d2xx::Backend {
+class FakeBackend : public d2xx::Backend
+{
 public:
     std::vector<std::string> names{"Unit A", "", "Unit B"};
     std::shared_ptr<FakeState> state = std::make_shared<FakeState>();
@@ -88,7 +91,6 @@ public:
         return std::make_unique<FakeDevice>(state);
     }
 };
-
 
 inline Bytes AllWritten(FakeState &s)
 {
