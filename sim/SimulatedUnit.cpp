@@ -9,7 +9,7 @@ namespace sim {
 using namespace devlink;
 
 namespace {
-constexpr std::uint8_t AllChannels = 0xFF;
+constexpr std::uint8_t AllChannels = 0xFF; // also all inputs, all outputs
 constexpr std::uint32_t InputMask = (1u << InputCount) - 1;
 constexpr std::uint8_t MaxPingBytes = 15;
 
@@ -41,9 +41,16 @@ SimulatedUnit::SimulatedUnit()
     on(NodeApplication, MODE_REQ, &SimulatedUnit::onMode);
     on(NodeApplication, CHANNEL_SWITCH_REQ, &SimulatedUnit::onChannelSwitch);
     on(NodeSystem, PING_REQ, &SimulatedUnit::onPing);
+    for (const SettingsBlockInfo &block : settingsBlocks()) {
+        on(NodeApplication, block.readRequest, &SimulatedUnit::onSettingsRead);
+        on(NodeApplication, block.writeRequest, &SimulatedUnit::onSettingsWrite);
+    }
+    on(NodeApplication, FACTORY_RESET_REQ, &SimulatedUnit::onFactoryReset);
+    on(NodeApplication, REBOOT_REQ, &SimulatedUnit::onReboot);
 
-    // A plausible wiring until settings are stored: outputs follow the
-    // inputs in turn, high-power loads between 1.5 A and 10.4 A.
+    // The live state keeps a fixed wiring of its own, apart from the
+    // settings memory: outputs follow the inputs in turn, high-power loads
+    // between 1.5 A and 10.4 A.
     for (int ch = 1; ch <= ChannelCount; ++ch) {
         OutputState &o = live_.outputs[static_cast<std::size_t>(ch - 1)];
         o.trigger = static_cast<std::uint8_t>((ch - 1) % InputCount + 1);
@@ -170,6 +177,54 @@ void SimulatedUnit::onPasswordWrite(const Request &request, Replies &replies)
     }
     passwords_.readOnly.back() = 0;
     passwords_.readWrite.back() = 0;
+    DeviceFrame f(NodeApplication, answerCode(request));
+    reply(replies, f);
+}
+
+// --- settings memory ---
+
+void SimulatedUnit::onSettingsRead(const Request &request, Replies &replies)
+{
+    const SettingsBlockInfo *info = findSettingsBlock(request.command());
+    if (!info)
+        return;
+    const auto answer = [&](std::uint8_t number) {
+        DeviceFrame f(NodeApplication, answerCode(request), info->readLength);
+        encodeSettings(settings_, *info, number, f);
+        reply(replies, f);
+    };
+    const std::uint8_t which = request.at(FrameDataAt);
+    if (!info->readAll) {
+        answer(which);
+    } else if (which == AllChannels) {
+        for (int n = info->firstNumber; n < info->firstNumber + info->records; ++n)
+            answer(static_cast<std::uint8_t>(n));
+    } else if (hasRecord(*info, which)) {
+        answer(which);
+    }
+}
+
+void SimulatedUnit::onSettingsWrite(const Request &request, Replies &replies)
+{
+    const SettingsBlockInfo *info = findSettingsBlock(request.command());
+    if (!info)
+        return;
+    decodeSettings(settings_, *info, request.bytes());
+    DeviceFrame f(NodeApplication, answerCode(request), info->ackCarriesNumber ? 5 : 4);
+    if (info->ackCarriesNumber)
+        f.set(FrameDataAt, request.at(FrameDataAt));
+    reply(replies, f);
+}
+
+void SimulatedUnit::onFactoryReset(const Request &request, Replies &replies)
+{
+    settings_ = SettingsMemory::factory();
+    DeviceFrame f(NodeApplication, answerCode(request));
+    reply(replies, f);
+}
+
+void SimulatedUnit::onReboot(const Request &request, Replies &replies)
+{
     DeviceFrame f(NodeApplication, answerCode(request));
     reply(replies, f);
 }
@@ -355,6 +410,18 @@ std::string SimulatedUnit::versionText() const
 {
     std::lock_guard lock(mutex_);
     return identity_.versionText;
+}
+
+SettingsMemory SimulatedUnit::settings() const
+{
+    std::lock_guard lock(mutex_);
+    return settings_;
+}
+
+void SimulatedUnit::setSettings(const SettingsMemory &settings)
+{
+    std::lock_guard lock(mutex_);
+    settings_ = settings;
 }
 
 void SimulatedUnit::setStatistics(const StatisticsState &statistics)

@@ -12,8 +12,10 @@
 #pragma once
 
 #include "link/FrameCodec.h"
+#include "sim/SettingsMemory.h"
 #include "sim/UnitState.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -54,6 +56,9 @@ public:
     // Knobs and test hooks.
     void setVersionText(std::string_view text); // cut to IdentityState::MaxVersionText
     std::string versionText() const;
+    // Every setting the tool reads and writes; SettingsMemory::factory() at start.
+    SettingsMemory settings() const;
+    void setSettings(const SettingsMemory &settings);
     void setStatistics(const StatisticsState &statistics);
     StatisticsState statistics() const;
     // Texts are cut to 8 characters.
@@ -87,6 +92,11 @@ private:
         std::uint8_t length() const { return at(devlink::FrameLengthAt); }
         std::uint8_t node() const { return at(devlink::FrameNodeAt); }
         std::uint8_t command() const { return at(devlink::FrameCommandAt); }
+        // The frame's own bytes, as many as its Length counts.
+        std::span<const std::uint8_t> bytes() const
+        {
+            return {bytes_, std::min<std::size_t>(count_, length())};
+        }
 
     private:
         const std::uint8_t *bytes_;
@@ -107,6 +117,18 @@ private:
     // Passwords
     void onPasswordRead(const Request &request, Replies &replies);
     void onPasswordWrite(const Request &request, Replies &replies);
+    // Settings memory. Reads of inputs and outputs with byte 4 = 0xFF answer
+    // every record in ascending order; a number the unit has no input or
+    // output for draws no answer (as the channel status does). Reads of the
+    // other numbered blocks answer any number: beyond the table with the
+    // number and zero data, which ends the tool's chain for that block. A
+    // write is stored when it names a record the unit has, and acknowledged
+    // either way, repeating byte 4 where the acknowledgement carries it.
+    void onSettingsRead(const Request &request, Replies &replies);
+    void onSettingsWrite(const Request &request, Replies &replies);
+    void onFactoryReset(const Request &request, Replies &replies);
+    // Settings live in non-volatile memory and survive; nothing else changes.
+    void onReboot(const Request &request, Replies &replies);
     // Live state and manual control
     void onBoxStatus(const Request &request, Replies &replies);
     void onInputStatus(const Request &request, Replies &replies);
@@ -127,6 +149,7 @@ private:
     IdentityState identity_;
     StatisticsState statistics_;
     PasswordState passwords_;
+    SettingsMemory settings_ = SettingsMemory::factory();
     LiveState live_;
     std::minstd_rand noise_{5230};
 };

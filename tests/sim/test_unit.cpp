@@ -182,8 +182,12 @@ TEST(SimulatedUnitAnswers, CodeTableReplyRule)
         if (!unit.handles(c.node, c.code))
             continue;
         ++implemented;
-        // Data that each request accepts: all channels, automatic mode, zeros.
-        const std::uint8_t first = c.code == CHANNEL_STATUS_REQ && c.node == 1 ? 0xFF : 0;
+        // Data that each request accepts: all channels (status, inputs,
+        // outputs), automatic mode, zeros.
+        const bool all =
+            c.node == 1 && (c.code == CHANNEL_STATUS_REQ || c.code == INPUT_CONFIG_READ_REQ ||
+                            c.code == OUTPUT_CONFIG_READ_REQ);
+        const std::uint8_t first = all ? 0xFF : 0;
         const auto answers = unit.feed(request(c.node, c.code, c.length, {first}));
         ASSERT_FALSE(answers.empty());
         for (const Bytes &f : answers) {
@@ -196,8 +200,8 @@ TEST(SimulatedUnitAnswers, CodeTableReplyRule)
         }
     }
     // Version, statistics, both password requests, three status requests,
-    // mode and ping.
-    EXPECT_EQ(implemented, 9);
+    // mode and ping; 15 settings reads and 15 writes, factory reset, reboot.
+    EXPECT_EQ(implemented, 9 + 32);
 }
 
 TEST(SimulatedUnitAnswers, PingEchoesItsBytes)
