@@ -332,3 +332,23 @@ TEST(MainPasswords, LoginFieldHidesTypedText)
     EXPECT_EQ(r.forms->Login->PasswordEdit->echoMode(), QLineEdit::Password);
     EXPECT_EQ(r.forms->Login->PasswordEdit->maxLength(), 8);
 }
+
+TEST(MainSupervision, CaptionFollowsWhereTheSettingsCameFrom)
+{
+    MainRig r;
+    auto *name = r.main().findChild<QLineEdit *>("EditBoxName");
+    ASSERT_NE(name, nullptr);
+    r.main().TimerVersionTimer();
+    EXPECT_EQ(r.main().windowTitle(), "QM5230 Tessaron");
+    r.main().FileLoaded = 1;
+    r.main().ConfigFileName = "truck.cfg";
+    r.main().TimerVersionTimer();
+    EXPECT_EQ(r.main().windowTitle(), "Tessaron Tool - [ truck.cfg ]");
+    r.main().ReadFromDevice = 1;
+    name->setText("");
+    r.main().TimerVersionTimer();
+    EXPECT_EQ(r.main().windowTitle(), "Tessaron Tool - [ No Name ]");
+    name->setText("Pump 7");
+    r.main().TimerVersionTimer();
+    EXPECT_EQ(r.main().windowTitle(), "Tessaron Tool - [ Pump 7 ]");
+}
