@@ -1,5 +1,6 @@
 #include "app/AutoForms.h"
 
+#include "config/WaitUnit.h"
 #include "link/UsbSelectUnit.h"
 #include "main/Login.h"
 #include "main/LogUnit.h"
@@ -10,6 +11,12 @@ AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx:
     Main = std::make_unique<TMainForm>(arguments, iniPath, driver);
     Log = std::make_unique<TLogForm>();
     LogForm = Log.get();
+    Update = std::make_unique<TUpdateForm>(Main.get());
+    Update->CancelTransfer = [] {
+        if (MainForm)
+            MainForm->CancelTransfer();
+    };
+    UpdateForm = Update.get();
     UsbSelect = std::make_unique<devlink::TUSB_SelectForm>(
         driver, [] { return MainForm ? MainForm->usb() : nullptr; },
         [](const QString &description) {
@@ -39,6 +46,8 @@ AutoForms::~AutoForms()
     Login.reset();
     devlink::USB_SelectForm = nullptr;
     UsbSelect.reset();
+    UpdateForm = nullptr;
+    Update.reset();
     LogForm = nullptr;
     Main.reset();
     Log.reset();

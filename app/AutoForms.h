@@ -15,6 +15,7 @@ class TUSB_SelectForm;
 }
 class TMainForm;
 class TLogForm;
+class TUpdateForm;
 class TLoginForm;
 class TSetPasswordForm;
 
@@ -32,6 +33,7 @@ public:
 
     std::unique_ptr<TMainForm> Main;
     std::unique_ptr<TLogForm> Log;
+    std::unique_ptr<TUpdateForm> Update;
     std::unique_ptr<devlink::TUSB_SelectForm> UsbSelect;
     std::unique_ptr<TLoginForm> Login;
     std::unique_ptr<TSetPasswordForm> SetPassword;

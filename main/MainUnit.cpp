@@ -6,6 +6,7 @@
 #include "main/LogUnit.h"
 #include "config/ConfigStartup.h"
 #include "config/Settingsunit.h"
+#include "config/Transfer.h"
 #include "main/ToolWindows.h"
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/Dialogs.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -63,7 +65,10 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     ManualMode = 0;
     KeypadSwitchAllOn = 0;
     ToolWindows = ToolWindowSet{};
+    TransferState = tsIdle;
+    TransferItem = 0;
     MainForm = this;
+    Wait = [](std::uint32_t ms) { QThread::msleep(ms); };
 
     setupUi(this);
     ConfigPages = &Config;
@@ -108,6 +113,8 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(SetPasswordBtn, &QAction::triggered, this, &TMainForm::SetPasswordBtnClick);
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Read2, &QAction::triggered, this, &TMainForm::BtnLoadClick);
+    for (QPushButton *read : {Config.BtnLoad, Config.BtnCanRead, Config.Button3, Config.Button5})
+        connect(read, &QPushButton::clicked, this, &TMainForm::BtnLoadClick);
     for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch) {
         TzColorBtn *button = General.ChannelButtons[static_cast<std::size_t>(ch)];
         connect(button, &TzColorBtn::OnClick, this, [this, button] { ChannelButtonClick(button); });
@@ -338,6 +345,23 @@ void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
     case CHANNEL_STATUS_CFM:
         HandleChannelStatus(frame);
         break;
+    case INPUT_CONFIG_READ_CFM:
+    case OUTPUT_CONFIG_READ_CFM:
+    case LOW_BATTERY_READ_CFM:
+    case CAN_SETUP_READ_CFM:
+    case CAN_INPUT_READ_CFM:
+    case CAN_INPUT_ENABLE_READ_CFM:
+    case BOX_NAME_READ_CFM:
+    case VIRTUAL_INPUT_READ_CFM:
+    case START_KILL_READ_CFM:
+    case FLASH_READ_CFM:
+    case WIPER_READ_CFM:
+    case SEQUENCE_READ_CFM:
+    case PWM_CONFIG_READ_CFM:
+    case CAN_EXPORT1_READ_CFM:
+    case CAN_EXPORT_READ_CFM:
+        HandleReadEvent(frame, count);
+        break;
     case PASSWORD_WRITE_CFM:
     case PASSWORD_READ_CFM:
         if (ToolWindows.SetPassword.open() && ToolWindows.SetPassword.window &&
@@ -567,6 +591,9 @@ void TMainForm::Timer1Timer()
 
 void TMainForm::TimerSerialTimer()
 {
+    // A transfer or version check in progress: the automatic read waits for the next tick.
+    if (TransferRunning())
+        return;
     TimerSerial->stop();
     BtnLoadClick();
 }
@@ -604,8 +631,4 @@ void TMainForm::TabbedNotebook1Change(int NewTab)
 
 // ---- settings: filled by the transfer --------------------------------------
 
-void TMainForm::BtnLoadClick() {}
-
 void TMainForm::BtnSaveClick() {}
-
-void TMainForm::RefreshAllControls() {}

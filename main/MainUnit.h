@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -103,9 +104,18 @@ public:
     void ChannelButtonClick(TzColorBtn *button); // BtnHighPowerChNClick, BtnLowPowerChNClick
     void BtnSaveClick();
 
-    // settings (read chain and full refresh)
+    // settings transfer: the read of all settings and the full refresh
     void BtnLoadClick();
     void RefreshAllControls();
+    // Sends the request of the current TransferState for TransferItem.
+    void TransferStep();
+    // TransferState back to idle and the wait dialog closed.
+    void CancelTransfer();
+    // The software-version check before a transfer; false (with the user
+    // told why, unless the user closed the check) when the transfer must not run.
+    bool RunVersionCheck();
+    // A read, an upload, a factory reset or a version check is running.
+    bool TransferRunning() const;
 
     // menus
     void ShowProductionMenu();
@@ -116,6 +126,9 @@ public:
     const QString &iniPath() const { return iniPath_; }
     // Milliseconds the main thread pauses where the original waited; tests set 0.
     std::uint32_t PauseMs = 10;
+    // The main thread's longer waits (the CAN monitor's stop before a read);
+    // tests replace it.
+    std::function<void(std::uint32_t ms)> Wait;
 
     // state fields
     std::uint32_t PowerUpSeconds = 0;
@@ -165,12 +178,24 @@ private:
     void SetEnabledByName(const char *name, bool enabled);
     void DrawLinkLamps();
 
+    // read of all settings
+    void HandleReadEvent(const std::uint8_t *frame, std::size_t count);
+    void SendTransferFrame(const devlink::DeviceFrame &frame);
+    void SendTransferRequest(std::uint8_t command, std::initializer_list<std::uint8_t> data = {});
+    void RequestTransferItem(int item);
+    void EndRead();
+    void SwitchCanMonitorOff();
+
     QString iniPath_;
     d2xx::Driver &driver_;
     vcl::MainThreadCall mainCall_;
     std::unique_ptr<devlink::UsbThread> Usb;
     std::array<QLabel *, 3> linkLamps_{};
     bool closed_ = false;
+    // The event that answers the transfer's last request; 0 when no transfer
+    // waits. Settings events are acted on only when they are that answer.
+    std::uint8_t awaitedReply_ = 0;
+    bool readComplete_ = false; // the running read reached its last block
 };
 
 extern TMainForm *MainForm;

@@ -1,0 +1,59 @@
+#include "config/Transfer.h"
+
+#include "link/DeviceCommands.h"
+
+#include <algorithm>
+
+using namespace devlink;
+
+TTransferState TransferState = tsIdle;
+std::uint8_t TransferItem = 0;
+
+namespace {
+
+DeviceFrame request(std::uint8_t command)
+{
+    DeviceFrame frame(NodeApplication, command, 4);
+    frame.finish();
+    return frame;
+}
+
+DeviceFrame itemRequest(std::uint8_t command, std::uint8_t item)
+{
+    DeviceFrame frame(NodeApplication, command, 5);
+    frame.set(FrameDataAt, item).finish();
+    return frame;
+}
+
+} // namespace
+
+std::optional<DeviceFrame> ReadRequestFrame(std::uint8_t state, std::uint8_t item)
+{
+    switch (state) {
+    case tsRequestCanInputs:
+        return itemRequest(CAN_INPUT_READ_REQ, item);
+    case tsRequestVirtualInputs:
+        return itemRequest(VIRTUAL_INPUT_READ_REQ, item);
+    case tsRequestFlash:
+        return itemRequest(FLASH_READ_REQ, item);
+    case tsRequestCanExports:
+        // Three exports: an item beyond them asks for the last.
+        return itemRequest(CAN_EXPORT_READ_REQ, std::min<std::uint8_t>(item, 2));
+    case tsRequestCanExport1:
+        return itemRequest(CAN_EXPORT1_READ_REQ, 0);
+    case tsRequestStartKill:
+        return request(START_KILL_READ_REQ);
+    case tsRequestPwm:
+        return request(PWM_CONFIG_READ_REQ);
+    case tsRequestWiper:
+        return request(WIPER_READ_REQ);
+    case tsRequestSequences:
+        return request(SEQUENCE_READ_REQ);
+    case tsRequestCanInputEnable:
+        return request(CAN_INPUT_ENABLE_READ_REQ);
+    case tsRequestBoxName:
+        return request(BOX_NAME_READ_REQ);
+    default:
+        return std::nullopt;
+    }
+}
