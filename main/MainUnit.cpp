@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -77,12 +78,21 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
         ProcessFrame(frame, count);
     });
 
+    // The link lamps stand at the right end of the page tabs.
+    auto *lamps = new QWidget(TabbedNotebook1);
+    lamps->setObjectName("ImageList_LED");
+    auto *lampRow = new QHBoxLayout(lamps);
+    lampRow->setContentsMargins(4, 2, 4, 2);
+    lampRow->setSpacing(3);
     for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
-        auto *lamp = new QLabel(TabbedNotebook1);
+        auto *lamp = new QLabel(lamps);
         lamp->setObjectName(QStringLiteral("LinkLamp%1").arg(i));
-        lamp->setGeometry(880 + 20 * static_cast<int>(i), 3, 17, 17);
+        lamp->setFixedSize(17, 17);
+        lampRow->addWidget(lamp);
         linkLamps_[i] = lamp;
     }
+    TabbedNotebook1->setCornerWidget(lamps, Qt::TopRightCorner);
+    DrawLinkLamps();
 
     // Keep the window inside the screen.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -506,14 +516,10 @@ bool TMainForm::MaySend() const
 
 void TMainForm::DrawLinkLamps()
 {
-    // At their place beside the page tabs, or at the right end on a narrow window.
-    const int x0 = std::min(880, TabbedNotebook1->width() - 64);
     for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
-        linkLamps_[i]->move(x0 + 20 * static_cast<int>(i), 3);
         const bool lit = static_cast<std::int32_t>(i) == LinkLedIndex;
         linkLamps_[i]->setStyleSheet(lit ? "background:#00e000; border-radius:8px; border:1px solid #004000;"
                                          : "background:#004000; border-radius:8px; border:1px solid #002000;");
-        linkLamps_[i]->raise();
     }
 }
 

@@ -583,9 +583,10 @@ SettingsMemory SettingsMemory::factory()
 
     for (FlashSettings &f : m.flash)
         f.channels.fill(FlashSettings::Unused);
-    m.flash[0] = {1, 1, input(4), 5, 5, 0, {13, 255, 255, 255}, nameField<15>("Indicator L")};
-    m.flash[1] = {1, 1, input(5), 5, 5, 0, {14, 255, 255, 255}, nameField<15>("Indicator R")};
-    m.flash[2] = {1, 1, canInput(3), 5, 5, 0, {13, 14, 255, 255}, nameField<15>("Hazard")};
+    // The tool keeps flash channels as 0-based list positions: 12 is output 13.
+    m.flash[0] = {1, 1, input(4), 5, 5, 0, {12, 255, 255, 255}, nameField<15>("Indicator L")};
+    m.flash[1] = {1, 1, input(5), 5, 5, 0, {13, 255, 255, 255}, nameField<15>("Indicator R")};
+    m.flash[2] = {1, 1, canInput(3), 5, 5, 0, {12, 13, 255, 255}, nameField<15>("Hazard")};
 
     m.wiper = {input(6), 0, 0, 0, 0, 30, 0, 30};
 

@@ -154,7 +154,7 @@ struct FlashSettings
     std::uint8_t timeOn = 0;
     std::uint8_t timeOff = 0;
     std::uint8_t duration = 0;
-    std::array<std::uint8_t, 4> channels{}; // 1..34, 255 unused
+    std::array<std::uint8_t, 4> channels{}; // 0-based outputs 0..33, 255 unused
     NameField<15> name{};
     bool operator==(const FlashSettings &) const = default;
 };

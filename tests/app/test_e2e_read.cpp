@@ -326,6 +326,14 @@ TEST(EndToEndRead, AutomaticReadAfterConnecting)
     EXPECT_EQ(r.main().windowTitle(), "Tessaron Tool - [ " + text(m.boxName) + " ]");
     EXPECT_EQ(ui.ComboBoxInputTrigCH[6]->currentText(), text(m.canInputs[3].name))
         << "output 6 is triggered by CAN input 4, now under its name";
+
+    if (const char *dir = std::getenv("QM5230_SCREENSHOT_DIR")) {
+        r.main().show();
+        for (int page = 0; page < r.main().TabbedNotebook1->count(); ++page) {
+            r.main().TabbedNotebook1->setCurrentIndex(page);
+            r.main().grab().save(QStringLiteral("%1/page-%2.png").arg(dir).arg(page));
+        }
+    }
 }
 
 } // namespace
