@@ -83,9 +83,9 @@ void TMainFormUi::setupUi(QMainWindow *form)
     TabbedNotebook1 = new QTabWidget(form);
     TabbedNotebook1->setObjectName("TabbedNotebook1");
     static const char *const captions[PageCount] = {
-        "General",    "Diagnostic", "Inputs", "CAN Inputs", "Virtual Inputs",
-        "CAN Export", "Outputs",    "Flash / Wiper / Sequence", "Low Battery",
-        "Start / Kill Button", "Low Current", "Socket info"};
+        "General",        "Diagnostic",          "Inputs",      "CAN Inputs",
+        "Virtual Inputs", "CAN Export",          "Outputs",     "Flash / Wiper / Sequence",
+        "Low Battery",    "Start / Kill Button", "Low Current", "Socket info"};
     for (int i = 0; i < PageCount; ++i) {
         auto *page = new QWidget;
         page->setObjectName(QStringLiteral("Page%1").arg(i));

@@ -17,22 +17,33 @@ class QTabWidget;
 class QTimer;
 class QWidget;
 
-class TMainFormUi {
+class TMainFormUi
+{
 public:
     static constexpr int PageCount = 12;
-    enum Page { PageGeneral, PageDiagnostic, PageInputs, PageCanInputs, PageVirtualInputs,
-                PageCanExport, PageOutputs, PageFlashWiperSequence, PageLowBattery,
-                PageStartKill, PageLowCurrent, PageSocketInfo };
+    enum Page {
+        PageGeneral,
+        PageDiagnostic,
+        PageInputs,
+        PageCanInputs,
+        PageVirtualInputs,
+        PageCanExport,
+        PageOutputs,
+        PageFlashWiperSequence,
+        PageLowBattery,
+        PageStartKill,
+        PageLowCurrent,
+        PageSocketInfo
+    };
 
     // menu
     QMenu *File1 = nullptr, *Connection1 = nullptr, *tert1 = nullptr, *Production1 = nullptr,
           *Help1 = nullptr;
     QAction *LoginBtn = nullptr, *Open = nullptr, *Save = nullptr, *N3 = nullptr,
-            *SetPasswordBtn = nullptr, *Read2 = nullptr, *Upload1 = nullptr,
-            *Default = nullptr, *N1 = nullptr, *Close1 = nullptr, *USB1 = nullptr,
-            *Firmware1 = nullptr, *FIA = nullptr, *Systemsetup1 = nullptr,
-            *Calibration1 = nullptr, *PingTest1 = nullptr, *Runtimeerror1 = nullptr,
-            *Eeprom = nullptr, *About1 = nullptr;
+            *SetPasswordBtn = nullptr, *Read2 = nullptr, *Upload1 = nullptr, *Default = nullptr,
+            *N1 = nullptr, *Close1 = nullptr, *USB1 = nullptr, *Firmware1 = nullptr, *FIA = nullptr,
+            *Systemsetup1 = nullptr, *Calibration1 = nullptr, *PingTest1 = nullptr,
+            *Runtimeerror1 = nullptr, *Eeprom = nullptr, *About1 = nullptr;
 
     QTabWidget *TabbedNotebook1 = nullptr;
     std::array<QWidget *, PageCount> Pages{};

@@ -47,7 +47,8 @@ std::optional<std::string> UnitPassword(const std::uint8_t *frame, std::size_t c
     if (!frame || offset >= count || frame[offset] == 0xFF)
         return std::nullopt;
     std::string text;
-    const std::size_t end = offset + PasswordFieldWidth < count ? offset + PasswordFieldWidth : count;
+    const std::size_t end =
+        offset + PasswordFieldWidth < count ? offset + PasswordFieldWidth : count;
     for (std::size_t i = offset; i < end && frame[i] != 0; ++i)
         text += static_cast<char>(frame[i]);
     return text;

@@ -9,7 +9,8 @@
 
 enum class AccessLevel { AccessNone, AccessDenied, AccessReadOnly, AccessReadWrite, AccessMaster };
 
-struct AccessFlags {
+struct AccessFlags
+{
     bool MasterAccess = false;
     bool PasswordInfoReceived = false;
     bool ReadOnlyAccess = false;

@@ -9,7 +9,8 @@ QString FormatTenthsUnit(unsigned tenths, const char *unit)
 
 ChannelView HighPowerView(const ChannelStatus &s)
 {
-    static const struct {
+    static const struct
+    {
         std::uint8_t bit;
         const char *text;
     } faults[] = {{1, "-SHORT"}, {2, "+SHORT"}, {4, "OPEN"}, {8, "OVERLOAD"}};

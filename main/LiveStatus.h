@@ -6,14 +6,16 @@
 
 #include <cstdint>
 
-struct ChannelStatus {
+struct ChannelStatus
+{
     bool on = false;            // state byte 0xF0
     std::uint8_t errorBits = 0; // 1 negative short, 2 positive short, 4 open load, 8 overload
     std::uint16_t current = 0;  // tenths of an ampere
     bool warning = false;
 };
 
-struct ChannelView {
+struct ChannelView
+{
     QString labelText;           // high-power outputs only
     std::uint32_t labelColour{}; // red in the low byte
     QString caption;

@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <functional>
 
-class TLogForm : public QMainWindow, public TLogFormUi {
+class TLogForm : public QMainWindow, public TLogFormUi
+{
 public:
     explicit TLogForm(QWidget *parent = nullptr);
     Q_DISABLE_COPY(TLogForm)

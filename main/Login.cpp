@@ -91,7 +91,8 @@ void TSetPasswordForm::CloseBtnClick()
 
 void TSetPasswordForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
 {
-    if (!devlink::IsValidFrame(frame, count) || frame[devlink::FrameNodeAt] != devlink::NodeApplication)
+    if (!devlink::IsValidFrame(frame, count) ||
+        frame[devlink::FrameNodeAt] != devlink::NodeApplication)
         return;
     switch (frame[devlink::FrameCommandAt]) {
     case devlink::PASSWORD_WRITE_CFM:

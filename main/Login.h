@@ -9,7 +9,8 @@
 
 #include <functional>
 
-class TLoginForm : public QDialog, public TLoginFormUi {
+class TLoginForm : public QDialog, public TLoginFormUi
+{
 public:
     explicit TLoginForm(QWidget *parent = nullptr);
     Q_DISABLE_COPY(TLoginForm)
@@ -21,7 +22,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 };
 
-class TSetPasswordForm : public QDialog, public TSetPasswordFormUi, public TFrameHandler {
+class TSetPasswordForm : public QDialog, public TSetPasswordFormUi, public TFrameHandler
+{
 public:
     // `send` queues a finished frame (the main window's SendFrame).
     explicit TSetPasswordForm(std::function<void(const std::uint8_t *, std::uint8_t)> send,

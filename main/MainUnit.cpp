@@ -74,9 +74,8 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     setupUi(this);
     ConfigPages = &Config;
     ConfigConstructorDefaults(Config);
-    RxDecoder.setSink([this](const std::uint8_t *frame, std::size_t count) {
-        ProcessFrame(frame, count);
-    });
+    RxDecoder.setSink(
+        [this](const std::uint8_t *frame, std::size_t count) { ProcessFrame(frame, count); });
 
     // The link lamps stand at the right end of the page tabs.
     auto *lamps = new QWidget(TabbedNotebook1);
@@ -185,10 +184,8 @@ void TMainForm::AllFormsCreated()
     SettingsStartupHook();
     RefreshPending = 0;
     ConfigAllFormsCreated(Config);
-    Usb = std::make_unique<UsbThread>(driver_, *this,
-                                      [this](std::function<void()> fn) {
-                                          return mainCall_.Run(std::move(fn));
-                                      });
+    Usb = std::make_unique<UsbThread>(
+        driver_, *this, [this](std::function<void()> fn) { return mainCall_.Run(std::move(fn)); });
     devlink::Usb = Usb.get();
     // The status poll runs from the start: the General page is the one shown.
     Timer1->start();
@@ -314,16 +311,15 @@ void TMainForm::ProcessFrame(const std::uint8_t *frame, std::size_t count)
         TimerSerial->start();
     }
 
-    for (ToolWindowSlot *slot : {&ToolWindows.SystemSetup, &ToolWindows.Calibration,
-                                 &ToolWindows.RunTimeError, &ToolWindows.FIA,
-                                 &ToolWindows.EEPROM, &ToolWindows.Version})
+    for (ToolWindowSlot *slot :
+         {&ToolWindows.SystemSetup, &ToolWindows.Calibration, &ToolWindows.RunTimeError,
+          &ToolWindows.FIA, &ToolWindows.EEPROM, &ToolWindows.Version})
         if (slot->open())
             slot->handler->HandleFrame(frame, count);
 
     if (!valid) {
         // Only what was received is shown, never more than the decoded bytes.
-        Trace("Checksum error " + QString::fromLatin1(TraceBytes(frame, count).c_str()),
-              TraceBlue);
+        Trace("Checksum error " + QString::fromLatin1(TraceBytes(frame, count).c_str()), TraceBlue);
         return;
     }
 
@@ -452,8 +448,8 @@ void TMainForm::SetPanel(int index, const QString &text)
 
 AccessLevel TMainForm::CurrentAccessLevel() const
 {
-    return ComputeAccessLevel({MasterAccess != 0, PasswordInfoReceived != 0, ReadOnlyAccess != 0,
-                               ReadWriteAccess != 0});
+    return ComputeAccessLevel(
+        {MasterAccess != 0, PasswordInfoReceived != 0, ReadOnlyAccess != 0, ReadWriteAccess != 0});
 }
 
 void TMainForm::SetEnabledByName(const char *name, bool enabled)
@@ -518,8 +514,9 @@ void TMainForm::DrawLinkLamps()
 {
     for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
         const bool lit = static_cast<std::int32_t>(i) == LinkLedIndex;
-        linkLamps_[i]->setStyleSheet(lit ? "background:#00e000; border-radius:8px; border:1px solid #004000;"
-                                         : "background:#004000; border-radius:8px; border:1px solid #002000;");
+        linkLamps_[i]->setStyleSheet(
+            lit ? "background:#00e000; border-radius:8px; border:1px solid #004000;"
+                : "background:#004000; border-radius:8px; border:1px solid #002000;");
     }
 }
 

@@ -42,7 +42,8 @@ extern std::uint8_t KeypadSwitchAllOn;
 
 inline constexpr const char *MasterKeyword = "KeeperEntry";
 
-class TMainForm : public QMainWindow, public TMainFormUi, public devlink::UsbThreadClient {
+class TMainForm : public QMainWindow, public TMainFormUi, public devlink::UsbThreadClient
+{
 public:
     // `arguments` is the command line without the program name; `iniPath`
     // the tool's INI file.

@@ -8,7 +8,8 @@
 
 class QWidget;
 
-class TFrameHandler {
+class TFrameHandler
+{
 public:
     virtual ~TFrameHandler() = default;
     // `count` is the number of bytes decoded; the buffer behind it is zeroed
@@ -16,13 +17,15 @@ public:
     virtual void HandleFrame(const std::uint8_t *frame, std::size_t count) = 0;
 };
 
-struct ToolWindowSlot {
+struct ToolWindowSlot
+{
     QWidget *window = nullptr;
     TFrameHandler *handler = nullptr;
     bool open() const { return handler != nullptr; }
 };
 
-struct ToolWindowSet {
+struct ToolWindowSet
+{
     ToolWindowSlot Ping, SystemSetup, Calibration, RunTimeError, FIA, EEPROM, Version, SetPassword;
 };
 

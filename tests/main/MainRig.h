@@ -17,7 +17,8 @@
 
 namespace testsupport {
 
-struct MainRig {
+struct MainRig
+{
     QTemporaryDir dir;
     std::shared_ptr<FakeBackend> backend = std::make_shared<FakeBackend>();
     d2xx::Driver driver;
@@ -59,9 +60,8 @@ struct MainRig {
             main().usb()->Pass();
         const Bytes all = AllWritten(*backend->state);
         std::vector<Bytes> frames;
-        devlink::RxFrameDecoder dec([&](const std::uint8_t *f, std::size_t n) {
-            frames.emplace_back(f, f + n);
-        });
+        devlink::RxFrameDecoder dec(
+            [&](const std::uint8_t *f, std::size_t n) { frames.emplace_back(f, f + n); });
         for (std::size_t i = seen; i < all.size(); ++i)
             dec.PutByte(all[i]);
         seen = all.size();
@@ -88,8 +88,8 @@ struct MainRig {
 
     static Bytes frame(std::uint8_t node, std::uint8_t command, Bytes data = {}, int length = -1)
     {
-        devlink::DeviceFrame f(node, command,
-                               static_cast<std::uint8_t>(length >= 0 ? length : 4 + int(data.size())));
+        devlink::DeviceFrame f(
+            node, command, static_cast<std::uint8_t>(length >= 0 ? length : 4 + int(data.size())));
         for (std::size_t i = 0; i < data.size(); ++i)
             f.set(4 + i, data[i]);
         f.finish();

@@ -30,24 +30,24 @@ std::array<std::uint8_t, 256> passwordFrame(const char *ro, const char *rw)
 // The gate's grant for each stored password (empty, none, text) and login.
 TEST(AccessGate, PasswordGrantsByStoredPasswordAndLogin)
 {
-    struct Case {
+    struct Case
+    {
         const char *ro, *rw, *login;
         bool readOnly, readWrite;
     } cases[] = {
-        {"", "", "", true, true},               // nothing set: everyone gets everything
+        {"", "", "", true, true}, // nothing set: everyone gets everything
         {"", "", "anything", true, true},
-        {"8061", "KTVW", "8061", true, false},  // read-only password only
+        {"8061", "KTVW", "8061", true, false}, // read-only password only
         {"8061", "KTVW", "KTVW", false, true},
-        {"ABC", "ABC", "abc", false, false},    // case matters
+        {"ABC", "ABC", "abc", false, false}, // case matters
         {"8061", "KTVW", "", false, false},
-        {nullptr, nullptr, "", false, false},   // an erased unit grants nothing
+        {nullptr, nullptr, "", false, false}, // an erased unit grants nothing
         {nullptr, nullptr, "\xFF\xFF", false, false},
         {"12345678", "", "12345678", true, true},
     };
     for (const auto &c : cases) {
         const auto f = passwordFrame(c.ro, c.rw);
-        EXPECT_EQ(PasswordGrants(f.data(), 22, ReadOnlyPasswordAt, c.login), c.readOnly)
-            << c.login;
+        EXPECT_EQ(PasswordGrants(f.data(), 22, ReadOnlyPasswordAt, c.login), c.readOnly) << c.login;
         EXPECT_EQ(PasswordGrants(f.data(), 22, ReadWritePasswordAt, c.login), c.readWrite)
             << c.login;
     }
@@ -65,7 +65,8 @@ TEST(AccessGate, PasswordIsNeverReadBeyondItsFieldOrTheFrame)
 
 TEST(AccessGate, LevelsByPrecedence)
 {
-    struct Case {
+    struct Case
+    {
         AccessFlags f;
         AccessLevel level;
         const char *text;

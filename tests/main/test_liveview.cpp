@@ -21,7 +21,8 @@ constexpr std::uint32_t Face = vcl::clBtnFace;
 // as the live view's tables give them; combined bits take the lowest fault.
 TEST(LiveStatus, HighPowerTable)
 {
-    struct Case {
+    struct Case
+    {
         std::uint8_t err;
         bool on, warn;
         const char *label;
@@ -37,8 +38,8 @@ TEST(LiveStatus, HighPowerTable)
         {0, true, true, "12.3 A", LiveYellow, "On", LiveYellow},
         {0, false, false, "--", LiveWhite, "Off", Face},
         {0, false, true, "--", LiveWhite, "Off", LiveYellow},
-        {16, true, false, "12.3 A", LiveGreen, "On", LiveGreen},  // not a fault bit
-        {0x0C, true, false, "OPEN", LiveRed, "fail", LiveRed},    // two faults at once
+        {16, true, false, "12.3 A", LiveGreen, "On", LiveGreen}, // not a fault bit
+        {0x0C, true, false, "OPEN", LiveRed, "fail", LiveRed},   // two faults at once
         {0x0A, true, false, "+SHORT", LiveRed, "fail", LiveRed},
         {0xFF, true, false, "-SHORT", LiveRed, "fail", LiveRed},
     };
@@ -53,16 +54,17 @@ TEST(LiveStatus, HighPowerTable)
 
 TEST(LiveStatus, LowPowerTable)
 {
-    struct Case {
+    struct Case
+    {
         std::uint8_t err;
         bool on, warn;
         const char *caption;
         std::uint32_t colour;
     } cases[] = {
-        {1, false, false, "Off", Face}, {4, false, true, "Off", LiveYellow},
-        {1, true, false, "fail", LiveRed}, {2, true, true, "fail", LiveRed},
-        {4, true, false, "fail", LiveRed}, {8, true, false, "On", LiveGreen},
-        {8, true, true, "On", LiveYellow}, {0, true, false, "On", LiveGreen},
+        {1, false, false, "Off", Face},       {4, false, true, "Off", LiveYellow},
+        {1, true, false, "fail", LiveRed},    {2, true, true, "fail", LiveRed},
+        {4, true, false, "fail", LiveRed},    {8, true, false, "On", LiveGreen},
+        {8, true, true, "On", LiveYellow},    {0, true, false, "On", LiveGreen},
         {0x09, true, false, "fail", LiveRed},
     };
     for (const auto &c : cases) {

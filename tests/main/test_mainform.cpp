@@ -24,7 +24,8 @@ using testsupport::MainRig;
 
 TEST(MainStartup, MasterKeywordOnlyAsAWholeCaseSensitiveArgument)
 {
-    struct Case {
+    struct Case
+    {
         QStringList args;
         bool master;
     } cases[] = {{{}, false},
