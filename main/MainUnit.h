@@ -125,7 +125,7 @@ public:
 
     devlink::UsbThread *usb() const { return Usb.get(); }
     const QString &iniPath() const { return iniPath_; }
-    // Milliseconds the main thread pauses where the original waited; tests set 0.
+    // Milliseconds the main thread pauses to let the unit catch up; tests set 0.
     std::uint32_t PauseMs = 10;
     // The main thread's longer waits (the CAN monitor's stop before a read);
     // tests replace it.

@@ -52,7 +52,7 @@ public:
     virtual std::unique_ptr<Device> open(const std::string &description) = 0;
 };
 
-// The driver facade with the calls of the original driver library.
+// The driver facade: the calls the worker thread makes, by handle.
 class Driver
 {
 public:

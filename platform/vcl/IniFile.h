@@ -8,7 +8,7 @@
 
 namespace vcl {
 
-// A profile (INI) file with the Windows private-profile rules:
+// A profile (INI) file with the classic private-profile rules:
 // - "[name]" opens a section, "key=value" is a setting; section and key names
 //   match without regard to case, and the first match wins (a later duplicate
 //   section or key is never read).
