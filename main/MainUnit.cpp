@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -454,8 +455,18 @@ AccessLevel TMainForm::CurrentAccessLevel() const
 
 void TMainForm::SetEnabledByName(const char *name, bool enabled)
 {
-    for (QWidget *w : findChildren<QWidget *>(QLatin1String(name)))
-        w->setEnabled(enabled);
+    // Every frame before the password answer updates the level: look the
+    // buttons up once, not through thousands of controls each time.
+    auto found = accessButtons_.find(name);
+    if (found == accessButtons_.end()) {
+        QList<QWidget *> widgets = findChildren<QWidget *>(QLatin1String(name));
+        found = accessButtons_
+                    .emplace(name, std::vector<QPointer<QWidget>>(widgets.begin(), widgets.end()))
+                    .first;
+    }
+    for (const QPointer<QWidget> &w : found->second)
+        if (w)
+            w->setEnabled(enabled);
 }
 
 void TMainForm::UpdateAccessLevel()

@@ -13,12 +13,15 @@
 #include "platform/vcl/MainThreadCall.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <string>
@@ -192,6 +195,7 @@ private:
     vcl::MainThreadCall mainCall_;
     std::unique_ptr<devlink::UsbThread> Usb;
     std::array<QLabel *, 3> linkLamps_{};
+    std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
     // The event that answers the transfer's last request; 0 when no transfer
     // waits. Settings events are acted on only when they are that answer.

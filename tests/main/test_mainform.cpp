@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace devlink;
 using testsupport::Bytes;
 using testsupport::MainRig;
@@ -352,4 +354,27 @@ TEST(MainSupervision, CaptionFollowsWhereTheSettingsCameFrom)
     name->setText("Pump 7");
     r.main().TimerVersionTimer();
     EXPECT_EQ(r.main().windowTitle(), "Tessaron Tool - [ Pump 7 ]");
+}
+
+// Whatever a misbehaving unit sends, the dispatcher and the handlers it calls
+// stay inside the received bytes (run under AddressSanitizer).
+TEST(MainDispatcher, RandomFramesFromAMisbehavingUnit)
+{
+    for (const QStringList &args : {QStringList{"KeeperEntry"}, QStringList{}}) {
+        MainRig r(args);
+        r.connect();
+        std::mt19937 rng(7);
+        for (int i = 0; i < 3000; ++i) {
+            Bytes f(4 + rng() % 80);
+            for (auto &b : f)
+                b = static_cast<std::uint8_t>(rng());
+            f[2] = static_cast<std::uint8_t>(rng() % 3);
+            if (rng() % 2) {
+                f[1] = static_cast<std::uint8_t>(f.size());
+                f[0] = FrameChecksum(f.data() + 1, f.size() - 1);
+            }
+            r.main().ProcessFrame(f.data(), f.size());
+        }
+        r.sent(5); // whatever was queued goes out without trouble
+    }
 }
