@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QTextEdit>
 
+#include "support/ReadRequests.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -24,6 +26,8 @@
 #include <vector>
 
 using testsupport::E2ERig;
+using testsupport::fullReadRequests;
+using testsupport::wire;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -45,36 +49,6 @@ std::vector<Bytes> framesSent(const QString &trace)
             decoder.PutByte(static_cast<std::uint8_t>(number.toUInt()));
     }
     return frames;
-}
-
-Bytes wire(std::uint8_t command, std::initializer_list<std::uint8_t> data = {})
-{
-    Bytes f{0, static_cast<std::uint8_t>(4 + data.size()), 1, command};
-    f.insert(f.end(), data);
-    for (std::size_t i = 1; i < f.size(); ++i)
-        f[0] ^= f[i];
-    return f;
-}
-
-// The 71 requests of a complete read, in the order of the chain.
-std::vector<Bytes> fullReadRequests()
-{
-    std::vector<Bytes> r{wire(0x04, {0xFF}), wire(0x02, {0xFF}), wire(0x28), wire(0x26)};
-    for (std::uint8_t i = 0; i < 32; ++i)
-        r.push_back(wire(0x53, {i}));
-    r.push_back(wire(0x65));
-    r.push_back(wire(0x63));
-    for (std::uint8_t i = 0; i < 20; ++i)
-        r.push_back(wire(0x55, {i}));
-    r.push_back(wire(0x2A));
-    for (std::uint8_t i = 0; i < 5; ++i)
-        r.push_back(wire(0x59, {i}));
-    for (std::uint8_t c : {0x67, 0x69, 0x09})
-        r.push_back(wire(c));
-    r.push_back(wire(0x57, {0}));
-    for (std::uint8_t i = 0; i < 3; ++i)
-        r.push_back(wire(0x5B, {i}));
-    return r;
 }
 
 template <std::size_t N> QString text(const sim::NameField<N> &field)
