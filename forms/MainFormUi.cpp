@@ -94,6 +94,7 @@ void TMainFormUi::setupUi(QMainWindow *form)
     }
     form->setCentralWidget(TabbedNotebook1);
     General.setupUi(Pages[PageGeneral]);
+    Diagnostic.setupUi(Pages[PageDiagnostic]);
     Config.setupUi(&Pages[PageInputs]);
 
     StatusBar1 = form->statusBar();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "forms/ConfigPagesUi.h"
+#include "forms/DiagnosticPageUi.h"
 #include "forms/GeneralPageUi.h"
 
 #include <array>
@@ -49,6 +50,7 @@ public:
     std::array<QWidget *, PageCount> Pages{};
 
     TGeneralPageUi General;
+    TDiagnosticPageUi Diagnostic;
     TConfigPagesUi Config; // the pages from "Inputs" to "Socket info"
 
     QStatusBar *StatusBar1 = nullptr;

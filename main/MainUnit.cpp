@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QRadioButton>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -125,6 +126,13 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(Read2, &QAction::triggered, this, &TMainForm::BtnLoadClick);
     for (QPushButton *read : {Config.BtnLoad, Config.BtnCanRead, Config.Button3, Config.Button5})
         connect(read, &QPushButton::clicked, this, &TMainForm::BtnLoadClick);
+    connect(Upload1, &QAction::triggered, this, &TMainForm::BtnSaveClick);
+    for (QPushButton *upload : {Config.BtnSave, Config.BtnCanUpload, Config.Button2, Config.Button6})
+        connect(upload, &QPushButton::clicked, this, &TMainForm::BtnSaveClick);
+    connect(Default, &QAction::triggered, this, &TMainForm::BtnDefaultValueClick);
+    for (QPushButton *reset :
+         {Config.BtnDefault, Config.BtnDefaultValue, Config.BtnCanInputDefault, Config.Button4})
+        connect(reset, &QPushButton::clicked, this, &TMainForm::BtnDefaultValueClick);
     for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch) {
         TzColorBtn *button = General.ChannelButtons[static_cast<std::size_t>(ch)];
         connect(button, &TzColorBtn::OnClick, this, [this, button] { ChannelButtonClick(button); });
@@ -133,6 +141,9 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
             &TMainForm::RadioButtonAutoClick);
     connect(General.RadioButtonManuel, &QAbstractButton::clicked, this,
             &TMainForm::RadioButtonManuelClick);
+    WireDiagnosticPage();
+    WireCanMonitor();
+    WireSettingsFileCommands();
 
     ClearLiveView();
     FormCreate();
@@ -215,6 +226,7 @@ void TMainForm::FormClose()
     Timer1->stop();
     TimerVersion->stop();
     TimerSerial->stop();
+    CloseCanLog();
     // The worker must be joined before the application object goes away.
     mainCall_.Shutdown();
     if (Usb)
@@ -352,6 +364,18 @@ void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
     case CHANNEL_STATUS_CFM:
         HandleChannelStatus(frame);
         break;
+    case DIAGNOSTIC_READ_CFM:
+        HandleDiagnosticRead(frame, count);
+        break;
+    case LP_DIAGNOSTIC_READ_CFM:
+        HandleLowPowerDiagnosticRead(frame, count);
+        break;
+    case DIAGNOSTIC_CLEAR_CFM:
+        HandleDiagnosticClear();
+        break;
+    case CAN_MONITOR_IND:
+        HandleCanMonitorInd(frame, count);
+        break;
     case INPUT_CONFIG_READ_CFM:
     case OUTPUT_CONFIG_READ_CFM:
     case LOW_BATTERY_READ_CFM:
@@ -368,6 +392,26 @@ void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
     case CAN_EXPORT1_READ_CFM:
     case CAN_EXPORT_READ_CFM:
         HandleReadEvent(frame, count);
+        break;
+    case INPUT_CONFIG_WRITE_CFM:
+    case OUTPUT_CONFIG_WRITE_CFM:
+    case LOW_BATTERY_WRITE_CFM:
+    case CAN_SETUP_WRITE_CFM:
+    case START_KILL_WRITE_CFM:
+    case CAN_INPUT_WRITE_CFM:
+    case CAN_INPUT_ENABLE_WRITE_CFM:
+    case BOX_NAME_WRITE_CFM:
+    case VIRTUAL_INPUT_WRITE_CFM:
+    case FLASH_WRITE_CFM:
+    case WIPER_WRITE_CFM:
+    case SEQUENCE_WRITE_CFM:
+    case PWM_CONFIG_WRITE_CFM:
+    case CAN_EXPORT1_WRITE_CFM:
+    case CAN_EXPORT_WRITE_CFM:
+        HandleUploadAck(frame, count);
+        break;
+    case FACTORY_RESET_CFM:
+        HandleFactoryResetAck();
         break;
     case PASSWORD_WRITE_CFM:
     case PASSWORD_READ_CFM:
@@ -637,12 +681,14 @@ void TMainForm::TabbedNotebook1Change(int NewTab)
             SendRequest(NodeApplication, DIAGNOSTIC_READ_REQ);
         PauseStatusPolling();
         break;
+    case PageCanInputs:
+        if (Config.ListBoxCAN_INPUT->currentRow() < 0 && Config.ListBoxCAN_INPUT->count() > 0)
+            SelectRowQuietly(Config.ListBoxCAN_INPUT, 0);
+        PauseStatusPolling();
+        ResetCanMonitorChoice();
+        break;
     default:
         PauseStatusPolling();
         break;
     }
 }
-
-// ---- settings: filled by the transfer --------------------------------------
-
-void TMainForm::BtnSaveClick() {}

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <array>
 #include <cstdint>
@@ -24,9 +25,11 @@
 #include <vector>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 class QComboBox;
+struct WriteBlock;
 class QKeyEvent;
 class QLabel;
 class TzColorBtn;
@@ -108,6 +111,29 @@ public:
     void ChannelButtonClick(TzColorBtn *button); // BtnHighPowerChNClick, BtnLowPowerChNClick
     void BtnSaveClick();
 
+    // diagnostic page
+    void DrawDiagnosticTable(std::span<const std::uint8_t, 18> A,
+                             std::span<const std::uint8_t, 18> B,
+                             std::span<const std::uint8_t, 18> C);
+    void DrawLowPowerDiagnosticTable(std::span<const std::uint8_t, 16> D);
+    void BtnClearDiagnosticClick();
+
+    // CAN monitor
+    void CANmonitorEnableComboBoxChange();
+    void ClearLogBtnClick();
+    void CANmonitorFileLogBtnClick();
+    void CANmonitorFileLogNameBtnClick();
+    // The choice back to "Off" (telling the unit when it was on) and the
+    // CAN input names in it: the "CAN Inputs" page was selected.
+    void ResetCanMonitorChoice();
+    void RenameCanMonitorItems();
+    // Closes the log file and unticks its box; nothing when none is open.
+    void CloseCanLog();
+    // Local time of a message's arrival; tests replace it.
+    std::function<QTime()> CanMonitorClock;
+    // The log file's save dialog: the chosen name, empty when cancelled.
+    std::function<QString(const QString &current)> ChooseCanLogFile;
+
     // settings transfer: the read of all settings and the full refresh
     void BtnLoadClick();
     void RefreshAllControls();
@@ -120,6 +146,20 @@ public:
     bool RunVersionCheck();
     // A read, an upload, a factory reset or a version check is running.
     bool TransferRunning() const;
+    // Factory reset, then a read of what the unit holds (the upload is BtnSaveClick).
+    void BtnDefaultValueClick();
+
+    // settings file and the File menu's repeats of the page commands
+    void OpenClick();
+    void SaveClick();
+    void Read2Click();
+    void Upload1Click();
+    void DefaultClick();
+    void Connection1Click();
+    // The settings file dialogs: the chosen file, empty when cancelled;
+    // `start` is the file or folder to start from. Tests replace them.
+    std::function<QString(const QString &start)> ChooseSettingsFileToOpen;
+    std::function<QString(const QString &start)> ChooseSettingsFileToSave;
 
     // menus
     void ShowProductionMenu();
@@ -190,6 +230,27 @@ private:
     void EndRead();
     void SwitchCanMonitorOff();
 
+    // upload and factory reset
+    void UploadStep();
+    // Sends the block, or ends the upload as not done when it could not be
+    // built; `item` is the number its acknowledgement must carry, -1 for none.
+    void SendUploadBlock(const WriteBlock &block, int item);
+    void EndUpload();
+    void HandleUploadAck(const std::uint8_t *frame, std::size_t count);
+    void HandleFactoryResetAck();
+
+    // settings file commands
+    void WireSettingsFileCommands();
+
+    // diagnostic page and CAN monitor
+    void WireDiagnosticPage();
+    void WireCanMonitor();
+    void HandleDiagnosticRead(const std::uint8_t *frame, std::size_t count);
+    void HandleLowPowerDiagnosticRead(const std::uint8_t *frame, std::size_t count);
+    void HandleDiagnosticClear();
+    void HandleCanMonitorInd(const std::uint8_t *frame, std::size_t count);
+    void WriteCanLogLine(const QString &line);
+
     QString iniPath_;
     d2xx::Driver &driver_;
     vcl::MainThreadCall mainCall_;
@@ -201,6 +262,9 @@ private:
     // waits. Settings events are acted on only when they are that answer.
     std::uint8_t awaitedReply_ = 0;
     bool readComplete_ = false; // the running read reached its last block
+    int awaitedItem_ = -1;        // the record number the awaited answer must carry
+    bool uploadComplete_ = false; // the running upload reached its last block
+    QString uploadError_;         // why the running upload stopped, when it did
 };
 
 extern TMainForm *MainForm;

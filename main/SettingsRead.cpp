@@ -137,7 +137,21 @@ void TMainForm::SendTransferRequest(std::uint8_t command, std::initializer_list<
 void TMainForm::TransferStep()
 {
     switch (TransferState) {
-    // The upload's states build their frames from the pages here.
+    case tsSendInputs:
+    case tsSendOutputs:
+    case tsSendStartKill:
+    case tsSendCanInputs:
+    case tsSendCanInputEnable:
+    case tsSendBoxName:
+    case tsSendVirtualInputs:
+    case tsSendFlash:
+    case tsSendWiper:
+    case tsSendSequences:
+    case tsSendPwm:
+    case tsSendCanExport1:
+    case tsSendCanExports:
+        UploadStep();
+        break;
     default:
         if (const auto frame = ReadRequestFrame(TransferState, TransferItem))
             SendTransferFrame(*frame);

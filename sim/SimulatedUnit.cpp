@@ -18,6 +18,28 @@ std::uint8_t saturatedU8(std::int64_t value)
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 0xFF));
 }
 
+std::uint8_t nibble(std::uint8_t count)
+{
+    return std::min<std::uint8_t>(count, 15);
+}
+
+std::uint8_t saturatedIncrement(std::uint8_t count)
+{
+    return count < 0xFF ? static_cast<std::uint8_t>(count + 1) : count;
+}
+
+// The bus beside the unit: the messages its CAN inputs listen to pass every
+// InputMessageTicks ticks, and other devices send messages of their own.
+struct BusMessage
+{
+    std::uint16_t id;
+    std::uint8_t length;
+    std::uint32_t everyTicks;
+};
+constexpr std::uint32_t InputMessageTicks = 5;
+constexpr std::uint8_t InputMessageLength = 8;
+constexpr BusMessage ForeignTraffic[] = {{0x100, 8, 2}, {0x18F, 3, 10}, {0x7E8, 8, 20}};
+
 PasswordState::Field passwordField(std::string_view text)
 {
     PasswordState::Field field{};
@@ -40,6 +62,10 @@ SimulatedUnit::SimulatedUnit()
     on(NodeApplication, CHANNEL_STATUS_REQ, &SimulatedUnit::onChannelStatus);
     on(NodeApplication, MODE_REQ, &SimulatedUnit::onMode);
     on(NodeApplication, CHANNEL_SWITCH_REQ, &SimulatedUnit::onChannelSwitch);
+    on(NodeApplication, DIAGNOSTIC_READ_REQ, &SimulatedUnit::onDiagnosticRead);
+    on(NodeApplication, LP_DIAGNOSTIC_READ_REQ, &SimulatedUnit::onLowPowerDiagnosticRead);
+    on(NodeApplication, DIAGNOSTIC_CLEAR_REQ, &SimulatedUnit::onDiagnosticClear);
+    on(NodeApplication, CAN_MONITOR_REQ, &SimulatedUnit::onCanMonitor);
     on(NodeSystem, PING_REQ, &SimulatedUnit::onPing);
     for (const SettingsBlockInfo &block : settingsBlocks()) {
         on(NodeApplication, block.readRequest, &SimulatedUnit::onSettingsRead);
@@ -83,6 +109,7 @@ std::vector<Frame> SimulatedUnit::feed(std::span<const std::uint8_t> bytes)
     for (std::uint8_t b : bytes)
         decoder_.PutByte(b);
     collecting_ = nullptr;
+    sendCanReportsLocked(replies);
     return replies;
 }
 
@@ -302,6 +329,123 @@ void SimulatedUnit::onChannelSwitch(const Request &request, Replies &)
     updateOutputsLocked();
 }
 
+// --- diagnostic counters ---
+
+void SimulatedUnit::onDiagnosticRead(const Request &request, Replies &replies)
+{
+    DeviceFrame f(NodeApplication, answerCode(request), 58);
+    for (std::size_t i = 0; i < HighPowerChannelCount; ++i) {
+        const ChannelCounters &c = diagnostics_.channels[i];
+        f.set(4 + i, static_cast<std::uint8_t>(nibble(c.shortCircuits) | nibble(c.trips) << 4))
+            .set(22 + i, c.tripCurrentSteps)
+            .set(40 + i, nibble(c.lowCurrents));
+    }
+    reply(replies, f);
+}
+
+void SimulatedUnit::onLowPowerDiagnosticRead(const Request &request, Replies &replies)
+{
+    // One byte per low-power output 19..34 from byte 4, the short circuits
+    // in the low nibble.
+    constexpr int lowPower = ChannelCount - HighPowerChannelCount;
+    DeviceFrame f(NodeApplication, answerCode(request), 4 + lowPower);
+    for (std::size_t i = 0; i < lowPower; ++i)
+        f.set(4 + i, nibble(diagnostics_.channels[HighPowerChannelCount + i].shortCircuits));
+    reply(replies, f);
+}
+
+void SimulatedUnit::onDiagnosticClear(const Request &request, Replies &replies)
+{
+    diagnostics_ = DiagnosticState{};
+    DeviceFrame f(NodeApplication, answerCode(request));
+    reply(replies, f);
+}
+
+void SimulatedUnit::countFaultLocked(int channel, std::uint8_t fault)
+{
+    ChannelCounters &c = diagnostics_.channels[static_cast<std::size_t>(channel - 1)];
+    const bool high = channel <= HighPowerChannelCount;
+    if (fault == FaultNegativeShort || fault == FaultPositiveShort) {
+        c.shortCircuits = saturatedIncrement(c.shortCircuits);
+    } else if (high && fault == FaultOverload) {
+        c.trips = saturatedIncrement(c.trips);
+        const OutputState &o = live_.outputs[static_cast<std::size_t>(channel - 1)];
+        c.tripCurrentSteps = saturatedU8(o.loadTenths / 4);
+    } else if (high && fault == FaultOpenLoad) {
+        c.lowCurrents = saturatedIncrement(c.lowCurrents);
+    }
+}
+
+// --- CAN monitor ---
+
+void SimulatedUnit::onCanMonitor(const Request &request, Replies &)
+{
+    // The choice travels outside Length; the firmware sends no answer.
+    const std::uint8_t selector = request.at(FrameDataAt);
+    if (selector > CanMonitorState::LastInput)
+        return;
+    canMonitor_.selector = selector;
+    if (selector == CanMonitorState::Off)
+        canMonitor_.pending.clear();
+}
+
+bool SimulatedUnit::canMonitorWantsLocked(std::uint16_t id) const
+{
+    const std::uint8_t selector = canMonitor_.selector;
+    if (selector == CanMonitorState::All)
+        return true;
+    const auto listens = [id](const CanInputSettings &input) {
+        return id != 0 && (input.canIdOn == id || input.canIdOff == id);
+    };
+    if (selector == CanMonitorState::Active)
+        return std::any_of(settings_.canInputs.begin(), settings_.canInputs.end(),
+                           [&](const CanInputSettings &input) {
+                               return (input.enabled & 1) != 0 && listens(input);
+                           });
+    if (selector >= CanMonitorState::FirstInput && selector <= CanMonitorState::LastInput)
+        return listens(settings_.canInputs[selector - CanMonitorState::FirstInput]);
+    return false;
+}
+
+void SimulatedUnit::canBusTickLocked()
+{
+    if (canMonitor_.selector == CanMonitorState::Off)
+        return;
+    const std::uint64_t tick = identity_.upTimeMs / static_cast<std::uint64_t>(Tick.count());
+    std::vector<BusMessage> due;
+    for (const BusMessage &m : ForeignTraffic)
+        if ((tick + m.id) % m.everyTicks == 0)
+            due.push_back(m);
+    for (const CanInputSettings &input : settings_.canInputs)
+        for (std::uint16_t id : {input.canIdOn, input.canIdOff})
+            if ((input.enabled & 1) != 0 && id != 0 && (tick + id) % InputMessageTicks == 0 &&
+                std::none_of(due.begin(), due.end(),
+                             [id](const BusMessage &m) { return m.id == id; }))
+                due.push_back({id, InputMessageLength, InputMessageTicks});
+
+    for (const BusMessage &m : due) {
+        if (!canMonitorWantsLocked(m.id))
+            continue;
+        if (canMonitor_.pending.size() >= CanMonitorState::MaxPending)
+            return;
+        DeviceFrame f(NodeApplication, CAN_MONITOR_IND, static_cast<std::uint8_t>(7 + m.length));
+        f.setU16LE(4, m.id).set(6, m.length);
+        // Data that changes from message to message, as counters and sensors do.
+        for (std::size_t i = 0; i < m.length; ++i)
+            f.set(7 + i, static_cast<std::uint8_t>(tick * 7 + m.id + i * 31));
+        f.finish();
+        canMonitor_.pending.emplace_back(f.data(), f.data() + f.length());
+    }
+}
+
+void SimulatedUnit::sendCanReportsLocked(Replies &replies)
+{
+    for (Frame &report : canMonitor_.pending)
+        replies.push_back(std::move(report));
+    canMonitor_.reported += canMonitor_.pending.size();
+    canMonitor_.pending.clear();
+}
+
 // --- time ---
 
 void SimulatedUnit::advance(std::chrono::milliseconds by)
@@ -333,6 +477,7 @@ std::uint64_t SimulatedUnit::upTimeMs() const
 
 void SimulatedUnit::tickLocked()
 {
+    canBusTickLocked();
     updateInputsLocked();
     live_.supplyNoiseTenths =
         static_cast<std::int8_t>(noiseLocked(live_.currentNoiseTenths > 0 ? 1 : 0));
@@ -467,6 +612,7 @@ void SimulatedUnit::setChannelFault(int channel, std::uint8_t fault)
             channel <= HighPowerChannelCount ? live_.highPowerErrors : live_.lowPowerErrors;
         if (count < 0xFF)
             ++count;
+        countFaultLocked(channel, fault);
     }
     o.fault = fault;
     updateOutputsLocked();
@@ -532,6 +678,30 @@ void SimulatedUnit::setNoiseSeed(std::uint32_t seed)
 {
     std::lock_guard lock(mutex_);
     noise_.seed(seed);
+}
+
+DiagnosticState SimulatedUnit::diagnostics() const
+{
+    std::lock_guard lock(mutex_);
+    return diagnostics_;
+}
+
+void SimulatedUnit::setDiagnostics(const DiagnosticState &diagnostics)
+{
+    std::lock_guard lock(mutex_);
+    diagnostics_ = diagnostics;
+}
+
+std::uint8_t SimulatedUnit::canMonitorSelector() const
+{
+    std::lock_guard lock(mutex_);
+    return canMonitor_.selector;
+}
+
+std::uint64_t SimulatedUnit::canMonitorReports() const
+{
+    std::lock_guard lock(mutex_);
+    return canMonitor_.reported;
 }
 
 UnitMode SimulatedUnit::mode() const

@@ -78,6 +78,17 @@ public:
     void setCurrentNoise(std::uint8_t tenths);
     void setNoiseSeed(std::uint32_t seed);
 
+    // The error counters of the diagnostic reads. A new fault on an output
+    // (setChannelFault) counts: a short as a short circuit; on a high-power
+    // output an overload as a trip at the current its load draws and an open
+    // load as a low current.
+    DiagnosticState diagnostics() const;
+    void setDiagnostics(const DiagnosticState &diagnostics);
+    // The CAN monitor's choice, as the last CAN_MONITOR_REQ set it, and the
+    // number of reports handed to the line so far.
+    std::uint8_t canMonitorSelector() const;
+    std::uint64_t canMonitorReports() const;
+
     UnitMode mode() const;
     OutputState output(int channel) const; // channel 1..34
     LiveState live() const;
@@ -135,6 +146,18 @@ private:
     void onChannelStatus(const Request &request, Replies &replies);
     void onMode(const Request &request, Replies &replies);
     void onChannelSwitch(const Request &request, Replies &replies);
+    // Diagnostic counters
+    void onDiagnosticRead(const Request &request, Replies &replies);
+    void onLowPowerDiagnosticRead(const Request &request, Replies &replies);
+    void onDiagnosticClear(const Request &request, Replies &replies);
+    // CAN monitor. The unit reports bus messages as they pass (canBusTickLocked)
+    // and sends the reports behind the answers of the next frame that reaches
+    // it, as the line gives the unit a turn only when the tool sends.
+    void onCanMonitor(const Request &request, Replies &replies);
+    void canBusTickLocked();
+    bool canMonitorWantsLocked(std::uint16_t id) const;
+    void sendCanReportsLocked(Replies &replies);
+    void countFaultLocked(int channel, std::uint8_t fault);
 
     void tickLocked();
     void updateInputsLocked();
@@ -151,6 +174,8 @@ private:
     PasswordState passwords_;
     SettingsMemory settings_ = SettingsMemory::factory();
     LiveState live_;
+    DiagnosticState diagnostics_;
+    CanMonitorState canMonitor_;
     std::minstd_rand noise_{5230};
 };
 

@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -82,6 +84,35 @@ struct LiveState
     std::uint8_t lowPowerErrors = 0;  // error count, second part
     std::uint8_t currentNoiseTenths = 3;
     std::uint64_t sinceTickMs = 0; // time not yet simulated
+};
+
+// The error counters the unit keeps per output; its diagnostic reads report
+// them as 4-bit counts, 15 meaning fifteen or more.
+struct ChannelCounters
+{
+    std::uint8_t shortCircuits = 0;
+    std::uint8_t trips = 0;            // high-power outputs only, as the three below
+    std::uint8_t tripCurrentSteps = 0; // drawn at the last trip, steps of 0.4 A
+    std::uint8_t lowCurrents = 0;
+    bool operator==(const ChannelCounters &) const = default;
+};
+
+struct DiagnosticState
+{
+    std::array<ChannelCounters, ChannelCount> channels{}; // output 1 first
+};
+
+// The CAN monitor: which bus messages the unit reports, and the reports that
+// wait for the line.
+struct CanMonitorState
+{
+    static constexpr std::uint8_t Off = 0, Active = 1, All = 2, FirstInput = 3;
+    static constexpr std::uint8_t LastInput = FirstInput + CanInputCount - 1;
+    // The unit's send buffer; a report that finds it full is lost.
+    static constexpr std::size_t MaxPending = 64;
+    std::uint8_t selector = Off;
+    std::deque<std::vector<std::uint8_t>> pending;
+    std::uint64_t reported = 0; // reports handed to the line since power-up
 };
 
 } // namespace sim

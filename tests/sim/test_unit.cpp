@@ -200,8 +200,9 @@ TEST(SimulatedUnitAnswers, CodeTableReplyRule)
         }
     }
     // Version, statistics, both password requests, three status requests,
-    // mode and ping; 15 settings reads and 15 writes, factory reset, reboot.
-    EXPECT_EQ(implemented, 9 + 32);
+    // mode and ping; 15 settings reads and 15 writes, factory reset, reboot;
+    // both diagnostic reads and the diagnostic clear.
+    EXPECT_EQ(implemented, 9 + 32 + 3);
 }
 
 TEST(SimulatedUnitAnswers, PingEchoesItsBytes)

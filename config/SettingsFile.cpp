@@ -1,0 +1,607 @@
+#include "config/SettingsFile.h"
+
+#include "config/Settingsunit.h"
+#include "config/TriggerCodes.h"
+#include "forms/ConfigPagesUi.h"
+#include "platform/vcl/IniFile.h"
+#include "platform/vcl/Numbers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <optional>
+
+namespace {
+
+using Ui = TConfigPagesUi;
+
+// A settings file is some tens of kilobytes; a file far larger is none.
+constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
+
+constexpr int MaxByte = 255;
+constexpr int MaxWord = 65535;
+constexpr int MaxCanId = 0x1FFFFFFF; // 29-bit extended identifier
+constexpr int DimensionLength = 5;
+// Sources of a virtual input once the names are in: "Not Used", "+30", the
+// inputs, CAN inputs, outputs and virtual inputs.
+constexpr int VirtualSourceCount =
+    2 + Ui::InputCount + Ui::CanInputCount + Ui::OutputCount + Ui::VirtualInputCount;
+constexpr std::uint8_t FreeFlashSlot = 255;
+constexpr int BitRates[] = {125, 250, 500, 1000};
+constexpr int BitRateDefaultIndex = 3;
+
+constexpr const char *Sections[] = {
+    "INPUT",         "OUTPUT",       "LOW_BATTERY",  "START BUTTON", "KILL BUTTON",
+    "CAN_SETUP",     "CAN_INPUT",    "CAN_INPUT_ENABLE", "VIRTUAL_INPUT", "FLASH",
+    "WIPER",         "SEQUENCE1",    "SEQUENCE2",    "SEQUENCE3",    "SEQUENCE4",
+    "CAN_EXPORT_1",  "CAN_EXPORT_2", "CAN_EXPORT_3", "CAN_EXPORT_4"};
+
+QString key(const char *stem, int n)
+{
+    return QLatin1String(stem) + QString::number(n);
+}
+
+// One walk over the file serves both directions. Saving writes the value
+// each call is given and returns nothing; loading ignores that value and
+// returns the key's, or the default when the key is missing or its value
+// is not valid, for the caller to apply.
+class SettingsIo
+{
+public:
+    SettingsIo(vcl::TIniFile &ini, bool saving) : ini_(ini), saving_(saving) {}
+
+    bool saving() const { return saving_; }
+    void section(const QString &name) { section_ = name; }
+
+    std::optional<QString> text(const QString &key, const QString &value, const QString &def)
+    {
+        if (saving_) {
+            ini_.WriteString(section_, key, value);
+            return std::nullopt;
+        }
+        return ini_.ReadString(section_, key, def);
+    }
+
+    // A value outside min..max reads as the default.
+    std::optional<int> integer(const QString &key, int value, int def, int min, int max)
+    {
+        if (saving_) {
+            ini_.WriteInteger(section_, key, value);
+            return std::nullopt;
+        }
+        const int read = ini_.ReadInteger(section_, key, def);
+        return read >= min && read <= max ? read : def;
+    }
+
+    std::optional<bool> boolean(const QString &key, bool value, bool def)
+    {
+        if (saving_) {
+            ini_.WriteBool(section_, key, value);
+            return std::nullopt;
+        }
+        return ini_.ReadBool(section_, key, def);
+    }
+
+    std::optional<double> real(const QString &key, double value, double def)
+    {
+        if (saving_) {
+            ini_.WriteFloat(section_, key, value);
+            return std::nullopt;
+        }
+        return ini_.ReadFloat(section_, key, def);
+    }
+
+    // The save cannot go on; the first reason is the one reported.
+    void fail(const QString &why)
+    {
+        if (error_.isEmpty())
+            error_ = why;
+    }
+    const QString &error() const { return error_; }
+
+private:
+    vcl::TIniFile &ini_;
+    bool saving_;
+    QString section_;
+    QString error_;
+};
+
+// ---- values of controls ------------------------------------------------------
+
+// Entry `index`, or `otherwise` when the combo has no such entry (none when
+// it has not that one either).
+void select(QComboBox *combo, int index, int otherwise)
+{
+    const auto has = [combo](int i) { return i >= 0 && i < combo->count(); };
+    combo->setCurrentIndex(has(index) ? index : has(otherwise) ? otherwise : -1);
+}
+
+// The selected index; only a combo whose default is no selection reads -1.
+void comboIndex(SettingsIo &io, const QString &key, QComboBox *combo, int def)
+{
+    if (const auto v = io.integer(key, combo->currentIndex(), def, def < 0 ? -1 : 0,
+                                  combo->count() - 1))
+        select(combo, *v, def);
+}
+
+void checkBox(SettingsIo &io, const QString &key, QCheckBox *box)
+{
+    if (const auto on = io.boolean(key, box->isChecked(), false))
+        box->setChecked(*on);
+}
+
+void lineEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString &def)
+{
+    if (const auto text = io.text(key, edit->text(), def))
+        edit->setText(*text);
+}
+
+// A whole number that an edit holds as decimal text.
+struct NumberEdit
+{
+    const char *key;
+    int def; // read for a missing key or a number outside 0..max
+    int max;
+    // Written when the edit holds no whole number. Without it such an edit
+    // fails the save, unless it is empty: that writes the default.
+    std::optional<int> noNumber;
+};
+
+void numberEdit(SettingsIo &io, QLineEdit *edit, const NumberEdit &field, const QString &what)
+{
+    int value = field.def;
+    if (io.saving()) {
+        int typed = 0;
+        if (vcl::StrToIntStrict(edit->text(), typed))
+            value = typed;
+        else if (field.noNumber)
+            value = *field.noNumber;
+        else if (!edit->text().trimmed().isEmpty())
+            io.fail(QStringLiteral("%1 (\"%2\") is not a whole number.").arg(what, edit->text()));
+    }
+    if (const auto v = io.integer(QLatin1String(field.key), value, field.def, 0, field.max))
+        edit->setText(QString::number(*v));
+}
+
+// A CAN identifier that an edit holds as hexadecimal digits; empty is 0.
+void hexEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString &what)
+{
+    int value = 0;
+    if (io.saving() && !edit->text().trimmed().isEmpty()) {
+        const std::optional<int> typed = vcl::HexToInt(edit->text());
+        if (typed && *typed <= MaxCanId)
+            value = *typed;
+        else
+            io.fail(QStringLiteral("%1 (\"%2\") is not a hexadecimal CAN identifier.")
+                        .arg(what, edit->text()));
+    }
+    if (const auto v = io.integer(key, value, 0, 0, MaxCanId))
+        edit->setText(QString::number(*v, 16).toUpper().rightJustified(3, QLatin1Char('0')));
+}
+
+// A trigger combo by number; a code outside a byte is no code, and reads as
+// "DISABLED" rather than as whatever its low bits would name.
+void triggerCode(SettingsIo &io, const QString &key, int number)
+{
+    if (const auto code = io.integer(key, GetTriggerCode(number), TriggerNone, 0, MaxByte))
+        SetTriggerCode(number, static_cast<TriggerCode>(*code));
+}
+
+// Check marks of an output list (entry j is output j + 1).
+void outputChecks(SettingsIo &io, QListWidget *list)
+{
+    const int entries = std::min(list->count(), Ui::OutputCount);
+    const auto read =
+        io.integer(QStringLiteral("OUTPUT_LIST_COUNT"), entries, 0, INT_MIN, INT_MAX);
+    const int count = read ? std::clamp(*read, 0, Ui::OutputCount) : entries;
+    for (int j = 0; j < count; ++j)
+        if (const auto on = io.boolean(key("LIST_SELECTED", j), IsItemChecked(list, j), false))
+            SetCheckedQuietly(list, j, *on);
+}
+
+// ---- fields of the tables ----------------------------------------------------
+
+template <class T>
+void number(SettingsIo &io, const QString &key, T &field, int def, int min, int max)
+{
+    if (const auto v = io.integer(key, static_cast<int>(field), def, min, max))
+        field = static_cast<T>(*v);
+}
+
+void flag(SettingsIo &io, const QString &key, std::uint8_t &field)
+{
+    if (const auto on = io.boolean(key, field != 0, false))
+        field = *on ? 1 : 0;
+}
+
+bool isTriggerCode(int code)
+{
+    return code == TriggerNone || TriggerCodeToListIndex(static_cast<TriggerCode>(code)) != 0;
+}
+
+// ---- sections ----------------------------------------------------------------
+
+void inputSection(SettingsIo &io, Ui &ui)
+{
+    io.section(QStringLiteral("INPUT"));
+    for (int n = 1; n <= Ui::InputCount; ++n) {
+        if (const auto name = io.text(key("NAME", n), GetInputName(n), QStringLiteral("---")))
+            SetInputName(n, name->left(NameLength));
+        const QComboBox *modes = ui.ComboBoxInput_ch[static_cast<std::size_t>(n)];
+        if (const auto mode = io.integer(key("MODE", n), GetInputMode(n), 0, 0, modes->count() - 1))
+            SetInputMode(n, static_cast<std::uint8_t>(*mode));
+    }
+    checkBox(io, QStringLiteral("PWM_ENABLE"), ui.CheckBoxInputPWMEnable);
+}
+
+struct TenthsKey
+{
+    const char *stem;
+    int count;
+    int def;
+    int max; // what the field on the wire holds
+    std::int32_t (*get)(int);
+    void (*set)(int, std::int32_t);
+};
+
+constexpr TenthsKey OutputTenths[] = {
+    {"DELAY", Ui::OutputCount, 0, MaxByte, GetDelay, SetDelay},
+    {"MAX_CURRENT", Ui::HighPowerCount, 100, MaxWord, GetMaxCurrent, SetMaxCurrent},
+    {"PEAK_TIME", Ui::HighPowerCount, 100, MaxByte, GetPeakTime, SetPeakTime},
+    {"LOW_CURRENT", Ui::HighPowerCount, 0, MaxWord, GetLowCurrent, SetLowCurrent},
+    {"LOW_CURRENT_TIME", Ui::HighPowerCount, 0, MaxByte, GetLowCurrentTime, SetLowCurrentTime},
+    {"ON_TIME", Ui::OutputCount, 0, MaxByte, GetOnTime, SetOnTime},
+};
+
+void outputSection(SettingsIo &io, Ui &ui)
+{
+    io.section(QStringLiteral("OUTPUT"));
+    lineEdit(io, QStringLiteral("AutoResetError"), ui.AutoResetChannelErrorEdit, QStringLiteral("0"));
+
+    // The output lists offer the outputs by name: a load fills them anew.
+    QStringList names;
+    for (int n = 1; n <= Ui::OutputCount; ++n) {
+        if (const auto name = io.text(key("NAME", n), GetOutputName(n), QStringLiteral("---"))) {
+            SetOutputName(n, name->left(NameLength));
+            names << name->left(NameLength);
+        }
+    }
+    if (!io.saving())
+        for (QListWidget *list :
+             {ui.CheckListBoxLowBatt, ui.CheckListBoxStartButton, ui.CheckListBoxKillButton})
+            FillCheckList(list, names);
+
+    // Triggers before levels: the trigger decides which levels a channel offers.
+    for (int n = 1; n <= Ui::OutputCount; ++n)
+        triggerCode(io, key("TRIGGER", n), n);
+    for (int n = 1; n <= Ui::OutputCount; ++n)
+        if (const auto level = io.integer(key("TRIGLEVEL", n), GetTrigLevel(n), 0, 0, MaxByte))
+            SetTrigLevel(n, static_cast<TriggerLevel>(*level));
+    for (const TenthsKey &t : OutputTenths)
+        for (int n = 1; n <= t.count; ++n)
+            if (const auto v = io.integer(key(t.stem, n), t.get(n), t.def, 0, t.max))
+                t.set(n, *v);
+    checkBox(io, QStringLiteral("PWM_1"), ui.CheckBoxPWM_enable1);
+    checkBox(io, QStringLiteral("PWM_2"), ui.CheckBoxPWM_enable2);
+}
+
+void listSections(SettingsIo &io, Ui &ui)
+{
+    io.section(QStringLiteral("LOW_BATTERY"));
+    lineEdit(io, QStringLiteral("LOW_TRIG"), ui.EditLowVoltageTrig, QStringLiteral("---"));
+    lineEdit(io, QStringLiteral("UPPER_TRIG"), ui.EditUpperVoltageTrig, QStringLiteral("---"));
+    outputChecks(io, ui.CheckListBoxLowBatt);
+
+    io.section(QStringLiteral("START BUTTON"));
+    comboIndex(io, QStringLiteral("INPUT_TRIGGER_INDEX"), ui.ComboBoxInputTrigStartButton, 0);
+    outputChecks(io, ui.CheckListBoxStartButton);
+
+    io.section(QStringLiteral("KILL BUTTON"));
+    comboIndex(io, QStringLiteral("INPUT_TRIGGER_INDEX"), ui.ComboBoxInputTrigKillButton, 0);
+    numberEdit(io, ui.KillInputDelayEdit, {"INPUT_DELAY", 0, MaxByte, 10},
+               QStringLiteral("The kill button's input delay"));
+    outputChecks(io, ui.CheckListBoxKillButton);
+}
+
+void canSetupSection(SettingsIo &io, Ui &ui)
+{
+    io.section(QStringLiteral("CAN_SETUP"));
+    const int index = ui.CANbitRateComboBox->currentIndex();
+    const int rate = index >= 0 && index < static_cast<int>(std::size(BitRates))
+                         ? BitRates[index]
+                         : BitRates[BitRateDefaultIndex];
+    if (const auto v = io.integer(QStringLiteral("BitRate"), rate, BitRates[BitRateDefaultIndex],
+                                  INT_MIN, INT_MAX)) {
+        const auto at = std::find(std::begin(BitRates), std::end(BitRates), *v);
+        select(ui.CANbitRateComboBox,
+               at != std::end(BitRates) ? static_cast<int>(at - std::begin(BitRates))
+                                        : BitRateDefaultIndex,
+               BitRateDefaultIndex);
+    }
+    lineEdit(io, QStringLiteral("NoCANdelay"), ui.CANdelayBeforeNoCANdataEdit, QStringLiteral("10"));
+    lineEdit(io, QStringLiteral("ResetChannelErrorID"), ui.CANresetChannelErrorIDedit, QString());
+    comboIndex(io, QStringLiteral("ResetChannelErrorDataByte"), ui.CANresetChannelErrorDataCombo,
+               -1);
+    lineEdit(io, QStringLiteral("ResetChannelErrorMask"), ui.CANresetChannelErrorBitMaskEdit,
+             QString());
+    lineEdit(io, QStringLiteral("Export5-BaseID"), ui.CANexport5BaseIDEdit, QStringLiteral("700"));
+    lineEdit(io, QStringLiteral("Export5-Interval"), ui.CANexport5IntervalEdit, QStringLiteral("5"));
+}
+
+void canInputSection(SettingsIo &io, Ui &ui)
+{
+    io.section(QStringLiteral("CAN_INPUT"));
+    constexpr int NoPosition = 255;
+    for (int n = 1; n <= CanInputCount; ++n) {
+        CanInputRecord &r = CanInputTable[static_cast<std::size_t>(n - 1)];
+        flag(io, key("ENABLED", n), r.Enabled);
+        number(io, key("NO_CAN_DATA_STATE", n), r.NoCanDataState, 0, 0, 2);
+        number(io, key("CAN_ID_ON", n), r.CanIdOn, 0, 0, MaxCanId);
+        number(io, key("CAN_ID_OFF", n), r.CanIdOff, 0, 0, MaxCanId);
+        // -1 is the unit's "no operator".
+        number(io, key("CAN_OPERATOR_ON", n), r.OperatorOn, 0, -1, 5);
+        number(io, key("CAN_OPERATOR_OFF", n), r.OperatorOff, 0, -1, 5);
+        number(io, key("CAN_VALUE_ON", n), r.ValueOn, 0, 0, MaxWord);
+        number(io, key("CAN_VALUE_OFF", n), r.ValueOff, 0, 0, MaxWord);
+        number(io, key("CAN_HIGH_BYTE_ON_POS", n), r.HighByteOnPos, NoPosition, 0, MaxByte);
+        number(io, key("CAN_LOW_BYTE_ON_POS", n), r.LowByteOnPos, NoPosition, 0, MaxByte);
+        number(io, key("CAN_HIGH_BYTE_OFF_POS", n), r.HighByteOffPos, NoPosition, 0, MaxByte);
+        number(io, key("CAN_LOW_BYTE_OFF_POS", n), r.LowByteOffPos, NoPosition, 0, MaxByte);
+        if (const auto name = io.text(key("CAN_NAME", n), NameFromField(r.Name, sizeof r.Name),
+                                      QStringLiteral("CAN %1").arg(n)))
+            SetCanInputName(n, *name);
+        flag(io, key("ROW_ENABLED", n), r.RowEnabled);
+        number(io, key("ROW_INDEX", n), r.RowIndex, 0, 0, 7);
+        number(io, key("ROW_VALUE", n), r.RowValue, 0, 0, MaxByte);
+        number(io, key("DATA_TYPE_", n), r.DataType, 0, 0, 1);
+        if (const auto unit = io.text(key("DIMENSION_NAME", n),
+                                      NameFromField(r.DimensionName, DimensionLength), QString())) {
+            std::memset(r.DimensionName, 0, sizeof r.DimensionName);
+            NameToField(r.DimensionName, sizeof r.DimensionName, DimensionLength, *unit);
+        }
+        if (const auto m = io.real(key("MULTIPLICATOR_", n), r.Multiplicator, 1.0))
+            r.Multiplicator = std::abs(*m) <= std::numeric_limits<float>::max()
+                                  ? static_cast<float>(*m)
+                                  : 1.0f;
+        if (const auto offset = io.real(key("CAL_OFFSET_", n), r.CalOffset, 0.0)) {
+            const double whole = std::trunc(*offset);
+            r.CalOffset = whole >= INT8_MIN && whole <= INT8_MAX ? static_cast<std::int8_t>(whole)
+                                                                 : std::int8_t{0};
+        }
+    }
+
+    // The digital input that enables the CAN inputs.
+    io.section(QStringLiteral("CAN_INPUT_ENABLE"));
+    checkBox(io, QStringLiteral("ENABLE"), ui.CheckBoxCanInputEnable);
+    comboIndex(io, QStringLiteral("INPUT_PIN"), ui.ComboBoxInputTrigCAN_Input, 0);
+}
+
+void virtualInputSection(SettingsIo &io)
+{
+    static constexpr const char *Delays[] = {"IN_DELAY_1_", "IN_DELAY_2_", "IN_DELAY_3_"};
+    static constexpr const char *Channels[] = {"CHANNEL_1_Index", "CHANNEL_2_Index",
+                                               "CHANNEL_3_Index"};
+    static constexpr const char *Operators[] = {"OPERATOR_1_Index", "OPERATOR_2_Index"};
+    constexpr int NoOperator = -1, LastOperator = 2; // "AND", "OR", "NOR"
+    constexpr int AllInverted = 7;
+
+    io.section(QStringLiteral("VIRTUAL_INPUT"));
+    for (int n = 1; n <= VirtualInputCount; ++n) {
+        VirtualInputRecord &r = VirtualInputTable[static_cast<std::size_t>(n - 1)];
+        for (std::size_t s = 0; s < std::size(Delays); ++s)
+            number(io, key(Delays[s], n), r.InDelay[s], 0, 0, MaxByte);
+        for (std::size_t s = 0; s < std::size(Channels); ++s)
+            number(io, key(Channels[s], n), r.ChannelIndex[s], 0, 0, VirtualSourceCount - 1);
+        for (std::size_t s = 0; s < std::size(Operators); ++s)
+            number(io, key(Operators[s], n), r.OperatorIndex[s], 0, NoOperator, LastOperator);
+        number(io, key("MASK_NOT", n), r.MaskNot, 0, 0, AllInverted);
+        if (const auto name = io.text(key("VIRTUAL_NAME", n), NameFromField(r.Name, sizeof r.Name),
+                                      QStringLiteral("VIRTUAL %1").arg(n)))
+            SetVirtualInputName(n, *name);
+    }
+}
+
+void flashSection(SettingsIo &io)
+{
+    io.section(QStringLiteral("FLASH"));
+    for (int n = 1; n <= FlashCount; ++n) {
+        FlashRecord &r = FlashTable[static_cast<std::size_t>(n - 1)];
+        flag(io, key("ENABLED", n), r.Enabled);
+        flag(io, key("CONTINUES", n), r.Continues);
+        if (const auto code = io.integer(key("INPUT_TRIGGER", n), r.InputTrigger, TriggerNone, 0,
+                                         MaxByte))
+            r.InputTrigger = static_cast<std::uint8_t>(isTriggerCode(*code) ? *code : TriggerNone);
+        // Slots hold list positions of the outputs (0..33).
+        for (std::size_t j = 0; j < std::size(r.ChannelList); ++j) {
+            const QString slot = QStringLiteral("CHANNEL_LIST%1index %2").arg(n).arg(j);
+            if (const auto v = io.integer(slot, r.ChannelList[j], FreeFlashSlot, 0, MaxByte))
+                r.ChannelList[j] = static_cast<std::uint8_t>(*v < Ui::OutputCount ? *v : FreeFlashSlot);
+        }
+        number(io, key("FLASH_TIME_ON", n), r.FlashTimeOn, 0, 0, MaxByte);
+        number(io, key("FLASH_TIME_OFF", n), r.FlashTimeOff, 0, 0, MaxByte);
+        number(io, key("DURATION", n), r.Duration, 0, 0, MaxByte);
+        if (const auto name =
+                io.text(key("FLASH_NAME", n), GetFlashName(n), QStringLiteral("FLASH %1").arg(n)))
+            SetFlashName(n, *name);
+    }
+}
+
+void wiperSection(SettingsIo &io, Ui &ui)
+{
+    io.section(QStringLiteral("WIPER"));
+    triggerCode(io, QStringLiteral("LOW_SPEED_INPUT"), 35);
+    triggerCode(io, QStringLiteral("WASH_INPUT"), 36);
+    triggerCode(io, QStringLiteral("HIGH_SPEED_INPUT"), 37);
+    triggerCode(io, QStringLiteral("INTERVAL_INPUT"), 38);
+    triggerCode(io, QStringLiteral("HOME_PARK_INPUT"), 39);
+    comboIndex(io, QStringLiteral("HOME_PARK_LEVEL"), ui.WiperHomeParkILevelComboBox, 1);
+    numberEdit(io, ui.WiperIntervalTimeEdit, {"INTERVAL_TIME", 30, MaxByte, 30},
+               QStringLiteral("The wiper interval time"));
+    numberEdit(io, ui.WiperWashTimeEdit, {"WASH_TIME", 50, MaxByte, 30},
+               QStringLiteral("The wiper wash time"));
+
+    for (int k = 1; k <= Ui::SequenceCount; ++k) {
+        io.section(key("SEQUENCE", k));
+        if (const auto name = io.text(QStringLiteral("NAME"), GetSequenceName(k),
+                                      QStringLiteral("Sequence %1").arg(k)))
+            SetSequenceName(k, *name);
+        triggerCode(io, QStringLiteral("TRIGGER"), 39 + k);
+        comboIndex(io, QStringLiteral("TYPE"), ui.SequenceTypeComboBox[static_cast<std::size_t>(k)],
+                   0);
+    }
+}
+
+void canExportSections(SettingsIo &io, Ui &ui)
+{
+    const auto what = [](const char *field, int e) {
+        return QStringLiteral("The %1 of CAN export %2").arg(QLatin1String(field)).arg(e);
+    };
+
+    io.section(QStringLiteral("CAN_EXPORT_1"));
+    checkBox(io, QStringLiteral("ENABLED"), ui.CheckBoxCAN_Export[1]);
+    hexEdit(io, QStringLiteral("CAN_ID_1"), ui.EditCAN_ID_Export[1], what("CAN ID", 1));
+    numberEdit(io, ui.EditCAN_EXPORT_1_RowCounter, {"ROW_COUNT", 12, MaxByte, std::nullopt},
+               what("row count", 1));
+    numberEdit(io, ui.Edit_REFRESS_Export[1], {"REFRESS_TIME_1", 100, MaxWord, std::nullopt},
+               what("refresh time", 1));
+    for (int n = 1; n <= Ui::CanExport1ByteCount; ++n)
+        comboIndex(io, key("CHANNEL_INDEX_", n),
+                   ui.ComboBox_CAN_Export1_DataByte[static_cast<std::size_t>(n)], 0);
+
+    // Exports 2 and 3 have 34 bit combos each, export 4 has 64; their keys count from 0.
+    constexpr int ShortExportBits = 34;
+    for (int e = 2; e <= Ui::CanExportCount; ++e) {
+        const auto u = static_cast<std::size_t>(e);
+        io.section(key("CAN_EXPORT_", e));
+        checkBox(io, QStringLiteral("ENABLED"), ui.CheckBoxCAN_Export[u]);
+        hexEdit(io, QStringLiteral("CAN_ID"), ui.EditCAN_ID_Export[u], what("CAN ID", e));
+        numberEdit(io, ui.Edit_REFRESS_Export[u], {"REFRESS_TIME", 100, MaxWord, std::nullopt},
+                   what("refresh time", e));
+        const int first = (e - 2) * ShortExportBits;
+        const int bits = e == Ui::CanExportCount ? Ui::CanExportBitComboCount - first : ShortExportBits;
+        for (int j = 0; j < bits; ++j)
+            comboIndex(io, key("CHANNEL_INDEX_", j),
+                       ui.CanExportBits[static_cast<std::size_t>(first + j)], 0);
+    }
+}
+
+void walk(SettingsIo &io, Ui &ui)
+{
+    inputSection(io, ui);
+    outputSection(io, ui);
+    listSections(io, ui);
+    canSetupSection(io, ui);
+    canInputSection(io, ui);
+    virtualInputSection(io);
+    flashSection(io);
+    wiperSection(io, ui);
+    canExportSections(io, ui);
+}
+
+bool holdsSettings(const vcl::TIniFile &ini)
+{
+    return std::any_of(std::begin(Sections), std::end(Sections),
+                       [&ini](const char *s) { return ini.SectionExists(QLatin1String(s)); });
+}
+
+SettingsFileResult noPages()
+{
+    return {QStringLiteral("The configuration pages are not open.")};
+}
+
+} // namespace
+
+QString SettingsFileName(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return fileName;
+    const QString suffix = QFileInfo(fileName).suffix();
+    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0)
+        return fileName;
+    if (!suffix.isEmpty())
+        return fileName.left(fileName.size() - suffix.size()) + QLatin1String("cfg");
+    return fileName + (fileName.endsWith(QLatin1Char('.')) ? QLatin1String("cfg")
+                                                           : QLatin1String(".cfg"));
+}
+
+SettingsFileResult SaveSettingsText(QByteArray &text)
+{
+    if (!ConfigPages)
+        return noPages();
+    vcl::TIniFile ini = vcl::TIniFile::fromText(QByteArray());
+    SettingsIo io(ini, true);
+    walk(io, *ConfigPages);
+    if (!io.error().isEmpty())
+        return {io.error()};
+    text = ini.text();
+    return {};
+}
+
+SettingsFileResult SaveSettingsFile(const QString &fileName)
+{
+    const QString name = SettingsFileName(fileName);
+    QByteArray text;
+    if (const SettingsFileResult built = SaveSettingsText(text); !built)
+        return {QStringLiteral("The settings were not saved to '%1'.\n\n%2").arg(name, built.error)};
+
+    const auto unable = [&name](const QString &why) {
+        return SettingsFileResult{QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why)};
+    };
+    const QFileInfo info(name);
+    if (info.exists() && info.isFile() && !info.isWritable())
+        return unable(QStringLiteral("The file is read-only."));
+    // The new text goes to a file beside the old one, which it replaces only
+    // once it is complete; never written in place.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        return unable(file.errorString());
+    return {};
+}
+
+SettingsFileResult LoadSettingsText(const QByteArray &text)
+{
+    if (!ConfigPages)
+        return noPages();
+    vcl::TIniFile ini = vcl::TIniFile::fromText(text);
+    if (!holdsSettings(ini))
+        return {QStringLiteral("The file holds no settings.")};
+    SettingsIo io(ini, false);
+    walk(io, *ConfigPages);
+    return {};
+}
+
+SettingsFileResult LoadSettingsFile(const QString &fileName)
+{
+    const QString name = SettingsFileName(fileName);
+    const auto unable = [&name](const QString &why) {
+        return SettingsFileResult{QStringLiteral("Unable to read file: '%1'\n\n%2").arg(name, why)};
+    };
+    if (!ConfigPages)
+        return unable(noPages().error);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return unable(file.errorString());
+    if (file.size() > MaxFileSize)
+        return unable(QStringLiteral("The file is too large to be a settings file."));
+    const QByteArray text = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return unable(file.errorString());
+    if (text.size() > MaxFileSize)
+        return unable(QStringLiteral("The file is too large to be a settings file."));
+    // Nothing is applied before the whole file is read.
+    if (const SettingsFileResult loaded = LoadSettingsText(text); !loaded)
+        return unable(loaded.error);
+    return {};
+}

@@ -1,0 +1,146 @@
+// Uploading through the real windows and worker thread to the paced simulated
+// unit: what the pages show after a read and a few edits is what the unit
+// holds after the upload; a factory reset brings back the unit's factory set.
+#include "tests/app/E2ERig.h"
+#include "tests/config/modal_watchdog.h"
+
+#include "config/Settingsunit.h"
+#include "config/Transfer.h"
+#include "forms/ConfigPagesUi.h"
+#include "sim/SettingsMemory.h"
+
+#include <QComboBox>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+using testsupport::E2ERig;
+
+namespace {
+
+struct ShowTime
+{
+    int saved = TVersionForm::ShowVersionMs;
+    ShowTime() { TVersionForm::ShowVersionMs = 0; }
+    ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
+};
+
+// Connects and waits for the automatic read and the refresh after it.
+void connectAndRead(E2ERig &r)
+{
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000))
+        << r.trace().toStdString();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+}
+
+// The factory set as it comes back from a read and an unchanged upload: the
+// pages list channels in channel order, show an erased sequence name as no
+// name, and give outputs on input 1 (the supply) no level of their own.
+sim::SettingsMemory factoryThroughThePages()
+{
+    sim::SettingsMemory m = sim::SettingsMemory::factory();
+    std::sort(m.startKill.startChannels.begin(), m.startKill.startChannels.end());
+    for (sim::SequenceSettings &s : m.sequences)
+        if (static_cast<std::uint8_t>(s.name[0]) == 255)
+            s.name = {};
+    for (sim::OutputSettings &o : m.outputs)
+        if (o.trigger == 0xC0)
+            o.triggerLevel = 1;
+    return m;
+}
+
+TEST(EndToEndUpload, ReadEditUploadAndReadBack)
+{
+    ShowTime showTime;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    connectAndRead(r);
+    TConfigPagesUi &ui = r.main().Config;
+
+    sim::SettingsMemory expected = factoryThroughThePages();
+    // A name, a current, a trigger on the pages.
+    SetOutputName(3, QStringLiteral("Fog lamp"));
+    expected.outputs[2].name = sim::nameField<15>("Fog lamp");
+    SetMaxCurrent(2, 123);
+    expected.outputs[1].maxCurrentTenths = 123;
+    SetTriggerCode(12, 0xC4);
+    expected.outputs[11].trigger = 0xC4;
+    // A CAN input record and a flash record in their tables.
+    CanInputRecord &can = CanInputTable[6];
+    can.Enabled = 1;
+    can.CanIdOn = 0x1F0;
+    can.ValueOn = 500;
+    can.OperatorOn = 2;
+    can.Multiplicator = 0.5f;
+    SetCanInputName(7, QStringLiteral("Oil level"));
+    sim::CanInputSettings &c = expected.canInputs[6];
+    c.enabled = 1;
+    c.canIdOn = 0x1F0;
+    c.valueOn = 500;
+    c.operatorOn = 2;
+    c.multiplicator = 0.5f;
+    c.name = sim::nameField<15>("Oil level");
+    FlashTable[3] = {1, 0, 0xC6, 3, 4, 20, {9, 255, 255, 255}, {}};
+    SetFlashName(4, QStringLiteral("Beacon flash"));
+    expected.flash[3] = {
+        1, 0, 0xC6, 3, 4, 20, {9, 255, 255, 255}, sim::nameField<15>("Beacon flash")};
+    // A sequence.
+    SetTriggerCode(41, 0xC7);
+    ui.SequenceTypeComboBox[2]->setCurrentIndex(3);
+    SetSequenceName(2, QStringLiteral("Work lights"));
+    expected.sequences[1] = {0xC7, 3, sim::nameField<16>("Work lights")};
+
+    r.main().BtnSaveClick();
+
+    ASSERT_FALSE(watchdog.fired);
+    EXPECT_EQ(r.dialogs.texts(), QStringList{"Reboot Target to use new settings?"});
+    EXPECT_EQ(TransferState, tsIdle);
+    EXPECT_EQ(r.main().TransferBusy, 0);
+    const sim::SettingsMemory held = r.unit->unit().settings();
+    EXPECT_EQ(held.outputs, expected.outputs);
+    EXPECT_EQ(held.canInputs, expected.canInputs);
+    EXPECT_EQ(held.flash, expected.flash);
+    EXPECT_EQ(held.sequences, expected.sequences);
+    EXPECT_EQ(held, expected);
+
+    // A read gives back what was uploaded.
+    SetOutputName(3, QStringLiteral("Overwritten"));
+    std::memset(FlashTable.data(), 0, sizeof FlashTable);
+    r.main().BtnLoadClick();
+    EXPECT_EQ(GetOutputName(3), "Fog lamp");
+    EXPECT_EQ(GetMaxCurrent(2), 123);
+    EXPECT_EQ(GetTriggerCode(12), 0xC4);
+    EXPECT_EQ(+CanInputTable[6].CanIdOn, 0x1F0u);
+    EXPECT_EQ(GetFlashName(4), "Beacon flash");
+    EXPECT_EQ(GetSequenceName(2), "Work lights");
+}
+
+TEST(EndToEndUpload, FactoryResetRestoresTheFactorySetAndReadsItBack)
+{
+    ShowTime showTime;
+    E2ERig r;
+    sim::SettingsMemory changed = sim::SettingsMemory::factory();
+    changed.boxName = sim::nameField<16>("Workshop unit");
+    changed.outputs[0].name = sim::nameField<15>("Spot lamp");
+    changed.flash[0].name = sim::nameField<15>("Strobe");
+    r.unit->unit().setSettings(changed);
+    ModalWatchdog watchdog(60000);
+    connectAndRead(r);
+    ASSERT_EQ(GetBoxName(), "Workshop unit");
+
+    r.main().BtnDefaultValueClick();
+
+    ASSERT_FALSE(watchdog.fired);
+    EXPECT_EQ(r.dialogs.texts(), QStringList{"This will reset the tessaron to factory settings?"});
+    EXPECT_EQ(r.unit->unit().settings(), sim::SettingsMemory::factory());
+    EXPECT_EQ(GetBoxName(), "Tessaron QM5230");
+    EXPECT_EQ(GetOutputName(1), "Headlight L");
+    EXPECT_EQ(GetFlashName(1), "Indicator L");
+    EXPECT_EQ(r.main().ReadFromDevice, 1);
+    EXPECT_EQ(r.main().TransferBusy, 0);
+}
+
+} // namespace

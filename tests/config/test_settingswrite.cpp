@@ -1,0 +1,362 @@
+// The upload's blocks built from known page and table contents, compared byte
+// for byte with the write layouts (every block's offsets, byte orders and
+// padding), and the entries that cannot go on the wire.
+#include "tests/config/config_fixture.h"
+
+#include "config/SettingsWrite.h"
+#include "config/TriggerCodes.h"
+#include "link/DeviceCommands.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace devlink;
+using Bytes = std::vector<std::uint8_t>;
+using Ui = TConfigPagesUi;
+
+namespace {
+
+Bytes text(const std::string &s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+// A node-1 frame of `length` bytes, zero but for the fields, with its checksum.
+Bytes frame(std::uint8_t command, std::size_t length,
+            std::vector<std::pair<std::size_t, Bytes>> fields)
+{
+    Bytes f(length, 0);
+    f[1] = static_cast<std::uint8_t>(length);
+    f[2] = NodeApplication;
+    f[3] = command;
+    for (const auto &[at, bytes] : fields)
+        std::copy(bytes.begin(), bytes.end(), f.begin() + static_cast<long>(at));
+    for (std::size_t i = 1; i < length; ++i)
+        f[0] ^= f[i];
+    return f;
+}
+
+void checkRows(QListWidget *list, std::initializer_list<int> rows)
+{
+    QStringList names;
+    for (int n = 1; n <= Ui::OutputCount; ++n)
+        names << QStringLiteral("OUT %1").arg(n);
+    FillCheckList(list, names);
+    for (int row : rows)
+        SetCheckedQuietly(list, row, true);
+}
+
+template <class T, std::size_t N> T *at(const std::array<T *, N> &family, int n)
+{
+    return family[static_cast<std::size_t>(n)];
+}
+
+struct BlockCase
+{
+    const char *name;
+    std::function<void(Ui &)> prepare;
+    std::function<WriteBlock()> build;
+    Bytes expected;
+    // Checks of the edits the block had to correct.
+    std::function<void(Ui &)> after = {};
+};
+
+const std::vector<BlockCase> &blockCases()
+{
+    static const std::vector<BlockCase> cases = {
+        {"input: Latin-1 name, mode",
+         [](Ui &) {
+             SetInputName(3, QStringLiteral("Z\u00fcndung"));
+             SetInputMode(3, 1);
+         },
+         [] { return BuildInputConfig(3); },
+         frame(0x03, 21, {{4, {3}}, {5, {'Z', 0xFC, 'n', 'd', 'u', 'n', 'g'}}, {20, {1}}})},
+        {"high-power output: maximum current BE, low current LE",
+         [](Ui &) {
+             SetMaxCurrent(5, 0x1234);
+             SetPeakTime(5, 7);
+             SetTriggerCode(5, 0xD1);
+             SetTrigLevel(5, 16);
+             SetOutputName(5, QStringLiteral("Fifteen chars!!"));
+             SetDelay(5, 10);
+             SetOnTime(5, 0);
+             SetLowCurrent(5, 0x0102);
+             SetLowCurrentTime(5, 9);
+         },
+         [] { return BuildOutputConfig(5); },
+         frame(0x01, 30,
+               {{4, {5, 0x12, 0x34, 7, 0xD1, 16}},
+                {10, text("Fifteen chars!!")},
+                {25, {10, 0, 0x02, 0x01, 9}}})},
+        {"low-power output: no current fields",
+         [](Ui &) {
+             SetTriggerCode(20, 33);
+             SetOutputName(20, QStringLiteral("Lamp"));
+             SetDelay(20, 5);
+             SetOnTime(20, 255);
+         },
+         [] { return BuildOutputConfig(20); },
+         frame(0x01, 30, {{4, {20, 0xFF, 0xFF, 0, 33, 1}}, {10, text("Lamp")}, {25, {5, 255}}})},
+        {"low battery: comma and point, checked channels",
+         [](Ui &ui) {
+             ui.EditLowVoltageTrig->setText("11,5");
+             ui.EditUpperVoltageTrig->setText("12.34");
+             checkRows(ui.CheckListBoxLowBatt, {2, 33});
+         },
+         [] { return BuildLowBattery(); },
+         frame(0x27, 18,
+               {{4, {115, 123, 3, 34, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
+        {"low battery: a voltage beyond the byte is held, 12 channels at most",
+         [](Ui &ui) {
+             ui.EditLowVoltageTrig->setText("30");
+             ui.EditUpperVoltageTrig->setText("-1");
+             checkRows(ui.CheckListBoxLowBatt, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+         },
+         [] { return BuildLowBattery(); },
+         frame(0x27, 18, {{4, {255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}}),
+         [](Ui &ui) {
+             EXPECT_EQ(ui.EditLowVoltageTrig->text(), "25.5");
+             EXPECT_EQ(ui.EditUpperVoltageTrig->text(), "0.0");
+         }},
+        {"CAN setup: limits shown, empty reset ID, no data byte",
+         [](Ui &ui) {
+             ui.CANbitRateComboBox->setCurrentIndex(1);
+             ui.CANdelayBeforeNoCANdataEdit->setText("1");
+             ui.CANresetChannelErrorIDedit->setText(" 1A0 ");
+             ui.CANresetChannelErrorDataCombo->setCurrentIndex(-1);
+             ui.CANresetChannelErrorBitMaskEdit->clear();
+             ui.AutoResetChannelErrorEdit->setText("3");
+             ui.CANexport5IntervalEdit->setText("7");
+             ui.CANexport5BaseIDEdit->setText("700");
+         },
+         [] { return BuildCanSetup(); },
+         frame(0x25, 17, {{5, {0xFA, 0, 2, 0, 0xA0, 0x01, 255, 0, 5, 7, 0x00, 0x07}}}),
+         [](Ui &ui) {
+             EXPECT_EQ(ui.CANdelayBeforeNoCANdataEdit->text(), "2");
+             EXPECT_EQ(ui.AutoResetChannelErrorEdit->text(), "5");
+         }},
+        {"CAN setup: no number takes the default, 5000 is held at 2000",
+         [](Ui &ui) {
+             ui.CANbitRateComboBox->setCurrentIndex(-1);
+             ui.CANdelayBeforeNoCANdataEdit->setText("abc");
+             ui.CANresetChannelErrorDataCombo->setCurrentIndex(7);
+             ui.CANresetChannelErrorBitMaskEdit->setText("80");
+             ui.AutoResetChannelErrorEdit->setText("0");
+             ui.CANexport5IntervalEdit->setText("99999999999");
+         },
+         [] { return BuildCanSetup(); },
+         frame(0x25, 17, {{5, {0xE8, 0x03, 15, 0, 0, 0, 7, 0x80, 0, 255, 0x00, 0x07}}}),
+         [](Ui &ui) {
+             EXPECT_EQ(ui.CANdelayBeforeNoCANdataEdit->text(), "abc");
+             EXPECT_EQ(ui.CANexport5IntervalEdit->text(), "255");
+             ui.CANdelayBeforeNoCANdataEdit->setText("5000");
+             ASSERT_TRUE(BuildCanSetup().isValid());
+             EXPECT_EQ(ui.CANdelayBeforeNoCANdataEdit->text(), "2000");
+         }},
+        {"start/kill: 14 channels at most, a wiper trigger stays itself",
+         [](Ui &ui) {
+             ui.ComboBoxInputTrigStartButton->setCurrentIndex(TriggerCodeToListIndex(0xD2));
+             checkRows(ui.CheckListBoxStartButton,
+                       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+             ui.ComboBoxInputTrigKillButton->setCurrentIndex(TriggerCodeToListIndex(53));
+             ui.KillInputDelayEdit->clear();
+             checkRows(ui.CheckListBoxKillButton, {2, 33});
+         },
+         [] { return BuildStartKill(); },
+         frame(0x29, 35,
+               {{4, {0xD2, 1, 2,  3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14, 53,
+                     10,   3, 34, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
+        {"CAN input: every field from the table, the name from the page",
+         [](Ui &) {
+             CanInputRecord &r = CanInputTable[5];
+             r = {.Enabled = 1,
+                  .NoCanDataState = 2,
+                  .CanIdOn = 0x123,
+                  .CanIdOff = 0x456,
+                  .OperatorOn = 0xFFFFFFFF, // -1, none selected
+                  .OperatorOff = 5,
+                  .ValueOn = 0x789,
+                  .ValueOff = 0xABC,
+                  .HighByteOnPos = 1,
+                  .LowByteOnPos = 2,
+                  .HighByteOffPos = 3,
+                  .LowByteOffPos = 4,
+                  .Name = {},
+                  .RowEnabled = 1,
+                  .RowIndex = 6,
+                  .RowValue = 7,
+                  .DataType = 1,
+                  .DimensionName = {'b', 'a', 'r'},
+                  .Multiplicator = 2.5f, // 0x40200000
+                  .CalOffset = -7};
+             SetCanInputName(6, QStringLiteral("Oil pressure lo"));
+         },
+         [] { return BuildCanInput(5); },
+         frame(0x52, 49,
+               {{4, {5, 0x05, 0x23, 0x01, 0x56, 0x04, 0x89, 0x07, 0xBC, 0x0A, 0xFF, 5, 1, 2, 3, 4}},
+                {20, text("Oil pressure lo")},
+                {35, {1, 6, 7, 1, 'b', 'a', 'r', 0, 0, 0x00, 0x00, 0x20, 0x40, 0xF9}}})},
+        {"CAN input enable: no pin chosen is input 1",
+         [](Ui &ui) {
+             ui.CheckBoxCanInputEnable->setChecked(true);
+             ui.ComboBoxInputTrigCAN_Input->setCurrentIndex(-1);
+         },
+         [] { return BuildCanInputEnable(); }, frame(0x64, 20, {{4, {1, 0xC0}}})},
+        {"unit name: 16 characters, no terminator",
+         [](Ui &) { SetBoxName(QStringLiteral("Tessaron QM5230X")); },
+         [] { return BuildBoxName(); }, frame(0x62, 20, {{4, text("Tessaron QM5230X")}})},
+        {"virtual input: +30 goes out as 255",
+         [](Ui &) {
+             VirtualInputTable[2] = {{1, 2, 3}, {2, 1, 40}, {2, -1}, 5, {}};
+             SetVirtualInputName(3, QStringLiteral("Both doors"));
+         },
+         [] { return BuildVirtualInput(2); },
+         frame(0x54, 31,
+               {{4, {2, 0, 2, 255, 40, 2, 0xFF}}, {11, text("Both doors")}, {26, {1, 2, 3, 5}}})},
+        {"flash: the record as stored",
+         [](Ui &) {
+             FlashTable[4] = {1, 1, 0xC3, 5, 6, 7, {12, 13, 255, 255}, {}};
+             SetFlashName(5, QStringLiteral("Hazard warnings"));
+         },
+         [] { return BuildFlash(4); },
+         frame(0x58, 30,
+               {{4, {4, 1, 1, 0xC3, 5, 6, 7, 12, 13, 255, 255}}, {15, text("Hazard warnings")}})},
+        {"wiper: short-list codes, defaults, a time held to the byte",
+         [](Ui &ui) {
+             SetTriggerCode(35, 0xC5);
+             SetTriggerCode(37, 3);
+             SetTriggerCode(38, 255);
+             SetTriggerCode(39, 40);
+             SetTriggerCode(36, 0xD3);
+             ui.WiperHomeParkILevelComboBox->setCurrentIndex(1);
+             ui.WiperIntervalTimeEdit->clear();
+             ui.WiperWashTimeEdit->setText("300");
+         },
+         [] { return BuildWiper(); }, frame(0x66, 12, {{4, {0xC5, 3, 255, 40, 1, 30, 0xD3, 255}}}),
+         [](Ui &ui) { EXPECT_EQ(ui.WiperWashTimeEdit->text(), "255"); }},
+        {"sequences: 19 bytes each, names NUL-padded",
+         [](Ui &ui) {
+             SetTriggerCode(40, 5);
+             ui.SequenceTypeComboBox[1]->setCurrentIndex(2);
+             SetSequenceName(1, QStringLiteral("Beacon modes"));
+             SetTriggerCode(43, 0xC0);
+             ui.SequenceTypeComboBox[4]->setCurrentIndex(3);
+             SetSequenceName(4, QStringLiteral("Sixteen letters!"));
+         },
+         [] { return BuildSequences(); },
+         frame(0x68, 80,
+               {{4, {5, 2}},
+                {6, text("Beacon modes")},
+                {61, {0xC0, 3}},
+                {63, text("Sixteen letters!")}})},
+        {"PWM",
+         [](Ui &ui) {
+             ui.CheckBoxInputPWMEnable->setChecked(true);
+             ui.CheckBoxPWM_enable2->setChecked(true);
+         },
+         [] { return BuildPwm(); }, frame(0x08, 12, {{4, {1, 0, 1}}})},
+        {"CAN export 1",
+         [](Ui &ui) {
+             ui.CheckBoxCAN_Export[1]->setChecked(true);
+             ui.Edit_REFRESS_Export[1]->setText("300");
+             ui.EditCAN_ID_Export[1]->setText("7fe");
+             ui.ComboBox_CAN_Export1_DataByte[1]->setCurrentIndex(4);
+             ui.ComboBox_CAN_Export1_DataByte[18]->setCurrentIndex(18);
+             ui.EditCAN_EXPORT_1_RowCounter->setText("3");
+         },
+         [] { return BuildCanExport1(); },
+         frame(0x56, 29, {{5, {1, 0x2C, 0x01, 0xFE, 0x07, 4}}, {27, {18, 3}}})},
+        {"CAN export 4: 64 bits",
+         [](Ui &ui) {
+             ui.Edit_REFRESS_Export[4]->setText("1000");
+             ui.EditCAN_ID_Export[4]->setText("312");
+             ui.CanExportBits[67]->setCurrentIndex(9); // export 3's last: not sent
+             ui.CanExportBits[68]->setCurrentIndex(46);
+             ui.CanExportBits[131]->setCurrentIndex(1);
+         },
+         [] { return BuildCanExport(2); },
+         frame(0x5A, 74, {{4, {2, 0, 0xE8, 0x03, 0x12, 0x03, 46}}, {73, {1}}})},
+    };
+    return cases;
+}
+
+class SettingsWriteBlocks : public ConfigPagesTest, public ::testing::WithParamInterface<BlockCase>
+{
+};
+
+TEST_P(SettingsWriteBlocks, ByteExact)
+{
+    const BlockCase &c = GetParam();
+    SCOPED_TRACE(c.name);
+    c.prepare(ui);
+    const WriteBlock block = c.build();
+    ASSERT_TRUE(block.isValid()) << block.error.toStdString();
+    EXPECT_EQ(Bytes(block.frame->data(), block.frame->data() + block.frame->length()), c.expected);
+    if (c.after)
+        c.after(ui);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, SettingsWriteBlocks, ::testing::ValuesIn(blockCases()),
+                         [](const auto &info) { return std::to_string(info.index); });
+
+// Entries that would change meaning if cut or guessed stop their block.
+TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
+{
+    const auto fillExports = [this] {
+        for (int e = 1; e <= 4; ++e) {
+            at(ui.Edit_REFRESS_Export, e)->setText("100");
+            at(ui.EditCAN_ID_Export, e)->setText("300");
+        }
+        ui.EditCAN_EXPORT_1_RowCounter->setText("0");
+    };
+    fillExports();
+    ASSERT_EQ(CheckUploadBlocks(), QString());
+
+    const struct
+    {
+        const char *name;
+        std::function<void()> spoil;
+        const char *message;
+    } cases[] = {
+        {"export ID no hex", [this] { ui.EditCAN_ID_Export[2]->setText("ZZ"); },
+         "CAN export 2 CAN ID"},
+        {"export ID beyond 16 bits", [this] { ui.EditCAN_ID_Export[3]->setText("10000"); },
+         "CAN export 3 CAN ID"},
+        {"no refresh time", [this] { ui.Edit_REFRESS_Export[1]->clear(); },
+         "CAN export 1 refresh time"},
+        {"no row counter", [this] { ui.EditCAN_EXPORT_1_RowCounter->setText("x"); },
+         "CAN export 1 row counter"},
+        {"no export 5 base ID", [this] { ui.CANexport5BaseIDEdit->clear(); },
+         "Base ID of CAN export 5"},
+        {"reset mask beyond a byte", [this] { ui.CANresetChannelErrorBitMaskEdit->setText("1FF"); },
+         "Bit mask"},
+        {"table CAN ID beyond 16 bits", [] { CanInputTable[31].CanIdOn = 0x10000; },
+         "CAN input 32: CAN ID on"},
+        {"table operator beyond a byte", [] { CanInputTable[0].OperatorOff = 300; },
+         "CAN input 1: operator 300"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.spoil();
+        EXPECT_TRUE(CheckUploadBlocks().contains(QLatin1String(c.message)))
+            << CheckUploadBlocks().toStdString();
+        // Put right again for the next case.
+        fillExports();
+        ui.CANexport5BaseIDEdit->setText("700");
+        ui.CANresetChannelErrorBitMaskEdit->setText("01");
+        CanInputTable[31].CanIdOn = 0;
+        CanInputTable[0].OperatorOff = 0;
+        ASSERT_EQ(CheckUploadBlocks(), QString());
+    }
+    EXPECT_FALSE(BuildCanInput(32).isValid());
+    EXPECT_FALSE(BuildCanExport(3).isValid());
+    EXPECT_FALSE(BuildOutputConfig(35).isValid());
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+// File > Open and File > Save: the dialogs, the questions around them and
+// the state the main window keeps about the current settings.
+#include "tests/main/MainRig.h"
+
+#include "config/Settingsunit.h"
+#include "forms/ConfigPagesUi.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using testsupport::MainRig;
+
+namespace {
+
+QByteArray readAll(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+struct FileRig : MainRig
+{
+    QTemporaryDir files;
+    QStringList starts; // where each dialog started
+    QString answer;     // the file the user picks; empty cancels
+
+    FileRig()
+    {
+        const auto choose = [this](const QString &start) {
+            starts << start;
+            return answer;
+        };
+        main().ChooseSettingsFileToOpen = choose;
+        main().ChooseSettingsFileToSave = choose;
+    }
+    QString path(const QString &name) const { return files.filePath(name); }
+    struct Flags
+    {
+        int fileLoaded, readFromDevice, modified, refresh;
+        QString fileName, configPath;
+        bool operator==(const Flags &) const = default;
+    };
+    Flags flags()
+    {
+        TMainForm &m = main();
+        return {m.FileLoaded,     m.ReadFromDevice, m.SettingsModified,
+                m.RefreshPending, m.ConfigFileName, m.ConfigPath};
+    }
+};
+
+TEST(SettingsFileCommands, SaveAsksBeforeReplacingAFile)
+{
+    FileRig r;
+    TMainForm &m = r.main();
+    SetInputName(1, "Horn");
+    m.SettingsModified = 1;
+    r.answer = r.path("NEW");
+    m.Save->trigger();
+    const QString saved = r.path("NEW.cfg");
+    ASSERT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+    EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\nNAME1=Horn\n"));
+    EXPECT_EQ(m.ConfigPath, saved);
+    EXPECT_EQ(m.SettingsModified, 0);
+    EXPECT_EQ(m.FileLoaded, 0);
+
+    // Saving to it again asks first; No leaves the file as it was.
+    const QByteArray before = readAll(saved);
+    SetInputName(1, "Beeper");
+    m.SettingsModified = 1;
+    r.dialogs.answer(vcl::MsgButton::No);
+    m.SaveClick();
+    ASSERT_EQ(r.dialogs.count(), 1);
+    EXPECT_EQ(r.dialogs.last().text, "File already exists: '" + saved + "'\nOverwrite ?");
+    EXPECT_EQ(r.dialogs.last().type, vcl::MsgType::Warning);
+    EXPECT_EQ(readAll(saved), before);
+    EXPECT_EQ(m.SettingsModified, 1);
+    r.dialogs.answer(vcl::MsgButton::Yes);
+    m.SaveClick();
+    EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\nNAME1=Beeper\n"));
+    EXPECT_EQ(m.SettingsModified, 0);
+    // The dialogs start from the last file saved.
+    EXPECT_EQ(r.starts.last(), saved);
+
+    // A folder that is not there: the user is told, nothing changes.
+    m.SettingsModified = 1;
+    r.answer = r.path("gone/x.cfg");
+    const FileRig::Flags unchanged = r.flags();
+    m.SaveClick();
+    ASSERT_EQ(r.dialogs.count(), 3);
+    EXPECT_TRUE(r.dialogs.last().text.startsWith("Unable to create file: '" + r.answer + "'"));
+    EXPECT_EQ(r.dialogs.last().type, vcl::MsgType::Error);
+    EXPECT_EQ(r.flags(), unchanged);
+}
+
+TEST(SettingsFileCommands, OpenReplacesThePagesAndMarksTheFile)
+{
+    FileRig r;
+    TMainForm &m = r.main();
+    SetOutputName(7, "Fog light");
+    r.answer = r.path("truck.cfg");
+    m.SaveClick();
+    SetOutputName(7, "Changed");
+    m.Config.EditBoxName->setText("Unit 7");
+    m.ReadFromDevice = 1;
+    m.SettingsModified = 1;
+
+    // Cancelling changes nothing.
+    r.answer.clear();
+    const FileRig::Flags before = r.flags();
+    m.Open->trigger();
+    EXPECT_EQ(r.flags(), before);
+    EXPECT_EQ(GetOutputName(7), "Changed");
+
+    // A file that cannot be read: told, nothing changes.
+    r.answer = r.path("missing.cfg");
+    m.OpenClick();
+    ASSERT_EQ(r.dialogs.count(), 1);
+    EXPECT_TRUE(r.dialogs.last().text.startsWith("Unable to read file: '" + r.answer + "'"));
+    EXPECT_EQ(r.flags(), before);
+    EXPECT_EQ(GetOutputName(7), "Changed");
+
+    r.answer = r.path("truck.cfg");
+    m.OpenClick();
+    EXPECT_EQ(r.dialogs.count(), 1);
+    EXPECT_EQ(GetOutputName(7), "Fog light");
+    EXPECT_EQ(m.Config.EditBoxName->text(), "");
+    EXPECT_EQ(r.flags(), (FileRig::Flags{1, 0, 0, 1, "truck.cfg", r.path("truck.cfg")}));
+    m.TimerVersionTimer();
+    EXPECT_EQ(m.windowTitle(), "Tessaron Tool - [ truck.cfg ]");
+}
+
+} // namespace

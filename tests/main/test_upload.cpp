@@ -1,0 +1,254 @@
+// The upload's chain, its guards and its endings, played against the
+// simulated unit's settings memory one worker pass at a time.
+#include "tests/main/UnitScript.h"
+
+#include "config/Settingsunit.h"
+#include "config/Transfer.h"
+#include "forms/ConfigPagesUi.h"
+#include "sim/SimulatedUnit.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "support/ReadRequests.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace devlink;
+using testsupport::Bytes;
+using testsupport::MainRig;
+using testsupport::UnitScript;
+using testsupport::wire;
+
+namespace {
+
+// Write requests of a complete upload, in the order of the chain.
+std::vector<std::uint8_t> uploadCommands()
+{
+    std::vector<std::uint8_t> c;
+    const auto add = [&c](std::uint8_t command, int times) { c.insert(c.end(), times, command); };
+    add(INPUT_CONFIG_WRITE_REQ, 11);
+    add(OUTPUT_CONFIG_WRITE_REQ, 34);
+    add(LOW_BATTERY_WRITE_REQ, 1);
+    add(CAN_SETUP_WRITE_REQ, 1);
+    add(START_KILL_WRITE_REQ, 1);
+    add(CAN_INPUT_WRITE_REQ, 32);
+    add(CAN_INPUT_ENABLE_WRITE_REQ, 1);
+    add(BOX_NAME_WRITE_REQ, 1);
+    add(VIRTUAL_INPUT_WRITE_REQ, 20);
+    add(FLASH_WRITE_REQ, 5);
+    for (std::uint8_t one :
+         {WIPER_WRITE_REQ, SEQUENCE_WRITE_REQ, PWM_CONFIG_WRITE_REQ, CAN_EXPORT1_WRITE_REQ})
+        add(one, 1);
+    add(CAN_EXPORT_WRITE_REQ, 3);
+    return c;
+}
+
+// A main window connected with read/write access, its pages read from the
+// simulated unit, which then answers every request.
+struct UploadRig : MainRig
+{
+    sim::SimulatedUnit unit;
+    UnitScript script{*this};
+
+    UploadRig()
+    {
+        std::memset(CanInputTable.data(), 0, sizeof CanInputTable);
+        std::memset(VirtualInputTable.data(), 0, sizeof VirtualInputTable);
+        std::memset(FlashTable.data(), 0, sizeof FlashTable);
+        connect();
+        receive(passwords({}, {}));
+        main().TimerSerial->stop();
+        sent();
+        main().Wait = [](std::uint32_t) {};
+        script.answer = [this](const Bytes &request) { return fromUnit(request); };
+        main().BtnLoadClick();
+        EXPECT_EQ(main().ReadFromDevice, 1);
+        main().TimerVersionTimer(); // the refresh after the read
+        sent();
+        script.sent.clear();
+        dialogs.clear();
+    }
+
+    std::vector<Bytes> fromUnit(const Bytes &request)
+    {
+        return unit.feed(SlipEncode(request.data(), request.size()));
+    }
+
+    // The write requests the tool sent.
+    std::vector<std::uint8_t> writes() const
+    {
+        std::vector<std::uint8_t> w;
+        for (std::uint8_t c : script.commands())
+            if (c != REBOOT_REQ)
+                w.push_back(c);
+        return w;
+    }
+};
+
+TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
+{
+    for (const vcl::MsgButton reboot : {vcl::MsgButton::Yes, vcl::MsgButton::No}) {
+        SCOPED_TRACE(reboot == vcl::MsgButton::Yes ? "reboot" : "no reboot");
+        UploadRig r;
+        // Before each true acknowledgement, acknowledgements of something
+        // else: another record of the same block, another block.
+        r.script.answer = [&r](const Bytes &request) {
+            std::vector<Bytes> answers = {MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {9})};
+            const std::uint8_t code = request[3];
+            if (code != INPUT_CONFIG_WRITE_REQ)
+                answers.push_back(MainRig::frame(NodeApplication, INPUT_CONFIG_WRITE_CFM));
+            if (code == CAN_INPUT_WRITE_REQ || code == VIRTUAL_INPUT_WRITE_REQ ||
+                code == FLASH_WRITE_REQ || code == CAN_EXPORT_WRITE_REQ)
+                answers.push_back(MainRig::frame(NodeApplication, ReplyCode(NodeApplication, code),
+                                                 {static_cast<std::uint8_t>(request[4] + 1)}));
+            for (Bytes &a : r.fromUnit(request))
+                answers.push_back(a);
+            return answers;
+        };
+        r.main().SettingsModified = 1;
+        SetBoxName(QStringLiteral("Uploaded"));
+        r.dialogs.answer(reboot);
+
+        r.main().BtnSaveClick();
+        const std::vector<Bytes> afterwards = r.sent(5);
+
+        ASSERT_FALSE(r.script.stuck);
+        EXPECT_EQ(r.writes(), uploadCommands());
+        ASSERT_EQ(r.writes().size(), 114u);
+        EXPECT_EQ(r.dialogs.texts(), QStringList{"Reboot Target to use new settings?"});
+        EXPECT_EQ(afterwards, reboot == vcl::MsgButton::Yes ? std::vector<Bytes>{wire(REBOOT_REQ)}
+                                                            : std::vector<Bytes>{});
+        EXPECT_EQ(TransferState, tsIdle);
+        EXPECT_EQ(TransferItem, 0);
+        EXPECT_EQ(r.main().TransferBusy, 0);
+        EXPECT_EQ(r.main().RefreshPending, 1);
+        EXPECT_EQ(r.main().SettingsModified, 0);
+        EXPECT_EQ(sim::nameText(r.unit.settings().boxName), "Uploaded");
+    }
+}
+
+TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
+{
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancel" : "timeout");
+        UploadRig r;
+        std::optional<Bytes> heldBack;
+        r.script.answer = [&](const Bytes &request) {
+            std::vector<Bytes> answers = r.fromUnit(request);
+            if (request[3] == CAN_INPUT_WRITE_REQ && request[4] == 3) {
+                heldBack = answers.front();
+                return std::vector<Bytes>{};
+            }
+            return answers;
+        };
+        r.script.onTurn = [&](UnitScript &) {
+            if (!heldBack || !UpdateForm->isVisible())
+                return;
+            if (cancel)
+                UpdateForm->BtnCancel->click();
+            else if (UpdateForm->Timer1->interval() != 0)
+                UpdateForm->Timer1->setInterval(0); // the wait dialog ticks fast
+        };
+        r.main().SettingsModified = 1;
+        SetBoxName(QStringLiteral("Never sent"));
+        SetInputName(1, QStringLiteral("Sent"));
+
+        r.main().BtnSaveClick();
+        UpdateForm->Timer1->setInterval(100);
+
+        ASSERT_FALSE(r.script.stuck);
+        ASSERT_TRUE(heldBack);
+        // Up to CAN input record 3: inputs, outputs, three blocks, four records.
+        const std::vector<std::uint8_t> all = uploadCommands();
+        EXPECT_EQ(r.writes(), std::vector<std::uint8_t>(all.begin(), all.begin() + 48 + 4));
+        ASSERT_FALSE(r.dialogs.texts().isEmpty());
+        EXPECT_TRUE(r.dialogs.last().text.startsWith("The upload did not complete"));
+        EXPECT_FALSE(r.dialogs.texts().contains("Reboot Target to use new settings?"));
+        EXPECT_EQ(r.dialogs.texts().contains(" Update timeout "), !cancel);
+        EXPECT_EQ(r.main().SettingsModified, 1);
+        EXPECT_EQ(r.main().RefreshPending, 0);
+        EXPECT_EQ(r.main().TransferBusy, 0);
+        EXPECT_EQ(TransferState, tsIdle);
+        EXPECT_EQ(sim::nameText(r.unit.settings().inputs[0].name), "Sent");
+        EXPECT_NE(sim::nameText(r.unit.settings().boxName), "Never sent");
+
+        // The acknowledgement that comes late goes on with nothing.
+        r.receive(*heldBack);
+        EXPECT_TRUE(r.sent(5).empty());
+    }
+}
+
+TEST(Upload, GuardsSendNothing)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void(UploadRig &)> set;
+        const char *message; // nullptr: none
+    } cases[] = {
+        {"read-only access", [](UploadRig &r) { r.main().ReadWriteAccess = 0; }, nullptr},
+        {"transfer running", [](UploadRig &r) { r.main().TransferBusy = 1; }, nullptr},
+        {"firmware window open", [](UploadRig &r) { r.main().FirmwareWindowOpen = 1; },
+         "Is not connected to target, please connect USB"},
+        {"not connected", [](UploadRig &) { Connected = 0; },
+         "Is not connected to target, please connect USB"},
+        {"an entry that cannot go",
+         [](UploadRig &r) { r.main().Config.EditCAN_ID_Export[3]->setText("XYZ"); },
+         "Nothing was uploaded.\n\nCAN export 3 CAN ID: \"XYZ\" is no hexadecimal number from 0 "
+         "to FFFF."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        UploadRig r;
+        c.set(r);
+        bool versionAsked = false;
+        r.script.onTurn = [&](UnitScript &) { versionAsked = versionAsked || VersionForm; };
+        r.main().BtnSaveClick();
+        if (c.message)
+            EXPECT_EQ(r.dialogs.texts(), QStringList{c.message});
+        else
+            EXPECT_EQ(r.dialogs.count(), 0);
+        EXPECT_FALSE(versionAsked);
+        EXPECT_TRUE(r.sent(5).empty());
+        EXPECT_TRUE(r.script.sent.empty());
+    }
+}
+
+TEST(Upload, FactoryResetAsksThenReadsBack)
+{
+    for (const vcl::MsgButton answer : {vcl::MsgButton::Yes, vcl::MsgButton::No}) {
+        SCOPED_TRACE(answer == vcl::MsgButton::Yes ? "yes" : "no");
+        UploadRig r;
+        sim::SettingsMemory changed = r.unit.settings();
+        changed.boxName = sim::nameField<16>("Changed");
+        r.unit.setSettings(changed);
+        r.main().SettingsModified = 1;
+        r.dialogs.answer(answer);
+
+        r.main().BtnDefaultValueClick();
+
+        ASSERT_FALSE(r.script.stuck);
+        EXPECT_EQ(r.dialogs.texts(),
+                  QStringList{"This will reset the tessaron to factory settings?"});
+        if (answer == vcl::MsgButton::No) {
+            EXPECT_TRUE(r.script.sent.empty());
+            EXPECT_EQ(r.unit.settings(), changed);
+            continue;
+        }
+        ASSERT_FALSE(r.script.sent.empty());
+        EXPECT_EQ(r.script.sent.front(), wire(FACTORY_RESET_REQ));
+        EXPECT_EQ(std::vector<Bytes>(r.script.sent.begin() + 1, r.script.sent.end()),
+                  testsupport::fullReadRequests());
+        EXPECT_EQ(r.unit.settings(), sim::SettingsMemory::factory());
+        EXPECT_EQ(GetBoxName(), "Tessaron QM5230");
+        EXPECT_EQ(r.main().SettingsModified, 0);
+        EXPECT_EQ(r.main().TransferBusy, 0);
+        EXPECT_EQ(TransferState, tsIdle);
+    }
+}
+
+} // namespace
