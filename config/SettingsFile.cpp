@@ -43,10 +43,10 @@ constexpr int BitRates[] = {125, 250, 500, 1000};
 constexpr int BitRateDefaultIndex = 3;
 
 constexpr const char *Sections[] = {
-    "INPUT",         "OUTPUT",       "LOW_BATTERY",  "START BUTTON", "KILL BUTTON",
-    "CAN_SETUP",     "CAN_INPUT",    "CAN_INPUT_ENABLE", "VIRTUAL_INPUT", "FLASH",
-    "WIPER",         "SEQUENCE1",    "SEQUENCE2",    "SEQUENCE3",    "SEQUENCE4",
-    "CAN_EXPORT_1",  "CAN_EXPORT_2", "CAN_EXPORT_3", "CAN_EXPORT_4"};
+    "INPUT",        "OUTPUT",       "LOW_BATTERY",      "START BUTTON",  "KILL BUTTON",
+    "CAN_SETUP",    "CAN_INPUT",    "CAN_INPUT_ENABLE", "VIRTUAL_INPUT", "FLASH",
+    "WIPER",        "SEQUENCE1",    "SEQUENCE2",        "SEQUENCE3",     "SEQUENCE4",
+    "CAN_EXPORT_1", "CAN_EXPORT_2", "CAN_EXPORT_3",     "CAN_EXPORT_4"};
 
 QString key(const char *stem, int n)
 {
@@ -131,8 +131,8 @@ void select(QComboBox *combo, int index, int otherwise)
 // The selected index; only a combo whose default is no selection reads -1.
 void comboIndex(SettingsIo &io, const QString &key, QComboBox *combo, int def)
 {
-    if (const auto v = io.integer(key, combo->currentIndex(), def, def < 0 ? -1 : 0,
-                                  combo->count() - 1))
+    if (const auto v =
+            io.integer(key, combo->currentIndex(), def, def < 0 ? -1 : 0, combo->count() - 1))
         select(combo, *v, def);
 }
 
@@ -203,8 +203,7 @@ void triggerCode(SettingsIo &io, const QString &key, int number)
 void outputChecks(SettingsIo &io, QListWidget *list)
 {
     const int entries = std::min(list->count(), Ui::OutputCount);
-    const auto read =
-        io.integer(QStringLiteral("OUTPUT_LIST_COUNT"), entries, 0, INT_MIN, INT_MAX);
+    const auto read = io.integer(QStringLiteral("OUTPUT_LIST_COUNT"), entries, 0, INT_MIN, INT_MAX);
     const int count = read ? std::clamp(*read, 0, Ui::OutputCount) : entries;
     for (int j = 0; j < count; ++j)
         if (const auto on = io.boolean(key("LIST_SELECTED", j), IsItemChecked(list, j), false))
@@ -213,17 +212,19 @@ void outputChecks(SettingsIo &io, QListWidget *list)
 
 // ---- fields of the tables ----------------------------------------------------
 
-template <class T>
-void number(SettingsIo &io, const QString &key, T &field, int def, int min, int max)
+// The tables are packed, so their fields go in and out by value: a
+// reference to one may be misaligned. Each returns the field's new value,
+// which is the value given while saving.
+template <class T> T number(SettingsIo &io, const QString &key, T value, int def, int min, int max)
 {
-    if (const auto v = io.integer(key, static_cast<int>(field), def, min, max))
-        field = static_cast<T>(*v);
+    const auto v = io.integer(key, static_cast<int>(value), def, min, max);
+    return v ? static_cast<T>(*v) : value;
 }
 
-void flag(SettingsIo &io, const QString &key, std::uint8_t &field)
+std::uint8_t flag(SettingsIo &io, const QString &key, std::uint8_t value)
 {
-    if (const auto on = io.boolean(key, field != 0, false))
-        field = *on ? 1 : 0;
+    const auto on = io.boolean(key, value != 0, false);
+    return on ? (*on ? 1 : 0) : value;
 }
 
 bool isTriggerCode(int code)
@@ -268,7 +269,8 @@ constexpr TenthsKey OutputTenths[] = {
 void outputSection(SettingsIo &io, Ui &ui)
 {
     io.section(QStringLiteral("OUTPUT"));
-    lineEdit(io, QStringLiteral("AutoResetError"), ui.AutoResetChannelErrorEdit, QStringLiteral("0"));
+    lineEdit(io, QStringLiteral("AutoResetError"), ui.AutoResetChannelErrorEdit,
+             QStringLiteral("0"));
 
     // The output lists offer the outputs by name: a load fills them anew.
     QStringList names;
@@ -330,14 +332,16 @@ void canSetupSection(SettingsIo &io, Ui &ui)
                                         : BitRateDefaultIndex,
                BitRateDefaultIndex);
     }
-    lineEdit(io, QStringLiteral("NoCANdelay"), ui.CANdelayBeforeNoCANdataEdit, QStringLiteral("10"));
+    lineEdit(io, QStringLiteral("NoCANdelay"), ui.CANdelayBeforeNoCANdataEdit,
+             QStringLiteral("10"));
     lineEdit(io, QStringLiteral("ResetChannelErrorID"), ui.CANresetChannelErrorIDedit, QString());
     comboIndex(io, QStringLiteral("ResetChannelErrorDataByte"), ui.CANresetChannelErrorDataCombo,
                -1);
     lineEdit(io, QStringLiteral("ResetChannelErrorMask"), ui.CANresetChannelErrorBitMaskEdit,
              QString());
     lineEdit(io, QStringLiteral("Export5-BaseID"), ui.CANexport5BaseIDEdit, QStringLiteral("700"));
-    lineEdit(io, QStringLiteral("Export5-Interval"), ui.CANexport5IntervalEdit, QStringLiteral("5"));
+    lineEdit(io, QStringLiteral("Export5-Interval"), ui.CANexport5IntervalEdit,
+             QStringLiteral("5"));
 }
 
 void canInputSection(SettingsIo &io, Ui &ui)
@@ -346,35 +350,38 @@ void canInputSection(SettingsIo &io, Ui &ui)
     constexpr int NoPosition = 255;
     for (int n = 1; n <= CanInputCount; ++n) {
         CanInputRecord &r = CanInputTable[static_cast<std::size_t>(n - 1)];
-        flag(io, key("ENABLED", n), r.Enabled);
-        number(io, key("NO_CAN_DATA_STATE", n), r.NoCanDataState, 0, 0, 2);
-        number(io, key("CAN_ID_ON", n), r.CanIdOn, 0, 0, MaxCanId);
-        number(io, key("CAN_ID_OFF", n), r.CanIdOff, 0, 0, MaxCanId);
+        r.Enabled = flag(io, key("ENABLED", n), r.Enabled);
+        r.NoCanDataState = number(io, key("NO_CAN_DATA_STATE", n), r.NoCanDataState, 0, 0, 2);
+        r.CanIdOn = number(io, key("CAN_ID_ON", n), r.CanIdOn, 0, 0, MaxCanId);
+        r.CanIdOff = number(io, key("CAN_ID_OFF", n), r.CanIdOff, 0, 0, MaxCanId);
         // -1 is the unit's "no operator".
-        number(io, key("CAN_OPERATOR_ON", n), r.OperatorOn, 0, -1, 5);
-        number(io, key("CAN_OPERATOR_OFF", n), r.OperatorOff, 0, -1, 5);
-        number(io, key("CAN_VALUE_ON", n), r.ValueOn, 0, 0, MaxWord);
-        number(io, key("CAN_VALUE_OFF", n), r.ValueOff, 0, 0, MaxWord);
-        number(io, key("CAN_HIGH_BYTE_ON_POS", n), r.HighByteOnPos, NoPosition, 0, MaxByte);
-        number(io, key("CAN_LOW_BYTE_ON_POS", n), r.LowByteOnPos, NoPosition, 0, MaxByte);
-        number(io, key("CAN_HIGH_BYTE_OFF_POS", n), r.HighByteOffPos, NoPosition, 0, MaxByte);
-        number(io, key("CAN_LOW_BYTE_OFF_POS", n), r.LowByteOffPos, NoPosition, 0, MaxByte);
+        r.OperatorOn = number(io, key("CAN_OPERATOR_ON", n), r.OperatorOn, 0, -1, 5);
+        r.OperatorOff = number(io, key("CAN_OPERATOR_OFF", n), r.OperatorOff, 0, -1, 5);
+        r.ValueOn = number(io, key("CAN_VALUE_ON", n), r.ValueOn, 0, 0, MaxWord);
+        r.ValueOff = number(io, key("CAN_VALUE_OFF", n), r.ValueOff, 0, 0, MaxWord);
+        r.HighByteOnPos =
+            number(io, key("CAN_HIGH_BYTE_ON_POS", n), r.HighByteOnPos, NoPosition, 0, MaxByte);
+        r.LowByteOnPos =
+            number(io, key("CAN_LOW_BYTE_ON_POS", n), r.LowByteOnPos, NoPosition, 0, MaxByte);
+        r.HighByteOffPos =
+            number(io, key("CAN_HIGH_BYTE_OFF_POS", n), r.HighByteOffPos, NoPosition, 0, MaxByte);
+        r.LowByteOffPos =
+            number(io, key("CAN_LOW_BYTE_OFF_POS", n), r.LowByteOffPos, NoPosition, 0, MaxByte);
         if (const auto name = io.text(key("CAN_NAME", n), NameFromField(r.Name, sizeof r.Name),
                                       QStringLiteral("CAN %1").arg(n)))
             SetCanInputName(n, *name);
-        flag(io, key("ROW_ENABLED", n), r.RowEnabled);
-        number(io, key("ROW_INDEX", n), r.RowIndex, 0, 0, 7);
-        number(io, key("ROW_VALUE", n), r.RowValue, 0, 0, MaxByte);
-        number(io, key("DATA_TYPE_", n), r.DataType, 0, 0, 1);
+        r.RowEnabled = flag(io, key("ROW_ENABLED", n), r.RowEnabled);
+        r.RowIndex = number(io, key("ROW_INDEX", n), r.RowIndex, 0, 0, 7);
+        r.RowValue = number(io, key("ROW_VALUE", n), r.RowValue, 0, 0, MaxByte);
+        r.DataType = number(io, key("DATA_TYPE_", n), r.DataType, 0, 0, 1);
         if (const auto unit = io.text(key("DIMENSION_NAME", n),
                                       NameFromField(r.DimensionName, DimensionLength), QString())) {
             std::memset(r.DimensionName, 0, sizeof r.DimensionName);
             NameToField(r.DimensionName, sizeof r.DimensionName, DimensionLength, *unit);
         }
         if (const auto m = io.real(key("MULTIPLICATOR_", n), r.Multiplicator, 1.0))
-            r.Multiplicator = std::abs(*m) <= std::numeric_limits<float>::max()
-                                  ? static_cast<float>(*m)
-                                  : 1.0f;
+            r.Multiplicator =
+                std::abs(*m) <= std::numeric_limits<float>::max() ? static_cast<float>(*m) : 1.0f;
         if (const auto offset = io.real(key("CAL_OFFSET_", n), r.CalOffset, 0.0)) {
             const double whole = std::trunc(*offset);
             r.CalOffset = whole >= INT8_MIN && whole <= INT8_MAX ? static_cast<std::int8_t>(whole)
@@ -401,12 +408,14 @@ void virtualInputSection(SettingsIo &io)
     for (int n = 1; n <= VirtualInputCount; ++n) {
         VirtualInputRecord &r = VirtualInputTable[static_cast<std::size_t>(n - 1)];
         for (std::size_t s = 0; s < std::size(Delays); ++s)
-            number(io, key(Delays[s], n), r.InDelay[s], 0, 0, MaxByte);
+            r.InDelay[s] = number(io, key(Delays[s], n), r.InDelay[s], 0, 0, MaxByte);
         for (std::size_t s = 0; s < std::size(Channels); ++s)
-            number(io, key(Channels[s], n), r.ChannelIndex[s], 0, 0, VirtualSourceCount - 1);
+            r.ChannelIndex[s] =
+                number(io, key(Channels[s], n), r.ChannelIndex[s], 0, 0, VirtualSourceCount - 1);
         for (std::size_t s = 0; s < std::size(Operators); ++s)
-            number(io, key(Operators[s], n), r.OperatorIndex[s], 0, NoOperator, LastOperator);
-        number(io, key("MASK_NOT", n), r.MaskNot, 0, 0, AllInverted);
+            r.OperatorIndex[s] =
+                number(io, key(Operators[s], n), r.OperatorIndex[s], 0, NoOperator, LastOperator);
+        r.MaskNot = number(io, key("MASK_NOT", n), r.MaskNot, 0, 0, AllInverted);
         if (const auto name = io.text(key("VIRTUAL_NAME", n), NameFromField(r.Name, sizeof r.Name),
                                       QStringLiteral("VIRTUAL %1").arg(n)))
             SetVirtualInputName(n, *name);
@@ -418,20 +427,21 @@ void flashSection(SettingsIo &io)
     io.section(QStringLiteral("FLASH"));
     for (int n = 1; n <= FlashCount; ++n) {
         FlashRecord &r = FlashTable[static_cast<std::size_t>(n - 1)];
-        flag(io, key("ENABLED", n), r.Enabled);
-        flag(io, key("CONTINUES", n), r.Continues);
-        if (const auto code = io.integer(key("INPUT_TRIGGER", n), r.InputTrigger, TriggerNone, 0,
-                                         MaxByte))
+        r.Enabled = flag(io, key("ENABLED", n), r.Enabled);
+        r.Continues = flag(io, key("CONTINUES", n), r.Continues);
+        if (const auto code =
+                io.integer(key("INPUT_TRIGGER", n), r.InputTrigger, TriggerNone, 0, MaxByte))
             r.InputTrigger = static_cast<std::uint8_t>(isTriggerCode(*code) ? *code : TriggerNone);
         // Slots hold list positions of the outputs (0..33).
         for (std::size_t j = 0; j < std::size(r.ChannelList); ++j) {
             const QString slot = QStringLiteral("CHANNEL_LIST%1index %2").arg(n).arg(j);
             if (const auto v = io.integer(slot, r.ChannelList[j], FreeFlashSlot, 0, MaxByte))
-                r.ChannelList[j] = static_cast<std::uint8_t>(*v < Ui::OutputCount ? *v : FreeFlashSlot);
+                r.ChannelList[j] =
+                    static_cast<std::uint8_t>(*v < Ui::OutputCount ? *v : FreeFlashSlot);
         }
-        number(io, key("FLASH_TIME_ON", n), r.FlashTimeOn, 0, 0, MaxByte);
-        number(io, key("FLASH_TIME_OFF", n), r.FlashTimeOff, 0, 0, MaxByte);
-        number(io, key("DURATION", n), r.Duration, 0, 0, MaxByte);
+        r.FlashTimeOn = number(io, key("FLASH_TIME_ON", n), r.FlashTimeOn, 0, 0, MaxByte);
+        r.FlashTimeOff = number(io, key("FLASH_TIME_OFF", n), r.FlashTimeOff, 0, 0, MaxByte);
+        r.Duration = number(io, key("DURATION", n), r.Duration, 0, 0, MaxByte);
         if (const auto name =
                 io.text(key("FLASH_NAME", n), GetFlashName(n), QStringLiteral("FLASH %1").arg(n)))
             SetFlashName(n, *name);
@@ -490,7 +500,8 @@ void canExportSections(SettingsIo &io, Ui &ui)
         numberEdit(io, ui.Edit_REFRESS_Export[u], {"REFRESS_TIME", 100, MaxWord, std::nullopt},
                    what("refresh time", e));
         const int first = (e - 2) * ShortExportBits;
-        const int bits = e == Ui::CanExportCount ? Ui::CanExportBitComboCount - first : ShortExportBits;
+        const int bits =
+            e == Ui::CanExportCount ? Ui::CanExportBitComboCount - first : ShortExportBits;
         for (int j = 0; j < bits; ++j)
             comboIndex(io, key("CHANNEL_INDEX_", j),
                        ui.CanExportBits[static_cast<std::size_t>(first + j)], 0);
@@ -532,8 +543,8 @@ QString SettingsFileName(const QString &fileName)
         return fileName;
     if (!suffix.isEmpty())
         return fileName.left(fileName.size() - suffix.size()) + QLatin1String("cfg");
-    return fileName + (fileName.endsWith(QLatin1Char('.')) ? QLatin1String("cfg")
-                                                           : QLatin1String(".cfg"));
+    return fileName +
+           (fileName.endsWith(QLatin1Char('.')) ? QLatin1String("cfg") : QLatin1String(".cfg"));
 }
 
 SettingsFileResult SaveSettingsText(QByteArray &text)
@@ -554,10 +565,12 @@ SettingsFileResult SaveSettingsFile(const QString &fileName)
     const QString name = SettingsFileName(fileName);
     QByteArray text;
     if (const SettingsFileResult built = SaveSettingsText(text); !built)
-        return {QStringLiteral("The settings were not saved to '%1'.\n\n%2").arg(name, built.error)};
+        return {
+            QStringLiteral("The settings were not saved to '%1'.\n\n%2").arg(name, built.error)};
 
     const auto unable = [&name](const QString &why) {
-        return SettingsFileResult{QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why)};
+        return SettingsFileResult{
+            QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why)};
     };
     const QFileInfo info(name);
     if (info.exists() && info.isFile() && !info.isWritable())

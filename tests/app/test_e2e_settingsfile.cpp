@@ -74,9 +74,8 @@ TEST(EndToEndSettingsFile, SavedUnitComesBackAfterTheUnitChanged)
     E2ERig r;
     TMainForm &m = r.main();
     QString answer = r.dir.filePath("workshop");
-    m.ChooseSettingsFileToOpen = m.ChooseSettingsFileToSave = [&](const QString &) {
-        return answer;
-    };
+    m.ChooseSettingsFileToOpen =
+        m.ChooseSettingsFileToSave = [&](const QString &) { return answer; };
     r.unit->unit().setSettings(workshopSettings());
     ModalWatchdog watchdog(60000);
     r.connectThroughSelection();

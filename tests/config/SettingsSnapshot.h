@@ -26,13 +26,27 @@ namespace testsupport {
 
 inline bool isSettingControl(const QString &name)
 {
-    static const char *const skipped[] = {
-        "EditBoxName",      "CANmonitor",        "MemoCanMonitor",   "ListBox",
-        "ComboBoxVirtuel_", "EditDelayTime",     "CheckBoxVirtuel_", "NoCANdataComboBox",
-        "EditCAN_ID_O",     "ComboBoxCAN_Operator", "EditValueCAN_", "CheckBoxCAN_In_",
-        "RadioButton_",     "LabelCanInDimension", "EditFlash",      "CheckBoxFlash",
-        "ComboBoxFlashInputTrig", "CheckListBoxFlashOutputList", "LabelInputpin",
-        "SequenceTypeInfoLabel",  "GroupBox"};
+    static const char *const skipped[] = {"EditBoxName",
+                                          "CANmonitor",
+                                          "MemoCanMonitor",
+                                          "ListBox",
+                                          "ComboBoxVirtuel_",
+                                          "EditDelayTime",
+                                          "CheckBoxVirtuel_",
+                                          "NoCANdataComboBox",
+                                          "EditCAN_ID_O",
+                                          "ComboBoxCAN_Operator",
+                                          "EditValueCAN_",
+                                          "CheckBoxCAN_In_",
+                                          "RadioButton_",
+                                          "LabelCanInDimension",
+                                          "EditFlash",
+                                          "CheckBoxFlash",
+                                          "ComboBoxFlashInputTrig",
+                                          "CheckListBoxFlashOutputList",
+                                          "LabelInputpin",
+                                          "SequenceTypeInfoLabel",
+                                          "GroupBox"};
     if (name.isEmpty())
         return false;
     for (const char *prefix : skipped)
@@ -66,7 +80,8 @@ inline QStringList SettingsSnapshot(const std::vector<QWidget *> &roots)
             else if (auto *combo = qobject_cast<QComboBox *>(w))
                 lines << name + '=' + QString::number(combo->currentIndex()) + ' ' +
                              combo->currentText();
-            else if (auto *button = qobject_cast<QAbstractButton *>(w); button && button->isCheckable())
+            else if (auto *button = qobject_cast<QAbstractButton *>(w);
+                     button && button->isCheckable())
                 lines << name + '=' + QString::number(button->isChecked());
             else if (auto *label = qobject_cast<QLabel *>(w))
                 lines << name + '=' + label->text();
@@ -78,9 +93,10 @@ inline QStringList SettingsSnapshot(const std::vector<QWidget *> &roots)
     }
     for (std::size_t i = 0; i < CanInputTable.size(); ++i)
         lines << QStringLiteral("CanInput%1=").arg(i + 1) +
-                     recordBytes(CanInputTable[i], {offsetof(CanInputRecord, Name),
-                                                    offsetof(CanInputRecord, DimensionName)},
-                                 {16, 6});
+                     recordBytes(
+                         CanInputTable[i],
+                         {offsetof(CanInputRecord, Name), offsetof(CanInputRecord, DimensionName)},
+                         {16, 6});
     for (std::size_t i = 0; i < VirtualInputTable.size(); ++i)
         lines << QStringLiteral("VirtualInput%1=").arg(i + 1) +
                      recordBytes(VirtualInputTable[i], {offsetof(VirtualInputRecord, Name)}, {16});

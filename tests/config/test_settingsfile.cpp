@@ -87,10 +87,10 @@ void fillDistinct(Ui &ui)
         for (int row = 0; row < Ui::OutputCount; ++row)
             SetCheckedQuietly(checks, row, row % (list + 2) == 0);
     }
-    for (QCheckBox *box : {ui.CheckBoxInputPWMEnable, ui.CheckBoxPWM_enable1, ui.CheckBoxPWM_enable2,
-                           ui.CheckBoxCanInputEnable, ui.CheckBoxCAN_Export[1],
-                           ui.CheckBoxCAN_Export[2], ui.CheckBoxCAN_Export[3],
-                           ui.CheckBoxCAN_Export[4]})
+    for (QCheckBox *box :
+         {ui.CheckBoxInputPWMEnable, ui.CheckBoxPWM_enable1, ui.CheckBoxPWM_enable2,
+          ui.CheckBoxCanInputEnable, ui.CheckBoxCAN_Export[1], ui.CheckBoxCAN_Export[2],
+          ui.CheckBoxCAN_Export[3], ui.CheckBoxCAN_Export[4]})
         box->setChecked(true);
     ui.AutoResetChannelErrorEdit->setText("3");
     ui.EditLowVoltageTrig->setText("11.5");
@@ -133,19 +133,27 @@ void fillDistinct(Ui &ui)
     for (int i = 0; i < VirtualInputCount; ++i) {
         VirtualInputRecord &r = VirtualInputTable[static_cast<std::size_t>(i)];
         const auto b = [](int v) { return static_cast<std::uint8_t>(v); };
-        r = {{b(i + 1), b(2 * i + 1), b(250 - i)}, {b(i + 1), b(i + 40), b(98 - i)},
+        r = {{b(i + 1), b(2 * i + 1), b(250 - i)},
+             {b(i + 1), b(i + 40), b(98 - i)},
              {static_cast<std::int8_t>(i % 4 - 1), static_cast<std::int8_t>(1 + i % 2)},
-             b(1 + i % 7), {}};
+             b(1 + i % 7),
+             {}};
         SetVirtualInputName(i + 1, latin1("Virt\xF0 %1").arg(i + 1));
     }
     static const TriggerCode flashCodes[] = {0xC5, 7, 40, 255, 52};
     for (int i = 0; i < FlashCount; ++i) {
         FlashRecord &r = FlashTable[static_cast<std::size_t>(i)];
         const auto b = [](int v) { return static_cast<std::uint8_t>(v); };
-        r = {1, b(i % 2), flashCodes[i], b(3 * i + 1), b(5 * i + 2), b(7 * i + 3),
-             {b(i), b(i + 10), 33, 255}, {}};
-        SetFlashName(i + 1, i == 4 ? latin1("Fifteen chars \xE4")
-                                   : latin1("Flash\xE4 %1").arg(i + 1));
+        r = {1,
+             b(i % 2),
+             flashCodes[i],
+             b(3 * i + 1),
+             b(5 * i + 2),
+             b(7 * i + 3),
+             {b(i), b(i + 10), 33, 255},
+             {}};
+        SetFlashName(i + 1,
+                     i == 4 ? latin1("Fifteen chars \xE4") : latin1("Flash\xE4 %1").arg(i + 1));
     }
     static const TriggerCode wiperCodes[] = {0xC1, 3, 34, 255, 52};
     for (int n = 35; n <= 39; ++n)
@@ -290,7 +298,9 @@ TEST_F(SettingsFileTest, SectionsKeysAndOrder)
 TEST_F(SettingsFileTest, MalformedTextLoadsWhatIsValid)
 {
     const auto edit = [](QLineEdit *e) { return [e] { return e->text(); }; };
-    const auto index = [](QComboBox *c) { return [c] { return QString::number(c->currentIndex()); }; };
+    const auto index = [](QComboBox *c) {
+        return [c] { return QString::number(c->currentIndex()); };
+    };
     const auto number = [](auto get) { return [get] { return QString::number(get()); }; };
     struct Check
     {
@@ -397,7 +407,8 @@ TEST_F(SettingsFileTest, UnreadableOrForeignFileChangesNothing)
                  {path("folder.cfg"), ""}};
     for (const auto &f : files) {
         const SettingsFileResult loaded = LoadSettingsFile(f.name);
-        EXPECT_TRUE(loaded.error.startsWith("Unable to read file: '" + SettingsFileName(f.name) + "'"))
+        EXPECT_TRUE(
+            loaded.error.startsWith("Unable to read file: '" + SettingsFileName(f.name) + "'"))
             << loaded.error.toStdString();
         EXPECT_TRUE(loaded.error.endsWith(f.reason)) << loaded.error.toStdString();
     }
@@ -449,9 +460,9 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFile)
 TEST(SettingsFileName, ExtensionIsCfg)
 {
     const std::pair<const char *, const char *> names[] = {
-        {"truck", "truck.cfg"},       {"truck.txt", "truck.cfg"},   {"truck.CFG", "truck.CFG"},
-        {"truck.", "truck.cfg"},      {"a.b/truck", "a.b/truck.cfg"},
-        {"/x/truck.cfg.bak", "/x/truck.cfg.cfg"}};
+        {"truck", "truck.cfg"},         {"truck.txt", "truck.cfg"},
+        {"truck.CFG", "truck.CFG"},     {"truck.", "truck.cfg"},
+        {"a.b/truck", "a.b/truck.cfg"}, {"/x/truck.cfg.bak", "/x/truck.cfg.cfg"}};
     for (const auto &[given, expected] : names)
         EXPECT_EQ(SettingsFileName(given), expected) << given;
 }
