@@ -127,7 +127,8 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     for (QPushButton *read : {Config.BtnLoad, Config.BtnCanRead, Config.Button3, Config.Button5})
         connect(read, &QPushButton::clicked, this, &TMainForm::BtnLoadClick);
     connect(Upload1, &QAction::triggered, this, &TMainForm::BtnSaveClick);
-    for (QPushButton *upload : {Config.BtnSave, Config.BtnCanUpload, Config.Button2, Config.Button6})
+    for (QPushButton *upload :
+         {Config.BtnSave, Config.BtnCanUpload, Config.Button2, Config.Button6})
         connect(upload, &QPushButton::clicked, this, &TMainForm::BtnSaveClick);
     connect(Default, &QAction::triggered, this, &TMainForm::BtnDefaultValueClick);
     for (QPushButton *reset :
@@ -528,13 +529,14 @@ void TMainForm::UpdateAccessLevel()
 
     const bool read = CanRead(level), write = CanWrite(level);
     Read2->setEnabled(read);
-    for (const char *name : {"BtnLoad", "BtnCanRead", "Button5"})
+    // Button2, Button3 and Button4 are the same three commands on the virtual input page.
+    for (const char *name : {"BtnLoad", "BtnCanRead", "Button5", "Button3"})
         SetEnabledByName(name, read);
     Upload1->setEnabled(write);
     Default->setEnabled(write);
     Firmware1->setEnabled(write);
     for (const char *name : {"BtnSave", "BtnCanUpload", "Button6", "BtnDefaultValue",
-                             "BtnCanInputDefault", "BtnDefault"})
+                             "BtnCanInputDefault", "BtnDefault", "Button2", "Button4"})
         SetEnabledByName(name, write);
 }
 

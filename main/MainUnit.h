@@ -261,7 +261,7 @@ private:
     // The event that answers the transfer's last request; 0 when no transfer
     // waits. Settings events are acted on only when they are that answer.
     std::uint8_t awaitedReply_ = 0;
-    bool readComplete_ = false; // the running read reached its last block
+    bool readComplete_ = false;   // the running read reached its last block
     int awaitedItem_ = -1;        // the record number the awaited answer must carry
     bool uploadComplete_ = false; // the running upload reached its last block
     QString uploadError_;         // why the running upload stopped, when it did
