@@ -122,11 +122,7 @@ void TMainForm::RefreshAllControls()
     }
 
     // The monitor's per-input entries carry the CAN input names; the monitor stops.
-    QComboBox *monitor = ui.CANmonitorEnableComboBox;
-    constexpr int FirstMonitorInput = 3;
-    for (int i = FirstMonitorInput; i < monitor->count(); ++i)
-        if (i - FirstMonitorInput < ui.ListBoxCAN_INPUT->count())
-            monitor->setItemText(i, ui.ListBoxCAN_INPUT->item(i - FirstMonitorInput)->text());
-    if (monitor->currentIndex() != 0)
+    RenameCanMonitorItems();
+    if (ui.CANmonitorEnableComboBox->currentIndex() != 0)
         SwitchCanMonitorOff();
 }
