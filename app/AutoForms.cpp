@@ -5,6 +5,8 @@
 #include "main/Login.h"
 #include "main/LogUnit.h"
 #include "main/MainUnit.h"
+#include "main/ToolWindows.h"
+#include "tools/ToolRegistry.h"
 
 AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx::Driver &driver)
 {
@@ -35,11 +37,13 @@ AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx:
         Main.get());
     SetPasswordForm = SetPassword.get();
 
+    RegisterToolWindows();
     Main->AllFormsCreated();
 }
 
 AutoForms::~AutoForms()
 {
+    ToolLaunchers = ToolLauncherSet{};
     SetPasswordForm = nullptr;
     SetPassword.reset();
     LoginForm = nullptr;

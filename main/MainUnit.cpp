@@ -43,6 +43,7 @@ std::uint8_t ManualMode = 0;
 std::uint8_t KeypadSwitchAllOn = 0;
 TMainForm *MainForm = nullptr;
 ToolWindowSet ToolWindows;
+ToolLauncherSet ToolLaunchers;
 
 namespace {
 
@@ -123,6 +124,14 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(LoginBtn, &QAction::triggered, this, &TMainForm::LoginBtnClick);
     connect(SetPasswordBtn, &QAction::triggered, this, &TMainForm::SetPasswordBtnClick);
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(PingTest1, &QAction::triggered, this, &TMainForm::PingTest1Click);
+    connect(Systemsetup1, &QAction::triggered, this, &TMainForm::Systemsetup1Click);
+    connect(Calibration1, &QAction::triggered, this, &TMainForm::Calibration1Click);
+    connect(Runtimeerror1, &QAction::triggered, this, &TMainForm::Runtimeerror1Click);
+    connect(Eeprom, &QAction::triggered, this, &TMainForm::EepromClick);
+    connect(Firmware1, &QAction::triggered, this, &TMainForm::Firmware1Click);
+    connect(FIA, &QAction::triggered, this, &TMainForm::FIAClick);
+    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
     connect(Read2, &QAction::triggered, this, &TMainForm::BtnLoadClick);
     for (QPushButton *read : {Config.BtnLoad, Config.BtnCanRead, Config.Button3, Config.Button5})
         connect(read, &QPushButton::clicked, this, &TMainForm::BtnLoadClick);

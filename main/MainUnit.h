@@ -165,6 +165,15 @@ public:
     void ShowProductionMenu();
     std::uint32_t GetPowerUpSeconds() const { return PowerUpSeconds; }
     void Close1Click();
+    // service tools (each opens its window modally; see ToolLaunchers)
+    void PingTest1Click();
+    void Systemsetup1Click();
+    void Calibration1Click();
+    void Runtimeerror1Click();
+    void EepromClick();
+    void Firmware1Click();
+    void FIAClick();
+    void About1Click();
 
     devlink::UsbThread *usb() const { return Usb.get(); }
     const QString &iniPath() const { return iniPath_; }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -31,3 +32,16 @@ struct ToolWindowSet
 
 // Main thread only.
 extern ToolWindowSet ToolWindows;
+
+// Opens a service tool's window modally over `owner` and returns when it was
+// closed and deleted. The tool library fills these at start-up (the main
+// window's library sits below it); an empty launcher opens nothing.
+using ToolLauncher = std::function<void(QWidget *owner)>;
+
+struct ToolLauncherSet
+{
+    ToolLauncher Ping, SystemSetup, Calibration, RunTimeError, EEPROM, Firmware, FIA, About;
+};
+
+// Main thread only.
+extern ToolLauncherSet ToolLaunchers;
