@@ -6,6 +6,8 @@
 #include "main/LogUnit.h"
 #include "main/MainUnit.h"
 #include "main/ToolWindows.h"
+#include "tools/About.h"
+#include "tools/RuntimeErrorUnit.h"
 #include "tools/ToolRegistry.h"
 
 AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx::Driver &driver)
@@ -19,6 +21,8 @@ AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx:
             MainForm->CancelTransfer();
     };
     UpdateForm = Update.get();
+    About = std::make_unique<TAboutForm>(Main.get());
+    AboutForm = About.get();
     UsbSelect = std::make_unique<devlink::TUSB_SelectForm>(
         driver, [] { return MainForm ? MainForm->usb() : nullptr; },
         [](const QString &description) {
@@ -27,6 +31,9 @@ AutoForms::AutoForms(const QStringList &arguments, const QString &iniPath, d2xx:
         },
         Main.get());
     devlink::USB_SelectForm = UsbSelect.get();
+    // Hidden: it reads the log only when shown, which the menu's own window is.
+    RunTimeError = std::make_unique<TRunTimeErrorForm>(Main.get());
+    SetRunTimeErrorForm(RunTimeError.get());
     Login = std::make_unique<TLoginForm>(Main.get());
     LoginForm = Login.get();
     SetPassword = std::make_unique<TSetPasswordForm>(
@@ -48,8 +55,11 @@ AutoForms::~AutoForms()
     SetPassword.reset();
     LoginForm = nullptr;
     Login.reset();
+    RunTimeError.reset(); // clears its global and slot while it holds them
     devlink::USB_SelectForm = nullptr;
     UsbSelect.reset();
+    AboutForm = nullptr;
+    About.reset();
     UpdateForm = nullptr;
     Update.reset();
     LogForm = nullptr;

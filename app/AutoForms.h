@@ -16,6 +16,8 @@ class TUSB_SelectForm;
 class TMainForm;
 class TLogForm;
 class TUpdateForm;
+class TAboutForm;
+class TRunTimeErrorForm;
 class TLoginForm;
 class TSetPasswordForm;
 
@@ -34,7 +36,9 @@ public:
     std::unique_ptr<TMainForm> Main;
     std::unique_ptr<TLogForm> Log;
     std::unique_ptr<TUpdateForm> Update;
+    std::unique_ptr<TAboutForm> About;
     std::unique_ptr<devlink::TUSB_SelectForm> UsbSelect;
+    std::unique_ptr<TRunTimeErrorForm> RunTimeError;
     std::unique_ptr<TLoginForm> Login;
     std::unique_ptr<TSetPasswordForm> SetPassword;
 };

@@ -154,6 +154,9 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     WireDiagnosticPage();
     WireCanMonitor();
     WireSettingsFileCommands();
+    WireInputOutputEditors();
+    WireCanEditors();
+    WireFlashEditors();
 
     ClearLiveView();
     FormCreate();
@@ -438,6 +441,8 @@ void TMainForm::HandleVersion(const std::uint8_t *frame)
 {
     VersionReplySeen = 1;
     VersionText = Latin1(frame + 4, 13); // the text ends before the seconds at byte 17
+    if (OnVersionText)
+        OnVersionText(VersionText);
     PowerUpSeconds = static_cast<std::uint32_t>(frame[17]) << 16 |
                      static_cast<std::uint32_t>(frame[18]) << 8 | frame[19];
 }

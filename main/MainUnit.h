@@ -30,8 +30,13 @@
 
 class QComboBox;
 struct WriteBlock;
+struct CanInputRecord;
+struct VirtualInputRecord;
+struct FlashRecord;
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
+class QListWidgetItem;
 class TzColorBtn;
 
 namespace d2xx {
@@ -149,6 +154,66 @@ public:
     // Factory reset, then a read of what the unit holds (the upload is BtnSaveClick).
     void BtnDefaultValueClick();
 
+    // input and output page editors (EditorsInputOutput.cpp); handlers of a
+    // numbered family take the control that fired and read its number
+    void EditMaxCurrent(QLineEdit *edit); // and the low-current edits
+    void Edit_ON_Timer(QLineEdit *edit);  // and the low-current time edits
+    void EditMaxDelay(QLineEdit *edit);
+    void MaxPeakTimeEditChange(QLineEdit *edit);
+    void EditLowVoltageTrigChange();
+    void EditUpperVoltageTrigChange();
+    void ComboBoxInputTrigCHnChange(QComboBox *combo); // ComboBoxInputTrigCH1Change .. 34
+    void TriggerSourceText(QComboBox *trigger, QLabel *label);
+    void CheckListBoxLowBattClickCheck(QListWidgetItem *item);
+    void CheckListBoxStartButtonClickCheck(QListWidgetItem *item);
+    void CheckListBoxKillButtonClickCheck(QListWidgetItem *item);
+    void CheckListBoxFlashOutputListClickCheck(QListWidgetItem *item);
+    void InputName_Change();
+    void OutputName_Change();
+    void ComboBoxInput_Change();
+    void User_Has_Changed_data();
+    void EditBoxNameChange();
+
+    // CAN input and virtual input editors (EditorsCan.cpp)
+    void ListBoxCAN_INPUTClick();
+    void EditCAN_ID_ON_1Change();
+    void EditCAN_ID_OFF_1Change();
+    void NoCANdataComboBoxChange();
+    void ComboBoxCAN_OperatorONChange();
+    void ComboBoxCAN_OperatorOFFChange();
+    void EditValueCAN_ON_1Change();
+    void EditValueCAN_OFF_1Change();
+    void ImageCan_1_ONMouseUp(int x);
+    void ImageCan_1_OFFMouseUp(int x);
+    void ImageCan_1_ONClick();
+    void ImageCan_1_OFFClick();
+    void CheckBoxCAN_In_RowEnableClick();
+    void EditValueCAN_IN_RowByteIndexChange();
+    void EditValueCAN_IN_RowByteValueChange();
+    void EditValueCAN_IN_DimensionChange();
+    void RadioButton_UnsignedClick();
+    void RadioButton_SignedClick();
+    void EditValueCAN_IN_MultiplicatorChange();
+    void EditValueCAN_IN_OffsetChange();
+    void CheckBoxCanInputEnableClick();
+    void ListBoxVIRTUAL_INPUTClick();
+    void Virtual_Change();
+    void EditDelayTimeChange(int source); // EditDelayTimeChange, ..2Change, ..3Change: 1..3
+    void CheckBoxVirtuel_ChannelClick(int source); // _1Click .. _3Click
+
+    // flash, wiper, sequence and CAN export editors (EditorsFlash.cpp)
+    void ListBoxFlashNoClick();
+    void EditFlashNameChange();
+    void CheckBoxFlashClick();
+    void ComboBoxFlashInputTrigChange();
+    void EditFlashOnTimeChange();
+    void EditFlashOffTimeChange();
+    void EditFlashDurationChange();
+    void WiperHomeParkInputComboBoxChange();
+    void SequenceTypeComboBoxChange(QComboBox *combo);
+    void CAN_ExportRefressTimeChange(QLineEdit *edit);
+    void EditCAN_EXPORT_1_RowCounterChange();
+
     // settings file and the File menu's repeats of the page commands
     void OpenClick();
     void SaveClick();
@@ -208,6 +273,8 @@ public:
     std::uint8_t AutoReadPending = 0;
     devlink::RxFrameDecoder RxDecoder;
     QString VersionText;
+    // Told each new VersionText at once (the About box shows it).
+    std::function<void(const QString &)> OnVersionText;
     std::uint8_t MaxTemperature = 0;
     std::int32_t MaxCurrent = 0;
     std::uint8_t WatchdogCount = 0;
@@ -250,6 +317,16 @@ private:
 
     // settings file commands
     void WireSettingsFileCommands();
+
+    // configuration-page editors
+    void WireInputOutputEditors();
+    void WireCanEditors();
+    void WireFlashEditors();
+    // The selected record of a list box, or null when none is selected.
+    CanInputRecord *SelectedCanInput();
+    VirtualInputRecord *SelectedVirtualInput();
+    FlashRecord *SelectedFlash();
+    void StoreBytePositions(bool on, int x);
 
     // diagnostic page and CAN monitor
     void WireDiagnosticPage();

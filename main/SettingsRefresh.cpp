@@ -69,6 +69,8 @@ void renameListEntries(QListWidget *list, const QStringList &names)
 void TMainForm::RefreshAllControls()
 {
     Ui &ui = Config;
+    // Showing the settings again is no edit of them.
+    const std::uint8_t modified = SettingsModified;
 
     // The setters bring labels and tables in line with the name edits.
     for (int n = 1; n <= Ui::OutputCount; ++n)
@@ -88,14 +90,15 @@ void TMainForm::RefreshAllControls()
             button->setCurrentIndex(0);
     RebuildTriggerLists(ui);
     AssignTriggerLists(ui, true);
-    // The level choices follow each channel's trigger; its description
-    // follows with the output page's own change handler.
+    // Each channel's description and level choices follow its trigger.
     for (int n = 1; n <= Ui::OutputCount; ++n)
-        UpdateTrigLevelChoices(n);
+        ComboBoxInputTrigCHnChange(ui.ComboBoxInputTrigCH[static_cast<std::size_t>(n)]);
 
     renameListEntries(ui.ListBoxCAN_INPUT, editTexts(ui.EditCanInputName_ch, Ui::CanInputCount));
+    ListBoxCAN_INPUTClick();
     renameListEntries(ui.ListBoxVIRTUAL_INPUT,
                       editTexts(ui.EditInputName_Virtuel_ch, Ui::VirtualInputCount));
+    ListBoxVIRTUAL_INPUTClick();
 
     refillOutputChecks(ui.CheckListBoxStartButton);
     refillOutputChecks(ui.CheckListBoxKillButton);
@@ -104,25 +107,13 @@ void TMainForm::RefreshAllControls()
     for (int n = 1; n <= FlashCount; ++n)
         flashNames << GetFlashName(n);
     renameListEntries(ui.ListBoxFlashNo, flashNames);
-    const int flash = ui.ListBoxFlashNo->currentRow();
-    if (flash >= 0 && flash < FlashCount) {
-        const FlashRecord &record = FlashTable[static_cast<std::size_t>(flash)];
-        ui.GroupBoxFlash->setTitle(flashNames[flash]);
-        ui.CheckBoxFlash->setChecked(record.Continues != 0);
-        // The flash trigger offers every source, so its entry follows the full list.
-        ui.ComboBoxFlashInputTrig->setCurrentIndex(TriggerCodeToListIndex(record.InputTrigger));
-        ui.EditFlashOnTime->setText(QString::number(record.FlashTimeOn * 100));
-        ui.EditFlashOffTime->setText(QString::number(record.FlashTimeOff * 100));
-        ui.EditFlashDuration->setText(QString::number(record.Duration * 100));
-        ui.EditFlashName->setText(flashNames[flash]);
-        FillCheckList(ui.CheckListBoxFlashOutputList, outputNames());
-        for (std::uint8_t channel : record.ChannelList)
-            if (channel < Ui::OutputCount) // 0-based; 255 marks a free slot
-                SetCheckedQuietly(ui.CheckListBoxFlashOutputList, channel, true);
-    }
+    ListBoxFlashNoClick();
+    for (int k = 1; k <= Ui::SequenceCount; ++k)
+        SequenceTypeComboBoxChange(ui.SequenceTypeComboBox[static_cast<std::size_t>(k)]);
 
     // The monitor's per-input entries carry the CAN input names; the monitor stops.
     RenameCanMonitorItems();
     if (ui.CANmonitorEnableComboBox->currentIndex() != 0)
         SwitchCanMonitorOff();
+    SettingsModified = modified;
 }

@@ -66,13 +66,26 @@ SimulatedUnit::SimulatedUnit()
     on(NodeApplication, LP_DIAGNOSTIC_READ_REQ, &SimulatedUnit::onLowPowerDiagnosticRead);
     on(NodeApplication, DIAGNOSTIC_CLEAR_REQ, &SimulatedUnit::onDiagnosticClear);
     on(NodeApplication, CAN_MONITOR_REQ, &SimulatedUnit::onCanMonitor);
+    on(NodeApplication, CAL_CHANNEL_READ_REQ, &SimulatedUnit::onCalChannelRead);
+    on(NodeApplication, CAL_RATIO_WRITE_REQ, &SimulatedUnit::onCalRatioWrite);
+    on(NodeApplication, CAL_SWITCHES_REQ, &SimulatedUnit::onCalSwitches);
+    on(NodeApplication, CAL_OFFSET_STORE_REQ, &SimulatedUnit::onCalOffsetStore);
     on(NodeSystem, PING_REQ, &SimulatedUnit::onPing);
+    on(NodeApplication, SYSTEM_SETUP_READ_REQ, &SimulatedUnit::onSystemSetupRead);
+    on(NodeApplication, SYSTEM_SETUP_WRITE_REQ, &SimulatedUnit::onSystemSetupWrite);
     for (const SettingsBlockInfo &block : settingsBlocks()) {
         on(NodeApplication, block.readRequest, &SimulatedUnit::onSettingsRead);
         on(NodeApplication, block.writeRequest, &SimulatedUnit::onSettingsWrite);
     }
     on(NodeApplication, FACTORY_RESET_REQ, &SimulatedUnit::onFactoryReset);
     on(NodeApplication, REBOOT_REQ, &SimulatedUnit::onReboot);
+    on(NodeSystem, ERROR_LOG_COUNT_REQ, &SimulatedUnit::onErrorLogCount);
+    on(NodeSystem, ERROR_LOG_ENTRY_REQ, &SimulatedUnit::onErrorLogEntry);
+    on(NodeSystem, ERROR_LOG_RESET_REQ, &SimulatedUnit::onErrorLogReset);
+    on(NodeApplication, SYSTEM_LOG_RESET_REQ, &SimulatedUnit::onSystemLogReset);
+    on(NodeSystem, EEPROM_READ_REQ, &SimulatedUnit::onEepromRead);
+    on(NodeSystem, EEPROM_WRITE_REQ, &SimulatedUnit::onEepromWrite);
+    on(NodeApplication, FIRMWARE_READ_REQ, &SimulatedUnit::onFirmwareRead);
 
     // The live state keeps a fixed wiring of its own, apart from the
     // settings memory: outputs follow the inputs in turn, high-power loads

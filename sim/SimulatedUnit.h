@@ -12,7 +12,11 @@
 #pragma once
 
 #include "link/FrameCodec.h"
+#include "sim/ProgramMemory.h"
+#include "sim/CalibrationState.h"
+#include "sim/ServiceState.h"
 #include "sim/SettingsMemory.h"
+#include "sim/SystemSetupState.h"
 #include "sim/UnitState.h"
 
 #include <algorithm>
@@ -84,14 +88,28 @@ public:
     // load as a low current.
     DiagnosticState diagnostics() const;
     void setDiagnostics(const DiagnosticState &diagnostics);
+    // The program memory the firmware read answers from; builtIn() at start.
+    ProgramMemory programMemory() const;
+    void setProgramMemory(const ProgramMemory &memory);
     // The CAN monitor's choice, as the last CAN_MONITOR_REQ set it, and the
     // number of reports handed to the line so far.
     std::uint8_t canMonitorSelector() const;
     std::uint64_t canMonitorReports() const;
 
+    // Calibration of the high-power channels, CalibrationState::factory() at start.
+    CalibrationState calibration() const;
     UnitMode mode() const;
     OutputState output(int channel) const; // channel 1..34
     LiveState live() const;
+    // The identity SYSTEM_SETUP_READ_REQ answers and SYSTEM_SETUP_WRITE_REQ stores.
+    SystemSetupState systemSetup() const;
+    void setSystemSetup(const SystemSetupState &identity);
+    // Node 0's runtime error log and EEPROM, ErrorLogState::sample() and
+    // EepromState::sample() at start.
+    ErrorLogState errorLog() const;
+    void setErrorLog(const ErrorLogState &log);
+    EepromState eeprom() const;
+    void setEeprom(const EepromState &eeprom);
 
 private:
     // A received frame with bounded access to its bytes.
@@ -125,6 +143,8 @@ private:
     void onVersion(const Request &request, Replies &replies);
     void onStatistics(const Request &request, Replies &replies);
     void onPing(const Request &request, Replies &replies);
+    void onSystemSetupRead(const Request &request, Replies &replies);
+    void onSystemSetupWrite(const Request &request, Replies &replies);
     // Passwords
     void onPasswordRead(const Request &request, Replies &replies);
     void onPasswordWrite(const Request &request, Replies &replies);
@@ -150,6 +170,8 @@ private:
     void onDiagnosticRead(const Request &request, Replies &replies);
     void onLowPowerDiagnosticRead(const Request &request, Replies &replies);
     void onDiagnosticClear(const Request &request, Replies &replies);
+    // Program memory: 16 bytes from the address asked for.
+    void onFirmwareRead(const Request &request, Replies &replies);
     // CAN monitor. The unit reports bus messages as they pass (canBusTickLocked)
     // and sends the reports behind the answers of the next frame that reaches
     // it, as the line gives the unit a turn only when the tool sends.
@@ -158,6 +180,20 @@ private:
     bool canMonitorWantsLocked(std::uint16_t id) const;
     void sendCanReportsLocked(Replies &replies);
     void countFaultLocked(int channel, std::uint8_t fault);
+    // Current calibration (sim/SimCalibration.cpp). A reading relates the
+    // channel's live current to a raw A/D value through the channel's sensor.
+    void onCalChannelRead(const Request &request, Replies &replies);
+    void onCalRatioWrite(const Request &request, Replies &replies);
+    void onCalSwitches(const Request &request, Replies &replies);
+    void onCalOffsetStore(const Request &request, Replies &replies);
+    std::uint16_t rawAdLocked(int channel) const;
+    // Runtime error log, system log reset and EEPROM (sim/SimServiceLog.cpp).
+    void onErrorLogCount(const Request &request, Replies &replies);
+    void onErrorLogEntry(const Request &request, Replies &replies);
+    void onErrorLogReset(const Request &request, Replies &replies);
+    void onSystemLogReset(const Request &request, Replies &replies);
+    void onEepromRead(const Request &request, Replies &replies);
+    void onEepromWrite(const Request &request, Replies &replies);
 
     void tickLocked();
     void updateInputsLocked();
@@ -176,6 +212,11 @@ private:
     LiveState live_;
     DiagnosticState diagnostics_;
     CanMonitorState canMonitor_;
+    SystemSetupState systemSetup_;
+    CalibrationState calibration_ = CalibrationState::factory();
+    ProgramMemory program_ = ProgramMemory::builtIn();
+    ErrorLogState errorLog_ = ErrorLogState::sample();
+    EepromState eeprom_ = EepromState::sample();
     std::minstd_rand noise_{5230};
 };
 

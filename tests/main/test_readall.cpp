@@ -431,6 +431,7 @@ TEST(ReadAll, ReadEventsOutsideAReadAreIgnored)
 {
     ReadRig r;
     SetInputName(2, "KEEP");
+    r.main().RefreshPending = 0; // asked for by the name edit itself
     r.receive(block(INPUT_CONFIG_READ_CFM, 21, 2, "STRAY", 5));
     r.receive(block(INPUT_CONFIG_READ_CFM, 21, 11, "STRAY", 5));
     r.receive(block(CAN_EXPORT_READ_CFM, 74, 7, "", 0));

@@ -156,6 +156,7 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         r.main().SettingsModified = 1;
         SetBoxName(QStringLiteral("Never sent"));
         SetInputName(1, QStringLiteral("Sent"));
+        r.main().RefreshPending = 0; // asked for by the name edit itself
 
         r.main().BtnSaveClick();
         UpdateForm->Timer1->setInterval(100);

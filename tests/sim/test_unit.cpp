@@ -187,7 +187,10 @@ TEST(SimulatedUnitAnswers, CodeTableReplyRule)
         const bool all =
             c.node == 1 && (c.code == CHANNEL_STATUS_REQ || c.code == INPUT_CONFIG_READ_REQ ||
                             c.code == OUTPUT_CONFIG_READ_REQ);
-        const std::uint8_t first = all ? 0xFF : 0;
+        // Error-log entries count from 1.
+        const std::uint8_t first = all                                            ? 0xFF
+                                   : c.node == 0 && c.code == ERROR_LOG_ENTRY_REQ ? 1
+                                                                                  : 0;
         const auto answers = unit.feed(request(c.node, c.code, c.length, {first}));
         ASSERT_FALSE(answers.empty());
         for (const Bytes &f : answers) {
@@ -201,8 +204,10 @@ TEST(SimulatedUnitAnswers, CodeTableReplyRule)
     }
     // Version, statistics, both password requests, three status requests,
     // mode and ping; 15 settings reads and 15 writes, factory reset, reboot;
-    // both diagnostic reads and the diagnostic clear.
-    EXPECT_EQ(implemented, 9 + 32 + 3);
+    // both diagnostic reads and the diagnostic clear; the service tools'
+    // requests: identity (2), calibration (3), flash read, error log, system
+    // log reset and EEPROM (6).
+    EXPECT_EQ(implemented, 9 + 32 + 3 + 2 + 3 + 1 + 6);
 }
 
 TEST(SimulatedUnitAnswers, PingEchoesItsBytes)

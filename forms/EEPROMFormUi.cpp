@@ -1,0 +1,99 @@
+#include "forms/EEPROMFormUi.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *button(QWidget *parent, const char *name, const char *caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit *addressEdit(QWidget *parent, const char *name, const char *text)
+{
+    auto *e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    e->setMaxLength(4);
+    return e;
+}
+
+// A group of two address edits (start, end) and two buttons.
+QGroupBox *rangeGroup(QWidget *parent, const char *title, QLineEdit *&start, const char *startName,
+                      QLineEdit *&end, const char *endName, QPushButton *first, QPushButton *second)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *grid = new QGridLayout(group);
+    start = addressEdit(group, startName, "0000");
+    end = addressEdit(group, endName, "1000");
+    grid->addWidget(new QLabel("Start", group), 0, 0);
+    grid->addWidget(start, 0, 1);
+    grid->addWidget(new QLabel("End", group), 1, 0);
+    grid->addWidget(end, 1, 1);
+    first->setParent(group);
+    second->setParent(group);
+    grid->addWidget(first, 2, 0);
+    grid->addWidget(second, 2, 1);
+    return group;
+}
+
+} // namespace
+
+void TEEPROMFormUi::setupUi(QDialog *form, int gridRows)
+{
+    form->setObjectName("EEPROMForm");
+    form->setWindowTitle("EEPROM");
+    form->resize(980, 600);
+    auto *layout = new QHBoxLayout(form);
+
+    EEStringGrid = new QTableWidget(gridRows, 18, form);
+    EEStringGrid->setObjectName("EEStringGrid");
+    EEStringGrid->horizontalHeader()->hide();
+    EEStringGrid->verticalHeader()->hide();
+    EEStringGrid->setFont(QFont("Courier New"));
+    EEStringGrid->horizontalHeader()->setDefaultSectionSize(28);
+    EEStringGrid->setColumnWidth(0, 48);
+    EEStringGrid->setColumnWidth(17, 220);
+    layout->addWidget(EEStringGrid, 1);
+
+    auto *side = new QVBoxLayout;
+    EEPROMReadBtn = button(form, "EEPROMReadBtn", "Read");
+    EEPROMWriteBtn = button(form, "EEPROMWriteBtn", "Write");
+    side->addWidget(rangeGroup(form, " EEPROM ", EEPROMStartEdit, "EEPROMStartEdit", EEPROMEndEdit,
+                               "EEPROMEndEdit", EEPROMReadBtn, EEPROMWriteBtn));
+    EEPROMProgressBar = new QProgressBar(form);
+    EEPROMProgressBar->setObjectName("EEPROMProgressBar");
+    EEPROMProgressBar->setRange(0, 100);
+    EEPROMProgressBar->setValue(0);
+    side->addWidget(EEPROMProgressBar);
+
+    FileLoadBtn = button(form, "FileLoadBtn", "Load");
+    FileSaveBtn = button(form, "FileSaveBtn", "Save");
+    side->addWidget(rangeGroup(form, " File ", FileStartEdit, "FileStartEdit", FileEndEdit,
+                               "FileEndEdit", FileLoadBtn, FileSaveBtn));
+
+    BufferFillFFBtn = button(form, "BufferFillFFBtn", "Fill with FF");
+    BufferFill00Btn = button(form, "BufferFill00Btn", "Fill with 00");
+    side->addWidget(rangeGroup(form, " Buffer ", FillStartEdit, "FillStartEdit", FillEndEdit,
+                               "FillEndEdit", BufferFillFFBtn, BufferFill00Btn));
+    side->addStretch();
+    layout->addLayout(side);
+
+    ReadWriteTimer = new QTimer(form);
+    ReadWriteTimer->setObjectName("ReadWriteTimer");
+    ReadWriteTimer->setInterval(1000);
+}

@@ -1,0 +1,125 @@
+// The runtime error log and the EEPROM editor through the menu, the real
+// windows and worker thread, against the paced simulated unit.
+#include "tests/app/E2ERig.h"
+#include "tests/config/modal_watchdog.h"
+
+#include "main/ToolWindows.h"
+#include "sim/ServiceState.h"
+#include "tools/EEPROM.h"
+#include "tools/RuntimeErrorUnit.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using testsupport::E2ERig;
+
+namespace {
+
+struct ShowTime
+{
+    int saved = TVersionForm::ShowVersionMs;
+    ShowTime() { TVersionForm::ShowVersionMs = 0; }
+    ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
+};
+
+void connectAndRead(E2ERig &r)
+{
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000))
+        << r.trace().toStdString();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    // The status poll keeps queueing frames; on a machine too loaded to write
+    // them in time a full queue is emptied, taking the tool's request with it.
+    r.main().PauseStatusPolling();
+}
+
+} // namespace
+
+TEST(EndToEndServiceTools, RuntimeErrorLogReadAndReset)
+{
+    ShowTime showTime;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    connectAndRead(r);
+    const auto sample = sim::ErrorLogState::sample();
+    ASSERT_EQ(RunTimeErrorForm, r.forms->RunTimeError.get()); // the hidden one from start-up
+
+    bool ran = false;
+    QTimer::singleShot(0, &r.main(), [&] {
+        TRunTimeErrorForm *form = RunTimeErrorForm;
+        ASSERT_NE(form, nullptr);
+        EXPECT_NE(form, r.forms->RunTimeError.get());
+        EXPECT_EQ(ToolWindows.RunTimeError.handler, form);
+        const auto memo = [form] { return form->MemoErrorLog->toPlainText(); };
+        EXPECT_TRUE(r.waitFor([&] {
+            return memo().count("File name") == int(sample.entries.size());
+        })) << memo().toStdString();
+        EXPECT_TRUE(memo().startsWith(" Error list count 4\n----"));
+        EXPECT_TRUE(memo().contains("File name   : can_rx.c\nLine number : 412\nCount       : 3\n"
+                                    "Data len    : 2\nData        : 0x1A:0x05:"));
+        EXPECT_TRUE(memo().contains("File name   : eeprom_drv.c\n"));
+
+        form->BtnResetLogClick();
+        EXPECT_TRUE(r.waitFor([&] { return memo().endsWith(" Error log reset.."); }));
+        form->BtnResetSystemLogClick();
+        EXPECT_TRUE(r.waitFor([&] { return memo().endsWith(" System log data reset.."); }));
+        form->FormActivate(); // read again: the log is empty now
+        EXPECT_TRUE(r.waitFor([&] { return memo() == " Error list count 0"; }))
+            << memo().toStdString();
+        ran = true;
+        form->BtnOKClick();
+    });
+    r.main().Runtimeerror1Click();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(RunTimeErrorForm, nullptr);
+    EXPECT_FALSE(ToolWindows.RunTimeError.open());
+    EXPECT_TRUE(r.unit->unit().errorLog().entries.empty());
+    EXPECT_EQ(r.unit->unit().errorLog().systemLogResets, 1u);
+}
+
+TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
+{
+    ShowTime showTime;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    connectAndRead(r);
+    const sim::EepromState sample = sim::EepromState::sample();
+
+    bool ran = false;
+    QTimer::singleShot(0, &r.main(), [&] {
+        TEEPROMForm *form = EEPROMForm;
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(ToolWindows.EEPROM.handler, form);
+        form->EEPROMReadBtnClick(); // the whole EEPROM, 0000 to 1000
+        EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
+        EXPECT_EQ(form->EEPROMProgressBar->value(), 100);
+        EXPECT_TRUE(std::equal(sample.bytes.begin(), sample.bytes.end(), form->image().begin()));
+
+        // One byte changed in the grid, the row written, then read back.
+        form->EEStringGridSetEditText(3, 18, "5A"); // address 0x0112
+        form->EEPROMStartEdit->setText("0110");
+        form->EEPROMEndEdit->setText("0120");
+        form->EEPROMWriteBtnClick();
+        EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
+        EXPECT_TRUE(form->EEPROMWriteBtn->isEnabled());
+        form->SetByte(0x0112, 0);
+        form->EEPROMReadBtnClick();
+        EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
+        EXPECT_EQ(form->Byte(0x0112), 0x5A);
+        EXPECT_EQ(r.dialogs.count(), 0);
+        ran = true;
+        form->reject();
+    });
+    r.main().EepromClick();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(EEPROMForm, nullptr);
+    EXPECT_FALSE(ToolWindows.EEPROM.open());
+    sim::EepromState expected = sample;
+    expected.bytes[0x0112] = 0x5A;
+    EXPECT_EQ(r.unit->unit().eeprom().bytes, expected.bytes);
+}

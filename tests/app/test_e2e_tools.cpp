@@ -1,0 +1,116 @@
+// The ping test, the system setup and the About box opened from the main
+// window's menu against the simulated unit.
+#include "tests/app/E2ERig.h"
+#include "tests/config/modal_watchdog.h"
+
+#include "main/ToolWindows.h"
+#include "tools/About.h"
+#include "tools/PingUnit.h"
+#include "tools/SystemSetup.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using testsupport::E2ERig;
+
+namespace {
+
+// Connects and waits until the unit's version arrived.
+void ConnectAndWait(E2ERig &r)
+{
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(1) == "Read / Write"; })) << r.trace().toStdString();
+    ASSERT_TRUE(r.waitFor([&] { return !r.main().VersionText.isEmpty(); }));
+}
+
+} // namespace
+
+TEST(EndToEndTools, PingEchoesMatch)
+{
+    E2ERig r;
+    ConnectAndWait(r);
+    ModalWatchdog watchdog;
+    bool ran = false;
+    QTimer::singleShot(0, &r.main(), [&] {
+        ran = true;
+        ASSERT_NE(PingForm, nullptr);
+        EXPECT_TRUE(ToolWindows.Ping.open());
+        for (int i = 0; i < 5; ++i) {
+            PingForm->BtnPingClick();
+            EXPECT_TRUE(r.waitFor([] { return PingWaiting == 0; }));
+        }
+        EXPECT_EQ(PingForm->Answers, 5);
+        EXPECT_EQ(PingForm->ErrorCount, 0);
+        EXPECT_EQ(PingForm->Memo1->toPlainText().count("PING_CFM - Data: "), 5);
+        PingForm->done(0);
+    });
+    r.main().PingTest1Click();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(PingForm, nullptr);
+    EXPECT_FALSE(ToolWindows.Ping.open());
+}
+
+TEST(EndToEndTools, SystemSetupReadsAndWritesTheIdentity)
+{
+    E2ERig r;
+    r.unit->unit().setSystemSetup({4660, 27, 16, 3, 0});
+    ConnectAndWait(r);
+    ModalWatchdog watchdog;
+    bool ran = false;
+    QTimer::singleShot(0, &r.main(), [&] {
+        ran = true;
+        TSystemSetupForm &form = *SystemSetupForm;
+        ASSERT_TRUE(r.waitFor([&] { return form.SerialEdit->text() == "00004660"; }));
+        EXPECT_EQ(form.YearEdit->text(), "2016");
+        EXPECT_EQ(form.WeekEdit->text(), "27");
+        EXPECT_EQ(form.EditHW_version->text(), "03");
+        EXPECT_EQ(form.MaunUnitVersion->text(), r.unit->unit().versionText().c_str());
+
+        form.SerialEdit->setText("12345678");
+        form.YearEdit->setText("2020");
+        form.WeekEdit->setText("5");
+        form.EditHW_version->setText("7");
+        form.BtnUploadClick();
+        // The stored values come back and replace what was typed.
+        EXPECT_TRUE(
+            r.waitFor([&] { return r.dialogs.texts().contains("Data stored in Tessaron"); }));
+        EXPECT_TRUE(r.waitFor([&] { return form.WeekEdit->text() == "05"; }));
+        form.BtnOKClick();
+    });
+    r.main().Systemsetup1Click();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(r.unit->unit().systemSetup(), (sim::SystemSetupState{12345678, 5, 20, 7, 1}));
+    EXPECT_FALSE(ToolWindows.SystemSetup.open());
+}
+
+TEST(EndToEndTools, AboutShowsTheUnitsStatistics)
+{
+    E2ERig r;
+    r.unit->unit().setStatistics({123, 41, 2});
+    r.forms->Show();
+    ConnectAndWait(r);
+    ASSERT_TRUE(r.waitFor([&] { return r.main().MaxCurrent == 123; }));
+    ModalWatchdog watchdog;
+    bool ran = false;
+    QTimer::singleShot(0, &r.main(), [&] {
+        ran = true;
+        TAboutForm &about = *AboutForm;
+        const QRect main = r.main().geometry();
+        EXPECT_EQ(about.x(), r.main().x() + (main.width() - about.width()) / 2);
+        EXPECT_EQ(about.y(), r.main().y() + (main.height() - about.height()) / 2);
+        EXPECT_EQ(about.LabelPCM_Version->text(), r.unit->unit().versionText().c_str());
+        about.Timer1SecTickTimer();
+        EXPECT_EQ(about.LabelMaxCurrent->text(), "Max Current : 12.3 Amps ");
+        EXPECT_EQ(about.LabelMaxTemp->text(), "Max temperatur : 41");
+        about.OKBtn->click();
+    });
+    r.main().About1Click();
+    EXPECT_TRUE(ran);
+    // The box stays for the next time.
+    EXPECT_NE(AboutForm, nullptr);
+    EXPECT_FALSE(AboutForm->Timer1SecTick->isActive());
+}

@@ -1,0 +1,184 @@
+// The EEPROM editor without a unit: ranges, answers the unit should not
+// give, a transfer that is not confirmed, cell edits and image files.
+#include "tools/EEPROM.h"
+
+#include "link/DeviceCommands.h"
+#include "link/FrameCodec.h"
+#include "platform/vcl/TestDialogs.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+using namespace devlink;
+
+namespace {
+
+struct Window
+{
+    vcl::ScriptedDialogs dialogs;
+    TEEPROMForm form;
+    ~Window() { EepromOp = EepromIdle; }
+    void range(const char *start, const char *end)
+    {
+        form.EEPROMStartEdit->setText(start);
+        form.EEPROMEndEdit->setText(end);
+    }
+    QString cell(std::size_t address)
+    {
+        return form.EEStringGrid
+            ->item(static_cast<int>(address / 16) + 1, static_cast<int>(address % 16) + 1)
+            ->text();
+    }
+    QString ascii(int row) { return form.EEStringGrid->item(row, 17)->text(); }
+};
+
+// An answer in a zeroed receive buffer, as the dispatcher hands it on.
+std::array<std::uint8_t, 256> ReadAnswer(std::uint16_t address, std::uint8_t first,
+                                         std::uint8_t length = 23)
+{
+    DeviceFrame f(NodeSystem, EEPROM_READ_CFM, length);
+    f.set(4, 16).setU16LE(5, address);
+    for (std::size_t i = 0; i < 16 && 7 + i < length; ++i)
+        f.set(7 + i, static_cast<std::uint8_t>(first + i));
+    f.finish();
+    std::array<std::uint8_t, 256> b{};
+    std::copy_n(f.data(), f.length(), b.begin());
+    return b;
+}
+
+std::array<std::uint8_t, 256> WriteAck()
+{
+    DeviceFrame f(NodeSystem, EEPROM_WRITE_CFM);
+    f.finish();
+    std::array<std::uint8_t, 256> b{};
+    std::copy_n(f.data(), f.length(), b.begin());
+    return b;
+}
+
+} // namespace
+
+TEST(EepromWindow, RangesOutsideTheImageOrOffBlocksAreRefused)
+{
+    struct Case
+    {
+        const char *start, *end;
+        bool starts;
+    } cases[] = {
+        {"0000", "1000", true},  {"0ff0", "1000", true},  {"0000", "0018", false},
+        {"0FF0", "1010", false}, {"0020", "0010", false}, {"0010", "0010", false},
+        {"zz", "0010", false},
+    };
+    for (const Case &c : cases) {
+        Window w;
+        w.range(c.start, c.end);
+        w.form.EEPROMReadBtnClick();
+        EXPECT_EQ(EepromOp == EepromReading, c.starts) << c.start << ".." << c.end;
+        EXPECT_EQ(w.dialogs.count(), c.starts ? 0 : 1) << c.start << ".." << c.end;
+        EXPECT_EQ(w.form.EEPROMReadBtn->isEnabled(), !c.starts);
+    }
+}
+
+TEST(EepromWindow, AnswersAreBoundedByTheImage)
+{
+    Window w;
+    const auto across = ReadAnswer(0x0008, 0x41); // fills 0x0008..0x0017
+    w.form.HandleFrame(across.data(), across[1]);
+    EXPECT_EQ(w.cell(0x0008), "41");
+    EXPECT_EQ(w.cell(0x0017), "50");
+    EXPECT_EQ(w.ascii(1), QString(". ").repeated(8) + "ABCDEFGH");
+    EXPECT_EQ(w.ascii(2), "IJKLMNOP" + QString(". ").repeated(8));
+
+    const auto beyond = ReadAnswer(0x0FF8, 0x61);
+    w.form.HandleFrame(beyond.data(), beyond[1]);
+    const auto shortFrame = ReadAnswer(0x0020, 0x61, 20);
+    w.form.HandleFrame(shortFrame.data(), shortFrame[1]);
+    EXPECT_EQ(w.form.Byte(0x0FF8), 0);
+    EXPECT_EQ(w.form.Byte(0x0020), 0);
+}
+
+TEST(EepromWindow, WriteNotConfirmedIsReportedAndEndsTheTransfer)
+{
+    Window w;
+    w.range("0000", "0030");
+    w.form.EEPROMWriteBtnClick();
+    ASSERT_EQ(EepromOp, EepromWriting);
+    const auto ack = WriteAck();
+    w.form.HandleFrame(ack.data(), ack[1]);
+    EXPECT_EQ(EepromAddr, 0x0010);
+    EXPECT_EQ(w.form.EEPROMWriteBtn->text(), "Writing");
+    EXPECT_EQ(w.form.EEPROMProgressBar->value(), 33);
+
+    w.form.ReadWriteTimerTimer();
+    EXPECT_EQ(w.dialogs.texts(), QStringList{"Please power up the Target and try again"});
+    EXPECT_EQ(EepromOp, EepromIdle);
+    EXPECT_FALSE(w.form.ReadWriteTimer->isActive());
+    EXPECT_TRUE(w.form.EEPROMWriteBtn->isEnabled());
+    EXPECT_EQ(w.form.EEPROMWriteBtn->text(), "Write");
+    // A late confirmation does not carry the abandoned write on.
+    w.form.HandleFrame(ack.data(), ack[1]);
+    EXPECT_EQ(EepromAddr, 0x0010);
+}
+
+TEST(EepromWindow, CellEdits)
+{
+    struct Case
+    {
+        const char *typed;
+        const char *shows;
+        bool beeps;
+    } cases[] = {
+        {"5", "A5", false},   {"B7", "B7", false}, {"3a", "3A", false},  {"", "3A", false},
+        {"100", "00", false}, {"zz", "00", true},  {"0FF", "FF", false},
+    };
+    for (const Case &c : cases) {
+        Window w;
+        w.form.SetByte(0x0021, 0x3A);
+        w.form.EEStringGridSetEditText(2, 3, c.typed);
+        EXPECT_EQ(w.cell(0x0021), c.shows) << c.typed;
+        EXPECT_EQ(w.form.Byte(0x0021), w.cell(0x0021).toUInt(nullptr, 16)) << c.typed;
+    }
+    // Typing into the grid goes the same way.
+    Window w;
+    w.form.EEStringGrid->item(1, 1)->setText("41");
+    EXPECT_EQ(w.form.Byte(0), 0x41);
+    EXPECT_TRUE(w.ascii(1).startsWith("A. "));
+}
+
+TEST(EepromWindow, FilesLoadWholeOrNotAtAll)
+{
+    QTemporaryDir dir;
+    Window w;
+    w.form.FillGrid(0x0000, 0x0020, 0xFF);
+    EXPECT_EQ(w.cell(0x001F), "FF");
+    EXPECT_EQ(w.cell(0x0020), "00");
+
+    const QString bad = dir.filePath("bad.txt");
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("0000:01,02,03,04,05,06,07,08,09,0A,0B,0C,0D,0E,0F,10;//\n0010:zz\n");
+    f.close();
+    EXPECT_FALSE(w.form.LoadFile(bad));
+    EXPECT_EQ(w.cell(0x0000), "FF"); // the good first line was not taken either
+    ASSERT_EQ(w.dialogs.count(), 1);
+    EXPECT_TRUE(w.dialogs.last().text.contains("Line 2"));
+
+    // Answering No to the overwrite question leaves the file as it was.
+    const QString saved = dir.filePath("saved.txt");
+    QFile::copy(bad, saved);
+    w.form.ChooseFileToSave = [&] { return saved; };
+    w.dialogs.answer(vcl::MsgButton::No);
+    w.form.FileSaveBtnClick();
+    EXPECT_EQ(w.dialogs.last().text, "File already exists: '" + saved + "'\nOverwrite ?");
+    QFile out(saved);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(out.readAll().endsWith("0010:zz\n"));
+}

@@ -1,0 +1,323 @@
+#include "tools/CalibrationUnit.h"
+
+#include "link/DeviceCommands.h"
+#include "main/MainUnit.h"
+#include "platform/vcl/Dialogs.h"
+#include "platform/vcl/Numbers.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace calibration;
+using namespace devlink;
+
+calibration::Ratios RatioTable{};
+std::uint8_t CurrentChannel = 1;
+TCalibrationForm *CalibrationForm = nullptr;
+
+namespace {
+
+constexpr int RefreshMs = 100;
+
+std::size_t row(int channel)
+{
+    return static_cast<std::size_t>(channel - 1);
+}
+
+QString ratioErrorText(RatioError error, int channel)
+{
+    const QString n = QString::number(channel);
+    switch (error) {
+    case RatioError::NoCurrent:
+        return "Enter the current measured on channel " + n + " in amperes (a number above 0).";
+    case RatioError::NotRead:
+        return "Channel " + n + " has not been read from the unit yet.";
+    case RatioError::NoAdSignal:
+        return "The A/D value of channel " + n +
+               " is not above its offset: there is no current to calculate a ratio from.";
+    case RatioError::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+TCalibrationForm::TCalibrationForm(QWidget *owner, Sender send)
+    : QDialog(owner), send_(std::move(send))
+{
+    if (!send_)
+        send_ = [](const std::uint8_t *frame, std::uint8_t count) {
+            if (MainForm)
+                MainForm->SendFrame(frame, count);
+        };
+    setupUi(this);
+    TimerRefres = new QTimer(this);
+    TimerRefres->setObjectName("TimerRefres");
+    TimerRefres->setInterval(RefreshMs);
+    RatioConfirmTimer = new QTimer(this);
+    RatioConfirmTimer->setSingleShot(true);
+    RatioConfirmTimer->setInterval(ConfirmMs);
+    OffsetConfirmTimer = new QTimer(this);
+    OffsetConfirmTimer->setSingleShot(true);
+    OffsetConfirmTimer->setInterval(ConfirmMs);
+    connect(TimerRefres, &QTimer::timeout, this, &TCalibrationForm::TimerRefresTimer);
+    connect(RatioConfirmTimer, &QTimer::timeout, this, &TCalibrationForm::RatioConfirmTimeout);
+    connect(OffsetConfirmTimer, &QTimer::timeout, this, &TCalibrationForm::OffsetConfirmTimeout);
+    connect(CheckBoxOffset, &QCheckBox::clicked, this, &TCalibrationForm::CheckBoxOffsetClick);
+    connect(CheckBoxRation, &QCheckBox::clicked, this, &TCalibrationForm::CheckBoxRationClick);
+    connect(ChannelUpdateBtn, &QPushButton::clicked, this,
+            &TCalibrationForm::ChannelUpdateBtnClick);
+    connect(ChannelDownBtn, &QPushButton::clicked, this, &TCalibrationForm::ChannelDownBtnClick);
+    connect(ChannelUpBtn, &QPushButton::clicked, this, &TCalibrationForm::ChannelUpBtnClick);
+    connect(BtnUpload_AD_Offset, &QPushButton::clicked, this,
+            &TCalibrationForm::BtnUpload_AD_OffsetClick);
+    connect(BtnStoreRation, &QPushButton::clicked, this, &TCalibrationForm::BtnStoreRationClick);
+    connect(BtnOK, &QPushButton::clicked, this, &TCalibrationForm::BtnOKClick);
+    for (int n = 1; n <= Channels; ++n)
+        connect(Btn_NewRation[row(n)], &QPushButton::clicked, this,
+                [this, n] { Btn_NewRationClick(n); });
+    FormCreate();
+}
+
+TCalibrationForm::~TCalibrationForm()
+{
+    if (ToolWindows.Calibration.handler == this)
+        ToolWindows.Calibration = {};
+    if (CalibrationForm == this)
+        CalibrationForm = nullptr;
+}
+
+void TCalibrationForm::FormCreate()
+{
+    RatioTable = {};
+    CurrentChannel = 1;
+    const DeviceFrame f = ModeRequest(ModeCalibration);
+    send_(f.data(), f.length());
+}
+
+void TCalibrationForm::FormShow()
+{
+    UploadADoffsetOKlabel->hide();
+    StoreCalibrationOKlabel->hide();
+}
+
+void TCalibrationForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TCalibrationForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
+{
+    if (!IsValidFrame(frame, count) || frame[FrameNodeAt] != NodeApplication)
+        return;
+    switch (frame[FrameCommandAt]) {
+    case MODE_CFM:
+        vcl::ShowMessageLater("Tessaron in Calibration mode", this);
+        RequestChannel(CurrentChannel);
+        break;
+    case CAL_RATIO_WRITE_CFM: {
+        if (AwaitedRatioChannel == 0)
+            break; // nothing of ours is waiting: a late or foreign answer
+        const int channel = frame[FrameLengthAt] > FrameDataAt ? frame[FrameDataAt] : 0;
+        if (channel != AwaitedRatioChannel) {
+            RatioWriteFailed("The unit confirmed channel " + QString::number(channel) +
+                             " instead of channel " + QString::number(AwaitedRatioChannel) +
+                             ". The ratios were not all stored.");
+            break;
+        }
+        RatioConfirmTimer->stop();
+        AwaitedRatioChannel = 0;
+        SendNextRatio(channel);
+        break;
+    }
+    case CAL_CHANNEL_READ_CFM:
+        if (const auto reading = DecodeChannelReading(frame, count))
+            ShowReading(*reading);
+        CurrentChannel = CurrentChannel >= Channels ? 1 : CurrentChannel + 1;
+        TimerRefres->start();
+        break;
+    case CAL_OFFSET_STORE_CFM:
+        OffsetConfirmTimer->stop();
+        UploadADoffsetOKlabel->show();
+        break;
+    default:
+        break;
+    }
+}
+
+void TCalibrationForm::ShowReading(const ChannelReading &reading)
+{
+    const std::size_t i = row(reading.channel);
+    Label_AD_Offset[i]->setText(OffsetText(reading.adOffset));
+    Label_Ratio[i]->setText(RatioText(reading.ratio));
+    Label_Amp_ch[i]->setText(CurrentText(reading.currentTenths));
+    Label_AD[i]->setText(AdText(reading.adValue));
+    activity_[i] ^= 1;
+    ChannelUpdateLabel[i]->setText(activity_[i] ? " " : "*");
+}
+
+void TCalibrationForm::RequestChannel(std::uint8_t channel)
+{
+    const DeviceFrame f = ChannelReadRequest(channel);
+    send_(f.data(), f.length());
+}
+
+void TCalibrationForm::TimerRefresTimer()
+{
+    TimerRefres->stop();
+    int only = 0;
+    if (vcl::StrToIntStrict(CalibrateChannelEdit->text(), only) && IsChannel(only))
+        RequestChannel(static_cast<std::uint8_t>(only));
+    else
+        RequestChannel(CurrentChannel);
+}
+
+int TCalibrationForm::ChannelEditNumber() const
+{
+    // The unit takes one byte; the buttons keep to 0..99, and so does typing.
+    return std::clamp(vcl::StrToIntDef(CalibrateChannelEdit->text(), 0), 0, MaxSwitchChannel);
+}
+
+void TCalibrationForm::SendSwitches()
+{
+    const int number = ChannelEditNumber();
+    CalibrateChannelEdit->setText(QString::number(number));
+    const DeviceFrame f = SwitchesRequest(CheckBoxOffset->isChecked(), CheckBoxRation->isChecked(),
+                                          static_cast<std::uint8_t>(number));
+    send_(f.data(), f.length());
+}
+
+void TCalibrationForm::CheckBoxOffsetClick()
+{
+    SendSwitches();
+}
+
+void TCalibrationForm::CheckBoxRationClick()
+{
+    SendSwitches();
+}
+
+void TCalibrationForm::ChannelUpdateBtnClick()
+{
+    SendSwitches();
+}
+
+void TCalibrationForm::ChannelDownBtnClick()
+{
+    const int number = ChannelEditNumber();
+    CalibrateChannelEdit->setText(QString::number(number > 0 ? number - 1 : number));
+    SendSwitches();
+}
+
+void TCalibrationForm::ChannelUpBtnClick()
+{
+    const int number = ChannelEditNumber();
+    CalibrateChannelEdit->setText(QString::number(number < MaxSwitchChannel ? number + 1 : number));
+    SendSwitches();
+}
+
+void TCalibrationForm::BtnUpload_AD_OffsetClick()
+{
+    const DeviceFrame f = OffsetStoreRequest();
+    send_(f.data(), f.length());
+    UploadADoffsetOKlabel->hide();
+    OffsetConfirmTimer->start();
+}
+
+void TCalibrationForm::OffsetConfirmTimeout()
+{
+    vcl::PostMessageBox("The unit did not confirm the A/D offsets. They may not be stored.",
+                        "Calibration", vcl::MsgType::Error, vcl::MsgButton::Ok, this);
+}
+
+void TCalibrationForm::Btn_NewRationClick(int channel)
+{
+    if (!IsChannel(channel))
+        return;
+    const std::size_t i = row(channel);
+    const RatioResult r =
+        NewRatio(Edit_Current[i]->text(), Label_AD[i]->text(), Label_AD_Offset[i]->text());
+    if (!r.isValid()) {
+        vcl::MessageDlg(ratioErrorText(r.error, channel), vcl::MsgType::Warning, vcl::MsgButton::Ok,
+                        this);
+        return;
+    }
+    EditNewRation[i]->setText(QString::number(r.ratio));
+}
+
+void TCalibrationForm::BtnStoreRationClick()
+{
+    StoreCalibrationOKlabel->hide();
+    // Every typed ratio is checked before the first one goes out, so that a
+    // mistake never leaves the unit with half the new ratios.
+    calibration::Ratios table{};
+    for (int n = 1; n <= Channels; ++n) {
+        const std::optional<int> ratio = StoredRatio(EditNewRation[row(n)]->text());
+        if (!ratio) {
+            vcl::MessageDlg("The new ratio of channel " + QString::number(n) +
+                                " must be a whole number from 1 to " +
+                                QString::number(MaxStoredRatio) + ". Nothing was stored.",
+                            vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
+            return;
+        }
+        table[row(n)] = *ratio;
+    }
+    RatioConfirmTimer->stop();
+    AwaitedRatioChannel = 0;
+    RatioTable = table;
+    SendNextRatio(0);
+}
+
+void TCalibrationForm::SendNextRatio(int after)
+{
+    const int channel = NextRatioChannel(RatioTable, after);
+    if (channel == 0) {
+        StoreCalibrationOKlabel->show();
+        return;
+    }
+    const auto ratio = static_cast<std::uint16_t>(RatioTable[row(channel)] & 0xFFFF);
+    const DeviceFrame f = RatioWriteRequest(static_cast<std::uint8_t>(channel), ratio);
+    AwaitedRatioChannel = channel;
+    RatioConfirmTimer->start();
+    send_(f.data(), f.length());
+}
+
+void TCalibrationForm::RatioConfirmTimeout()
+{
+    RatioWriteFailed("The unit did not confirm the ratio of channel " +
+                     QString::number(AwaitedRatioChannel) + ". The ratios were not all stored.");
+}
+
+void TCalibrationForm::RatioWriteFailed(const QString &text)
+{
+    RatioConfirmTimer->stop();
+    AwaitedRatioChannel = 0;
+    RatioTable = {};
+    vcl::PostMessageBox(text, "Calibration", vcl::MsgType::Error, vcl::MsgButton::Ok, this);
+}
+
+void TCalibrationForm::BtnOKClick()
+{
+    // The unit stays in the mode it is in: closing sends nothing.
+    accept();
+}
+
+void LaunchCalibration(QWidget *owner)
+{
+    auto *form = new TCalibrationForm(owner);
+    CalibrationForm = form;
+    ToolWindows.Calibration = {form, form};
+    form->exec();
+    ToolWindows.Calibration = {};
+    CalibrationForm = nullptr;
+    delete form;
+}

@@ -1,0 +1,80 @@
+// The calibration window: puts the unit into calibration mode, polls the
+// high-power channels' raw measurement one after the other, stores the A/D
+// offsets and the ratios computed from a current measured with a meter.
+// Main thread only.
+#pragma once
+
+#include "forms/CalibrationFormUi.h"
+#include "main/ToolWindows.h"
+#include "tools/Calibration.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QTimer;
+
+// Ratios of the running "Store Ration", channel 1 first; 0 = nothing to store.
+extern calibration::Ratios RatioTable;
+// The channel polled next, 1..18.
+extern std::uint8_t CurrentChannel;
+
+class TCalibrationForm : public QDialog, public TCalibrationFormUi, public TFrameHandler
+{
+public:
+    using Sender = std::function<void(const std::uint8_t *frame, std::uint8_t count)>;
+    // The unit answers within milliseconds; a write not confirmed in this
+    // time is reported as failed.
+    static constexpr int ConfirmMs = 1000;
+
+    // `send` queues a finished frame; by default the main window's SendFrame.
+    explicit TCalibrationForm(QWidget *owner, Sender send = {});
+    ~TCalibrationForm() override;
+    Q_DISABLE_COPY(TCalibrationForm)
+
+    void FormCreate();
+    void FormShow();
+    void HandleFrame(const std::uint8_t *frame, std::size_t count) override;
+    void RequestChannel(std::uint8_t channel);
+    void TimerRefresTimer();
+    void SendSwitches();
+    void CheckBoxOffsetClick();
+    void CheckBoxRationClick();
+    void ChannelUpdateBtnClick();
+    void ChannelDownBtnClick();
+    void ChannelUpBtnClick();
+    void BtnUpload_AD_OffsetClick();
+    void Btn_NewRationClick(int channel); // channel 1..18
+    void BtnStoreRationClick();
+    void SendNextRatio(int after);
+    void BtnOKClick();
+    // A write the unit left unanswered.
+    void RatioConfirmTimeout();
+    void OffsetConfirmTimeout();
+
+    QTimer *TimerRefres = nullptr;
+    QTimer *RatioConfirmTimer = nullptr;
+    QTimer *OffsetConfirmTimer = nullptr;
+    // The channel whose ratio write waits for its confirmation, 0 for none.
+    int AwaitedRatioChannel = 0;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void ShowReading(const calibration::ChannelReading &reading);
+    void RatioWriteFailed(const QString &text);
+    int ChannelEditNumber() const;
+
+    Sender send_;
+    std::array<std::uint8_t, TCalibrationFormUi::Channels> activity_{};
+};
+
+// The window while it is open, else null.
+extern TCalibrationForm *CalibrationForm;
+
+// The menu's launch: creates the window over `owner`, shows it modally and
+// deletes it when it closes.
+void LaunchCalibration(QWidget *owner);

@@ -1,0 +1,99 @@
+// The EEPROM editor: a 4096-byte image shown as a hex grid, read from and
+// written to the unit's EEPROM in blocks of 16 bytes (node 0), loaded from
+// text or binary image files, saved as text, filled with FF or 00.
+//
+// The image is the model; the grid shows it and edits of a cell go into it,
+// so every block sent is made of bytes, never of unchecked cell text.
+// Main thread only.
+#pragma once
+
+#include "forms/EEPROMFormUi.h"
+#include "main/ToolWindows.h"
+#include "tools/EepromImage.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QLineEdit;
+
+enum EepromOperation : std::uint8_t { EepromIdle = 0, EepromReading = 1, EepromWriting = 2 };
+
+class TEEPROMForm : public QDialog, public TEEPROMFormUi, public TFrameHandler
+{
+public:
+    // Header and the 256 rows of the image; no rows beyond it.
+    static constexpr int GridRows = 1 + static_cast<int>(eeprom::RowCount);
+
+    explicit TEEPROMForm(QWidget *parent = nullptr);
+    ~TEEPROMForm() override;
+    Q_DISABLE_COPY(TEEPROMForm)
+
+    // Caption, header and every row as zero bytes.
+    void FormShow();
+    void EEPROMReadBtnClick();
+    void EEPROMWriteBtnClick();
+    void HandleFrame(const std::uint8_t *frame, std::size_t count) override;
+    // No answer within the timer: the transfer stops and the user is told.
+    void ReadWriteTimerTimer();
+    void FileLoadBtnClick();
+    void FileSaveBtnClick();
+    // Reads an image file into the grid; false (user told why, nothing
+    // changed) when it cannot be read.
+    bool LoadFile(const QString &fileName);
+    // Writes the rows of the file range as a text image; false when not written.
+    bool SaveFile(const QString &fileName);
+    void BufferFillFFBtnClick();
+    void BufferFill00BtnClick();
+    // Whole rows from the one holding `start` while their address stays below `end`.
+    void FillGrid(std::size_t start, std::size_t end, std::uint8_t value);
+    // A cell's edited text (data cells only): one hex digit shifts in from the
+    // right, a value up to FF is taken, anything else gives 00.
+    void EEStringGridSetEditText(int column, int row, const QString &text);
+    // Rebuilds the ASCII text of the rows holding address .. address + count - 1.
+    void UpdateAsciiColumn(std::size_t address, std::size_t count);
+
+    const eeprom::Image &image() const { return image_; }
+    std::uint8_t Byte(std::size_t address) const { return image_.at(address); }
+    void SetByte(std::size_t address, std::uint8_t value);
+
+    // The file dialogs: the chosen file, empty when cancelled. Tests replace them.
+    std::function<QString()> ChooseFileToOpen;
+    std::function<QString()> ChooseFileToSave;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Range
+    {
+        std::size_t start = 0;
+        std::size_t end = 0;
+    };
+    // The range of two address edits, or nullopt with the user told why.
+    // `blocks`: both ends on 16-byte boundaries, as the unit transfers them.
+    std::optional<Range> RangeOf(const QLineEdit *startEdit, const QLineEdit *endEdit, bool blocks);
+    void ShowRows(std::size_t address, std::size_t count);
+    void SendReadRequest();
+    void SendWriteRequest();
+    // The block at EepromAddr was answered: on to the next, or done.
+    void BlockDone();
+    void EndTransfer();
+    void OnItemChanged(int row, int column);
+
+    eeprom::Image image_{};
+    std::size_t opStart_ = 0;
+    bool showing_ = false; // the grid is being written by code, not edited
+};
+
+// The transfer in progress (one at a time).
+extern std::uint8_t EepromOp;
+extern std::uint16_t EepromAddr;
+extern std::uint16_t EepromEnd;
+extern TEEPROMForm *EEPROMForm;
+
+// The menu's launcher: the window, shown modally, then deleted.
+void LaunchEEPROMForm(QWidget *owner);

@@ -1,0 +1,92 @@
+#include "tools/UnitIdentity.h"
+
+#include "link/DeviceCommands.h"
+#include "platform/vcl/Numbers.h"
+
+#include <algorithm>
+
+using namespace devlink;
+
+std::optional<UnitIdentity> DecodeIdentity(const std::uint8_t *frame, std::size_t count)
+{
+    if (!IsValidFrame(frame, count) || frame[FrameLengthAt] < IdentityFrameLength)
+        return std::nullopt;
+    UnitIdentity id;
+    for (std::size_t i = 0; i < 4; ++i)
+        id.serial = id.serial << 8 | frame[IdentitySerialAt + i];
+    id.week = frame[IdentityWeekAt];
+    id.yearOffset = frame[IdentityYearAt];
+    id.hardwareVersion = frame[IdentityHardwareAt];
+    return id;
+}
+
+DeviceFrame EncodeIdentityWrite(const UnitIdentity &identity)
+{
+    DeviceFrame f(NodeApplication, SYSTEM_SETUP_WRITE_REQ, IdentityFrameLength);
+    for (std::size_t i = 0; i < 4; ++i)
+        f.set(IdentitySerialAt + i, static_cast<std::uint8_t>(identity.serial >> (24 - 8 * i)));
+    f.set(IdentityWeekAt, identity.week)
+        .set(IdentityYearAt, identity.yearOffset)
+        .set(IdentityHardwareAt, identity.hardwareVersion)
+        .finish();
+    return f;
+}
+
+QString SerialText(std::uint32_t serial)
+{
+    return serial <= MaxSerial ? QString::number(serial).rightJustified(8, '0') : QString();
+}
+
+QString YearText(std::uint8_t yearOffset)
+{
+    return yearOffset <= MaxYearOffset ? QString::number(2000 + yearOffset) : QString();
+}
+
+QString WeekText(std::uint8_t week)
+{
+    return week <= MaxWeek ? QString::number(week).rightJustified(2, '0') : QString();
+}
+
+QString HardwareText(std::uint8_t version)
+{
+    return QString::number(version).rightJustified(2, '0');
+}
+
+namespace {
+
+// Digits only: a sign or blanks in an identity are typing errors.
+std::optional<int> Whole(const QString &typed, int max)
+{
+    const QString text = typed.trimmed();
+    int value = 0;
+    if (text.isEmpty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }) ||
+        !vcl::StrToIntStrict(text, value) || value > max)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+IdentityEntry ParseIdentity(const QString &serial, const QString &year, const QString &week,
+                            const QString &hardware)
+{
+    const std::optional<int> s = Whole(serial, static_cast<int>(MaxSerial));
+    if (!s)
+        return {std::nullopt, "Not a valid serial number, 0-99999999"};
+    const std::optional<int> y = Whole(year, LastWritableYear);
+    if (!y || *y < FirstWritableYear)
+        return {std::nullopt, YearError};
+    const std::optional<int> w = Whole(week, MaxWeek);
+    if (!w || *w < 1)
+        return {std::nullopt, "Not a valid production week, 1-53"};
+    const std::optional<int> h = Whole(hardware, 255);
+    if (!h)
+        return {std::nullopt, "Not a valid hardware version, 0-255"};
+    UnitIdentity id;
+    id.serial = static_cast<std::uint32_t>(*s);
+    id.yearOffset = static_cast<std::uint8_t>(*y - 2000);
+    id.week = static_cast<std::uint8_t>(*w);
+    id.hardwareVersion = static_cast<std::uint8_t>(*h);
+    return {id, {}};
+}
