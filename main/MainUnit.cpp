@@ -290,9 +290,11 @@ void TMainForm::RxFrameByte(std::uint8_t byte)
     RxDecoder.PutByte(byte);
 }
 
-void TMainForm::RxBootByte(std::uint8_t)
+void TMainForm::RxBootByte(std::uint8_t byte)
 {
     // The firmware window takes these bytes while it is open; without it they are dropped.
+    if (OnBootByte)
+        OnBootByte(byte);
 }
 
 void TMainForm::TraceLine(const std::string &text, std::uint32_t colour)

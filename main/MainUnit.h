@@ -275,6 +275,8 @@ public:
     QString VersionText;
     // Told each new VersionText at once (the About box shows it).
     std::function<void(const QString &)> OnVersionText;
+    // Takes the bootloader's bytes while the firmware window is open.
+    std::function<void(std::uint8_t)> OnBootByte;
     std::uint8_t MaxTemperature = 0;
     std::int32_t MaxCurrent = 0;
     std::uint8_t WatchdogCount = 0;

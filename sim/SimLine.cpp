@@ -125,6 +125,9 @@ void SimLine::processLocked(Clock::duration now)
             const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
             burst.insert(burst.end(), bytes.begin(), bytes.end());
         }
+        // The bootloader's answers are raw bytes, not frames.
+        const auto raw = unit_->takeRawOutput();
+        burst.insert(burst.end(), raw.begin(), raw.end());
         queueLocked(burst, start);
     }
     syncUnitLocked(now);
@@ -214,6 +217,13 @@ void SimLine::unplug()
     const Clock::duration now = clock_->now();
     inboundFree_ = outboundFree_ = now;
     unit_->resetReceiver();
+    cv_.notify_all();
+}
+
+void SimLine::restartUnit()
+{
+    std::lock_guard lock(mutex_);
+    queueLocked(unit_->restart(), clock_->now());
     cv_.notify_all();
 }
 

@@ -71,6 +71,8 @@ public:
     void inject(std::span<const std::uint8_t> bytes); // sent as they are, unasked
     void unplug();
     void replug();
+    // Restarts the unit; its bootloader's announcement goes out at once.
+    void restartUnit();
     bool plugged() const;
 
 private:

@@ -120,7 +120,8 @@ std::vector<Frame> SimulatedUnit::feed(std::span<const std::uint8_t> bytes)
     Replies replies;
     collecting_ = &replies;
     for (std::uint8_t b : bytes)
-        decoder_.PutByte(b);
+        if (!bootByteLocked(b))
+            decoder_.PutByte(b);
     collecting_ = nullptr;
     sendCanReportsLocked(replies);
     return replies;
@@ -466,6 +467,7 @@ void SimulatedUnit::advance(std::chrono::milliseconds by)
     if (by.count() <= 0)
         return;
     std::lock_guard lock(mutex_);
+    bootElapsedLocked(by);
     const auto ms = static_cast<std::uint64_t>(by.count());
     const auto tick = static_cast<std::uint64_t>(Tick.count());
     // Whole ticks are simulated at their own time so that the input

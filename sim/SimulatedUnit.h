@@ -12,6 +12,7 @@
 #pragma once
 
 #include "link/FrameCodec.h"
+#include "sim/BootloaderState.h"
 #include "sim/ProgramMemory.h"
 #include "sim/CalibrationState.h"
 #include "sim/ServiceState.h"
@@ -91,6 +92,14 @@ public:
     // The program memory the firmware read answers from; builtIn() at start.
     ProgramMemory programMemory() const;
     void setProgramMemory(const ProgramMemory &memory);
+    // Restarts the unit into its bootloader and returns what it announces
+    // ('>'). A '<' starts a download into program memory; without one
+    // within AnnounceTimeout of unit time the application starts. Bytes
+    // the bootloader receives are lost to the application.
+    std::vector<std::uint8_t> restart();
+    // The bootloader's answers since the last call, raw bytes, not frames.
+    std::vector<std::uint8_t> takeRawOutput();
+    BootloaderState bootloader() const;
     // The CAN monitor's choice, as the last CAN_MONITOR_REQ set it, and the
     // number of reports handed to the line so far.
     std::uint8_t canMonitorSelector() const;
@@ -194,6 +203,9 @@ private:
     void onSystemLogReset(const Request &request, Replies &replies);
     void onEepromRead(const Request &request, Replies &replies);
     void onEepromWrite(const Request &request, Replies &replies);
+    // Bootloader (sim/SimBootloader.cpp): false when the byte is the application's.
+    bool bootByteLocked(std::uint8_t byte);
+    void bootElapsedLocked(std::chrono::milliseconds by);
 
     void tickLocked();
     void updateInputsLocked();
@@ -217,6 +229,7 @@ private:
     ProgramMemory program_ = ProgramMemory::builtIn();
     ErrorLogState errorLog_ = ErrorLogState::sample();
     EepromState eeprom_ = EepromState::sample();
+    BootloaderState boot_;
     std::minstd_rand noise_{5230};
 };
 

@@ -8,6 +8,7 @@
 #include "tools/FIA_Unit.h"
 #include "tools/RuntimeErrorUnit.h"
 #include "tools/EEPROM.h"
+#include "tools/FirmwareUnit.h"
 
 void RegisterToolWindows()
 {
@@ -19,4 +20,5 @@ void RegisterToolWindows()
     ToolLaunchers.FIA = &TFIA_Form::Launch;
     ToolLaunchers.RunTimeError = LaunchRunTimeErrorForm;
     ToolLaunchers.EEPROM = LaunchEEPROMForm;
+    ToolLaunchers.Firmware = LaunchFirmware;
 }

@@ -14,7 +14,11 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "sim/SimLine.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using testsupport::E2ERig;
 
@@ -58,7 +62,13 @@ TEST(EndToEndServiceTools, RuntimeErrorLogReadAndReset)
         const auto memo = [form] { return form->MemoErrorLog->toPlainText(); };
         EXPECT_TRUE(r.waitFor([&] {
             return memo().count("File name") == int(sample.entries.size());
-        })) << memo().toStdString();
+        })) << memo().toStdString()
+            << "\nlink " << int(r.main().usb()->linkState()) << " pending "
+            << r.unit->line().pendingBytes() << " queue " << [&] {
+                   const auto q = r.main().usb()->queueSnapshot();
+                   return std::count_if(q.begin(), q.end(),
+                                        [](const devlink::TxSlot &s) { return s.Used != 0; });
+               }();
         EXPECT_TRUE(memo().startsWith(" Error list count 4\n----"));
         EXPECT_TRUE(memo().contains("File name   : can_rx.c\nLine number : 412\nCount       : 3\n"
                                     "Data len    : 2\nData        : 0x1A:0x05:"));

@@ -1,0 +1,82 @@
+// The simulated unit's bootloader: the start handshake, blocks checked by
+// their sum and written to program memory, the end marker.
+#include "sim/SimulatedUnit.h"
+
+#include "link/DeviceCommands.h"
+#include "tests/sim/sim_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using simtest::Bytes;
+
+Bytes Block(std::uint8_t high, std::uint8_t middle, std::uint8_t fill, int sumError = 0)
+{
+    Bytes b{high, middle};
+    b.insert(b.end(), 256, fill);
+    b.push_back(static_cast<std::uint8_t>(fill * 256 + sumError)); // 256 x fill wraps to 0
+    return b;
+}
+
+TEST(SimBootloader, Exchanges)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<Bytes> sent;
+        Bytes answered;        // the raw bytes after the announcement
+        std::uint32_t address; // a byte the download leaves behind
+        std::uint8_t value;
+        sim::BootloaderState::Phase phase;
+    } const cases[] = {
+        {"page written, end marker",
+         {{'<'}, Block(0x01, 0x02, 0x5A), {0xFF, 0xFF}},
+         {'D', 'T', '!', '!'},
+         0x10200 + 17,
+         0x5A,
+         sim::BootloaderState::Phase::Application},
+        {"bad sum rejected",
+         {{'<'}, Block(0x00, 0x00, 0x33, 1)},
+         {'D', 'T', '!', '@'},
+         0x0000,
+         sim::ProgramMemory::builtIn().at(0),
+         sim::BootloaderState::Phase::Failed},
+        {"page above the memory rejected",
+         {{'<'}, Block(0x02, 0x00, 0x00)},
+         {'D', 'T', '!', '@'},
+         0,
+         sim::ProgramMemory::builtIn().at(0),
+         sim::BootloaderState::Phase::Failed},
+        {"no answer: the application runs",
+         {},
+         {},
+         0,
+         sim::ProgramMemory::builtIn().at(0),
+         sim::BootloaderState::Phase::Application},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::SimulatedUnit unit;
+        EXPECT_EQ(unit.restart(), Bytes{'>'});
+        Bytes raw;
+        for (const Bytes &chunk : c.sent) {
+            EXPECT_TRUE(unit.feed(chunk).empty());
+            const Bytes out = unit.takeRawOutput();
+            raw.insert(raw.end(), out.begin(), out.end());
+        }
+        if (c.sent.empty()) {
+            // Frames wait for the application, which starts when no '<' came.
+            const auto version =
+                simtest::request(devlink::NodeApplication, devlink::VERSION_REQ, 4);
+            EXPECT_TRUE(unit.feed(version).empty());
+            unit.advance(sim::BootloaderState::AnnounceTimeout);
+            EXPECT_EQ(unit.feed(version).size(), 1u);
+        }
+        EXPECT_EQ(raw, c.answered);
+        EXPECT_EQ(unit.programMemory().at(c.address), c.value);
+        EXPECT_EQ(unit.bootloader().phase, c.phase);
+    }
+}
+
+} // namespace

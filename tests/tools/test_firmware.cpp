@@ -1,0 +1,157 @@
+// The firmware update: the blocks built from a HEX image, the progress, and
+// the window's exchange with a bootloader played by the test.
+#include "tools/FirmwareUnit.h"
+
+#include "platform/vcl/TestDialogs.h"
+#include "tools/BootBlock.h"
+#include "tools/HexFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Sixteen bytes 01..10 at 0x0110 (checksums worked out by hand).
+const char *PartPage = ":100110000102030405060708090A0B0C0D0E0F1057\n:00000001FF\n";
+// One byte at 0x0000 and one at 0x01F0: two pages.
+const char *TwoPages = ":0100000011EE\n:0101F00022EC\n:00000001FF\n";
+
+TEST(BootBlock, BuiltFromTheImage)
+{
+    HEXFile image(TFirmware::ImageSize, 0xFF);
+    image.readText(PartPage);
+    struct Case
+    {
+        const char *what;
+        std::int32_t address, pageSize;
+        std::size_t size; // 0: refused
+    } const cases[] = {
+        {"page holding the data", 0x0100, 256, 259},
+        {"erased page", 0x1F700, 256, 259},
+        {"last page of the image", TFirmware::ImageSize - 256, 256, 259},
+        {"page beyond the image", TFirmware::ImageSize, 256, 0},
+        {"page not on a boundary", 0x0110, 256, 0},
+        {"no page size yet", 0x0100, 0, 0},
+        {"negative address", -256, 256, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto block = BuildBootBlock(image, c.address, c.pageSize);
+        ASSERT_EQ(block.size(), c.size);
+        if (c.size == 0)
+            continue;
+        EXPECT_EQ(block[0], (c.address >> 16) & 0xFF);
+        EXPECT_EQ(block[1], (c.address >> 8) & 0xFF);
+        std::uint8_t sum = 0;
+        for (std::int32_t i = 0; i < c.pageSize; ++i) {
+            EXPECT_EQ(block[static_cast<std::size_t>(2 + i)], image.getData(c.address + i));
+            sum = static_cast<std::uint8_t>(sum + block[static_cast<std::size_t>(2 + i)]);
+        }
+        EXPECT_EQ(block.back(), sum);
+    }
+    // Data from 0x0110 on: the first 16 bytes of the page stay erased.
+    const auto block = BuildBootBlock(image, 0x0100, 256);
+    EXPECT_EQ(block[2 + 0x0F], 0xFF);
+    EXPECT_EQ(block[2 + 0x10], 1);
+}
+
+TEST(BootBlock, Progress)
+{
+    struct Case
+    {
+        std::int32_t offset, start, end;
+        int percent;
+    } const cases[] = {
+        {0, 0, 0x1FF, 0},    {256, 0, 0x1FF, 50}, {512, 0, 0x1FF, 100}, {256, 0x10, 0x20, 100},
+        {8, 0x10, 0x20, 50}, {5, 7, 7, 0},        {300, 0x1F800, 0, 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(BootProgress(c.offset, c.start, c.end), c.percent)
+            << c.offset << " " << c.start << " " << c.end;
+}
+
+struct Window
+{
+    vcl::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    std::unique_ptr<TFirmware> form = std::make_unique<TFirmware>();
+    std::vector<std::vector<std::uint8_t>> sent;
+
+    Window()
+    {
+        form->Send = [this](const std::uint8_t *bytes, std::uint32_t count) {
+            sent.emplace_back(bytes, bytes + count);
+            return true;
+        };
+    }
+    void file(const std::string &text)
+    {
+        const QString name = dir.path() + "/fw.hex";
+        QFile f(name);
+        f.open(QIODevice::WriteOnly);
+        f.write(text.data(), static_cast<qint64>(text.size()));
+        f.close();
+        form->FileEdit->setText(name);
+    }
+    void bytes(const char *chars)
+    {
+        for (const char *c = chars; *c; ++c)
+            form->HandleBootByte(static_cast<std::uint8_t>(*c));
+    }
+};
+
+TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
+{
+    Window w;
+    w.file(TwoPages);
+    w.form->BtnProgramClick();
+    w.bytes("!>DT!@!");           // a '!' before the start changes nothing
+    ASSERT_EQ(w.sent.size(), 2u); // the ack and the first block; nothing after '@'
+    EXPECT_EQ(w.sent[0], std::vector<std::uint8_t>{'<'});
+    EXPECT_EQ(w.sent[1].size(), 259u);
+    EXPECT_EQ(BootState, TFirmware::S_IDLE);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.dialogs.texts().contains("Target update failed"));
+    EXPECT_FALSE(w.dialogs.texts().contains("Target updated"));
+    // The test has no link: the window said so and opened all the same.
+    EXPECT_TRUE(w.dialogs.texts().contains("! Not connected to target, please connect USB "));
+}
+
+TEST(FirmwareWindow, FileFaultsAreShownAndArmNothing)
+{
+    struct Case
+    {
+        const char *what;
+        std::string text; // empty: no file chosen
+        const char *shown;
+    } const cases[] = {
+        {"no file", "", "! No file selected"},
+        {"broken record", ":10000000FFFF\n", nullptr},
+        {"no data", ":00000001FF\n", "! No data in file"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Window w;
+        if (!c.text.empty())
+            w.file(c.text);
+        w.form->BtnProgramClick();
+        EXPECT_EQ(BootState, TFirmware::S_IDLE);
+        ASSERT_FALSE(w.dialogs.shown().empty());
+        if (c.shown)
+            EXPECT_TRUE(w.dialogs.texts().contains(c.shown));
+        else
+            EXPECT_EQ(w.dialogs.last().type, vcl::MsgType::Error);
+        w.bytes(">");
+        EXPECT_TRUE(w.sent.empty());
+    }
+}
+
+} // namespace

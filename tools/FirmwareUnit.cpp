@@ -1,0 +1,244 @@
+#include "tools/FirmwareUnit.h"
+
+#include "link/USB_Unit.h"
+#include "main/MainUnit.h"
+#include "platform/vcl/Dialogs.h"
+#include "platform/vcl/IniFile.h"
+#include "tools/BootBlock.h"
+#include "tools/HexFile.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <exception>
+#include <filesystem>
+#include <memory>
+
+std::uint8_t BootState = 0;
+HEXFile *BootImage = nullptr;
+std::int32_t BootStart = 0;
+std::int32_t BootEnd = 0;
+std::int32_t BootOffset = 0;
+std::int32_t BootPageSize = 0;
+TFirmware *Firmware = nullptr;
+
+namespace {
+const QString IniSection = QStringLiteral("FIRMWARE");
+const QString IniKey = QStringLiteral("PATH");
+} // namespace
+
+TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
+{
+    setupUi(this);
+    Send = [](const std::uint8_t *bytes, std::uint32_t count) {
+        return devlink::Usb && devlink::Usb->Send(bytes, count);
+    };
+    ChooseFile = [this](const QString &start) {
+        return QFileDialog::getOpenFileName(this, QString(), start,
+                                            QStringLiteral("Hex files (*.hex *.HEX)"));
+    };
+    connect(BtnOpenFile, &QPushButton::clicked, this, &TFirmware::BtnOpenFileClick);
+    connect(BtnProgram, &QPushButton::clicked, this, &TFirmware::BtnProgramClick);
+    connect(BtnExit, &QPushButton::clicked, this, &TFirmware::BtnExitClick);
+    FormCreate();
+}
+
+TFirmware::~TFirmware()
+{
+    FormDestroy();
+    if (Firmware == this)
+        Firmware = nullptr;
+}
+
+void TFirmware::FormCreate()
+{
+    MemoDebug->setVisible(true);
+    BootState = S_IDLE;
+    BootStart = 0;
+    BootEnd = 0;
+    BootOffset = 0;
+    BootPageSize = 0;
+    delete BootImage;
+    BootImage = new HEXFile(ImageSize, 0xFF);
+    if (MainForm)
+        MainForm->OnBootByte = [this](std::uint8_t byte) { HandleBootByte(byte); };
+    const bool open = devlink::Usb && devlink::Usb->SetRxMode(devlink::RxModeBootloader);
+    if (!open)
+        vcl::ShowMessageLater("! Not connected to target, please connect USB ", this);
+    if (MainForm)
+        Path = vcl::TIniFile(MainForm->iniPath()).ReadString(IniSection, IniKey, QString());
+    FileEdit->setText(Path);
+}
+
+void TFirmware::FormDestroy()
+{
+    // Frames again whatever the download came to, or the main window hears nothing.
+    if (devlink::Usb)
+        devlink::Usb->SetRxMode(devlink::RxModeFrames);
+    if (MainForm) {
+        MainForm->OnBootByte = nullptr;
+        vcl::TIniFile ini(MainForm->iniPath());
+        ini.WriteString(IniSection, IniKey, Path);
+    }
+    BootState = S_IDLE;
+    delete BootImage;
+    BootImage = nullptr;
+}
+
+void TFirmware::Log(const QString &line)
+{
+    MemoDebug->appendPlainText(line);
+}
+
+void TFirmware::BtnOpenFileClick()
+{
+    if (!ChooseFile)
+        return;
+    const QString name = ChooseFile(Path.isEmpty() ? QStringLiteral("Firmware") : Path);
+    if (name.isEmpty())
+        return;
+    FileEdit->setText(name);
+    Path = name;
+}
+
+void TFirmware::BtnProgramClick()
+{
+    const QString name = FileEdit->text();
+    if (name.isEmpty()) {
+        vcl::ShowMessage("! No file selected", this);
+        return;
+    }
+    try {
+        BootImage->readFile(std::filesystem::path(QFile::encodeName(name).toStdString()));
+    } catch (const ErrorMsg &e) {
+        vcl::MessageDlg(QString::fromStdString(e.describe()), vcl::MsgType::Error,
+                        vcl::MsgButton::Ok, this);
+        return;
+    } catch (const std::exception &e) {
+        vcl::MessageDlg(QString::fromLocal8Bit(e.what()), vcl::MsgType::Error, vcl::MsgButton::Ok,
+                        this);
+        return;
+    }
+    // With no data the range is empty and there is no page to send.
+    if (!BootImage->hasData()) {
+        vcl::ShowMessage("! No data in file", this);
+        return;
+    }
+    BootStart = BootImage->getRangeStart();
+    BootEnd = BootImage->getRangeEnd();
+    BootOffset = 0;
+    BootState = S_ARMED;
+    vcl::ShowMessage("Reboot target to start programming", this);
+}
+
+void TFirmware::BtnExitClick()
+{
+    close();
+}
+
+std::int32_t TFirmware::FirstBlock() const
+{
+    return BootPageSize > 0 ? BootStart / BootPageSize * BootPageSize : BootStart;
+}
+
+bool TFirmware::SendBlock()
+{
+    if (!BootImage)
+        return false;
+    const std::vector<std::uint8_t> block =
+        BuildBootBlock(*BootImage, FirstBlock() + BootOffset, BootPageSize);
+    if (block.empty() || !Send || !Send(block.data(), static_cast<std::uint32_t>(block.size())))
+        return false;
+    BootOffset += BootPageSize;
+    return true;
+}
+
+void TFirmware::Fail(const QString &why)
+{
+    Log(why);
+    BootState = S_IDLE;
+    ProgressBar1->setValue(0);
+    vcl::PostMessageBox("Target update failed", vcl::MsgTypeCaption(vcl::MsgType::Error),
+                        vcl::MsgType::Error, vcl::MsgButton::Ok, this);
+}
+
+void TFirmware::HandleBootByte(std::uint8_t byte)
+{
+    try {
+        Log("<- RX Char " + QString::number(byte));
+        switch (BootState) {
+        case S_ARMED:
+            if (byte == BL_START) {
+                Log("Start Char, State = S_DEVICE_DATA ");
+                if (Send)
+                    Send(&BL_START_ACK, 1);
+                BootState = S_DEVICE_DATA;
+            }
+            break;
+        case S_DEVICE_DATA:
+            if (byte == BL_DEVICE) {
+                Log("Device = Mega128 ");
+            } else if (byte == BL_PAGESIZE) {
+                BootPageSize = BootDefaultPageSize;
+                Log("PageSize = 256 ");
+            } else if (byte == BL_READY) {
+                // A bootloader that skipped its page size still writes 256-byte
+                // pages; blocks without data would never end the download.
+                if (BootPageSize == 0) {
+                    BootPageSize = BootDefaultPageSize;
+                    Log("PageSize = 256 ");
+                }
+                ProgressBar1->setValue(0);
+                Log("Send block, State = S_SENDING_PAGES ");
+                if (!SendBlock()) {
+                    Fail("Block not sent, State = S_IDLE ");
+                    break;
+                }
+                BootState = S_SENDING_PAGES;
+            } else if (byte == BL_ERROR) {
+                Fail("ERROR_, State = S_IDLE ");
+            }
+            break;
+        case S_SENDING_PAGES:
+            if (byte == BL_READY) {
+                if (FirstBlock() + BootOffset <= BootEnd) {
+                    Log("Send block, State = S_SENDING_PAGES ");
+                    ProgressBar1->setValue(BootProgress(BootOffset, BootStart, BootEnd));
+                    if (!SendBlock())
+                        Fail("Block not sent, State = S_IDLE ");
+                } else {
+                    if (Send)
+                        Send(BL_END, sizeof BL_END);
+                    vcl::ShowMessageLater("Target updated", this);
+                    ProgressBar1->setValue(0);
+                    Log("FLASH_OK, State = S_IDLE ");
+                    BootState = S_IDLE;
+                }
+            } else if (byte == BL_ERROR) {
+                Fail("ERROR_, State = S_IDLE ");
+            }
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception &) {
+        // The reader's bounds are checked before; this only keeps the worker's
+        // hand-over free of exceptions.
+        BootState = S_IDLE;
+    }
+}
+
+void LaunchFirmware(QWidget *owner)
+{
+    struct Clear
+    {
+        ~Clear() { Firmware = nullptr; }
+    } clear;
+    auto form = std::make_unique<TFirmware>(owner);
+    Firmware = form.get();
+    form->exec();
+}
