@@ -7,8 +7,7 @@ sh scripts/install-deps.sh
 JOBS="$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 # A test that fails is run once more before it counts: the end-to-end tests
-# drive real threads, and one of them has been seen to stall the link about
-# once in fifty runs on a heavily loaded machine.
+# drive real threads and a paced unit on whatever load the machine has.
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-test -j "$JOBS"

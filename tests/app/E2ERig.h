@@ -57,6 +57,11 @@ struct E2ERig
         select.BtnOpenClick();
     }
 
+    // Tests that drive a modal tool window start their steps from a timer of
+    // 1 ms, not 0: a zero-time single shot is delivered as a posted event, and
+    // waiting in a nested loop inside a posted event can hold back the worker
+    // thread's hand-overs that were posted meanwhile, stalling the link.
+
     // Runs the event loop until `done` holds or `ms` pass (a generous bound: the
     // unit answers within milliseconds, the bound only keeps a broken run finite).
     bool waitFor(const std::function<bool()> &done, int ms = 20000)

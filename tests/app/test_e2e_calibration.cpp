@@ -42,7 +42,7 @@ TEST(EndToEndCalibration, CalibrateOneChannel)
         << r.trace().toStdString();
 
     QString computed;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         TCalibrationForm *form = CalibrationForm;
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(ToolWindows.Calibration.handler, form);

@@ -44,7 +44,7 @@ TEST(EndToEndFlashCompare, MatchingFileThenChangedByte)
     using Result = TFIA_Form::CompareResult;
     Result first = Result::Idle, second = Result::Idle;
     std::uint32_t difference = 0;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         TFIA_Form *w = FIA_Form;
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(ToolWindows.FIA.handler, w);

@@ -44,7 +44,7 @@ TEST(EndToEndFirmware, UpdateLandsInProgramMemory)
     vcl::TIniFile(r.main().iniPath()).WriteString("FIRMWARE", "PATH", file);
 
     bool finished = false;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         TFirmware *w = Firmware;
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(r.main().usb()->rxMode(), devlink::RxModeBootloader);

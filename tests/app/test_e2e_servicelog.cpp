@@ -54,7 +54,7 @@ TEST(EndToEndServiceTools, RuntimeErrorLogReadAndReset)
     ASSERT_EQ(RunTimeErrorForm, r.forms->RunTimeError.get()); // the hidden one from start-up
 
     bool ran = false;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         TRunTimeErrorForm *form = RunTimeErrorForm;
         ASSERT_NE(form, nullptr);
         EXPECT_NE(form, r.forms->RunTimeError.get());
@@ -101,7 +101,7 @@ TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
     const sim::EepromState sample = sim::EepromState::sample();
 
     bool ran = false;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         TEEPROMForm *form = EEPROMForm;
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(ToolWindows.EEPROM.handler, form);

@@ -35,7 +35,7 @@ TEST(EndToEndTools, PingEchoesMatch)
     ConnectAndWait(r);
     ModalWatchdog watchdog;
     bool ran = false;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         ran = true;
         ASSERT_NE(PingForm, nullptr);
         EXPECT_TRUE(ToolWindows.Ping.open());
@@ -61,7 +61,7 @@ TEST(EndToEndTools, SystemSetupReadsAndWritesTheIdentity)
     ConnectAndWait(r);
     ModalWatchdog watchdog;
     bool ran = false;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         ran = true;
         TSystemSetupForm &form = *SystemSetupForm;
         ASSERT_TRUE(r.waitFor([&] { return form.SerialEdit->text() == "00004660"; }));
@@ -96,7 +96,7 @@ TEST(EndToEndTools, AboutShowsTheUnitsStatistics)
     ASSERT_TRUE(r.waitFor([&] { return r.main().MaxCurrent == 123; }));
     ModalWatchdog watchdog;
     bool ran = false;
-    QTimer::singleShot(0, &r.main(), [&] {
+    QTimer::singleShot(1, &r.main(), [&] {
         ran = true;
         TAboutForm &about = *AboutForm;
         const QRect main = r.main().geometry();
