@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <utility>
@@ -150,13 +151,25 @@ void PostMessageBox(const QString &text, const QString &caption, MsgType type, M
                     QWidget *parent, std::function<void(MsgButton)> answered)
 {
     QPointer<QWidget> guardedParent(parent);
+    auto show = [text, caption, type, buttons, guardedParent, answered = std::move(answered)] {
+        const MsgButton pressed = MessageBox(text, caption, type, buttons, guardedParent.data());
+        if (answered)
+            answered(pressed);
+    };
+    // Hop to the main thread, then show the box from a timer rather than from
+    // the posted call itself: a modal loop running inside a posted event holds
+    // back the events posted behind it, among them the worker thread's
+    // hand-overs, and the link would stall while the box is open.
     QMetaObject::invokeMethod(
         qApp,
-        [text, caption, type, buttons, guardedParent, answered = std::move(answered)] {
-            const MsgButton pressed =
-                MessageBox(text, caption, type, buttons, guardedParent.data());
-            if (answered)
-                answered(pressed);
+        [show = std::move(show)]() mutable {
+            auto *timer = new QTimer(qApp);
+            timer->setSingleShot(true);
+            QObject::connect(timer, &QTimer::timeout, qApp, [timer, show = std::move(show)] {
+                timer->deleteLater();
+                show();
+            });
+            timer->start(0);
         },
         Qt::QueuedConnection);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/vcl/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <deque>
@@ -34,6 +35,14 @@ public:
 
     // Queues the answer to the next box not yet answered.
     void answer(MsgButton button) { m_script.push_back(button); }
+
+    // Lets posted boxes come up: the hop to the main thread, then the timer
+    // that shows them.
+    static void deliverPosted()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
     // Called with each box as it is shown, before it is answered.
     void setOnShow(std::function<void(const Shown &)> hook) { m_onShow = std::move(hook); }
 

@@ -128,7 +128,7 @@ struct Window
     void receive(const Bytes &frame)
     {
         form.HandleFrame(frame.data(), frame.size());
-        QCoreApplication::processEvents(); // posted message boxes
+        vcl::ScriptedDialogs::deliverPosted();
     }
     Bytes take()
     {
@@ -234,7 +234,7 @@ TEST(CalibrationWindow, UnconfirmedWritesAreReportedNotShownAsDone)
     w.form.BtnStoreRation->click();
     w.take();
     w.form.RatioConfirmTimeout();
-    QCoreApplication::processEvents();
+    vcl::ScriptedDialogs::deliverPosted();
     EXPECT_TRUE(w.dialogs.last().text.contains("did not confirm the ratio of channel 3"));
     w.receive(answer(devlink::CAL_RATIO_WRITE_CFM, {3})); // too late: nothing follows
     EXPECT_TRUE(w.sent.empty());
@@ -254,7 +254,7 @@ TEST(CalibrationWindow, UnconfirmedWritesAreReportedNotShownAsDone)
     w.form.BtnUpload_AD_Offset->click();
     EXPECT_EQ(w.take(), bytes(OffsetStoreRequest()));
     w.form.OffsetConfirmTimeout();
-    QCoreApplication::processEvents();
+    vcl::ScriptedDialogs::deliverPosted();
     EXPECT_TRUE(w.dialogs.last().text.contains("did not confirm the A/D offsets"));
     EXPECT_TRUE(w.form.UploadADoffsetOKlabel->isHidden());
     w.form.BtnUpload_AD_Offset->click();

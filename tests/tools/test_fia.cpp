@@ -124,7 +124,7 @@ TEST(FlashCompare, IdenticalMemoryReadsEveryBlockOnce)
     EXPECT_EQ(t.reads().size(), 4032u);
     EXPECT_EQ(t.form->LabelProcent->text(), "100 % done");
     EXPECT_TRUE(t.status().contains("FIA compare File is identical with firmware"));
-    QCoreApplication::processEvents();
+    vcl::ScriptedDialogs::deliverPosted();
     EXPECT_EQ(t.dialogs.texts().value(0), "FIA compare File is identical with firmware");
 }
 

@@ -118,7 +118,7 @@ TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
     EXPECT_EQ(w.sent[0], std::vector<std::uint8_t>{'<'});
     EXPECT_EQ(w.sent[1].size(), 259u);
     EXPECT_EQ(BootState, TFirmware::S_IDLE);
-    QCoreApplication::processEvents();
+    vcl::ScriptedDialogs::deliverPosted();
     EXPECT_TRUE(w.dialogs.texts().contains("Target update failed"));
     EXPECT_FALSE(w.dialogs.texts().contains("Target updated"));
     // The test has no link: the window said so and opened all the same.

@@ -1,9 +1,11 @@
 #include "platform/vcl/Dialogs.h"
+#include "platform/vcl/MainThreadCall.h"
 #include "platform/vcl/TestDialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QEventLoop>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -13,6 +15,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -92,7 +95,7 @@ TEST(Dialogs, DeferredBoxWaitsForTheEventLoop)
     EXPECT_EQ(dialogs.count(), 0);
     parent.reset(); // the window went away before the box came
 
-    QCoreApplication::processEvents();
+    ScriptedDialogs::deliverPosted();
     ASSERT_EQ(dialogs.count(), 2);
     EXPECT_EQ(dialogs.shown()[0].text, "Tessaron in Calibration mode");
     EXPECT_EQ(dialogs.shown()[0].answer, MsgButton::Cancel);
@@ -108,7 +111,7 @@ TEST(Dialogs, BoxPostedFromAWorkerShowsOnTheMainThread)
     std::thread worker([] { ShowMessageLater("No contact to target"); });
     worker.join();
     EXPECT_EQ(dialogs.count(), 0);
-    QCoreApplication::processEvents();
+    ScriptedDialogs::deliverPosted();
     ASSERT_EQ(dialogs.count(), 1);
     EXPECT_EQ(shownOn, qApp->thread());
 }
@@ -142,3 +145,29 @@ TEST(Dialogs, DefaultProviderUsesAMessageBox)
 }
 
 } // namespace
+
+// A box raised while a frame is handled must not hold the link: the worker's
+// hand-over, already waiting behind the box's call, still runs while the box
+// is open.
+TEST(Dialogs, OpenPostedBoxDoesNotHoldBackTheWorker)
+{
+    QObject context;
+    MainThreadCall call(&context);
+    std::atomic<int> handedOver{0};
+    int duringBox = -1;
+    ScriptedDialogs dialogs;
+    dialogs.setOnShow([&](const ScriptedDialogs::Shown &) {
+        QEventLoop modal; // stands for the box's own loop
+        QTimer::singleShot(100, &modal, &QEventLoop::quit);
+        modal.exec();
+        duringBox = handedOver;
+    });
+    PostMessageBox("Wrong password.", "Error", MsgType::Error, MsgButton::Ok);
+    std::thread worker([&] { call.Run([&] { ++handedOver; }); });
+    QThread::msleep(20); // the hand-over is queued behind the box's call
+    for (int i = 0; i < 50 && duringBox < 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    call.Shutdown();
+    worker.join();
+    EXPECT_EQ(duringBox, 1);
+}
