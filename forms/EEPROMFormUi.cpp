@@ -1,5 +1,7 @@
 #include "forms/EEPROMFormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QFont>
 #include <QGridLayout>
@@ -15,14 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit *addressEdit(QWidget *parent, const char *name, const char *text)
 {
@@ -71,8 +65,8 @@ void TEEPROMFormUi::setupUi(QDialog *form, int gridRows)
     layout->addWidget(EEStringGrid, 1);
 
     auto *side = new QVBoxLayout;
-    EEPROMReadBtn = button(form, "EEPROMReadBtn", "Read");
-    EEPROMWriteBtn = button(form, "EEPROMWriteBtn", "Write");
+    EEPROMReadBtn = formButton(form, "EEPROMReadBtn", "Read");
+    EEPROMWriteBtn = formButton(form, "EEPROMWriteBtn", "Write");
     side->addWidget(rangeGroup(form, " EEPROM ", EEPROMStartEdit, "EEPROMStartEdit", EEPROMEndEdit,
                                "EEPROMEndEdit", EEPROMReadBtn, EEPROMWriteBtn));
     EEPROMProgressBar = new QProgressBar(form);
@@ -81,13 +75,13 @@ void TEEPROMFormUi::setupUi(QDialog *form, int gridRows)
     EEPROMProgressBar->setValue(0);
     side->addWidget(EEPROMProgressBar);
 
-    FileLoadBtn = button(form, "FileLoadBtn", "Load");
-    FileSaveBtn = button(form, "FileSaveBtn", "Save");
+    FileLoadBtn = formButton(form, "FileLoadBtn", "Load");
+    FileSaveBtn = formButton(form, "FileSaveBtn", "Save");
     side->addWidget(rangeGroup(form, " File ", FileStartEdit, "FileStartEdit", FileEndEdit,
                                "FileEndEdit", FileLoadBtn, FileSaveBtn));
 
-    BufferFillFFBtn = button(form, "BufferFillFFBtn", "Fill with FF");
-    BufferFill00Btn = button(form, "BufferFill00Btn", "Fill with 00");
+    BufferFillFFBtn = formButton(form, "BufferFillFFBtn", "Fill with FF");
+    BufferFill00Btn = formButton(form, "BufferFill00Btn", "Fill with 00");
     side->addWidget(rangeGroup(form, " Buffer ", FillStartEdit, "FillStartEdit", FillEndEdit,
                                "FillEndEdit", BufferFillFFBtn, BufferFill00Btn));
     side->addStretch();

@@ -1,5 +1,7 @@
 #include "forms/FIA_FormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
@@ -15,14 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 // The byte dumps line up only in a fixed-pitch font.
 QPlainTextEdit *memo(QWidget *parent, const char *name)
@@ -47,7 +41,7 @@ void TFIA_FormUi::setupUi(QDialog *form)
     auto *fileGrid = new QGridLayout(fileGroup);
     FileEdit = new QLineEdit(fileGroup);
     FileEdit->setObjectName("FileEdit");
-    BtnOpenFile = button(fileGroup, "BtnOpenFile", "...");
+    BtnOpenFile = formButton(fileGroup, "BtnOpenFile", "...");
     MemoFile = memo(fileGroup, "MemoFile");
     fileGrid->addWidget(FileEdit, 0, 0);
     fileGrid->addWidget(BtnOpenFile, 0, 1);
@@ -77,9 +71,9 @@ void TFIA_FormUi::setupUi(QDialog *form)
     top->addWidget(statusGroup);
 
     auto *buttons = new QHBoxLayout;
-    BtnStart = button(form, "BtnStart", "Start");
-    BtnCancel = button(form, "BtnCancel", "Cancel");
-    BtnExit = button(form, "BtnExit", "Exit");
+    BtnStart = formButton(form, "BtnStart", "Start");
+    BtnCancel = formButton(form, "BtnCancel", "Cancel");
+    BtnExit = formButton(form, "BtnExit", "Exit");
     buttons->addWidget(BtnStart);
     buttons->addWidget(BtnCancel);
     buttons->addStretch(1);

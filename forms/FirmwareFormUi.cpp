@@ -1,5 +1,7 @@
 #include "forms/FirmwareFormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,18 +10,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 void TFirmwareFormUi::setupUi(QDialog *form)
 {
@@ -31,7 +21,7 @@ void TFirmwareFormUi::setupUi(QDialog *form)
     FileEdit = new QLineEdit(form);
     FileEdit->setObjectName("FileEdit");
     grid->addWidget(FileEdit, 0, 0, 1, 2);
-    BtnOpenFile = button(form, "BtnOpenFile", "...");
+    BtnOpenFile = formButton(form, "BtnOpenFile", "...");
     grid->addWidget(BtnOpenFile, 0, 2);
 
     auto *progress = new QGroupBox("Progress", form);
@@ -52,8 +42,8 @@ void TFirmwareFormUi::setupUi(QDialog *form)
     MemoDebug->setVisible(false);
     grid->addWidget(MemoDebug, 2, 0, 1, 3);
 
-    BtnProgram = button(form, "BtnProgram", "Program");
+    BtnProgram = formButton(form, "BtnProgram", "Program");
     grid->addWidget(BtnProgram, 3, 0);
-    BtnExit = button(form, "BtnExit", "Exit");
+    BtnExit = formButton(form, "BtnExit", "Exit");
     grid->addWidget(BtnExit, 3, 2);
 }

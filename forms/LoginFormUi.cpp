@@ -1,5 +1,7 @@
 #include "forms/LoginFormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,14 +21,6 @@ QLineEdit *passwordEdit(QWidget *parent, const char *name, bool hidden)
     return e;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 void TLoginFormUi::setupUi(QDialog *form)
@@ -37,7 +31,7 @@ void TLoginFormUi::setupUi(QDialog *form)
     grid->addWidget(new QLabel("Password:", form), 0, 0);
     PasswordEdit = passwordEdit(form, "PasswordEdit", true);
     grid->addWidget(PasswordEdit, 0, 1);
-    CloseBtn = button(form, "CloseBtn", "OK");
+    CloseBtn = formButton(form, "CloseBtn", "OK");
     CloseBtn->setDefault(true);
     grid->addWidget(CloseBtn, 1, 1, Qt::AlignRight);
 }
@@ -64,9 +58,9 @@ void TSetPasswordFormUi::setupUi(QDialog *form)
     grid->addWidget(OKlabel, 2, 0, 1, 3);
 
     auto *buttons = new QHBoxLayout;
-    ReadBtn = button(form, "ReadBtn", "Read");
-    WriteBtn = button(form, "WriteBtn", "Write");
-    CloseBtn = button(form, "CloseBtn", "Close");
+    ReadBtn = formButton(form, "ReadBtn", "Read");
+    WriteBtn = formButton(form, "WriteBtn", "Write");
+    CloseBtn = formButton(form, "CloseBtn", "Close");
     buttons->addWidget(ReadBtn);
     buttons->addWidget(WriteBtn);
     buttons->addStretch();

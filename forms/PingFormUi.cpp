@@ -1,5 +1,7 @@
 #include "forms/PingFormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -7,18 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 void TPingFormUi::setupUi(QDialog *form)
 {
@@ -34,9 +24,9 @@ void TPingFormUi::setupUi(QDialog *form)
     Memo1->setMaximumBlockCount(10000);
     grid->addWidget(Memo1, 0, 0, 1, 5);
 
-    BtnPing = button(form, "BtnPing", "Ping");
+    BtnPing = formButton(form, "BtnPing", "Ping");
     grid->addWidget(BtnPing, 1, 0);
-    BtnTimer = button(form, "BtnTimer", "Start timer");
+    BtnTimer = formButton(form, "BtnTimer", "Start timer");
     grid->addWidget(BtnTimer, 1, 1);
     TimeEdit = new QLineEdit("500", form);
     TimeEdit->setObjectName("TimeEdit");

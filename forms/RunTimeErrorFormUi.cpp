@@ -1,23 +1,13 @@
 #include "forms/RunTimeErrorFormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 void TRunTimeErrorFormUi::setupUi(QDialog *form)
 {
@@ -33,10 +23,10 @@ void TRunTimeErrorFormUi::setupUi(QDialog *form)
     layout->addWidget(MemoErrorLog);
 
     auto *buttons = new QHBoxLayout;
-    BtnResetLog = button(form, "BtnResetLog", "ResetLog");
-    BtnResetSystemLog = button(form, "BtnResetSystemLog", "Reset System Log");
-    BtnReboot = button(form, "BtnReboot", "Reboot");
-    BtnOK = button(form, "BtnOK", "OK");
+    BtnResetLog = formButton(form, "BtnResetLog", "ResetLog");
+    BtnResetSystemLog = formButton(form, "BtnResetSystemLog", "Reset System Log");
+    BtnReboot = formButton(form, "BtnReboot", "Reboot");
+    BtnOK = formButton(form, "BtnOK", "OK");
     buttons->addWidget(BtnResetLog);
     buttons->addWidget(BtnResetSystemLog);
     buttons->addWidget(BtnReboot);

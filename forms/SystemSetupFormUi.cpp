@@ -1,5 +1,7 @@
 #include "forms/SystemSetupFormUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -29,14 +31,6 @@ constexpr EditRow Rows[] = {
     {&TSystemSetupFormUi::MaunUnitVersion, "MaunUnitVersion", "Software version", "0.0", 20},
 };
 
-QPushButton *button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 void TSystemSetupFormUi::setupUi(QDialog *form)
@@ -62,8 +56,8 @@ void TSystemSetupFormUi::setupUi(QDialog *form)
     outer->addWidget(MainUnitGroup);
 
     auto *buttons = new QHBoxLayout;
-    BtnUpload = button(form, "BtnUpload", "Upload");
-    BtnOK = button(form, "BtnOK", "OK");
+    BtnUpload = formButton(form, "BtnUpload", "Upload");
+    BtnOK = formButton(form, "BtnOK", "OK");
     buttons->addWidget(BtnUpload);
     buttons->addStretch();
     buttons->addWidget(BtnOK);

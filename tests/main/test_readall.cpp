@@ -38,11 +38,11 @@ namespace {
 using Ui = TConfigPagesUi;
 
 // Each read request, the answer code and the answer's length (the block layouts).
-struct ReadBlockSpec
+struct ReadBlockLayout
 {
     std::uint8_t request, answer, length;
 };
-constexpr ReadBlockSpec ReadBlocks[] = {
+constexpr ReadBlockLayout ReadBlocks[] = {
     {0x04, 0x84, 21}, {0x02, 0x82, 30}, {0x28, 0xA8, 18}, {0x26, 0xA6, 17}, {0x53, 0xD3, 49},
     {0x65, 0xE4, 6},  {0x63, 0xE2, 20}, {0x55, 0xD5, 31}, {0x2A, 0xAA, 35}, {0x59, 0xD9, 30},
     {0x67, 0xE6, 12}, {0x69, 0xE8, 80}, {0x09, 0x8A, 7},  {0x57, 0xD7, 29}, {0x5B, 0xDB, 74}};
@@ -62,36 +62,37 @@ Bytes block(std::uint8_t code, std::uint8_t length, std::uint8_t number, const s
 // the number asked for. Names show where they came from.
 std::vector<Bytes> readAnswers(const Bytes &request)
 {
-    const auto spec = std::find_if(std::begin(ReadBlocks), std::end(ReadBlocks),
-                                   [&](const ReadBlockSpec &s) { return s.request == request[3]; });
-    if (spec == std::end(ReadBlocks))
+    const auto layout =
+        std::find_if(std::begin(ReadBlocks), std::end(ReadBlocks),
+                     [&](const ReadBlockLayout &s) { return s.request == request[3]; });
+    if (layout == std::end(ReadBlocks))
         return {};
     std::vector<Bytes> answers;
-    switch (spec->answer) {
+    switch (layout->answer) {
     case INPUT_CONFIG_READ_CFM:
         for (int n = 1; n <= 11; ++n)
-            answers.push_back(
-                block(spec->answer, spec->length, std::uint8_t(n), "IN " + std::to_string(n), 5));
+            answers.push_back(block(layout->answer, layout->length, std::uint8_t(n),
+                                    "IN " + std::to_string(n), 5));
         break;
     case OUTPUT_CONFIG_READ_CFM:
         for (int n = 1; n <= 34; ++n)
-            answers.push_back(
-                block(spec->answer, spec->length, std::uint8_t(n), "OUT " + std::to_string(n), 10));
+            answers.push_back(block(layout->answer, layout->length, std::uint8_t(n),
+                                    "OUT " + std::to_string(n), 10));
         break;
     case BOX_NAME_READ_CFM:
-        answers.push_back(block(spec->answer, spec->length, 'U', "UNIT 7", 4));
+        answers.push_back(block(layout->answer, layout->length, 'U', "UNIT 7", 4));
         break;
     case CAN_INPUT_READ_CFM:
-        answers.push_back(block(spec->answer, spec->length, request[4],
+        answers.push_back(block(layout->answer, layout->length, request[4],
                                 "CANIN " + std::to_string(request[4]), 20));
         break;
     case VIRTUAL_INPUT_READ_CFM:
-        answers.push_back(block(spec->answer, spec->length, request[4],
+        answers.push_back(block(layout->answer, layout->length, request[4],
                                 "VIRT " + std::to_string(request[4]), 11));
         break;
     default:
         answers.push_back(
-            block(spec->answer, spec->length, request.size() > 4 ? request[4] : 0, "", 0));
+            block(layout->answer, layout->length, request.size() > 4 ? request[4] : 0, "", 0));
         break;
     }
     return answers;
