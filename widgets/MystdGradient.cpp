@@ -47,22 +47,25 @@ TColor stepColor(const GradientColors &colors, int i, int n)
 }
 
 // The band whose rows [MulDiv(i, extent, n + 1), MulDiv(i + 1, extent, n + 1))
-// hold `pos`: the last i whose start is at or before it.
+// hold `pos`: the last i whose start is at or before it, found by halving.
 int bandAt(int pos, int extent, int n)
 {
-    long long i = (static_cast<long long>(pos) * (static_cast<long long>(n) + 1)) / extent;
-    i = std::clamp<long long>(i, 0, n);
+    const long long den = static_cast<long long>(n) + 1;
     const auto startOf = [&](long long k) {
         // 64 bits: k * extent may pass INT_MAX for a huge band count.
         const long long num = k * extent;
-        const long long den = static_cast<long long>(n) + 1;
         return (2 * (num % den) >= den) ? num / den + 1 : num / den;
     };
-    while (i > 0 && startOf(i) > pos)
-        --i;
-    while (i < n && startOf(i + 1) <= pos)
-        ++i;
-    return int(i);
+    long long lo = 0;
+    long long hi = n;
+    while (lo < hi) {
+        const long long mid = lo + (hi - lo + 1) / 2;
+        if (startOf(mid) <= pos)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return int(lo);
 }
 
 // gVert / gHorz: bands across `extent` rows (or columns) of `span` length.
