@@ -2,12 +2,10 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QShortcutEvent>
 
 namespace widgets {
 
@@ -62,7 +60,7 @@ void TzNWColorBtn::SetCaption(const QString &value)
     if (value == FCaption)
         return;
     FCaption = value;
-    UpdateAccelerator();
+    FKeys.SetCaption(value);
     update();
 }
 
@@ -193,16 +191,6 @@ TRect TzNWColorBtn::CaptionRect() const
     return Moved() ? rect.Offset(1, 1) : rect;
 }
 
-void TzNWColorBtn::UpdateAccelerator()
-{
-    if (FAccelKeyId != 0)
-        releaseShortcut(FAccelKeyId);
-    FAccelKeyId = 0;
-    const QKeySequence accel = QKeySequence::mnemonic(FCaption);
-    if (!accel.isEmpty())
-        FAccelKeyId = grabShortcut(accel);
-}
-
 void TzNWColorBtn::Refresh()
 {
     update();
@@ -259,12 +247,9 @@ void TzNWColorBtn::Click()
 
 bool TzNWColorBtn::event(QEvent *e)
 {
-    if (e->type() == QEvent::Shortcut) {
-        const int id = static_cast<QShortcutEvent *>(e)->shortcutId();
-        if (id != 0 && id == FAccelKeyId) {
-            CMDialogChar();
-            return true;
-        }
+    if (FKeys.Match(e) == widgets::ButtonShortcuts::Accelerator) {
+        CMDialogChar();
+        return true;
     }
     return QWidget::event(e);
 }

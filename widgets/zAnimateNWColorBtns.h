@@ -6,6 +6,7 @@
 #pragma once
 
 #include "widgets/ButtonGlyphs.h"
+#include "widgets/ButtonShortcuts.h"
 #include "widgets/zAnimate.h"
 
 #include <QImage>
@@ -134,7 +135,6 @@ protected:
 private:
     bool InClient(QPoint p) const { return rect().contains(p); }
     void Refresh();
-    void UpdateAccelerator();
 
     int FLeftOffSet = 5;
     int FTopOffSet = 5;
@@ -160,7 +160,7 @@ private:
     vcl::TColor FFontColor = vcl::clWindowText;
     QMenu *FPopupMenu = nullptr;
     bool FClicked = false; // a left press began here
-    int FAccelKeyId = 0;
+    widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
 };
 

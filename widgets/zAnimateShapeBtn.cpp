@@ -1,0 +1,301 @@
+#include "widgets/zAnimateShapeBtn.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+using widgets::ShapeVariant;
+using widgets::TCanvas;
+
+TzShapeBtn::TzShapeBtn(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    resize(25, 25);
+    FRgn = RgnFromShape();
+    // Drawn on the parent's surface: below the parent's windowed controls.
+    lower();
+}
+
+QChar TzShapeBtn::AcceleratorKey() const
+{
+    return FAccelText.size() >= 2 ? FAccelText[1] : QChar(u' ');
+}
+
+void TzShapeBtn::SetAccelText(const QString &text)
+{
+    if (text == FAccelText)
+        return;
+    FAccelText = text;
+    FKeys.SetCaption(text);
+}
+
+void TzShapeBtn::SetAcceleratorKey(QChar value)
+{
+    SetAccelText(value == u' ' ? QString() : QStringLiteral("&") + value);
+}
+
+void TzShapeBtn::SetShape(sbType value)
+{
+    if (value == FShape)
+        return;
+    FShape = value;
+    // A plus or minus button answers to its sign; other shapes to nothing.
+    SetAccelText(value == sbPlus ? QStringLiteral("&+")
+                 : value == sbMinus ? QStringLiteral("&-")
+                                    : QString());
+    FRgn = RgnFromShape();
+    update();
+}
+
+void TzShapeBtn::SetHigh(vcl::TColor value)
+{
+    if (value == FHighLightColor)
+        return;
+    FHighLightColor = value;
+    update();
+}
+
+void TzShapeBtn::SetShadow(vcl::TColor value)
+{
+    if (value == FShadowColor)
+        return;
+    FShadowColor = value;
+    update();
+}
+
+void TzShapeBtn::SetTransparent(bool value)
+{
+    if (value == FTransparent)
+        return;
+    FTransparent = value;
+    update();
+}
+
+vcl::TColor TzShapeBtn::GetColor() const
+{
+    if (!FParentColor)
+        return FColor;
+    if (const QWidget *parent = parentWidget())
+        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
+    return vcl::clBtnFace;
+}
+
+void TzShapeBtn::SetColor(vcl::TColor value)
+{
+    if (value == FColor && !FParentColor)
+        return;
+    FColor = value;
+    FParentColor = false;
+    update();
+}
+
+void TzShapeBtn::SetOnGetRegion(TsbGetRegEvent handler)
+{
+    FOnGetRegion = std::move(handler);
+    FRgn = RgnFromShape();
+    update();
+}
+
+void TzShapeBtn::SetOnOwnerDraw(TsbDrawEvent handler)
+{
+    FOnOwnerDraw = std::move(handler);
+    update();
+}
+
+QRegion TzShapeBtn::RgnFromShape()
+{
+    return widgets::ShapeQRegion(FShape, width(), height(), ShapeVariant::Windowless,
+                                 FOnGetRegion, this);
+}
+
+void TzShapeBtn::Click()
+{
+    if (FDown)
+        Q_EMIT OnClick();
+}
+
+bool TzShapeBtn::event(QEvent *e)
+{
+    if (FKeys.Match(e) == widgets::ButtonShortcuts::Accelerator) {
+        // Straight to OnClick, without the pressed test; never when hidden.
+        if (isEnabled() && isVisible())
+            Q_EMIT OnClick();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void TzShapeBtn::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint p = e->position().toPoint();
+    // Outside the shape the press belongs to whatever lies below.
+    if (!FRgn.contains(p)) {
+        e->ignore();
+        return;
+    }
+    if (e->button() != Qt::LeftButton || !isEnabled())
+        return;
+    if (!FDown) {
+        FDown = true;
+        repaint();
+    }
+    FTracking = true;
+}
+
+void TzShapeBtn::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!FTracking)
+        return;
+    const bool inside = FRgn.contains(e->position().toPoint());
+    if (inside != FDown) {
+        FDown = inside;
+        repaint();
+    }
+}
+
+void TzShapeBtn::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (!FTracking)
+        return;
+    QPointer<TzShapeBtn> self(this);
+    // Decided by where the button is let go, not by the last move.
+    FDown = FRgn.contains(e->position().toPoint());
+    if (e->button() == Qt::LeftButton)
+        Click();
+    if (!self)
+        return;
+    FDown = false;
+    FTracking = false;
+    repaint();
+}
+
+void TzShapeBtn::enterEvent(QEnterEvent *)
+{
+    Q_EMIT OnMouseEnter();
+}
+
+void TzShapeBtn::leaveEvent(QEvent *)
+{
+    Q_EMIT OnMouseLeave();
+}
+
+void TzShapeBtn::changeEvent(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::EnabledChange:
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(e);
+}
+
+void TzShapeBtn::resizeEvent(QResizeEvent *e)
+{
+    FRgn = RgnFromShape();
+    QWidget::resizeEvent(e);
+}
+
+void TzShapeBtn::paintEvent(QPaintEvent *)
+{
+    if (!isEnabled()) {
+        FDown = false;
+        FTracking = false;
+    }
+    QPainter painter(this);
+    TCanvas canvas(painter);
+    FCanvas = &canvas;
+    if (!FTransparent)
+        Paint();
+    Q_EMIT OnPaint();
+    FCanvas = nullptr;
+}
+
+void TzShapeBtn::Paint()
+{
+    FCanvas->Brush.Color = GetColor();
+    FCanvas->Pen.Width = 1;
+    const sbType shape = widgets::ShapeAlias(FShape);
+    switch (shape) {
+    case sbOwnerDraw:
+        if (FOnOwnerDraw) {
+            FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FRgn, FShadowColor,
+                         FHighLightColor);
+            return;
+        }
+        DrawRectAngle();
+        return;
+    case sbPlus:
+        DrawPlus();
+        return;
+    case sbMinus:
+        DrawMinus();
+        return;
+    case sbCircle:
+        DrawCircle();
+        return;
+    case sbUpTrapezoid:
+        DrawTrapez(1);
+        return;
+    case sbDnTrapezoid:
+        DrawTrapez(2);
+        return;
+    case sbLTrapezoid:
+        DrawTrapez(4);
+        return;
+    case sbRTrapezoid:
+        DrawTrapez(3);
+        return;
+    case sbRectangle:
+        DrawRectAngle();
+        return;
+    default:
+        DrawTriangle(static_cast<unsigned char>(
+            shape >= sbUpLTriangle ? shape - sbUpLTriangle + 9 : shape - sbUpTriangle + 1));
+        return;
+    }
+}
+
+void TzShapeBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
+{
+    // The face covers the shape only; the parent shows around it.
+    QPainter &painter = FCanvas->Painter();
+    painter.save();
+    painter.setClipRegion(FRgn);
+    painter.fillRect(rect(), vcl::ToQColor(GetColor()));
+    painter.restore();
+    widgets::DrawShapeStrokes(*FCanvas, strokes, FDown, FShadowColor, FHighLightColor);
+}
+
+void TzShapeBtn::DrawRectAngle()
+{
+    DrawEdge(widgets::RectangleStrokes(width(), height()));
+}
+
+void TzShapeBtn::DrawTriangle(unsigned char code)
+{
+    DrawEdge(widgets::TriangleStrokes(code, width(), height(), ShapeVariant::Windowless));
+}
+
+void TzShapeBtn::DrawTrapez(unsigned char code)
+{
+    DrawEdge(widgets::TrapezStrokes(code, width(), height(), ShapeVariant::Windowless));
+}
+
+void TzShapeBtn::DrawCircle()
+{
+    DrawEdge(widgets::CircleStrokes(width(), height()));
+}
+
+void TzShapeBtn::DrawPlus()
+{
+    DrawEdge(widgets::PlusStrokes(width(), height(), ShapeVariant::Windowless));
+}
+
+void TzShapeBtn::DrawMinus()
+{
+    DrawEdge(widgets::MinusStrokes(width(), height(), ShapeVariant::Windowless));
+}
