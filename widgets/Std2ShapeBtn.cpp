@@ -402,44 +402,11 @@ void TzcShapeColorBtn::Paint()
     FCanvas->Brush.Color = FColor;
     FCanvas->Brush.Style = widgets::bsSolid;
     FCanvas->Pen.Width = 1;
-    const sbType shape = widgets::ShapeAlias(FShape);
-    switch (shape) {
-    case sbOwnerDraw:
-        if (FOnOwnerDraw) {
-            FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FShadowColor, FHighLightColor);
-            return;
-        }
-        DrawRectAngle();
-        return;
-    case sbPlus:
-        DrawPlus();
-        return;
-    case sbMinus:
-        DrawMinus();
-        return;
-    case sbCircle:
-        DrawCircle();
-        return;
-    case sbUpTrapezoid:
-        DrawTrapez(1);
-        return;
-    case sbDnTrapezoid:
-        DrawTrapez(2);
-        return;
-    case sbLTrapezoid:
-        DrawTrapez(4);
-        return;
-    case sbRTrapezoid:
-        DrawTrapez(3);
-        return;
-    case sbRectangle:
-        DrawRectAngle();
-        return;
-    default:
-        DrawTriangle(static_cast<unsigned char>(
-            shape >= sbUpLTriangle ? shape - sbUpLTriangle + 9 : shape - sbUpTriangle + 1));
+    if (widgets::ShapeAlias(FShape) == sbOwnerDraw && FOnOwnerDraw) {
+        FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FShadowColor, FHighLightColor);
         return;
     }
+    DrawShape(FShape);
 }
 
 void TzcShapeColorBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
@@ -451,36 +418,6 @@ void TzcShapeColorBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
     canvas.FillRect({0, 0, width(), height()});
     PaintLook(canvas);
     widgets::DrawShapeStrokes(canvas, strokes, FDown, FShadowColor, FHighLightColor);
-}
-
-void TzcShapeColorBtn::DrawRectAngle()
-{
-    DrawEdge(widgets::RectangleStrokes(width(), height()));
-}
-
-void TzcShapeColorBtn::DrawTriangle(unsigned char code)
-{
-    DrawEdge(widgets::TriangleStrokes(code, width(), height(), widgets::ShapeVariant::Windowed));
-}
-
-void TzcShapeColorBtn::DrawTrapez(unsigned char code)
-{
-    DrawEdge(widgets::TrapezStrokes(code, width(), height(), widgets::ShapeVariant::Windowed));
-}
-
-void TzcShapeColorBtn::DrawCircle()
-{
-    DrawEdge(widgets::CircleStrokes(width(), height()));
-}
-
-void TzcShapeColorBtn::DrawPlus()
-{
-    DrawEdge(widgets::PlusStrokes(width(), height(), widgets::ShapeVariant::Windowed));
-}
-
-void TzcShapeColorBtn::DrawMinus()
-{
-    DrawEdge(widgets::MinusStrokes(width(), height(), widgets::ShapeVariant::Windowed));
 }
 
 void TzcShapeColorBtn::PaintLook(TCanvas &canvas)

@@ -19,7 +19,7 @@
 // The window takes the shape's region as its mask whenever shape, size or
 // region source change, so the mouse and the painting keep to the shape; a
 // click needs the release inside it too.
-class TzcShapeColorBtn : public QWidget
+class TzcShapeColorBtn : public QWidget, protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcShapeColorBtn)
@@ -103,13 +103,10 @@ protected:
     // A stand-in: the dialog dispatch of this library needs no window style.
     virtual void SetButtonStyle(bool ADefault);
 
-    // The edge routines: face, PaintLook, then edge, on the paint canvas.
-    void DrawRectAngle();
-    void DrawTriangle(unsigned char code);
-    void DrawTrapez(unsigned char code);
-    void DrawCircle();
-    void DrawPlus();
-    void DrawMinus();
+    // Face, PaintLook, then the edge, on the paint canvas.
+    void DrawEdge(const widgets::ShapeStrokes &strokes) override;
+    QSize EdgeSize() const override { return size(); }
+    widgets::ShapeVariant EdgeVariant() const override { return widgets::ShapeVariant::Windowed; }
 
     void CMFocusChanged(QWidget *focused);
 
@@ -128,7 +125,6 @@ protected:
 
 private:
     void ApplyShape();
-    void DrawEdge(const widgets::ShapeStrokes &strokes);
     void Press();
 
     TzcTextSize FTextSize{7, 7, 36, 36};

@@ -4,15 +4,11 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
-#include "widgets/ButtonGlyphs.h"
-#include "widgets/MystdGradient.h"
+#include "widgets/ButtonFaces.h"
 #include "widgets/Std2Offsets.h"
 #include "widgets/Std2ShapeBtn.h"
 
-#include <QImage>
-#include <QPixmap>
-
-class TzcShapeGradBtn : public TzcShapeColorBtn
+class TzcShapeGradBtn : public TzcShapeColorBtn, public widgets::GradientFace
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcShapeGradBtn)
@@ -20,29 +16,15 @@ class TzcShapeGradBtn : public TzcShapeColorBtn
 public:
     explicit TzcShapeGradBtn(QWidget *parent = nullptr);
 
-    gradType FillType() const { return FFillType; }
-    void SetFillType(gradType value);
-    vcl::TColor EndColor() const { return FEndColor; }
-    void SetEndColor(vcl::TColor value);
-    int Bands() const { return FBands; }
-    void SetBands(int value);
-    const widgets::GradientColors &GradientColors() const { return FGrad; }
-
 protected:
-    // Splits the stored Color and EndColor, a system colour unresolved.
-    virtual void ColorSet();
     void PaintLook(widgets::TCanvas &canvas) override;
-
-private:
-    gradType FFillType = gVert;
-    vcl::TColor FEndColor = vcl::clBtnFace;
-    int FBands = 75;
-    widgets::GradientColors FGrad;
+    vcl::TColor FaceColor() const override { return Color(); }
+    void FaceChanged() override { update(); }
 };
 
 // A glyph at OffsetGlyph from a strip of up to four images: up, disabled,
 // down (no hover image here).
-class TzcShapeBitColBtn : public TzcShapeColorBtn
+class TzcShapeBitColBtn : public TzcShapeColorBtn, public widgets::GlyphFace
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcShapeBitColBtn)
@@ -50,30 +32,21 @@ class TzcShapeBitColBtn : public TzcShapeColorBtn
 public:
     explicit TzcShapeBitColBtn(QWidget *parent = nullptr);
 
-    const QImage &Glyph() const { return FStrip.Glyph(); }
-    void SetGlyph(const QImage &value);
-    int NumGlyphs() const { return FStrip.NumGlyphs(); }
-    // 1 to 4; other values change nothing.
-    void SetNumGlyphs(int value);
-    bool AutoBackColor() const { return FStrip.AutoBackColor(); }
-    void SetAutoBackColor(bool value);
-    vcl::TColor TransparentColor() const { return FStrip.TransparentColor(); }
-    void SetTransparentColor(vcl::TColor value);
+    // (2, 2) at first; every write cuts the strip again.
     TzcBmpOffset &OffsetGlyph() { return FOffsetGlyph; }
     void SetOffsetGlyph(const TzcBmpOffset &value) { FOffsetGlyph.Assign(value); }
-    const widgets::GlyphImages &Images() const { return FStrip.Images(); }
 
 protected:
-    void SplitBitmap();
     void PaintLook(widgets::TCanvas &canvas) override;
+    vcl::TColor FaceColor() const override { return Color(); }
+    void FaceChanged() override { update(); }
 
 private:
-    widgets::GlyphStrip FStrip;
     TzcBmpOffset FOffsetGlyph{2, 2};
-    vcl::TColor FSplitFace = vcl::clNone;
 };
 
-class TzcShapeIconColBtn : public TzcShapeColorBtn
+// 140 x 140, its caption in (36, 36, 96, 96), an icon at OffsetIcon.
+class TzcShapeIconColBtn : public TzcShapeColorBtn, public widgets::IconFace
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcShapeIconColBtn)
@@ -81,22 +54,13 @@ class TzcShapeIconColBtn : public TzcShapeColorBtn
 public:
     explicit TzcShapeIconColBtn(QWidget *parent = nullptr);
 
-    const QPixmap &GlyphEnabled() const { return FIcons.enabled; }
-    void SetGlyphEnabled(const QPixmap &value);
-    const QPixmap &GlyphDisabled() const { return FIcons.disabled; }
-    void SetGlyphDisabled(const QPixmap &value);
-    const QPixmap &GlyphDown() const { return FIcons.down; }
-    void SetGlyphDown(const QPixmap &value);
-    bool AutoAllIcons() const { return FIcons.autoAll; }
-    void SetAutoAllIcons(bool value) { FIcons.autoAll = value; }
     TzcBmpOffset &OffsetIcon() { return FOffsetIcon; }
     void SetOffsetIcon(const TzcBmpOffset &value) { FOffsetIcon.Assign(value); }
 
 protected:
-    virtual void SetIcons();
     void PaintLook(widgets::TCanvas &canvas) override;
+    void FaceChanged() override { update(); }
 
 private:
-    widgets::IconSet FIcons;
     TzcBmpOffset FOffsetIcon{2, 2};
 };

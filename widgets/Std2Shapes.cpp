@@ -514,4 +514,76 @@ void DrawShapeStrokes(TCanvas &canvas, const ShapeStrokes &strokes, bool down, T
     }
 }
 
+void ShapeEdgeRoutines::DrawShape(sbType shape)
+{
+    const sbType real = ShapeAlias(shape);
+    switch (real) {
+    case sbPlus:
+        DrawPlus();
+        return;
+    case sbMinus:
+        DrawMinus();
+        return;
+    case sbCircle:
+        DrawCircle();
+        return;
+    case sbUpTrapezoid:
+        DrawTrapez(1);
+        return;
+    case sbDnTrapezoid:
+        DrawTrapez(2);
+        return;
+    case sbLTrapezoid:
+        DrawTrapez(4);
+        return;
+    case sbRTrapezoid:
+        DrawTrapez(3);
+        return;
+    case sbRectangle:
+    case sbOwnerDraw:
+        DrawRectAngle();
+        return;
+    default:
+        DrawTriangle(static_cast<unsigned char>(
+            real >= sbUpLTriangle ? real - sbUpLTriangle + 9 : real - sbUpTriangle + 1));
+        return;
+    }
+}
+
+void ShapeEdgeRoutines::DrawRectAngle()
+{
+    const QSize size = EdgeSize();
+    DrawEdge(RectangleStrokes(size.width(), size.height()));
+}
+
+void ShapeEdgeRoutines::DrawTriangle(unsigned char code)
+{
+    const QSize size = EdgeSize();
+    DrawEdge(TriangleStrokes(code, size.width(), size.height(), EdgeVariant()));
+}
+
+void ShapeEdgeRoutines::DrawTrapez(unsigned char code)
+{
+    const QSize size = EdgeSize();
+    DrawEdge(TrapezStrokes(code, size.width(), size.height(), EdgeVariant()));
+}
+
+void ShapeEdgeRoutines::DrawCircle()
+{
+    const QSize size = EdgeSize();
+    DrawEdge(CircleStrokes(size.width(), size.height()));
+}
+
+void ShapeEdgeRoutines::DrawPlus()
+{
+    const QSize size = EdgeSize();
+    DrawEdge(PlusStrokes(size.width(), size.height(), EdgeVariant()));
+}
+
+void ShapeEdgeRoutines::DrawMinus()
+{
+    const QSize size = EdgeSize();
+    DrawEdge(MinusStrokes(size.width(), size.height(), EdgeVariant()));
+}
+
 } // namespace widgets

@@ -12,6 +12,7 @@
 #include "widgets/Canvas.h"
 
 #include <QPoint>
+#include <QSize>
 
 #include <cstdint>
 #include <functional>
@@ -143,5 +144,26 @@ QPainterPath ToPainterPath(const ShapeStroke &stroke);
 // Draws the strokes in their roles' colours with a one-pixel pen.
 void DrawShapeStrokes(TCanvas &canvas, const ShapeStrokes &strokes, bool down, TColor shadow,
                       TColor highlight);
+
+// The edge routines of a shape button, one per family of shapes; the button
+// paints face, caption layer and the routine's strokes in DrawEdge.
+class ShapeEdgeRoutines
+{
+protected:
+    virtual ~ShapeEdgeRoutines() = default;
+    // The routine of `shape`; the owner-drawn shape gets the rectangle.
+    void DrawShape(sbType shape);
+    void DrawRectAngle();
+    void DrawTriangle(unsigned char code);
+    void DrawTrapez(unsigned char code);
+    void DrawCircle();
+    void DrawPlus();
+    void DrawMinus();
+
+    virtual void DrawEdge(const ShapeStrokes &strokes) = 0;
+    // The control's width and height and whose arithmetic applies.
+    virtual QSize EdgeSize() const = 0;
+    virtual ShapeVariant EdgeVariant() const = 0;
+};
 
 } // namespace widgets

@@ -13,77 +13,12 @@ TzGradBtn::TzGradBtn(QWidget *parent) : TzColorBtn(parent)
     ColorSet();
 }
 
-void TzGradBtn::SetGrad(gradType value)
-{
-    if (value == FFillType)
-        return;
-    FFillType = value;
-    update();
-}
-
-void TzGradBtn::SetEndColor(vcl::TColor value)
-{
-    if (value == FEndColor)
-        return;
-    FEndColor = value;
-    update();
-}
-
-void TzGradBtn::SetBands(int value)
-{
-    if (value == FBands)
-        return;
-    FBands = value;
-    update();
-}
-
-void TzGradBtn::ColorSet()
-{
-    FGrad = widgets::GradientColorSet(GetColor(), FEndColor);
-}
-
 void TzGradBtn::PaintFace(TCanvas &canvas)
 {
-    // Color may follow the parent, so the steps are taken when painting.
-    ColorSet();
-    widgets::PaintGradientFace(canvas, FFillType, FGrad, GetColor(), FEndColor, FBands, width(),
-                               height(), Down() ? 1 : 0);
+    PaintGradient(canvas, width(), height(), Down());
 }
 
 TzBitColBtn::TzBitColBtn(QWidget *parent) : TzColorBtn(parent) {}
-
-void TzBitColBtn::SplitBitmap()
-{
-    FSplitFace = GetColor();
-    FStrip.Split(FSplitFace);
-    update();
-}
-
-void TzBitColBtn::SetBitmap(const QImage &value)
-{
-    FStrip.SetGlyph(value);
-    SplitBitmap();
-}
-
-void TzBitColBtn::SetNumberOfBitmaps(int value)
-{
-    if (value != FStrip.NumGlyphs() && FStrip.SetNumGlyphs(value))
-        SplitBitmap();
-}
-
-void TzBitColBtn::SetAuto(bool value)
-{
-    if (value == FStrip.AutoBackColor())
-        return;
-    FStrip.SetAutoBackColor(value);
-    SplitBitmap();
-}
-
-void TzBitColBtn::SetTransColor(vcl::TColor value)
-{
-    FStrip.SetTransparentColor(value);
-    SplitBitmap();
-}
 
 void TzBitColBtn::SetBitWhere(tBitWhere value)
 {
@@ -105,58 +40,31 @@ void TzBitColBtn::changeEvent(QEvent *e)
 {
     TzColorBtn::changeEvent(e);
     // The embossed image is made on the face colour and the system colours.
-    if (e->type() == QEvent::PaletteChange && !FStrip.Glyph().isNull())
+    if (e->type() == QEvent::PaletteChange && !Glyph().isNull())
         SplitBitmap();
 }
 
 void TzBitColBtn::PaintCaption(TCanvas &canvas)
 {
-    // A colour written since the last split (the setter is the base's).
-    if (GetColor() != FSplitFace)
-        FStrip.Split(FSplitFace = GetColor());
-    const widgets::GlyphImages &images = FStrip.Images();
-    const int w = images.up.width();
-    const int h = images.up.height();
+    const widgets::GlyphStrip &strip = Strip();
+    const QImage &up = strip.Images().up;
     const bool pressed = Down();
     TRect rect = CaptionRect();
     if (!FTextOnTop)
-        rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, w);
-    const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, w, h, FBitmapWhere,
-                                             GlyphMargin, pressed && isEnabled(), pressed);
-    const QImage &image = FStrip.ImageFor(pressed, isEnabled(), Flat() && MouseIn());
+        rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, up.width());
+    const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, up.width(), up.height(),
+                                             FBitmapWhere, GlyphMargin, pressed && isEnabled(),
+                                             pressed);
+    const QImage &image = strip.ImageFor(pressed, isEnabled(), Flat() && MouseIn());
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, Caption(), rect, CaptionFlags(), isEnabled(),
-                                  [&] { FStrip.Draw(canvas, at, image, GetColor()); });
+                                  [&] { DrawGlyph(canvas, at, image); });
 }
 
 TzIconColBtn::TzIconColBtn(QWidget *parent) : TzColorBtn(parent)
 {
     resize(140, 44);
-}
-
-void TzIconColBtn::SetIcons()
-{
-    FIcons.Complete();
-    update();
-}
-
-void TzIconColBtn::SetOnIcon(const QPixmap &value)
-{
-    FIcons.enabled = value;
-    SetIcons();
-}
-
-void TzIconColBtn::SetOffIcon(const QPixmap &value)
-{
-    FIcons.disabled = value;
-    SetIcons();
-}
-
-void TzIconColBtn::SetDownIcon(const QPixmap &value)
-{
-    FIcons.down = value;
-    SetIcons();
 }
 
 void TzIconColBtn::SetBitWhere(tBitWhere value)
@@ -170,18 +78,18 @@ void TzIconColBtn::SetBitWhere(tBitWhere value)
 void TzIconColBtn::PaintCaption(TCanvas &canvas)
 {
     const bool pressed = Down();
-    const QPixmap &icon = FIcons.For(pressed, isEnabled());
-    const int w = icon.width();
-    const int h = icon.height();
+    const QPixmap &icon = IconFor(pressed, isEnabled());
     // The caption always makes room for the icon and lies under it.
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, Caption(),
-                                  widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere, w),
+                                  widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
+                                                              icon.width()),
                                   CaptionFlags(), isEnabled());
-    if (w > 0) {
-        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, w, h, FIconWhere,
-                                                 GlyphMargin, pressed && isEnabled(), pressed);
+    if (icon.width() > 0) {
+        const QPoint at =
+            widgets::GlyphPosition(width() - 1, height() - 1, icon.width(), icon.height(),
+                                   FIconWhere, GlyphMargin, pressed && isEnabled(), pressed);
         canvas.Draw(at.x(), at.y(), icon.toImage());
     }
 }

@@ -1,5 +1,7 @@
 #include "widgets/zAnimateNWColorBtns.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
@@ -395,45 +397,12 @@ void TzNWColorBtn::paintEvent(QPaintEvent *)
 
 TzNWBitColBtn::TzNWBitColBtn(QWidget *parent) : TzNWColorBtn(parent) {}
 
-void TzNWBitColBtn::SplitBitmap()
-{
-    FSplitFace = GetColor();
-    FStrip.Split(FSplitFace);
-    update();
-}
-
 void TzNWBitColBtn::SetMargin(int value)
 {
     value = std::max(0, value);
     if (value == FGlyphMargin)
         return;
     FGlyphMargin = value;
-    SplitBitmap();
-}
-
-void TzNWBitColBtn::SetBitmap(const QImage &value)
-{
-    FStrip.SetGlyph(value);
-    SplitBitmap();
-}
-
-void TzNWBitColBtn::SetNumberOfBitmaps(int value)
-{
-    if (value != FStrip.NumGlyphs() && FStrip.SetNumGlyphs(value))
-        SplitBitmap();
-}
-
-void TzNWBitColBtn::SetAuto(bool value)
-{
-    if (value == FStrip.AutoBackColor())
-        return;
-    FStrip.SetAutoBackColor(value);
-    SplitBitmap();
-}
-
-void TzNWBitColBtn::SetTransColor(vcl::TColor value)
-{
-    FStrip.SetTransparentColor(value);
     SplitBitmap();
 }
 
@@ -455,20 +424,19 @@ void TzNWBitColBtn::SetTextOnTop(bool value)
 
 void TzNWBitColBtn::PaintCaption(TCanvas &canvas)
 {
-    if (GetColor() != FSplitFace)
-        FStrip.Split(FSplitFace = GetColor());
-    const QImage &up = FStrip.Images().up;
+    const widgets::GlyphStrip &strip = Strip();
+    const QImage &up = strip.Images().up;
     const int m = FGlyphMargin;
     TRect rect = CaptionRect();
-    if (!TextOnTop())
+    if (!FTextOnTop)
         rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, up.width() + m);
     const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, up.width(), up.height(),
                                              FBitmapWhere, m, Moved(), Down() && Movement());
-    const QImage &image = FStrip.ImageFor(Down(), isEnabled(), Flat() && MouseIn());
+    const QImage &image = strip.ImageFor(Down(), isEnabled(), Flat() && MouseIn());
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, Caption(), rect, CaptionFlags(), isEnabled(),
-                                  [&] { FStrip.Draw(canvas, at, image, GetColor()); });
+                                  [&] { DrawGlyph(canvas, at, image); });
 }
 
 TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
@@ -485,30 +453,6 @@ void TzNWIconColBtn::SetMargin(int value)
     update();
 }
 
-void TzNWIconColBtn::SetIcons()
-{
-    FIcons.Complete();
-    update();
-}
-
-void TzNWIconColBtn::SetOnIcon(const QPixmap &value)
-{
-    FIcons.enabled = value;
-    SetIcons();
-}
-
-void TzNWIconColBtn::SetOffIcon(const QPixmap &value)
-{
-    FIcons.disabled = value;
-    SetIcons();
-}
-
-void TzNWIconColBtn::SetDownIcon(const QPixmap &value)
-{
-    FIcons.down = value;
-    SetIcons();
-}
-
 void TzNWIconColBtn::SetBitWhere(tBitWhere value)
 {
     if (value == FIconWhere)
@@ -519,7 +463,7 @@ void TzNWIconColBtn::SetBitWhere(tBitWhere value)
 
 void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
 {
-    const QPixmap &icon = FIcons.For(Down(), isEnabled());
+    const QPixmap &icon = IconFor(Down(), isEnabled());
     const int m = FGlyphMargin;
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;

@@ -5,7 +5,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
-#include "widgets/ButtonGlyphs.h"
+#include "widgets/ButtonFaces.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/zAnimate.h"
 
@@ -165,7 +165,7 @@ private:
 };
 
 // The windowless glyph button.
-class TzNWBitColBtn : public TzNWColorBtn
+class TzNWBitColBtn : public TzNWColorBtn, public widgets::GlyphFace
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWBitColBtn)
@@ -176,34 +176,24 @@ public:
     // Distance of the glyph from the button's side; negative values count as 0.
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
-    const QImage &Glyph() const { return FStrip.Glyph(); }
-    void SetBitmap(const QImage &value);
-    int NumGlyphs() const { return FStrip.NumGlyphs(); }
-    void SetNumberOfBitmaps(int value);
-    bool AutoBackColor() const { return FStrip.AutoBackColor(); }
-    void SetAuto(bool value);
-    vcl::TColor TransparentColor() const { return FStrip.TransparentColor(); }
-    void SetTransColor(vcl::TColor value);
     tBitWhere BitmapWhere() const { return FBitmapWhere; }
     void SetBitWhere(tBitWhere value);
     bool TextOnTop() const { return FTextOnTop; }
     void SetTextOnTop(bool value);
-    const widgets::GlyphImages &Images() const { return FStrip.Images(); }
 
 protected:
-    void SplitBitmap();
     void PaintCaption(widgets::TCanvas &canvas) override;
+    vcl::TColor FaceColor() const override { return GetColor(); }
+    void FaceChanged() override { update(); }
 
 private:
     int FGlyphMargin = 5;
-    widgets::GlyphStrip FStrip;
     tBitWhere FBitmapWhere = z_BWLeft;
     bool FTextOnTop = false;
-    vcl::TColor FSplitFace = vcl::clNone;
 };
 
 // The windowless icon button.
-class TzNWIconColBtn : public TzNWColorBtn
+class TzNWIconColBtn : public TzNWColorBtn, public widgets::IconFace
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWIconColBtn)
@@ -213,23 +203,14 @@ public:
 
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
-    const QPixmap &GlyphEnabled() const { return FIcons.enabled; }
-    void SetOnIcon(const QPixmap &value);
-    const QPixmap &GlyphDisabled() const { return FIcons.disabled; }
-    void SetOffIcon(const QPixmap &value);
-    const QPixmap &GlyphDown() const { return FIcons.down; }
-    void SetDownIcon(const QPixmap &value);
     tBitWhere IconWhere() const { return FIconWhere; }
     void SetBitWhere(tBitWhere value);
-    bool AutoAllIcons() const { return FIcons.autoAll; }
-    void SetAuto(bool value) { FIcons.autoAll = value; }
 
 protected:
-    virtual void SetIcons();
     void PaintCaption(widgets::TCanvas &canvas) override;
+    void FaceChanged() override { update(); }
 
 private:
     int FGlyphMargin = 5;
-    widgets::IconSet FIcons;
     tBitWhere FIconWhere = z_BWLeft;
 };

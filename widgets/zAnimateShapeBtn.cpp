@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPointer>
 
-using widgets::ShapeVariant;
 using widgets::TCanvas;
 
 TzShapeBtn::TzShapeBtn(QWidget *parent) : QWidget(parent)
@@ -104,7 +103,7 @@ void TzShapeBtn::SetOnOwnerDraw(TsbDrawEvent handler)
 
 QRegion TzShapeBtn::RgnFromShape()
 {
-    return widgets::ShapeQRegion(FShape, width(), height(), ShapeVariant::Windowless,
+    return widgets::ShapeQRegion(FShape, width(), height(), widgets::ShapeVariant::Windowless,
                                  FOnGetRegion, this);
 }
 
@@ -218,45 +217,12 @@ void TzShapeBtn::Paint()
 {
     FCanvas->Brush.Color = GetColor();
     FCanvas->Pen.Width = 1;
-    const sbType shape = widgets::ShapeAlias(FShape);
-    switch (shape) {
-    case sbOwnerDraw:
-        if (FOnOwnerDraw) {
-            FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FRgn, FShadowColor,
-                         FHighLightColor);
-            return;
-        }
-        DrawRectAngle();
-        return;
-    case sbPlus:
-        DrawPlus();
-        return;
-    case sbMinus:
-        DrawMinus();
-        return;
-    case sbCircle:
-        DrawCircle();
-        return;
-    case sbUpTrapezoid:
-        DrawTrapez(1);
-        return;
-    case sbDnTrapezoid:
-        DrawTrapez(2);
-        return;
-    case sbLTrapezoid:
-        DrawTrapez(4);
-        return;
-    case sbRTrapezoid:
-        DrawTrapez(3);
-        return;
-    case sbRectangle:
-        DrawRectAngle();
-        return;
-    default:
-        DrawTriangle(static_cast<unsigned char>(
-            shape >= sbUpLTriangle ? shape - sbUpLTriangle + 9 : shape - sbUpTriangle + 1));
+    if (widgets::ShapeAlias(FShape) == sbOwnerDraw && FOnOwnerDraw) {
+        FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FRgn, FShadowColor,
+                     FHighLightColor);
         return;
     }
+    DrawShape(FShape);
 }
 
 void TzShapeBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
@@ -268,34 +234,4 @@ void TzShapeBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
     painter.fillRect(rect(), vcl::ToQColor(GetColor()));
     painter.restore();
     widgets::DrawShapeStrokes(*FCanvas, strokes, FDown, FShadowColor, FHighLightColor);
-}
-
-void TzShapeBtn::DrawRectAngle()
-{
-    DrawEdge(widgets::RectangleStrokes(width(), height()));
-}
-
-void TzShapeBtn::DrawTriangle(unsigned char code)
-{
-    DrawEdge(widgets::TriangleStrokes(code, width(), height(), ShapeVariant::Windowless));
-}
-
-void TzShapeBtn::DrawTrapez(unsigned char code)
-{
-    DrawEdge(widgets::TrapezStrokes(code, width(), height(), ShapeVariant::Windowless));
-}
-
-void TzShapeBtn::DrawCircle()
-{
-    DrawEdge(widgets::CircleStrokes(width(), height()));
-}
-
-void TzShapeBtn::DrawPlus()
-{
-    DrawEdge(widgets::PlusStrokes(width(), height(), ShapeVariant::Windowless));
-}
-
-void TzShapeBtn::DrawMinus()
-{
-    DrawEdge(widgets::MinusStrokes(width(), height(), ShapeVariant::Windowless));
 }

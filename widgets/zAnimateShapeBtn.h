@@ -16,7 +16,7 @@
 
 // Takes no focus; presses outside the shape go to the parent. Its region
 // leaves out the last column and row, where the dark edge lies.
-class TzShapeBtn : public QWidget
+class TzShapeBtn : public QWidget, protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzShapeBtn)
@@ -65,12 +65,13 @@ protected:
     virtual QRegion RgnFromShape();
     virtual void Paint();
 
-    void DrawRectAngle();
-    void DrawTriangle(unsigned char code);
-    void DrawTrapez(unsigned char code);
-    void DrawCircle();
-    void DrawPlus();
-    void DrawMinus();
+    // The face over the region, then the edge.
+    void DrawEdge(const widgets::ShapeStrokes &strokes) override;
+    QSize EdgeSize() const override { return size(); }
+    widgets::ShapeVariant EdgeVariant() const override
+    {
+        return widgets::ShapeVariant::Windowless;
+    }
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -84,7 +85,6 @@ protected:
 
 private:
     void SetAccelText(const QString &text);
-    void DrawEdge(const widgets::ShapeStrokes &strokes);
 
     sbType FShape = sbRectangle;
     QRegion FRgn;

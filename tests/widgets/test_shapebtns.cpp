@@ -232,7 +232,7 @@ TEST_F(ShapeVariants, EqualGradientColoursPaintPlain)
     EXPECT_EQ(grad->grab().toImage(), btn->grab().toImage());
     grad->SetEndColor(vcl::clBlue);
     EXPECT_NE(grad->grab().toImage(), btn->grab().toImage());
-    grad->SetFillType(gCenter);
+    grad->SetGrad(gCenter);
     grad->resize(30, 2); // no room for rings: plain
     btn->resize(30, 2);
     EXPECT_EQ(grad->grab().toImage(), btn->grab().toImage());
@@ -246,8 +246,8 @@ TEST_F(ShapeVariants, DisabledGlyphIsEmbossed)
     auto *b = new TzcShapeBitColBtn(form.get());
     b->resize(30, 30);
     b->SetColor(vcl::clSilver);
-    b->SetGlyph(glyph);
-    b->SetTransparentColor(vcl::clFuchsia);
+    b->SetBitmap(glyph);
+    b->SetTransColor(vcl::clFuchsia);
     const auto px = [&](int x, int y) { return b->grab().toImage().pixel(x, y); };
     // At OffsetGlyph (2, 2): the black pixel, the transparent colour as the face.
     EXPECT_EQ(px(2 + 3, 2 + 3), qRgb(0, 0, 0));
@@ -255,10 +255,10 @@ TEST_F(ShapeVariants, DisabledGlyphIsEmbossed)
     b->setEnabled(false);
     EXPECT_EQ(px(2 + 3, 2 + 3), vcl::ToQColor(vcl::clBtnShadow).rgb());
     EXPECT_EQ(px(2 + 4, 2 + 4), vcl::ToQColor(vcl::clBtnHighlight).rgb());
-    b->SetAutoBackColor(true);
-    b->SetTransparentColor(vcl::clBlack);
+    b->SetAuto(true);
+    b->SetTransColor(vcl::clBlack);
     EXPECT_FALSE(b->AutoBackColor());
-    b->SetNumGlyphs(7);
+    b->SetNumberOfBitmaps(7);
     EXPECT_EQ(b->NumGlyphs(), 1);
 }
 
@@ -269,7 +269,7 @@ TEST_F(ShapeVariants, IconButtonDefaultsAndFill)
     EXPECT_EQ(b->TextSize().Rect(), (TRect{36, 36, 132, 132}));
     QPixmap icon(6, 6);
     icon.fill(Qt::magenta);
-    b->SetGlyphDown(icon);
+    b->SetDownIcon(icon);
     EXPECT_EQ(b->GlyphEnabled().cacheKey(), icon.cacheKey());
     EXPECT_EQ(b->GlyphDisabled().cacheKey(), icon.cacheKey());
     EXPECT_EQ(b->grab().toImage().pixelColor(4, 4), QColor(Qt::magenta));
