@@ -70,21 +70,11 @@ void TzShapeBtn::SetTransparent(bool value)
     update();
 }
 
-vcl::TColor TzShapeBtn::GetColor() const
-{
-    if (!FParentColor)
-        return FColor;
-    if (const QWidget *parent = parentWidget())
-        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
-    return vcl::clBtnFace;
-}
-
 void TzShapeBtn::SetColor(vcl::TColor value)
 {
-    if (value == FColor && !FParentColor)
+    if (value == FColor)
         return;
     FColor = value;
-    FParentColor = false;
     update();
 }
 

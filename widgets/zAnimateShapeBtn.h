@@ -37,9 +37,9 @@ public:
     // Nothing is drawn; the shape still clicks.
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
-    vcl::TColor GetColor() const;
+    // The face; button face until written.
+    vcl::TColor GetColor() const { return FColor; }
     void SetColor(vcl::TColor value);
-    bool ParentColor() const { return FParentColor; }
 
     void SetOnGetRegion(TsbGetRegEvent handler);
     void SetOnOwnerDraw(TsbDrawEvent handler);
@@ -99,7 +99,6 @@ private:
     bool FTracking = false;
 
     vcl::TColor FColor = vcl::clBtnFace;
-    bool FParentColor = true;
     widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
 };
