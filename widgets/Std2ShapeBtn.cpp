@@ -190,17 +190,14 @@ void TzcShapeColorBtn::CMFocusChanged(QWidget *focused)
         FActive = FDefault;
     SetButtonStyle(FActive);
     FKeys.SetDialogKeys(FActive, FCancel);
-    if (!hasFocus()) {
-        FDown = false;
-        FTracking = false;
-    }
+    if (!hasFocus())
+        FPush.Reset();
     update();
 }
 
 void TzcShapeColorBtn::Click()
 {
-    FDown = false;
-    FTracking = false;
+    FPush.Reset();
     repaint();
     // The dialog learns the result first and closes only after OnClick, which
     // may still change it.
@@ -238,28 +235,26 @@ bool TzcShapeColorBtn::event(QEvent *e)
     return QWidget::event(e);
 }
 
-void TzcShapeColorBtn::Press()
+void TzcShapeColorBtn::Press(bool click)
 {
-    if (!FDown) {
+    const bool changed = FPush.Press();
+    if (!click)
+        FPush.PressWithoutClick();
+    if (changed) {
         setFocus(Qt::MouseFocusReason);
-        FDown = true;
         repaint();
     }
-    FTracking = true;
 }
 
 void TzcShapeColorBtn::mousePressEvent(QMouseEvent *e)
 {
-    const QPoint p = e->position().toPoint();
     // The mask keeps real presses inside the shape; others are the parent's.
-    if (!HitTest(p)) {
+    if (!HitTest(e->position().toPoint())) {
         e->ignore();
         return;
     }
-    if (e->button() != Qt::LeftButton || !isEnabled())
-        return;
-    FClicked = true;
-    Press();
+    if (e->button() == Qt::LeftButton && isEnabled())
+        Press(true);
 }
 
 void TzcShapeColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
@@ -269,38 +264,27 @@ void TzcShapeColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
         return;
     }
     // The second press of a double click: no click on its release.
-    FClicked = false;
+    FPush.PressWithoutClick();
     QPointer<TzcShapeColorBtn> self(this);
     Q_EMIT OnDblClick();
-    if (self && !FTracking && isEnabled())
-        Press();
+    if (self && !FPush.tracking && isEnabled())
+        Press(false);
 }
 
 void TzcShapeColorBtn::mouseMoveEvent(QMouseEvent *e)
 {
-    if (!FTracking)
-        return;
-    const bool inside = HitTest(e->position().toPoint());
-    if (inside != FDown) {
-        FDown = inside;
+    if (FPush.Move(HitTest(e->position().toPoint())))
         repaint();
-    }
 }
 
 void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
 {
     QPointer<TzcShapeColorBtn> self(this);
-    if (e->button() == Qt::LeftButton && FClicked) {
-        FClicked = false;
-        // Inside the shape, not merely the rectangle: what the face showed.
-        if (HitTest(e->position().toPoint()))
-            Click();
-    }
-    if (!self || !FTracking)
-        return;
-    FDown = false;
-    FTracking = false;
-    repaint();
+    // Inside the shape, not merely the rectangle: what the face showed.
+    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(e->position().toPoint())))
+        Click();
+    if (self && FPush.EndTracking())
+        repaint();
 }
 
 void TzcShapeColorBtn::keyPressEvent(QKeyEvent *e)
@@ -308,10 +292,9 @@ void TzcShapeColorBtn::keyPressEvent(QKeyEvent *e)
     switch (e->key()) {
     case Qt::Key_Space:
         // A held key repeats; only its first press counts.
-        if (!e->isAutoRepeat() && !FDown) {
+        if (!e->isAutoRepeat() && !FPush.down) {
             setFocus(Qt::OtherFocusReason);
-            FTracking = false;
-            FDown = true;
+            FPush.SpaceDown();
             repaint();
         }
         return;
@@ -334,13 +317,13 @@ void TzcShapeColorBtn::keyReleaseEvent(QKeyEvent *e)
         QWidget::keyReleaseEvent(e);
         return;
     }
-    if (e->isAutoRepeat() || !FDown || FTracking)
+    if (e->isAutoRepeat() || !FPush.SpaceUpClicks())
         return;
     QPointer<TzcShapeColorBtn> self(this);
     Click();
     if (!self)
         return;
-    FDown = false;
+    FPush.down = false;
     repaint();
 }
 
@@ -378,10 +361,8 @@ void TzcShapeColorBtn::paintEvent(QPaintEvent *)
 {
     if (width() <= 0 || height() <= 0)
         return;
-    if (!isEnabled()) {
-        FDown = false;
-        FTracking = false;
-    }
+    if (!isEnabled())
+        FPush.Reset();
     QImage bitmap(width(), height(), QImage::Format_RGB32);
     {
         TCanvas canvas(&bitmap);
@@ -403,7 +384,7 @@ void TzcShapeColorBtn::Paint()
     FCanvas->Brush.Style = widgets::bsSolid;
     FCanvas->Pen.Width = 1;
     if (widgets::ShapeAlias(FShape) == sbOwnerDraw && FOnOwnerDraw) {
-        FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FShadowColor, FHighLightColor);
+        FOnOwnerDraw(this, *FCanvas, FPush.down, width(), height(), FShadowColor, FHighLightColor);
         return;
     }
     DrawShape(FShape);
@@ -417,13 +398,13 @@ void TzcShapeColorBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
     canvas.Brush.Color = FColor;
     canvas.FillRect({0, 0, width(), height()});
     PaintLook(canvas);
-    widgets::DrawShapeStrokes(canvas, strokes, FDown, FShadowColor, FHighLightColor);
+    widgets::DrawShapeStrokes(canvas, strokes, FPush.down, FShadowColor, FHighLightColor);
 }
 
 void TzcShapeColorBtn::PaintLook(TCanvas &canvas)
 {
     const TRect box = FTextSize.Rect();
-    const bool pressed = FDown && isEnabled();
+    const bool pressed = FPush.down && isEnabled();
     canvas.Font = widgets::TFont(font(), FFontColor);
     if (FDefaultLook == dlfBold) {
         // The whole style is replaced, as the default look has always done.
@@ -438,6 +419,6 @@ void TzcShapeColorBtn::PaintLook(TCanvas &canvas)
         widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap), isEnabled());
     if (hasFocus() && isEnabled() && FShowFocus) {
         canvas.Brush.Style = widgets::bsSolid;
-        canvas.DrawFocusRect((FDown ? box.Offset(1, 1) : box).Inflated(3, 3));
+        canvas.DrawFocusRect((FPush.down ? box.Offset(1, 1) : box).Inflated(3, 3));
     }
 }

@@ -6,6 +6,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonPress.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
@@ -75,8 +76,8 @@ public:
     const QRegion &Rgn() const { return FRgn; }
     bool HitTest(QPoint p) const { return FRgn.contains(p); }
 
-    bool Down() const { return FDown; }
-    bool Tracking() const { return FTracking; }
+    bool Down() const { return FPush.down; }
+    bool Tracking() const { return FPush.tracking; }
     bool Active() const { return FActive; }
     bool CanFocus() const { return isVisible() && isEnabled(); }
 
@@ -125,7 +126,7 @@ protected:
 
 private:
     void ApplyShape();
-    void Press();
+    void Press(bool click);
 
     TzcTextSize FTextSize{7, 7, 36, 36};
     widgets::TAlignment FAlignment = widgets::taCenter;
@@ -144,13 +145,12 @@ private:
     vcl::TColor FHighLightColor = vcl::clBtnHighlight;
     vcl::TColor FShadowColor = vcl::clBtnShadow;
     bool FShowFocus = true;
-    bool FDown = false;
-    bool FTracking = false;
+    // FDown and FTracking.
+    widgets::PushTracker FPush;
 
     vcl::TColor FColor = vcl::clBtnFace;
     QString FCaption;
     vcl::TColor FFontColor = vcl::clWindowText;
-    bool FClicked = false; // a left press began here
     widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
     QMetaObject::Connection FFocusWatch;

@@ -222,7 +222,7 @@ void TzNWColorBtn::CMMouseEnter()
 
 void TzNWColorBtn::CMMouseLeave()
 {
-    if (FFlat && FMouseIn && !FTracking) {
+    if (FFlat && FMouseIn && !FPush.tracking) {
         FMouseIn = false;
         Refresh();
     }
@@ -240,8 +240,7 @@ void TzNWColorBtn::Click()
 {
     QPointer<TzNWColorBtn> self(this);
     SetMouseIn();
-    FDown = false;
-    FTracking = false;
+    FPush.Reset();
     Refresh();
     if (self)
         Q_EMIT OnClick();
@@ -262,13 +261,11 @@ void TzNWColorBtn::mousePressEvent(QMouseEvent *e)
     Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
     if (e->button() != Qt::LeftButton || !isEnabled() || !InClient(p))
         return;
-    FClicked = true;
-    if (!FDown) {
+    // No focus taken; the pointer is in, whatever the hover state said.
+    if (!FPush.down)
         FMouseIn = true;
-        FDown = true;
+    if (FPush.Press())
         Refresh();
-    }
-    FTracking = true;
 }
 
 void TzNWColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
@@ -282,10 +279,8 @@ void TzNWColorBtn::mouseMoveEvent(QMouseEvent *e)
     if (!FMouseIn)
         SetMouseIn();
     const QPoint p = e->position().toPoint();
-    if (FTracking && InClient(p) != FDown) {
-        FDown = !FDown;
+    if (FPush.Move(InClient(p)))
         Refresh();
-    }
     Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
 }
 
@@ -293,9 +288,8 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
 {
     QPointer<TzNWColorBtn> self(this);
     const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton && FClicked) {
-        FClicked = false;
-        if (InClient(p))
+    if (e->button() == Qt::LeftButton) {
+        if (FPush.ReleaseClicks(InClient(p)))
             Click();
     } else if (e->button() == Qt::RightButton && FPopupMenu) {
         FPopupMenu->popup(QCursor::pos());
@@ -303,9 +297,7 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
     if (!self)
         return;
     Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
-    if (FTracking) {
-        FDown = false;
-        FTracking = false;
+    if (FPush.EndTracking()) {
         Refresh();
         SetMouseIn();
     }
@@ -357,10 +349,10 @@ void TzNWColorBtn::PaintCaption(TCanvas &canvas)
 
 void TzNWColorBtn::PaintButton(TCanvas &canvas)
 {
-    const bool bevel = !FFlat || (FMouseIn && isEnabled()) || FTracking || FDown;
+    const bool bevel = !FFlat || (FMouseIn && isEnabled()) || FPush.tracking || FPush.down;
     if (FFrame && bevel)
-        widgets::PaintColorBtnBevel(canvas, width() - 1, height() - 1, 0, FDown, FShadowColor,
-                                    FHighLightColor);
+        widgets::PaintColorBtnBevel(canvas, width() - 1, height() - 1, 0, FPush.down,
+                                    FShadowColor, FHighLightColor);
     PaintCaption(canvas);
 }
 

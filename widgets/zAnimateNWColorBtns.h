@@ -6,6 +6,7 @@
 #pragma once
 
 #include "widgets/ButtonFaces.h"
+#include "widgets/ButtonPress.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/zAnimate.h"
 
@@ -87,8 +88,8 @@ public:
     QMenu *PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
 
-    bool Down() const { return FDown; }
-    bool Tracking() const { return FTracking; }
+    bool Down() const { return FPush.down; }
+    bool Tracking() const { return FPush.tracking; }
     bool MouseIn() const { return FMouseIn; }
 
     // (LeftOffSet, TopOffSet, W - (LeftOffSet - 1), H - (TopOffSet - 1)),
@@ -116,7 +117,7 @@ protected:
     void SetCaptionFont(widgets::TCanvas &canvas) const;
     unsigned CaptionFlags() const;
     // Pressed, enabled and moving: where captions and glyphs shift.
-    bool Moved() const { return FDown && FMovement && isEnabled(); }
+    bool Moved() const { return FPush.down && FMovement && isEnabled(); }
     void SetMouseIn();
     void CMMouseEnter();
     void CMMouseLeave();
@@ -151,15 +152,14 @@ private:
     zbHorzAlign FHorzAlign = zbha_Center;
     bool FMovement = true;
     bool FFrame = true;
-    bool FDown = false;
-    bool FTracking = false;
+    // FDown and FTracking.
+    widgets::PushTracker FPush;
 
     vcl::TColor FColor = vcl::clBtnFace;
     bool FParentColor = true;
     QString FCaption;
     vcl::TColor FFontColor = vcl::clWindowText;
     QMenu *FPopupMenu = nullptr;
-    bool FClicked = false; // a left press began here
     widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
 };

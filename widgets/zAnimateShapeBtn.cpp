@@ -99,7 +99,7 @@ QRegion TzShapeBtn::RgnFromShape()
 
 void TzShapeBtn::Click()
 {
-    if (FDown)
+    if (FPush.down)
         Q_EMIT OnClick();
 }
 
@@ -116,46 +116,33 @@ bool TzShapeBtn::event(QEvent *e)
 
 void TzShapeBtn::mousePressEvent(QMouseEvent *e)
 {
-    const QPoint p = e->position().toPoint();
     // Outside the shape the press belongs to whatever lies below.
-    if (!FRgn.contains(p)) {
+    if (!FRgn.contains(e->position().toPoint())) {
         e->ignore();
         return;
     }
-    if (e->button() != Qt::LeftButton || !isEnabled())
-        return;
-    if (!FDown) {
-        FDown = true;
+    if (e->button() == Qt::LeftButton && isEnabled() && FPush.Press())
         repaint();
-    }
-    FTracking = true;
 }
 
 void TzShapeBtn::mouseMoveEvent(QMouseEvent *e)
 {
-    if (!FTracking)
-        return;
-    const bool inside = FRgn.contains(e->position().toPoint());
-    if (inside != FDown) {
-        FDown = inside;
+    if (FPush.Move(FRgn.contains(e->position().toPoint())))
         repaint();
-    }
 }
 
 void TzShapeBtn::mouseReleaseEvent(QMouseEvent *e)
 {
-    if (!FTracking)
+    if (!FPush.tracking)
         return;
     QPointer<TzShapeBtn> self(this);
     // Decided by where the button is let go, not by the last move.
-    FDown = FRgn.contains(e->position().toPoint());
-    if (e->button() == Qt::LeftButton)
+    const bool inside = FRgn.contains(e->position().toPoint());
+    FPush.Move(inside);
+    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(inside))
         Click();
-    if (!self)
-        return;
-    FDown = false;
-    FTracking = false;
-    repaint();
+    if (self && FPush.EndTracking())
+        repaint();
 }
 
 void TzShapeBtn::enterEvent(QEnterEvent *)
@@ -190,10 +177,8 @@ void TzShapeBtn::resizeEvent(QResizeEvent *e)
 
 void TzShapeBtn::paintEvent(QPaintEvent *)
 {
-    if (!isEnabled()) {
-        FDown = false;
-        FTracking = false;
-    }
+    if (!isEnabled())
+        FPush.Reset();
     QPainter painter(this);
     TCanvas canvas(painter);
     FCanvas = &canvas;
@@ -208,7 +193,7 @@ void TzShapeBtn::Paint()
     FCanvas->Brush.Color = GetColor();
     FCanvas->Pen.Width = 1;
     if (widgets::ShapeAlias(FShape) == sbOwnerDraw && FOnOwnerDraw) {
-        FOnOwnerDraw(this, *FCanvas, FDown, width(), height(), FRgn, FShadowColor,
+        FOnOwnerDraw(this, *FCanvas, FPush.down, width(), height(), FRgn, FShadowColor,
                      FHighLightColor);
         return;
     }
@@ -223,5 +208,5 @@ void TzShapeBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
     painter.setClipRegion(FRgn);
     painter.fillRect(rect(), vcl::ToQColor(GetColor()));
     painter.restore();
-    widgets::DrawShapeStrokes(*FCanvas, strokes, FDown, FShadowColor, FHighLightColor);
+    widgets::DrawShapeStrokes(*FCanvas, strokes, FPush.down, FShadowColor, FHighLightColor);
 }

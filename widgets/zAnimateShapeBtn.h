@@ -5,6 +5,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonPress.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2Shapes.h"
@@ -47,8 +48,8 @@ public:
     void SetRgn(const QRegion &region) { FRgn = region; }
     const QRegion &Rgn() const { return FRgn; }
 
-    bool Down() const { return FDown; }
-    bool Tracking() const { return FTracking; }
+    bool Down() const { return FPush.down; }
+    bool Tracking() const { return FPush.tracking; }
 
     // OnClick, only while pressed.
     virtual void Click();
@@ -95,8 +96,8 @@ private:
     // Empty, or "&" and the accelerator character.
     QString FAccelText;
     bool FTransparent = false;
-    bool FDown = false;
-    bool FTracking = false;
+    // FDown and FTracking.
+    widgets::PushTracker FPush;
 
     vcl::TColor FColor = vcl::clBtnFace;
     widgets::ButtonShortcuts FKeys{this};
