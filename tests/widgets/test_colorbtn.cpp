@@ -9,6 +9,8 @@
 
 #include "ButtonRig.h"
 
+#include <type_traits>
+
 namespace {
 
 using namespace testrig;
@@ -193,25 +195,31 @@ TEST_F(ColorBtn, FlatBevelOnlyWhileHovered)
     EXPECT_EQ(at(image(), 0, 0), Green);
 }
 
-// The push-button behaviour every windowed button of the library shares with
-// the colour button: mouse, space bar, Return, accelerator, default and cancel.
+// Every button of the library, windowed or not: the press, the drag off
+// and back, and the release that clicks only on the button.
 template <class Btn>
-class WindowedButton : public ButtonRig<Btn>
+class PushButton : public ButtonRig<Btn>
 {
+protected:
+    static constexpr bool Windowless =
+        std::is_base_of_v<TzNWColorBtn, Btn> || std::is_same_v<Btn, TzShapeBtn>;
+    // The shape button's region leaves out its last column and row.
+    static constexpr bool LastPixelInside = !std::is_same_v<Btn, TzShapeBtn>;
 };
-using WindowedButtons =
+using PushButtons =
     ::testing::Types<TzColorBtn, TzGradBtn, TzBitColBtn, TzIconColBtn, TzcShapeColorBtn,
-                     TzcShapeGradBtn, TzcShapeBitColBtn, TzcShapeIconColBtn>;
-TYPED_TEST_SUITE(WindowedButton, WindowedButtons);
+                     TzcShapeGradBtn, TzcShapeBitColBtn, TzcShapeIconColBtn, TzNWColorBtn,
+                     TzNWBitColBtn, TzNWIconColBtn, TzShapeBtn>;
+TYPED_TEST_SUITE(PushButton, PushButtons);
 
-TYPED_TEST(WindowedButton, ClickOnReleaseInsideOnly)
+TYPED_TEST(PushButton, ClickOnReleaseInsideOnly)
 {
     // The client area is 0 <= x < 30, 0 <= y < 20.
     const struct
     {
         QPoint at;
         int clicks;
-    } rows[] = {{{5, 5}, 1},   {{29, 19}, 1}, {{0, 0}, 1},
+    } rows[] = {{{5, 5}, 1},   {{28, 18}, 1}, {{0, 0}, 1},  {{29, 19}, this->LastPixelInside},
                 {{30, 10}, 0}, {{10, 20}, 0}, {{-1, 5}, 0}};
     this->show();
     for (const auto &row : rows) {
@@ -219,7 +227,9 @@ TYPED_TEST(WindowedButton, ClickOnReleaseInsideOnly)
         this->press({5, 5});
         EXPECT_TRUE(this->btn->Down());
         EXPECT_TRUE(this->btn->Tracking());
-        EXPECT_TRUE(this->btn->hasFocus());
+        // A windowed button takes the focus; a windowless one leaves it.
+        EXPECT_EQ(this->btn->hasFocus(), !this->Windowless);
+        EXPECT_EQ(this->other->hasFocus(), this->Windowless);
         EXPECT_EQ(clicks.count(), 0);
         this->release(row.at);
         EXPECT_EQ(clicks.count(), row.clicks) << row.at.x() << "," << row.at.y();
@@ -228,7 +238,7 @@ TYPED_TEST(WindowedButton, ClickOnReleaseInsideOnly)
     }
 }
 
-TYPED_TEST(WindowedButton, DraggingOutRaisesAndBackInPresses)
+TYPED_TEST(PushButton, DraggingOutRaisesAndBackInPresses)
 {
     this->show();
     QSignalSpy clicks(this->btn, &TypeParam::OnClick);
@@ -236,13 +246,24 @@ TYPED_TEST(WindowedButton, DraggingOutRaisesAndBackInPresses)
     this->move({30, 5});
     EXPECT_FALSE(this->btn->Down());
     EXPECT_TRUE(this->btn->Tracking());
-    this->move({29, 19});
+    this->move({28, 18});
     EXPECT_TRUE(this->btn->Down());
     this->move({10, 40});
     EXPECT_FALSE(this->btn->Down());
     this->release({10, 40});
     EXPECT_EQ(clicks.count(), 0);
 }
+
+// What every windowed button shares with the colour button: double click,
+// space bar, Return, accelerator, default and cancel.
+template <class Btn>
+class WindowedButton : public ButtonRig<Btn>
+{
+};
+using WindowedButtons =
+    ::testing::Types<TzColorBtn, TzGradBtn, TzBitColBtn, TzIconColBtn, TzcShapeColorBtn,
+                     TzcShapeGradBtn, TzcShapeBitColBtn, TzcShapeIconColBtn>;
+TYPED_TEST_SUITE(WindowedButton, WindowedButtons);
 
 TYPED_TEST(WindowedButton, DoubleClickGivesOneClick)
 {
@@ -381,8 +402,8 @@ TEST_F(ColorBtn, OnPaintAfterEachPaintWithTheCanvas)
     EXPECT_EQ(btn->Canvas(), nullptr);
 }
 
-// The windowless buttons: the same press and drag, but no focus, no keys of
-// their own, and an accelerator only while enabled and shown.
+// The windowless buttons: no keys of their own, and an accelerator only
+// while enabled and shown.
 template <class Btn>
 class WindowlessButton : public ButtonRig<Btn>
 {
@@ -398,44 +419,6 @@ void setAccelerator(TzNWColorBtn *b, QChar c)
 void setAccelerator(TzShapeBtn *b, QChar c)
 {
     b->SetAcceleratorKey(c);
-}
-
-TYPED_TEST(WindowlessButton, PressTakesNoFocusAndReleaseInsideClicks)
-{
-    // Away from the last column and row, which the shape button leaves out.
-    const struct
-    {
-        QPoint at;
-        int clicks;
-    } rows[] = {{{5, 5}, 1}, {{28, 18}, 1}, {{30, 10}, 0}, {{10, 20}, 0}, {{-1, 5}, 0}};
-    this->show();
-    for (const auto &row : rows) {
-        QSignalSpy clicks(this->btn, &TypeParam::OnClick);
-        this->press({5, 5});
-        EXPECT_TRUE(this->btn->Down());
-        EXPECT_TRUE(this->btn->Tracking());
-        EXPECT_TRUE(this->other->hasFocus());
-        this->release(row.at);
-        EXPECT_EQ(clicks.count(), row.clicks) << row.at.x() << "," << row.at.y();
-        EXPECT_FALSE(this->btn->Down());
-        EXPECT_FALSE(this->btn->Tracking());
-    }
-}
-
-TYPED_TEST(WindowlessButton, DraggingOutRaisesAndBackInPresses)
-{
-    this->show();
-    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
-    this->press({5, 5});
-    this->move({30, 5});
-    EXPECT_FALSE(this->btn->Down());
-    EXPECT_TRUE(this->btn->Tracking());
-    this->move({28, 18});
-    EXPECT_TRUE(this->btn->Down());
-    this->move({10, 40});
-    EXPECT_FALSE(this->btn->Down());
-    this->release({10, 40});
-    EXPECT_EQ(clicks.count(), 0);
 }
 
 TYPED_TEST(WindowlessButton, AcceleratorOnlyWhileEnabledAndShown)
