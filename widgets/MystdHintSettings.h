@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/vcl/Colors.h"
+#include "widgets/Events.h"
 
 #include <QString>
 
@@ -25,7 +26,6 @@ using TzHintDiv = std::uint8_t;
 // Mouse moves before a hint disappears: 2..20.
 using TzMoveDist = std::uint8_t;
 
-using TNotifyEvent = std::function<void(QObject *Sender)>;
 // Answering ShowHint false keeps the hint hidden.
 using THintShowEvent = std::function<void(QObject *Sender, bool &ShowHint)>;
 
