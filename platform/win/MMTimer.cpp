@@ -80,7 +80,9 @@ private:
                     next = it;
             const auto now = Clock::now();
             if (now < next->second.due) {
-                m_wake.wait_until(lock, next->second.due);
+                // A copy: the entry may be killed while this thread waits.
+                const Clock::time_point due = next->second.due;
+                m_wake.wait_until(lock, due);
                 continue;
             }
             const std::uint32_t id = next->first;
