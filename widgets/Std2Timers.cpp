@@ -239,6 +239,10 @@ void TzcRunProg::softWait(int pid)
 {
     m_returnCode = static_cast<std::int32_t>(win::STILL_ACTIVE);
     for (;;) {
+        if (ApplicationTerminated && ApplicationTerminated()) {
+            win::ReapInBackground(pid);
+            return;
+        }
         std::int32_t code = 0;
         const win::ProcessState state = win::PollProcess(pid, code);
         if (state == win::ProcessState::Exited) {
@@ -247,10 +251,6 @@ void TzcRunProg::softWait(int pid)
         }
         if (state == win::ProcessState::Failed) {
             m_returnCode = -1;
-            return;
-        }
-        if (ApplicationTerminated && ApplicationTerminated()) {
-            win::ReapInBackground(pid);
             return;
         }
         // Keep the caller's events flowing without spinning: at most 10 ms
