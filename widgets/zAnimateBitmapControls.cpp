@@ -74,6 +74,10 @@ std::optional<QByteArray> BitmapFileFromResource(QByteArrayView resource)
     return file;
 }
 
+} // namespace widgets
+
+using namespace widgets;
+
 TzcCustomBitmap::TzcCustomBitmap(QWidget *parent) : QWidget(parent)
 {
     resize(30, 30);
@@ -421,8 +425,7 @@ TzResBitmap::TzResBitmap(const char *name)
         throw EResNotFound("Resource " + std::string(name) + " is not a bitmap");
 }
 
-namespace detail {
-DesktopSurface::DesktopSurface()
+detail::DesktopSurface::DesktopSurface()
 {
     QSize size(640, 480);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -430,7 +433,6 @@ DesktopSurface::DesktopSurface()
     FSurface = QImage(size, QImage::Format_RGB32);
     FSurface.fill(Qt::black);
 }
-} // namespace detail
 
 TzDesktop::TzDesktop() : TCanvas(&FSurface) {}
 
@@ -563,5 +565,3 @@ void TzFrame::paintEvent(QPaintEvent *)
         bevel(FBevelInner);
     Q_EMIT OnPaint();
 }
-
-} // namespace widgets

@@ -41,6 +41,8 @@ public:
 // when the resource is too short for its own header.
 std::optional<QByteArray> BitmapFileFromResource(QByteArrayView resource);
 
+} // namespace widgets
+
 // A bitmap control that draws nothing by itself; TzBitmap and TzAnimated
 // paint it. Pixels of TransparentColor are left out while Transparent is set:
 // they show the control's Color, or with RealTransparent whatever lies
@@ -63,11 +65,11 @@ public:
     void SetBitMap(const QImage &value);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
-    TColor TransparentColor() const { return FTransparentColor; }
+    vcl::TColor TransparentColor() const { return FTransparentColor; }
     // Also switches AutoBackColor off.
-    void SetTransparentColor(TColor value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor value);
+    void SetTransparentColor(vcl::TColor value);
+    vcl::TColor Color() const { return FColor; }
+    void SetColor(vcl::TColor value);
 
     int GetWidth() const { return width(); }
     int GetHeight() const { return height(); }
@@ -91,7 +93,7 @@ public:
     void Rotate(int degrees);
     void Flip();
     void Mirror();
-    void ReplaceColor(TColor from, TColor to);
+    void ReplaceColor(vcl::TColor from, vcl::TColor to);
     // Black and white as a colour-to-monochrome copy makes it: white stays
     // white, every other colour turns black.
     void BW();
@@ -124,11 +126,11 @@ private:
     bool FRealTransparent = false;
     bool FAutoBackColor = false;
     QImage FBitMap;
-    TColor FTransparentColor = vcl::clWhite;
+    vcl::TColor FTransparentColor = vcl::clWhite;
     int FFrame = 0;
     bool FTransparent = true;
     zcBitmapDraw FDrawMode = bdDrawNormal;
-    TColor FColor = vcl::clBtnFace;
+    vcl::TColor FColor = vcl::clBtnFace;
 };
 
 // A picture drawn as it is, stretched to the control or centred in it.
@@ -212,7 +214,7 @@ struct DesktopSurface
 // A canvas as large as the primary screen. Nothing may draw straight on the
 // screen here, so it draws into an image of the screen's size that a window
 // can show.
-class TzDesktop : private detail::DesktopSurface, public TCanvas
+class TzDesktop : private detail::DesktopSurface, public widgets::TCanvas
 {
 public:
     TzDesktop();
@@ -262,16 +264,16 @@ public:
     explicit TzFrame(QWidget *parent = nullptr);
     bool Filled() const { return FFilled; }
     void SetFilled(bool value);
-    TBevelCut BevelInner() const { return FBevelInner; }
-    void SetBevelInner(TBevelCut value);
-    TBevelCut BevelOuter() const { return FBevelOuter; }
-    void SetBevelOuter(TBevelCut value);
+    widgets::TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(widgets::TBevelCut value);
+    widgets::TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(widgets::TBevelCut value);
     int BevelWidth() const { return FBevelWidth; }
     void SetBevelWidth(int value);
     int BorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor value);
+    vcl::TColor Color() const { return FColor; }
+    void SetColor(vcl::TColor value);
     bool PassMouseOn() const { return !isEnabled(); }
     void SetPassMouseOn(bool value);
 
@@ -283,11 +285,9 @@ protected:
 
 private:
     bool FFilled = false;
-    TBevelCut FBevelInner = bvNone;
-    TBevelCut FBevelOuter = bvRaised;
+    widgets::TBevelCut FBevelInner = widgets::bvNone;
+    widgets::TBevelCut FBevelOuter = widgets::bvRaised;
     int FBevelWidth = 1;
     int FBorderWidth = 0;
-    TColor FColor = vcl::clWindow;
+    vcl::TColor FColor = vcl::clWindow;
 };
-
-} // namespace widgets

@@ -105,6 +105,10 @@ int Random(int n)
     return int((std::uint64_t(generator()()) * std::uint64_t(n)) >> 32);
 }
 
+} // namespace widgets
+
+using namespace widgets;
+
 TzFastBmp::TzFastBmp(int w, int h) : FWidth(w > 0 ? w : 0), FHeight(h > 0 ? h : 0)
 {
     DoCalcLines();
@@ -129,14 +133,14 @@ void TzFastBmp::DoCalcLines()
         FLines[std::size_t(y)] = FBits.data() + std::size_t(y) * std::size_t(FRowInc);
 }
 
-void TzFastBmp::SetPixel(int x, int y, TColor color)
+void TzFastBmp::SetPixel(int x, int y, vcl::TColor color)
 {
     if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
         return;
     StoreColor(FLines[std::size_t(y)] + 3 * x, vcl::ColorToRGB(color));
 }
 
-TColor TzFastBmp::GetPixel(int x, int y) const
+vcl::TColor TzFastBmp::GetPixel(int x, int y) const
 {
     if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
         return NoPixel;
@@ -170,7 +174,7 @@ QImage TzFastBmp::ToImage() const
     return image;
 }
 
-void TzFastBmp::Draw(TCanvas &canvas, int x, int y) const
+void TzFastBmp::Draw(widgets::TCanvas &canvas, int x, int y) const
 {
     canvas.Draw(x, y, ToImage());
 }
@@ -273,6 +277,8 @@ void TzFastBmp::GaussianBlur(int amount)
     for (int a = amount; a >= 1; --a)
         Blur(a);
 }
+
+namespace widgets {
 
 void AddColorNoise(QImage &bitmap, int amount)
 {

@@ -50,6 +50,8 @@ void Randomize(std::uint32_t seed);
 // A uniform integer 0 .. n - 1 from the calling thread's generator; 0 when n <= 0.
 int Random(int n);
 
+} // namespace widgets
+
 // Pixel x of row y sits at Lines()[y] + 3x as blue, green, red; rows are
 // RowInc() bytes apart, the row length rounded up to a multiple of 4.
 class TzFastBmp
@@ -68,8 +70,8 @@ public:
     const std::uint8_t *Bits() const { return FBits.data(); }
 
     // Outside the image SetPixel does nothing and GetPixel gives NoPixel.
-    void SetPixel(int x, int y, TColor color);
-    TColor GetPixel(int x, int y) const;
+    void SetPixel(int x, int y, vcl::TColor color);
+    vcl::TColor GetPixel(int x, int y) const;
     // Rows outside the image: GetLine gives null and the copies do nothing.
     std::uint8_t *GetLine(int y);
     void SetLine(int y, const std::uint8_t *src);
@@ -77,7 +79,7 @@ public:
 
     // A copy in the image format with the same byte layout.
     QImage ToImage() const;
-    void Draw(TCanvas &canvas, int x, int y) const;
+    void Draw(widgets::TCanvas &canvas, int x, int y) const;
 
     // Noise of `amount` levels around each channel (colour) or each pixel (grey).
     void ColorNoise(int amount);
@@ -105,6 +107,8 @@ private:
 };
 
 enum TzRast : std::uint8_t { Rast25 = 0, Rast50 = 1, Rast75 = 2 };
+
+namespace widgets {
 
 // The alternative pattern of Rast25 and Rast50. Main thread only.
 extern bool RasterOfset;
