@@ -78,8 +78,8 @@ TProcessorProbe ProbeProcessor(const TProcessorServices &services)
     appendRegister(probe.CpuVendorId, leaf0.ecx);
     if (CpuFamily(probe, 0) > 4) {
         try {
-            probe.CpuSpeedMHz = MeasureCPUSpeed(services.GetTickCount,
-                                                services.ReadTimeStampCounter);
+            probe.CpuSpeedMHz =
+                MeasureCPUSpeed(services.GetTickCount, services.ReadTimeStampCounter);
         } catch (...) {
             probe.CpuSpeedMHz = -1;
         }

@@ -68,10 +68,10 @@ int CpuID();
 QString CpuFamilyName(int family);
 
 // Readings of the start-up's probe.
-QString CpuVendor();  // the vendor text, or "-unknown-" without CPUID
-int CpuStepping();    // signature bits 0-3, or -1 without CPUID
-int CpuModel();       // signature bits 4-7, or -1 without CPUID
-bool CpuMMX();        // executes CPUID leaf 1 again: EDX bit 23
+QString CpuVendor(); // the vendor text, or "-unknown-" without CPUID
+int CpuStepping();   // signature bits 0-3, or -1 without CPUID
+int CpuModel();      // signature bits 4-7, or -1 without CPUID
+bool CpuMMX();       // executes CPUID leaf 1 again: EDX bit 23
 std::int32_t CpuSpeed();
 
 } // namespace Mystd

@@ -42,8 +42,7 @@ void TzcVerInfo::DoTheFile()
     m_bufferSize = 0;
     m_fileFlags = 0;
     m_found = false;
-    const QString name =
-        m_verFile.isEmpty() ? QCoreApplication::applicationFilePath() : m_verFile;
+    const QString name = m_verFile.isEmpty() ? QCoreApplication::applicationFilePath() : m_verFile;
     if (name.isEmpty())
         return;
     QByteArray resource = win::ReadVersionResourceFile(name);
@@ -69,8 +68,9 @@ QString TzcVerInfo::GetString(const QString &key) const
     std::uint16_t language = 0, codePage = 0;
     if (!translation(language, codePage))
         return {};
-    const std::string path =
-        ("\\StringFileInfo\\" + hex4(language) + hex4(codePage) + "\\" + key).toLatin1().toStdString();
+    const std::string path = ("\\StringFileInfo\\" + hex4(language) + hex4(codePage) + "\\" + key)
+                                 .toLatin1()
+                                 .toStdString();
     std::span<const std::uint8_t> value;
     if (!win::VerQueryValue(bytesOf(m_buffer), path, value))
         return {};

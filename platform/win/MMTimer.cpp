@@ -123,8 +123,8 @@ TimerQueue &queue()
 
 } // namespace
 
-std::uint32_t timeSetEvent(std::uint32_t delay, std::uint32_t resolution,
-                           LPTIMECALLBACK callback, std::uintptr_t user, std::uint32_t flags)
+std::uint32_t timeSetEvent(std::uint32_t delay, std::uint32_t resolution, LPTIMECALLBACK callback,
+                           std::uintptr_t user, std::uint32_t flags)
 {
     (void)resolution;
     if (delay < TIME_MINPERIOD || delay > TIME_MAXPERIOD || callback == nullptr)

@@ -26,8 +26,8 @@ constexpr std::uint32_t TIME_MAXPERIOD = 1000000;
 
 // Starts a timer; its id, or 0 for a delay outside TIME_MINPERIOD to
 // TIME_MAXPERIOD or no callback. The resolution is only a hint.
-std::uint32_t timeSetEvent(std::uint32_t delay, std::uint32_t resolution,
-                           LPTIMECALLBACK callback, std::uintptr_t user, std::uint32_t flags);
+std::uint32_t timeSetEvent(std::uint32_t delay, std::uint32_t resolution, LPTIMECALLBACK callback,
+                           std::uintptr_t user, std::uint32_t flags);
 // Stops a timer: TIMERR_NOERROR, or MMSYSERR_INVALPARAM for an unknown id.
 std::uint32_t timeKillEvent(std::uint32_t id);
 

@@ -174,8 +174,7 @@ struct Block
 
 std::optional<Block> readBlock(const Bytes &res, std::uint64_t start, std::uint64_t limit)
 {
-    const auto length = res.u16(start), valueLength = res.u16(start + 2),
-               type = res.u16(start + 4);
+    const auto length = res.u16(start), valueLength = res.u16(start + 2), type = res.u16(start + 4);
     if (!length || !valueLength || !type || *length < 6 || start + *length > limit)
         return std::nullopt;
     Block b{start, start + *length, {}, 0, 0, *type == 1, 0};
@@ -312,10 +311,9 @@ QByteArray ReadVersionResource(std::span<const std::uint8_t> data, VersionError 
 
 QByteArray ReadVersionResource(const QByteArray &file, VersionError *error)
 {
-    return ReadVersionResource(
-        std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),
-                  static_cast<std::size_t>(file.size())),
-        error);
+    return ReadVersionResource(std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),
+                                         static_cast<std::size_t>(file.size())),
+                               error);
 }
 
 QByteArray ReadVersionResourceFile(const QString &fileName, VersionError *error)

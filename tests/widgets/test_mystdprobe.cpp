@@ -60,10 +60,10 @@ struct SpeedCase
 // From the first tick t0 the count starts at the edge t0 + 1 and ends at
 // t0 + 1000: 999 ms of cycles, plus 0.66, rounded.
 const SpeedCase kSpeedCases[] = {
-    {"2 GHz", 1000, 2000000, 1999},        // 1998 + 0.66
+    {"2 GHz", 1000, 2000000, 1999}, // 1998 + 0.66
     {"wrap during the count", 0xFFFFFF00u, 2000000, 1999},
     {"wrap at the edge", 0xFFFFFFFFu, 3000000, 2998},
-    {"slow clock", 5, 1000, 2},             // 0.999 + 0.66
+    {"slow clock", 5, 1000, 2}, // 0.999 + 0.66
     {"no cycles", 7, 0, 1},
 };
 
@@ -74,8 +74,8 @@ class ProbeSpeed : public testing::TestWithParam<SpeedCase>
 TEST_P(ProbeSpeed, CountsCyclesOverTheMeasuredTicks)
 {
     FakeClock clock{GetParam().startTick, GetParam().cyclesPerMs};
-    const auto mhz = Mystd::MeasureCPUSpeed([&] { return clock.tick(); },
-                                            [&] { return clock.tsc(); });
+    const auto mhz =
+        Mystd::MeasureCPUSpeed([&] { return clock.tick(); }, [&] { return clock.tsc(); });
     EXPECT_EQ(mhz, GetParam().mhz) << GetParam().what;
 }
 

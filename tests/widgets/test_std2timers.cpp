@@ -208,12 +208,24 @@ TEST(TzcRunProg, SystemErrorClasses)
     {
         std::uint32_t error;
         TzcRunError result;
-    } cases[] = {{0, zre_OK},           {1, zre_FileNotFound},  {2, zre_FileNotFound},
-                 {3, zre_PathNotFound}, {4, zre_FileError},     {5, zre_networkerror},
-                 {6, zre_MemoryError},  {14, zre_MemoryError},  {15, zre_FileError},
-                 {31, zre_FileError},   {32, zre_networkerror}, {36, zre_networkerror},
-                 {37, zre_UnknownError}, {38, zre_FileError},   {52, zre_FileError},
-                 {53, zre_networkerror}, {55, zre_networkerror}, {56, zre_UnknownError},
+    } cases[] = {{0, zre_OK},
+                 {1, zre_FileNotFound},
+                 {2, zre_FileNotFound},
+                 {3, zre_PathNotFound},
+                 {4, zre_FileError},
+                 {5, zre_networkerror},
+                 {6, zre_MemoryError},
+                 {14, zre_MemoryError},
+                 {15, zre_FileError},
+                 {31, zre_FileError},
+                 {32, zre_networkerror},
+                 {36, zre_networkerror},
+                 {37, zre_UnknownError},
+                 {38, zre_FileError},
+                 {52, zre_FileError},
+                 {53, zre_networkerror},
+                 {55, zre_networkerror},
+                 {56, zre_UnknownError},
                  {193, zre_UnknownError}};
     for (const auto &c : cases)
         EXPECT_EQ(RunErrorFromSystemError(c.error), c.result) << c.error;
@@ -237,8 +249,7 @@ const RunCase kRuns[] = {
     {"exit code 259 ends the wait", "sh -c \"exit 259\"", true, false, 3, zre_OK, 0, "BWF"},
     {"killed child", "sh -c \"kill -9 $$\"", true, false, 137, zre_OK, 0, "BWF"},
     {"no wait", "sh -c \"exit 5\"", false, false, 0, zre_OK, 0, "B"},
-    {"missing program", "/nonexistent/qm5230-prog a", true, false, 0, zre_FileNotFound, 2,
-     "BE"},
+    {"missing program", "/nonexistent/qm5230-prog a", true, false, 0, zre_FileNotFound, 2, "BE"},
     {"not executable", "/dev/null", true, false, 0, zre_networkerror, 5, "BE"},
 };
 
@@ -276,8 +287,8 @@ INSTANTIATE_TEST_SUITE_P(Children, RunProg, testing::ValuesIn(kRuns));
 // that only a queued call of the caller creates.
 TEST(TzcRunProg, SoftWaitRunsTheEventLoop)
 {
-    const auto flag = std::filesystem::temp_directory_path() /
-                      ("qm5230-runprog-" + std::to_string(::getpid()));
+    const auto flag =
+        std::filesystem::temp_directory_path() / ("qm5230-runprog-" + std::to_string(::getpid()));
     std::filesystem::remove(flag);
     TzcRunProg runner;
     bool ranDuringWait = false;

@@ -47,11 +47,10 @@ TEST_P(VerInfo, PropertiesOfTheFile)
     EXPECT_EQ(info.LocaleID(), c.localeId);
     EXPECT_EQ(info.CodePage(), c.codePage);
     EXPECT_EQ(info.Language(), c.language);
-    const unsigned flags = unsigned(info.IS_DEBUG()) | unsigned(info.IS_PRERELEASE()) << 1 |
-                           unsigned(info.IS_PATCHED()) << 2 |
-                           unsigned(info.IS_PRIVATEBUILD()) << 3 |
-                           unsigned(info.IS_INFOINFERRED()) << 4 |
-                           unsigned(info.IS_SPECIALBUILD()) << 5;
+    const unsigned flags =
+        unsigned(info.IS_DEBUG()) | unsigned(info.IS_PRERELEASE()) << 1 |
+        unsigned(info.IS_PATCHED()) << 2 | unsigned(info.IS_PRIVATEBUILD()) << 3 |
+        unsigned(info.IS_INFOINFERRED()) << 4 | unsigned(info.IS_SPECIALBUILD()) << 5;
     EXPECT_EQ(flags, c.flags);
 }
 

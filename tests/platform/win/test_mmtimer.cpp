@@ -9,9 +9,7 @@
 
 namespace {
 
-void noop(std::uint32_t, std::uint32_t, std::uintptr_t, std::uintptr_t, std::uintptr_t)
-{
-}
+void noop(std::uint32_t, std::uint32_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) {}
 
 TEST(MMTimerLayer, RefusesDelaysOutsideItsRange)
 {
@@ -32,8 +30,7 @@ struct SelfKill
     std::atomic<std::uint32_t> killResult{99};
 };
 
-void killSelf(std::uint32_t id, std::uint32_t, std::uintptr_t user, std::uintptr_t,
-              std::uintptr_t)
+void killSelf(std::uint32_t id, std::uint32_t, std::uintptr_t user, std::uintptr_t, std::uintptr_t)
 {
     auto *s = reinterpret_cast<SelfKill *>(user);
     s->calls.fetch_add(1);

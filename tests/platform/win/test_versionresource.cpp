@@ -37,7 +37,7 @@ QString query(std::span<const std::uint8_t> resource, const char *path)
 {
     std::span<const std::uint8_t> value;
     return win::VerQueryValue(resource, path, value) ? win::VersionText(value)
-                                                      : QStringLiteral("<none>");
+                                                     : QStringLiteral("<none>");
 }
 
 const char *const kFixtures[] = {"version64.exe", "version32.dll", "otherlang.dll",
@@ -57,8 +57,7 @@ TEST(VersionResource, ReadsTheGeneratedFiles)
     EXPECT_EQ(codePage, 1252);
     // The table's key is upper case in the file; the query's lower case.
     EXPECT_EQ(query(span(v64), "\\StringFileInfo\\040904e4\\CompanyName"), "Example Works");
-    EXPECT_EQ(query(span(v64), "\\stringfileinfo\\040904E4\\ORIGINALFILENAME"),
-              "version64.exe");
+    EXPECT_EQ(query(span(v64), "\\stringfileinfo\\040904E4\\ORIGINALFILENAME"), "version64.exe");
     EXPECT_EQ(query(span(v64), "\\StringFileInfo\\040904e4\\LegalCopyright"),
               QString::fromUtf8("Copyright \u00a9 2026"));
     EXPECT_EQ(query(span(v64), "\\StringFileInfo\\040904e4\\Comments"), "");
