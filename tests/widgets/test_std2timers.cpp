@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -21,6 +22,20 @@
 #include <vector>
 
 namespace {
+
+// Waits (at most 30 s, for a loaded machine) until `done`, running the
+// event loop when `events` is set.
+bool waitUntil(const std::function<bool()> &done, bool events = false)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        if (events)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        else
+            std::this_thread::yield();
+    }
+    return done();
+}
 
 TEST(TzcTimer, RunsOnlyWithIntervalEnabledAndHandler)
 {
@@ -67,10 +82,7 @@ TEST(TzcTimer, TicksFromTheEventLoop)
     timer.SetInterval(1);
     int ticks = 0;
     timer.SetOnTimer([&](QObject *) { ++ticks; });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (ticks < 3 && std::chrono::steady_clock::now() < deadline)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_GE(ticks, 3);
+    EXPECT_TRUE(waitUntil([&] { return ticks >= 3; }, true));
 }
 
 // A timer whose Timer() the test may call without waiting for a tick.
@@ -123,10 +135,7 @@ TEST(TzcMMTimer, HandlerErrorsAreDiscarded)
         throw std::runtime_error("handler");
     });
     timer.SetInterval(1);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (calls.load() < 3 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    EXPECT_GE(calls.load(), 3);
+    EXPECT_TRUE(waitUntil([&] { return calls.load() >= 3; }));
 }
 
 // Timers started and destroyed in a loop: once its destructor has returned,
@@ -159,9 +168,7 @@ TEST(TzcMMTimer, NoTickAfterDestruction)
         TzcMMTimer last;
         last.SetOnTimer([&](QObject *) { after.fetch_add(1); });
         last.SetInterval(1);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (after.load() < 3 && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::yield();
+        EXPECT_TRUE(waitUntil([&] { return after.load() >= 3; }));
     }
     for (const auto &watch : watches)
         EXPECT_EQ(watch->late.load(), 0);
