@@ -172,7 +172,9 @@ TEST(TzSplashForm, ShownAtLoadAndRemovedAfterTheFormsFirstPaint)
     rig.splash->OnBeforeClose = note("beforeClose ");
     rig.splash->OnAfterClose = note("afterClose");
     rig.splash->Delay = [&](std::uint32_t ms) { events += "delay" + std::to_string(ms) + " "; };
-    rig.splash->SetShape(ssCircle);
+    rig.splash->SetShape(ssZEllipse);
+    rig.splash->SetAddWidth(80);
+    rig.splash->SetAddHeight(40);
     rig.splash->Loaded();
     QWidget *window = rig.splash->SplashWindow();
     ASSERT_NE(window, nullptr);
@@ -180,7 +182,7 @@ TEST(TzSplashForm, ShownAtLoadAndRemovedAfterTheFormsFirstPaint)
         window->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
     const auto &l = rig.splash->Layout();
     EXPECT_EQ(window->geometry().size(), QSize(l.Width, l.Height));
-    EXPECT_FALSE(window->mask().contains(QPoint(0, 0))) << "shaped as a circle";
+    EXPECT_FALSE(window->mask().contains(QPoint(0, 0))) << "shaped as an ellipse";
     EXPECT_TRUE(window->mask().contains(QPoint(l.Width / 2, l.Height / 2)));
     window->grab().save("/tmp/wsys-splash.png");
     EXPECT_FALSE(rig.splash->Done());
