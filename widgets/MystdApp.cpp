@@ -177,7 +177,8 @@ QString CpuString(bool cpuIdPresent, int family, int model, int type, const QStr
             return QStringLiteral("AMD Am486/Am5x86");
         if (cyrix)
             return QStringLiteral("Cyrix MediaGX");
-        static const char *const models[] = {" DX", " DX", " SX", " DX2", " SL", " SX2", "", " DX2 WriteBack", " DX4"};
+        static const char *const models[] = {
+            " DX", " DX", " SX", " DX2", " SL", " SX2", "", " DX2 WriteBack", " DX4"};
         const char *m = model >= 0 && model < 9 ? models[model] : "";
         return QStringLiteral("80486") + overdrive + QLatin1StringView(m);
     }
@@ -186,7 +187,10 @@ QString CpuString(bool cpuIdPresent, int family, int model, int type, const QStr
             return QStringLiteral("AMD K5/K6");
         if (cyrix)
             return model == 4 ? QStringLiteral("Cyrix Gxm") : QStringLiteral("Cyrix 6x86");
-        const char *m = model == 1 ? " 60/66 MHz" : model == 2 ? " 75-200 MHz" : model == 4 ? " MMX 166/200 MHz" : "";
+        const char *m = model == 1   ? " 60/66 MHz"
+                        : model == 2 ? " 75-200 MHz"
+                        : model == 4 ? " MMX 166/200 MHz"
+                                     : "";
         return QStringLiteral("Pentium") + overdrive + QLatin1StringView(m);
     }
     case 6: {
@@ -277,31 +281,106 @@ void TzShowApp::SetShortDate(TzShortDateFormat value)
                                     : widgets::RewriteShortDate(widgets::ShortDateFormat(), value));
 }
 
-QString TzShowApp::HelpFile() const { return Application().HelpFile; }
-void TzShowApp::SetHelpFile(const QString &v) { Application().HelpFile = v; }
-QString TzShowApp::Hint() const { return Application().Hint; }
-void TzShowApp::SetHint(const QString &v) { Application().Hint = v; }
-vcl::TColor TzShowApp::HintColor() const { return Application().HintColor(); }
-void TzShowApp::SetHintColor(vcl::TColor v) { Application().SetHintColor(v); }
-int TzShowApp::HintPause() const { return Application().HintPause; }
-void TzShowApp::SetHintPause(int v) { Application().HintPause = v; }
-int TzShowApp::HintHidePause() const { return Application().HintHidePause; }
-void TzShowApp::SetHintHidePause(int v) { Application().HintHidePause = v; }
-bool TzShowApp::ShowMainForm() const { return Application().ShowMainForm; }
-void TzShowApp::SetShowMainForm(bool v) { Application().ShowMainForm = v; }
-QIcon TzShowApp::Icon() const { return Application().Icon(); }
-void TzShowApp::SetIcon(const QIcon &v) { Application().SetIcon(v); }
-bool TzShowApp::ShowHint() const { return Application().ShowHint(); }
-void TzShowApp::SetShowHint(bool v) { Application().SetShowHint(v); }
-QString TzShowApp::Title() const { return Application().Title(); }
-void TzShowApp::SetTitle(const QString &v) { Application().SetTitle(v); }
-void TzShowApp::SetOnActivate(TNotifyEvent e) { Application().OnActivate = std::move(e); }
-void TzShowApp::SetOnDeActivate(TNotifyEvent e) { Application().OnDeActivate = std::move(e); }
-void TzShowApp::SetOnHint(TNotifyEvent e) { Application().OnHint = std::move(e); }
-void TzShowApp::SetOnMinimize(TNotifyEvent e) { Application().OnMinimize = std::move(e); }
-void TzShowApp::SetOnRestore(TNotifyEvent e) { Application().OnRestore = std::move(e); }
-void TzShowApp::SetOnActiveControlChange(TNotifyEvent e) { Application().OnActiveControlChange = std::move(e); }
-void TzShowApp::SetOnActiveFormChange(TNotifyEvent e) { Application().OnActiveFormChange = std::move(e); }
+QString TzShowApp::HelpFile() const
+{
+    return Application().HelpFile;
+}
+void TzShowApp::SetHelpFile(const QString &v)
+{
+    Application().HelpFile = v;
+}
+QString TzShowApp::Hint() const
+{
+    return Application().Hint;
+}
+void TzShowApp::SetHint(const QString &v)
+{
+    Application().Hint = v;
+}
+vcl::TColor TzShowApp::HintColor() const
+{
+    return Application().HintColor();
+}
+void TzShowApp::SetHintColor(vcl::TColor v)
+{
+    Application().SetHintColor(v);
+}
+int TzShowApp::HintPause() const
+{
+    return Application().HintPause;
+}
+void TzShowApp::SetHintPause(int v)
+{
+    Application().HintPause = v;
+}
+int TzShowApp::HintHidePause() const
+{
+    return Application().HintHidePause;
+}
+void TzShowApp::SetHintHidePause(int v)
+{
+    Application().HintHidePause = v;
+}
+bool TzShowApp::ShowMainForm() const
+{
+    return Application().ShowMainForm;
+}
+void TzShowApp::SetShowMainForm(bool v)
+{
+    Application().ShowMainForm = v;
+}
+QIcon TzShowApp::Icon() const
+{
+    return Application().Icon();
+}
+void TzShowApp::SetIcon(const QIcon &v)
+{
+    Application().SetIcon(v);
+}
+bool TzShowApp::ShowHint() const
+{
+    return Application().ShowHint();
+}
+void TzShowApp::SetShowHint(bool v)
+{
+    Application().SetShowHint(v);
+}
+QString TzShowApp::Title() const
+{
+    return Application().Title();
+}
+void TzShowApp::SetTitle(const QString &v)
+{
+    Application().SetTitle(v);
+}
+void TzShowApp::SetOnActivate(TNotifyEvent e)
+{
+    Application().OnActivate = std::move(e);
+}
+void TzShowApp::SetOnDeActivate(TNotifyEvent e)
+{
+    Application().OnDeActivate = std::move(e);
+}
+void TzShowApp::SetOnHint(TNotifyEvent e)
+{
+    Application().OnHint = std::move(e);
+}
+void TzShowApp::SetOnMinimize(TNotifyEvent e)
+{
+    Application().OnMinimize = std::move(e);
+}
+void TzShowApp::SetOnRestore(TNotifyEvent e)
+{
+    Application().OnRestore = std::move(e);
+}
+void TzShowApp::SetOnActiveControlChange(TNotifyEvent e)
+{
+    Application().OnActiveControlChange = std::move(e);
+}
+void TzShowApp::SetOnActiveFormChange(TNotifyEvent e)
+{
+    Application().OnActiveFormChange = std::move(e);
+}
 
 int TzShowApp::BitsPerColor() const
 {
@@ -315,13 +394,34 @@ long double TzShowApp::NumberOfColors() const
     return bits < 25 ? static_cast<long double>(1u << bits) : std::pow(2.0L, bits);
 }
 
-QString TzShowApp::WinDir() const { return win::GetWindowsDirectory(); }
-QString TzShowApp::SystemDir() const { return win::GetSystemDirectory(); }
-QString TzShowApp::TempDir() const { return widgets::TrimTempDir(win::GetTempPath()); }
-WTypes TzShowApp::WindowKind() const { return Zhelper::WindowsType(); }
-int TzShowApp::WinVerMajor() const { return int(Zhelper::MajorVersion()); }
-int TzShowApp::WinVerMinor() const { return int(Zhelper::MinorVersion()); }
-int TzShowApp::WinVerBuild() const { return int(Zhelper::BuildVersion()); }
+QString TzShowApp::WinDir() const
+{
+    return win::GetWindowsDirectory();
+}
+QString TzShowApp::SystemDir() const
+{
+    return win::GetSystemDirectory();
+}
+QString TzShowApp::TempDir() const
+{
+    return widgets::TrimTempDir(win::GetTempPath());
+}
+WTypes TzShowApp::WindowKind() const
+{
+    return Zhelper::WindowsType();
+}
+int TzShowApp::WinVerMajor() const
+{
+    return int(Zhelper::MajorVersion());
+}
+int TzShowApp::WinVerMinor() const
+{
+    return int(Zhelper::MinorVersion());
+}
+int TzShowApp::WinVerBuild() const
+{
+    return int(Zhelper::BuildVersion());
+}
 
 QString TzShowApp::WindowsString() const
 {
@@ -332,17 +432,39 @@ QString TzShowApp::WindowsString() const
 QString TzShowApp::CPUString() const
 {
     const std::uint32_t signature = Mystd::Processor().CpuSignature[0];
-    return widgets::CpuString(Mystd::Processor().CpuIdPresent, FCPUType, int((signature >> 4) & 0xF),
-                              int((signature >> 12) & 0x3), Mystd::CpuVendor());
+    return widgets::CpuString(Mystd::Processor().CpuIdPresent, FCPUType,
+                              int((signature >> 4) & 0xF), int((signature >> 12) & 0x3),
+                              Mystd::CpuVendor());
 }
 
-QString TzShowApp::CPUVendor() const { return Mystd::CpuVendor(); }
-bool TzShowApp::CPUMMX() const { return Mystd::CpuMMX(); }
-int TzShowApp::CPUStepping() const { return Mystd::CpuStepping(); }
-int TzShowApp::CPUModel() const { return Mystd::CpuModel(); }
-int TzShowApp::CPUSpeed() const { return Mystd::CpuSpeed(); }
-QString TzShowApp::ComputerName() const { return win::GetComputerName(); }
-QString TzShowApp::UserName() const { return win::GetUserName(); }
+QString TzShowApp::CPUVendor() const
+{
+    return Mystd::CpuVendor();
+}
+bool TzShowApp::CPUMMX() const
+{
+    return Mystd::CpuMMX();
+}
+int TzShowApp::CPUStepping() const
+{
+    return Mystd::CpuStepping();
+}
+int TzShowApp::CPUModel() const
+{
+    return Mystd::CpuModel();
+}
+int TzShowApp::CPUSpeed() const
+{
+    return Mystd::CpuSpeed();
+}
+QString TzShowApp::ComputerName() const
+{
+    return win::GetComputerName();
+}
+QString TzShowApp::UserName() const
+{
+    return win::GetUserName();
+}
 
 QString TzShowApp::IPHostName() const
 {

@@ -166,7 +166,8 @@ void TzHintWindow::ActivateHint(const QRect &rect, const QString &hint)
     QImage scratch(1, 1, QImage::Format_RGB32);
     widgets::TCanvas canvas(&scratch);
     canvas.Font = widgets::TFont(s.Font.ToQFont(), s.Font.Color);
-    const widgets::TRect room{m, m, m + widgets::HintTextWidth(area.width(), s.PartOfScreen, s.Use3D), -m};
+    const widgets::TRect room{
+        m, m, m + widgets::HintTextWidth(area.width(), s.PartOfScreen, s.Use3D), -m};
     const widgets::TRect text = canvas.CalcTextRect(hint, room, widgets::textFlags());
     FCaption = hint;
     const QSize size(text.Width() + 2 * m, text.Height() + 2 * m);
@@ -283,8 +284,7 @@ const THintFont &TzHint::Font() const
 }
 
 namespace {
-template <typename T, typename V>
-void store(TzHint &hint, T &field, V value)
+template <typename T, typename V> void store(TzHint &hint, T &field, V value)
 {
     if (field == T(value))
         return;

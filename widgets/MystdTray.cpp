@@ -88,7 +88,8 @@ QImage MeterImage(const TMeterLook &look, int percent)
         canvas.Font = TFont(font, look.PctColor);
         canvas.Brush.Style = bsClear;
         const QString digits = QString::number(std::clamp(percent, 0, 100));
-        canvas.TextOut((16 - canvas.TextWidth(digits)) / 2, (16 - canvas.TextHeight(digits)) / 2, digits);
+        canvas.TextOut((16 - canvas.TextWidth(digits)) / 2, (16 - canvas.TextHeight(digits)) / 2,
+                       digits);
     }
     canvas.Pen.Color = look.FrameColor;
     canvas.Polyline({{0, 0}, {0, 15}, {15, 15}, {15, 0}, {0, 0}});

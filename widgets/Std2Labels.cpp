@@ -20,7 +20,8 @@ namespace widgets {
 QPoint AngleTextOrigin(int cx, int cy, int tw, int th, double cosA, double sinA)
 {
     const auto t = [](double v) { return int(std::trunc(v)); };
-    return {cx - t(tw / 2.0 * cosA) - t(th / 2.0 * sinA), cy + t(tw / 2.0 * sinA) - t(th / 2.0 * cosA)};
+    return {cx - t(tw / 2.0 * cosA) - t(th / 2.0 * sinA),
+            cy + t(tw / 2.0 * sinA) - t(th / 2.0 * cosA)};
 }
 
 QPolygon AngleTextBackground(int cx, int cy, int tw, int th, double cosA, double sinA)
@@ -30,6 +31,16 @@ QPolygon AngleTextBackground(int cx, int cy, int tw, int th, double cosA, double
     const int hc = t(th / 2.0 * cosA), hs = t(th / 2.0 * sinA);
     return QPolygon({QPoint(cx - wc - hs, cy + ws - hc), QPoint(cx + wc - hs, cy - ws - hc),
                      QPoint(cx + wc + hs, cy - ws + hc), QPoint(cx - wc + hs, cy + ws + hc)});
+}
+
+std::vector<TTextCopy> EffectCopies(const T3DTextLook &look)
+{
+    if (!look.Use3D)
+        return {};
+    if (look.UseDropShadow)
+        return {{QPoint(look.DropShadowSize, look.DropShadowSize), look.ShadowColor}};
+    return {{QPoint(-1, -1), look.Raised ? look.HighlightColor : look.ShadowColor},
+            {QPoint(1, 1), look.Raised ? look.ShadowColor : look.HighlightColor}};
 }
 
 } // namespace widgets
@@ -256,43 +267,7 @@ void TzBigLabel::Paint(TCanvas &canvas)
     DoDrawText(canvas, r, flags);
 }
 
-Tz3DLabel::Tz3DLabel(QWidget *parent) : TzBigLabel(parent) {}
-
-void Tz3DLabel::SetRaised(bool value)
-{
-    if (value != FRaised)
-        FRaised = value, update();
-}
-
-void Tz3DLabel::SetUse3D(bool value)
-{
-    if (value != FUse3D)
-        FUse3D = value, update();
-}
-
-void Tz3DLabel::SetHighlightColor(vcl::TColor value)
-{
-    if (value != FHighlightColor)
-        FHighlightColor = value, update();
-}
-
-void Tz3DLabel::SetShadowColor(vcl::TColor value)
-{
-    if (value != FShadowColor)
-        FShadowColor = value, update();
-}
-
-void Tz3DLabel::SetUseDropShadow(bool value)
-{
-    if (value != FUseDropShadow)
-        FUseDropShadow = value, update();
-}
-
-void Tz3DLabel::SetDropShadowSize(int value)
-{
-    if (value != FDropShadowSize)
-        FDropShadowSize = value, update();
-}
+Tz3DLabel::Tz3DLabel(QWidget *parent) : T3DTextLabel<TzBigLabel>(parent) {}
 
 void Tz3DLabel::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
 {
@@ -303,16 +278,9 @@ void Tz3DLabel::DoDrawText(TCanvas &canvas, TRect &rect, unsigned flags)
     const QString text = DrawnText(flags);
     const unsigned f = CanvasFlags(flags);
     canvas.Font = widgets::TFont(font(), TextColor());
-    if (FUse3D) {
-        if (FUseDropShadow) {
-            canvas.Font.Color = FShadowColor;
-            canvas.DrawText(text, rect.Offset(FDropShadowSize, FDropShadowSize), f);
-        } else {
-            canvas.Font.Color = FRaised ? FHighlightColor : FShadowColor;
-            canvas.DrawText(text, rect.Offset(-1, -1), f);
-            canvas.Font.Color = FRaised ? FShadowColor : FHighlightColor;
-            canvas.DrawText(text, rect.Offset(1, 1), f);
-        }
+    for (const widgets::TTextCopy &copy : widgets::EffectCopies(F3D)) {
+        canvas.Font.Color = copy.Color;
+        canvas.DrawText(text, rect.Offset(copy.Offset.x(), copy.Offset.y()), f);
     }
     canvas.Font.Color = TextColor();
     canvas.DrawText(text, rect, f);
@@ -353,8 +321,9 @@ void TzcURLLabel::TextChanged()
     });
 }
 
-TzAngleLabel::TzAngleLabel(QWidget *parent) : TzLabelBase(parent)
+TzAngleLabel::TzAngleLabel(QWidget *parent) : T3DTextLabel<TzLabelBase>(parent)
 {
+    F3D.Use3D = false;
     SetTransparent(true);
     resizeToCaption();
 }
@@ -386,42 +355,6 @@ void TzAngleLabel::TextChanged()
     resizeToCaption();
 }
 
-void TzAngleLabel::SetDropShadowSize(int value)
-{
-    if (value != FDropShadowSize)
-        FDropShadowSize = value, update();
-}
-
-void TzAngleLabel::SetUseDropShadow(bool value)
-{
-    if (value != FUseDropShadow)
-        FUseDropShadow = value, update();
-}
-
-void TzAngleLabel::SetRaised(bool value)
-{
-    if (value != FRaised)
-        FRaised = value, update();
-}
-
-void TzAngleLabel::SetUse3D(bool value)
-{
-    if (value != FUse3D)
-        FUse3D = value, update();
-}
-
-void TzAngleLabel::SetHighlightColor(vcl::TColor value)
-{
-    if (value != FHighlightColor)
-        FHighlightColor = value, update();
-}
-
-void TzAngleLabel::SetShadowColor(vcl::TColor value)
-{
-    if (value != FShadowColor)
-        FShadowColor = value, update();
-}
-
 void TzAngleLabel::Paint(TCanvas &canvas)
 {
     const int cx = width() / 2, cy = height() / 2;
@@ -446,14 +379,8 @@ void TzAngleLabel::Paint(TCanvas &canvas)
         p.drawText(QPoint(0, fm.ascent()), Caption());
         p.restore();
     };
-    if (FUse3D) {
-        if (FUseDropShadow) {
-            text(at + QPoint(FDropShadowSize, FDropShadowSize), FShadowColor);
-        } else {
-            text(at - QPoint(1, 1), FRaised ? FHighlightColor : FShadowColor);
-            text(at + QPoint(1, 1), FRaised ? FShadowColor : FHighlightColor);
-        }
-    }
+    for (const widgets::TTextCopy &copy : widgets::EffectCopies(F3D))
+        text(at + copy.Offset, copy.Color);
     text(at, TextColor());
     Q_EMIT OnPaint();
 }

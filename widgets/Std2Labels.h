@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 class QShortcut;
 
@@ -19,6 +20,25 @@ namespace widgets {
 QPoint AngleTextOrigin(int cx, int cy, int tw, int th, double cosA, double sinA);
 // The caption's background, tw and th already grown.
 QPolygon AngleTextBackground(int cx, int cy, int tw, int th, double cosA, double sinA);
+
+// Raised or sunken text (a highlight and a shadow copy one pixel apart), or
+// a drop shadow; either only while Use3D is set.
+struct T3DTextLook
+{
+    bool Raised = true;
+    bool Use3D = true;
+    vcl::TColor HighlightColor = vcl::clBtnHighlight;
+    vcl::TColor ShadowColor = vcl::clBtnShadow;
+    bool UseDropShadow = false;
+    int DropShadowSize = 2;
+};
+struct TTextCopy
+{
+    QPoint Offset;
+    vcl::TColor Color;
+};
+// The copies drawn under the caption, in drawing order.
+std::vector<TTextCopy> EffectCopies(const T3DTextLook &look);
 
 } // namespace widgets
 
@@ -97,6 +117,38 @@ private:
     bool FPressed = false;
 };
 
+// The 3-D settings of a label; each writer repaints when the value changes.
+template <class Base> class T3DTextLabel : public Base
+{
+public:
+    using Base::Base;
+
+    bool Raised() const { return F3D.Raised; }
+    void SetRaised(bool value) { set(F3D.Raised, value); }
+    bool Use3D() const { return F3D.Use3D; }
+    void SetUse3D(bool value) { set(F3D.Use3D, value); }
+    vcl::TColor HighlightColor() const { return F3D.HighlightColor; }
+    void SetHighlightColor(vcl::TColor value) { set(F3D.HighlightColor, value); }
+    vcl::TColor ShadowColor() const { return F3D.ShadowColor; }
+    void SetShadowColor(vcl::TColor value) { set(F3D.ShadowColor, value); }
+    bool UseDropShadow() const { return F3D.UseDropShadow; }
+    void SetUseDropShadow(bool value) { set(F3D.UseDropShadow, value); }
+    int DropShadowSize() const { return F3D.DropShadowSize; }
+    void SetDropShadowSize(int value) { set(F3D.DropShadowSize, value); }
+
+protected:
+    widgets::T3DTextLook F3D;
+
+private:
+    template <typename T> void set(T &field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        this->update();
+    }
+};
+
 // Draws the whole caption however long, and sizes itself to it when
 // AutoSize is set: a caption of 256 characters or more is measured with word
 // breaking whatever WordWrap says (drawing still follows WordWrap).
@@ -126,9 +178,8 @@ protected:
     unsigned CanvasFlags(unsigned flags) const;
 };
 
-// Text raised or sunken (a highlight and a shadow copy one pixel apart) or
-// with a drop shadow; either effect only while Use3D is set.
-class Tz3DLabel : public TzBigLabel
+// Text raised or sunken or with a drop shadow (see T3DTextLook).
+class Tz3DLabel : public T3DTextLabel<TzBigLabel>
 {
     Q_OBJECT
     Q_DISABLE_COPY(Tz3DLabel)
@@ -136,29 +187,8 @@ class Tz3DLabel : public TzBigLabel
 public:
     explicit Tz3DLabel(QWidget *parent = nullptr);
 
-    bool Raised() const { return FRaised; }
-    void SetRaised(bool value);
-    bool Use3D() const { return FUse3D; }
-    void SetUse3D(bool value);
-    vcl::TColor HighlightColor() const { return FHighlightColor; }
-    void SetHighlightColor(vcl::TColor value);
-    vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadowColor(vcl::TColor value);
-    bool UseDropShadow() const { return FUseDropShadow; }
-    void SetUseDropShadow(bool value);
-    int DropShadowSize() const { return FDropShadowSize; }
-    void SetDropShadowSize(int value);
-
 protected:
     void DoDrawText(widgets::TCanvas &canvas, widgets::TRect &rect, unsigned flags) override;
-
-private:
-    bool FRaised = true;
-    bool FUse3D = true;
-    vcl::TColor FHighlightColor = vcl::clBtnHighlight;
-    vcl::TColor FShadowColor = vcl::clBtnShadow;
-    bool FUseDropShadow = false;
-    int FDropShadowSize = 2;
 };
 
 // A link: a click (or the caption's accelerator while enabled) opens URL
@@ -189,7 +219,7 @@ private:
 
 // The caption turned by Angle degrees counter-clockwise about the centre of a
 // square of side caption width + 16.
-class TzAngleLabel : public TzLabelBase
+class TzAngleLabel : public T3DTextLabel<TzLabelBase>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzAngleLabel)
@@ -200,18 +230,6 @@ public:
     int Angle() const { return FAngle; }
     // Any whole number; kept as 0..359.
     void SetAngle(int value);
-    int DropShadowSize() const { return FDropShadowSize; }
-    void SetDropShadowSize(int value);
-    bool UseDropShadow() const { return FUseDropShadow; }
-    void SetUseDropShadow(bool value);
-    bool Raised() const { return FRaised; }
-    void SetRaised(bool value);
-    bool Use3D() const { return FUse3D; }
-    void SetUse3D(bool value);
-    vcl::TColor HighlightColor() const { return FHighlightColor; }
-    void SetHighlightColor(vcl::TColor value);
-    vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadowColor(vcl::TColor value);
 
 Q_SIGNALS:
     void OnPaint();
@@ -223,15 +241,9 @@ protected:
 private:
     void resizeToCaption();
 
-    int FDropShadowSize = 2;
-    bool FUseDropShadow = false;
     int FAngle = 0;
     double FCos = 1;
     double FSin = 0;
-    bool FRaised = true;
-    bool FUse3D = false;
-    vcl::TColor FHighlightColor = vcl::clBtnHighlight;
-    vcl::TColor FShadowColor = vcl::clBtnShadow;
 };
 
 // An invisible 20 x 20 spot that only reports the mouse; OnParentPaint lets

@@ -129,7 +129,7 @@ std::optional<std::string> formatInteger(char type, std::int64_t v, int precisio
     } else {
         // A negative 32-bit value reads as its unsigned 32-bit pattern.
         magnitude = (v < 0 && v >= INT32_MIN) ? std::uint64_t(std::uint32_t(std::int32_t(v)))
-                                             : std::uint64_t(v);
+                                              : std::uint64_t(v);
     }
     char buf[32];
     const auto r = std::to_chars(buf, buf + sizeof buf, magnitude, type == 'X' ? 16 : 10);

@@ -32,17 +32,15 @@ TEST(ShowApp, ShortDateRewriting)
         const char *result;
     } rows[] = {
         {"dd-MM-yy", sdf4DigitYear, "dd-MM-yyyy"}, // the documented examples
-        {"d/M/yyyy", sdf2DigitYear, "d/M/yy"},
-        {"yyyyy", sdf2DigitYear, "yy"},
-        {"y.M.d", sdf4DigitYear, "yyyy.M.d"},
-        {"yyyyy", sdf4DigitYear, "yyyyy"},
+        {"d/M/yyyy", sdf2DigitYear, "d/M/yy"},     {"yyyyy", sdf2DigitYear, "yy"},
+        {"y.M.d", sdf4DigitYear, "yyyy.M.d"},      {"yyyyy", sdf4DigitYear, "yyyyy"},
         {"dd.MM.", sdf4DigitYear, "dd.MM."}, // no year: left alone
-        {"dd.MM.", sdf2DigitYear, "dd.MM."},
-        {"yy/yyyy", sdf2DigitYear, "yy/yy"},
+        {"dd.MM.", sdf2DigitYear, "dd.MM."},       {"yy/yyyy", sdf2DigitYear, "yy/yy"},
         {"dd-MM-yy", sdfDontTouch, "dd-MM-yy"},
     };
     for (const auto &r : rows)
-        EXPECT_EQ(RewriteShortDate(QString::fromLatin1(r.format), r.style), QString::fromLatin1(r.result))
+        EXPECT_EQ(RewriteShortDate(QString::fromLatin1(r.format), r.style),
+                  QString::fromLatin1(r.result))
             << r.format;
 
     QWidget form;
@@ -118,7 +116,8 @@ TEST(ShowApp, EnvironmentAndForwarding)
     unsetenv("WIDGET_APP_TEST");
     EXPECT_FALSE(app.SetEnvironmentString(QStringLiteral("A=B"), QStringLiteral("x")));
     EXPECT_TRUE(app.GetEnvironmentString(QStringLiteral("WIDGET_APP_TEST")).isEmpty()); // refilled
-    EXPECT_EQ(app.GetEnvironmentString(QStringLiteral("PATH")), QString::fromLocal8Bit(qgetenv("PATH")));
+    EXPECT_EQ(app.GetEnvironmentString(QStringLiteral("PATH")),
+              QString::fromLocal8Bit(qgetenv("PATH")));
 
     EXPECT_EQ(app.IPHostName(), QStringLiteral("-Unknown-"));
     EXPECT_EQ(app.IPHostAddress(), QStringLiteral("-Unknown-"));
@@ -194,7 +193,8 @@ TEST(InstanceLock, OneHolderPerPathAndNoneAfterItGoes)
     EXPECT_TRUE(first->Acquire());
     EXPECT_FALSE(second.Acquire());
     EXPECT_TRUE(other.Acquire());
-    EXPECT_NE(win::InstanceName(QStringLiteral("/opt/a/tool")), win::InstanceName(QStringLiteral("/opt/b/tool")));
+    EXPECT_NE(win::InstanceName(QStringLiteral("/opt/a/tool")),
+              win::InstanceName(QStringLiteral("/opt/b/tool")));
 
     QString got;
     ASSERT_TRUE(first->Listen([&got](const QString &m) { got = m; }));
@@ -206,7 +206,8 @@ TEST(InstanceLock, OneHolderPerPathAndNoneAfterItGoes)
     EXPECT_TRUE(second.Acquire());
     EXPECT_FALSE(second.Send(QStringLiteral("nobody listens"), 200));
 
-    win::InstanceLock nowhere(QStringLiteral("/opt/c/tool"), dir.filePath(QStringLiteral("missing/dir")));
+    win::InstanceLock nowhere(QStringLiteral("/opt/c/tool"),
+                              dir.filePath(QStringLiteral("missing/dir")));
     EXPECT_TRUE(nowhere.Acquire()); // no lock file: this is the first copy
 }
 
@@ -306,15 +307,18 @@ TEST(ShowApp, SystemInformationMatchesTheSystem)
 {
     QMap<QString, QString> info;
     int code = -1;
-    const QByteArray out = runToEnd(QStringLiteral(WIDGET_APP_PROBE), {QStringLiteral("--sysinfo")}, code);
+    const QByteArray out =
+        runToEnd(QStringLiteral(WIDGET_APP_PROBE), {QStringLiteral("--sysinfo")}, code);
     ASSERT_EQ(code, 0);
     for (const QByteArray &line : out.split('\n')) {
         const qsizetype eq = line.indexOf('=');
         if (eq > 0)
             info.insert(QString::fromUtf8(line.left(eq)), QString::fromUtf8(line.mid(eq + 1)));
     }
-    EXPECT_EQ(info.value(QStringLiteral("ComputerName")), commandOutput(QStringLiteral("hostname"), {}));
-    EXPECT_EQ(info.value(QStringLiteral("UserName")), commandOutput(QStringLiteral("id"), {QStringLiteral("-un")}));
+    EXPECT_EQ(info.value(QStringLiteral("ComputerName")),
+              commandOutput(QStringLiteral("hostname"), {}));
+    EXPECT_EQ(info.value(QStringLiteral("UserName")),
+              commandOutput(QStringLiteral("id"), {QStringLiteral("-un")}));
     const QByteArray tmp = qgetenv("TMPDIR");
     EXPECT_EQ(info.value(QStringLiteral("TempDir")),
               TrimTempDir(tmp.isEmpty() ? QStringLiteral("/tmp") : QString::fromLocal8Bit(tmp)));
@@ -324,8 +328,10 @@ TEST(ShowApp, SystemInformationMatchesTheSystem)
     if (!cpu.contains(QStringLiteral("vendor_id")))
         GTEST_SKIP() << "no x86 processor description";
     EXPECT_EQ(info.value(QStringLiteral("CPUVendor")), cpu.value(QStringLiteral("vendor_id")));
-    EXPECT_EQ(info.value(QStringLiteral("CPUStepping")).toInt(), cpu.value(QStringLiteral("stepping")).toInt());
-    EXPECT_EQ(info.value(QStringLiteral("CPUModel")).toInt(), cpu.value(QStringLiteral("model")).toInt() & 0xF);
+    EXPECT_EQ(info.value(QStringLiteral("CPUStepping")).toInt(),
+              cpu.value(QStringLiteral("stepping")).toInt());
+    EXPECT_EQ(info.value(QStringLiteral("CPUModel")).toInt(),
+              cpu.value(QStringLiteral("model")).toInt() & 0xF);
     EXPECT_EQ(info.value(QStringLiteral("CPUType")).toInt(),
               std::min(cpu.value(QStringLiteral("cpu family")).toInt(), 15));
     const bool mmx = cpu.value(QStringLiteral("flags")).split(u' ').contains(QStringLiteral("mmx"));

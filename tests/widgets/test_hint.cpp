@@ -136,8 +136,9 @@ TEST(HintWindow, TakesOverTheToolTips)
     EXPECT_EQ(window->Caption(), QStringLiteral("Form hint"));
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(window->isVisible()) << i;
-        QMouseEvent move(QEvent::MouseMove, QPointF(30 + i, 30), form.mapToGlobal(QPointF(30 + i, 30)),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(30 + i, 30),
+                         form.mapToGlobal(QPointF(30 + i, 30)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(form.windowHandle(), &move);
     }
     EXPECT_FALSE(window->isVisible());

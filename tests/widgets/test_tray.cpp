@@ -129,8 +129,9 @@ TEST(TrayMeter, ToolTip)
         {"%s", thsPctBar, nullptr},
         {"%d %d", thsPctBar, nullptr},
         {"%f", thsTotalBar, nullptr},
-        {"%70d", thsPctBar, "                                                            "
-                            "  "}, // cut to 62
+        {"%70d", thsPctBar,
+         "                                                            "
+         "  "}, // cut to 62
     };
     for (const auto &r : rows) {
         const auto tip = MeterTip(QString::fromLatin1(r.format), r.style, 25, 50);
