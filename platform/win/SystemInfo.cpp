@@ -43,7 +43,6 @@ void GetHostInfo(QString &name, QString &address)
         return;
     addrinfo hints{};
     hints.ai_family = AF_INET;
-    hints.ai_flags = AI_CANONNAME;
     addrinfo *result = nullptr;
     if (getaddrinfo(host.toLocal8Bit().constData(), nullptr, &hints, &result) != 0 || !result)
         return;
@@ -57,7 +56,7 @@ void GetHostInfo(QString &name, QString &address)
                       .arg(octets[1])
                       .arg(octets[2])
                       .arg(octets[3]);
-        name = result->ai_canonname ? QString::fromLocal8Bit(result->ai_canonname) : host;
+        name = host;
         break;
     }
     freeaddrinfo(result);
