@@ -198,28 +198,28 @@ std::optional<QString> Format(const QString &format, std::span<const FormatArg> 
             return std::nullopt;
         const char type = char(format[i++].toUpper().unicode() & 0x7F);
         const FormatArg &arg = args[next++];
-        QString piece;
+        QString field;
         if (type == 'D' || type == 'U' || type == 'X') {
             const auto *v = std::get_if<std::int64_t>(&arg);
             if (!v)
                 return std::nullopt;
-            piece = QString::fromStdString(*formatInteger(type, *v, precision));
+            field = QString::fromStdString(*formatInteger(type, *v, precision));
         } else if (type == 'E' || type == 'F' || type == 'G' || type == 'N' || type == 'M') {
             const auto *v = std::get_if<long double>(&arg);
             if (!v)
                 return std::nullopt;
-            piece = QString::fromStdString(*formatFloat(type, *v, precision));
+            field = QString::fromStdString(*formatFloat(type, *v, precision));
         } else if (type == 'S') {
             const auto *v = std::get_if<QString>(&arg);
             if (!v)
                 return std::nullopt;
-            piece = precision >= 0 ? v->left(precision) : *v;
+            field = precision >= 0 ? v->left(precision) : *v;
         } else {
             return std::nullopt;
         }
-        if (width > piece.size())
-            piece = left ? piece.leftJustified(width) : piece.rightJustified(width);
-        out += piece;
+        if (width > field.size())
+            field = left ? field.leftJustified(width) : field.rightJustified(width);
+        out += field;
     }
     return out;
 }
