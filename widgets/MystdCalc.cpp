@@ -71,15 +71,16 @@ constexpr int MaxLine = 254;
 constexpr int NameLength = 10;
 constexpr QChar EndMark = u'\r';
 
-const char *const Names[] = {"A",   "B",     "C",      "D",      "F",     "G",    "H",
-                             "I",   "J",     "PI",     "E",      "EXP",   "SIN",  "COS",
-                             "ARCTAN", "ABS", "FRAC",  "ARCSIN", "ARCCOS", "LN",  "LOG",
-                             "SQR", "SQRT",  "ROUND",  "TRUNC",  "CEILING", "FLOOR", "RANDOM"};
+const char *const Names[] = {"A",      "B",    "C",     "D",      "F",       "G",     "H",
+                             "I",      "J",    "PI",    "E",      "EXP",     "SIN",   "COS",
+                             "ARCTAN", "ABS",  "FRAC",  "ARCSIN", "ARCCOS",  "LN",    "LOG",
+                             "SQR",    "SQRT", "ROUND", "TRUNC",  "CEILING", "FLOOR", "RANDOM"};
 
 // Thrown where the class library raised a floating-point error; caught
 // around the whole evaluation.
 struct Overflow
-{};
+{
+};
 
 long double checked(long double v)
 {
@@ -358,7 +359,8 @@ void TzCalc::SetCalcLine(const QString &text)
 
 QString TzCalc::formatted(long double value)
 {
-    const auto text = win::Format(FormatLine.isEmpty() ? QStringLiteral("%e") : FormatLine, {value});
+    const auto text =
+        win::Format(FormatLine.isEmpty() ? QStringLiteral("%e") : FormatLine, {value});
     if (!text) {
         FCalcResult = TzcFormatError;
         return {};

@@ -21,11 +21,13 @@ enum TzCalcResult : std::uint8_t {
 };
 
 // Index of a name in the calculator's name table.
+// clang-format off
 enum FuncFunc : std::uint8_t {
     zA, zB, zC, zD, zF, zG, zH, zI, zJ, zPI, zE,
     zExp, zSin, zCos, zArcTan, zAbs, zFrac, zArcSin, zArcCos, zLN, zLog,
     zSQR, zSQRT, zRound, zTrunc, zCeiling, zFloor, zRandom, zUser,
 };
+// clang-format on
 
 namespace widgets {
 
@@ -64,7 +66,8 @@ long double Factorial(std::int32_t n);
 class TzCalc
 {
 public:
-    using TCalcErrorEvent = std::function<void(TzCalc &sender, const QString &calcLine, std::uint8_t where)>;
+    using TCalcErrorEvent =
+        std::function<void(TzCalc &sender, const QString &calcLine, std::uint8_t where)>;
     using TNotifyEvent = std::function<void(TzCalc &sender)>;
     using TFindUserFunc = std::function<bool(TzCalc &sender, const QString &funcName)>;
     using TUserFunc =

@@ -169,8 +169,8 @@ void TzMovePanel::DoStick()
         }
         return;
     }
-    static constexpr widgets::TAlign aligns[] = {widgets::alNone, widgets::alLeft,
-                                                 widgets::alTop,  widgets::alRight,
+    static constexpr widgets::TAlign aligns[] = {widgets::alNone,   widgets::alLeft,
+                                                 widgets::alTop,    widgets::alRight,
                                                  widgets::alBottom, widgets::alTop};
     FAlign = aligns[FStickWhere];
     applyAlign();

@@ -37,7 +37,14 @@ void SetApplicationMainForm(QWidget *form);
 // the window flags: frameless is bsNone, a dialog bsDialog, a tool window
 // bsToolWindow (bsSizeToolWin when resizable), a fixed size bsSingle, else
 // bsSizeable.
-enum TFormBorderStyle : std::uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormBorderStyle : std::uint8_t {
+    bsNone,
+    bsSingle,
+    bsSizeable,
+    bsDialog,
+    bsToolWindow,
+    bsSizeToolWin
+};
 TFormBorderStyle FormBorderStyle(const QWidget *form);
 
 // Docking of a child on an edge of its parent's client area.

@@ -24,12 +24,14 @@ std::uint32_t GetDialogBaseUnits()
 
 std::uint16_t DlgUnitsToPixels(std::uint16_t units, int baseUnit, int divisor)
 {
-    return std::uint16_t(std::min<std::int64_t>(0xFFFF, std::int64_t(units) * std::max(1, baseUnit) / divisor));
+    return std::uint16_t(
+        std::min<std::int64_t>(0xFFFF, std::int64_t(units) * std::max(1, baseUnit) / divisor));
 }
 
 std::uint16_t PixelsToDlgUnits(std::uint16_t pixels, int baseUnit, int divisor)
 {
-    return std::uint16_t(std::min<std::int64_t>(0xFFFF, std::int64_t(pixels) * divisor / std::max(1, baseUnit)));
+    return std::uint16_t(
+        std::min<std::int64_t>(0xFFFF, std::int64_t(pixels) * divisor / std::max(1, baseUnit)));
 }
 
 std::uint16_t DlgUnitsToPixelsX(std::uint16_t units)
@@ -122,8 +124,8 @@ public:
         to.setTabArray(stops);
         painter->save();
         painter->setFont(opt.font);
-        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                              : QPalette::Text));
+        painter->setPen(opt.palette.color(
+            opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
         painter->drawText(QRectF(opt.rect.adjusted(2, 0, 0, 0)), text, to);
         painter->restore();
     }
@@ -165,7 +167,8 @@ void TzTabListbox::watchScrollBar(ScrollDirection dir)
     connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar, dir](int action) {
         const int code = scrollCode(action);
         if (code >= 0)
-            Q_EMIT OnScroll(code == 5 ? smallint(bar->sliderPosition()) : qint16(0), qint16(code), dir);
+            Q_EMIT OnScroll(code == 5 ? smallint(bar->sliderPosition()) : qint16(0), qint16(code),
+                            dir);
     });
     connect(bar, &QAbstractSlider::sliderReleased, this, [this, bar, dir] {
         Q_EMIT OnScroll(smallint(bar->sliderPosition()), 4, dir);

@@ -129,7 +129,7 @@ std::optional<std::string> formatInteger(char type, std::int64_t v, int precisio
     } else {
         // A negative 32-bit value reads as its unsigned 32-bit pattern.
         magnitude = (v < 0 && v >= INT32_MIN) ? std::uint64_t(std::uint32_t(std::int32_t(v)))
-                                             : std::uint64_t(v);
+                                              : std::uint64_t(v);
     }
     char buf[32];
     const auto r = std::to_chars(buf, buf + sizeof buf, magnitude, type == 'X' ? 16 : 10);
@@ -198,28 +198,28 @@ std::optional<QString> Format(const QString &format, std::span<const FormatArg> 
             return std::nullopt;
         const char type = char(format[i++].toUpper().unicode() & 0x7F);
         const FormatArg &arg = args[next++];
-        QString piece;
+        QString field;
         if (type == 'D' || type == 'U' || type == 'X') {
             const auto *v = std::get_if<std::int64_t>(&arg);
             if (!v)
                 return std::nullopt;
-            piece = QString::fromStdString(*formatInteger(type, *v, precision));
+            field = QString::fromStdString(*formatInteger(type, *v, precision));
         } else if (type == 'E' || type == 'F' || type == 'G' || type == 'N' || type == 'M') {
             const auto *v = std::get_if<long double>(&arg);
             if (!v)
                 return std::nullopt;
-            piece = QString::fromStdString(*formatFloat(type, *v, precision));
+            field = QString::fromStdString(*formatFloat(type, *v, precision));
         } else if (type == 'S') {
             const auto *v = std::get_if<QString>(&arg);
             if (!v)
                 return std::nullopt;
-            piece = precision >= 0 ? v->left(precision) : *v;
+            field = precision >= 0 ? v->left(precision) : *v;
         } else {
             return std::nullopt;
         }
-        if (width > piece.size())
-            piece = left ? piece.leftJustified(width) : piece.rightJustified(width);
-        out += piece;
+        if (width > field.size())
+            field = left ? field.leftJustified(width) : field.rightJustified(width);
+        out += field;
     }
     return out;
 }

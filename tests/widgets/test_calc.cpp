@@ -238,7 +238,8 @@ struct Reference
     long double reg[9] = {};
 
     struct Over
-    {};
+    {
+    };
     static long double fin(long double v)
     {
         if (!std::isfinite(v))
@@ -278,22 +279,35 @@ struct Reference
     }
     long double func(const std::string &n, long double x)
     {
-        if (n == "EXP") return std::exp(x);
-        if (n == "SIN") return std::sin(x);
-        if (n == "COS") return std::cos(x);
-        if (n == "ARCTAN") return std::atan(x);
-        if (n == "ABS") return std::fabs(x);
-        if (n == "FRAC") return std::fmod(x, 1.0L);
-        if (n == "SQR") return x * x;
-        if (n == "ARCSIN" && std::fabs(x) < 1) return std::atan(x / std::sqrt(1 - x * x));
-        if (n == "ARCCOS" && std::fabs(x) < 1) return std::acos(x);
-        if (n == "LN" && x > 0) return std::log(x);
-        if (n == "LOG" && x > 0) return std::log(x) / std::log(10.0L);
-        if (n == "SQRT" && x >= 0) return std::sqrt(x);
-        const long double r = n == "ROUND" ? std::nearbyint(x)
-                              : n == "TRUNC" ? std::trunc(x)
+        if (n == "EXP")
+            return std::exp(x);
+        if (n == "SIN")
+            return std::sin(x);
+        if (n == "COS")
+            return std::cos(x);
+        if (n == "ARCTAN")
+            return std::atan(x);
+        if (n == "ABS")
+            return std::fabs(x);
+        if (n == "FRAC")
+            return std::fmod(x, 1.0L);
+        if (n == "SQR")
+            return x * x;
+        if (n == "ARCSIN" && std::fabs(x) < 1)
+            return std::atan(x / std::sqrt(1 - x * x));
+        if (n == "ARCCOS" && std::fabs(x) < 1)
+            return std::acos(x);
+        if (n == "LN" && x > 0)
+            return std::log(x);
+        if (n == "LOG" && x > 0)
+            return std::log(x) / std::log(10.0L);
+        if (n == "SQRT" && x >= 0)
+            return std::sqrt(x);
+        const long double r = n == "ROUND"     ? std::nearbyint(x)
+                              : n == "TRUNC"   ? std::trunc(x)
                               : n == "CEILING" ? std::ceil(x)
-                              : n == "FLOOR" ? std::floor(x) : NAN;
+                              : n == "FLOOR"   ? std::floor(x)
+                                               : NAN;
         if (!std::isnan(r)) {
             if (whole(n == "CEILING" ? x : r))
                 return r;
@@ -338,7 +352,8 @@ struct Reference
             }
         } else {
             std::string n;
-            while (p < s.size() && (std::isalpha(static_cast<unsigned char>(s[p])) || s[p] == '_')) {
+            while (p < s.size() &&
+                   (std::isalpha(static_cast<unsigned char>(s[p])) || s[p] == '_')) {
                 if (n.size() < 10)
                     n += char(std::toupper(static_cast<unsigned char>(s[p])));
                 ++p;
@@ -352,8 +367,8 @@ struct Reference
                 v = std::exp(1.0L);
             else if (n == "EXP" || n == "SIN" || n == "COS" || n == "ARCTAN" || n == "ABS" ||
                      n == "FRAC" || n == "ARCSIN" || n == "ARCCOS" || n == "LN" || n == "LOG" ||
-                     n == "SQR" || n == "SQRT" || n == "ROUND" || n == "TRUNC" ||
-                     n == "CEILING" || n == "FLOOR")
+                     n == "SQR" || n == "SQRT" || n == "ROUND" || n == "TRUNC" || n == "CEILING" ||
+                     n == "FLOOR")
                 v = fin(func(n, paren()));
             else
                 err(2);
@@ -437,9 +452,9 @@ struct Generator
     }
     std::string factor(int depth)
     {
-        static const char *funcs[] = {"EXP", "SIN", "COS", "ARCTAN", "ABS", "FRAC",
-                                      "ARCSIN", "ARCCOS", "LN", "LOG", "SQR", "SQRT",
-                                      "ROUND", "TRUNC", "CEILING", "FLOOR"};
+        static const char *funcs[] = {"EXP",    "SIN",    "COS",     "ARCTAN", "ABS", "FRAC",
+                                      "ARCSIN", "ARCCOS", "LN",      "LOG",    "SQR", "SQRT",
+                                      "ROUND",  "TRUNC",  "CEILING", "FLOOR"};
         static const char *names[] = {"A", "B", "C", "D", "F", "G", "H", "I", "J", "PI", "E"};
         const int k = depth > 3 ? pick(2) : pick(10);
         if (k == 0)
@@ -451,8 +466,8 @@ struct Generator
         if (k <= 4)
             return spaces() + "(" + expr(depth + 1) + (pick(20) ? ")" : "");
         if (k <= 6)
-            return cased(funcs[pick(16)]) + spaces() + (pick(30) ? "(" : "") +
-                   expr(depth + 1) + (pick(20) ? ")" : "");
+            return cased(funcs[pick(16)]) + spaces() + (pick(30) ? "(" : "") + expr(depth + 1) +
+                   (pick(20) ? ")" : "");
         return number();
     }
     std::string term(int depth)

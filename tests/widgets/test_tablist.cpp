@@ -25,10 +25,8 @@ TEST(DialogUnits, Conversions)
         long double average;
         int units;
     } tabRows[] = {
-        {60, 6.0L, 40}, // the documented example
-        {25, 7.0L, 14},
-        {0, 6.5L, 0},
-        {60, 0.0L, 240}, // no width measured counts as 1
+        {60, 6.0L, 40},                                  // the documented example
+        {25, 7.0L, 14},   {0, 6.5L, 0}, {60, 0.0L, 240}, // no width measured counts as 1
         {60, -3.0L, 240},
     };
     for (const auto &r : tabRows)
@@ -118,7 +116,8 @@ TEST(TabListbox, ExtentFollowsTheWidestItem)
     const QString wide = QStringLiteral("a\tb\tc\t") + QString(60, u'W');
     list.addItem(wide);
     EXPECT_EQ(list.HorizontalExtent(), list.GetLBStringLength(wide));
-    EXPECT_GT(list.GetLBStringLength(QStringLiteral("\tx")), list.GetLBStringLength(QStringLiteral("x")));
+    EXPECT_GT(list.GetLBStringLength(QStringLiteral("\tx")),
+              list.GetLBStringLength(QStringLiteral("x")));
 
     list.SizeAfterDel = false;
     delete list.takeItem(1);
