@@ -65,9 +65,27 @@ def main():
         "fuzz_eeprom_image": ["0000:00,01,02,03,04,05,06,07,08,09,0A,0B,0C,0D,0E,0F;//. . . . \n",
                               "0FF0:41,42,43,44,45,46,47,48,49,4A,4B,4C,4D,4E,4F,50;//ABCDEFGHIJKLMNOP\r\n"],
     }
+    samples["fuzz_calc"] = ["-2^2", "2*3^2", "  sqrt ( 16 ) * 2", "SIN(0", "XYZ(1)", "1/0", "10^400",
+                            "(0-2)^0.5", "ARCCOS(0-0.5)", "RANDOM(10^30)", "a*2+j", "ROUND(2,5)+ROUND(3.5)",
+                            "(" * 60 + "1" + ")" * 60]
     for target, texts in samples.items():
         for i, t in enumerate(texts):
             write(target, f"sample-{i}", t.encode("latin-1"))
+
+    # Region blocks: a header and rectangles, each behind its byte count.
+    import struct
+    def block(rects):
+        body = b"".join(struct.pack("<4i", *r) for r in rects)
+        head = struct.pack("<4I4i", 32, 1, len(rects), len(body), 0, 0, 0, 0)
+        return head + body
+    for i, rects in enumerate([[], [(0, 0, 10, 10)], [(0, 0, 5, 2), (2, 2, 4, 6), (0, 6, 5, 8)]]):
+        b = block(rects) if rects else b""
+        write("fuzz_region_stream", f"region-{i}", struct.pack("<i", len(b)) + b)
+    fixtures = os.path.join(ROOT, "tests", "widgets", "fixtures")
+    for name in sorted(os.listdir(fixtures)):
+        if name.endswith((".exe", ".dll")):
+            with open(os.path.join(fixtures, name), "rb") as f:
+                write("fuzz_version_resource", name, f.read())
 
 
 if __name__ == "__main__":

@@ -41,7 +41,7 @@ void PutI32(QByteArray &out, std::int32_t value)
 struct Rect
 {
     std::int32_t left, top, right, bottom;
-    friend bool operator==(const Rect &, const Rect &) = default;
+    [[maybe_unused]] friend bool operator==(const Rect &, const Rect &) = default;
 };
 
 QByteArray Encode(const std::vector<Rect> &rects)
