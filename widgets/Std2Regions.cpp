@@ -21,6 +21,9 @@ namespace {
 
 constexpr std::uint32_t RdhRectangles = 1;
 constexpr qsizetype RectSize = 16;
+// Four million rectangles: more than any window of a real screen needs, and
+// a bound on what a stream can make us allocate.
+constexpr std::int32_t MaxRgnDataSize = 64 * 1024 * 1024;
 
 std::int32_t ReadI32(QByteArrayView bytes, qsizetype at)
 {
@@ -283,7 +286,7 @@ void TzcRgn::LoadFromStream(QIODevice &stream)
     if (countBytes.size() != 4)
         throw EStreamError("Stream read error");
     const std::int32_t count = ReadI32(countBytes, 0);
-    if (count < 0)
+    if (count < 0 || count > MaxRgnDataSize)
         throw EStreamError("Stream read error");
     if (!stream.isSequential() && count > stream.size() - stream.pos())
         throw EStreamError("Stream read error");

@@ -90,8 +90,9 @@ public:
 
     void SaveToStream(QIODevice &stream) const;
     // Reads one region stream: a count of 0 empties the region. A negative
-    // count, one beyond the end of the stream, a short read or bytes that are
-    // not a region raise EStreamError and keep the region as it was.
+    // count, one beyond the end of the stream or above 64 MiB, a short read
+    // or bytes that are not a region raise EStreamError and keep the region
+    // as it was.
     void LoadFromStream(QIODevice &stream);
     void LoadFromFile(const QString &fileName);
     void SaveToFile(const QString &fileName) const;
