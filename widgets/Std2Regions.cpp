@@ -217,8 +217,11 @@ QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
     // Region coordinates start at the window's corner: the size reaches the
     // region's right and bottom edges, whatever its box's top-left corner.
     const QRect box = shape.boundingRect();
-    widget.resize(box.x() + box.width(), box.y() + box.height());
-    widget.setMask(shape);
+    const QSize size(box.x() + box.width(), box.y() + box.height());
+    if (widget.size() != size)
+        widget.resize(size);
+    if (widget.mask() != shape)
+        widget.setMask(shape);
     return shape;
 }
 
@@ -330,23 +333,34 @@ void TzcRgn::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
     Assign(&built);
 }
 
-TzcFancyControl::TzcFancyControl(QObject *owner) : QObject(owner) {}
+TzcFancyRgnComponent::TzcFancyRgnComponent(QObject *owner) : QObject(owner) {}
 
-void TzcFancyControl::SetRgn(const TzcRgn *region)
+void TzcFancyRgnComponent::SetRgn(const TzcRgn *region)
 {
     FRegion.Assign(region);
     DoUpdate();
 }
 
-void TzcFancyControl::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
+void TzcFancyRgnComponent::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
 {
     FRegion.SerRgnFromBmp(bitmap, transparent);
     DoUpdate();
 }
 
-void TzcFancyControl::Clear()
+void TzcFancyRgnComponent::Clear()
 {
     SetRgn(nullptr);
+}
+
+void TzcFancyRgnComponent::Loaded()
+{
+    FLoaded = true;
+    DoUpdate();
+}
+
+void TzcFancyControl::Clear()
+{
+    TzcFancyRgnComponent::Clear();
     DoUpdate();
 }
 
@@ -356,47 +370,16 @@ void TzcFancyControl::SetTW(QWidget *control)
     DoUpdate();
 }
 
-void TzcFancyControl::Loaded()
-{
-    FLoaded = true;
-    DoUpdate();
-}
-
 void TzcFancyControl::DoUpdate()
 {
-    if (!FControl || !FLoaded)
+    if (!FControl || !IsLoaded())
         return;
-    ApplyWindowRegion(*FControl, FRegion.Region());
-}
-
-TzcFancyForm::TzcFancyForm(QObject *owner) : QObject(owner) {}
-
-void TzcFancyForm::SetRgn(const TzcRgn *region)
-{
-    FRegion.Assign(region);
-    DoUpdate();
-}
-
-void TzcFancyForm::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
-{
-    FRegion.SerRgnFromBmp(bitmap, transparent);
-    DoUpdate();
-}
-
-void TzcFancyForm::Clear()
-{
-    SetRgn(nullptr);
-}
-
-void TzcFancyForm::Loaded()
-{
-    FLoaded = true;
-    DoUpdate();
+    ApplyWindowRegion(*FControl, GetRgn()->Region());
 }
 
 void TzcFancyForm::DoUpdate()
 {
-    if (!FLoaded)
+    if (!IsLoaded())
         return;
     QWidget *form = nullptr;
     for (QObject *o = parent(); o && !form; o = o->parent())
@@ -404,7 +387,7 @@ void TzcFancyForm::DoUpdate()
             form = w->window();
     if (!form)
         throw EComponentError("NoForm");
-    const std::optional<QRegion> region = FRegion.Region();
+    const std::optional<QRegion> region = GetRgn()->Region();
     const QRegion shape = region.value_or(QRegion(0, 0, form->width(), form->height()));
     if (!(form->windowFlags() & Qt::FramelessWindowHint)) {
         // Changing the flags hides a shown window.
