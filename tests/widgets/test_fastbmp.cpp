@@ -399,6 +399,13 @@ TEST(Effects, TransparentBltLeavesTheKeyColour)
     EXPECT_EQ(at(canvasImage, 0, 0), vcl::clBlue);
     EXPECT_EQ(at(canvasImage, 1, 0), vcl::clRed);
     EXPECT_EQ(at(canvasImage, 2, 0), vcl::clBlue);
+    // "No colour" as the key leaves out no black pixel.
+    bitmap.setPixel(1, 0, qRgb(0, 0, 0));
+    {
+        TCanvas canvas(&canvasImage);
+        TransparentBlt(canvas, bitmap, 0, 0, vcl::clNone);
+    }
+    EXPECT_EQ(at(canvasImage, 1, 0), vcl::clBlack);
 }
 
 TEST(Effects, EllipseFillsItsArea)
