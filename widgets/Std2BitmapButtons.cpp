@@ -58,6 +58,8 @@ void TzcFancyBase::ChangePos()
 
 void TzcFancyBase::SetTransColor(vcl::TColor value)
 {
+    if (value == FTransparentColor)
+        return;
     FTransparentColor = value;
     update();
 }
@@ -72,18 +74,24 @@ void TzcFancyBase::SetAlign(widgets::TAlignment value)
 
 void TzcFancyBase::SetMultipleLines(bool value)
 {
+    if (value == FMultipleLines)
+        return;
     FMultipleLines = value;
     update();
 }
 
 void TzcFancyBase::SetWordWrap(bool value)
 {
+    if (value == FWordWrap)
+        return;
     FWordWrap = value;
     update();
 }
 
 void TzcFancyBase::SetHorzAlign(zbHorzAlign value)
 {
+    if (value == FHorzAlign)
+        return;
     FHorzAlign = value;
     update();
 }
@@ -107,12 +115,16 @@ void TzcFancyBase::SetCaption(const QString &value)
 
 void TzcFancyBase::SetColor(vcl::TColor value)
 {
+    if (value == FColor)
+        return;
     FColor = value;
     update();
 }
 
 void TzcFancyBase::SetFontColor(vcl::TColor value)
 {
+    if (value == FFontColor)
+        return;
     FFontColor = value;
     update();
 }

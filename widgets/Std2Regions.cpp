@@ -21,6 +21,9 @@ namespace {
 
 constexpr std::uint32_t RdhRectangles = 1;
 constexpr qsizetype RectSize = 16;
+// Four million rectangles: more than any window of a real screen needs, and
+// a bound on what a stream can make us allocate.
+constexpr std::int32_t MaxRgnDataSize = 64 * 1024 * 1024;
 
 std::int32_t ReadI32(QByteArrayView bytes, qsizetype at)
 {
@@ -214,8 +217,11 @@ QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
     // Region coordinates start at the window's corner: the size reaches the
     // region's right and bottom edges, whatever its box's top-left corner.
     const QRect box = shape.boundingRect();
-    widget.resize(box.x() + box.width(), box.y() + box.height());
-    widget.setMask(shape);
+    const QSize size(box.x() + box.width(), box.y() + box.height());
+    if (widget.size() != size)
+        widget.resize(size);
+    if (widget.mask() != shape)
+        widget.setMask(shape);
     return shape;
 }
 
@@ -283,7 +289,7 @@ void TzcRgn::LoadFromStream(QIODevice &stream)
     if (countBytes.size() != 4)
         throw EStreamError("Stream read error");
     const std::int32_t count = ReadI32(countBytes, 0);
-    if (count < 0)
+    if (count < 0 || count > MaxRgnDataSize)
         throw EStreamError("Stream read error");
     if (!stream.isSequential() && count > stream.size() - stream.pos())
         throw EStreamError("Stream read error");
@@ -327,23 +333,34 @@ void TzcRgn::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
     Assign(&built);
 }
 
-TzcFancyControl::TzcFancyControl(QObject *owner) : QObject(owner) {}
+TzcFancyRgnComponent::TzcFancyRgnComponent(QObject *owner) : QObject(owner) {}
 
-void TzcFancyControl::SetRgn(const TzcRgn *region)
+void TzcFancyRgnComponent::SetRgn(const TzcRgn *region)
 {
     FRegion.Assign(region);
     DoUpdate();
 }
 
-void TzcFancyControl::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
+void TzcFancyRgnComponent::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
 {
     FRegion.SerRgnFromBmp(bitmap, transparent);
     DoUpdate();
 }
 
-void TzcFancyControl::Clear()
+void TzcFancyRgnComponent::Clear()
 {
     SetRgn(nullptr);
+}
+
+void TzcFancyRgnComponent::Loaded()
+{
+    FLoaded = true;
+    DoUpdate();
+}
+
+void TzcFancyControl::Clear()
+{
+    TzcFancyRgnComponent::Clear();
     DoUpdate();
 }
 
@@ -353,47 +370,16 @@ void TzcFancyControl::SetTW(QWidget *control)
     DoUpdate();
 }
 
-void TzcFancyControl::Loaded()
-{
-    FLoaded = true;
-    DoUpdate();
-}
-
 void TzcFancyControl::DoUpdate()
 {
-    if (!FControl || !FLoaded)
+    if (!FControl || !IsLoaded())
         return;
-    ApplyWindowRegion(*FControl, FRegion.Region());
-}
-
-TzcFancyForm::TzcFancyForm(QObject *owner) : QObject(owner) {}
-
-void TzcFancyForm::SetRgn(const TzcRgn *region)
-{
-    FRegion.Assign(region);
-    DoUpdate();
-}
-
-void TzcFancyForm::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
-{
-    FRegion.SerRgnFromBmp(bitmap, transparent);
-    DoUpdate();
-}
-
-void TzcFancyForm::Clear()
-{
-    SetRgn(nullptr);
-}
-
-void TzcFancyForm::Loaded()
-{
-    FLoaded = true;
-    DoUpdate();
+    ApplyWindowRegion(*FControl, GetRgn()->Region());
 }
 
 void TzcFancyForm::DoUpdate()
 {
-    if (!FLoaded)
+    if (!IsLoaded())
         return;
     QWidget *form = nullptr;
     for (QObject *o = parent(); o && !form; o = o->parent())
@@ -401,7 +387,7 @@ void TzcFancyForm::DoUpdate()
             form = w->window();
     if (!form)
         throw EComponentError("NoForm");
-    const std::optional<QRegion> region = FRegion.Region();
+    const std::optional<QRegion> region = GetRgn()->Region();
     const QRegion shape = region.value_or(QRegion(0, 0, form->width(), form->height()));
     if (!(form->windowFlags() & Qt::FramelessWindowHint)) {
         // Changing the flags hides a shown window.

@@ -90,8 +90,9 @@ public:
 
     void SaveToStream(QIODevice &stream) const;
     // Reads one region stream: a count of 0 empties the region. A negative
-    // count, one beyond the end of the stream, a short read or bytes that are
-    // not a region raise EStreamError and keep the region as it was.
+    // count, one beyond the end of the stream or above 64 MiB, a short read
+    // or bytes that are not a region raise EStreamError and keep the region
+    // as it was.
     void LoadFromStream(QIODevice &stream);
     void LoadFromFile(const QString &fileName);
     void SaveToFile(const QString &fileName) const;
@@ -107,54 +108,62 @@ private:
     bool FModified = false;
 };
 
+// A component that shapes a window with its Region. It acts once Loaded has
+// been called (a form calls it after building its components), and at every
+// change after that.
+class TzcFancyRgnComponent : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(TzcFancyRgnComponent)
+
+public:
+    TzcRgn *GetRgn() { return &FRegion; }
+    void SetRgn(const TzcRgn *region);
+    void SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent);
+    virtual void Clear();
+    void Loaded();
+    bool IsLoaded() const { return FLoaded; }
+    virtual void DoUpdate() = 0;
+
+protected:
+    explicit TzcFancyRgnComponent(QObject *owner);
+
+private:
+    TzcRgn FRegion;
+    bool FLoaded = false;
+};
+
 // Shapes ControlComponent with Region (the full control when the region is
-// empty) and sizes the control to the region's right and bottom edges. Acts
-// once Loaded has been called (a form calls it after building its
-// components), and at every change after that.
-class TzcFancyControl : public QObject
+// empty) and sizes the control to the region's right and bottom edges.
+class TzcFancyControl : public TzcFancyRgnComponent
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcFancyControl)
 
 public:
-    explicit TzcFancyControl(QObject *owner = nullptr);
+    explicit TzcFancyControl(QObject *owner = nullptr) : TzcFancyRgnComponent(owner) {}
 
-    TzcRgn *GetRgn() { return &FRegion; }
-    void SetRgn(const TzcRgn *region);
-    void SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent);
-    void Clear();
+    void Clear() override;
     QWidget *ControlComponent() const { return FControl; }
     void SetTW(QWidget *control);
-    void Loaded();
-    virtual void DoUpdate();
+    void DoUpdate() override;
 
 private:
-    TzcRgn FRegion;
     QPointer<QWidget> FControl; // not owned; null once the control goes
-    bool FLoaded = false;
 };
 
 // Shapes the form that owns it (the first window up its owner chain): the
 // form loses its frame and takes the region's size.
-class TzcFancyForm : public QObject
+class TzcFancyForm : public TzcFancyRgnComponent
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcFancyForm)
 
 public:
-    explicit TzcFancyForm(QObject *owner = nullptr);
+    explicit TzcFancyForm(QObject *owner = nullptr) : TzcFancyRgnComponent(owner) {}
 
-    TzcRgn *GetRgn() { return &FRegion; }
-    void SetRgn(const TzcRgn *region);
-    void SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent);
-    void Clear();
-    void Loaded();
     // Raises EComponentError "NoForm" when no form owns the component.
-    virtual void DoUpdate();
-
-private:
-    TzcRgn FRegion;
-    bool FLoaded = false;
+    void DoUpdate() override;
 };
 
 namespace widgets {

@@ -103,9 +103,12 @@ void TzcCustomBitmap::AutoPick()
 
 void TzcCustomBitmap::SetAuto(bool value)
 {
+    const TColor before = FTransparentColor;
+    const bool changed = value != FAutoBackColor;
     FAutoBackColor = value;
     AutoPick();
-    Changed();
+    if (changed || FTransparentColor != before)
+        Changed();
 }
 
 void TzcCustomBitmap::SetRealTransparent(bool value)
@@ -503,36 +506,48 @@ TzFrame::TzFrame(QWidget *parent) : QWidget(parent)
 
 void TzFrame::SetFilled(bool value)
 {
+    if (value == FFilled)
+        return;
     FFilled = value;
     update();
 }
 
 void TzFrame::SetBevelInner(TBevelCut value)
 {
+    if (value == FBevelInner)
+        return;
     FBevelInner = value;
     update();
 }
 
 void TzFrame::SetBevelOuter(TBevelCut value)
 {
+    if (value == FBevelOuter)
+        return;
     FBevelOuter = value;
     update();
 }
 
 void TzFrame::SetBevelWidth(int value)
 {
+    if (value == FBevelWidth)
+        return;
     FBevelWidth = value;
     update();
 }
 
 void TzFrame::SetBorderWidth(int value)
 {
+    if (value == FBorderWidth)
+        return;
     FBorderWidth = value;
     update();
 }
 
 void TzFrame::SetColor(TColor value)
 {
+    if (value == FColor)
+        return;
     FColor = value;
     update();
 }

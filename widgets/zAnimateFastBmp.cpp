@@ -433,7 +433,10 @@ void TransparentBlt(TCanvas &canvas, const QImage &bitmap, int x, int y, TColor 
 {
     if (bitmap.isNull())
         return;
-    const QRgb key = vcl::ToQColor(vcl::ColorToRGB(transparent)).rgb() & 0xFFFFFF;
+    // Straight from the colour value: "no colour" must not turn into black.
+    const TColor rgb = vcl::ColorToRGB(transparent);
+    const QRgb key =
+        qRgb(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF)) & 0xFFFFFF;
     QImage masked = bitmap.convertToFormat(QImage::Format_ARGB32);
     for (int row = 0; row < masked.height(); ++row) {
         auto *line = reinterpret_cast<QRgb *>(masked.scanLine(row));

@@ -232,18 +232,6 @@ TEST(BitmapControl, BlackAndWhite)
     EXPECT_EQ(bitmap.BitMap().format(), picture.format());
 }
 
-TEST(BitmapControl, RotateKeepsTheControlsSize)
-{
-    TzBitmap bitmap;
-    bitmap.SetBitMap(solid(4, 4, vcl::clRed));
-    bitmap.resize(6, 6);
-    bitmap.SetTransparentColor(vcl::clLime);
-    bitmap.Rotate(0);
-    ASSERT_EQ(bitmap.BitMap().size(), QSize(6, 6));
-    EXPECT_EQ(at(bitmap.BitMap(), 3, 3), vcl::clRed);
-    EXPECT_EQ(at(bitmap.BitMap(), 5, 0), vcl::clLime);
-}
-
 TEST(Divider, KeepsTwoPixelsAndOrdersItsColours)
 {
     TzDivider divider;
