@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(rgn.Data() == old, "a refused stream keeps the old region");
         return 0;
     }
-    const std::optional<QRegion> region = rgn.Region();
+    // A block whose rectangles have no area is a valid, empty region.
+    const std::optional<QRegion> region = widgets::RegionFromRgnData(rgn.Data());
     check(rgn.Data().isEmpty() || region.has_value(), "a loaded region is valid");
 
     QByteArray saved;
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     rgn.SaveToStream(out);
     check(saved == bytes.left(saved.size()), "a loaded stream saves to the same bytes");
 
-    if (region) {
+    if (region && !region->isEmpty()) {
         const std::optional<QRegion> again =
             widgets::RegionFromRgnData(widgets::RgnDataFromRegion(*region));
         check(again && *again == *region, "a region survives its block");

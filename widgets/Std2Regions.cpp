@@ -21,6 +21,7 @@ namespace {
 
 constexpr std::uint32_t RdhRectangles = 1;
 constexpr qsizetype RectSize = 16;
+constexpr std::int64_t MaxCoordinate = std::int64_t(1) << 27;
 // Four million rectangles: more than any window of a real screen needs, and
 // a bound on what a stream can make us allocate.
 constexpr std::int32_t MaxRgnDataSize = 64 * 1024 * 1024;
@@ -142,8 +143,13 @@ std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
         const std::int64_t top = ReadI32(data, at + 4);
         const std::int64_t right = ReadI32(data, at + 8);
         const std::int64_t bottom = ReadI32(data, at + 12);
-        if (left >= right || top >= bottom || right - left > INT32_MAX || bottom - top > INT32_MAX)
+        if (left >= right || top >= bottom)
             continue;
+        // The window system's coordinates have 28 bits; beyond them a union of
+        // rectangles no longer fits the region's integer arithmetic.
+        for (const std::int64_t v : {left, top, right, bottom})
+            if (v < -MaxCoordinate || v > MaxCoordinate)
+                return std::nullopt;
         rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
     }
     QRegion region;

@@ -36,7 +36,8 @@ namespace widgets {
 constexpr int RgnDataHeaderSize = 32;
 
 // The region of a block, or none when the header is not that of a
-// rectangle list or the rectangles do not fit in the bytes. Rectangles
+// rectangle list, the rectangles do not fit in the bytes or one of them
+// lies beyond the window system's coordinates (2^27 either way). Rectangles
 // without area add nothing; nRgnSize and rcBound are not relied on.
 std::optional<QRegion> RegionFromRgnData(QByteArrayView data);
 // The block of a region: its rectangles in rows from the top, each row left

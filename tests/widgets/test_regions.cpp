@@ -133,6 +133,9 @@ TEST(RgnData, HostileBlocksAreNoRegion)
         {"type", block({32, 2, 1, 16, 0, 0, 4, 4}, {r})},
         {"count beyond the bytes", block({32, 1, 2, 32, 0, 0, 4, 4}, {r})},
         {"huge count", block({32, 1, -1, 16, 0, 0, 4, 4}, {r})},
+        // Found by fuzzing: the union of these overflowed the region's width.
+        {"beyond the coordinate space",
+         block({32, 1, 2, 32, 0, 0, 0, 0}, {QRect(-2000000000, 0, 4, 4), QRect(1000000000, 0, 4, 4)})},
     };
     for (const Case &c : cases)
         EXPECT_FALSE(RegionFromRgnData(c.data).has_value()) << c.name;
