@@ -124,9 +124,13 @@ void SimLine::processLocked(Clock::duration now)
             }
             const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
             burst.insert(burst.end(), bytes.begin(), bytes.end());
+            if (repeatAnswers_ > 0) {
+                --repeatAnswers_;
+                burst.insert(burst.end(), bytes.begin(), bytes.end());
+            }
         }
         // The bootloader's answers are raw bytes, not frames.
-        const auto raw = unit_->takeRawOutput();
+        const auto raw = bootFaultsLocked(unit_->takeRawOutput());
         burst.insert(burst.end(), raw.begin(), raw.end());
         queueLocked(burst, start);
     }
@@ -231,6 +235,48 @@ void SimLine::replug()
 {
     std::lock_guard lock(mutex_);
     plugged_ = true;
+}
+
+void SimLine::dropBootByte(std::uint8_t byte, int skip)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back({byte, std::max(skip, 0), 1, false});
+}
+
+void SimLine::repeatBootBytes(std::uint8_t byte, int count)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back({byte, 0, std::max(count, 0), true});
+}
+
+void SimLine::repeatNextAnswers(int count)
+{
+    std::lock_guard lock(mutex_);
+    repeatAnswers_ = std::max(count, 0);
+}
+
+std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw)
+{
+    if (bootFaults_.empty())
+        return raw;
+    std::vector<std::uint8_t> out;
+    for (const std::uint8_t byte : raw) {
+        int copies = 1;
+        for (BootFault &fault : bootFaults_) {
+            if (fault.byte != byte || fault.count == 0)
+                continue;
+            if (fault.skip > 0) {
+                --fault.skip;
+                continue;
+            }
+            --fault.count;
+            copies = fault.repeat ? 2 : 0;
+            break;
+        }
+        out.insert(out.end(), static_cast<std::size_t>(copies), byte);
+    }
+    std::erase_if(bootFaults_, [](const BootFault &f) { return f.count == 0; });
+    return out;
 }
 
 bool SimLine::plugged() const

@@ -75,6 +75,14 @@ public:
     void restartUnit();
     bool plugged() const;
 
+    // Bootloader hooks: of the bootloader's bytes equal to `byte`, the one
+    // after `skip` others vanishes; or the next `count` go out twice.
+    void dropBootByte(std::uint8_t byte, int skip = 0);
+    void repeatBootBytes(std::uint8_t byte, int count = 1);
+
+    // Each of the next `count` answer frames goes out twice, back to back.
+    void repeatNextAnswers(int count = 1);
+
 private:
     struct Chunk
     {
@@ -110,6 +118,18 @@ private:
     bool corruptNext_ = false;
     Clock::duration delayNext_{};
     std::size_t maxPerRead_ = 0;
+
+    struct BootFault
+    {
+        std::uint8_t byte = 0;
+        int skip = 0;  // matching bytes let through before the fault
+        int count = 0; // faults still to do
+        bool repeat = false;
+    };
+    std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw);
+    std::vector<BootFault> bootFaults_;
+
+    int repeatAnswers_ = 0;
 };
 
 } // namespace sim
