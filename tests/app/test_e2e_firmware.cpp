@@ -119,8 +119,8 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
         }
         finished = r.waitFor([&] {
             return r.dialogs.texts().contains(c.shown) &&
-                   (!updates || r.unit->unit().bootloader().phase ==
-                                    sim::BootloaderState::Phase::Application);
+                   (!updates ||
+                    r.unit->unit().bootloader().phase == sim::BootloaderState::Phase::Application);
         });
         w->BtnExitClick();
     });
@@ -152,12 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
         FirmwareCase{"TwoPages", 2, nullptr, nullptr, nullptr, "Target updated"},
         // Every '!' twice: one per block counts, the rest is ignored.
         FirmwareCase{"EveryReadyRepeated", 8,
-                     [](E2ERig &r) { r.unit->line().repeatBootBytes('!', 100); }, nullptr,
-                     nullptr, "Target updated"},
+                     [](E2ERig &r) { r.unit->line().repeatBootBytes('!', 100); }, nullptr, nullptr,
+                     "Target updated"},
         // The '!' for the third page is lost: nothing more comes.
-        FirmwareCase{"ReadyLost", 8,
-                     [](E2ERig &r) { r.unit->line().dropBootByte('!', 3); }, nullptr,
-                     [](E2ERig &r) { return pagesWritten(r) == 3 && linkQuiet(r); },
+        FirmwareCase{"ReadyLost", 8, [](E2ERig &r) { r.unit->line().dropBootByte('!', 3); },
+                     nullptr, [](E2ERig &r) { return pagesWritten(r) == 3 && linkQuiet(r); },
                      "Target update failed"},
         FirmwareCase{"StartAnswerUnanswered", 2,
                      [](E2ERig &r) { r.unit->line().dropBootByte('!'); }, nullptr,

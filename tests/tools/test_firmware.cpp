@@ -160,7 +160,9 @@ TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
         EXPECT_EQ(w.sent.size(), c.sends);
         EXPECT_EQ(BootState, TFirmware::S_IDLE);
         EXPECT_EQ(w.dialogs.texts().count(c.shown), 1);
-        EXPECT_EQ(w.dialogs.texts().count("Target updated") + w.dialogs.texts().count("Target update failed"), 1);
+        EXPECT_EQ(w.dialogs.texts().count("Target updated") +
+                      w.dialogs.texts().count("Target update failed"),
+                  1);
         EXPECT_FALSE(w.form->BlockTimer->isActive());
         if (c.sends == 4) {
             EXPECT_EQ(w.sent.back(), (std::vector<std::uint8_t>{0xFF, 0xFF}));

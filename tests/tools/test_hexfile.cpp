@@ -107,8 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
         // updates the part below it.
         GoodCase{"RecordsBeyondImageSkipped",
                  64,
-                 rec(0, 0, {1}) + rec(0x38, 0, bytes(0, 16)) + rec(0, 4, {0, 1}) +
-                     rec(0, 0, {2}) + rec(0, 4, {0, 0}) + rec(0x3F, 0, {3}) + Eof,
+                 rec(0, 0, {1}) + rec(0x38, 0, bytes(0, 16)) + rec(0, 4, {0, 1}) + rec(0, 0, {2}) +
+                     rec(0, 4, {0, 0}) + rec(0x3F, 0, {3}) + Eof,
                  0,
                  0x3F,
                  {{0, 1}, {0x38, 0xFF}, {0x3E, 0xFF}, {0x3F, 3}}},
