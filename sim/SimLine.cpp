@@ -1,5 +1,6 @@
 #include "sim/SimLine.h"
 
+#include "link/DeviceCommands.h"
 #include "link/FrameCodec.h"
 #include "sim/SimulatedUnit.h"
 
@@ -113,6 +114,12 @@ void SimLine::processLocked(Clock::duration now)
             if (dropAnswers_ > 0) {
                 --dropAnswers_;
                 continue;
+            }
+            if (serialErrorNext_) {
+                devlink::DeviceFrame report(devlink::NodeSystem, devlink::SERIAL_ERROR_IND);
+                report.finish();
+                frame.assign(report.data(), report.data() + report.length());
+                serialErrorNext_ = false;
             }
             if (corruptNext_ && !frame.empty()) {
                 frame[devlink::FrameChecksumAt] ^= 0xFF;
@@ -253,6 +260,12 @@ void SimLine::repeatNextAnswers(int count)
 {
     std::lock_guard lock(mutex_);
     repeatAnswers_ = std::max(count, 0);
+}
+
+void SimLine::serialErrorForNextAnswer()
+{
+    std::lock_guard lock(mutex_);
+    serialErrorNext_ = true;
 }
 
 std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw)

@@ -82,6 +82,8 @@ public:
 
     // Each of the next `count` answer frames goes out twice, back to back.
     void repeatNextAnswers(int count = 1);
+    // The next answer frame is replaced by the unit's report of a bad frame.
+    void serialErrorForNextAnswer();
 
 private:
     struct Chunk
@@ -130,6 +132,7 @@ private:
     std::vector<BootFault> bootFaults_;
 
     int repeatAnswers_ = 0;
+    bool serialErrorNext_ = false;
 };
 
 } // namespace sim

@@ -286,9 +286,8 @@ void TEEPROMForm::BlockDone()
     // Integer hundredths of the range; a range below 100 bytes counts by byte.
     const std::size_t span = EepromEnd > opStart_ ? EepromEnd - opStart_ : 1;
     const std::size_t done = EepromAddr - opStart_;
-    EEPROMProgressBar->setValue(
-        static_cast<int>(std::min<std::size_t>(100, span >= 100 ? done / (span / 100)
-                                                                : done * 100 / span)));
+    EEPROMProgressBar->setValue(static_cast<int>(
+        std::min<std::size_t>(100, span >= 100 ? done / (span / 100) : done * 100 / span)));
     // A range that is no whole number of blocks ends with the block that
     // reaches its end.
     if (EepromAddr >= EepromEnd) {
@@ -340,9 +339,9 @@ bool TEEPROMForm::LoadFile(const QString &fileName)
     for (const eeprom::ImageRow &row : result.rows)
         ShowRows(row.address, BlockSize);
     if (result.skipped > 0)
-        vcl::MessageDlg(QString("%1 line(s) skipped: not a row of an EEPROM image.")
-                            .arg(result.skipped),
-                        vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
+        vcl::MessageDlg(
+            QString("%1 line(s) skipped: not a row of an EEPROM image.").arg(result.skipped),
+            vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
     return true;
 }
 
@@ -395,8 +394,8 @@ void TEEPROMForm::BufferFill00BtnClick()
 void TEEPROMForm::FillGrid(std::size_t start, std::size_t end, std::uint8_t value)
 {
     const std::size_t first = start - start % BlockSize;
-    const std::size_t last = std::min(first + eeprom::RowsOfRange(start, end) * BlockSize,
-                                      eeprom::GridSize);
+    const std::size_t last =
+        std::min(first + eeprom::RowsOfRange(start, end) * BlockSize, eeprom::GridSize);
     if (first >= last)
         return;
     std::fill(image_.begin() + static_cast<std::ptrdiff_t>(first),

@@ -108,8 +108,7 @@ std::size_t RowsOfRange(std::size_t start, std::size_t end)
 std::string WriteTextImage(const Image &image, std::size_t start, std::size_t end)
 {
     const std::size_t first = start - start % RowBytes;
-    const std::size_t stop =
-        std::min(first + RowsOfRange(start, end) * RowBytes, image.size());
+    const std::size_t stop = std::min(first + RowsOfRange(start, end) * RowBytes, image.size());
     std::string out;
     for (std::size_t at = first; at < stop; at += RowBytes) {
         ImageRow row;
@@ -144,8 +143,8 @@ ReadResult ReadBinImage(std::span<const std::uint8_t> bytes)
 {
     if (bytes.size() > GridSize)
         return {{},
-                "The file holds " + std::to_string(bytes.size()) +
-                    " bytes, more than the grid's " + std::to_string(GridSize)};
+                "The file holds " + std::to_string(bytes.size()) + " bytes, more than the grid's " +
+                    std::to_string(GridSize)};
     ReadResult result;
     for (std::size_t at = 0; at + RowBytes <= bytes.size(); at += RowBytes) {
         ImageRow row;

@@ -41,7 +41,7 @@ struct ImageRow
 struct ReadResult
 {
     std::vector<ImageRow> rows;
-    std::string error;    // empty when the file was read
+    std::string error;       // empty when the file was read
     std::size_t skipped = 0; // text lines that were no row
     bool isValid() const { return error.empty(); }
 };

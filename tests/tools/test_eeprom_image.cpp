@@ -135,8 +135,13 @@ TEST(EepromImageBinary, BlocksOfSixteenFromAddressZero)
         bool valid;
         std::size_t rows;
     } cases[] = {
-        {0, true, 0},  {15, true, 0},     {20, true, 1},
-        {32, true, 2}, {4096, true, 256}, {GridSize, true, GridRowCount}, {GridSize + 1, false, 0},
+        {0, true, 0},
+        {15, true, 0},
+        {20, true, 1},
+        {32, true, 2},
+        {4096, true, 256},
+        {GridSize, true, GridRowCount},
+        {GridSize + 1, false, 0},
     };
     QTemporaryDir dir;
     for (const Case &c : cases) {

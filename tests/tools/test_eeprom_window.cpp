@@ -77,9 +77,9 @@ TEST(EepromWindow, RangesOutsideTheGridAreRefused)
         const char *start, *end;
         bool starts;
     } cases[] = {
-        {"0000", "1000", true},  {"0ff0", "1000", true},  {"0000", "0018", true},
-        {"0FF0", "1010", true},  {"0008", "3E60", true},  {"0020", "0010", false},
-        {"0010", "0010", false}, {"zz", "0010", false},   {"0000", "3E80", false},
+        {"0000", "1000", true},  {"0ff0", "1000", true}, {"0000", "0018", true},
+        {"0FF0", "1010", true},  {"0008", "3E60", true}, {"0020", "0010", false},
+        {"0010", "0010", false}, {"zz", "0010", false},  {"0000", "3E80", false},
         {"3E68", "3E70", false}, // its one block would end beyond the grid
     };
     for (const Case &c : cases) {
@@ -138,15 +138,24 @@ TEST(EepromWindow, OnlyTheAwaitedBlockMovesATransferOn)
         {"repeated confirmations",
          "0000",
          "0030",
-         {{0x0000, true, 0x0010, 33}, {0x0000, true, 0x0010, 33}, {0x0010, true, 0x0020, 66},
-          {0x0010, true, 0x0020, 66}, {0x0020, true, 0x0030, 100}},
+         {{0x0000, true, 0x0010, 33},
+          {0x0000, true, 0x0010, 33},
+          {0x0010, true, 0x0020, 66},
+          {0x0010, true, 0x0020, 66},
+          {0x0020, true, 0x0030, 100}},
          true},
-        {"a bare confirmation still counts", "0000", "0020",
-         {{0, false, 0x0010, 50}, {0, false, 0x0020, 100}}, true},
+        {"a bare confirmation still counts",
+         "0000",
+         "0020",
+         {{0, false, 0x0010, 50}, {0, false, 0x0020, 100}},
+         true},
         // Hundredths of the range: 16 / (4096 / 100) = 0.
         {"progress in integer hundredths", "0000", "1000", {{0x0000, true, 0x0010, 0}}, false},
-        {"unaligned start and end", "0008", "0021",
-         {{0x0008, true, 0x0018, 64}, {0x0018, true, 0x0028, 100}}, true},
+        {"unaligned start and end",
+         "0008",
+         "0021",
+         {{0x0008, true, 0x0018, 64}, {0x0018, true, 0x0028, 100}},
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
