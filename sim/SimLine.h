@@ -76,8 +76,11 @@ public:
     bool plugged() const;
 
     // Bootloader hooks: of the bootloader's bytes equal to `byte`, the one
-    // after `skip` others vanishes; or the next `count` go out twice.
+    // after `skip` others vanishes, turns into `into`, or leaves `by` later
+    // (what follows queues behind it); or the next `count` go out twice.
     void dropBootByte(std::uint8_t byte, int skip = 0);
+    void replaceBootByte(std::uint8_t byte, std::uint8_t into, int skip = 0);
+    void delayBootByte(std::uint8_t byte, Clock::duration by, int skip = 0);
     void repeatBootBytes(std::uint8_t byte, int count = 1);
 
     // Each of the next `count` answer frames goes out twice, back to back.
@@ -123,12 +126,18 @@ private:
 
     struct BootFault
     {
+        enum class Kind : std::uint8_t { Drop, Replace, Delay, Repeat };
         std::uint8_t byte = 0;
         int skip = 0;  // matching bytes let through before the fault
         int count = 0; // faults still to do
-        bool repeat = false;
+        Kind kind = Kind::Drop;
+        std::uint8_t into = 0;   // Replace
+        Clock::duration delay{}; // Delay
     };
-    std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw);
+    // The bootloader's bytes as the faults leave them; those from `delayFrom`
+    // on leave `delayBy` later.
+    std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw,
+                                               std::size_t &delayFrom, Clock::duration &delayBy);
     std::vector<BootFault> bootFaults_;
 
     int repeatAnswers_ = 0;

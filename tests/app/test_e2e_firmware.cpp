@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <span>
@@ -154,6 +155,16 @@ INSTANTIATE_TEST_SUITE_P(
         FirmwareCase{"EveryReadyRepeated", 8,
                      [](E2ERig &r) { r.unit->line().repeatBootBytes('!', 100); }, nullptr, nullptr,
                      "Target updated"},
+        FirmwareCase{
+            "ReadyLate", 8,
+            [](E2ERig &r) { r.unit->line().delayBootByte('!', std::chrono::milliseconds(500), 3); },
+            nullptr, nullptr, "Target updated"},
+        // The '!' for the third page comes as another character: not a
+        // confirmation, and no other comes.
+        FirmwareCase{"ReadyCorrupted", 8,
+                     [](E2ERig &r) { r.unit->line().replaceBootByte('!', '#', 3); }, nullptr,
+                     [](E2ERig &r) { return pagesWritten(r) == 3 && linkQuiet(r); },
+                     "Target update failed"},
         // The '!' for the third page is lost: nothing more comes.
         FirmwareCase{"ReadyLost", 8, [](E2ERig &r) { r.unit->line().dropBootByte('!', 3); },
                      nullptr, [](E2ERig &r) { return pagesWritten(r) == 3 && linkQuiet(r); },
