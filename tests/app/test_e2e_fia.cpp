@@ -88,14 +88,6 @@ TEST(EndToEndFlashCompare, MatchingFileThenChangedByte)
     TVersionForm::ShowVersionMs = savedShow;
 }
 
-bool linkQuiet(E2ERig &r)
-{
-    const auto queue = r.main().usb()->queueSnapshot();
-    return std::none_of(queue.begin(), queue.end(),
-                        [](const devlink::TxSlot &s) { return s.Used != 0; }) &&
-           !r.unit->line().untilNextEvent();
-}
-
 // A fault on the link once the compare of 0000 to 0400 is a quarter through.
 struct CompareFault
 {
@@ -141,9 +133,9 @@ TEST_P(EndToEndCompareFaults, EndsWithTheTruth)
         // The request timer's 300 ms, without waiting for them: each time the
         // line is quiet while an answer is awaited, the time is up.
         for (int i = 0; i < 400 && w->Result == Result::Running; ++i) {
-            EXPECT_TRUE(r.waitFor([&] { return w->Result != Result::Running || linkQuiet(r); }));
+            EXPECT_TRUE(r.waitFor([&] { return w->Result != Result::Running || r.linkQuiet(); }));
             QCoreApplication::processEvents(); // a hand-over of the last bytes read
-            if (w->Result == Result::Running && linkQuiet(r))
+            if (w->Result == Result::Running && r.linkQuiet())
                 w->TimerRequestTimer();
         }
         result = w->Result;

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <span>
 
@@ -24,29 +23,12 @@ using testsupport::E2ERig;
 
 namespace {
 
-std::uint8_t patternAt(std::uint32_t address)
-{
-    return static_cast<std::uint8_t>(address * 7 + 3);
-}
+using testsupport::patternAt;
 
-// `pages` pages of a pattern from address 0, as Intel HEX, into erased flash.
+// `pages` pages of the pattern, into erased flash.
 QString writeUpdateFile(E2ERig &r, std::uint32_t pages)
 {
-    std::string text;
-    char buf[16];
-    for (std::uint32_t at = 0; at < pages * 256; at += 16) {
-        unsigned sum = 16 + (at >> 8) + (at & 0xFF);
-        std::snprintf(buf, sizeof buf, ":10%04X00", at);
-        text += buf;
-        for (std::uint32_t i = 0; i < 16; ++i) {
-            std::snprintf(buf, sizeof buf, "%02X", patternAt(at + i));
-            text += buf;
-            sum += patternAt(at + i);
-        }
-        std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-        text += buf;
-    }
-    text += ":00000001FF\n";
+    const std::string text = testsupport::patternHex(pages);
     r.unit->unit().setProgramMemory(sim::ProgramMemory{});
     const QString file = r.dir.path() + "/update.hex";
     QFile f(file);
@@ -54,14 +36,6 @@ QString writeUpdateFile(E2ERig &r, std::uint32_t pages)
         return {};
     f.write(text.data(), static_cast<qint64>(text.size()));
     return file;
-}
-
-bool linkQuiet(E2ERig &r)
-{
-    const auto queue = r.main().usb()->queueSnapshot();
-    return std::none_of(queue.begin(), queue.end(),
-                        [](const devlink::TxSlot &s) { return s.Used != 0; }) &&
-           !r.unit->line().untilNextEvent();
 }
 
 struct FirmwareCase
@@ -102,7 +76,7 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
         EXPECT_EQ(w->FileEdit->text(), file);
         // Answers to the polls before the window opened must not pass for the
         // bootloader's characters: the user restarts the unit on a quiet line.
-        ASSERT_TRUE(r.waitFor([&] { return linkQuiet(r); }));
+        ASSERT_TRUE(r.waitFor([&] { return r.linkQuiet(); }));
         QCoreApplication::processEvents();
         r.dialogs.clear();
         w->BtnProgramClick();
@@ -163,18 +137,18 @@ INSTANTIATE_TEST_SUITE_P(
         // confirmation, and no other comes.
         FirmwareCase{"ReadyCorrupted", 8,
                      [](E2ERig &r) { r.unit->line().replaceBootByte('!', '#', 3); }, nullptr,
-                     [](E2ERig &r) { return pagesWritten(r) == 3 && linkQuiet(r); },
+                     [](E2ERig &r) { return pagesWritten(r) == 3 && r.linkQuiet(); },
                      "Target update failed"},
         // The '!' for the third page is lost: nothing more comes.
         FirmwareCase{"ReadyLost", 8, [](E2ERig &r) { r.unit->line().dropBootByte('!', 3); },
-                     nullptr, [](E2ERig &r) { return pagesWritten(r) == 3 && linkQuiet(r); },
+                     nullptr, [](E2ERig &r) { return pagesWritten(r) == 3 && r.linkQuiet(); },
                      "Target update failed"},
         FirmwareCase{"StartAnswerUnanswered", 2,
                      [](E2ERig &r) { r.unit->line().dropBootByte('!'); }, nullptr,
                      [](E2ERig &r) {
                          return r.unit->unit().bootloader().phase ==
                                     sim::BootloaderState::Phase::Receiving &&
-                                linkQuiet(r);
+                                r.linkQuiet();
                      },
                      "Target update failed"},
         FirmwareCase{"ErrorFromTheBootloader", 8, nullptr,

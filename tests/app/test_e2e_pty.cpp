@@ -1,5 +1,7 @@
 // The tool against the simulated unit's own program on a pseudo-terminal:
 // the path a real USB-serial bridge takes, through the serial backend.
+#include "tests/app/E2ERig.h"
+
 #include "app/AutoForms.h"
 #include "config/UnitVersion.h"
 #include "link/UsbSelectUnit.h"
@@ -133,23 +135,7 @@ TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
     PtyRig r;
     ASSERT_TRUE(r.start()) << r.dialogs.texts().join('|').toStdString();
 
-    // Two pages of a pattern from address 0.
-    std::string text;
-    char buf[16];
-    for (unsigned at = 0; at < 0x200; at += 16) {
-        unsigned sum = 16 + (at >> 8) + (at & 0xFF);
-        std::snprintf(buf, sizeof buf, ":10%04X00", at);
-        text += buf;
-        for (unsigned i = 0; i < 16; ++i) {
-            const unsigned b = ((at + i) * 7 + 3) & 0xFF;
-            std::snprintf(buf, sizeof buf, "%02X", b);
-            text += buf;
-            sum += b;
-        }
-        std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-        text += buf;
-    }
-    text += ":00000001FF\n";
+    const std::string text = testsupport::patternHex(2);
     const QString file = r.dir.path() + "/update.hex";
     {
         QFile f(file);

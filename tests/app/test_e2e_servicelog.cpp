@@ -140,14 +140,6 @@ TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
 
 namespace {
 
-bool linkQuiet(E2ERig &r)
-{
-    const auto queue = r.main().usb()->queueSnapshot();
-    return std::none_of(queue.begin(), queue.end(),
-                        [](const devlink::TxSlot &s) { return s.Used != 0; }) &&
-           !r.unit->line().untilNextEvent();
-}
-
 // A fault on the link in the middle of an EEPROM transfer of 0000 to 0400.
 struct EepromFault
 {
@@ -185,7 +177,7 @@ TEST_P(EndToEndEepromFaults, EndsDoneOrTold)
         c.bend(r);
         if (!c.completes) {
             // The transfer's 1000 ms time-out, without waiting for it.
-            EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle || linkQuiet(r); }));
+            EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle || r.linkQuiet(); }));
             if (EepromOp != EepromIdle)
                 form->ReadWriteTimerTimer();
         }
