@@ -1,5 +1,6 @@
 #include "sim/SimLine.h"
 
+#include "link/DeviceCommands.h"
 #include "link/FrameCodec.h"
 #include "sim/SimulatedUnit.h"
 
@@ -114,6 +115,12 @@ void SimLine::processLocked(Clock::duration now)
                 --dropAnswers_;
                 continue;
             }
+            if (serialErrorNext_) {
+                devlink::DeviceFrame report(devlink::NodeSystem, devlink::SERIAL_ERROR_IND);
+                report.finish();
+                frame.assign(report.data(), report.data() + report.length());
+                serialErrorNext_ = false;
+            }
             if (corruptNext_ && !frame.empty()) {
                 frame[devlink::FrameChecksumAt] ^= 0xFF;
                 corruptNext_ = false;
@@ -124,11 +131,19 @@ void SimLine::processLocked(Clock::duration now)
             }
             const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
             burst.insert(burst.end(), bytes.begin(), bytes.end());
+            if (repeatAnswers_ > 0) {
+                --repeatAnswers_;
+                burst.insert(burst.end(), bytes.begin(), bytes.end());
+            }
         }
         // The bootloader's answers are raw bytes, not frames.
-        const auto raw = unit_->takeRawOutput();
-        burst.insert(burst.end(), raw.begin(), raw.end());
+        std::size_t delayFrom = 0;
+        Clock::duration delayBy{};
+        const auto raw = bootFaultsLocked(unit_->takeRawOutput(), delayFrom, delayBy);
+        const auto late = raw.begin() + static_cast<std::ptrdiff_t>(delayFrom);
+        burst.insert(burst.end(), raw.begin(), late);
         queueLocked(burst, start);
+        queueLocked(std::vector<std::uint8_t>(late, raw.end()), start + delayBy);
     }
     syncUnitLocked(now);
 }
@@ -231,6 +246,90 @@ void SimLine::replug()
 {
     std::lock_guard lock(mutex_);
     plugged_ = true;
+}
+
+void SimLine::dropBootByte(std::uint8_t byte, int skip)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back({byte, std::max(skip, 0), 1, BootFault::Kind::Drop});
+}
+
+void SimLine::replaceBootByte(std::uint8_t byte, std::uint8_t into, int skip)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back({byte, std::max(skip, 0), 1, BootFault::Kind::Replace, into});
+}
+
+void SimLine::delayBootByte(std::uint8_t byte, Clock::duration by, int skip)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back({byte, std::max(skip, 0), 1, BootFault::Kind::Delay, 0,
+                           std::max(by, Clock::duration::zero())});
+}
+
+void SimLine::repeatBootBytes(std::uint8_t byte, int count)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back({byte, 0, std::max(count, 0), BootFault::Kind::Repeat});
+}
+
+void SimLine::repeatNextAnswers(int count)
+{
+    std::lock_guard lock(mutex_);
+    repeatAnswers_ = std::max(count, 0);
+}
+
+void SimLine::serialErrorForNextAnswer()
+{
+    std::lock_guard lock(mutex_);
+    serialErrorNext_ = true;
+}
+
+std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw,
+                                                    std::size_t &delayFrom,
+                                                    Clock::duration &delayBy)
+{
+    delayFrom = raw.size();
+    delayBy = Clock::duration::zero();
+    if (bootFaults_.empty())
+        return raw;
+    std::vector<std::uint8_t> out;
+    for (const std::uint8_t byte : raw) {
+        std::uint8_t sent = byte;
+        int copies = 1;
+        for (BootFault &fault : bootFaults_) {
+            if (fault.byte != byte || fault.count == 0)
+                continue;
+            if (fault.skip > 0) {
+                --fault.skip;
+                continue;
+            }
+            --fault.count;
+            switch (fault.kind) {
+            case BootFault::Kind::Drop:
+                copies = 0;
+                break;
+            case BootFault::Kind::Replace:
+                sent = fault.into;
+                break;
+            case BootFault::Kind::Delay:
+                if (delayFrom == raw.size()) {
+                    delayFrom = out.size();
+                    delayBy = fault.delay;
+                }
+                break;
+            case BootFault::Kind::Repeat:
+                copies = 2;
+                break;
+            }
+            break;
+        }
+        out.insert(out.end(), static_cast<std::size_t>(copies), sent);
+    }
+    if (delayFrom > out.size())
+        delayFrom = out.size();
+    std::erase_if(bootFaults_, [](const BootFault &f) { return f.count == 0; });
+    return out;
 }
 
 bool SimLine::plugged() const

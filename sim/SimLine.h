@@ -75,6 +75,19 @@ public:
     void restartUnit();
     bool plugged() const;
 
+    // Bootloader hooks: of the bootloader's bytes equal to `byte`, the one
+    // after `skip` others vanishes, turns into `into`, or leaves `by` later
+    // (what follows queues behind it); or the next `count` go out twice.
+    void dropBootByte(std::uint8_t byte, int skip = 0);
+    void replaceBootByte(std::uint8_t byte, std::uint8_t into, int skip = 0);
+    void delayBootByte(std::uint8_t byte, Clock::duration by, int skip = 0);
+    void repeatBootBytes(std::uint8_t byte, int count = 1);
+
+    // Each of the next `count` answer frames goes out twice, back to back.
+    void repeatNextAnswers(int count = 1);
+    // The next answer frame is replaced by the unit's report of a bad frame.
+    void serialErrorForNextAnswer();
+
 private:
     struct Chunk
     {
@@ -110,6 +123,25 @@ private:
     bool corruptNext_ = false;
     Clock::duration delayNext_{};
     std::size_t maxPerRead_ = 0;
+
+    struct BootFault
+    {
+        enum class Kind : std::uint8_t { Drop, Replace, Delay, Repeat };
+        std::uint8_t byte = 0;
+        int skip = 0;  // matching bytes let through before the fault
+        int count = 0; // faults still to do
+        Kind kind = Kind::Drop;
+        std::uint8_t into = 0;   // Replace
+        Clock::duration delay{}; // Delay
+    };
+    // The bootloader's bytes as the faults leave them; those from `delayFrom`
+    // on leave `delayBy` later.
+    std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw,
+                                               std::size_t &delayFrom, Clock::duration &delayBy);
+    std::vector<BootFault> bootFaults_;
+
+    int repeatAnswers_ = 0;
+    bool serialErrorNext_ = false;
 };
 
 } // namespace sim

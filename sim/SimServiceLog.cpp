@@ -74,13 +74,15 @@ void SimulatedUnit::onEepromRead(const Request &request, Replies &replies)
 
 void SimulatedUnit::onEepromWrite(const Request &request, Replies &replies)
 {
-    // Acknowledged only when stored.
+    // Acknowledged only when stored, naming the block it stored.
     const std::size_t address = request.at(EepromAddressAt) | request.at(EepromAddressAt + 1) << 8;
     if (address + EepromState::Block > EepromState::Size)
         return;
     for (std::size_t i = 0; i < EepromState::Block; ++i)
         eeprom_.bytes[address + i] = request.at(EepromBytesAt + i);
-    DeviceFrame f(NodeSystem, answerCode(request));
+    DeviceFrame f(NodeSystem, answerCode(request), EepromBytesAt);
+    f.set(FrameDataAt, EepromState::Block)
+        .setU16LE(EepromAddressAt, static_cast<std::uint16_t>(address));
     reply(replies, f);
 }
 

@@ -1,6 +1,8 @@
 // qm5230-sim: serves the simulated unit on a pseudo-terminal, so that the
 // tool reaches it as a serial port (QM5230_SERIAL_PORTS=<path>). Prints the
-// terminal's path as one line and runs until SIGINT or SIGTERM.
+// terminal's path as one line and runs until SIGINT or SIGTERM. SIGUSR1
+// restarts the unit, which comes up in its bootloader for a moment, as a
+// power cycle does: a firmware update can be driven through the terminal.
 #include "sim/SimClock.h"
 #include "sim/SimLine.h"
 #include "sim/SimulatedUnit.h"
@@ -25,10 +27,16 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t restartRequested = 0;
 
 extern "C" void onStopSignal(int)
 {
     stopRequested = 1;
+}
+
+extern "C" void onRestartSignal(int)
+{
+    restartRequested = 1;
 }
 
 struct Options
@@ -40,7 +48,8 @@ struct Options
 void printUsage(std::FILE *to)
 {
     std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing]\n"
-               "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n",
+               "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n"
+               "SIGUSR1 restarts the unit into its bootloader.\n",
                to);
 }
 
@@ -145,6 +154,8 @@ void installSignalHandlers()
     sa.sa_flags = 0; // no restart: poll() returns at once on a signal
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    sa.sa_handler = onRestartSignal;
+    ::sigaction(SIGUSR1, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -177,6 +188,10 @@ int main(int argc, char **argv)
     std::array<std::uint8_t, 4096> in{};
     std::array<std::uint8_t, 4096> out{};
     while (!stopRequested) {
+        if (restartRequested) {
+            restartRequested = 0;
+            line.restartUnit();
+        }
         int waitMs = idleWaitMs;
         if (const auto next = line.untilNextEvent()) {
             const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*next).count();

@@ -107,10 +107,11 @@ QString AdText(std::uint16_t adValue)
 
 RatioResult NewRatio(double amperes, int adValue, int adOffset)
 {
-    if (!std::isfinite(amperes) || amperes <= 0)
+    if (!std::isfinite(amperes))
         return {RatioError::NoCurrent};
+    // No current, or an A/D value below its offset, gives the lower limit.
     const long long signal = static_cast<long long>(adValue) - adOffset;
-    if (signal <= 0)
+    if (signal == 0)
         return {RatioError::NoAdSignal};
     const double r = amperes * 1000000.0 / (static_cast<double>(signal) * MeasurementConstant);
     // Compared before truncating, so that no value outside int is converted:
@@ -124,14 +125,13 @@ RatioResult NewRatio(double amperes, int adValue, int adOffset)
 
 RatioResult NewRatio(const QString &current, const QString &adText, const QString &offsetText)
 {
-    const std::optional<double> amperes = vcl::TryStrToFloat(current);
-    if (!amperes)
-        return {RatioError::NoCurrent};
+    // Text without a number is no current: 0 A.
+    const double amperes = vcl::StrToFloatDot(current);
     int ad = 0;
     int offset = 0;
     if (!vcl::StrToIntStrict(adText, ad) || !vcl::StrToIntStrict(offsetText, offset))
         return {RatioError::NotRead};
-    return NewRatio(*amperes, ad, offset);
+    return NewRatio(amperes, ad, offset);
 }
 
 std::optional<int> StoredRatio(const QString &text)
@@ -139,7 +139,7 @@ std::optional<int> StoredRatio(const QString &text)
     if (text.trimmed().isEmpty())
         return 0;
     int value = 0;
-    if (!vcl::StrToIntStrict(text, value) || value < 1 || value > MaxStoredRatio)
+    if (!vcl::StrToIntStrict(text, value) || value < 0 || value > MaxStoredRatio)
         return std::nullopt;
     return value;
 }

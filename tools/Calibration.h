@@ -56,9 +56,9 @@ QString AdText(std::uint16_t adValue);     // "%04d"
 
 enum class RatioError {
     None,
-    NoCurrent,  // the measured current is no number, zero or negative
+    NoCurrent,  // the measured current is not finite
     NotRead,    // the A/D texts hold no reading yet
-    NoAdSignal, // A/D value at or below the offset: no current to relate to
+    NoAdSignal, // A/D value equal to the offset: the ratio has no divisor
 };
 
 struct RatioResult
@@ -69,13 +69,14 @@ struct RatioResult
 };
 
 // ratio = I * 1,000,000 / ((A/D - offset) * 10.39), truncated and held
-// within MinRatio..MaxRatio. `current` is in amperes, ',' or '.' as point.
+// within MinRatio..MaxRatio. `current` is in amperes, ',' or '.' as point;
+// text without a number counts as 0 A.
 RatioResult NewRatio(const QString &current, const QString &adText, const QString &offsetText);
 // The same on numbers already read.
 RatioResult NewRatio(double amperes, int adValue, int adOffset);
 
-// A new ratio as typed: empty text means nothing to store (0); otherwise a
-// whole number 1..MaxStoredRatio, nullopt for anything else.
+// A new ratio as typed: empty text and 0 mean nothing to store (0); otherwise
+// a whole number up to MaxStoredRatio, nullopt for anything else.
 std::optional<int> StoredRatio(const QString &text);
 
 // Ratios waiting to be written, channel 1 at index 0; 0 means nothing to store.

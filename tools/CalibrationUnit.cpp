@@ -35,12 +35,12 @@ QString ratioErrorText(RatioError error, int channel)
     const QString n = QString::number(channel);
     switch (error) {
     case RatioError::NoCurrent:
-        return "Enter the current measured on channel " + n + " in amperes (a number above 0).";
+        return "Enter the current measured on channel " + n + " in amperes.";
     case RatioError::NotRead:
         return "Channel " + n + " has not been read from the unit yet.";
     case RatioError::NoAdSignal:
         return "The A/D value of channel " + n +
-               " is not above its offset: there is no current to calculate a ratio from.";
+               " equals its offset: there is no current to calculate a ratio from.";
     case RatioError::None:
         break;
     }
@@ -122,29 +122,38 @@ void TCalibrationForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
     switch (frame[FrameCommandAt]) {
     case MODE_CFM:
         vcl::ShowMessageLater("Tessaron in Calibration mode", this);
-        RequestChannel(CurrentChannel);
+        // A poll already running is not started a second time.
+        if (AwaitedReadChannel == 0 && !TimerRefres->isActive())
+            RequestChannel(CurrentChannel);
         break;
     case CAL_RATIO_WRITE_CFM: {
         if (AwaitedRatioChannel == 0)
             break; // nothing of ours is waiting: a late or foreign answer
         const int channel = frame[FrameLengthAt] > FrameDataAt ? frame[FrameDataAt] : 0;
-        if (channel != AwaitedRatioChannel) {
-            RatioWriteFailed("The unit confirmed channel " + QString::number(channel) +
-                             " instead of channel " + QString::number(AwaitedRatioChannel) +
-                             ". The ratios were not all stored.");
+        // Only the confirmation of the write awaited moves the ratios on; a
+        // repeated or foreign one would skip a write. The time-out reports a
+        // write that stays unconfirmed.
+        if (channel != AwaitedRatioChannel)
             break;
-        }
         RatioConfirmTimer->stop();
         AwaitedRatioChannel = 0;
         SendNextRatio(channel);
         break;
     }
-    case CAL_CHANNEL_READ_CFM:
-        if (const auto reading = DecodeChannelReading(frame, count))
+    case CAL_CHANNEL_READ_CFM: {
+        const auto reading = DecodeChannelReading(frame, count);
+        if (reading)
             ShowReading(*reading);
+        // The poll goes on after the answer to the channel asked for; a
+        // repeated answer would skip a channel and double the poll.
+        const int channel = frame[FrameLengthAt] > FrameDataAt ? frame[FrameDataAt] : -1;
+        if (channel != AwaitedReadChannel)
+            break;
+        AwaitedReadChannel = 0;
         CurrentChannel = CurrentChannel >= Channels ? 1 : CurrentChannel + 1;
         TimerRefres->start();
         break;
+    }
     case CAL_OFFSET_STORE_CFM:
         OffsetConfirmTimer->stop();
         UploadADoffsetOKlabel->show();
@@ -168,6 +177,7 @@ void TCalibrationForm::ShowReading(const ChannelReading &reading)
 void TCalibrationForm::RequestChannel(std::uint8_t channel)
 {
     const DeviceFrame f = ChannelReadRequest(channel);
+    AwaitedReadChannel = channel;
     send_(f.data(), f.length());
 }
 
@@ -264,7 +274,7 @@ void TCalibrationForm::BtnStoreRationClick()
         const std::optional<int> ratio = StoredRatio(EditNewRation[row(n)]->text());
         if (!ratio) {
             vcl::MessageDlg("The new ratio of channel " + QString::number(n) +
-                                " must be a whole number from 1 to " +
+                                " must be a whole number from 0 to " +
                                 QString::number(MaxStoredRatio) + ". Nothing was stored.",
                             vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
             return;

@@ -59,6 +59,8 @@ public:
     QTimer *OffsetConfirmTimer = nullptr;
     // The channel whose ratio write waits for its confirmation, 0 for none.
     int AwaitedRatioChannel = 0;
+    // The channel whose reading the poll waits for, 0 for none.
+    int AwaitedReadChannel = 0;
 
 protected:
     void showEvent(QShowEvent *event) override;

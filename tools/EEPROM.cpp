@@ -113,20 +113,31 @@ void TEEPROMForm::FormShow()
     for (int column = 1; column <= 16; ++column)
         EEStringGrid->item(0, column)->setText(QString::number(column - 1, 16).toUpper());
     EEStringGrid->item(0, AsciiColumn)->setText("**** ASCII *****");
-    for (std::size_t row = 0; row < eeprom::RowCount; ++row)
-        EEStringGrid->item(static_cast<int>(row) + 1, 0)
-            ->setText(Latin1(eeprom::HexAddress(static_cast<std::uint16_t>(row * BlockSize))));
+    for (int row = 1; row < GridRows; ++row)
+        for (int column = 0; column <= AsciiColumn; ++column)
+            EEStringGrid->item(row, column)->setText(QString());
     showing_ = false;
     image_.fill(0);
+    std::fill(filled_.begin(), filled_.end(), false);
     ShowRows(0, eeprom::ImageSize);
 }
 
 void TEEPROMForm::ShowRows(std::size_t address, std::size_t count)
 {
-    if (address >= eeprom::ImageSize || count == 0)
+    if (address >= eeprom::GridSize || count == 0)
         return;
-    const std::size_t end = std::min(address + count, eeprom::ImageSize);
+    std::size_t end = std::min(address + count, eeprom::GridSize);
     showing_ = true;
+    // A blank row comes up whole, as the grid shows every other row.
+    for (std::size_t row = address / BlockSize; row * BlockSize < end; ++row) {
+        if (filled_[row])
+            continue;
+        filled_[row] = true;
+        address = std::min(address, row * BlockSize);
+        end = std::max(end, (row + 1) * BlockSize);
+        EEStringGrid->item(static_cast<int>(row) + 1, 0)
+            ->setText(Latin1(eeprom::HexAddress(static_cast<std::uint16_t>(row * BlockSize))));
+    }
     for (std::size_t a = address; a < end; ++a)
         EEStringGrid->item(RowOf(a), static_cast<int>(a % BlockSize) + 1)
             ->setText(Latin1(eeprom::HexByte(image_[a])));
@@ -138,9 +149,9 @@ void TEEPROMForm::ShowRows(std::size_t address, std::size_t count)
 
 void TEEPROMForm::UpdateAsciiColumn(std::size_t address, std::size_t count)
 {
-    if (address % BlockSize != 0 || address >= eeprom::ImageSize)
+    if (address % BlockSize != 0 || address >= eeprom::GridSize)
         return;
-    const std::size_t end = std::min(address + count, eeprom::ImageSize);
+    const std::size_t end = std::min(address + count, eeprom::GridSize);
     showing_ = true;
     for (std::size_t row = address; row < end; row += BlockSize)
         EEStringGrid->item(RowOf(row), AsciiColumn)
@@ -150,25 +161,24 @@ void TEEPROMForm::UpdateAsciiColumn(std::size_t address, std::size_t count)
 
 void TEEPROMForm::SetByte(std::size_t address, std::uint8_t value)
 {
-    if (address >= eeprom::ImageSize)
+    if (address >= eeprom::GridSize)
         return;
     image_[address] = value;
     ShowRows(address, 1);
 }
 
 std::optional<TEEPROMForm::Range> TEEPROMForm::RangeOf(const QLineEdit *startEdit,
-                                                       const QLineEdit *endEdit, bool blocks)
+                                                       const QLineEdit *endEdit)
 {
     const auto start = vcl::HexToInt(startEdit->text());
     const auto end = vcl::HexToInt(endEdit->text());
     QString why;
     if (!start || !end)
         why = "Start and end must be hexadecimal addresses.";
-    else if (*end > static_cast<int>(eeprom::ImageSize) || *start >= *end)
-        why = "The range must lie within 0000 to 1000 and end after its start.";
-    else if (blocks && (*start % BlockSize != 0 || *end % BlockSize != 0))
-        why = "The EEPROM is transferred in blocks of 16 bytes: start and end must be "
-              "multiples of 10 (hexadecimal).";
+    else if (*end > static_cast<int>(eeprom::GridSize) || *start >= *end)
+        why = "The range must lie within 0000 to " +
+              Latin1(eeprom::HexAddress(static_cast<std::uint16_t>(eeprom::GridSize))) +
+              " and end after its start.";
     if (!why.isEmpty()) {
         vcl::MessageDlg(why, vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
         return std::nullopt;
@@ -176,11 +186,24 @@ std::optional<TEEPROMForm::Range> TEEPROMForm::RangeOf(const QLineEdit *startEdi
     return Range{static_cast<std::size_t>(*start), static_cast<std::size_t>(*end)};
 }
 
+std::optional<TEEPROMForm::Range> TEEPROMForm::TransferRange()
+{
+    auto range = RangeOf(EEPROMStartEdit, EEPROMEndEdit);
+    // Every block moves 16 bytes from its address, so the last one must fit.
+    if (range && range->start + eeprom::RowsOfRange(range->start, range->end) * BlockSize >
+                     eeprom::GridSize) {
+        vcl::MessageDlg("The last block of 16 bytes would end beyond the grid.",
+                        vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
+        return std::nullopt;
+    }
+    return range;
+}
+
 void TEEPROMForm::EEPROMReadBtnClick()
 {
     if (EepromOp != EepromIdle)
         return;
-    const auto range = RangeOf(EEPROMStartEdit, EEPROMEndEdit, true);
+    const auto range = TransferRange();
     if (!range)
         return;
     EEPROMReadBtn->setEnabled(false);
@@ -197,7 +220,7 @@ void TEEPROMForm::EEPROMWriteBtnClick()
 {
     if (EepromOp != EepromIdle)
         return;
-    const auto range = RangeOf(EEPROMStartEdit, EEPROMEndEdit, true);
+    const auto range = TransferRange();
     if (!range)
         return;
     EEPROMWriteBtn->setEnabled(false);
@@ -238,8 +261,8 @@ void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
         if (frame[FrameLengthAt] < BlockFrameLength)
             return; // not all 16 bytes arrived
         const std::size_t address = U16LE(frame, AddressAt);
-        if (address + BlockSize > eeprom::ImageSize)
-            return; // outside the image
+        if (address + BlockSize > eeprom::GridSize)
+            return; // outside the grid
         std::copy_n(frame + BytesAt, BlockSize,
                     image_.begin() + static_cast<std::ptrdiff_t>(address));
         ShowRows(address, BlockSize);
@@ -248,6 +271,10 @@ void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
             BlockDone();
         }
     } else if (command == EEPROM_WRITE_CFM && EepromOp == EepromWriting) {
+        // A confirmation that names its block moves the write on only for the
+        // block awaited; a repeated one would skip blocks never written.
+        if (frame[FrameLengthAt] >= BytesAt && U16LE(frame, AddressAt) != EepromAddr)
+            return;
         EEPROMWriteBtn->setText("Writing");
         BlockDone();
     }
@@ -256,8 +283,13 @@ void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
 void TEEPROMForm::BlockDone()
 {
     EepromAddr = static_cast<std::uint16_t>(EepromAddr + BlockSize);
+    // Integer hundredths of the range; a range below 100 bytes counts by byte.
     const std::size_t span = EepromEnd > opStart_ ? EepromEnd - opStart_ : 1;
-    EEPROMProgressBar->setValue(static_cast<int>((EepromAddr - opStart_) * 100 / span));
+    const std::size_t done = EepromAddr - opStart_;
+    EEPROMProgressBar->setValue(static_cast<int>(
+        std::min<std::size_t>(100, span >= 100 ? done / (span / 100) : done * 100 / span)));
+    // A range that is no whole number of blocks ends with the block that
+    // reaches its end.
     if (EepromAddr >= EepromEnd) {
         EndTransfer();
         return;
@@ -306,17 +338,23 @@ bool TEEPROMForm::LoadFile(const QString &fileName)
     eeprom::Apply(image_, result.rows);
     for (const eeprom::ImageRow &row : result.rows)
         ShowRows(row.address, BlockSize);
+    if (result.skipped > 0)
+        vcl::MessageDlg(
+            QString("%1 line(s) skipped: not a row of an EEPROM image.").arg(result.skipped),
+            vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
     return true;
 }
 
 void TEEPROMForm::FileSaveBtnClick()
 {
-    const auto range = RangeOf(FileStartEdit, FileEndEdit, false);
+    const auto range = RangeOf(FileStartEdit, FileEndEdit);
     if (!range)
         return;
-    const QString name = ChooseFileToSave ? ChooseFileToSave() : QString();
+    QString name = ChooseFileToSave ? ChooseFileToSave() : QString();
     if (name.isEmpty())
         return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += ".txt";
     if (QFileInfo::exists(name) &&
         vcl::MessageDlg(QString("File already exists: '%1'\nOverwrite ?").arg(name),
                         vcl::MsgType::Warning, vcl::MsgButton::Yes | vcl::MsgButton::No,
@@ -327,7 +365,7 @@ void TEEPROMForm::FileSaveBtnClick()
 
 bool TEEPROMForm::SaveFile(const QString &fileName)
 {
-    const auto range = RangeOf(FileStartEdit, FileEndEdit, false);
+    const auto range = RangeOf(FileStartEdit, FileEndEdit);
     if (!range)
         return false;
     const std::string error =
@@ -343,23 +381,23 @@ bool TEEPROMForm::SaveFile(const QString &fileName)
 
 void TEEPROMForm::BufferFillFFBtnClick()
 {
-    if (const auto range = RangeOf(FillStartEdit, FillEndEdit, false))
+    if (const auto range = RangeOf(FillStartEdit, FillEndEdit))
         FillGrid(range->start, range->end, 0xFF);
 }
 
 void TEEPROMForm::BufferFill00BtnClick()
 {
-    if (const auto range = RangeOf(FillStartEdit, FillEndEdit, false))
+    if (const auto range = RangeOf(FillStartEdit, FillEndEdit))
         FillGrid(range->start, range->end, 0x00);
 }
 
 void TEEPROMForm::FillGrid(std::size_t start, std::size_t end, std::uint8_t value)
 {
-    end = std::min(end, eeprom::ImageSize);
     const std::size_t first = start - start % BlockSize;
-    if (first >= end)
+    const std::size_t last =
+        std::min(first + eeprom::RowsOfRange(start, end) * BlockSize, eeprom::GridSize);
+    if (first >= last)
         return;
-    const std::size_t last = end + (BlockSize - end % BlockSize) % BlockSize; // whole rows
     std::fill(image_.begin() + static_cast<std::ptrdiff_t>(first),
               image_.begin() + static_cast<std::ptrdiff_t>(last), value);
     ShowRows(first, last - first);
@@ -374,7 +412,7 @@ void TEEPROMForm::OnItemChanged(int row, int column)
 
 void TEEPROMForm::EEStringGridSetEditText(int column, int row, const QString &text)
 {
-    if (column < 1 || column > 16 || row < 1 || row > static_cast<int>(eeprom::RowCount))
+    if (column < 1 || column > 16 || row < 1 || row > static_cast<int>(eeprom::GridRowCount))
         return;
     const std::size_t address =
         static_cast<std::size_t>(row - 1) * BlockSize + static_cast<std::size_t>(column - 1);

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLineEdit;
 
@@ -25,8 +26,9 @@ enum EepromOperation : std::uint8_t { EepromIdle = 0, EepromReading = 1, EepromW
 class TEEPROMForm : public QDialog, public TEEPROMFormUi, public TFrameHandler
 {
 public:
-    // Header and the 256 rows of the image; no rows beyond it.
-    static constexpr int GridRows = 1 + static_cast<int>(eeprom::RowCount);
+    // Header and the grid's rows; those beyond the EEPROM stay blank until
+    // something fills them.
+    static constexpr int GridRows = 1 + static_cast<int>(eeprom::GridRowCount);
 
     explicit TEEPROMForm(QWidget *parent = nullptr);
     ~TEEPROMForm() override;
@@ -74,8 +76,9 @@ private:
         std::size_t end = 0;
     };
     // The range of two address edits, or nullopt with the user told why.
-    // `blocks`: both ends on 16-byte boundaries, as the unit transfers them.
-    std::optional<Range> RangeOf(const QLineEdit *startEdit, const QLineEdit *endEdit, bool blocks);
+    std::optional<Range> RangeOf(const QLineEdit *startEdit, const QLineEdit *endEdit);
+    // The EEPROM edits' range, blocks of 16 bytes from its start.
+    std::optional<Range> TransferRange();
     void ShowRows(std::size_t address, std::size_t count);
     void SendReadRequest();
     void SendWriteRequest();
@@ -85,6 +88,7 @@ private:
     void OnItemChanged(int row, int column);
 
     eeprom::Image image_{};
+    std::vector<bool> filled_ = std::vector<bool>(eeprom::GridRowCount); // rows shown
     std::size_t opStart_ = 0;
     bool showing_ = false; // the grid is being written by code, not edited
 };

@@ -34,12 +34,7 @@ std::optional<unsigned> HexField(std::string_view text)
     return value;
 }
 
-std::string LineError(std::size_t line, const std::string &what)
-{
-    return "Line " + std::to_string(line) + ": " + what;
-}
-
-// One text line, without its line end; an error text, or empty.
+// One text line, without its line end; why it is no row, or empty.
 std::string ParseLine(std::string_view line, ImageRow &row)
 {
     constexpr std::size_t AddressDigits = 4;
@@ -50,13 +45,10 @@ std::string ParseLine(std::string_view line, ImageRow &row)
     const auto address = HexField(line.substr(0, AddressDigits));
     if (!address)
         return "the address is not 4 hex digits";
-    if (*address % RowBytes != 0)
+    if (*address >= GridSize)
         return "the address " + HexAddress(static_cast<std::uint16_t>(*address)) +
-               " does not start a row of 16 bytes";
-    if (*address >= ImageSize)
-        return "the address " + HexAddress(static_cast<std::uint16_t>(*address)) +
-               " lies outside the EEPROM (0000 to 0FFF)";
-    row.address = static_cast<std::uint16_t>(*address);
+               " lies outside the grid";
+    row.address = static_cast<std::uint16_t>(*address - *address % RowBytes);
     if (line.size() < CellsAt + RowBytes * CellWidth)
         return "16 bytes expected, the line is too short";
     for (std::size_t i = 0; i < RowBytes; ++i) {
@@ -108,11 +100,17 @@ std::string TextLine(const ImageRow &row)
     return out + "//" + AsciiText(row.bytes) + '\n';
 }
 
+std::size_t RowsOfRange(std::size_t start, std::size_t end)
+{
+    return end > start ? (end - start + RowBytes - 1) / RowBytes : 0;
+}
+
 std::string WriteTextImage(const Image &image, std::size_t start, std::size_t end)
 {
-    end = std::min(end, ImageSize);
+    const std::size_t first = start - start % RowBytes;
+    const std::size_t stop = std::min(first + RowsOfRange(start, end) * RowBytes, image.size());
     std::string out;
-    for (std::size_t at = start - start % RowBytes; at < end; at += RowBytes) {
+    for (std::size_t at = first; at < stop; at += RowBytes) {
         ImageRow row;
         row.address = static_cast<std::uint16_t>(at);
         std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(at), RowBytes, row.bytes.begin());
@@ -124,9 +122,7 @@ std::string WriteTextImage(const Image &image, std::size_t start, std::size_t en
 ReadResult ReadTextImage(std::string_view text)
 {
     ReadResult result;
-    std::size_t lineNumber = 0;
     while (!text.empty()) {
-        ++lineNumber;
         const std::size_t lf = text.find('\n');
         std::string_view line = text.substr(0, lf);
         text = lf == std::string_view::npos ? std::string_view{} : text.substr(lf + 1);
@@ -135,20 +131,20 @@ ReadResult ReadTextImage(std::string_view text)
         if (line.empty())
             continue;
         ImageRow row;
-        const std::string error = ParseLine(line, row);
-        if (!error.empty())
-            return {{}, LineError(lineNumber, error)};
-        result.rows.push_back(row);
+        if (ParseLine(line, row).empty())
+            result.rows.push_back(row);
+        else
+            ++result.skipped;
     }
     return result;
 }
 
 ReadResult ReadBinImage(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() > ImageSize)
+    if (bytes.size() > GridSize)
         return {{},
-                "The file holds " + std::to_string(bytes.size()) +
-                    " bytes, more than the EEPROM's " + std::to_string(ImageSize)};
+                "The file holds " + std::to_string(bytes.size()) + " bytes, more than the grid's " +
+                    std::to_string(GridSize)};
     ReadResult result;
     for (std::size_t at = 0; at + RowBytes <= bytes.size(); at += RowBytes) {
         ImageRow row;
@@ -176,12 +172,12 @@ FileKind KindOfFile(std::string_view fileName)
 
 ReadResult ReadImageFile(const std::string &fileName)
 {
-    const FileKind kind = KindOfFile(fileName);
-    if (kind == FileKind::Unknown)
-        return {{}, "Not an EEPROM image (.txt or .bin): " + Quoted(fileName)};
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
         return {{}, "Unable to open file: " + Quoted(fileName)};
+    const FileKind kind = KindOfFile(fileName);
+    if (kind == FileKind::Unknown)
+        return {};
     const std::vector<char> raw((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
     if (in.bad())
@@ -210,7 +206,7 @@ std::string WriteFile(const std::string &fileName, std::string_view text)
 void Apply(Image &image, const std::vector<ImageRow> &rows)
 {
     for (const ImageRow &row : rows)
-        if (row.address + RowBytes <= ImageSize)
+        if (row.address + RowBytes <= image.size())
             std::copy(row.bytes.begin(), row.bytes.end(),
                       image.begin() + static_cast<std::ptrdiff_t>(row.address));
 }

@@ -19,11 +19,16 @@
 
 namespace eeprom {
 
+// The unit's EEPROM.
 inline constexpr std::size_t ImageSize = 4096;
 inline constexpr std::size_t RowBytes = 16;
 inline constexpr std::size_t RowCount = ImageSize / RowBytes;
+// The editor's grid holds more rows than the EEPROM; files and answers may
+// fill them.
+inline constexpr std::size_t GridRowCount = 999;
+inline constexpr std::size_t GridSize = GridRowCount * RowBytes;
 
-using Image = std::array<std::uint8_t, ImageSize>;
+using Image = std::array<std::uint8_t, GridSize>;
 using RowData = std::array<std::uint8_t, RowBytes>;
 
 struct ImageRow
@@ -36,7 +41,8 @@ struct ImageRow
 struct ReadResult
 {
     std::vector<ImageRow> rows;
-    std::string error; // empty when the file was read
+    std::string error;       // empty when the file was read
+    std::size_t skipped = 0; // text lines that were no row
     bool isValid() const { return error.empty(); }
 };
 
@@ -50,22 +56,27 @@ std::string AsciiText(std::span<const std::uint8_t> bytes);
 // The text line of one row, with its LF.
 std::string TextLine(const ImageRow &row);
 
-// Text image of the rows whose start address runs from the row holding
-// `start` while it stays below `end` (both clamped to the image).
+// How many rows a range covers: from the row holding `start`, one for each
+// of start, start + 16, ... that stays below `end`.
+std::size_t RowsOfRange(std::size_t start, std::size_t end);
+
+// Text image of the rows of RowsOfRange(start, end), clamped to the grid.
 std::string WriteTextImage(const Image &image, std::size_t start, std::size_t end);
 
 // Text image from memory. Empty lines are skipped, CR before LF is allowed;
-// every other line must be a well-formed row inside the image.
+// a line that is no row of the grid is skipped and counted. A line's address
+// may lie inside its row.
 ReadResult ReadTextImage(std::string_view text);
 // Binary image from memory: 16 bytes a row from address 0; a last block of
-// fewer than 16 bytes is not a row; more bytes than the image holds is an error.
+// fewer than 16 bytes is not a row; more bytes than the grid holds is an error.
 ReadResult ReadBinImage(std::span<const std::uint8_t> bytes);
 
 enum class FileKind { Text, Binary, Unknown };
 // By the text after the name's last '.', in any case: "txt" or "bin".
 FileKind KindOfFile(std::string_view fileName);
 
-// Reads the file by its kind. Errors name the file.
+// Reads the file by its kind; a file of another kind gives no rows. Errors
+// name the file.
 ReadResult ReadImageFile(const std::string &fileName);
 // Writes `text` to the file, replacing it; an error text, or empty.
 std::string WriteFile(const std::string &fileName, std::string_view text);

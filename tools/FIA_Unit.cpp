@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -85,6 +86,7 @@ TFIA_Form::TFIA_Form(QWidget *owner) : QDialog(owner)
         if (MainForm)
             MainForm->SendFrame(frame, count);
     };
+    Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     ChooseFile = [this](const QString &current) {
         return QFileDialog::getOpenFileName(this, QString(), current,
                                             QStringLiteral("Hex files (*.hex *.HEX)"));
@@ -154,11 +156,12 @@ void TFIA_Form::BtnOpenFileClick()
 
 void TFIA_Form::BtnStartClick()
 {
-    const QString file = FileEdit->text().trimmed();
-    if (file.isEmpty()) {
+    // The file chosen (or kept from last time) decides; the edit names it.
+    if (Path.isEmpty()) {
         vcl::ShowMessage(QStringLiteral(" No .hex file selectet"), this);
         return;
     }
+    const QString file = FileEdit->text().trimmed();
     TimerRequest->stop();
     Result = CompareResult::Idle;
     CompareImage->clearAll(0xFF);
@@ -174,6 +177,8 @@ void TFIA_Form::BtnStartClick()
     DeviceFrame identity(NodeApplication, SYSTEM_SETUP_READ_REQ, 4);
     identity.finish();
     Send(identity.data(), identity.length());
+    if (Pause)
+        Pause(IdentityPauseMs);
 
     CompareCancelled = 0;
     MemoFile->clear();

@@ -73,6 +73,9 @@ public:
     std::function<QString(const QString &current)> ChooseFile;
     // Where frames go; the main window's SendFrame unless a test replaces it.
     std::function<void(const std::uint8_t *frame, std::uint8_t count)> Send;
+    // The pause after the identity request; tests replace it.
+    std::function<void(int ms)> Pause;
+    static constexpr int IdentityPauseMs = 20;
 
 private:
     void HandleFirmwareRead(const std::uint8_t *frame);

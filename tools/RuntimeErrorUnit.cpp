@@ -55,6 +55,7 @@ void TRunTimeErrorForm::FormActivate()
 {
     MemoErrorLog->clear();
     awaitedEntry_ = 0;
+    countAwaited_ = true;
     Send(NodeSystem, ERROR_LOG_COUNT_REQ);
 }
 
@@ -115,8 +116,12 @@ void TRunTimeErrorForm::HandleFrame(const std::uint8_t *frame, std::size_t count
     case ERROR_LOG_COUNT_CFM:
         if (length <= FrameDataAt)
             return; // no count in it
+        AddLine(" Error list count " + QString::number(frame[FrameDataAt]));
+        // A repeated count would start the read of the entries over.
+        if (!countAwaited_)
+            return;
+        countAwaited_ = false;
         ErrorLogCount = frame[FrameDataAt];
-        AddLine(" Error list count " + QString::number(ErrorLogCount));
         if (ErrorLogCount != 0)
             RequestEntry(1);
         break;

@@ -39,6 +39,7 @@ private:
 
     // The entry whose answer continues the read; 0 when none is awaited.
     std::uint8_t awaitedEntry_ = 0;
+    bool countAwaited_ = false; // the count asked for has not come yet
 };
 
 // Entries the unit last reported.

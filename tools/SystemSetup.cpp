@@ -9,7 +9,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 using namespace devlink;
 
@@ -18,6 +19,14 @@ TSystemSetupForm *SystemSetupForm = nullptr;
 TSystemSetupForm::TSystemSetupForm(QWidget *owner) : QDialog(owner)
 {
     setupUi(this);
+    // The length limits hold for typing only, as the unit's values are shown
+    // whole: a validator limits what is typed, setText is not cut.
+    for (QLineEdit *edit : {SerialEdit, YearEdit, WeekEdit, EditHW_version}) {
+        const int limit = edit->maxLength();
+        edit->setMaxLength(32767);
+        edit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QString(".{0,%1}").arg(limit)), edit));
+    }
     Send = [](const std::uint8_t *frame, std::uint8_t count) {
         if (MainForm)
             MainForm->SendFrame(frame, count);
@@ -70,27 +79,10 @@ void TSystemSetupForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
         const std::optional<UnitIdentity> id = DecodeIdentity(frame, count);
         if (!id)
             return; // too short to hold the identity
-        const struct
-        {
-            QLineEdit *edit;
-            QString text;
-            const char *name;
-        } fields[] = {{SerialEdit, SerialText(id->serial), "serial number"},
-                      {YearEdit, YearText(id->yearOffset), "production year"},
-                      {WeekEdit, WeekText(id->week), "production week"},
-                      {EditHW_version, HardwareText(id->hardwareVersion), "hardware version"}};
-        QStringList outOfRange;
-        for (const auto &field : fields) {
-            // A value the unit holds outside its range is not shown as
-            // another one: the edit is left empty and the user told.
-            field.edit->setText(field.text);
-            if (field.text.isEmpty())
-                outOfRange.append(field.name);
-        }
-        if (!outOfRange.isEmpty())
-            vcl::ShowMessageLater("The unit holds no valid " + outOfRange.join(", ") +
-                                      ".\nEnter the identity and upload it.",
-                                  this);
+        SerialEdit->setText(SerialText(id->serial));
+        YearEdit->setText(YearText(id->yearOffset));
+        WeekEdit->setText(WeekText(id->week));
+        EditHW_version->setText(HardwareText(id->hardwareVersion));
         break;
     }
     default:

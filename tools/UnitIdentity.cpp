@@ -3,8 +3,6 @@
 #include "link/DeviceCommands.h"
 #include "platform/vcl/Numbers.h"
 
-#include <algorithm>
-
 using namespace devlink;
 
 std::optional<UnitIdentity> DecodeIdentity(const std::uint8_t *frame, std::size_t count)
@@ -34,17 +32,17 @@ DeviceFrame EncodeIdentityWrite(const UnitIdentity &identity)
 
 QString SerialText(std::uint32_t serial)
 {
-    return serial <= MaxSerial ? QString::number(serial).rightJustified(8, '0') : QString();
+    return QString::number(serial).rightJustified(8, '0');
 }
 
 QString YearText(std::uint8_t yearOffset)
 {
-    return yearOffset <= MaxYearOffset ? QString::number(2000 + yearOffset) : QString();
+    return "20" + QString::number(yearOffset).rightJustified(2, '0');
 }
 
 QString WeekText(std::uint8_t week)
 {
-    return week <= MaxWeek ? QString::number(week).rightJustified(2, '0') : QString();
+    return QString::number(week).rightJustified(2, '0');
 }
 
 QString HardwareText(std::uint8_t version)
@@ -54,14 +52,11 @@ QString HardwareText(std::uint8_t version)
 
 namespace {
 
-// Digits only: a sign or blanks in an identity are typing errors.
+// A whole number within 0..max: what lies outside would wrap in its field.
 std::optional<int> Whole(const QString &typed, int max)
 {
-    const QString text = typed.trimmed();
     int value = 0;
-    if (text.isEmpty() || text.size() > 9 ||
-        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }) ||
-        !vcl::StrToIntStrict(text, value) || value > max)
+    if (!vcl::StrToIntStrict(typed, value) || value < 0 || value > max)
         return std::nullopt;
     return value;
 }
@@ -74,18 +69,18 @@ IdentityEntry ParseIdentity(const QString &serial, const QString &year, const QS
     const std::optional<int> s = Whole(serial, static_cast<int>(MaxSerial));
     if (!s)
         return {std::nullopt, "Not a valid serial number, 0-99999999"};
-    const std::optional<int> y = Whole(year, LastWritableYear);
-    if (!y || *y < FirstWritableYear)
+    int y = 0;
+    if (!vcl::StrToIntStrict(year, y) || y < FirstWritableYear || y > LastWritableYear)
         return {std::nullopt, YearError};
-    const std::optional<int> w = Whole(week, MaxWeek);
-    if (!w || *w < 1)
-        return {std::nullopt, "Not a valid production week, 1-53"};
+    const std::optional<int> w = Whole(week, 255);
+    if (!w)
+        return {std::nullopt, "Not a valid production week, 0-255"};
     const std::optional<int> h = Whole(hardware, 255);
     if (!h)
         return {std::nullopt, "Not a valid hardware version, 0-255"};
     UnitIdentity id;
     id.serial = static_cast<std::uint32_t>(*s);
-    id.yearOffset = static_cast<std::uint8_t>(*y - 2000);
+    id.yearOffset = static_cast<std::uint8_t>(y - 2000);
     id.week = static_cast<std::uint8_t>(*w);
     id.hardwareVersion = static_cast<std::uint8_t>(*h);
     return {id, {}};

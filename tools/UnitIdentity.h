@@ -18,11 +18,10 @@ inline constexpr std::size_t IdentityWeekAt = 8;
 inline constexpr std::size_t IdentityYearAt = 9; // year - 2000
 inline constexpr std::size_t IdentityHardwareAt = 10;
 
-// Ranges of the identity fields. A serial number has at most eight digits.
+// Ranges of the typed identity: the serial number edit takes eight digits;
+// week and hardware version are whatever fits their byte.
 inline constexpr std::uint32_t MaxSerial = 99999999;
-inline constexpr int MaxWeek = 53;
 inline constexpr int FirstWritableYear = 2006, LastWritableYear = 2099;
-inline constexpr int MaxYearOffset = 99;
 
 struct UnitIdentity
 {
@@ -39,15 +38,15 @@ std::optional<UnitIdentity> DecodeIdentity(const std::uint8_t *frame, std::size_
 // SYSTEM_SETUP_WRITE_REQ with the checksum.
 devlink::DeviceFrame EncodeIdentityWrite(const UnitIdentity &identity);
 
-// Text of each field as the window shows it; empty when the unit's value lies
-// outside its range (an unprogrammed unit reports 0xFF bytes).
+// Text of each field as the window shows it, whatever the unit holds.
 QString SerialText(std::uint32_t serial);   // "00004660"
-QString YearText(std::uint8_t yearOffset);  // "2007"
+QString YearText(std::uint8_t yearOffset);  // "2007"; 120 gives "20120"
 QString WeekText(std::uint8_t week);        // "07"
 QString HardwareText(std::uint8_t version); // "03"
 
 // The identity typed into the window's edits, or the message that says which
-// entry is wrong. Values are never cut into range.
+// entry is wrong: a year outside 2006..2099, or a value that would wrap its
+// field. Values are never cut into range.
 struct IdentityEntry
 {
     std::optional<UnitIdentity> identity;

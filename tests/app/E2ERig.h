@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/AutoForms.h"
+#include "link/USB_Unit.h"
 #include "link/UsbSelectUnit.h"
 #include "main/LogUnit.h"
 #include "main/MainUnit.h"
@@ -17,7 +18,11 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <string>
 #include <memory>
 
 namespace testsupport {
@@ -57,6 +62,16 @@ struct E2ERig
         select.BtnOpenClick();
     }
 
+    // Nothing waits in the tool's transmit queue and nothing is on the line:
+    // a window that still expects an answer waits for one that cannot come.
+    bool linkQuiet()
+    {
+        const auto queue = main().usb()->queueSnapshot();
+        return std::none_of(queue.begin(), queue.end(),
+                            [](const devlink::TxSlot &s) { return s.Used != 0; }) &&
+               !unit->line().untilNextEvent();
+    }
+
     // Tests that drive a modal tool window start their steps from a timer of
     // 1 ms, not 0: a zero-time single shot is delivered as a posted event, and
     // waiting in a nested loop inside a posted event can hold back the worker
@@ -76,5 +91,31 @@ struct E2ERig
         return true;
     }
 };
+
+// The byte a firmware test file holds at `address`.
+inline std::uint8_t patternAt(std::uint32_t address)
+{
+    return static_cast<std::uint8_t>(address * 7 + 3);
+}
+
+// `pages` pages of 256 pattern bytes from address 0, as Intel HEX.
+inline std::string patternHex(std::uint32_t pages)
+{
+    std::string text;
+    char buf[16];
+    for (std::uint32_t at = 0; at < pages * 256; at += 16) {
+        unsigned sum = 16 + (at >> 8) + (at & 0xFF);
+        std::snprintf(buf, sizeof buf, ":10%04X00", static_cast<unsigned>(at));
+        text += buf;
+        for (std::uint32_t i = 0; i < 16; ++i) {
+            std::snprintf(buf, sizeof buf, "%02X", patternAt(at + i));
+            text += buf;
+            sum += patternAt(at + i);
+        }
+        std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        text += buf;
+    }
+    return text + ":00000001FF\n";
+}
 
 } // namespace testsupport

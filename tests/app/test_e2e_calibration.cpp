@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using testsupport::E2ERig;
 
 namespace {
@@ -73,5 +75,69 @@ TEST(EndToEndCalibration, CalibrateOneChannel)
     // Closing sends nothing: the unit stays in calibration mode.
     EXPECT_EQ(unit.mode(), sim::UnitMode::Calibration);
 }
+
+// Two ratios stored while the link bends every answer from the first write on.
+struct CalibrationFault
+{
+    const char *name;
+    std::function<void(sim::SimLine &)> bend;
+    bool stored; // else the confirmation time-out reports the write
+};
+
+class EndToEndCalibrationFaults : public testing::TestWithParam<CalibrationFault>
+{
+};
+
+TEST_P(EndToEndCalibrationFaults, RatiosStoredOrReported)
+{
+    const CalibrationFault &c = GetParam();
+    ShowTime showTime;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
+
+    QTimer::singleShot(1, &r.main(), [&] {
+        TCalibrationForm *form = CalibrationForm;
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(r.waitFor([&] { return form->Label_AD[2]->text() != "--"; }));
+        form->EditNewRation[2]->setText("9000");
+        form->EditNewRation[16]->setText("9100");
+        c.bend(r.unit->line());
+        form->BtnStoreRation->click();
+        if (c.stored) {
+            EXPECT_TRUE(r.waitFor([&] { return !form->StoreCalibrationOKlabel->isHidden(); }));
+            // The poll goes on to the last channel.
+            EXPECT_TRUE(r.waitFor([&] { return form->Label_AD[17]->text() != "--"; }));
+        } else {
+            // The confirmation's time-out, without waiting for it.
+            EXPECT_TRUE(r.waitFor([&] {
+                return r.unit->unit().calibration().channels[2].storedRatio == 9000 &&
+                       !r.unit->line().untilNextEvent();
+            }));
+            if (form->RatioConfirmTimer->isActive())
+                form->RatioConfirmTimeout();
+            vcl::ScriptedDialogs::deliverPosted();
+            EXPECT_TRUE(form->StoreCalibrationOKlabel->isHidden());
+            EXPECT_TRUE(r.dialogs.last().text.contains("did not confirm the ratio of channel 3"))
+                << r.dialogs.texts().join('|').toStdString();
+        }
+        form->BtnOK->click();
+    });
+    r.main().Calibration1Click();
+    ASSERT_FALSE(watchdog.fired);
+    const auto stored = r.unit->unit().calibration();
+    EXPECT_EQ(stored.channels[2].storedRatio, 9000);
+    EXPECT_EQ(stored.channels[16].storedRatio,
+              c.stored ? 9100 : sim::CalibrationState::DefaultRatio);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, EndToEndCalibrationFaults,
+    testing::Values(CalibrationFault{"EveryAnswerTwice",
+                                     [](sim::SimLine &l) { l.repeatNextAnswers(1000); }, true},
+                    CalibrationFault{"UnitFallsSilent",
+                                     [](sim::SimLine &l) { l.dropNextAnswers(1000); }, false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

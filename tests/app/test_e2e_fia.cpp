@@ -4,6 +4,8 @@
 #include "tests/config/modal_watchdog.h"
 
 #include "config/UnitVersion.h"
+#include "link/DeviceCommands.h"
+#include "link/FrameCodec.h"
 #include "main/ToolWindows.h"
 #include "platform/vcl/IniFile.h"
 #include "sim/ProgramMemory.h"
@@ -14,6 +16,10 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
 
 using testsupport::E2ERig;
 
@@ -81,5 +87,101 @@ TEST(EndToEndFlashCompare, MatchingFileThenChangedByte)
     EXPECT_TRUE(ini.SectionExists("Form"));
     TVersionForm::ShowVersionMs = savedShow;
 }
+
+// A fault on the link once the compare of 0000 to 0400 is a quarter through.
+struct CompareFault
+{
+    const char *name;
+    std::function<void(E2ERig &)> bend;
+    TFIA_Form::CompareResult result;
+};
+
+class EndToEndCompareFaults : public testing::TestWithParam<CompareFault>
+{
+};
+
+TEST_P(EndToEndCompareFaults, EndsWithTheTruth)
+{
+    const CompareFault &c = GetParam();
+    const int savedShow = TVersionForm::ShowVersionMs;
+    TVersionForm::ShowVersionMs = 0;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
+    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    r.main().PauseStatusPolling();
+    const QString file = r.dir.path() + "/unit.hex";
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const std::string_view hex = sim::ProgramMemory::builtInHex();
+        f.write(hex.data(), static_cast<qint64>(hex.size()));
+    }
+    vcl::TIniFile(r.main().iniPath()).WriteString("FIA", "PATH", file);
+
+    using Result = TFIA_Form::CompareResult;
+    Result result = Result::Idle;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TFIA_Form *w = FIA_Form;
+        ASSERT_NE(w, nullptr);
+        w->CompareEnd = 0x400;
+        w->BtnStartClick();
+        EXPECT_TRUE(
+            r.waitFor([&] { return CompareAddr >= 0x100 || w->Result != Result::Running; }));
+        c.bend(r);
+        // The request timer's 300 ms, without waiting for them: each time the
+        // line is quiet while an answer is awaited, the time is up.
+        for (int i = 0; i < 400 && w->Result == Result::Running; ++i) {
+            EXPECT_TRUE(r.waitFor([&] { return w->Result != Result::Running || r.linkQuiet(); }));
+            QCoreApplication::processEvents(); // a hand-over of the last bytes read
+            if (w->Result == Result::Running && r.linkQuiet())
+                w->TimerRequestTimer();
+        }
+        result = w->Result;
+        // The closing message is posted: it comes up before the window goes.
+        EXPECT_TRUE(r.waitFor([&] { return r.dialogs.count() > 0; }));
+        w->BtnExitClick();
+    });
+    r.main().FIAClick();
+    EXPECT_EQ(result, c.result);
+    const bool equal = c.result == Result::Equal;
+    EXPECT_EQ(r.dialogs.texts().contains("FIA compare File is identical with firmware"), equal);
+    EXPECT_EQ(r.dialogs.texts().contains("No contact to target"), !equal)
+        << r.dialogs.texts().join('|').toStdString();
+    TVersionForm::ShowVersionMs = savedShow;
+}
+
+void injectRead(E2ERig &r, std::uint16_t address)
+{
+    devlink::DeviceFrame f(devlink::NodeApplication, devlink::FIRMWARE_READ_CFM, 22);
+    f.setU16LE(4, address).finish(); // sixteen zero bytes: would differ from the file
+    const auto bytes = devlink::SlipEncode(f.data(), f.length());
+    r.unit->line().inject(bytes);
+}
+
+using Result = TFIA_Form::CompareResult;
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, EndToEndCompareFaults,
+    testing::Values(
+        CompareFault{"EveryAnswerTwice", [](E2ERig &r) { r.unit->line().repeatNextAnswers(1000); },
+                     Result::Equal},
+        CompareFault{"AnswerLost", [](E2ERig &r) { r.unit->line().dropNextAnswers(1); },
+                     Result::Equal},
+        CompareFault{"AnswerCorrupted", [](E2ERig &r) { r.unit->line().corruptNextAnswer(); },
+                     Result::Equal},
+        CompareFault{
+            "AnswerLate",
+            [](E2ERig &r) { r.unit->line().delayNextAnswer(std::chrono::milliseconds(100)); },
+            Result::Equal},
+        CompareFault{"AnswerForAnotherAddress", [](E2ERig &r) { injectRead(r, 0x3000); },
+                     Result::Equal},
+        CompareFault{"SerialErrorInstead",
+                     [](E2ERig &r) { r.unit->line().serialErrorForNextAnswer(); }, Result::Equal},
+        CompareFault{"UnitFallsSilent", [](E2ERig &r) { r.unit->line().dropNextAnswers(1000); },
+                     Result::NoContact},
+        CompareFault{"Unplugged", [](E2ERig &r) { r.unit->unplug(); }, Result::NoContact}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -15,13 +15,46 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <span>
 
 using testsupport::E2ERig;
 
 namespace {
 
-TEST(EndToEndFirmware, UpdateLandsInProgramMemory)
+using testsupport::patternAt;
+
+// `pages` pages of the pattern, into erased flash.
+QString writeUpdateFile(E2ERig &r, std::uint32_t pages)
 {
+    const std::string text = testsupport::patternHex(pages);
+    r.unit->unit().setProgramMemory(sim::ProgramMemory{});
+    const QString file = r.dir.path() + "/update.hex";
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(text.data(), static_cast<qint64>(text.size()));
+    return file;
+}
+
+struct FirmwareCase
+{
+    const char *name;
+    std::uint32_t pages;                  // pages the file covers
+    std::function<void(E2ERig &)> before; // bends the link before the unit restarts
+    std::function<bool(E2ERig &)> during; // true once it has bent the link mid-update
+    std::function<bool(E2ERig &)> stuck;  // when the window waits for a '!' that cannot come
+    const char *shown;
+};
+
+class EndToEndFirmware : public testing::TestWithParam<FirmwareCase>
+{
+};
+
+TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
+{
+    const FirmwareCase &c = GetParam();
     const int savedShow = TVersionForm::ShowVersionMs;
     TVersionForm::ShowVersionMs = 0;
     E2ERig r;
@@ -30,19 +63,11 @@ TEST(EndToEndFirmware, UpdateLandsInProgramMemory)
     ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
     ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
 
-    // The unit's own firmware below 0x0200 (two pages) into erased flash.
-    const std::string_view builtIn = sim::ProgramMemory::builtInHex();
-    const std::string text =
-        std::string(builtIn.substr(0, builtIn.find(":10100000"))) + ":00000001FF\n";
-    r.unit->unit().setProgramMemory(sim::ProgramMemory{});
-    const QString file = r.dir.path() + "/update.hex";
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text.data(), static_cast<qint64>(text.size()));
-    }
+    const QString file = writeUpdateFile(r, c.pages);
+    ASSERT_FALSE(file.isEmpty());
     vcl::TIniFile(r.main().iniPath()).WriteString("FIRMWARE", "PATH", file);
 
+    const bool updates = QString(c.shown) == "Target updated";
     bool finished = false;
     QTimer::singleShot(1, &r.main(), [&] {
         TFirmware *w = Firmware;
@@ -51,35 +76,99 @@ TEST(EndToEndFirmware, UpdateLandsInProgramMemory)
         EXPECT_EQ(w->FileEdit->text(), file);
         // Answers to the polls before the window opened must not pass for the
         // bootloader's characters: the user restarts the unit on a quiet line.
-        ASSERT_TRUE(r.waitFor([&] {
-            const auto queue = r.main().usb()->queueSnapshot();
-            return std::none_of(queue.begin(), queue.end(),
-                                [](const devlink::TxSlot &s) { return s.Used != 0; }) &&
-                   !r.unit->line().untilNextEvent();
-        }));
+        ASSERT_TRUE(r.waitFor([&] { return r.linkQuiet(); }));
         QCoreApplication::processEvents();
+        r.dialogs.clear();
         w->BtnProgramClick();
+        if (c.before)
+            c.before(r);
         r.unit->line().restartUnit();
+        if (c.during) {
+            EXPECT_TRUE(r.waitFor([&] { return c.during(r); }));
+        }
+        if (c.stuck) {
+            // The block timer's few seconds, without waiting for them.
+            EXPECT_TRUE(r.waitFor([&] { return c.stuck(r); }));
+            EXPECT_FALSE(r.dialogs.texts().contains("Target updated"));
+            w->BlockTimerTimer();
+        }
         finished = r.waitFor([&] {
-            return r.dialogs.texts().contains("Target updated") &&
-                   r.unit->unit().bootloader().phase == sim::BootloaderState::Phase::Application;
+            return r.dialogs.texts().contains(c.shown) &&
+                   (!updates ||
+                    r.unit->unit().bootloader().phase == sim::BootloaderState::Phase::Application);
         });
         w->BtnExitClick();
     });
     r.main().Firmware1Click();
 
-    EXPECT_TRUE(finished);
+    EXPECT_TRUE(finished) << r.dialogs.texts().join('|').toStdString();
     EXPECT_EQ(Firmware, nullptr);
     EXPECT_EQ(r.main().usb()->rxMode(), devlink::RxModeFrames);
-    EXPECT_FALSE(r.dialogs.texts().contains("Target update failed"));
-    const sim::ProgramMemory memory = r.unit->unit().programMemory();
-    const sim::ProgramMemory expected = sim::ProgramMemory::builtIn();
-    for (std::uint32_t a = 0; a < 0x0200; ++a)
-        ASSERT_EQ(memory.at(a), expected.at(a)) << a;
-    EXPECT_EQ(memory.at(0x1000), 0xFF); // not in the file
-    EXPECT_EQ(r.unit->unit().bootloader().pagesWritten, 2u);
+    EXPECT_FALSE(r.dialogs.texts().contains(updates ? "Target update failed" : "Target updated"));
+    if (updates) {
+        const sim::ProgramMemory memory = r.unit->unit().programMemory();
+        for (std::uint32_t a = 0; a < c.pages * 256; ++a)
+            ASSERT_EQ(memory.at(a), patternAt(a)) << a;
+        EXPECT_EQ(memory.at(c.pages * 256), 0xFF); // not in the file
+        EXPECT_EQ(r.unit->unit().bootloader().pagesWritten, c.pages);
+    }
     EXPECT_EQ(vcl::TIniFile(r.main().iniPath()).ReadString("FIRMWARE", "PATH", {}), file);
     TVersionForm::ShowVersionMs = savedShow;
 }
+
+std::uint32_t pagesWritten(E2ERig &r)
+{
+    return r.unit->unit().bootloader().pagesWritten;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, EndToEndFirmware,
+    testing::Values(
+        FirmwareCase{"TwoPages", 2, nullptr, nullptr, nullptr, "Target updated"},
+        // Every '!' twice: one per block counts, the rest is ignored.
+        FirmwareCase{"EveryReadyRepeated", 8,
+                     [](E2ERig &r) { r.unit->line().repeatBootBytes('!', 100); }, nullptr, nullptr,
+                     "Target updated"},
+        FirmwareCase{
+            "ReadyLate", 8,
+            [](E2ERig &r) { r.unit->line().delayBootByte('!', std::chrono::milliseconds(500), 3); },
+            nullptr, nullptr, "Target updated"},
+        // The '!' for the third page comes as another character: not a
+        // confirmation, and no other comes.
+        FirmwareCase{"ReadyCorrupted", 8,
+                     [](E2ERig &r) { r.unit->line().replaceBootByte('!', '#', 3); }, nullptr,
+                     [](E2ERig &r) { return pagesWritten(r) == 3 && r.linkQuiet(); },
+                     "Target update failed"},
+        // The '!' for the third page is lost: nothing more comes.
+        FirmwareCase{"ReadyLost", 8, [](E2ERig &r) { r.unit->line().dropBootByte('!', 3); },
+                     nullptr, [](E2ERig &r) { return pagesWritten(r) == 3 && r.linkQuiet(); },
+                     "Target update failed"},
+        FirmwareCase{"StartAnswerUnanswered", 2,
+                     [](E2ERig &r) { r.unit->line().dropBootByte('!'); }, nullptr,
+                     [](E2ERig &r) {
+                         return r.unit->unit().bootloader().phase ==
+                                    sim::BootloaderState::Phase::Receiving &&
+                                r.linkQuiet();
+                     },
+                     "Target update failed"},
+        FirmwareCase{"ErrorFromTheBootloader", 8, nullptr,
+                     [](E2ERig &r) {
+                         if (pagesWritten(r) < 1)
+                             return false;
+                         const std::uint8_t error = '@';
+                         r.unit->line().inject(std::span(&error, 1));
+                         return true;
+                     },
+                     nullptr, "Target update failed"},
+        FirmwareCase{"UnpluggedMidway", 8, nullptr,
+                     [](E2ERig &r) {
+                         if (pagesWritten(r) < 2)
+                             return false;
+                         r.unit->unplug();
+                         return true;
+                     },
+                     [](E2ERig &r) { return r.main().usb()->linkState() != devlink::LinkOpen; },
+                     "Target update failed"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,7 @@
 // The tool against the simulated unit's own program on a pseudo-terminal:
 // the path a real USB-serial bridge takes, through the serial backend.
+#include "tests/app/E2ERig.h"
+
 #include "app/AutoForms.h"
 #include "config/UnitVersion.h"
 #include "link/UsbSelectUnit.h"
@@ -12,7 +14,22 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include "link/DeviceCommands.h"
+#include "link/USB_Unit.h"
+#include "platform/vcl/IniFile.h"
+#include "tools/EEPROM.h"
+#include "tools/FIA_Unit.h"
+#include "tools/FirmwareUnit.h"
+
+#include <csignal>
+#include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +46,45 @@ bool waitFor(const std::function<bool()> &done, int ms = 30000)
     }
     return true;
 }
+
+// The simulated unit's program on its terminal, and the tool connected to it.
+struct PtyRig
+{
+    QProcess unit;
+    QString path;
+    QTemporaryDir dir;
+    d2xx::Driver driver;
+    vcl::ScriptedDialogs dialogs;
+    std::unique_ptr<AutoForms> forms;
+    int savedShow = TVersionForm::ShowVersionMs;
+
+    PtyRig() { TVersionForm::ShowVersionMs = 0; }
+    ~PtyRig()
+    {
+        forms.reset();
+        unit.terminate();
+        unit.waitForFinished(10000);
+        TVersionForm::ShowVersionMs = savedShow;
+    }
+    // Starts the unit and connects; false with the test failed.
+    bool start()
+    {
+        unit.start(QM5230_SIM_PROGRAM, {});
+        if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000))
+            return false;
+        path = QString::fromLocal8Bit(unit.readLine()).trimmed();
+        driver.addBackend(d2xx::makeExtraPortsBackend(path.toStdString()));
+        forms = std::make_unique<AutoForms>(QStringList{}, dir.path() + "/qm5230.INI", driver);
+        devlink::TUSB_SelectForm &select = *forms->UsbSelect;
+        select.FormActivate();
+        if (select.ListBox1->count() != 1)
+            return false;
+        select.BtnOpenClick();
+        return waitFor([&] { return forms->Main->ReadFromDevice == 1; }) &&
+               waitFor([&] { return forms->Main->RefreshPending == 0; });
+    }
+    TMainForm &main() { return *forms->Main; }
+};
 
 } // namespace
 
@@ -69,4 +125,105 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
         EXPECT_TRUE(waitFor([&] { return main.StatusPanels[0]->text() == "USB DISCONNECTED"; }));
     }
     TVersionForm::ShowVersionMs = savedShow;
+}
+
+// A firmware update through the terminal: the unit's program restarts into
+// its bootloader on SIGUSR1, as a power cycle does; the flash compare then
+// finds the new pages in the unit.
+TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
+{
+    PtyRig r;
+    ASSERT_TRUE(r.start()) << r.dialogs.texts().join('|').toStdString();
+
+    const std::string text = testsupport::patternHex(2);
+    const QString file = r.dir.path() + "/update.hex";
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    {
+        vcl::TIniFile ini(r.main().iniPath());
+        ini.WriteString("FIRMWARE", "PATH", file);
+        ini.WriteString("FIA", "PATH", file);
+    }
+
+    bool updated = false;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TFirmware *w = Firmware;
+        ASSERT_NE(w, nullptr);
+        // The main window sends nothing now. Its last requests must not meet
+        // the bootloader's bytes: the answer to one more request, asked for
+        // behind them, shows that all of theirs are in (the unit answers in
+        // order). Its bytes reach the idle window as raw characters.
+        r.main().SendRequest(devlink::NodeApplication, devlink::SYSTEM_SETUP_READ_REQ, {});
+        const QString identityAnswer = "RX Char 11\n<- RX Char 1\n<- RX Char 193\n";
+        ASSERT_TRUE(waitFor([&] {
+            const QString memo = w->MemoDebug->toPlainText();
+            const qsizetype at = memo.lastIndexOf(identityAnswer);
+            return at >= 0 && memo.indexOf("RX Char 192", at) > at; // its end
+        })) << w->MemoDebug->toPlainText().toStdString();
+        w->BtnProgramClick();
+        ::kill(static_cast<pid_t>(r.unit.processId()), SIGUSR1);
+        updated = waitFor([&] {
+            return r.dialogs.texts().contains("Target updated") ||
+                   r.dialogs.texts().contains("Target update failed");
+        });
+        if (!r.dialogs.texts().contains("Target updated"))
+            ADD_FAILURE() << r.unit.readAllStandardError().toStdString()
+                          << w->MemoDebug->toPlainText().toStdString();
+        w->BtnExitClick();
+    });
+    r.main().Firmware1Click();
+    EXPECT_TRUE(updated);
+    EXPECT_TRUE(r.dialogs.texts().contains("Target updated"))
+        << r.dialogs.texts().join('|').toStdString();
+    EXPECT_FALSE(r.dialogs.texts().contains("Target update failed"));
+
+    using Result = TFIA_Form::CompareResult;
+    Result result = Result::Idle;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TFIA_Form *w = FIA_Form;
+        ASSERT_NE(w, nullptr);
+        w->CompareEnd = 0x200;
+        w->BtnStartClick();
+        waitFor([&] { return w->Result != Result::Running; });
+        result = w->Result;
+        waitFor([&] {
+            return r.dialogs.texts().contains("FIA compare File is identical with firmware");
+        });
+        w->BtnExitClick();
+    });
+    r.main().FIAClick();
+    EXPECT_EQ(result, Result::Equal);
+}
+
+// The unit's program ends in the middle of an EEPROM write: the write ends
+// with its message, never as done.
+TEST(EndToEndSerial, EepromWriteWhenTheUnitGoesAway)
+{
+    PtyRig r;
+    ASSERT_TRUE(r.start()) << r.dialogs.texts().join('|').toStdString();
+    r.main().PauseStatusPolling();
+    bool ran = false;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TEEPROMForm *form = EEPROMForm;
+        ASSERT_NE(form, nullptr);
+        form->EEPROMEndEdit->setText("0400");
+        form->EEPROMWriteBtnClick();
+        EXPECT_TRUE(waitFor([&] { return EepromAddr >= 0x0100; }));
+        r.unit.terminate();
+        r.unit.waitForFinished(10000);
+        EXPECT_TRUE(
+            waitFor([&] { return r.main().StatusPanels[0]->text() == "USB DISCONNECTED"; }));
+        if (EepromOp != EepromIdle)
+            form->ReadWriteTimerTimer(); // its 1000 ms, without waiting for them
+        EXPECT_EQ(EepromOp, EepromIdle);
+        EXPECT_LT(form->EEPROMProgressBar->value(), 100);
+        EXPECT_TRUE(r.dialogs.texts().contains("Please power up the Target and try again"));
+        ran = true;
+        form->reject();
+    });
+    r.main().EepromClick();
+    EXPECT_TRUE(ran);
 }

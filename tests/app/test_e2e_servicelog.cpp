@@ -3,6 +3,8 @@
 #include "tests/app/E2ERig.h"
 #include "tests/config/modal_watchdog.h"
 
+#include "link/DeviceCommands.h"
+#include "link/FrameCodec.h"
 #include "main/ToolWindows.h"
 #include "sim/ServiceState.h"
 #include "tools/EEPROM.h"
@@ -19,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 
 using testsupport::E2ERig;
 
@@ -133,3 +137,107 @@ TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
     expected.bytes[0x0112] = 0x5A;
     EXPECT_EQ(r.unit->unit().eeprom().bytes, expected.bytes);
 }
+
+namespace {
+
+// A fault on the link in the middle of an EEPROM transfer of 0000 to 0400.
+struct EepromFault
+{
+    const char *name;
+    bool write;
+    std::function<void(E2ERig &)> bend; // once a quarter of the blocks are through
+    bool completes;                     // else the time-out ends it with its message
+};
+
+class EndToEndEepromFaults : public testing::TestWithParam<EepromFault>
+{
+};
+
+TEST_P(EndToEndEepromFaults, EndsDoneOrTold)
+{
+    const EepromFault &c = GetParam();
+    ShowTime showTime;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    connectAndRead(r);
+    const sim::EepromState sample = sim::EepromState::sample();
+    constexpr std::uint16_t End = 0x0400;
+
+    bool ran = false;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TEEPROMForm *form = EEPROMForm;
+        ASSERT_NE(form, nullptr);
+        form->FillGrid(0, End, 0xA5);
+        form->EEPROMEndEdit->setText("0400");
+        if (c.write)
+            form->EEPROMWriteBtnClick();
+        else
+            form->EEPROMReadBtnClick();
+        EXPECT_TRUE(r.waitFor([&] { return EepromAddr >= End / 4 || EepromOp == EepromIdle; }));
+        c.bend(r);
+        if (!c.completes) {
+            // The transfer's 1000 ms time-out, without waiting for it.
+            EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle || r.linkQuiet(); }));
+            if (EepromOp != EepromIdle)
+                form->ReadWriteTimerTimer();
+        }
+        EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
+        if (c.completes) {
+            EXPECT_EQ(form->EEPROMProgressBar->value(), 100);
+            EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+            if (!c.write) {
+                EXPECT_TRUE(std::equal(sample.bytes.begin(), sample.bytes.begin() + End,
+                                       form->image().begin()));
+            }
+        } else {
+            EXPECT_LT(form->EEPROMProgressBar->value(), 100);
+            EXPECT_EQ(r.dialogs.texts(), QStringList{"Please power up the Target and try again"});
+        }
+        EXPECT_TRUE(form->EEPROMWriteBtn->isEnabled());
+        EXPECT_TRUE(form->EEPROMReadBtn->isEnabled());
+        ran = true;
+        form->reject();
+    });
+    r.main().EepromClick();
+    EXPECT_TRUE(ran);
+    if (c.write && c.completes) {
+        const auto unit = r.unit->unit().eeprom().bytes;
+        EXPECT_EQ(std::count(unit.begin(), unit.begin() + End, 0xA5), End);
+        EXPECT_TRUE(std::equal(sample.bytes.begin() + End, sample.bytes.end(), unit.begin() + End));
+    }
+}
+
+void injectWriteAck(E2ERig &r, std::uint16_t address)
+{
+    devlink::DeviceFrame f(devlink::NodeSystem, devlink::EEPROM_WRITE_CFM, 7);
+    f.set(4, 16).setU16LE(5, address).finish();
+    const auto bytes = devlink::SlipEncode(f.data(), f.length());
+    r.unit->line().inject(bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, EndToEndEepromFaults,
+    testing::Values(EepromFault{"WriteEveryAnswerTwice", true,
+                                [](E2ERig &r) { r.unit->line().repeatNextAnswers(1000); }, true},
+                    EepromFault{"ReadEveryAnswerTwice", false,
+                                [](E2ERig &r) { r.unit->line().repeatNextAnswers(1000); }, true},
+                    EepromFault{"WriteAnswerLate", true,
+                                [](E2ERig &r) {
+                                    r.unit->line().delayNextAnswer(std::chrono::milliseconds(100));
+                                },
+                                true},
+                    EepromFault{"WriteConfirmsAnotherBlock", true,
+                                [](E2ERig &r) { injectWriteAck(r, 0x0FF0); }, true},
+                    EepromFault{"WriteSerialErrorInstead", true,
+                                [](E2ERig &r) { r.unit->line().serialErrorForNextAnswer(); }, true},
+                    EepromFault{"WriteAnswerLost", true,
+                                [](E2ERig &r) { r.unit->line().dropNextAnswers(1); }, false},
+                    EepromFault{"ReadAnswerCorrupted", false,
+                                [](E2ERig &r) { r.unit->line().corruptNextAnswer(); }, false},
+                    EepromFault{"WriteUnitFallsSilent", true,
+                                [](E2ERig &r) { r.unit->line().dropNextAnswers(1000); }, false},
+                    EepromFault{"WriteUnplugged", true, [](E2ERig &r) { r.unit->unplug(); },
+                                false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

@@ -47,14 +47,16 @@ const RatioCase RatioCases[] = {
     {"2.6 A over 10 counts: 25024, lowered to the upper limit", "2.6", "15", "5", RatioError::None,
      25000},
     {"a current beyond int range still clamps", "1e300", "15", "5", RatioError::None, 25000},
-    {"no current typed", "", "15", "5", RatioError::NoCurrent, 0},
-    {"no number", "abc", "15", "5", RatioError::NoCurrent, 0},
-    {"trailing garbage", "10A", "15", "5", RatioError::NoCurrent, 0},
-    {"zero current", "0", "15", "5", RatioError::NoCurrent, 0},
-    {"negative current", "-1.5", "15", "5", RatioError::NoCurrent, 0},
+    // No number is 0 A, which gives the lower limit.
+    {"no current typed", "", "15", "5", RatioError::None, 5000},
+    {"no number", "abc", "15", "5", RatioError::None, 5000},
+    {"the number in front of other text", "1A", "15", "5", RatioError::None, 9624},
+    {"zero current", "0", "15", "5", RatioError::None, 5000},
+    {"negative current", "-1.5", "15", "5", RatioError::None, 5000},
+    {"A/D below the offset: a negative ratio", "1.0", "4", "5", RatioError::None, 5000},
+    {"zero current below the offset", "0", "4", "5", RatioError::None, 5000},
     {"channel not read yet", "1.0", "--", "--", RatioError::NotRead, 0},
     {"A/D equal to the offset: divisor 0", "1.0", "5", "5", RatioError::NoAdSignal, 0},
-    {"A/D below the offset", "1.0", "4", "5", RatioError::NoAdSignal, 0},
 };
 
 TEST(CalibrationRatio, Table)
@@ -75,7 +77,7 @@ TEST(CalibrationRatio, TypedRatiosThatFitTheField)
         const char *text;
         std::optional<int> value;
     } cases[] = {{"", 0},      {"  ", 0},     {"30000", 30000},   {"65535", 65535},
-                 {"1", 1},     {"65536", {}}, {"0", {}},          {"-5", {}},
+                 {"1", 1},     {"65536", {}}, {"0", 0},           {"-5", {}},
                  {"12.5", {}}, {"abc", {}},   {"99999999999", {}}};
     for (const auto &c : cases)
         EXPECT_EQ(StoredRatio(c.text), c.value) << c.text;
@@ -176,18 +178,33 @@ TEST(CalibrationWindow, PollsTheChannelsRoundRobin)
     EXPECT_FALSE(w.form.TimerRefres->isActive());
     EXPECT_EQ(w.take(), bytes(ChannelReadRequest(2)));
 
-    // Channels the unit cannot mean touch no row but keep the chain going;
-    // a damaged frame stops it.
-    w.receive(reading(0, 1, 1, 1, 1));
-    w.receive(reading(19, 1, 1, 1, 1));
-    EXPECT_EQ(+CurrentChannel, 4);
-    EXPECT_EQ(w.text("Label_AD_", 18), "--");
-    w.form.TimerRefres->stop();
-    Bytes damaged = reading(4, 1, 1, 1, 1);
+    // Only the answer for the channel asked for moves the poll on: channels
+    // the unit cannot mean, another channel's reading (shown all the same), a
+    // repeated answer and a damaged frame do not.
+    struct Stray
+    {
+        Bytes frame;
+        const char *why;
+    };
+    Bytes damaged = reading(2, 1, 1, 1, 1);
     damaged[0] ^= 0xFF;
-    w.receive(damaged);
-    EXPECT_FALSE(w.form.TimerRefres->isActive());
-    EXPECT_EQ(w.text("Label_AD_", 4), "--");
+    for (const Stray &stray :
+         {Stray{reading(0, 1, 1, 1, 1), "channel 0"}, Stray{reading(19, 1, 1, 1, 1), "channel 19"},
+          Stray{reading(5, 1, 1, 1, 7), "another channel"}, Stray{damaged, "damaged"}}) {
+        w.receive(stray.frame);
+        EXPECT_EQ(+CurrentChannel, 2) << stray.why;
+        EXPECT_FALSE(w.form.TimerRefres->isActive()) << stray.why;
+    }
+    EXPECT_EQ(w.text("Label_AD_", 18), "--");
+    EXPECT_EQ(w.text("Label_AD_", 5), "0007");
+    EXPECT_EQ(w.text("Label_AD_", 2), "--");
+    w.receive(reading(2, 1, 1, 1, 1));
+    w.receive(reading(2, 1, 1, 1, 1)); // repeated
+    EXPECT_EQ(+CurrentChannel, 3);
+    EXPECT_TRUE(w.form.TimerRefres->isActive());
+    w.receive(answer(devlink::MODE_CFM)); // the poll runs: not started twice
+    EXPECT_TRUE(w.sent.empty());
+    w.form.TimerRefres->stop();
 
     // A channel typed in the window is the only one polled; a second reply flips the mark.
     w.form.CalibrateChannelEdit->setText("1");
@@ -208,8 +225,8 @@ TEST(CalibrationWindow, StoresRatiosOneAfterTheOther)
     w.form.BtnStoreRation->click();
     EXPECT_TRUE(w.sent.empty());
     EXPECT_EQ(w.dialogs.texts(), QStringList{"The new ratio of channel 5 must be a whole number "
-                                             "from 1 to 65535. Nothing was stored."});
-    w.form.EditNewRation[4]->clear();
+                                             "from 0 to 65535. Nothing was stored."});
+    w.form.EditNewRation[4]->setText("0"); // nothing to store for channel 5
     w.dialogs.clear();
     w.form.BtnStoreRation->click();
     EXPECT_EQ(w.take(), bytes(RatioWriteRequest(3, 9624)));
@@ -240,15 +257,25 @@ TEST(CalibrationWindow, UnconfirmedWritesAreReportedNotShownAsDone)
     EXPECT_TRUE(w.sent.empty());
     EXPECT_TRUE(w.form.StoreCalibrationOKlabel->isHidden());
 
-    // The answer names another channel, or one the unit cannot have.
+    // The answer names another channel, or one the unit cannot have: it is
+    // not the confirmation awaited, so the write waits on for its own.
     for (std::uint8_t wrong : {17, 0, 200}) {
         w.form.BtnStoreRation->click();
         w.take();
         w.receive(answer(devlink::CAL_RATIO_WRITE_CFM, {wrong}));
-        EXPECT_TRUE(w.dialogs.last().text.contains("instead of channel 3")) << int(wrong);
+        EXPECT_EQ(w.form.AwaitedRatioChannel, 3) << int(wrong);
+        EXPECT_TRUE(w.form.RatioConfirmTimer->isActive());
         EXPECT_TRUE(w.sent.empty());
         EXPECT_TRUE(w.form.StoreCalibrationOKlabel->isHidden());
     }
+    // A repeated confirmation does not pass for the next channel's.
+    w.receive(answer(devlink::CAL_RATIO_WRITE_CFM, {3}));
+    EXPECT_EQ(w.take(), bytes(RatioWriteRequest(17, 9000)));
+    w.receive(answer(devlink::CAL_RATIO_WRITE_CFM, {3}));
+    EXPECT_TRUE(w.form.StoreCalibrationOKlabel->isHidden());
+    EXPECT_EQ(w.form.AwaitedRatioChannel, 17);
+    w.receive(answer(devlink::CAL_RATIO_WRITE_CFM, {17}));
+    EXPECT_FALSE(w.form.StoreCalibrationOKlabel->isHidden());
 
     // The offsets likewise.
     w.form.BtnUpload_AD_Offset->click();

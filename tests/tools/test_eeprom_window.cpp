@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 using namespace devlink;
 
@@ -55,9 +56,12 @@ std::array<std::uint8_t, 256> ReadAnswer(std::uint16_t address, std::uint8_t fir
     return b;
 }
 
-std::array<std::uint8_t, 256> WriteAck()
+// The unit names the block it stored; `named` false: a bare confirmation.
+std::array<std::uint8_t, 256> WriteAck(std::uint16_t address, bool named = true)
 {
-    DeviceFrame f(NodeSystem, EEPROM_WRITE_CFM);
+    DeviceFrame f(NodeSystem, EEPROM_WRITE_CFM, named ? 7 : 4);
+    if (named)
+        f.set(4, 16).setU16LE(5, address);
     f.finish();
     std::array<std::uint8_t, 256> b{};
     std::copy_n(f.data(), f.length(), b.begin());
@@ -66,16 +70,17 @@ std::array<std::uint8_t, 256> WriteAck()
 
 } // namespace
 
-TEST(EepromWindow, RangesOutsideTheImageOrOffBlocksAreRefused)
+TEST(EepromWindow, RangesOutsideTheGridAreRefused)
 {
     struct Case
     {
         const char *start, *end;
         bool starts;
     } cases[] = {
-        {"0000", "1000", true},  {"0ff0", "1000", true},  {"0000", "0018", false},
-        {"0FF0", "1010", false}, {"0020", "0010", false}, {"0010", "0010", false},
-        {"zz", "0010", false},
+        {"0000", "1000", true},  {"0ff0", "1000", true}, {"0000", "0018", true},
+        {"0FF0", "1010", true},  {"0008", "3E60", true}, {"0020", "0010", false},
+        {"0010", "0010", false}, {"zz", "0010", false},  {"0000", "3E80", false},
+        {"3E68", "3E70", false}, // its one block would end beyond the grid
     };
     for (const Case &c : cases) {
         Window w;
@@ -97,12 +102,75 @@ TEST(EepromWindow, AnswersAreBoundedByTheImage)
     EXPECT_EQ(w.ascii(1), QString(". ").repeated(8) + "ABCDEFGH");
     EXPECT_EQ(w.ascii(2), "IJKLMNOP" + QString(". ").repeated(8));
 
-    const auto beyond = ReadAnswer(0x0FF8, 0x61);
+    // Rows beyond the EEPROM stay blank until an answer fills them.
+    EXPECT_EQ(w.form.EEStringGrid->rowCount(), 1000);
+    EXPECT_EQ(w.cell(0x1000), "");
+    const auto pastEeprom = ReadAnswer(0x0FF8, 0x61);
+    w.form.HandleFrame(pastEeprom.data(), pastEeprom[1]);
+    EXPECT_EQ(w.cell(0x1007), "70");
+    EXPECT_EQ(w.cell(0x100F), "00");
+    EXPECT_EQ(w.form.EEStringGrid->item(257, 0)->text(), "1000");
+
+    const auto beyond = ReadAnswer(0x3E68, 0x61);
     w.form.HandleFrame(beyond.data(), beyond[1]);
     const auto shortFrame = ReadAnswer(0x0020, 0x61, 20);
     w.form.HandleFrame(shortFrame.data(), shortFrame[1]);
-    EXPECT_EQ(w.form.Byte(0x0FF8), 0);
+    EXPECT_EQ(w.form.Byte(0x3E68), 0);
+    EXPECT_EQ(w.cell(0x3E68), "");
     EXPECT_EQ(w.form.Byte(0x0020), 0);
+}
+
+TEST(EepromWindow, OnlyTheAwaitedBlockMovesATransferOn)
+{
+    struct Step
+    {
+        std::uint16_t ackFor;
+        bool named;
+        std::uint16_t addrAfter;
+        int progressAfter;
+    };
+    struct Case
+    {
+        const char *what, *start, *end;
+        std::vector<Step> steps;
+        bool done;
+    } const cases[] = {
+        {"repeated confirmations",
+         "0000",
+         "0030",
+         {{0x0000, true, 0x0010, 33},
+          {0x0000, true, 0x0010, 33},
+          {0x0010, true, 0x0020, 66},
+          {0x0010, true, 0x0020, 66},
+          {0x0020, true, 0x0030, 100}},
+         true},
+        {"a bare confirmation still counts",
+         "0000",
+         "0020",
+         {{0, false, 0x0010, 50}, {0, false, 0x0020, 100}},
+         true},
+        // Hundredths of the range: 16 / (4096 / 100) = 0.
+        {"progress in integer hundredths", "0000", "1000", {{0x0000, true, 0x0010, 0}}, false},
+        {"unaligned start and end",
+         "0008",
+         "0021",
+         {{0x0008, true, 0x0018, 64}, {0x0018, true, 0x0028, 100}},
+         true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Window w;
+        w.range(c.start, c.end);
+        w.form.EEPROMWriteBtnClick();
+        ASSERT_EQ(EepromOp, EepromWriting);
+        for (const Step &s : c.steps) {
+            const auto ack = WriteAck(s.ackFor, s.named);
+            w.form.HandleFrame(ack.data(), ack[1]);
+            EXPECT_EQ(EepromAddr, s.addrAfter);
+            EXPECT_EQ(w.form.EEPROMProgressBar->value(), s.progressAfter);
+        }
+        EXPECT_EQ(EepromOp == EepromIdle, c.done);
+    }
 }
 
 TEST(EepromWindow, WriteNotConfirmedIsReportedAndEndsTheTransfer)
@@ -111,7 +179,7 @@ TEST(EepromWindow, WriteNotConfirmedIsReportedAndEndsTheTransfer)
     w.range("0000", "0030");
     w.form.EEPROMWriteBtnClick();
     ASSERT_EQ(EepromOp, EepromWriting);
-    const auto ack = WriteAck();
+    const auto ack = WriteAck(0x0000);
     w.form.HandleFrame(ack.data(), ack[1]);
     EXPECT_EQ(EepromAddr, 0x0010);
     EXPECT_EQ(w.form.EEPROMWriteBtn->text(), "Writing");
@@ -124,7 +192,8 @@ TEST(EepromWindow, WriteNotConfirmedIsReportedAndEndsTheTransfer)
     EXPECT_TRUE(w.form.EEPROMWriteBtn->isEnabled());
     EXPECT_EQ(w.form.EEPROMWriteBtn->text(), "Write");
     // A late confirmation does not carry the abandoned write on.
-    w.form.HandleFrame(ack.data(), ack[1]);
+    const auto late = WriteAck(0x0010);
+    w.form.HandleFrame(late.data(), late[1]);
     EXPECT_EQ(EepromAddr, 0x0010);
 }
 
@@ -153,23 +222,37 @@ TEST(EepromWindow, CellEdits)
     EXPECT_TRUE(w.ascii(1).startsWith("A. "));
 }
 
-TEST(EepromWindow, FilesLoadWholeOrNotAtAll)
+TEST(EepromWindow, FilesAndFills)
 {
     QTemporaryDir dir;
     Window w;
     w.form.FillGrid(0x0000, 0x0020, 0xFF);
     EXPECT_EQ(w.cell(0x001F), "FF");
     EXPECT_EQ(w.cell(0x0020), "00");
+    // Rows counted from the start: 0008 to 0011 is one row.
+    w.form.FillGrid(0x0028, 0x0031, 0x11);
+    EXPECT_EQ(w.cell(0x0020), "11");
+    EXPECT_EQ(w.cell(0x0030), "00");
 
+    // A malformed line is skipped and counted; the good ones are taken.
     const QString bad = dir.filePath("bad.txt");
     QFile f(bad);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("0000:01,02,03,04,05,06,07,08,09,0A,0B,0C,0D,0E,0F,10;//\n0010:zz\n");
     f.close();
-    EXPECT_FALSE(w.form.LoadFile(bad));
-    EXPECT_EQ(w.cell(0x0000), "FF"); // the good first line was not taken either
+    EXPECT_TRUE(w.form.LoadFile(bad));
+    EXPECT_EQ(w.cell(0x0000), "01");
+    EXPECT_EQ(w.cell(0x0010), "FF");
     ASSERT_EQ(w.dialogs.count(), 1);
-    EXPECT_TRUE(w.dialogs.last().text.contains("Line 2"));
+    EXPECT_TRUE(w.dialogs.last().text.startsWith("1 line(s) skipped"));
+
+    // Another kind of file reads nothing and says nothing.
+    const QString other = dir.filePath("image.hex");
+    QFile::copy(bad, other);
+    w.form.FillGrid(0x0000, 0x0010, 0x22);
+    EXPECT_TRUE(w.form.LoadFile(other));
+    EXPECT_EQ(w.cell(0x0000), "22");
+    EXPECT_EQ(w.dialogs.count(), 1);
 
     // Answering No to the overwrite question leaves the file as it was.
     const QString saved = dir.filePath("saved.txt");
@@ -181,4 +264,11 @@ TEST(EepromWindow, FilesLoadWholeOrNotAtAll)
     QFile out(saved);
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_TRUE(out.readAll().endsWith("0010:zz\n"));
+
+    // A name typed without an extension is saved as a text image.
+    w.form.FileStartEdit->setText("0000");
+    w.form.FileEndEdit->setText("0010");
+    w.form.ChooseFileToSave = [&] { return dir.filePath("plain"); };
+    w.form.FileSaveBtnClick();
+    EXPECT_TRUE(QFile::exists(dir.filePath("plain.txt")));
 }

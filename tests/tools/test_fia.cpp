@@ -38,6 +38,7 @@ struct Fia
     std::unique_ptr<TFIA_Form> form;
     std::vector<std::vector<std::uint8_t>> sent;
     std::vector<std::uint8_t> memory; // the unit's program memory
+    std::vector<int> pauses;
 
     explicit Fia(const char *text = FileText)
     {
@@ -50,7 +51,9 @@ struct Fia
         form->Send = [this](const std::uint8_t *frame, std::uint8_t count) {
             sent.emplace_back(frame, frame + count);
         };
+        form->Pause = [this](int ms) { pauses.push_back(ms); };
         form->FileEdit->setText(name);
+        form->Path = name;
         HEXFile image(0x10000, 0xFF);
         try {
             image.readText(text);
@@ -118,7 +121,8 @@ TEST(FlashCompare, IdenticalMemoryReadsEveryBlockOnce)
     t.form->BtnStartClick();
     ASSERT_FALSE(t.sent.empty());
     EXPECT_EQ(t.sent.front()[FrameCommandAt], SYSTEM_SETUP_READ_REQ);
-    t.memory[0xFC00] = 0x00; // above the compared memory
+    EXPECT_EQ(t.pauses, std::vector<int>{20}); // the identity's time to come back
+    t.memory[0xFC00] = 0x00;                   // above the compared memory
     t.play();
     EXPECT_EQ(t.form->Result, TFIA_Form::CompareResult::Equal);
     EXPECT_EQ(t.reads().size(), 4032u);
@@ -201,7 +205,8 @@ TEST(FlashCompare, FileErrorsStopBeforeAnyRequest)
     EXPECT_TRUE(
         t.dialogs.texts().value(0).startsWith("HEX file line 2: Wrong checksum for HEX record!"));
 
-    t.form->FileEdit->clear();
+    // No file chosen: a name typed into the edit does not count.
+    t.form->Path.clear();
     t.form->BtnStartClick();
     EXPECT_EQ(t.dialogs.texts().value(1), " No .hex file selectet");
     EXPECT_TRUE(t.sent.empty());

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,8 @@ struct Window
     QTemporaryDir dir;
     std::unique_ptr<TFirmware> form = std::make_unique<TFirmware>();
     std::vector<std::vector<std::uint8_t>> sent;
+    std::int64_t now = 0;
+    std::vector<int> pauses;
 
     Window()
     {
@@ -91,6 +94,8 @@ struct Window
             sent.emplace_back(bytes, bytes + count);
             return true;
         };
+        form->NowMs = [this] { return now; };
+        form->Pause = [this](int ms) { pauses.push_back(ms); };
     }
     void file(const std::string &text)
     {
@@ -101,12 +106,70 @@ struct Window
         f.close();
         form->FileEdit->setText(name);
     }
+    // Each byte a block's time on the line after the one before, as a real
+    // bootloader answers; ',' lets no time pass before the next byte.
     void bytes(const char *chars)
     {
-        for (const char *c = chars; *c; ++c)
+        bool quick = false;
+        for (const char *c = chars; *c; ++c) {
+            if (*c == ',') {
+                quick = true;
+                continue;
+            }
+            if (!quick)
+                now += 100;
+            quick = false;
             form->HandleBootByte(static_cast<std::uint8_t>(*c));
+        }
     }
 };
+
+TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
+{
+    struct Case
+    {
+        const char *what;
+        const char *bytes; // '~': the block timer runs out
+        std::size_t sends; // the ack, the blocks and the end marker
+        const char *shown;
+    } const cases[] = {
+        {"two blocks then the end", ">DT!!!", 4, "Target updated"},
+        {"every ready repeated", ">DT!,!!,!!,!", 4, "Target updated"},
+        {"a repeat right after the end stays unanswered", ">DT!!!,!", 4, "Target updated"},
+        {"error before the first block is only logged", ">DT@!!!", 4, "Target updated"},
+        {"error for a block", ">DT!@!", 2, "Target update failed"},
+        {"lost ready", ">DT!~!", 2, "Target update failed"},
+        {"no ready after the start answer", ">DT~!", 1, "Target update failed"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Window w;
+        w.file(TwoPages);
+        w.form->BtnProgramClick();
+        w.dialogs.clear();
+        const std::string script = c.bytes;
+        for (std::size_t from = 0;;) {
+            const std::size_t at = script.find('~', from);
+            w.bytes(script.substr(from, at - from).c_str());
+            if (at == std::string::npos)
+                break;
+            w.form->BlockTimerTimer();
+            from = at + 1;
+        }
+        vcl::ScriptedDialogs::deliverPosted();
+        EXPECT_EQ(w.sent.size(), c.sends);
+        EXPECT_EQ(BootState, TFirmware::S_IDLE);
+        EXPECT_EQ(w.dialogs.texts().count(c.shown), 1);
+        EXPECT_EQ(w.dialogs.texts().count("Target updated") +
+                      w.dialogs.texts().count("Target update failed"),
+                  1);
+        EXPECT_FALSE(w.form->BlockTimer->isActive());
+        if (c.sends == 4) {
+            EXPECT_EQ(w.sent.back(), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+            EXPECT_EQ(w.pauses, std::vector<int>{1}); // the bootloader's time to leave
+        }
+    }
+}
 
 TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
 {

@@ -102,7 +102,24 @@ INSTANTIATE_TEST_SUITE_P(
                  rec(0, 2, {0x10, 0}) + rec(4, 0, {5}) + Eof,
                  0x10004,
                  0x10004,
-                 {{0x10004, 5}}}),
+                 {{0x10004, 5}}},
+        // A file that also holds the bootloader area above the image still
+        // updates the part below it.
+        GoodCase{"RecordsBeyondImageSkipped",
+                 64,
+                 rec(0, 0, {1}) + rec(0x38, 0, bytes(0, 16)) + rec(0, 4, {0, 1}) + rec(0, 0, {2}) +
+                     rec(0, 4, {0, 0}) + rec(0x3F, 0, {3}) + Eof,
+                 0,
+                 0x3F,
+                 {{0, 1}, {0x38, 0xFF}, {0x3E, 0xFF}, {0x3F, 3}}},
+        // Only the first two data bytes of an extended address form the base.
+        GoodCase{"ExtendedAddressWithMoreBytes",
+                 0x10100,
+                 rec(0, 4, {0, 1, 0x55}) + rec(0x20, 0, {7}) + rec(0, 2, {0, 1, 9, 9}) +
+                     rec(0, 0, {8}) + Eof,
+                 0x10,
+                 0x10020,
+                 {{0x10020, 7}, {0x10, 8}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct BadCase
@@ -130,6 +147,10 @@ TEST_P(HexBad, ThrowsMessageWithLine)
     }
 }
 
+// 100 data bytes, the first one changed after the checksum was made.
+const std::string LongBad = ":64" + rec(0, 0, bytes(0, 100)).substr(3, 6) + "1" +
+                            rec(0, 0, bytes(0, 100)).substr(10, 200 + 2 - 1);
+
 const std::string Sixteen = ":10000000000102030405060708090A0B0C0D0E0F00";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -152,14 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
                 1},
         BadCase{"UnknownType", ":00000006FA\n",
                 "Unsupported HEX record format! Line from file was: (:00000006FA).", 1},
-        BadCase{"BeyondImage", rec(0, 0, {1}) + rec(0x38, 0, bytes(0, 16)) + Eof,
-                "Data record outside the HEX image! Line from file was: (" +
-                    rec(0x38, 0, bytes(0, 16)).substr(0, 43) + ").",
-                2},
-        BadCase{"BeyondImageByBase", rec(0, 4, {0, 1}) + rec(0, 0, {1}) + Eof,
-                "Data record outside the HEX image! Line from file was: (" +
-                    rec(0, 0, {1}).substr(0, 13) + ").",
-                2},
+        // A line longer than any real record is still quoted whole.
+        BadCase{"LongLineQuotedWhole", rec(0, 0, {1}) + LongBad + "\n" + Eof,
+                "Wrong checksum for HEX record! Line from file was: (" + LongBad + ").", 2},
         BadCase{
             "ShortExtendedAddress", ":0100000401FA\n",
             "Extended address record needs two data bytes! Line from file was: (:0100000401FA).",
@@ -171,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(HexFile, RecordsBeforeAnErrorStay)
 {
     HEXFile image(64, 0xFF);
-    EXPECT_THROW(image.readText(rec(4, 0, {1, 2}) + rec(0x3F, 0, {1, 2}) + Eof), ErrorMsg);
+    EXPECT_THROW(image.readText(rec(4, 0, {1, 2}) + rec(0x3F, 0, {1, 2}) + ":0100" + Eof),
+                 ErrorMsg);
     EXPECT_EQ(image.getData(4), 1);
     EXPECT_EQ(image.getData(0x3F), 0xFF); // the straddling record stored nothing
     EXPECT_EQ(image.getRangeStart(), 4);

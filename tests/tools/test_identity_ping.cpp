@@ -46,16 +46,16 @@ TEST(UnitIdentity, FramesAreByteExact)
     EXPECT_FALSE(DecodeIdentity(corrupt.data(), corrupt.size()));
 }
 
-// Values outside their ranges show as nothing rather than as another value.
+// What the unit holds is shown as it is, each field at least its width.
 TEST(UnitIdentity, TextOfTheUnitsValues)
 {
-    EXPECT_EQ(SerialText(99999999), "99999999");
-    EXPECT_EQ(SerialText(100000000), "");
-    EXPECT_EQ(YearText(99), "2099");
-    EXPECT_EQ(YearText(120), "");
+    EXPECT_EQ(SerialText(4660), "00004660");
+    EXPECT_EQ(SerialText(0xFFFFFFFF), "4294967295");
+    EXPECT_EQ(YearText(7), "2007");
+    EXPECT_EQ(YearText(120), "20120");
     EXPECT_EQ(WeekText(0), "00");
-    EXPECT_EQ(WeekText(54), "");
-    EXPECT_EQ(HardwareText(255), "255");
+    EXPECT_EQ(WeekText(255), "255");
+    EXPECT_EQ(HardwareText(3), "03");
 }
 
 struct EntryCase
@@ -73,12 +73,16 @@ const EntryCase EntryCases[] = {
     {"00004660", "2005", "01", "00", YearError, {}},
     {"00004660", "2100", "01", "00", YearError, {}},
     {"00004660", "20x6", "01", "00", YearError, {}},
+    // The form's own week "00", and a week beyond 53, go as typed.
+    {"00000000", "2006", "00", "00", nullptr, {0, 0, 6, 0}},
+    {"1", "2010", "60", "+3", nullptr, {1, 60, 10, 3}},
+    {"1", "2010", "255", "00", nullptr, {1, 255, 10, 0}},
+    // Only what would wrap its byte is refused.
     {"", "2010", "01", "00", "Not a valid serial number, 0-99999999", {}},
     {"-1", "2010", "01", "00", "Not a valid serial number, 0-99999999", {}},
-    {"1", "2010", "60", "00", "Not a valid production week, 1-53", {}},
-    {"1", "2010", "0", "00", "Not a valid production week, 1-53", {}},
+    {"1", "2010", "256", "00", "Not a valid production week, 0-255", {}},
+    {"1", "2010", "-1", "00", "Not a valid production week, 0-255", {}},
     {"1", "2010", "1", "256", "Not a valid hardware version, 0-255", {}},
-    {"1", "2010", "1", "+3", "Not a valid hardware version, 0-255", {}},
 };
 
 TEST(UnitIdentity, TypedEntriesAreCheckedNeverWrapped)

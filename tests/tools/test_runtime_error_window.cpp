@@ -54,6 +54,9 @@ TEST(RunTimeErrorWindow, ReadsEachEntryAfterThePreviousAnswer)
     EXPECT_EQ(ErrorLogRequests(rig.sent()), (R{{ERROR_LOG_COUNT_REQ, -1}}));
     rig.receive(MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
     EXPECT_EQ(ErrorLogRequests(rig.sent()), (R{{ERROR_LOG_ENTRY_REQ, 1}}));
+    // The count repeated does not start the entries over.
+    rig.receive(MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
+    EXPECT_TRUE(ErrorLogRequests(rig.sent()).empty());
 
     // An answer for an entry not asked for is shown but does not move the read.
     rig.receive(Entry(2, 0, {}));
@@ -67,7 +70,8 @@ TEST(RunTimeErrorWindow, ReadsEachEntryAfterThePreviousAnswer)
     EXPECT_TRUE(ErrorLogRequests(rig.sent()).empty());
 
     const QString memo = form.MemoErrorLog->toPlainText();
-    EXPECT_TRUE(memo.startsWith(" Error list count 3\n")) << memo.toStdString();
+    EXPECT_TRUE(memo.startsWith(" Error list count 3\n Error list count 3\n"))
+        << memo.toStdString();
     EXPECT_EQ(memo.count("File name   : m.c\nLine number : 4660\nCount       : 1\n"), 4);
     EXPECT_TRUE(memo.contains("Data len    : 2\nData        : 0x1A:0x05:\n"));
     EXPECT_TRUE(memo.endsWith("Data len    : 9 (2 received)\nData        : 0xAB:0xCD:"));

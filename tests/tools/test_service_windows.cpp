@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <QValidator>
+
 #include <gtest/gtest.h>
 
 using namespace devlink;
@@ -182,17 +184,22 @@ TEST(SystemSetupWindow, ShowsTheUnitsIdentity)
     Deliver(form, MainRig::frame(NodeSystem, SYSTEM_SETUP_READ_CFM, {0, 0, 0, 1, 1, 1, 1}));
     EXPECT_EQ(form.SerialEdit->text(), "00004660");
 
-    // An unprogrammed unit: nothing shown as a value it does not hold.
+    // An unprogrammed unit: its values shown as they are.
     Deliver(form, MainRig::frame(NodeApplication, SYSTEM_SETUP_READ_CFM,
                                  {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 120, 0xFF}));
-    EXPECT_EQ(form.SerialEdit->text(), "");
-    EXPECT_EQ(form.YearEdit->text(), "");
-    EXPECT_EQ(form.WeekEdit->text(), "");
+    EXPECT_EQ(form.SerialEdit->text(), "4294967295");
+    EXPECT_EQ(form.YearEdit->text(), "20120");
+    EXPECT_EQ(form.WeekEdit->text(), "255");
     EXPECT_EQ(form.EditHW_version->text(), "255");
     QCoreApplication::processEvents();
-    ASSERT_EQ(rig.dialogs.count(), 1);
-    EXPECT_TRUE(rig.dialogs.last().text.startsWith(
-        "The unit holds no valid serial number, production year, production week."));
+    EXPECT_EQ(rig.dialogs.count(), 0);
+    // Typing keeps to the fields' widths.
+    QString typed = "123";
+    int at = 3;
+    ASSERT_NE(form.WeekEdit->validator(), nullptr);
+    EXPECT_EQ(form.WeekEdit->validator()->validate(typed, at), QValidator::Invalid);
+    typed = "12";
+    EXPECT_EQ(form.WeekEdit->validator()->validate(typed, at), QValidator::Acceptable);
 }
 
 // A typed value out of range is refused with its reason, never sent cut down.
@@ -207,6 +214,11 @@ TEST(SystemSetupWindow, UploadIsRefusedWithTheReason)
     EXPECT_TRUE(sent.frames.empty());
     ASSERT_EQ(rig.dialogs.count(), 1);
     EXPECT_EQ(rig.dialogs.last().text, " NOT a Valit Year, 2006-2099");
+    // The form as it opens (week "00") uploads.
+    form.YearEdit->setText("2006");
+    form.BtnUploadClick();
+    ASSERT_EQ(sent.frames.size(), 1u);
+    EXPECT_EQ(sent.frames[0][8], 0); // the week
 }
 
 // ---- About box ----
