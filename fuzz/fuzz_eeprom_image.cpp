@@ -12,20 +12,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const eeprom::ReadResult bin = eeprom::ReadBinImage({data, size});
     for (const eeprom::ImageRow &row : bin.rows)
-        check(row.address % eeprom::RowBytes == 0 && row.address < eeprom::ImageSize,
+        check(row.address % eeprom::RowBytes == 0 && row.address < eeprom::GridSize,
               "binary rows inside the image");
 
     const eeprom::ReadResult text =
         eeprom::ReadTextImage(std::string_view(reinterpret_cast<const char *>(data), size));
     for (const eeprom::ImageRow &row : text.rows)
-        check(row.address % eeprom::RowBytes == 0 && row.address < eeprom::ImageSize,
+        check(row.address % eeprom::RowBytes == 0 && row.address < eeprom::GridSize,
               "text rows inside the image");
     if (!text.isValid())
         return 0;
 
     eeprom::Image image{};
     eeprom::Apply(image, text.rows);
-    const std::string written = eeprom::WriteTextImage(image, 0, eeprom::ImageSize);
+    const std::string written = eeprom::WriteTextImage(image, 0, eeprom::GridSize);
     const eeprom::ReadResult again = eeprom::ReadTextImage(written);
     check(again.isValid(), "a written image reads");
     eeprom::Image back{};
