@@ -1,5 +1,6 @@
 #include "sim/SimLine.h"
 
+#include "link/DeviceCommands.h"
 #include "link/FrameCodec.h"
 #include "sim/SimulatedUnit.h"
 
@@ -106,9 +107,14 @@ void SimLine::processLocked(Clock::duration now)
         Chunk chunk = std::move(inbox_.front());
         inbox_.pop_front();
         syncUnitLocked(chunk.arrives);
-        // The answers to one chunk leave back to back.
+        // The answers to one chunk leave back to back, unless a fault holds
+        // some of them back.
         std::vector<std::uint8_t> burst;
         Clock::duration start = chunk.arrives;
+        const auto add = [&burst](const std::vector<std::uint8_t> &frame) {
+            const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
+            burst.insert(burst.end(), bytes.begin(), bytes.end());
+        };
         for (auto &frame : unit_->feed(chunk.bytes)) {
             if (dropAnswers_ > 0) {
                 --dropAnswers_;
@@ -122,8 +128,32 @@ void SimLine::processLocked(Clock::duration now)
                 start += delayNext_;
                 delayNext_ = Clock::duration::zero();
             }
-            const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
-            burst.insert(burst.end(), bytes.begin(), bytes.end());
+            const std::optional<FaultRule> rule = takeFaultLocked(frame);
+            switch (rule ? rule->fault : AnswerFault::Repeat) {
+            case AnswerFault::Drop:
+                continue;
+            case AnswerFault::Repeat:
+                add(frame);
+                if (rule)
+                    add(frame);
+                break;
+            case AnswerFault::SerialError: {
+                devlink::DeviceFrame nak(devlink::NodeSystem, devlink::SERIAL_ERROR_IND);
+                nak.finish();
+                add(std::vector<std::uint8_t>(nak.data(), nak.data() + nak.length()));
+                break;
+            }
+            case AnswerFault::Corrupt:
+                frame[devlink::FrameChecksumAt] ^= 0xFF;
+                add(frame);
+                break;
+            case AnswerFault::Delay:
+                queueLocked(burst, start);
+                burst.clear();
+                start = std::max(start, outboundFree_) + rule->delay;
+                add(frame);
+                break;
+            }
         }
         // The bootloader's answers are raw bytes, not frames.
         const auto raw = unit_->takeRawOutput();
@@ -159,6 +189,46 @@ std::optional<Clock::duration> SimLine::nextEventLocked() const
     if (!inbox_.empty())
         next = next ? std::min(*next, inbox_.front().arrives) : inbox_.front().arrives;
     return next;
+}
+
+std::optional<SimLine::FaultRule>
+SimLine::takeFaultLocked(const std::vector<std::uint8_t> &frame)
+{
+    if (frame.size() <= devlink::FrameCommandAt)
+        return std::nullopt;
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        const AnswerMatch &m = it->match;
+        if (m.code && *m.code != frame[devlink::FrameCommandAt])
+            continue;
+        if (m.record &&
+            (frame.size() <= devlink::FrameDataAt || *m.record != frame[devlink::FrameDataAt]))
+            continue;
+        const FaultRule rule = *it;
+        if (it->left > 0 && --it->left == 0)
+            faults_.erase(it);
+        ++faulted_;
+        return rule;
+    }
+    return std::nullopt;
+}
+
+void SimLine::faultAnswers(AnswerFault fault, AnswerMatch match, int count, Clock::duration delay)
+{
+    std::lock_guard lock(mutex_);
+    if (count != 0)
+        faults_.push_back({fault, match, count, std::max(delay, Clock::duration::zero())});
+}
+
+void SimLine::clearAnswerFaults()
+{
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+int SimLine::faultedAnswers() const
+{
+    std::lock_guard lock(mutex_);
+    return faulted_;
 }
 
 void SimLine::setPacing(bool on)

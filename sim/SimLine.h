@@ -71,6 +71,29 @@ public:
     void inject(std::span<const std::uint8_t> bytes); // sent as they are, unasked
     void unplug();
     void replug();
+
+    // Faults aimed at one kind of answer: the frames with event code `code`
+    // (any answer when unset) and, when `record` is set, that number in their
+    // first data byte. Each fault takes the next `count` matching answers
+    // (every one from now on for a negative count); the first fault added
+    // that matches an answer is the one applied to it.
+    enum class AnswerFault {
+        Drop,        // the answer vanishes
+        Repeat,      // the answer goes out twice, back to back
+        SerialError, // the unit reports a bad frame (SERIAL_ERROR_IND) instead
+        Corrupt,     // its checksum byte is inverted
+        Delay,       // it and what follows it leave `delay` later
+    };
+    struct AnswerMatch
+    {
+        std::optional<std::uint8_t> code;
+        std::optional<std::uint8_t> record;
+    };
+    void faultAnswers(AnswerFault fault, AnswerMatch match, int count = 1,
+                      Clock::duration delay = {});
+    void clearAnswerFaults();
+    // Matching answers that have met their fault so far.
+    int faultedAnswers() const;
     // Restarts the unit; its bootloader's announcement goes out at once.
     void restartUnit();
     bool plugged() const;
@@ -87,7 +110,17 @@ private:
         Clock::duration due{};
     };
 
+    struct FaultRule
+    {
+        AnswerFault fault;
+        AnswerMatch match;
+        int left; // negative: no end
+        Clock::duration delay;
+    };
+
     bool aliveLocked(std::uint64_t session) const { return plugged_ && session == session_; }
+    // The fault for this answer, counted as used; nullopt when none applies.
+    std::optional<FaultRule> takeFaultLocked(const std::vector<std::uint8_t> &frame);
     void processLocked(Clock::duration now);
     void syncUnitLocked(Clock::duration to);
     void queueLocked(const std::vector<std::uint8_t> &bytes, Clock::duration at);
@@ -110,6 +143,8 @@ private:
     bool corruptNext_ = false;
     Clock::duration delayNext_{};
     std::size_t maxPerRead_ = 0;
+    std::vector<FaultRule> faults_;
+    int faulted_ = 0;
 };
 
 } // namespace sim
