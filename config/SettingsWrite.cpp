@@ -68,10 +68,10 @@ void putName(DeviceFrame &frame, std::size_t offset, std::size_t width, const QS
                   i < length ? static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(i)]) : 0);
 }
 
-// A combo's entry as a byte; no selection gives 0.
+// A combo's entry index as a byte: no selection (-1) goes out as 255.
 std::uint8_t entry(const QComboBox *combo)
 {
-    return byte(std::clamp(combo->currentIndex(), 0, ByteMax));
+    return static_cast<std::uint8_t>(combo->currentIndex() & ByteMax);
 }
 
 std::uint8_t checked(const QCheckBox *box)

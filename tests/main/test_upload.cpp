@@ -97,14 +97,15 @@ TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
         // Before each true acknowledgement, acknowledgements of something
         // else: another record of the same block, another block.
         r.script.answer = [&r](const Bytes &request) {
-            std::vector<Bytes> answers = {MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {9})};
+            std::vector<Bytes> answers = {MainRig::frame(NodeApplication, CAN_INPUT_WRITE_CFM, {40})};
             const std::uint8_t code = request[3];
             if (code != INPUT_CONFIG_WRITE_REQ)
                 answers.push_back(MainRig::frame(NodeApplication, INPUT_CONFIG_WRITE_CFM));
             if (code == CAN_INPUT_WRITE_REQ || code == VIRTUAL_INPUT_WRITE_REQ ||
                 code == FLASH_WRITE_REQ || code == CAN_EXPORT_WRITE_REQ)
-                answers.push_back(MainRig::frame(NodeApplication, ReplyCode(NodeApplication, code),
-                                                 {static_cast<std::uint8_t>(request[4] + 1)}));
+                answers.push_back(
+                    MainRig::frame(NodeApplication, ReplyCode(NodeApplication, code),
+                                   {static_cast<std::uint8_t>(request[4] ? request[4] - 1 : 1)}));
             for (Bytes &a : r.fromUnit(request))
                 answers.push_back(a);
             return answers;
@@ -157,6 +158,9 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         SetBoxName(QStringLiteral("Never sent"));
         SetInputName(1, QStringLiteral("Sent"));
         r.main().RefreshPending = 0; // asked for by the name edit itself
+        r.dialogs.answer(vcl::MsgButton::Ok);
+        r.dialogs.answer(vcl::MsgButton::Ok);
+        r.dialogs.answer(vcl::MsgButton::No); // no reboot
 
         r.main().BtnSaveClick();
         UpdateForm->Timer1->setInterval(100);
@@ -166,10 +170,12 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         // Up to CAN input record 3: inputs, outputs, three blocks, four records.
         const std::vector<std::uint8_t> all = uploadCommands();
         EXPECT_EQ(r.writes(), std::vector<std::uint8_t>(all.begin(), all.begin() + 48 + 4));
-        ASSERT_FALSE(r.dialogs.texts().isEmpty());
-        EXPECT_TRUE(r.dialogs.last().text.startsWith("The upload did not complete"));
-        EXPECT_FALSE(r.dialogs.texts().contains("Reboot Target to use new settings?"));
-        EXPECT_EQ(r.dialogs.texts().contains(" Update timeout "), !cancel);
+        // The report, then the reboot question, which follows every upload.
+        const QStringList texts = r.dialogs.texts();
+        ASSERT_EQ(texts.size(), cancel ? 2 : 3) << texts.join('|').toStdString();
+        EXPECT_EQ(texts.contains(" Update timeout "), !cancel);
+        EXPECT_TRUE(texts[texts.size() - 2].startsWith("The upload did not complete"));
+        EXPECT_EQ(texts.last(), "Reboot Target to use new settings?");
         EXPECT_EQ(r.main().SettingsModified, 1);
         EXPECT_EQ(r.main().RefreshPending, 0);
         EXPECT_EQ(r.main().TransferBusy, 0);
@@ -180,6 +186,58 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         // The acknowledgement that comes late goes on with nothing.
         r.receive(*heldBack);
         EXPECT_TRUE(r.sent(5).empty());
+    }
+}
+
+// Acknowledgements whose number lies beyond their table: a flash record asks
+// for the awaited record again, an export ends the upload at once as not done.
+TEST(Upload, AcknowledgementsBeyondTheTable)
+{
+    const struct
+    {
+        const char *what;
+        std::uint8_t request;
+        int record; // the request the stray answers
+        Bytes stray;
+        std::size_t writes;
+        bool completes;
+    } cases[] = {
+        {"flash record 9", FLASH_WRITE_REQ, 2, MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {9}),
+         115, true},
+        {"flash record 5", FLASH_WRITE_REQ, 4, MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {5}),
+         115, true},
+        {"CAN export 9", CAN_EXPORT_WRITE_REQ, 0,
+         MainRig::frame(NodeApplication, CAN_EXPORT_WRITE_CFM, {7}), 112, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        UploadRig r;
+        bool strayed = false;
+        r.script.answer = [&](const Bytes &request) {
+            if (!strayed && request[3] == c.request && request[4] == c.record) {
+                strayed = true;
+                return std::vector<Bytes>{c.stray};
+            }
+            return r.fromUnit(request);
+        };
+        r.dialogs.answer(vcl::MsgButton::No);
+        r.main().BtnSaveClick();
+
+        ASSERT_FALSE(r.script.stuck);
+        ASSERT_TRUE(strayed);
+        EXPECT_EQ(r.writes().size(), c.writes);
+        const auto asked = std::count(r.script.sent.begin(), r.script.sent.end(),
+                                      r.script.sent[0]); // input 1, once
+        EXPECT_EQ(asked, 1);
+        const QStringList texts = r.dialogs.texts();
+        EXPECT_EQ(texts.last(), "Reboot Target to use new settings?");
+        EXPECT_EQ(texts.size(), c.completes ? 1 : 2) << texts.join('|').toStdString();
+        if (!c.completes) {
+            EXPECT_TRUE(texts[0].startsWith("The upload did not complete"));
+        }
+        EXPECT_EQ(r.main().RefreshPending, c.completes ? 1 : 0);
+        EXPECT_EQ(TransferState, tsIdle);
+        EXPECT_EQ(r.main().TransferBusy, 0);
     }
 }
 
