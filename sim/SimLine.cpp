@@ -129,6 +129,10 @@ void SimLine::processLocked(Clock::duration now)
                 delayNext_ = Clock::duration::zero();
             }
             const std::optional<FaultRule> rule = takeFaultLocked(frame);
+            if (rule && rule->fault == AnswerFault::Silence)
+                silent_ = true;
+            if (silent_)
+                continue;
             switch (rule ? rule->fault : AnswerFault::Repeat) {
             case AnswerFault::Drop:
                 continue;
@@ -152,6 +156,18 @@ void SimLine::processLocked(Clock::duration now)
                 burst.clear();
                 start = std::max(start, outboundFree_) + rule->delay;
                 add(frame);
+                break;
+            case AnswerFault::Renumber:
+                if (frame.size() > devlink::FrameDataAt) {
+                    frame[devlink::FrameDataAt] = rule->record;
+                    const std::size_t length =
+                        std::min<std::size_t>(frame[devlink::FrameLengthAt], frame.size());
+                    frame[devlink::FrameChecksumAt] =
+                        devlink::FrameChecksum(frame.data() + 1, length > 0 ? length - 1 : 0);
+                }
+                add(frame);
+                break;
+            case AnswerFault::Silence:
                 break;
             }
         }
@@ -219,10 +235,18 @@ void SimLine::faultAnswers(AnswerFault fault, AnswerMatch match, int count, Cloc
         faults_.push_back({fault, match, count, std::max(delay, Clock::duration::zero())});
 }
 
+void SimLine::renumberAnswers(AnswerMatch match, std::uint8_t record, int count)
+{
+    std::lock_guard lock(mutex_);
+    if (count != 0)
+        faults_.push_back({AnswerFault::Renumber, match, count, {}, record});
+}
+
 void SimLine::clearAnswerFaults()
 {
     std::lock_guard lock(mutex_);
     faults_.clear();
+    silent_ = false;
 }
 
 int SimLine::faultedAnswers() const

@@ -83,6 +83,8 @@ public:
         SerialError, // the unit reports a bad frame (SERIAL_ERROR_IND) instead
         Corrupt,     // its checksum byte is inverted
         Delay,       // it and what follows it leave `delay` later
+        Renumber,    // it carries another record number (see renumberAnswers)
+        Silence,     // it and every answer after it vanish, as from a unit gone quiet
     };
     struct AnswerMatch
     {
@@ -91,6 +93,9 @@ public:
     };
     void faultAnswers(AnswerFault fault, AnswerMatch match, int count = 1,
                       Clock::duration delay = {});
+    // The next `count` matching answers carry `record` instead, checksum and all.
+    void renumberAnswers(AnswerMatch match, std::uint8_t record, int count = 1);
+    // Also ends a silence.
     void clearAnswerFaults();
     // Matching answers that have met their fault so far.
     int faultedAnswers() const;
@@ -116,6 +121,7 @@ private:
         AnswerMatch match;
         int left; // negative: no end
         Clock::duration delay;
+        std::uint8_t record = 0; // the number a renumbered answer carries
     };
 
     bool aliveLocked(std::uint64_t session) const { return plugged_ && session == session_; }
@@ -145,6 +151,7 @@ private:
     std::size_t maxPerRead_ = 0;
     std::vector<FaultRule> faults_;
     int faulted_ = 0;
+    bool silent_ = false;
 };
 
 } // namespace sim

@@ -227,6 +227,7 @@ TEST_F(LineTest, AnswerFaults)
         {"repeat two answers", Fault::Repeat, std::nullopt, 2, 36, 36, 34},
         {"bad-frame report for channel 5", Fault::SerialError, 5, 1, 34, 34, 34},
         {"corrupt channel 5", Fault::Corrupt, 5, 1, 34, 33, 34},
+        {"silent from channel 5 on", Fault::Silence, 5, 1, 4, 4, 0},
         {"no such record", Fault::Drop, 99, 1, 34, 34, 34},
     };
     const Bytes statusAll = request(1, CHANNEL_STATUS_REQ, 5, {0xFF});
@@ -248,9 +249,21 @@ TEST_F(LineTest, AnswerFaults)
         if (c.fault == Fault::Repeat && c.record) {
             EXPECT_EQ(got[4], got[5]);
         }
+        if (c.fault == Fault::Corrupt) {
+            EXPECT_FALSE(IsValidFrame(got[4].data(), got[4].size()));
+        }
         send(statusAll);
         EXPECT_EQ(frames(readAll()).size(), c.secondTime);
     }
+    // A renumbered answer is a valid frame with the other number.
+    line.clearAnswerFaults();
+    line.renumberAnswers({CHANNEL_STATUS_CFM, 5}, 40);
+    send(statusAll);
+    const auto renumbered = frames(readAll());
+    ASSERT_EQ(renumbered.size(), 34u);
+    EXPECT_EQ(renumbered[4][4], 40);
+    EXPECT_TRUE(IsValidFrame(renumbered[4].data(), renumbered[4].size()));
+
     // Other answers pass untouched.
     line.clearAnswerFaults();
     line.faultAnswers(Fault::Drop, {CHANNEL_STATUS_CFM, std::nullopt}, -1);
