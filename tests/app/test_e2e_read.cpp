@@ -310,4 +310,99 @@ TEST(EndToEndRead, AutomaticReadAfterConnecting)
     }
 }
 
+// Faults on the link in the middle of the automatic read: the tool recovers,
+// or ends with the read reported as not completed, never as done, and never
+// hangs. The answer time is short here so that the lost blocks are asked for
+// again soon; a late answer comes after it has run out.
+TEST(EndToEndRead, LinkFaults)
+{
+    using Fault = sim::SimLine::AnswerFault;
+    using namespace std::chrono_literals;
+    struct Times
+    {
+        int show = TVersionForm::ShowVersionMs, answer = TMainForm::ReadAnswerTimeoutMs;
+        Times()
+        {
+            TVersionForm::ShowVersionMs = 0;
+            TMainForm::ReadAnswerTimeoutMs = 400;
+        }
+        ~Times()
+        {
+            TVersionForm::ShowVersionMs = show;
+            TMainForm::ReadAnswerTimeoutMs = answer;
+        }
+    } times;
+    const struct
+    {
+        const char *what;
+        std::function<void(sim::SimLine &)> arm;
+        bool unplug; // the cable is pulled once the fault has hit
+        const char *missing; // what the report names first; null: the read completes
+    } cases[] = {
+        {"output 10 lost", [](sim::SimLine &l) { l.faultAnswers(Fault::Drop, {0x82, 10}); },
+         false, nullptr},
+        {"input 11 lost", [](sim::SimLine &l) { l.faultAnswers(Fault::Drop, {0x84, 11}); },
+         false, nullptr},
+        {"CAN input 8 corrupted",
+         [](sim::SimLine &l) { l.faultAnswers(Fault::Corrupt, {0xD3, 7}); }, false, nullptr},
+        {"virtual input 4 repeated",
+         [](sim::SimLine &l) { l.faultAnswers(Fault::Repeat, {0xD5, 3}); }, false, nullptr},
+        {"flash 3 late", [](sim::SimLine &l) { l.faultAnswers(Fault::Delay, {0xD9, 2}, 1, 900ms); },
+         false, nullptr},
+        {"CAN input 6 numbered 9", [](sim::SimLine &l) { l.renumberAnswers({0xD3, 5}, 9); }, false,
+         nullptr},
+        {"bad-frame report for the wiper",
+         [](sim::SimLine &l) { l.faultAnswers(Fault::SerialError, {0xE6, std::nullopt}); }, false,
+         nullptr},
+        {"silent from CAN input 11 on",
+         [](sim::SimLine &l) { l.faultAnswers(Fault::Silence, {0xD3, 10}); }, false,
+         "CAN inputs 11 to 32; CAN input enable"},
+        {"unplugged at CAN input 11",
+         [](sim::SimLine &l) { l.faultAnswers(Fault::Silence, {0xD3, 10}); }, true,
+         "CAN inputs 11 to 32; CAN input enable"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        E2ERig r;
+        const sim::SettingsMemory m = distinctSettings();
+        r.unit->unit().setSettings(m);
+        c.arm(r.unit->line());
+        ModalWatchdog watchdog(30000);
+        r.connectThroughSelection();
+        bool pulled = false;
+        ASSERT_TRUE(r.waitFor(
+            [&] {
+                if (c.unplug && !pulled && r.unit->line().faultedAnswers() > 0) {
+                    pulled = true;
+                    r.unit->unplug();
+                }
+                return r.main().ReadFromDevice == 1 || r.dialogs.count() > 0;
+            },
+            30000))
+            << r.trace().toStdString();
+        ASSERT_TRUE(r.waitFor([&] { return r.main().TransferBusy == 0; }));
+        ASSERT_FALSE(watchdog.fired);
+        EXPECT_EQ(TransferState, tsIdle);
+        if (!c.missing) {
+            EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+            EXPECT_EQ(r.main().ReadFromDevice, 1);
+            EXPECT_EQ(GetOutputName(10), text(m.outputs[9].name));
+            EXPECT_EQ(GetInputMode(5), m.inputs[4].mode);
+            EXPECT_EQ(CanInputTable[5].CalOffset, m.canInputs[5].calOffset);
+            EXPECT_EQ(GetVirtualInputName(3), text(m.virtualInputs[2].name));
+            EXPECT_EQ(GetFlashName(3), text(m.flash[2].name));
+            EXPECT_EQ(r.main().Config.WiperWashTimeEdit->text(), QString::number(m.wiper.washTime));
+            EXPECT_EQ(r.main().Config.ComboBox_CAN_Export1_DataByte[18]->currentIndex(),
+                      m.canExport1.dataBytes[17]);
+            continue;
+        }
+        ASSERT_EQ(r.dialogs.count(), 1) << r.dialogs.texts().join('|').toStdString();
+        EXPECT_TRUE(r.dialogs.last().text.startsWith(
+            QStringLiteral("The read did not complete: the unit did not send ") + c.missing))
+            << r.dialogs.last().text.toStdString();
+        EXPECT_EQ(r.main().ReadFromDevice, 0);
+        EXPECT_EQ(r.main().RefreshPending, 0);
+    }
+}
+
 } // namespace
