@@ -353,7 +353,8 @@ void TMainForm::HandleReadEvent(const std::uint8_t *frame, std::size_t count)
         // The blocks of one request: each one keeps the request alive.
         if (const int input = StoreInputConfig(block)) {
             readProgress_.store(ReadPart::Inputs, input - 1);
-            readAnswerTimer_->start(ReadAnswerTimeoutMs);
+            if (readAnswerTimer_)
+                readAnswerTimer_->start(ReadAnswerTimeoutMs);
             if (input == TConfigPagesUi::InputCount)
                 ReadPartDone(ReadPart::Inputs, input - 1);
         }
@@ -361,7 +362,8 @@ void TMainForm::HandleReadEvent(const std::uint8_t *frame, std::size_t count)
     case OUTPUT_CONFIG_READ_CFM:
         if (const int channel = StoreOutputConfig(block)) {
             readProgress_.store(ReadPart::Outputs, channel - 1);
-            readAnswerTimer_->start(ReadAnswerTimeoutMs);
+            if (readAnswerTimer_)
+                readAnswerTimer_->start(ReadAnswerTimeoutMs);
             if (channel == TConfigPagesUi::OutputCount)
                 ReadPartDone(ReadPart::Outputs, channel - 1);
         }
