@@ -189,58 +189,6 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
     }
 }
 
-// Acknowledgements whose number lies beyond their table: a flash record asks
-// for the awaited record again, an export ends the upload at once as not done.
-TEST(Upload, AcknowledgementsBeyondTheTable)
-{
-    const struct
-    {
-        const char *what;
-        std::uint8_t request;
-        int record; // the request the stray answers
-        Bytes stray;
-        std::size_t writes;
-        bool completes;
-    } cases[] = {
-        {"flash record 9", FLASH_WRITE_REQ, 2, MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {9}),
-         115, true},
-        {"flash record 5", FLASH_WRITE_REQ, 4, MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {5}),
-         115, true},
-        {"CAN export 9", CAN_EXPORT_WRITE_REQ, 0,
-         MainRig::frame(NodeApplication, CAN_EXPORT_WRITE_CFM, {7}), 112, false},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        UploadRig r;
-        bool strayed = false;
-        r.script.answer = [&](const Bytes &request) {
-            if (!strayed && request[3] == c.request && request[4] == c.record) {
-                strayed = true;
-                return std::vector<Bytes>{c.stray};
-            }
-            return r.fromUnit(request);
-        };
-        r.dialogs.answer(vcl::MsgButton::No);
-        r.main().BtnSaveClick();
-
-        ASSERT_FALSE(r.script.stuck);
-        ASSERT_TRUE(strayed);
-        EXPECT_EQ(r.writes().size(), c.writes);
-        const auto asked = std::count(r.script.sent.begin(), r.script.sent.end(),
-                                      r.script.sent[0]); // input 1, once
-        EXPECT_EQ(asked, 1);
-        const QStringList texts = r.dialogs.texts();
-        EXPECT_EQ(texts.last(), "Reboot Target to use new settings?");
-        EXPECT_EQ(texts.size(), c.completes ? 1 : 2) << texts.join('|').toStdString();
-        if (!c.completes) {
-            EXPECT_TRUE(texts[0].startsWith("The upload did not complete"));
-        }
-        EXPECT_EQ(r.main().RefreshPending, c.completes ? 1 : 0);
-        EXPECT_EQ(TransferState, tsIdle);
-        EXPECT_EQ(r.main().TransferBusy, 0);
-    }
-}
-
 TEST(Upload, GuardsSendNothing)
 {
     const struct

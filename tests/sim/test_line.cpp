@@ -271,20 +271,6 @@ TEST_F(LineTest, AnswerFaults)
     EXPECT_EQ(frames(readAll()).size(), 1u);
 }
 
-TEST_F(LineTest, DelayOneAnswer)
-{
-    line.faultAnswers(SimLine::AnswerFault::Delay, {CHANNEL_STATUS_CFM, 3}, 1, 40ms);
-    send(request(1, CHANNEL_STATUS_REQ, 5, {0xFF}));
-    EXPECT_EQ(frames(readAll()).size(), 2u) << "channels 1 and 2 leave at once";
-    at(40ms - 1ns);
-    EXPECT_TRUE(readNow().empty());
-    at(40ms);
-    const auto rest = frames(readAll());
-    ASSERT_EQ(rest.size(), 32u);
-    EXPECT_EQ(rest.front()[4], 3);
-    EXPECT_EQ(line.faultedAnswers(), 1);
-}
-
 TEST_F(LineTest, SplitReads)
 {
     line.setMaxBytesPerRead(5);
