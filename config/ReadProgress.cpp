@@ -38,7 +38,8 @@ void ReadProgress::store(ReadPart part, int block)
 
 bool ReadProgress::stored(ReadPart part, int block) const
 {
-    return block >= 0 && block < blocks(part) && stored_[row(part)][static_cast<std::size_t>(block)];
+    return block >= 0 && block < blocks(part) &&
+           stored_[row(part)][static_cast<std::size_t>(block)];
 }
 
 bool ReadProgress::complete(ReadPart part) const

@@ -246,7 +246,6 @@ std::uint8_t flag(SettingsIo &io, const QString &key, std::uint8_t value)
     return on ? (*on ? 1 : 0) : value;
 }
 
-
 // ---- sections ----------------------------------------------------------------
 
 void inputSection(SettingsIo &io, Ui &ui)
@@ -569,8 +568,8 @@ SettingsFileResult SaveSettingsFile(const QString &fileName)
             QStringLiteral("The settings were not saved to '%1'.\n\n%2").arg(name, built.error)};
 
     const auto unable = [&name](const QString &why) {
-        return SettingsFileResult{QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why),
-                                  true};
+        return SettingsFileResult{
+            QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why), true};
     };
     const QFileInfo info(name);
     if (info.exists() && info.isFile() && !info.isWritable())

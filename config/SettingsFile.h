@@ -17,10 +17,10 @@
 // of the sections loads every default; a file that cannot be read changes
 // nothing.
 //
-// Saving builds the whole text first, with Windows (CRLF) line ends; an entry that cannot be written (a
-// CAN export field that holds no number) fails the save before anything is
-// written, and the file is replaced only once the new one is complete, so a
-// failed save leaves the previous file as it was.
+// Saving builds the whole text first, with Windows (CRLF) line ends; an entry that cannot be
+// written (a CAN export field that holds no number) fails the save before anything is written, and
+// the file is replaced only once the new one is complete, so a failed save leaves the previous file
+// as it was.
 //
 // Neither touches the main window's flags, file name or caption; the File
 // menu commands do. Main thread only, like the pages and tables they use.

@@ -319,8 +319,8 @@ private:
     // The part's chain came past `after`: the next block it lacks, else the next part.
     void ReadPartDone(ReadPart part, int after);
     void ReadNumberedBlock(ReadPart part, int item, bool stored);
-    static QString MissingBlocksText(
-        const std::vector<std::pair<ReadPart, std::vector<int>>> &missing);
+    static QString
+    MissingBlocksText(const std::vector<std::pair<ReadPart, std::vector<int>>> &missing);
     void SendTransferFrame(const devlink::DeviceFrame &frame);
     void SendTransferRequest(std::uint8_t command, std::initializer_list<std::uint8_t> data = {});
     void RequestTransferItem(int item);
@@ -374,7 +374,8 @@ private:
     int awaitedItem_ = -1;        // the record number the awaited answer must carry
     bool uploadComplete_ = false; // the running upload reached its last block
     QString uploadError_;         // why the running upload stopped, when it did
-    ReadProgress readProgress_;   // the blocks the running read has stored
+
+    ReadProgress readProgress_;            // the blocks the running read has stored
     ReadPart readPart_ = ReadPart::Inputs; // the part and block last asked for
     int readBlock_ = 0;
     QTimer *readAnswerTimer_ = nullptr; // made with the first read

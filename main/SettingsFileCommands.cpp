@@ -97,10 +97,9 @@ void TMainForm::SaveClick()
         return;
     if (const SettingsFileResult saved = SaveSettingsFile(name); !saved) {
         // The box of a file that cannot be created asks Yes or No; the answer changes nothing.
-        vcl::MessageDlg(saved.error, vcl::MsgType::Error,
-                        saved.notCreated ? vcl::MsgButton::Yes | vcl::MsgButton::No
-                                         : vcl::MsgButton::Ok,
-                        this);
+        vcl::MessageDlg(
+            saved.error, vcl::MsgType::Error,
+            saved.notCreated ? vcl::MsgButton::Yes | vcl::MsgButton::No : vcl::MsgButton::Ok, this);
         return;
     }
     SettingsModified = 0;

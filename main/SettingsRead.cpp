@@ -47,8 +47,8 @@ bool TMainForm::TransferRunning() const
 
 bool TMainForm::StartTransfer(TransferKind kind)
 {
-    const bool allowed = MasterAccess || ReadWriteAccess ||
-                         (kind == TransferKind::Read && ReadOnlyAccess);
+    const bool allowed =
+        MasterAccess || ReadWriteAccess || (kind == TransferKind::Read && ReadOnlyAccess);
     if (!allowed)
         return false;
     // No transfer inside another: the automatic read comes back later by itself.
@@ -195,8 +195,8 @@ void TMainForm::RequestTransferItem(int item)
     TransferStep();
 }
 
-QString TMainForm::MissingBlocksText(
-    const std::vector<std::pair<ReadPart, std::vector<int>>> &missing)
+QString
+TMainForm::MissingBlocksText(const std::vector<std::pair<ReadPart, std::vector<int>>> &missing)
 {
     struct Naming
     {
@@ -258,11 +258,14 @@ void TMainForm::AskReadBlock(ReadPart part, int block)
         return;
     }
     static constexpr TTransferState States[ReadPartCount] = {
-        tsReading,          tsReading,          tsReading,
-        tsCanSetupRequested, tsRequestCanInputs, tsRequestCanInputEnable,
-        tsRequestBoxName,   tsRequestVirtualInputs, tsRequestStartKill,
-        tsRequestFlash,     tsRequestWiper,     tsRequestSequences,
-        tsRequestPwm,       tsRequestCanExport1, tsRequestCanExports};
+        tsReading,          tsReading,
+        tsReading,          tsCanSetupRequested,
+        tsRequestCanInputs, tsRequestCanInputEnable,
+        tsRequestBoxName,   tsRequestVirtualInputs,
+        tsRequestStartKill, tsRequestFlash,
+        tsRequestWiper,     tsRequestSequences,
+        tsRequestPwm,       tsRequestCanExport1,
+        tsRequestCanExports};
     readPart_ = part;
     readBlock_ = block;
     TransferState = States[static_cast<std::size_t>(part)];
@@ -397,8 +400,9 @@ void TMainForm::HandleReadEvent(const std::uint8_t *frame, std::size_t count)
         break;
     case SEQUENCE_READ_CFM:
         // The type labels follow each type at once, not only at the refresh.
-        single(ReadPart::Sequences,
-               StoreSequences(block, [this](QComboBox *type) { SequenceTypeComboBoxChange(type); }));
+        single(ReadPart::Sequences, StoreSequences(block, [this](QComboBox *type) {
+                   SequenceTypeComboBoxChange(type);
+               }));
         break;
     case PWM_CONFIG_READ_CFM:
         single(ReadPart::Pwm, StorePwm(block));

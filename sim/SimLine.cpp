@@ -207,8 +207,7 @@ std::optional<Clock::duration> SimLine::nextEventLocked() const
     return next;
 }
 
-std::optional<SimLine::FaultRule>
-SimLine::takeFaultLocked(const std::vector<std::uint8_t> &frame)
+std::optional<SimLine::FaultRule> SimLine::takeFaultLocked(const std::vector<std::uint8_t> &frame)
 {
     if (frame.size() <= devlink::FrameCommandAt)
         return std::nullopt;

@@ -48,7 +48,8 @@ struct Options
 
 void printUsage(std::FILE *to)
 {
-    std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing] [--fault KIND,CODE[,RECORD[,COUNT]]]...\n"
+    std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing] [--fault "
+               "KIND,CODE[,RECORD[,COUNT]]]...\n"
                "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n"
                "--fault bends the answers with event CODE (and RECORD in their first data\n"
                "byte): KIND is drop, repeat, serial-error, corrupt or silence; COUNT answers\n"

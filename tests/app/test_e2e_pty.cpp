@@ -78,8 +78,8 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
 TEST(EndToEndSerial, ReadThroughFaultsOnAPseudoTerminal)
 {
     QProcess unit;
-    unit.start(QM5230_SIM_PROGRAM, {"--fault", "drop,0x82,10", "--fault", "repeat,0xD5,3",
-                                    "--fault", "silence,0xE6"});
+    unit.start(QM5230_SIM_PROGRAM,
+               {"--fault", "drop,0x82,10", "--fault", "repeat,0xD5,3", "--fault", "silence,0xE6"});
     ASSERT_TRUE(unit.waitForStarted(10000));
     ASSERT_TRUE(unit.waitForReadyRead(10000));
     const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();

@@ -336,30 +336,54 @@ TEST(EndToEndRead, LinkFaults)
     {
         const char *what;
         std::function<void(sim::SimLine &)> arm;
-        bool unplug; // the cable is pulled once the fault has hit
+        bool unplug;         // the cable is pulled once the fault has hit
         const char *missing; // what the report names first; null: the read completes
     } cases[] = {
-        {"output 10 lost", [](sim::SimLine &l) { l.faultAnswers(Fault::Drop, {0x82, 10}); },
+        {"output 10 lost",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Drop, {0x82, 10});
+         },
          false, nullptr},
-        {"input 11 lost", [](sim::SimLine &l) { l.faultAnswers(Fault::Drop, {0x84, 11}); },
+        {"input 11 lost",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Drop, {0x84, 11});
+         },
          false, nullptr},
         {"CAN input 8 corrupted",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Corrupt, {0xD3, 7}); }, false, nullptr},
-        {"virtual input 4 repeated",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Repeat, {0xD5, 3}); }, false, nullptr},
-        {"flash 3 late", [](sim::SimLine &l) { l.faultAnswers(Fault::Delay, {0xD9, 2}, 1, 900ms); },
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Corrupt, {0xD3, 7});
+         },
          false, nullptr},
-        {"CAN input 6 numbered 9", [](sim::SimLine &l) { l.renumberAnswers({0xD3, 5}, 9); }, false,
-         nullptr},
+        {"virtual input 4 repeated",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Repeat, {0xD5, 3});
+         },
+         false, nullptr},
+        {"flash 3 late",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Delay, {0xD9, 2}, 1, 900ms);
+         },
+         false, nullptr},
+        {"CAN input 6 numbered 9",
+         [](sim::SimLine &l) {
+             l.renumberAnswers({0xD3, 5}, 9);
+         },
+         false, nullptr},
         {"bad-frame report for the wiper",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::SerialError, {0xE6, std::nullopt}); }, false,
-         nullptr},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::SerialError, {0xE6, std::nullopt});
+         },
+         false, nullptr},
         {"silent from CAN input 11 on",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Silence, {0xD3, 10}); }, false,
-         "CAN inputs 11 to 32; CAN input enable"},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD3, 10});
+         },
+         false, "CAN inputs 11 to 32; CAN input enable"},
         {"unplugged at CAN input 11",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Silence, {0xD3, 10}); }, true,
-         "CAN inputs 11 to 32; CAN input enable"},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD3, 10});
+         },
+         true, "CAN inputs 11 to 32; CAN input enable"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -164,26 +164,50 @@ TEST(EndToEndUpload, LinkFaults)
         bool completes;
     } cases[] = {
         {"CAN input 6 acknowledgement lost",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Drop, {0xD2, 5}); }, false, true, false},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Drop, {0xD2, 5});
+         },
+         false, true, false},
         {"output acknowledgement corrupted",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Corrupt, {0x81, std::nullopt}); }, false,
-         true, false},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Corrupt, {0x81, std::nullopt});
+         },
+         false, true, false},
         {"virtual input 4 acknowledged twice",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Repeat, {0xD4, 3}); }, false, false, true},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Repeat, {0xD4, 3});
+         },
+         false, false, true},
         {"wiper acknowledged late",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Delay, {0xE5, std::nullopt}, 1, 300ms); },
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Delay, {0xE5, std::nullopt}, 1, 300ms);
+         },
          false, false, true},
-        {"flash 3 acknowledged as 9", [](sim::SimLine &l) { l.renumberAnswers({0xD8, 2}, 9); },
+        {"flash 3 acknowledged as 9",
+         [](sim::SimLine &l) {
+             l.renumberAnswers({0xD8, 2}, 9);
+         },
          false, false, true},
-        {"CAN export 3 acknowledged as 9", [](sim::SimLine &l) { l.renumberAnswers({0xDA, 1}, 7); },
+        {"CAN export 3 acknowledged as 9",
+         [](sim::SimLine &l) {
+             l.renumberAnswers({0xDA, 1}, 7);
+         },
          false, false, false},
         {"bad-frame report for CAN input 3",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::SerialError, {0xD2, 2}); }, false, false,
-         true},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::SerialError, {0xD2, 2});
+         },
+         false, false, true},
         {"silent from virtual input 10 on",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Silence, {0xD4, 9}); }, false, true, false},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD4, 9});
+         },
+         false, true, false},
         {"unplugged at virtual input 10",
-         [](sim::SimLine &l) { l.faultAnswers(Fault::Silence, {0xD4, 9}); }, true, true, false},
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD4, 9});
+         },
+         true, true, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -461,8 +461,9 @@ TEST_F(SettingsFileTest, EitherLineEndIsRead)
     for (const char *eol : {"\n", "\r\n"}) {
         SCOPED_TRACE(eol[0] == '\r' ? "CRLF" : "LF");
         fillDistinct(ui);
-        const QByteArray text = QByteArray("[OUTPUT]\nNAME2=Horn\nON_TIME2=259\n[WIPER]\nWASH_TIME=7\n")
-                                    .replace("\n", eol);
+        const QByteArray text =
+            QByteArray("[OUTPUT]\nNAME2=Horn\nON_TIME2=259\n[WIPER]\nWASH_TIME=7\n")
+                .replace("\n", eol);
         ASSERT_TRUE(LoadSettingsText(text).ok());
         EXPECT_EQ(GetOutputName(2), "Horn");
         EXPECT_EQ(ui.EditOnTimeCH[2]->text(), "25.9");

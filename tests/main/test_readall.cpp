@@ -236,7 +236,8 @@ TEST(ReadAll, LostOrWrongBlocksAreAskedAgain)
         {"CAN input 32 numbered 255", CAN_INPUT_READ_CFM, 31, Renumber, -1, 255, wire(0x53, {31}),
          3,
          "CAN input 32; CAN input enable; unit name; virtual inputs 1 to 20; start and kill "
-         "buttons; flash functions 1 to 5; wiper; sequences; PWM; CAN export 1; CAN exports 2 to 4"},
+         "buttons; flash functions 1 to 5; wiper; sequences; PWM; CAN export 1; CAN exports 2 to "
+         "4"},
         {"virtual input 4 twice", VIRTUAL_INPUT_READ_CFM, 3, Repeat, 1, 0, wire(0x55, {3}), 1,
          nullptr},
         {"flash 3 numbered 255", FLASH_READ_CFM, 2, Renumber, -1, 255, wire(0x59, {2}), 3,
@@ -258,7 +259,8 @@ TEST(ReadAll, LostOrWrongBlocksAreAskedAgain)
             const std::vector<Bytes> proper = readAnswers(request);
             for (std::size_t i = 0; i < proper.size(); ++i) {
                 Bytes a = proper[i];
-                const bool hit = left != 0 && a[3] == c.answer && (c.record < 0 || a[4] == c.record);
+                const bool hit =
+                    left != 0 && a[3] == c.answer && (c.record < 0 || a[4] == c.record);
                 if (!hit) {
                     answers.push_back(a);
                     continue;

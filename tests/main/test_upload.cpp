@@ -97,7 +97,8 @@ TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
         // Before each true acknowledgement, acknowledgements of something
         // else: another record of the same block, another block.
         r.script.answer = [&r](const Bytes &request) {
-            std::vector<Bytes> answers = {MainRig::frame(NodeApplication, CAN_INPUT_WRITE_CFM, {40})};
+            std::vector<Bytes> answers = {
+                MainRig::frame(NodeApplication, CAN_INPUT_WRITE_CFM, {40})};
             const std::uint8_t code = request[3];
             if (code != INPUT_CONFIG_WRITE_REQ)
                 answers.push_back(MainRig::frame(NodeApplication, INPUT_CONFIG_WRITE_CFM));
