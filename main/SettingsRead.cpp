@@ -1,5 +1,6 @@
-// The read of all settings: the version check, the wait dialog and the chain
-// of requests, each answer stored and followed by the next request.
+// The start every transfer shares, and the read of all settings: the wait
+// dialog and the chain of requests, each answer stored and followed by the
+// next request, a block that does not come asked for again.
 #include "main/MainUnit.h"
 
 #include "config/SettingsRead.h"
