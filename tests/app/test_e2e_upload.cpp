@@ -209,13 +209,18 @@ TEST(EndToEndUpload, LinkFaults)
          },
          true, true, false},
     };
+    // One connection serves every case; the cable is pulled in the last.
+    E2ERig r;
+    connectAndRead(r);
+    SetOutputName(3, QStringLiteral("Fog lamp"));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        E2ERig r;
         ModalWatchdog watchdog(60000);
-        connectAndRead(r);
-        SetOutputName(3, QStringLiteral("Fog lamp"));
+        r.dialogs.clear();
+        r.unit->line().clearAnswerFaults();
+        r.unit->unit().setSettings(sim::SettingsMemory::factory());
         r.main().RefreshPending = 0; // asked for by the name edit itself
+        const int faultedBefore = r.unit->line().faultedAnswers();
         c.arm(r.unit->line());
         if (c.timesOut)
             r.dialogs.answer(vcl::MsgButton::Ok);
@@ -225,7 +230,7 @@ TEST(EndToEndUpload, LinkFaults)
         QTimer watch;
         bool pulled = false;
         QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
-            if (r.unit->line().faultedAnswers() == 0 || !UpdateForm->isVisible())
+            if (r.unit->line().faultedAnswers() == faultedBefore || !UpdateForm->isVisible())
                 return;
             if (c.unplug && !pulled) {
                 pulled = true;
