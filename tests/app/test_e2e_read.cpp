@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "support/ReadRequests.h"
 
@@ -385,26 +386,35 @@ TEST(EndToEndRead, LinkFaults)
          },
          true, "CAN inputs 11 to 32; CAN input enable"},
     };
+    // One connection serves every case, each a read started by hand; the
+    // cable is pulled in the last.
+    E2ERig r;
+    const sim::SettingsMemory m = distinctSettings();
+    r.unit->unit().setSettings(m);
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
+    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        E2ERig r;
-        const sim::SettingsMemory m = distinctSettings();
-        r.unit->unit().setSettings(m);
-        c.arm(r.unit->line());
         ModalWatchdog watchdog(30000);
-        r.connectThroughSelection();
-        bool pulled = false;
-        ASSERT_TRUE(r.waitFor(
-            [&] {
-                if (c.unplug && !pulled && r.unit->line().faultedAnswers() > 0) {
-                    pulled = true;
-                    r.unit->unplug();
-                }
-                return r.main().ReadFromDevice == 1 || r.dialogs.count() > 0;
-            },
-            30000))
-            << r.trace().toStdString();
-        ASSERT_TRUE(r.waitFor([&] { return r.main().TransferBusy == 0; }));
+        r.dialogs.clear();
+        r.unit->line().clearAnswerFaults();
+        SetOutputName(10, QStringLiteral("Not read"));
+        SetFlashName(3, QStringLiteral("Not read"));
+        CanInputTable[5].CalOffset = 0;
+        r.main().ReadFromDevice = 0;
+        r.main().RefreshPending = 0;
+        const int faultedBefore = r.unit->line().faultedAnswers();
+        c.arm(r.unit->line());
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            if (c.unplug && r.unit->line().faultedAnswers() > faultedBefore &&
+                r.unit->line().plugged())
+                r.unit->unplug();
+        });
+        watch.start(5);
+        r.main().BtnLoadClick();
+        watch.stop();
         ASSERT_FALSE(watchdog.fired);
         EXPECT_EQ(TransferState, tsIdle);
         if (!c.missing) {
