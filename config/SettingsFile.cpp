@@ -28,25 +28,16 @@ namespace {
 using Ui = TConfigPagesUi;
 
 // A settings file is some tens of kilobytes; a file far larger is none.
-constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
+constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
 constexpr int MaxByte = 255;
-constexpr int MaxWord = 65535;
 constexpr int MaxCanId = 0x1FFFFFFF; // 29-bit extended identifier
 constexpr int DimensionLength = 5;
-// Sources of a virtual input once the names are in: "Not Used", "+30", the
-// inputs, CAN inputs, outputs and virtual inputs.
-constexpr int VirtualSourceCount =
-    2 + Ui::InputCount + Ui::CanInputCount + Ui::OutputCount + Ui::VirtualInputCount;
 constexpr std::uint8_t FreeFlashSlot = 255;
+constexpr std::uint8_t NotUsedSource = 0;
+constexpr std::int8_t NoOperator = -1;
 constexpr int BitRates[] = {125, 250, 500, 1000};
 constexpr int BitRateDefaultIndex = 3;
-
-constexpr const char *Sections[] = {
-    "INPUT",        "OUTPUT",       "LOW_BATTERY",      "START BUTTON",  "KILL BUTTON",
-    "CAN_SETUP",    "CAN_INPUT",    "CAN_INPUT_ENABLE", "VIRTUAL_INPUT", "FLASH",
-    "WIPER",        "SEQUENCE1",    "SEQUENCE2",        "SEQUENCE3",     "SEQUENCE4",
-    "CAN_EXPORT_1", "CAN_EXPORT_2", "CAN_EXPORT_3",     "CAN_EXPORT_4"};
 
 QString key(const char *stem, int n)
 {
@@ -74,15 +65,15 @@ public:
         return ini_.ReadString(section_, key, def);
     }
 
-    // A value outside min..max reads as the default.
-    std::optional<int> integer(const QString &key, int value, int def, int min, int max)
+    // The whole number read; only a missing key or text that is no
+    // integer gives the default.
+    std::optional<int> integer(const QString &key, int value, int def)
     {
         if (saving_) {
             ini_.WriteInteger(section_, key, value);
             return std::nullopt;
         }
-        const int read = ini_.ReadInteger(section_, key, def);
-        return read >= min && read <= max ? read : def;
+        return ini_.ReadInteger(section_, key, def);
     }
 
     std::optional<bool> boolean(const QString &key, bool value, bool def)
@@ -128,12 +119,20 @@ void select(QComboBox *combo, int index, int otherwise)
     combo->setCurrentIndex(has(index) ? index : has(otherwise) ? otherwise : -1);
 }
 
-// The selected index; only a combo whose default is no selection reads -1.
+// The selected index as it stands: an index the combo does not have leaves
+// it without a selection.
 void comboIndex(SettingsIo &io, const QString &key, QComboBox *combo, int def)
 {
-    if (const auto v =
-            io.integer(key, combo->currentIndex(), def, def < 0 ? -1 : 0, combo->count() - 1))
-        select(combo, *v, def);
+    if (const auto v = io.integer(key, combo->currentIndex(), def))
+        select(combo, *v, -1);
+}
+
+// The same for the combos that fall back on an entry of their own for an
+// index at or beyond their number of entries.
+void comboIndexOr(SettingsIo &io, const QString &key, QComboBox *combo, int def, int otherwise)
+{
+    if (const auto v = io.integer(key, combo->currentIndex(), def))
+        select(combo, *v < combo->count() ? *v : otherwise, -1);
 }
 
 void checkBox(SettingsIo &io, const QString &key, QCheckBox *box)
@@ -152,8 +151,7 @@ void lineEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString
 struct NumberEdit
 {
     const char *key;
-    int def; // read for a missing key or a number outside 0..max
-    int max;
+    int def; // read for a missing key
     // Written when the edit holds no whole number. Without it such an edit
     // fails the save, unless it is empty: that writes the default.
     std::optional<int> noNumber;
@@ -171,7 +169,7 @@ void numberEdit(SettingsIo &io, QLineEdit *edit, const NumberEdit &field, const 
         else if (!edit->text().trimmed().isEmpty())
             io.fail(QStringLiteral("%1 (\"%2\") is not a whole number.").arg(what, edit->text()));
     }
-    if (const auto v = io.integer(QLatin1String(field.key), value, field.def, 0, field.max))
+    if (const auto v = io.integer(QLatin1String(field.key), value, field.def))
         edit->setText(QString::number(*v));
 }
 
@@ -187,23 +185,31 @@ void hexEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString 
             io.fail(QStringLiteral("%1 (\"%2\") is not a hexadecimal CAN identifier.")
                         .arg(what, edit->text()));
     }
-    if (const auto v = io.integer(key, value, 0, 0, MaxCanId))
-        edit->setText(QString::number(*v, 16).toUpper().rightJustified(3, QLatin1Char('0')));
+    // A negative number shows its 32-bit pattern, as hexadecimal does.
+    if (const auto v = io.integer(key, value, 0))
+        edit->setText(QString::number(static_cast<std::uint32_t>(*v), 16)
+                          .toUpper()
+                          .rightJustified(3, QLatin1Char('0')));
+}
+
+bool inByte(int v)
+{
+    return v >= 0 && v <= MaxByte;
 }
 
 // A trigger combo by number; a code outside a byte is no code, and reads as
-// "DISABLED" rather than as whatever its low bits would name.
+// "DISABLED" rather than as whatever source its low bits would name.
 void triggerCode(SettingsIo &io, const QString &key, int number)
 {
-    if (const auto code = io.integer(key, GetTriggerCode(number), TriggerNone, 0, MaxByte))
-        SetTriggerCode(number, static_cast<TriggerCode>(*code));
+    if (const auto code = io.integer(key, GetTriggerCode(number), TriggerNone))
+        SetTriggerCode(number, inByte(*code) ? static_cast<TriggerCode>(*code) : TriggerNone);
 }
 
 // Check marks of an output list (entry j is output j + 1).
 void outputChecks(SettingsIo &io, QListWidget *list)
 {
     const int entries = std::min(list->count(), Ui::OutputCount);
-    const auto read = io.integer(QStringLiteral("OUTPUT_LIST_COUNT"), entries, 0, INT_MIN, INT_MAX);
+    const auto read = io.integer(QStringLiteral("OUTPUT_LIST_COUNT"), entries, 0);
     const int count = read ? std::clamp(*read, 0, Ui::OutputCount) : entries;
     for (int j = 0; j < count; ++j)
         if (const auto on = io.boolean(key("LIST_SELECTED", j), IsItemChecked(list, j), false))
@@ -214,22 +220,30 @@ void outputChecks(SettingsIo &io, QListWidget *list)
 
 // The tables are packed, so their fields go in and out by value: a
 // reference to one may be misaligned. Each returns the field's new value,
-// which is the value given while saving.
-template <class T> T number(SettingsIo &io, const QString &key, T value, int def, int min, int max)
+// which is the value given while saving. A byte field keeps the low 8 bits
+// of the number read, a 32-bit field the whole number.
+template <class T> T number(SettingsIo &io, const QString &key, T value, int def)
 {
-    const auto v = io.integer(key, static_cast<int>(value), def, min, max);
+    const auto v = io.integer(key, static_cast<int>(value), def);
     return v ? static_cast<T>(*v) : value;
+}
+
+// A byte that selects something (a source, an output, an operator): a number
+// beyond what the byte holds selects `none` rather than whatever its low bits
+// would name. Signed bytes take -128..255, as their values are written signed.
+template <class T> T selector(SettingsIo &io, const QString &key, T value, int def, T none)
+{
+    const auto v = io.integer(key, static_cast<int>(value), def);
+    if (!v)
+        return value;
+    const int low = std::is_signed_v<T> ? INT8_MIN : 0;
+    return *v >= low && *v <= MaxByte ? static_cast<T>(*v) : none;
 }
 
 std::uint8_t flag(SettingsIo &io, const QString &key, std::uint8_t value)
 {
     const auto on = io.boolean(key, value != 0, false);
     return on ? (*on ? 1 : 0) : value;
-}
-
-bool isTriggerCode(int code)
-{
-    return code == TriggerNone || TriggerCodeToListIndex(static_cast<TriggerCode>(code)) != 0;
 }
 
 // ---- sections ----------------------------------------------------------------
@@ -240,30 +254,32 @@ void inputSection(SettingsIo &io, Ui &ui)
     for (int n = 1; n <= Ui::InputCount; ++n) {
         if (const auto name = io.text(key("NAME", n), GetInputName(n), QStringLiteral("---")))
             SetInputName(n, name->left(NameLength));
+        // A mode the combo does not have leaves it without a selection.
         const QComboBox *modes = ui.ComboBoxInput_ch[static_cast<std::size_t>(n)];
-        if (const auto mode = io.integer(key("MODE", n), GetInputMode(n), 0, 0, modes->count() - 1))
-            SetInputMode(n, static_cast<std::uint8_t>(*mode));
+        if (const auto mode = io.integer(key("MODE", n), GetInputMode(n), 0))
+            SetInputMode(n, *mode >= 0 && *mode < modes->count() ? static_cast<std::uint8_t>(*mode)
+                                                                 : std::uint8_t{MaxByte});
     }
     checkBox(io, QStringLiteral("PWM_ENABLE"), ui.CheckBoxInputPWMEnable);
 }
 
+// Tenths go to their edits whole, as the accessors take them.
 struct TenthsKey
 {
     const char *stem;
     int count;
     int def;
-    int max; // what the field on the wire holds
     std::int32_t (*get)(int);
     void (*set)(int, std::int32_t);
 };
 
 constexpr TenthsKey OutputTenths[] = {
-    {"DELAY", Ui::OutputCount, 0, MaxByte, GetDelay, SetDelay},
-    {"MAX_CURRENT", Ui::HighPowerCount, 100, MaxWord, GetMaxCurrent, SetMaxCurrent},
-    {"PEAK_TIME", Ui::HighPowerCount, 100, MaxByte, GetPeakTime, SetPeakTime},
-    {"LOW_CURRENT", Ui::HighPowerCount, 0, MaxWord, GetLowCurrent, SetLowCurrent},
-    {"LOW_CURRENT_TIME", Ui::HighPowerCount, 0, MaxByte, GetLowCurrentTime, SetLowCurrentTime},
-    {"ON_TIME", Ui::OutputCount, 0, MaxByte, GetOnTime, SetOnTime},
+    {"DELAY", Ui::OutputCount, 0, GetDelay, SetDelay},
+    {"MAX_CURRENT", Ui::HighPowerCount, 100, GetMaxCurrent, SetMaxCurrent},
+    {"PEAK_TIME", Ui::HighPowerCount, 100, GetPeakTime, SetPeakTime},
+    {"LOW_CURRENT", Ui::HighPowerCount, 0, GetLowCurrent, SetLowCurrent},
+    {"LOW_CURRENT_TIME", Ui::HighPowerCount, 0, GetLowCurrentTime, SetLowCurrentTime},
+    {"ON_TIME", Ui::OutputCount, 0, GetOnTime, SetOnTime},
 };
 
 void outputSection(SettingsIo &io, Ui &ui)
@@ -289,11 +305,11 @@ void outputSection(SettingsIo &io, Ui &ui)
     for (int n = 1; n <= Ui::OutputCount; ++n)
         triggerCode(io, key("TRIGGER", n), n);
     for (int n = 1; n <= Ui::OutputCount; ++n)
-        if (const auto level = io.integer(key("TRIGLEVEL", n), GetTrigLevel(n), 0, 0, MaxByte))
-            SetTrigLevel(n, static_cast<TriggerLevel>(*level));
+        if (const auto level = io.integer(key("TRIGLEVEL", n), GetTrigLevel(n), 0))
+            SetTrigLevel(n, static_cast<TriggerLevel>(*level & MaxByte));
     for (const TenthsKey &t : OutputTenths)
         for (int n = 1; n <= t.count; ++n)
-            if (const auto v = io.integer(key(t.stem, n), t.get(n), t.def, 0, t.max))
+            if (const auto v = io.integer(key(t.stem, n), t.get(n), t.def))
                 t.set(n, *v);
     checkBox(io, QStringLiteral("PWM_1"), ui.CheckBoxPWM_enable1);
     checkBox(io, QStringLiteral("PWM_2"), ui.CheckBoxPWM_enable2);
@@ -312,7 +328,7 @@ void listSections(SettingsIo &io, Ui &ui)
 
     io.section(QStringLiteral("KILL BUTTON"));
     comboIndex(io, QStringLiteral("INPUT_TRIGGER_INDEX"), ui.ComboBoxInputTrigKillButton, 0);
-    numberEdit(io, ui.KillInputDelayEdit, {"INPUT_DELAY", 0, MaxByte, 10},
+    numberEdit(io, ui.KillInputDelayEdit, {"INPUT_DELAY", 0, 10},
                QStringLiteral("The kill button's input delay"));
     outputChecks(io, ui.CheckListBoxKillButton);
 }
@@ -324,8 +340,7 @@ void canSetupSection(SettingsIo &io, Ui &ui)
     const int rate = index >= 0 && index < static_cast<int>(std::size(BitRates))
                          ? BitRates[index]
                          : BitRates[BitRateDefaultIndex];
-    if (const auto v = io.integer(QStringLiteral("BitRate"), rate, BitRates[BitRateDefaultIndex],
-                                  INT_MIN, INT_MAX)) {
+    if (const auto v = io.integer(QStringLiteral("BitRate"), rate, BitRates[BitRateDefaultIndex])) {
         const auto at = std::find(std::begin(BitRates), std::end(BitRates), *v);
         select(ui.CANbitRateComboBox,
                at != std::end(BitRates) ? static_cast<int>(at - std::begin(BitRates))
@@ -351,42 +366,38 @@ void canInputSection(SettingsIo &io, Ui &ui)
     for (int n = 1; n <= CanInputCount; ++n) {
         CanInputRecord &r = CanInputTable[static_cast<std::size_t>(n - 1)];
         r.Enabled = flag(io, key("ENABLED", n), r.Enabled);
-        r.NoCanDataState = number(io, key("NO_CAN_DATA_STATE", n), r.NoCanDataState, 0, 0, 2);
-        r.CanIdOn = number(io, key("CAN_ID_ON", n), r.CanIdOn, 0, 0, MaxCanId);
-        r.CanIdOff = number(io, key("CAN_ID_OFF", n), r.CanIdOff, 0, 0, MaxCanId);
-        // -1 is the unit's "no operator".
-        r.OperatorOn = number(io, key("CAN_OPERATOR_ON", n), r.OperatorOn, 0, -1, 5);
-        r.OperatorOff = number(io, key("CAN_OPERATOR_OFF", n), r.OperatorOff, 0, -1, 5);
-        r.ValueOn = number(io, key("CAN_VALUE_ON", n), r.ValueOn, 0, 0, MaxWord);
-        r.ValueOff = number(io, key("CAN_VALUE_OFF", n), r.ValueOff, 0, 0, MaxWord);
-        r.HighByteOnPos =
-            number(io, key("CAN_HIGH_BYTE_ON_POS", n), r.HighByteOnPos, NoPosition, 0, MaxByte);
-        r.LowByteOnPos =
-            number(io, key("CAN_LOW_BYTE_ON_POS", n), r.LowByteOnPos, NoPosition, 0, MaxByte);
+        r.NoCanDataState = number(io, key("NO_CAN_DATA_STATE", n), r.NoCanDataState, 0);
+        r.CanIdOn = number(io, key("CAN_ID_ON", n), r.CanIdOn, 0);
+        r.CanIdOff = number(io, key("CAN_ID_OFF", n), r.CanIdOff, 0);
+        r.OperatorOn = number(io, key("CAN_OPERATOR_ON", n), r.OperatorOn, 0);
+        r.OperatorOff = number(io, key("CAN_OPERATOR_OFF", n), r.OperatorOff, 0);
+        r.ValueOn = number(io, key("CAN_VALUE_ON", n), r.ValueOn, 0);
+        r.ValueOff = number(io, key("CAN_VALUE_OFF", n), r.ValueOff, 0);
+        r.HighByteOnPos = number(io, key("CAN_HIGH_BYTE_ON_POS", n), r.HighByteOnPos, NoPosition);
+        r.LowByteOnPos = number(io, key("CAN_LOW_BYTE_ON_POS", n), r.LowByteOnPos, NoPosition);
         r.HighByteOffPos =
-            number(io, key("CAN_HIGH_BYTE_OFF_POS", n), r.HighByteOffPos, NoPosition, 0, MaxByte);
-        r.LowByteOffPos =
-            number(io, key("CAN_LOW_BYTE_OFF_POS", n), r.LowByteOffPos, NoPosition, 0, MaxByte);
+            number(io, key("CAN_HIGH_BYTE_OFF_POS", n), r.HighByteOffPos, NoPosition);
+        r.LowByteOffPos = number(io, key("CAN_LOW_BYTE_OFF_POS", n), r.LowByteOffPos, NoPosition);
         if (const auto name = io.text(key("CAN_NAME", n), NameFromField(r.Name, sizeof r.Name),
                                       QStringLiteral("CAN %1").arg(n)))
             SetCanInputName(n, *name);
         r.RowEnabled = flag(io, key("ROW_ENABLED", n), r.RowEnabled);
-        r.RowIndex = number(io, key("ROW_INDEX", n), r.RowIndex, 0, 0, 7);
-        r.RowValue = number(io, key("ROW_VALUE", n), r.RowValue, 0, 0, MaxByte);
-        r.DataType = number(io, key("DATA_TYPE_", n), r.DataType, 0, 0, 1);
+        r.RowIndex = number(io, key("ROW_INDEX", n), r.RowIndex, 0);
+        r.RowValue = number(io, key("ROW_VALUE", n), r.RowValue, 0);
+        r.DataType = number(io, key("DATA_TYPE_", n), r.DataType, 0);
         if (const auto unit = io.text(key("DIMENSION_NAME", n),
                                       NameFromField(r.DimensionName, DimensionLength), QString())) {
             std::memset(r.DimensionName, 0, sizeof r.DimensionName);
             NameToField(r.DimensionName, sizeof r.DimensionName, DimensionLength, *unit);
         }
+        // Beyond single precision the largest single of its sign, not infinity.
+        constexpr double MaxSingle = std::numeric_limits<float>::max();
         if (const auto m = io.real(key("MULTIPLICATOR_", n), r.Multiplicator, 1.0))
-            r.Multiplicator =
-                std::abs(*m) <= std::numeric_limits<float>::max() ? static_cast<float>(*m) : 1.0f;
-        if (const auto offset = io.real(key("CAL_OFFSET_", n), r.CalOffset, 0.0)) {
-            const double whole = std::trunc(*offset);
-            r.CalOffset = whole >= INT8_MIN && whole <= INT8_MAX ? static_cast<std::int8_t>(whole)
-                                                                 : std::int8_t{0};
-        }
+            r.Multiplicator = static_cast<float>(std::clamp(*m, -MaxSingle, MaxSingle));
+        // Held to the signed byte: 200 is a large offset, never -56.
+        if (const auto offset = io.real(key("CAL_OFFSET_", n), r.CalOffset, 0.0))
+            r.CalOffset = static_cast<std::int8_t>(
+                std::clamp(std::trunc(*offset), double{INT8_MIN}, double{INT8_MAX}));
     }
 
     // The digital input that enables the CAN inputs.
@@ -401,21 +412,19 @@ void virtualInputSection(SettingsIo &io)
     static constexpr const char *Channels[] = {"CHANNEL_1_Index", "CHANNEL_2_Index",
                                                "CHANNEL_3_Index"};
     static constexpr const char *Operators[] = {"OPERATOR_1_Index", "OPERATOR_2_Index"};
-    constexpr int NoOperator = -1, LastOperator = 2; // "AND", "OR", "NOR"
-    constexpr int AllInverted = 7;
 
     io.section(QStringLiteral("VIRTUAL_INPUT"));
     for (int n = 1; n <= VirtualInputCount; ++n) {
         VirtualInputRecord &r = VirtualInputTable[static_cast<std::size_t>(n - 1)];
         for (std::size_t s = 0; s < std::size(Delays); ++s)
-            r.InDelay[s] = number(io, key(Delays[s], n), r.InDelay[s], 0, 0, MaxByte);
+            r.InDelay[s] = number(io, key(Delays[s], n), r.InDelay[s], 0);
         for (std::size_t s = 0; s < std::size(Channels); ++s)
             r.ChannelIndex[s] =
-                number(io, key(Channels[s], n), r.ChannelIndex[s], 0, 0, VirtualSourceCount - 1);
+                selector(io, key(Channels[s], n), r.ChannelIndex[s], 0, NotUsedSource);
         for (std::size_t s = 0; s < std::size(Operators); ++s)
             r.OperatorIndex[s] =
-                number(io, key(Operators[s], n), r.OperatorIndex[s], 0, NoOperator, LastOperator);
-        r.MaskNot = number(io, key("MASK_NOT", n), r.MaskNot, 0, 0, AllInverted);
+                selector(io, key(Operators[s], n), r.OperatorIndex[s], 0, NoOperator);
+        r.MaskNot = number(io, key("MASK_NOT", n), r.MaskNot, 0);
         if (const auto name = io.text(key("VIRTUAL_NAME", n), NameFromField(r.Name, sizeof r.Name),
                                       QStringLiteral("VIRTUAL %1").arg(n)))
             SetVirtualInputName(n, *name);
@@ -429,19 +438,15 @@ void flashSection(SettingsIo &io)
         FlashRecord &r = FlashTable[static_cast<std::size_t>(n - 1)];
         r.Enabled = flag(io, key("ENABLED", n), r.Enabled);
         r.Continues = flag(io, key("CONTINUES", n), r.Continues);
-        if (const auto code =
-                io.integer(key("INPUT_TRIGGER", n), r.InputTrigger, TriggerNone, 0, MaxByte))
-            r.InputTrigger = static_cast<std::uint8_t>(isTriggerCode(*code) ? *code : TriggerNone);
-        // Slots hold list positions of the outputs (0..33).
+        r.InputTrigger = selector(io, key("INPUT_TRIGGER", n), r.InputTrigger, TriggerNone,
+                                  std::uint8_t{TriggerNone});
         for (std::size_t j = 0; j < std::size(r.ChannelList); ++j) {
             const QString slot = QStringLiteral("CHANNEL_LIST%1index %2").arg(n).arg(j);
-            if (const auto v = io.integer(slot, r.ChannelList[j], FreeFlashSlot, 0, MaxByte))
-                r.ChannelList[j] =
-                    static_cast<std::uint8_t>(*v < Ui::OutputCount ? *v : FreeFlashSlot);
+            r.ChannelList[j] = selector(io, slot, r.ChannelList[j], FreeFlashSlot, FreeFlashSlot);
         }
-        r.FlashTimeOn = number(io, key("FLASH_TIME_ON", n), r.FlashTimeOn, 0, 0, MaxByte);
-        r.FlashTimeOff = number(io, key("FLASH_TIME_OFF", n), r.FlashTimeOff, 0, 0, MaxByte);
-        r.Duration = number(io, key("DURATION", n), r.Duration, 0, 0, MaxByte);
+        r.FlashTimeOn = number(io, key("FLASH_TIME_ON", n), r.FlashTimeOn, 0);
+        r.FlashTimeOff = number(io, key("FLASH_TIME_OFF", n), r.FlashTimeOff, 0);
+        r.Duration = number(io, key("DURATION", n), r.Duration, 0);
         if (const auto name =
                 io.text(key("FLASH_NAME", n), GetFlashName(n), QStringLiteral("FLASH %1").arg(n)))
             SetFlashName(n, *name);
@@ -456,10 +461,10 @@ void wiperSection(SettingsIo &io, Ui &ui)
     triggerCode(io, QStringLiteral("HIGH_SPEED_INPUT"), 37);
     triggerCode(io, QStringLiteral("INTERVAL_INPUT"), 38);
     triggerCode(io, QStringLiteral("HOME_PARK_INPUT"), 39);
-    comboIndex(io, QStringLiteral("HOME_PARK_LEVEL"), ui.WiperHomeParkILevelComboBox, 1);
-    numberEdit(io, ui.WiperIntervalTimeEdit, {"INTERVAL_TIME", 30, MaxByte, 30},
+    comboIndexOr(io, QStringLiteral("HOME_PARK_LEVEL"), ui.WiperHomeParkILevelComboBox, 1, 1);
+    numberEdit(io, ui.WiperIntervalTimeEdit, {"INTERVAL_TIME", 30, 30},
                QStringLiteral("The wiper interval time"));
-    numberEdit(io, ui.WiperWashTimeEdit, {"WASH_TIME", 50, MaxByte, 30},
+    numberEdit(io, ui.WiperWashTimeEdit, {"WASH_TIME", 50, 30},
                QStringLiteral("The wiper wash time"));
 
     for (int k = 1; k <= Ui::SequenceCount; ++k) {
@@ -468,8 +473,8 @@ void wiperSection(SettingsIo &io, Ui &ui)
                                       QStringLiteral("Sequence %1").arg(k)))
             SetSequenceName(k, *name);
         triggerCode(io, QStringLiteral("TRIGGER"), 39 + k);
-        comboIndex(io, QStringLiteral("TYPE"), ui.SequenceTypeComboBox[static_cast<std::size_t>(k)],
-                   0);
+        comboIndexOr(io, QStringLiteral("TYPE"),
+                     ui.SequenceTypeComboBox[static_cast<std::size_t>(k)], 0, 0);
     }
 }
 
@@ -482,9 +487,9 @@ void canExportSections(SettingsIo &io, Ui &ui)
     io.section(QStringLiteral("CAN_EXPORT_1"));
     checkBox(io, QStringLiteral("ENABLED"), ui.CheckBoxCAN_Export[1]);
     hexEdit(io, QStringLiteral("CAN_ID_1"), ui.EditCAN_ID_Export[1], what("CAN ID", 1));
-    numberEdit(io, ui.EditCAN_EXPORT_1_RowCounter, {"ROW_COUNT", 12, MaxByte, std::nullopt},
+    numberEdit(io, ui.EditCAN_EXPORT_1_RowCounter, {"ROW_COUNT", 12, std::nullopt},
                what("row count", 1));
-    numberEdit(io, ui.Edit_REFRESS_Export[1], {"REFRESS_TIME_1", 100, MaxWord, std::nullopt},
+    numberEdit(io, ui.Edit_REFRESS_Export[1], {"REFRESS_TIME_1", 100, std::nullopt},
                what("refresh time", 1));
     for (int n = 1; n <= Ui::CanExport1ByteCount; ++n)
         comboIndex(io, key("CHANNEL_INDEX_", n),
@@ -497,7 +502,7 @@ void canExportSections(SettingsIo &io, Ui &ui)
         io.section(key("CAN_EXPORT_", e));
         checkBox(io, QStringLiteral("ENABLED"), ui.CheckBoxCAN_Export[u]);
         hexEdit(io, QStringLiteral("CAN_ID"), ui.EditCAN_ID_Export[u], what("CAN ID", e));
-        numberEdit(io, ui.Edit_REFRESS_Export[u], {"REFRESS_TIME", 100, MaxWord, std::nullopt},
+        numberEdit(io, ui.Edit_REFRESS_Export[u], {"REFRESS_TIME", 100, std::nullopt},
                    what("refresh time", e));
         const int first = (e - 2) * ShortExportBits;
         const int bits =
@@ -521,12 +526,6 @@ void walk(SettingsIo &io, Ui &ui)
     canExportSections(io, ui);
 }
 
-bool holdsSettings(const vcl::TIniFile &ini)
-{
-    return std::any_of(std::begin(Sections), std::end(Sections),
-                       [&ini](const char *s) { return ini.SectionExists(QLatin1String(s)); });
-}
-
 SettingsFileResult noPages()
 {
     return {QStringLiteral("The configuration pages are not open.")};
@@ -539,8 +538,6 @@ QString SettingsFileName(const QString &fileName)
     if (fileName.isEmpty())
         return fileName;
     const QString suffix = QFileInfo(fileName).suffix();
-    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0)
-        return fileName;
     if (!suffix.isEmpty())
         return fileName.left(fileName.size() - suffix.size()) + QLatin1String("cfg");
     return fileName +
@@ -551,7 +548,9 @@ SettingsFileResult SaveSettingsText(QByteArray &text)
 {
     if (!ConfigPages)
         return noPages();
+    // Profile files have Windows line ends.
     vcl::TIniFile ini = vcl::TIniFile::fromText(QByteArray());
+    ini.setLineEnd("\r\n");
     SettingsIo io(ini, true);
     walk(io, *ConfigPages);
     if (!io.error().isEmpty())
@@ -570,7 +569,7 @@ SettingsFileResult SaveSettingsFile(const QString &fileName)
 
     const auto unable = [&name](const QString &why) {
         return SettingsFileResult{
-            QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why)};
+            QStringLiteral("Unable to create file: '%1'\n\n%2").arg(name, why), true};
     };
     const QFileInfo info(name);
     if (info.exists() && info.isFile() && !info.isWritable())
@@ -587,9 +586,8 @@ SettingsFileResult LoadSettingsText(const QByteArray &text)
 {
     if (!ConfigPages)
         return noPages();
+    // A file without these sections loads every default, as a missing key does.
     vcl::TIniFile ini = vcl::TIniFile::fromText(text);
-    if (!holdsSettings(ini))
-        return {QStringLiteral("The file holds no settings.")};
     SettingsIo io(ini, false);
     walk(io, *ConfigPages);
     return {};

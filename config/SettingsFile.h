@@ -7,17 +7,20 @@
 // are written with '.' and read with '.' or ','; names are 8-bit text and
 // keep every Latin-1 byte.
 //
-// Loading takes what is valid and leaves the rest at the key's default: a
-// missing key, text that is no number, and a number outside what its
-// control or field can hold all give the default, so no value from a file
-// ever selects an entry that is not there, and no junk number turns into a
-// trigger ("+30" only comes from a file that says 255). A file that cannot
-// be read, or holds none of the sections, changes nothing.
+// Loading gives a missing key, and text that is no number, the key's
+// default; a number goes in as the file has it: whole into an edit or a
+// 32-bit field, its low 8 bits into a byte field, an index the combo lacks
+// as no selection. A number that selects something (a trigger, a source, an
+// output, an operator) but lies beyond what its byte holds selects nothing,
+// never whatever its low bits name ("+30" only comes from a file that says
+// 255); a calibration offset is held to its signed byte. A file without any
+// of the sections loads every default; a file that cannot be read changes
+// nothing.
 //
-// Saving builds the whole text first; an entry that cannot be written (a
-// CAN export field that holds no number) fails the save before anything is
-// written, and the file is replaced only once the new one is complete, so a
-// failed save leaves the previous file as it was.
+// Saving builds the whole text first, with Windows (CRLF) line ends; an entry that cannot be
+// written (a CAN export field that holds no number) fails the save before anything is written, and
+// the file is replaced only once the new one is complete, so a failed save leaves the previous file
+// as it was.
 //
 // Neither touches the main window's flags, file name or caption; the File
 // menu commands do. Main thread only, like the pages and tables they use.
@@ -30,14 +33,14 @@
 struct SettingsFileResult
 {
     QString error;
+    bool notCreated = false; // the file could not be created or written
 
     bool ok() const { return error.isEmpty(); }
     explicit operator bool() const { return ok(); }
 };
 
-// The name with its extension made ".cfg": a name ending in ".cfg" in any
-// case is kept, another extension is replaced, and ".cfg" is added to a name
-// without one.
+// The name with its extension made ".cfg": any other extension (".CFG"
+// among them) is replaced, and ".cfg" is added to a name without one.
 QString SettingsFileName(const QString &fileName);
 
 // The pages and tables as the text of a settings file.

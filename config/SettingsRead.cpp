@@ -330,6 +330,11 @@ bool StoreWiper(const ReadBlock &block)
 
 bool StoreSequences(const ReadBlock &block)
 {
+    return StoreSequences(block, {});
+}
+
+bool StoreSequences(const ReadBlock &block, const std::function<void(QComboBox *)> &typeChanged)
+{
     if (!ConfigPages || !usable(block, SEQUENCE_READ_CFM))
         return false;
     Ui &ui = *ConfigPages;
@@ -337,8 +342,12 @@ bool StoreSequences(const ReadBlock &block)
     const auto at = [](int k) { return First + Size * static_cast<std::size_t>(k - 1); };
     for (int k = 1; k <= Ui::SequenceCount; ++k)
         SetTriggerCode(39 + k, block.at(at(k)));
-    for (int k = 1; k <= Ui::SequenceCount; ++k)
-        selectEntry(ui.SequenceTypeComboBox[static_cast<std::size_t>(k)], block.at(at(k) + 1), 0);
+    for (int k = 1; k <= Ui::SequenceCount; ++k) {
+        QComboBox *type = ui.SequenceTypeComboBox[static_cast<std::size_t>(k)];
+        selectEntry(type, block.at(at(k) + 1), 0);
+        if (typeChanged)
+            typeChanged(type);
+    }
     constexpr std::uint8_t NoName = 255;
     for (int k = 1; k <= Ui::SequenceCount; ++k)
         SetSequenceName(k, block.at(at(k) + 2) == NoName ? QString()

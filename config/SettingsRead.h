@@ -14,6 +14,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+
+class QComboBox;
 
 // A received frame read at fixed offsets. Bytes beyond the frame's Length
 // or beyond the bytes decoded read as 0.
@@ -58,6 +61,8 @@ bool StoreStartKill(const ReadBlock &block);
 bool StoreFlash(const ReadBlock &block); // record byte 4, 0..4
 bool StoreWiper(const ReadBlock &block);
 bool StoreSequences(const ReadBlock &block);
+// The same, each type followed by `typeChanged` for its combo, before the names.
+bool StoreSequences(const ReadBlock &block, const std::function<void(QComboBox *)> &typeChanged);
 bool StorePwm(const ReadBlock &block);
 bool StoreCanExport1(const ReadBlock &block);
 bool StoreCanExport(const ReadBlock &block); // export byte 4: 0..2 for exports 2..4

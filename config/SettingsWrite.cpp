@@ -27,9 +27,11 @@ constexpr std::uint8_t Unused = 255;
 constexpr int ByteMax = 0xFF;
 constexpr int WordMax = 0xFFFF;
 
-DeviceFrame newFrame(std::uint8_t command, std::uint8_t length)
+// A node-1 frame of the length the command table gives the request.
+DeviceFrame newFrame(std::uint8_t command)
 {
-    return DeviceFrame(NodeApplication, command, length);
+    const CommandInfo *info = FindCommand(NodeApplication, command);
+    return DeviceFrame(NodeApplication, command, info ? info->length : 4);
 }
 
 WriteBlock done(DeviceFrame &frame)
@@ -68,10 +70,10 @@ void putName(DeviceFrame &frame, std::size_t offset, std::size_t width, const QS
                   i < length ? static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(i)]) : 0);
 }
 
-// A combo's entry as a byte; no selection gives 0.
+// A combo's entry index as a byte: no selection (-1) goes out as 255.
 std::uint8_t entry(const QComboBox *combo)
 {
-    return byte(std::clamp(combo->currentIndex(), 0, ByteMax));
+    return static_cast<std::uint8_t>(combo->currentIndex() & ByteMax);
 }
 
 std::uint8_t checked(const QCheckBox *box)
@@ -177,7 +179,7 @@ WriteBlock BuildInputConfig(int input)
         return noPages();
     if (input < 1 || input > Ui::InputCount)
         return failed(QStringLiteral("There is no input %1.").arg(input));
-    DeviceFrame f = newFrame(INPUT_CONFIG_WRITE_REQ, 21);
+    DeviceFrame f = newFrame(INPUT_CONFIG_WRITE_REQ);
     f.set(4, byte(input));
     putName(f, 5, NameLength, GetInputName(input));
     f.set(20, GetInputMode(input));
@@ -191,7 +193,7 @@ WriteBlock BuildOutputConfig(int channel)
     if (channel < 1 || channel > Ui::OutputCount)
         return failed(QStringLiteral("There is no output %1.").arg(channel));
     // The getters hold every value to its field already.
-    DeviceFrame f = newFrame(OUTPUT_CONFIG_WRITE_REQ, 30);
+    DeviceFrame f = newFrame(OUTPUT_CONFIG_WRITE_REQ);
     f.set(4, byte(channel));
     if (channel <= Ui::HighPowerCount) {
         f.setU16BE(5, static_cast<std::uint16_t>(GetMaxCurrent(channel)));
@@ -214,7 +216,7 @@ WriteBlock BuildLowBattery()
     if (!ConfigPages)
         return noPages();
     Ui &ui = *ConfigPages;
-    DeviceFrame f = newFrame(LOW_BATTERY_WRITE_REQ, 18);
+    DeviceFrame f = newFrame(LOW_BATTERY_WRITE_REQ);
     f.set(4, voltageTenths(ui.EditLowVoltageTrig));
     f.set(5, voltageTenths(ui.EditUpperVoltageTrig));
     putCheckedOutputs(f, 6, 12, ui.CheckListBoxLowBatt);
@@ -254,7 +256,7 @@ WriteBlock BuildCanSetup()
     const int interval = decimalOr(ui.CANexport5IntervalEdit, 0, 0, ByteMax);
     const int dataByte = ui.CANresetChannelErrorDataCombo->currentIndex();
 
-    DeviceFrame f = newFrame(CAN_SETUP_WRITE_REQ, 17);
+    DeviceFrame f = newFrame(CAN_SETUP_WRITE_REQ);
     f.setU16LE(5, kbit);
     f.setU16LE(7, static_cast<std::uint16_t>(delay));
     f.setU16LE(9, static_cast<std::uint16_t>(*resetId));
@@ -277,7 +279,7 @@ WriteBlock BuildStartKill()
         return ListIndexToTriggerCode(combo->currentIndex());
     };
     constexpr int DefaultKillDelay = 10;
-    DeviceFrame f = newFrame(START_KILL_WRITE_REQ, 35);
+    DeviceFrame f = newFrame(START_KILL_WRITE_REQ);
     f.set(4, code(ui.ComboBoxInputTrigStartButton));
     putCheckedOutputs(f, 5, 14, ui.CheckListBoxStartButton);
     f.set(19, code(ui.ComboBoxInputTrigKillButton));
@@ -318,7 +320,7 @@ WriteBlock BuildCanInput(int record)
                           .arg(what)
                           .arg(r.NoCanDataState));
 
-    DeviceFrame f = newFrame(CAN_INPUT_WRITE_REQ, 49);
+    DeviceFrame f = newFrame(CAN_INPUT_WRITE_REQ);
     f.set(4, byte(record));
     f.set(5, byte((r.Enabled & 0x01) | (r.NoCanDataState & 0x03) << 1));
     f.setU16LE(6, static_cast<std::uint16_t>(r.CanIdOn));
@@ -349,7 +351,7 @@ WriteBlock BuildCanInputEnable()
     if (!ConfigPages)
         return noPages();
     Ui &ui = *ConfigPages;
-    DeviceFrame f = newFrame(CAN_INPUT_ENABLE_WRITE_REQ, 20);
+    DeviceFrame f = newFrame(CAN_INPUT_ENABLE_WRITE_REQ);
     f.set(4, checked(ui.CheckBoxCanInputEnable));
     f.set(5, InputPinIndexToTriggerCode(ui.ComboBoxInputTrigCAN_Input->currentIndex()));
     return done(f);
@@ -359,7 +361,7 @@ WriteBlock BuildBoxName()
 {
     if (!ConfigPages)
         return noPages();
-    DeviceFrame f = newFrame(BOX_NAME_WRITE_REQ, 20);
+    DeviceFrame f = newFrame(BOX_NAME_WRITE_REQ);
     putName(f, 4, LongNameLength, GetBoxName());
     return done(f);
 }
@@ -373,7 +375,7 @@ WriteBlock BuildVirtualInput(int record)
     const VirtualInputRecord &r = VirtualInputTable[static_cast<std::size_t>(record)];
     constexpr std::uint8_t Plus30Index = 1; // "+30" in VirtualChannelList
     constexpr std::uint8_t Plus30Code = 255;
-    DeviceFrame f = newFrame(VIRTUAL_INPUT_WRITE_REQ, 31);
+    DeviceFrame f = newFrame(VIRTUAL_INPUT_WRITE_REQ);
     f.set(4, byte(record));
     for (std::size_t s = 0; s < 3; ++s) {
         f.set(6 + s, r.ChannelIndex[s] == Plus30Index ? Plus30Code : r.ChannelIndex[s]);
@@ -393,7 +395,7 @@ WriteBlock BuildFlash(int record)
     // The record goes out exactly as the table holds it.
     std::array<std::uint8_t, sizeof(FlashRecord)> bytes{};
     std::memcpy(bytes.data(), &FlashTable[static_cast<std::size_t>(record)], bytes.size());
-    DeviceFrame f = newFrame(FLASH_WRITE_REQ, 30);
+    DeviceFrame f = newFrame(FLASH_WRITE_REQ);
     f.set(4, byte(record));
     f.setText(5, bytes.data(), bytes.size());
     return done(f);
@@ -408,7 +410,7 @@ WriteBlock BuildWiper()
         return ShortListIndexToTriggerCode(combo->currentIndex());
     };
     constexpr int DefaultTime = 30;
-    DeviceFrame f = newFrame(WIPER_WRITE_REQ, 12);
+    DeviceFrame f = newFrame(WIPER_WRITE_REQ);
     f.set(4, code(ui.WiperLowSpeedInputComboBox));
     f.set(5, code(ui.WiperHighSpeedInputComboBox));
     f.set(6, code(ui.WiperIntervalInputComboBox));
@@ -426,7 +428,7 @@ WriteBlock BuildSequences()
         return noPages();
     Ui &ui = *ConfigPages;
     constexpr std::size_t First = 4, Size = 19;
-    DeviceFrame f = newFrame(SEQUENCE_WRITE_REQ, 80);
+    DeviceFrame f = newFrame(SEQUENCE_WRITE_REQ);
     for (int k = 1; k <= Ui::SequenceCount; ++k) {
         const std::size_t base = First + Size * static_cast<std::size_t>(k - 1);
         f.set(base, ShortListIndexToTriggerCode(at(ui.SequenceTriggerComboBox, k)->currentIndex()));
@@ -441,7 +443,7 @@ WriteBlock BuildPwm()
     if (!ConfigPages)
         return noPages();
     Ui &ui = *ConfigPages;
-    DeviceFrame f = newFrame(PWM_CONFIG_WRITE_REQ, 12);
+    DeviceFrame f = newFrame(PWM_CONFIG_WRITE_REQ);
     f.set(4, checked(ui.CheckBoxInputPWMEnable));
     f.set(5, checked(ui.CheckBoxPWM_enable1));
     f.set(6, checked(ui.CheckBoxPWM_enable2));
@@ -476,7 +478,7 @@ WriteBlock BuildCanExport1()
     if (!ConfigPages)
         return noPages();
     Ui &ui = *ConfigPages;
-    DeviceFrame f = newFrame(CAN_EXPORT1_WRITE_REQ, 29);
+    DeviceFrame f = newFrame(CAN_EXPORT1_WRITE_REQ);
     if (const std::optional<QString> error = putExportHead(f, 1))
         return failed(*error);
     const std::optional<int> rows = decimalRequired(ui.EditCAN_EXPORT_1_RowCounter, 0, ByteMax);
@@ -496,7 +498,7 @@ WriteBlock BuildCanExport(int item)
     if (item < 0 || item > 2)
         return failed(QStringLiteral("There is no CAN export %1.").arg(item + 2));
     Ui &ui = *ConfigPages;
-    DeviceFrame f = newFrame(CAN_EXPORT_WRITE_REQ, 74);
+    DeviceFrame f = newFrame(CAN_EXPORT_WRITE_REQ);
     f.set(4, byte(item));
     if (const std::optional<QString> error = putExportHead(f, item + 2))
         return failed(*error);

@@ -13,19 +13,28 @@ namespace {
 
 DeviceFrame request(std::uint8_t command)
 {
-    DeviceFrame frame(NodeApplication, command, 4);
-    frame.finish();
-    return frame;
+    return TransferRequestFrame(command);
 }
 
 DeviceFrame itemRequest(std::uint8_t command, std::uint8_t item)
 {
-    DeviceFrame frame(NodeApplication, command, 5);
-    frame.set(FrameDataAt, item).finish();
-    return frame;
+    return TransferRequestFrame(command, {item});
 }
 
 } // namespace
+
+DeviceFrame TransferRequestFrame(std::uint8_t command, std::initializer_list<std::uint8_t> data)
+{
+    const CommandInfo *info = FindCommand(NodeApplication, command);
+    const std::size_t length = info && info->length ? info->length : FrameDataAt + data.size();
+    DeviceFrame frame(NodeApplication, command, static_cast<std::uint8_t>(length));
+    std::size_t at = FrameDataAt;
+    for (const std::uint8_t b : data)
+        if (at < length)
+            frame.set(at++, b);
+    frame.finish();
+    return frame;
+}
 
 std::optional<DeviceFrame> ReadRequestFrame(std::uint8_t state, std::uint8_t item)
 {

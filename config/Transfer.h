@@ -7,6 +7,7 @@
 #include "link/FrameCodec.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 
 // The step of the running read or upload. Values 1, 2 and 4 are not used.
@@ -46,6 +47,11 @@ extern TTransferState TransferState;
 // The item of the step: input 1..11 and channel 1..34 count from 1; CAN
 // input, virtual input and flash records and the CAN exports 2..4 from 0.
 extern std::uint8_t TransferItem;
+
+// A node-1 request with its length from the command table, `data` from
+// byte 4 on and its checksum filled.
+devlink::DeviceFrame TransferRequestFrame(std::uint8_t command,
+                                          std::initializer_list<std::uint8_t> data = {});
 
 // The request a read state sends for `item`, finished with its checksum;
 // nullopt for the states that send no request of their own.

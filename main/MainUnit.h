@@ -6,6 +6,7 @@
 // hands over to the main thread and waits for.
 #pragma once
 
+#include "config/ReadProgress.h"
 #include "forms/MainFormUi.h"
 #include "link/FrameCodec.h"
 #include "link/USB_Unit.h"
@@ -29,6 +30,7 @@
 #include <string>
 
 class QComboBox;
+class QTimer;
 struct WriteBlock;
 struct CanInputRecord;
 struct VirtualInputRecord;
@@ -151,6 +153,11 @@ public:
     bool RunVersionCheck();
     // A read, an upload, a factory reset or a version check is running.
     bool TransferRunning() const;
+    // The requested block of a read did not come in time: asks for it again,
+    // or ends the read as not completed. Run by a timer; tests call it.
+    void ReadAnswerTimeout();
+    // How long a read waits for a requested block; tests shorten it.
+    static inline int ReadAnswerTimeoutMs = 1000;
     // Factory reset, then a read of what the unit holds (the upload is BtnSaveClick).
     void BtnDefaultValueClick();
 
@@ -300,8 +307,20 @@ private:
     void SetEnabledByName(const char *name, bool enabled);
     void DrawLinkLamps();
 
+    // The start every transfer shares: access, connection, the CAN monitor
+    // stopped, then the version check (the question, for a factory reset);
+    // false, with the user told why where there is a reason, when it must not run.
+    enum class TransferKind { Read, Upload, FactoryReset };
+    bool StartTransfer(TransferKind kind);
+
     // read of all settings
     void HandleReadEvent(const std::uint8_t *frame, std::size_t count);
+    void AskReadBlock(ReadPart part, int block);
+    // The part's chain came past `after`: the next block it lacks, else the next part.
+    void ReadPartDone(ReadPart part, int after);
+    void ReadNumberedBlock(ReadPart part, int item, bool stored);
+    static QString
+    MissingBlocksText(const std::vector<std::pair<ReadPart, std::vector<int>>> &missing);
     void SendTransferFrame(const devlink::DeviceFrame &frame);
     void SendTransferRequest(std::uint8_t command, std::initializer_list<std::uint8_t> data = {});
     void RequestTransferItem(int item);
@@ -314,6 +333,8 @@ private:
     // built; `item` is the number its acknowledgement must carry, -1 for none.
     void SendUploadBlock(const WriteBlock &block, int item);
     void EndUpload();
+    // Ends the upload as not completed, `why` told to the user once it has closed.
+    void StopUpload(const QString &why);
     void HandleUploadAck(const std::uint8_t *frame, std::size_t count);
     void HandleFactoryResetAck();
 
@@ -353,6 +374,13 @@ private:
     int awaitedItem_ = -1;        // the record number the awaited answer must carry
     bool uploadComplete_ = false; // the running upload reached its last block
     QString uploadError_;         // why the running upload stopped, when it did
+
+    ReadProgress readProgress_;            // the blocks the running read has stored
+    ReadPart readPart_ = ReadPart::Inputs; // the part and block last asked for
+    int readBlock_ = 0;
+    QTimer *readAnswerTimer_ = nullptr; // made with the first read
+    bool readRunning_ = false;
+    bool readIncomplete_ = false; // the read ended with blocks that never came
 };
 
 extern TMainForm *MainForm;

@@ -74,7 +74,8 @@ void TMainForm::OpenClick()
     Config.EditBoxName->clear();
     // The next link tick brings the lists in line with the loaded names.
     RefreshPending = 1;
-    ConfigFileName = QFileInfo(name).fileName();
+    // The caption names the file as chosen, whatever extension was read.
+    ConfigFileName = QFileInfo(chosen).fileName();
     SettingsModified = 0;
     ReadFromDevice = 0;
     FileLoaded = 1;
@@ -95,11 +96,16 @@ void TMainForm::SaveClick()
                         this) != vcl::MsgButton::Yes)
         return;
     if (const SettingsFileResult saved = SaveSettingsFile(name); !saved) {
-        vcl::MessageDlg(saved.error, vcl::MsgType::Error, vcl::MsgButton::Ok, this);
+        // The box of a file that cannot be created asks Yes or No; the answer changes nothing.
+        vcl::MessageDlg(
+            saved.error, vcl::MsgType::Error,
+            saved.notCreated ? vcl::MsgButton::Yes | vcl::MsgButton::No : vcl::MsgButton::Ok, this);
         return;
     }
     SettingsModified = 0;
-    ConfigPath = name;
+    // The name chosen is kept where that file exists; else the one written.
+    const QString chosenPath = QFileInfo(chosen).absoluteFilePath();
+    ConfigPath = QFileInfo::exists(chosenPath) ? chosenPath : name;
 }
 
 void TMainForm::Read2Click()

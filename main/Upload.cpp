@@ -19,33 +19,13 @@ namespace {
 
 using Ui = TConfigPagesUi;
 
-constexpr std::uint32_t CanMonitorStopMs = 200;
 constexpr int NoItem = -1;
 
 } // namespace
 
 void TMainForm::BtnSaveClick()
 {
-    if (!MasterAccess && !ReadWriteAccess)
-        return;
-    if (TransferRunning() || !UpdateForm)
-        return;
-    if (Connected != 1 || FirmwareWindowOpen) {
-        vcl::ShowMessage("Is not connected to target, please connect USB", this);
-        return;
-    }
-    // Every block is built once before anything goes out, so that an entry
-    // that cannot go on the wire stops the upload here and not half-way.
-    if (const QString error = CheckUploadBlocks(); !error.isEmpty()) {
-        vcl::ShowMessage("Nothing was uploaded.\n\n" + error, this);
-        return;
-    }
-    if (Config.CANmonitorEnableComboBox->currentIndex() != 0) {
-        SwitchCanMonitorOff();
-        if (Wait)
-            Wait(CanMonitorStopMs);
-    }
-    if (!RunVersionCheck())
+    if (!StartTransfer(TransferKind::Upload))
         return;
 
     uploadComplete_ = false;
@@ -60,9 +40,6 @@ void TMainForm::BtnSaveClick()
     awaitedItem_ = NoItem;
     if (uploadComplete_) {
         SettingsModified = 0;
-        if (vcl::MessageDlg("Reboot Target to use new settings?", vcl::MsgType::Confirmation,
-                            vcl::MsgButton::Yes | vcl::MsgButton::No, this) == vcl::MsgButton::Yes)
-            SendRequest(NodeApplication, REBOOT_REQ);
     } else {
         // Cancelled, timed out or stopped: the unit holds part of the new
         // settings, and an answer that comes late must not go on with the chain.
@@ -74,27 +51,18 @@ void TMainForm::BtnSaveClick()
             text += "\n\n" + uploadError_;
         vcl::ShowMessage(text, this);
     }
+    // However the upload ended, the unit takes what it holds only after a reboot.
+    if (vcl::MessageDlg("Reboot Target to use new settings?", vcl::MsgType::Confirmation,
+                        vcl::MsgButton::Yes | vcl::MsgButton::No, this) == vcl::MsgButton::Yes) {
+        const DeviceFrame reboot = TransferRequestFrame(REBOOT_REQ);
+        SendFrame(reboot.data(), reboot.length());
+    }
     TransferBusy = 0;
 }
 
 void TMainForm::BtnDefaultValueClick()
 {
-    if (!MasterAccess && !ReadWriteAccess)
-        return;
-    if (TransferRunning() || !UpdateForm)
-        return;
-    if (Connected != 1 || FirmwareWindowOpen) {
-        vcl::ShowMessage("Is not connected to target, please connect USB", this);
-        return;
-    }
-    if (Config.CANmonitorEnableComboBox->currentIndex() != 0) {
-        SwitchCanMonitorOff();
-        if (Wait)
-            Wait(CanMonitorStopMs);
-    }
-    if (vcl::MessageDlg("This will reset the tessaron to factory settings?",
-                        vcl::MsgType::Confirmation, vcl::MsgButton::Yes | vcl::MsgButton::No,
-                        this) != vcl::MsgButton::Yes)
+    if (!StartTransfer(TransferKind::FactoryReset))
         return;
 
     TransferBusy = 1;
@@ -170,17 +138,22 @@ void TMainForm::SendUploadBlock(const WriteBlock &block, int item)
     if (!block.isValid()) {
         // Checked before the start, so only a page changed under the upload
         // gets here: end it as not done; the user is told once it has closed.
-        uploadError_ = block.error;
-        TransferState = tsIdle;
-        TransferItem = 0;
-        awaitedReply_ = 0;
-        awaitedItem_ = NoItem;
-        if (UpdateForm)
-            UpdateForm->FormDeactivate();
+        StopUpload(block.error);
         return;
     }
     awaitedItem_ = item;
     SendTransferFrame(*block.frame);
+}
+
+void TMainForm::StopUpload(const QString &why)
+{
+    uploadError_ = why;
+    TransferState = tsIdle;
+    TransferItem = 0;
+    awaitedReply_ = 0;
+    awaitedItem_ = NoItem;
+    if (UpdateForm)
+        UpdateForm->FormDeactivate();
 }
 
 void TMainForm::EndUpload()
@@ -203,7 +176,19 @@ void TMainForm::HandleUploadAck(const std::uint8_t *frame, std::size_t count)
     if (!TransferBusy || ack.code() != awaitedReply_)
         return;
     const int item = ack.at(FrameDataAt);
-    if (awaitedItem_ != NoItem && (!ack.has(FrameDataAt + 1) || item != awaitedItem_))
+    const bool numbered = ack.has(FrameDataAt + 1);
+    // A flash record beyond the table asks for the awaited one again; an
+    // export beyond the last ends the upload, which then did not complete.
+    if (ack.code() == FLASH_WRITE_CFM && numbered && item >= FlashCount) {
+        TransferStep();
+        return;
+    }
+    if (ack.code() == CAN_EXPORT_WRITE_CFM && numbered && item > 2) {
+        StopUpload(QStringLiteral("The unit confirmed CAN export %1, which does not exist.")
+                       .arg(item + 2));
+        return;
+    }
+    if (awaitedItem_ != NoItem && (!numbered || item != awaitedItem_))
         return;
 
     switch (ack.code()) {

@@ -107,19 +107,18 @@ void SimLine::processLocked(Clock::duration now)
         Chunk chunk = std::move(inbox_.front());
         inbox_.pop_front();
         syncUnitLocked(chunk.arrives);
-        // The answers to one chunk leave back to back.
+        // The answers to one chunk leave back to back, unless a fault holds
+        // some of them back.
         std::vector<std::uint8_t> burst;
         Clock::duration start = chunk.arrives;
+        const auto add = [&burst](const std::vector<std::uint8_t> &frame) {
+            const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
+            burst.insert(burst.end(), bytes.begin(), bytes.end());
+        };
         for (auto &frame : unit_->feed(chunk.bytes)) {
             if (dropAnswers_ > 0) {
                 --dropAnswers_;
                 continue;
-            }
-            if (serialErrorNext_) {
-                devlink::DeviceFrame report(devlink::NodeSystem, devlink::SERIAL_ERROR_IND);
-                report.finish();
-                frame.assign(report.data(), report.data() + report.length());
-                serialErrorNext_ = false;
             }
             if (corruptNext_ && !frame.empty()) {
                 frame[devlink::FrameChecksumAt] ^= 0xFF;
@@ -129,11 +128,47 @@ void SimLine::processLocked(Clock::duration now)
                 start += delayNext_;
                 delayNext_ = Clock::duration::zero();
             }
-            const auto bytes = devlink::SlipEncode(frame.data(), frame.size());
-            burst.insert(burst.end(), bytes.begin(), bytes.end());
-            if (repeatAnswers_ > 0) {
-                --repeatAnswers_;
-                burst.insert(burst.end(), bytes.begin(), bytes.end());
+            const std::optional<FaultRule> rule = takeFaultLocked(frame);
+            if (rule && rule->fault == AnswerFault::Silence)
+                silent_ = true;
+            if (silent_)
+                continue;
+            switch (rule ? rule->fault : AnswerFault::Repeat) {
+            case AnswerFault::Drop:
+                continue;
+            case AnswerFault::Repeat:
+                add(frame);
+                if (rule)
+                    add(frame);
+                break;
+            case AnswerFault::SerialError: {
+                devlink::DeviceFrame nak(devlink::NodeSystem, devlink::SERIAL_ERROR_IND);
+                nak.finish();
+                add(std::vector<std::uint8_t>(nak.data(), nak.data() + nak.length()));
+                break;
+            }
+            case AnswerFault::Corrupt:
+                frame[devlink::FrameChecksumAt] ^= 0xFF;
+                add(frame);
+                break;
+            case AnswerFault::Delay:
+                queueLocked(burst, start);
+                burst.clear();
+                start = std::max(start, outboundFree_) + rule->delay;
+                add(frame);
+                break;
+            case AnswerFault::Renumber:
+                if (frame.size() > devlink::FrameDataAt) {
+                    frame[devlink::FrameDataAt] = rule->record;
+                    const std::size_t length =
+                        std::min<std::size_t>(frame[devlink::FrameLengthAt], frame.size());
+                    frame[devlink::FrameChecksumAt] =
+                        devlink::FrameChecksum(frame.data() + 1, length > 0 ? length - 1 : 0);
+                }
+                add(frame);
+                break;
+            case AnswerFault::Silence:
+                break;
             }
         }
         // The bootloader's answers are raw bytes, not frames.
@@ -174,6 +209,53 @@ std::optional<Clock::duration> SimLine::nextEventLocked() const
     if (!inbox_.empty())
         next = next ? std::min(*next, inbox_.front().arrives) : inbox_.front().arrives;
     return next;
+}
+
+std::optional<SimLine::FaultRule> SimLine::takeFaultLocked(const std::vector<std::uint8_t> &frame)
+{
+    if (frame.size() <= devlink::FrameCommandAt)
+        return std::nullopt;
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        const AnswerMatch &m = it->match;
+        if (m.code && *m.code != frame[devlink::FrameCommandAt])
+            continue;
+        if (m.record &&
+            (frame.size() <= devlink::FrameDataAt || *m.record != frame[devlink::FrameDataAt]))
+            continue;
+        const FaultRule rule = *it;
+        if (it->left > 0 && --it->left == 0)
+            faults_.erase(it);
+        ++faulted_;
+        return rule;
+    }
+    return std::nullopt;
+}
+
+void SimLine::faultAnswers(AnswerFault fault, AnswerMatch match, int count, Clock::duration delay)
+{
+    std::lock_guard lock(mutex_);
+    if (count != 0)
+        faults_.push_back({fault, match, count, std::max(delay, Clock::duration::zero())});
+}
+
+void SimLine::renumberAnswers(AnswerMatch match, std::uint8_t record, int count)
+{
+    std::lock_guard lock(mutex_);
+    if (count != 0)
+        faults_.push_back({AnswerFault::Renumber, match, count, {}, record});
+}
+
+void SimLine::clearAnswerFaults()
+{
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+    silent_ = false;
+}
+
+int SimLine::faultedAnswers() const
+{
+    std::lock_guard lock(mutex_);
+    return faulted_;
 }
 
 void SimLine::setPacing(bool on)
@@ -271,18 +353,6 @@ void SimLine::repeatBootBytes(std::uint8_t byte, int count)
 {
     std::lock_guard lock(mutex_);
     bootFaults_.push_back({byte, 0, std::max(count, 0), BootFault::Kind::Repeat});
-}
-
-void SimLine::repeatNextAnswers(int count)
-{
-    std::lock_guard lock(mutex_);
-    repeatAnswers_ = std::max(count, 0);
-}
-
-void SimLine::serialErrorForNextAnswer()
-{
-    std::lock_guard lock(mutex_);
-    serialErrorNext_ = true;
 }
 
 std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw,

@@ -71,6 +71,34 @@ public:
     void inject(std::span<const std::uint8_t> bytes); // sent as they are, unasked
     void unplug();
     void replug();
+
+    // Faults aimed at one kind of answer: the frames with event code `code`
+    // (any answer when unset) and, when `record` is set, that number in their
+    // first data byte. Each fault takes the next `count` matching answers
+    // (every one from now on for a negative count); the first fault added
+    // that matches an answer is the one applied to it.
+    enum class AnswerFault {
+        Drop,        // the answer vanishes
+        Repeat,      // the answer goes out twice, back to back
+        SerialError, // the unit reports a bad frame (SERIAL_ERROR_IND) instead
+        Corrupt,     // its checksum byte is inverted
+        Delay,       // it and what follows it leave `delay` later
+        Renumber,    // it carries another record number (see renumberAnswers)
+        Silence,     // it and every answer after it vanish, as from a unit gone quiet
+    };
+    struct AnswerMatch
+    {
+        std::optional<std::uint8_t> code;
+        std::optional<std::uint8_t> record;
+    };
+    void faultAnswers(AnswerFault fault, AnswerMatch match, int count = 1,
+                      Clock::duration delay = {});
+    // The next `count` matching answers carry `record` instead, checksum and all.
+    void renumberAnswers(AnswerMatch match, std::uint8_t record, int count = 1);
+    // Also ends a silence.
+    void clearAnswerFaults();
+    // Matching answers that have met their fault so far.
+    int faultedAnswers() const;
     // Restarts the unit; its bootloader's announcement goes out at once.
     void restartUnit();
     bool plugged() const;
@@ -82,11 +110,6 @@ public:
     void replaceBootByte(std::uint8_t byte, std::uint8_t into, int skip = 0);
     void delayBootByte(std::uint8_t byte, Clock::duration by, int skip = 0);
     void repeatBootBytes(std::uint8_t byte, int count = 1);
-
-    // Each of the next `count` answer frames goes out twice, back to back.
-    void repeatNextAnswers(int count = 1);
-    // The next answer frame is replaced by the unit's report of a bad frame.
-    void serialErrorForNextAnswer();
 
 private:
     struct Chunk
@@ -100,7 +123,18 @@ private:
         Clock::duration due{};
     };
 
+    struct FaultRule
+    {
+        AnswerFault fault;
+        AnswerMatch match;
+        int left; // negative: no end
+        Clock::duration delay;
+        std::uint8_t record = 0; // the number a renumbered answer carries
+    };
+
     bool aliveLocked(std::uint64_t session) const { return plugged_ && session == session_; }
+    // The fault for this answer, counted as used; nullopt when none applies.
+    std::optional<FaultRule> takeFaultLocked(const std::vector<std::uint8_t> &frame);
     void processLocked(Clock::duration now);
     void syncUnitLocked(Clock::duration to);
     void queueLocked(const std::vector<std::uint8_t> &bytes, Clock::duration at);
@@ -139,9 +173,9 @@ private:
     std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw,
                                                std::size_t &delayFrom, Clock::duration &delayBy);
     std::vector<BootFault> bootFaults_;
-
-    int repeatAnswers_ = 0;
-    bool serialErrorNext_ = false;
+    std::vector<FaultRule> faults_;
+    int faulted_ = 0;
+    bool silent_ = false;
 };
 
 } // namespace sim

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -39,18 +40,79 @@ extern "C" void onRestartSignal(int)
     restartRequested = 1;
 }
 
+struct AnswerFault
+{
+    sim::SimLine::AnswerFault fault;
+    sim::SimLine::AnswerMatch match;
+    int count;
+};
+
 struct Options
 {
     std::string versionText;
     bool pacing = true;
+    std::vector<AnswerFault> faults;
 };
 
 void printUsage(std::FILE *to)
 {
-    std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing]\n"
+    std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing] [--fault "
+               "KIND,CODE[,RECORD[,COUNT]]]...\n"
                "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n"
+               "--fault bends the answers with event CODE (and RECORD in their first data\n"
+               "byte): KIND is drop, repeat, serial-error, corrupt or silence; COUNT answers\n"
+               "(1 when left out, -1 for all).\n"
                "SIGUSR1 restarts the unit into its bootloader.\n",
                to);
+}
+
+// "drop,0x82,10" and the like; false when the text is none.
+bool parseFault(std::string_view text, AnswerFault &out)
+{
+    using Fault = sim::SimLine::AnswerFault;
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char ch : text) {
+        if (ch == ',') {
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part += ch;
+        }
+    }
+    parts.push_back(part);
+    if (parts.size() < 2 || parts.size() > 4)
+        return false;
+    const struct
+    {
+        const char *name;
+        Fault fault;
+    } kinds[] = {{"drop", Fault::Drop},
+                 {"repeat", Fault::Repeat},
+                 {"serial-error", Fault::SerialError},
+                 {"corrupt", Fault::Corrupt},
+                 {"silence", Fault::Silence}};
+    const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                   [&](const auto &k) { return parts[0] == k.name; });
+    if (kind == std::end(kinds))
+        return false;
+    const auto number = [](const std::string &t, long low, long high, long &value) {
+        char *end = nullptr;
+        errno = 0;
+        value = std::strtol(t.c_str(), &end, 0);
+        return !t.empty() && errno == 0 && end && *end == '\0' && value >= low && value <= high;
+    };
+    long code = 0, record = 0, count = 1;
+    if (!number(parts[1], 0, 255, code) ||
+        (parts.size() > 2 && !number(parts[2], 0, 255, record)) ||
+        (parts.size() > 3 && !number(parts[3], -1, 1000000, count)))
+        return false;
+    out.fault = kind->fault;
+    out.match.code = static_cast<std::uint8_t>(code);
+    if (parts.size() > 2)
+        out.match.record = static_cast<std::uint8_t>(record);
+    out.count = static_cast<int>(count);
+    return true;
 }
 
 // Returns 0 to go on, or the exit code.
@@ -70,6 +132,14 @@ int parseOptions(int argc, char **argv, Options &options)
         } else if (arg.starts_with(versionOption) && arg.size() > versionOption.size() &&
                    arg[versionOption.size()] == '=') {
             options.versionText = std::string(arg.substr(versionOption.size() + 1));
+        } else if (arg == "--fault") {
+            AnswerFault fault{};
+            if (i + 1 >= argc || !parseFault(argv[i + 1], fault)) {
+                std::fputs("qm5230-sim: --fault needs KIND,CODE[,RECORD[,COUNT]]\n", stderr);
+                return 2;
+            }
+            ++i;
+            options.faults.push_back(fault);
         } else if (arg == "--help" || arg == "-h") {
             printUsage(stdout);
             return -1;
@@ -179,6 +249,8 @@ int main(int argc, char **argv)
     if (!options.versionText.empty())
         unit->setVersionText(options.versionText);
     sim::SimLine line(unit, std::make_shared<sim::SteadyClock>(), options.pacing);
+    for (const AnswerFault &f : options.faults)
+        line.faultAnswers(f.fault, f.match, f.count);
     const std::uint64_t session = line.openSession().value_or(0);
 
     std::printf("%s\n", pty.path.c_str());

@@ -74,6 +74,7 @@ TIniFile::TIniFile(TIniFile &&other) noexcept
       m_lines(std::exchange(other.m_lines, {})), m_eol(other.m_eol),
       m_modified(std::exchange(other.m_modified, false)), m_error(std::move(other.m_error))
 {
+    other.linesMoved();
 }
 
 TIniFile &TIniFile::operator=(TIniFile &&other) noexcept
@@ -86,6 +87,8 @@ TIniFile &TIniFile::operator=(TIniFile &&other) noexcept
         m_eol = other.m_eol;
         m_modified = std::exchange(other.m_modified, false);
         m_error = std::move(other.m_error);
+        linesMoved();
+        other.linesMoved();
     }
     return *this;
 }
@@ -93,6 +96,7 @@ TIniFile &TIniFile::operator=(TIniFile &&other) noexcept
 void TIniFile::parse(const QByteArray &bytes)
 {
     m_lines.clear();
+    linesMoved();
     bool eolSeen = false;
     qsizetype pos = 0;
     while (pos < bytes.size()) {
@@ -152,8 +156,36 @@ QByteArray TIniFile::text() const
     return out;
 }
 
+void TIniFile::buildIndex() const
+{
+    m_sectionIndex.clear();
+    m_keyIndex.clear();
+    qsizetype header = -1;
+    bool firstOfItsName = false;
+    for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind == Kind::Section) {
+            header = i;
+            // A later section of the same name is never read.
+            firstOfItsName = !m_sectionIndex.contains(line.name);
+            if (firstOfItsName)
+                m_sectionIndex.insert(line.name, i);
+        } else if (line.kind == Kind::Key && header >= 0 && firstOfItsName) {
+            const auto at = std::pair(header, line.name);
+            if (!m_keyIndex.contains(at))
+                m_keyIndex.insert(at, i);
+        }
+    }
+    m_indexed = true;
+}
+
 qsizetype TIniFile::findSection(const QString &name, qsizetype from) const
 {
+    if (from == 0) {
+        if (!m_indexed)
+            buildIndex();
+        return m_sectionIndex.value(name, -1);
+    }
     for (qsizetype i = from; i < qsizetype(m_lines.size()); ++i)
         if (m_lines[i].kind == Kind::Section && m_lines[i].name == name)
             return i;
@@ -170,6 +202,10 @@ qsizetype TIniFile::sectionEnd(qsizetype header) const
 
 qsizetype TIniFile::findKey(qsizetype header, const QString &name) const
 {
+    if (!m_indexed)
+        buildIndex();
+    if (m_sectionIndex.value(m_lines[header].name, -1) == header)
+        return m_keyIndex.value(std::pair(header, name), -1);
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i)
         if (m_lines[i].kind == Kind::Key && m_lines[i].name == name)
@@ -197,6 +233,7 @@ void TIniFile::insertLine(qsizetype at, const QByteArray &text)
     line.eol = m_eol;
     classify(line);
     m_lines.insert(m_lines.begin() + at, std::move(line));
+    linesMoved();
 }
 
 void TIniFile::appendLine(const QByteArray &text)
@@ -208,6 +245,7 @@ void TIniFile::appendLine(const QByteArray &text)
     line.eol = m_eol;
     classify(line);
     m_lines.push_back(std::move(line));
+    linesMoved();
 }
 
 QString TIniFile::ReadString(const QString &section, const QString &key, const QString &def) const
@@ -341,6 +379,7 @@ void TIniFile::EraseSection(const QString &section)
         while (stop < end && isBlankLine(m_lines[stop].text))
             ++stop;
         m_lines.erase(m_lines.begin() + header, m_lines.begin() + stop);
+        linesMoved();
         m_modified = true;
     }
 }
@@ -355,6 +394,7 @@ void TIniFile::DeleteKey(const QString &section, const QString &key)
     for (qsizetype i = header + 1; i < end;) {
         if (m_lines[i].kind == Kind::Key && m_lines[i].name == name) {
             m_lines.erase(m_lines.begin() + i);
+            linesMoved();
             --end;
             m_modified = true;
         } else {

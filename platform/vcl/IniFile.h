@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 namespace vcl {
@@ -21,7 +23,10 @@ namespace vcl {
 // - Writing a key rewrites only its line; a new key goes after the last key of
 //   its section, a new section at the end of the file. Every other line keeps
 //   its bytes and its own line end; new lines take the file's line end (that
-//   of its first line; LF for a new file).
+//   of its first line; LF for a new file, unless setLineEnd says otherwise).
+// - Sections and keys are looked up through an index built once from the
+//   lines, so a read costs the same in a file of any size; writes that add
+//   or remove lines have it built again at the next lookup.
 //
 // Writes change the text in memory only. UpdateFile() writes it out and
 // reports failure; the destructor writes it when something changed since the
@@ -46,6 +51,8 @@ public:
     TIniFile &operator=(const TIniFile &) = delete;
 
     QString fileName() const { return m_fileName; }
+    // The line end of lines added from now on: "\n" or "\r\n".
+    void setLineEnd(const QByteArray &eol) { m_eol = eol; }
     // The whole file as it would be written.
     QByteArray text() const;
     bool isModified() const { return m_modified; }
@@ -106,6 +113,10 @@ private:
     void parse(const QByteArray &bytes);
     static void classify(Line &line, qsizetype skip = 0);
     qsizetype findSection(const QString &folded, qsizetype from = 0) const;
+    // The first "[name]" line and the first line of each key in that
+    // section, by folded name; built on demand, dropped when lines move.
+    void buildIndex() const;
+    void linesMoved() { m_indexed = false; }
     qsizetype sectionEnd(qsizetype header) const;
     qsizetype findKey(qsizetype header, const QString &folded) const;
     QString rawValue(qsizetype index) const;
@@ -114,6 +125,9 @@ private:
 
     QString m_fileName;
     std::vector<Line> m_lines;
+    mutable bool m_indexed = false;
+    mutable QHash<QString, qsizetype> m_sectionIndex;
+    mutable QHash<std::pair<qsizetype, QString>, qsizetype> m_keyIndex;
     QByteArray m_eol = "\n";
     bool m_modified = false;
     QString m_error;

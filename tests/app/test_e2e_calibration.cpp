@@ -135,7 +135,7 @@ TEST_P(EndToEndCalibrationFaults, RatiosStoredOrReported)
 INSTANTIATE_TEST_SUITE_P(
     Link, EndToEndCalibrationFaults,
     testing::Values(CalibrationFault{"EveryAnswerTwice",
-                                     [](sim::SimLine &l) { l.repeatNextAnswers(1000); }, true},
+                                     [](sim::SimLine &l) { l.faultAnswers(sim::SimLine::AnswerFault::Repeat, {}, 1000); }, true},
                     CalibrationFault{"UnitFallsSilent",
                                      [](sim::SimLine &l) { l.dropNextAnswers(1000); }, false}),
     [](const auto &info) { return std::string(info.param.name); });

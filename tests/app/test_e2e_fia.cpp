@@ -165,7 +165,7 @@ using Result = TFIA_Form::CompareResult;
 INSTANTIATE_TEST_SUITE_P(
     Link, EndToEndCompareFaults,
     testing::Values(
-        CompareFault{"EveryAnswerTwice", [](E2ERig &r) { r.unit->line().repeatNextAnswers(1000); },
+        CompareFault{"EveryAnswerTwice", [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Repeat, {}, 1000); },
                      Result::Equal},
         CompareFault{"AnswerLost", [](E2ERig &r) { r.unit->line().dropNextAnswers(1); },
                      Result::Equal},
@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
         CompareFault{"AnswerForAnotherAddress", [](E2ERig &r) { injectRead(r, 0x3000); },
                      Result::Equal},
         CompareFault{"SerialErrorInstead",
-                     [](E2ERig &r) { r.unit->line().serialErrorForNextAnswer(); }, Result::Equal},
+                     [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::SerialError, {}); }, Result::Equal},
         CompareFault{"UnitFallsSilent", [](E2ERig &r) { r.unit->line().dropNextAnswers(1000); },
                      Result::NoContact},
         CompareFault{"Unplugged", [](E2ERig &r) { r.unit->unplug(); }, Result::NoContact}),

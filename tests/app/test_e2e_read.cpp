@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "support/ReadRequests.h"
 
@@ -307,6 +308,129 @@ TEST(EndToEndRead, AutomaticReadAfterConnecting)
             r.main().TabbedNotebook1->setCurrentIndex(page);
             r.main().grab().save(QStringLiteral("%1/page-%2.png").arg(dir).arg(page));
         }
+    }
+}
+
+// Faults on the link in the middle of the automatic read: the tool recovers,
+// or ends with the read reported as not completed, never as done, and never
+// hangs. The answer time is short here so that the lost blocks are asked for
+// again soon; a late answer comes after it has run out.
+TEST(EndToEndRead, LinkFaults)
+{
+    using Fault = sim::SimLine::AnswerFault;
+    using namespace std::chrono_literals;
+    struct Times
+    {
+        int show = TVersionForm::ShowVersionMs, answer = TMainForm::ReadAnswerTimeoutMs;
+        Times()
+        {
+            TVersionForm::ShowVersionMs = 0;
+            TMainForm::ReadAnswerTimeoutMs = 400;
+        }
+        ~Times()
+        {
+            TVersionForm::ShowVersionMs = show;
+            TMainForm::ReadAnswerTimeoutMs = answer;
+        }
+    } times;
+    const struct
+    {
+        const char *what;
+        std::function<void(sim::SimLine &)> arm;
+        bool unplug;         // the cable is pulled once the fault has hit
+        const char *missing; // what the report names first; null: the read completes
+    } cases[] = {
+        {"output 10 lost",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Drop, {0x82, 10});
+         },
+         false, nullptr},
+        {"input 11 lost",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Drop, {0x84, 11});
+         },
+         false, nullptr},
+        {"CAN input 8 corrupted",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Corrupt, {0xD3, 7});
+         },
+         false, nullptr},
+        {"virtual input 4 repeated",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Repeat, {0xD5, 3});
+         },
+         false, nullptr},
+        {"flash 3 late",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Delay, {0xD9, 2}, 1, 900ms);
+         },
+         false, nullptr},
+        {"CAN input 6 numbered 9",
+         [](sim::SimLine &l) {
+             l.renumberAnswers({0xD3, 5}, 9);
+         },
+         false, nullptr},
+        {"bad-frame report for the wiper",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::SerialError, {0xE6, std::nullopt});
+         },
+         false, nullptr},
+        {"silent from CAN input 11 on",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD3, 10});
+         },
+         false, "CAN inputs 11 to 32; CAN input enable"},
+        {"unplugged at CAN input 11",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD3, 10});
+         },
+         true, "CAN inputs 11 to 32; CAN input enable"},
+    };
+    // One connection serves every case, each a read started by hand; the
+    // cable is pulled in the last.
+    E2ERig r;
+    const sim::SettingsMemory m = distinctSettings();
+    r.unit->unit().setSettings(m);
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
+    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ModalWatchdog watchdog(30000);
+        r.dialogs.clear();
+        r.unit->line().clearAnswerFaults();
+        SetOutputName(10, QStringLiteral("Not read"));
+        SetFlashName(3, QStringLiteral("Not read"));
+        CanInputTable[5].CalOffset = 0;
+        r.main().ReadFromDevice = 0;
+        r.main().RefreshPending = 0;
+        const int faultedBefore = r.unit->line().faultedAnswers();
+        c.arm(r.unit->line());
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            if (c.unplug && r.unit->line().faultedAnswers() > faultedBefore &&
+                r.unit->line().plugged())
+                r.unit->unplug();
+        });
+        watch.start(5);
+        r.main().BtnLoadClick();
+        watch.stop();
+        ASSERT_FALSE(watchdog.fired);
+        EXPECT_EQ(TransferState, tsIdle);
+        if (!c.missing) {
+            EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+            EXPECT_EQ(r.main().ReadFromDevice, 1);
+            EXPECT_EQ(GetOutputName(10), text(m.outputs[9].name));
+            EXPECT_EQ(CanInputTable[5].CalOffset, m.canInputs[5].calOffset);
+            EXPECT_EQ(GetFlashName(3), text(m.flash[2].name));
+            continue;
+        }
+        ASSERT_EQ(r.dialogs.count(), 1) << r.dialogs.texts().join('|').toStdString();
+        EXPECT_TRUE(r.dialogs.last().text.startsWith(
+            QStringLiteral("The read did not complete: the unit did not send ") + c.missing))
+            << r.dialogs.last().text.toStdString();
+        EXPECT_EQ(r.main().ReadFromDevice, 0);
+        EXPECT_EQ(r.main().RefreshPending, 0);
     }
 }
 

@@ -218,9 +218,9 @@ void injectWriteAck(E2ERig &r, std::uint16_t address)
 INSTANTIATE_TEST_SUITE_P(
     Link, EndToEndEepromFaults,
     testing::Values(EepromFault{"WriteEveryAnswerTwice", true,
-                                [](E2ERig &r) { r.unit->line().repeatNextAnswers(1000); }, true},
+                                [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Repeat, {}, 1000); }, true},
                     EepromFault{"ReadEveryAnswerTwice", false,
-                                [](E2ERig &r) { r.unit->line().repeatNextAnswers(1000); }, true},
+                                [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Repeat, {}, 1000); }, true},
                     EepromFault{"WriteAnswerLate", true,
                                 [](E2ERig &r) {
                                     r.unit->line().delayNextAnswer(std::chrono::milliseconds(100));
@@ -229,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EepromFault{"WriteConfirmsAnotherBlock", true,
                                 [](E2ERig &r) { injectWriteAck(r, 0x0FF0); }, true},
                     EepromFault{"WriteSerialErrorInstead", true,
-                                [](E2ERig &r) { r.unit->line().serialErrorForNextAnswer(); }, true},
+                                [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::SerialError, {}); }, true},
                     EepromFault{"WriteAnswerLost", true,
                                 [](E2ERig &r) { r.unit->line().dropNextAnswers(1); }, false},
                     EepromFault{"ReadAnswerCorrupted", false,

@@ -10,10 +10,13 @@
 #include "sim/SettingsMemory.h"
 
 #include <QComboBox>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <cstring>
 
 using testsupport::E2ERig;
@@ -141,6 +144,126 @@ TEST(EndToEndUpload, FactoryResetRestoresTheFactorySetAndReadsItBack)
     EXPECT_EQ(GetFlashName(1), "Indicator L");
     EXPECT_EQ(r.main().ReadFromDevice, 1);
     EXPECT_EQ(r.main().TransferBusy, 0);
+}
+
+// Faults on the link in the middle of an upload. An acknowledgement that is
+// lost for good stops the chain, and the wait dialog, ticking fast once the
+// fault has hit, ends it as not completed; the others are recovered from.
+// The reboot question follows every upload and is answered No here.
+TEST(EndToEndUpload, LinkFaults)
+{
+    using Fault = sim::SimLine::AnswerFault;
+    using namespace std::chrono_literals;
+    ShowTime showTime;
+    const struct
+    {
+        const char *what;
+        std::function<void(sim::SimLine &)> arm;
+        bool unplug;
+        bool timesOut; // the wait dialog gives up
+        bool completes;
+    } cases[] = {
+        {"CAN input 6 acknowledgement lost",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Drop, {0xD2, 5});
+         },
+         false, true, false},
+        {"output acknowledgement corrupted",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Corrupt, {0x81, std::nullopt});
+         },
+         false, true, false},
+        {"virtual input 4 acknowledged twice",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Repeat, {0xD4, 3});
+         },
+         false, false, true},
+        {"wiper acknowledged late",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Delay, {0xE5, std::nullopt}, 1, 300ms);
+         },
+         false, false, true},
+        {"flash 3 acknowledged as 9",
+         [](sim::SimLine &l) {
+             l.renumberAnswers({0xD8, 2}, 9);
+         },
+         false, false, true},
+        {"CAN export 3 acknowledged as 9",
+         [](sim::SimLine &l) {
+             l.renumberAnswers({0xDA, 1}, 7);
+         },
+         false, false, false},
+        {"bad-frame report for CAN input 3",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::SerialError, {0xD2, 2});
+         },
+         false, false, true},
+        {"silent from virtual input 10 on",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD4, 9});
+         },
+         false, true, false},
+        {"unplugged at virtual input 10",
+         [](sim::SimLine &l) {
+             l.faultAnswers(Fault::Silence, {0xD4, 9});
+         },
+         true, true, false},
+    };
+    // One connection serves every case; the cable is pulled in the last.
+    E2ERig r;
+    connectAndRead(r);
+    SetOutputName(3, QStringLiteral("Fog lamp"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ModalWatchdog watchdog(60000);
+        r.dialogs.clear();
+        r.unit->line().clearAnswerFaults();
+        r.unit->unit().setSettings(sim::SettingsMemory::factory());
+        r.main().RefreshPending = 0; // asked for by the name edit itself
+        const int faultedBefore = r.unit->line().faultedAnswers();
+        c.arm(r.unit->line());
+        if (c.timesOut)
+            r.dialogs.answer(vcl::MsgButton::Ok);
+        if (!c.completes)
+            r.dialogs.answer(vcl::MsgButton::Ok);
+        r.dialogs.answer(vcl::MsgButton::No);
+        QTimer watch;
+        bool pulled = false;
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            if (r.unit->line().faultedAnswers() == faultedBefore || !UpdateForm->isVisible())
+                return;
+            if (c.unplug && !pulled) {
+                pulled = true;
+                r.unit->unplug();
+            }
+            if (c.timesOut && UpdateForm->Timer1->interval() != 0)
+                UpdateForm->Timer1->setInterval(0);
+        });
+        watch.start(5);
+
+        r.main().BtnSaveClick();
+        watch.stop();
+        UpdateForm->Timer1->setInterval(100);
+
+        ASSERT_FALSE(watchdog.fired);
+        const QStringList texts = r.dialogs.texts();
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_EQ(texts.last(), "Reboot Target to use new settings?");
+        EXPECT_EQ(texts.contains(" Update timeout "), c.timesOut) << texts.join('|').toStdString();
+        EXPECT_EQ(texts.size(), 1 + (c.timesOut ? 1 : 0) + (c.completes ? 0 : 1))
+            << texts.join('|').toStdString();
+        EXPECT_EQ(r.main().TransferBusy, 0);
+        EXPECT_EQ(TransferState, tsIdle);
+        EXPECT_EQ(r.main().RefreshPending, c.completes ? 1 : 0);
+        if (c.completes) {
+            EXPECT_EQ(r.main().SettingsModified, 0);
+            sim::SettingsMemory expected = factoryThroughThePages();
+            expected.outputs[2].name = sim::nameField<15>("Fog lamp");
+            EXPECT_EQ(r.unit->unit().settings(), expected);
+        } else {
+            EXPECT_TRUE(texts[texts.size() - 2].startsWith("The upload did not complete"));
+        }
+    }
 }
 
 } // namespace

@@ -248,6 +248,10 @@ TEST_F(SettingsFileTest, SectionsKeysAndOrder)
     ui.EditCAN_ID_Export[2]->setText("7ff");
     QByteArray text;
     ASSERT_TRUE(SaveSettingsText(text).ok());
+    // Profile files end their lines with CRLF, and every line does.
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    EXPECT_FALSE(QByteArray(text).replace("\r\n", "").contains('\n'));
+    text.replace("\r\n", "\n");
 
     QStringList sections;
     for (const QString &line : QString::fromLatin1(text).split('\n'))
@@ -334,10 +338,13 @@ TEST_F(SettingsFileTest, MalformedTextLoadsWhatIsValid)
           {"export CAN ID", edit(ui.EditCAN_ID_Export[3]), "000"},
           {"row count", edit(ui.EditCAN_EXPORT_1_RowCounter), "12"}}},
         // Codes outside a byte never wrap to "+30"; only 255 itself means it.
+        // Numbers go to their edits whole, a mode the combo lacks selects none.
         {"[OUTPUT]\nTRIGGER1=511\nTRIGGER2=-1\nTRIGGER3=abc\nTRIGGER4=255\nTRIGGER5=209\n"
-         "TRIGGER6=0x21\nTRIGGER7=100\nMAX_CURRENT1=70000\nDELAY3=-5\nON_TIME4=17\n"
-         "[INPUT]\nMODE1=7\nMODE2=-1\nNAME3=Twenty chars \xE9\xFC\xFF long\n"
-         "[KILL BUTTON]\nINPUT_TRIGGER_INDEX=500\nINPUT_DELAY=300\n[CAN_SETUP]\nBitRate=800\n",
+         "TRIGGER6=0x21\nTRIGGER7=100\nTRIGGER8=300\nMAX_CURRENT1=70000\nDELAY3=-5\n"
+         "ON_TIME4=17\nON_TIME1=259\nDELAY1=300\nTRIGLEVEL9=272\nTRIGGER9=194\n"
+         "[INPUT]\nMODE1=7\nMODE2=-1\nMODE3=257\nNAME3=Twenty chars \xE9\xFC\xFF long\n"
+         "[KILL BUTTON]\nINPUT_TRIGGER_INDEX=500\nINPUT_DELAY=300\n[CAN_SETUP]\nBitRate=800\n"
+         "ResetChannelErrorDataByte=9\n[CAN_EXPORT_2]\nCAN_ID=-1\nREFRESS_TIME=70000\n",
          {{"511", number([] { return GetTriggerCode(1); }), "0"},
           {"-1", number([] { return GetTriggerCode(2); }), "0"},
           {"abc", number([] { return GetTriggerCode(3); }), "0"},
@@ -345,39 +352,62 @@ TEST_F(SettingsFileTest, MalformedTextLoadsWhatIsValid)
           {"209 is CH 4", [this] { return ui.ComboBoxInputTrigCH[5]->currentText(); }, "CH 4"},
           {"hex", number([] { return GetTriggerCode(6); }), "33"},
           {"no code", number([] { return GetTriggerCode(7); }), "0"},
-          {"current too large", edit(ui.EditMaxCurrentCH[1]), "10.0"},
-          {"negative delay", edit(ui.EditDelayCH[3]), "0.0"},
+          {"300 is no CAN input 44", number([] { return GetTriggerCode(8); }), "0"},
+          {"large current", edit(ui.EditMaxCurrentCH[1]), "7000.0"},
+          {"negative delay", edit(ui.EditDelayCH[3]), "-0.5"},
           {"on time", edit(ui.EditOnTimeCH[4]), "1.7"},
-          {"mode 7", number([] { return GetInputMode(1); }), "0"},
-          {"mode -1", number([] { return GetInputMode(2); }), "0"},
+          {"25.9 s is no CONT.", edit(ui.EditOnTimeCH[1]), "25.9"},
+          {"30.0 s is no 0.0", edit(ui.EditDelayCH[1]), "30.0"},
+          {"level: low 8 bits", index(ui.ComboBoxTrigLevelCH[9]), "1"},
+          {"mode 7", index(ui.ComboBoxInput_ch[1]), "-1"},
+          {"mode -1", index(ui.ComboBoxInput_ch[2]), "-1"},
+          {"mode 257", index(ui.ComboBoxInput_ch[3]), "-1"},
           {"long name", [this] { return ui.LabelInputCh[3]->text(); },
            latin1("3: Twenty chars \xE9\xFC")},
-          {"kill index", index(ui.ComboBoxInputTrigKillButton), "0"},
-          {"kill delay", edit(ui.KillInputDelayEdit), "0"},
-          {"bit rate", index(ui.CANbitRateComboBox), "3"}}},
+          {"kill index", index(ui.ComboBoxInputTrigKillButton), "-1"},
+          {"kill delay", edit(ui.KillInputDelayEdit), "300"},
+          {"bit rate", index(ui.CANbitRateComboBox), "3"},
+          {"data byte 9", index(ui.CANresetChannelErrorDataCombo), "-1"},
+          {"CAN ID -1", edit(ui.EditCAN_ID_Export[2]), "FFFFFFFF"},
+          {"refresh time", edit(ui.Edit_REFRESS_Export[2]), "70000"}}},
         {"[LOW_BATTERY]\nOUTPUT_LIST_COUNT=50\nLIST_SELECTED33=1\nLIST_SELECTED34=1\n"
          "[CAN_INPUT]\nCAL_OFFSET_4=-3.7\nCAL_OFFSET_5=200\nMULTIPLICATOR_1=2,5\n"
          "MULTIPLICATOR_2=1e300\nDIMENSION_NAME2=km/h/x\nNO_CAN_DATA_STATE3=9\n"
          "CAN_OPERATOR_ON3=-1\n"
-         "[VIRTUAL_INPUT]\nCHANNEL_1_Index1=200\nOPERATOR_1_Index5=-1\nOPERATOR_2_Index5=9\n"
+         "CAN_ID_ON3=100000\nCAN_HIGH_BYTE_ON_POS3=258\nMULTIPLICATOR_3=-1e300\n"
+         "CAL_OFFSET_6=-1000\n"
+         "[VIRTUAL_INPUT]\nCHANNEL_1_Index1=200\nCHANNEL_2_Index1=257\nCHANNEL_3_Index1=-3\n"
+         "OPERATOR_1_Index5=-1\nOPERATOR_2_Index5=9\nOPERATOR_1_Index6=257\nIN_DELAY_1_2=300\n"
          "[FLASH]\nINPUT_TRIGGER1=100\nCHANNEL_LIST1index 0=40\nCHANNEL_LIST1index 1=33\n"
-         "[WIPER]\nHOME_PARK_LEVEL=7\nLOW_SPEED_INPUT=55\n",
+         "CHANNEL_LIST1index 2=258\nINPUT_TRIGGER2=511\n"
+         "[WIPER]\nHOME_PARK_LEVEL=7\nLOW_SPEED_INPUT=55\n[SEQUENCE2]\nTYPE=9\n",
          {{"entries", number([this] { return ui.CheckListBoxLowBatt->count(); }), "34"},
           {"last", number([this] { return IsItemChecked(ui.CheckListBoxLowBatt, 33); }), "1"},
           {"offset -3.7", number([] { return CanInputTable[3].CalOffset; }), "-3"},
-          {"offset 200", number([] { return CanInputTable[4].CalOffset; }), "0"},
+          {"offset 200 is no -56", number([] { return CanInputTable[4].CalOffset; }), "127"},
+          {"offset -1000", number([] { return CanInputTable[5].CalOffset; }), "-128"},
           {"comma", number([] { return CanInputTable[0].Multiplicator; }), "2.5"},
-          {"too large", number([] { return CanInputTable[1].Multiplicator; }), "1"},
+          {"too large", number([] { return CanInputTable[1].Multiplicator; }), "3.40282e+38"},
+          {"too small", number([] { return CanInputTable[2].Multiplicator; }), "-3.40282e+38"},
           {"dimension", [] { return NameFromField(CanInputTable[1].DimensionName, 6); }, "km/h/"},
-          {"state 9", number([] { return CanInputTable[2].NoCanDataState; }), "0"},
+          {"32-bit state", number([] { return CanInputTable[2].NoCanDataState; }), "9"},
           {"no operator", number([] { return CanInputTable[2].OperatorOn; }), "4294967295"},
-          {"source 200", number([] { return VirtualInputTable[0].ChannelIndex[0]; }), "0"},
+          {"32-bit CAN ID", number([] { return CanInputTable[2].CanIdOn; }), "100000"},
+          {"byte position", number([] { return CanInputTable[2].HighByteOnPos; }), "2"},
+          {"source 200", number([] { return VirtualInputTable[0].ChannelIndex[0]; }), "200"},
+          {"257 is no +30", number([] { return VirtualInputTable[0].ChannelIndex[1]; }), "0"},
+          {"source -3", number([] { return VirtualInputTable[0].ChannelIndex[2]; }), "0"},
           {"no operator", number([] { return VirtualInputTable[4].OperatorIndex[0]; }), "-1"},
-          {"operator 9", number([] { return VirtualInputTable[4].OperatorIndex[1]; }), "0"},
-          {"flash code 100", number([] { return FlashTable[0].InputTrigger; }), "0"},
-          {"flash slot 40", number([] { return FlashTable[0].ChannelList[0]; }), "255"},
+          {"operator 9", number([] { return VirtualInputTable[4].OperatorIndex[1]; }), "9"},
+          {"operator 257", number([] { return VirtualInputTable[5].OperatorIndex[0]; }), "-1"},
+          {"delay: low 8 bits", number([] { return VirtualInputTable[1].InDelay[0]; }), "44"},
+          {"flash code 100", number([] { return FlashTable[0].InputTrigger; }), "100"},
+          {"flash code 511", number([] { return FlashTable[1].InputTrigger; }), "0"},
+          {"flash slot 40", number([] { return FlashTable[0].ChannelList[0]; }), "40"},
           {"flash slot 33", number([] { return FlashTable[0].ChannelList[1]; }), "33"},
+          {"flash slot 258", number([] { return FlashTable[0].ChannelList[2]; }), "255"},
           {"home park level", index(ui.WiperHomeParkILevelComboBox), "1"},
+          {"sequence type 9", index(ui.SequenceTypeComboBox[2]), "0"},
           {"sequence step on a wiper", number([] { return GetTriggerCode(35); }), "0"}}},
     };
     for (const Case &c : cases) {
@@ -390,29 +420,55 @@ TEST_F(SettingsFileTest, MalformedTextLoadsWhatIsValid)
     }
 }
 
-TEST_F(SettingsFileTest, UnreadableOrForeignFileChangesNothing)
+TEST_F(SettingsFileTest, UnreadableFileChangesNothing)
 {
     fillDistinct(ui);
     const QStringList before = SettingsSnapshot({root.get()});
-    writeFile(path("foreign.cfg"), "; some other program's file\n[Form]\nTop=3\n");
-    writeFile(path("empty.cfg"), "");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.cfg"));
-    const struct
-    {
-        QString name;
-        const char *reason;
-    } files[] = {{path("missing.cfg"), ""},
-                 {path("foreign.cfg"), "The file holds no settings."},
-                 {path("empty.cfg"), "The file holds no settings."},
-                 {path("folder.cfg"), ""}};
-    for (const auto &f : files) {
-        const SettingsFileResult loaded = LoadSettingsFile(f.name);
-        EXPECT_TRUE(
-            loaded.error.startsWith("Unable to read file: '" + SettingsFileName(f.name) + "'"))
+    for (const QString &name : {path("missing.cfg"), path("folder.cfg")}) {
+        const SettingsFileResult loaded = LoadSettingsFile(name);
+        EXPECT_TRUE(loaded.error.startsWith("Unable to read file: '" + name + "'"))
             << loaded.error.toStdString();
-        EXPECT_TRUE(loaded.error.endsWith(f.reason)) << loaded.error.toStdString();
     }
     EXPECT_EQ(SnapshotDiff(before, SettingsSnapshot({root.get()})), "");
+}
+
+// An empty file, or one without any known section, loads the same as a file
+// of empty sections: every default.
+TEST_F(SettingsFileTest, EmptyOrForeignFileLoadsEveryDefault)
+{
+    const std::pair<const char *, QByteArray> files[] = {
+        {"empty.cfg", ""},
+        {"foreign.cfg", "; some other program's file\r\n[Form]\r\nTop=3\r\n"},
+    };
+    for (const auto &[file, text] : files) {
+        SCOPED_TRACE(file);
+        fillDistinct(ui);
+        ASSERT_TRUE(LoadSettingsText("[INPUT]\n").ok());
+        const QStringList defaults = SettingsSnapshot({root.get()});
+        fillDistinct(ui);
+        writeFile(path(file), text);
+        ASSERT_TRUE(LoadSettingsFile(path(file)).ok());
+        EXPECT_EQ(SnapshotDiff(defaults, SettingsSnapshot({root.get()})), "");
+        EXPECT_EQ(GetOutputName(5), "---");
+        EXPECT_EQ(ui.EditOnTimeCH[5]->text(), "CONT.");
+    }
+}
+
+// Either line end is read, and a file written with CRLF reads back equal.
+TEST_F(SettingsFileTest, EitherLineEndIsRead)
+{
+    for (const char *eol : {"\n", "\r\n"}) {
+        SCOPED_TRACE(eol[0] == '\r' ? "CRLF" : "LF");
+        fillDistinct(ui);
+        const QByteArray text =
+            QByteArray("[OUTPUT]\nNAME2=Horn\nON_TIME2=259\n[WIPER]\nWASH_TIME=7\n")
+                .replace("\n", eol);
+        ASSERT_TRUE(LoadSettingsText(text).ok());
+        EXPECT_EQ(GetOutputName(2), "Horn");
+        EXPECT_EQ(ui.EditOnTimeCH[2]->text(), "25.9");
+        EXPECT_EQ(ui.WiperWashTimeEdit->text(), "7");
+    }
 }
 
 // ---- failed saves --------------------------------------------------------------
@@ -454,14 +510,14 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFile)
     EXPECT_TRUE(saved.error.startsWith("Unable to create file: '" + path("no/such/folder/new.cfg")))
         << saved.error.toStdString();
     ASSERT_TRUE(SaveSettingsFile(name).ok());
-    EXPECT_TRUE(readAll(name).startsWith("[INPUT]\nNAME1=\nMODE1=0\n"));
+    EXPECT_TRUE(readAll(name).startsWith("[INPUT]\r\nNAME1=\r\nMODE1=0\r\n"));
 }
 
 TEST(SettingsFileName, ExtensionIsCfg)
 {
     const std::pair<const char *, const char *> names[] = {
         {"truck", "truck.cfg"},         {"truck.txt", "truck.cfg"},
-        {"truck.CFG", "truck.CFG"},     {"truck.", "truck.cfg"},
+        {"truck.CFG", "truck.cfg"},     {"truck.", "truck.cfg"},
         {"a.b/truck", "a.b/truck.cfg"}, {"/x/truck.cfg.bak", "/x/truck.cfg.cfg"}};
     for (const auto &[given, expected] : names)
         EXPECT_EQ(SettingsFileName(given), expected) << given;

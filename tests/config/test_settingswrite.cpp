@@ -305,6 +305,39 @@ TEST_P(SettingsWriteBlocks, ByteExact)
 INSTANTIATE_TEST_SUITE_P(Layouts, SettingsWriteBlocks, ::testing::ValuesIn(blockCases()),
                          [](const auto &info) { return std::to_string(info.index); });
 
+// A combo without a selection sends its index -1 as a byte.
+TEST_F(ConfigPagesTest, UnselectedIndexCombosGoOutAs255)
+{
+    const struct
+    {
+        const char *what;
+        QComboBox *combo;
+        std::function<WriteBlock()> build;
+        std::size_t at;
+    } cases[] = {
+        {"home-park level", ui.WiperHomeParkILevelComboBox, BuildWiper, 8},
+        {"sequence 2 type", ui.SequenceTypeComboBox[2], BuildSequences, 4 + 19 + 1},
+        {"CAN export 1 byte 5", ui.ComboBox_CAN_Export1_DataByte[5], BuildCanExport1, 14},
+        {"CAN export 3 bit 0", ui.CanExportBits[34], [] { return BuildCanExport(1); }, 10},
+    };
+    for (int e = 1; e <= Ui::CanExportCount; ++e) {
+        ui.Edit_REFRESS_Export[static_cast<std::size_t>(e)]->setText("100");
+        ui.EditCAN_ID_Export[static_cast<std::size_t>(e)]->setText("100");
+    }
+    ui.EditCAN_EXPORT_1_RowCounter->setText("12");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.combo->setCurrentIndex(1);
+        WriteBlock block = c.build();
+        ASSERT_TRUE(block.isValid()) << block.error.toStdString();
+        EXPECT_EQ((*block.frame)[c.at], 1);
+        c.combo->setCurrentIndex(-1);
+        block = c.build();
+        ASSERT_TRUE(block.isValid()) << block.error.toStdString();
+        EXPECT_EQ((*block.frame)[c.at], 255);
+    }
+}
+
 // Entries that would change meaning if cut or guessed stop their block.
 TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
 {

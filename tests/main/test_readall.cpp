@@ -2,6 +2,7 @@
 // requests, played against a scripted unit; and the full refresh of the pages.
 #include "tests/main/UnitScript.h"
 
+#include "config/PageEditorRules.h"
 #include "config/Settingsunit.h"
 #include "config/Transfer.h"
 #include "config/TriggerLists.h"
@@ -111,9 +112,19 @@ struct ReadRig : MainRig
         main().TimerSerial->stop(); // the automatic read is started by hand here
         sent();
         main().Wait = [this](std::uint32_t ms) { waits.push_back(ms); };
+        // The tests run out the answer time themselves, with ReadAnswerTimeout().
+        TMainForm::ReadAnswerTimeoutMs = 1000000;
     }
+    ~ReadRig() { TMainForm::ReadAnswerTimeoutMs = savedAnswerMs; }
     std::vector<std::uint32_t> waits;
+    int savedAnswerMs = TMainForm::ReadAnswerTimeoutMs;
 };
+
+QString notCompleted(const QString &missing)
+{
+    return "The read did not complete: the unit did not send " + missing +
+           ".\n\nThe pages keep their earlier values there. Read the settings again.";
+}
 
 // ---- the read ------------------------------------------------------------------
 
@@ -187,42 +198,155 @@ TEST(ReadAll, OnlyTheLastOutputAsksForTheLowBatteryBlock)
     EXPECT_EQ(std::count(cmds.begin(), cmds.end(), LOW_BATTERY_READ_REQ), 1);
 }
 
-TEST(ReadAll, RecordNumber255EndsItsSubChain)
+// Faults on the link during a read: a block that does not come is asked for
+// again (twice at most), a block that is no answer to the request moves
+// nothing on, and a read short of any block ends as not completed, naming
+// what is missing. The script runs out the answer time when it knows the
+// unit left the request unanswered.
+TEST(ReadAll, LostOrWrongBlocksAreAskedAgain)
 {
+    enum Kind { Drop, Renumber, Repeat };
     const struct
     {
-        std::uint8_t request, firstOfNextBlock;
-        std::size_t requestsLeftOut;
+        const char *what;
+        std::uint8_t answer; // the event hit, and its record (-1: any)
+        int record;
+        Kind kind;
+        int times; // answers hit; -1 every one
+        int newNumber;
+        Bytes request; // asked this often
+        int asked;
+        const char *missing; // null: the read completes
     } cases[] = {
-        {CAN_INPUT_READ_REQ, CAN_INPUT_ENABLE_READ_REQ, 31},
-        {VIRTUAL_INPUT_READ_REQ, START_KILL_READ_REQ, 19},
-        {FLASH_READ_REQ, WIPER_READ_REQ, 4},
-        {CAN_EXPORT_READ_REQ, 0, 2},
+        {"input 5 lost", INPUT_CONFIG_READ_CFM, 5, Drop, 1, 0, wire(0x04, {0xFF}), 2, nullptr},
+        {"input 11 lost", INPUT_CONFIG_READ_CFM, 11, Drop, 1, 0, wire(0x04, {0xFF}), 2, nullptr},
+        {"output 10 lost", OUTPUT_CONFIG_READ_CFM, 10, Drop, 1, 0, wire(0x02, {0xFF}), 2, nullptr},
+        {"output 10 never comes", OUTPUT_CONFIG_READ_CFM, 10, Drop, -1, 0, wire(0x02, {0xFF}), 3,
+         "output 10; low battery; CAN setup; CAN inputs 1 to 32; CAN input enable; unit name; "
+         "virtual inputs 1 to 20; start and kill buttons; flash functions 1 to 5; wiper; "
+         "sequences; PWM; CAN export 1; CAN exports 2 to 4"},
+        {"input 5 never comes", INPUT_CONFIG_READ_CFM, 5, Drop, -1, 0, wire(0x04, {0xFF}), 3,
+         "input 5; outputs 1 to 34; low battery; CAN setup; CAN inputs 1 to 32; CAN input enable; "
+         "unit name; virtual inputs 1 to 20; start and kill buttons; flash functions 1 to 5; "
+         "wiper; sequences; PWM; CAN export 1; CAN exports 2 to 4"},
+        {"CAN setup lost", CAN_SETUP_READ_CFM, -1, Drop, 2, 0, wire(0x26), 3, nullptr},
+        {"CAN input 8 lost", CAN_INPUT_READ_CFM, 7, Drop, 1, 0, wire(0x53, {7}), 2, nullptr},
+        {"CAN input 8 numbered 10", CAN_INPUT_READ_CFM, 7, Renumber, 1, 9, wire(0x53, {7}), 2,
+         nullptr},
+        {"CAN input 32 numbered 255", CAN_INPUT_READ_CFM, 31, Renumber, -1, 255, wire(0x53, {31}),
+         3,
+         "CAN input 32; CAN input enable; unit name; virtual inputs 1 to 20; start and kill "
+         "buttons; flash functions 1 to 5; wiper; sequences; PWM; CAN export 1; CAN exports 2 to "
+         "4"},
+        {"virtual input 4 twice", VIRTUAL_INPUT_READ_CFM, 3, Repeat, 1, 0, wire(0x55, {3}), 1,
+         nullptr},
+        {"flash 3 numbered 255", FLASH_READ_CFM, 2, Renumber, -1, 255, wire(0x59, {2}), 3,
+         "flash functions 3 to 5; wiper; sequences; PWM; CAN export 1; CAN exports 2 to 4"},
+        {"sequences twice", SEQUENCE_READ_CFM, -1, Repeat, 1, 0, wire(0x69), 1, nullptr},
+        {"CAN export 3 never comes", CAN_EXPORT_READ_CFM, 1, Drop, -1, 0, wire(0x5B, {1}), 3,
+         "CAN exports 3, 4"},
+        {"CAN export numbered 5", CAN_EXPORT_READ_CFM, 0, Renumber, 1, 5, wire(0x5B, {0}), 1,
+         "CAN exports 2 to 4"},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(int(c.request));
+        SCOPED_TRACE(c.what);
         ReadRig r;
         UnitScript unit(r);
+        int left = c.times;
+        bool unanswered = false;
         unit.answer = [&](const Bytes &request) {
-            std::vector<Bytes> answers = readAnswers(request);
-            if (request[3] == c.request) {
-                Bytes &a = answers.front();
-                a[0] ^= a[4] ^ 255;
-                a[4] = 255;
+            std::vector<Bytes> answers;
+            const std::vector<Bytes> proper = readAnswers(request);
+            for (std::size_t i = 0; i < proper.size(); ++i) {
+                Bytes a = proper[i];
+                const bool hit =
+                    left != 0 && a[3] == c.answer && (c.record < 0 || a[4] == c.record);
+                if (!hit) {
+                    answers.push_back(a);
+                    continue;
+                }
+                left = left > 0 ? left - 1 : left;
+                // Only the last answer to a request leaves it waiting.
+                unanswered = c.kind != Repeat && i + 1 == proper.size();
+                if (c.kind == Renumber) {
+                    a[0] ^= a[4] ^ std::uint8_t(c.newNumber);
+                    a[4] = std::uint8_t(c.newNumber);
+                }
+                if (c.kind != Drop)
+                    answers.push_back(a);
+                if (c.kind == Repeat)
+                    answers.push_back(a);
             }
             return answers;
         };
+        unit.onTurn = [&](UnitScript &u) {
+            if (unanswered && u.idle()) {
+                unanswered = false;
+                r.main().ReadAnswerTimeout();
+            }
+        };
+        r.main().SettingsModified = 1;
         r.main().BtnLoadClick();
+
         ASSERT_FALSE(unit.stuck);
-        EXPECT_EQ(unit.sent.size(), 71 - c.requestsLeftOut);
-        const auto cmds = unit.commands();
-        const auto asked = std::find(cmds.begin(), cmds.end(), c.request);
-        ASSERT_NE(asked, cmds.end());
-        if (c.firstOfNextBlock)
-            EXPECT_EQ(*(asked + 1), c.firstOfNextBlock);
-        else
-            EXPECT_EQ(asked + 1, cmds.end());
-        EXPECT_EQ(r.main().ReadFromDevice, 1) << "the read still comes to its end";
+        EXPECT_EQ(std::count(unit.sent.begin(), unit.sent.end(), c.request), c.asked);
+        EXPECT_FALSE(UpdateForm->isVisible());
+        EXPECT_EQ(TransferState, tsIdle);
+        EXPECT_EQ(r.main().TransferBusy, 0);
+        if (!c.missing) {
+            EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+            EXPECT_EQ(r.main().ReadFromDevice, 1);
+            EXPECT_EQ(r.main().SettingsModified, 0);
+            EXPECT_EQ(r.main().RefreshPending, 1);
+            EXPECT_EQ(GetOutputName(10), "OUT 10");
+            EXPECT_EQ(NameFromField(CanInputTable[7].Name, 16), "CANIN 7");
+            continue;
+        }
+        EXPECT_EQ(r.dialogs.texts().join('|').toStdString(), notCompleted(c.missing).toStdString());
+        EXPECT_EQ(r.main().ReadFromDevice, 0);
+        EXPECT_EQ(r.main().SettingsModified, 1);
+        EXPECT_EQ(r.main().RefreshPending, 0);
+        // An answer that comes after the end goes nowhere.
+        r.receive(block(CAN_EXPORT_READ_CFM, 74, 2, "", 0));
+        EXPECT_TRUE(r.sent(5).empty());
+    }
+}
+
+// The sequence labels follow the types as the block is stored, so they are
+// right even when a later block never comes.
+TEST(ReadAll, SequenceTypesShowTheirStepsAtOnce)
+{
+    ReadRig r;
+    UnitScript unit(r);
+    bool unanswered = false;
+    unit.answer = [&](const Bytes &request) {
+        std::vector<Bytes> answers = readAnswers(request);
+        if (request[3] == SEQUENCE_READ_REQ) {
+            for (int k = 0; k < 4; ++k)
+                answers[0][4 + 19 * k + 1] = std::uint8_t(3 - k);
+            answers[0][0] = FrameChecksum(answers[0].data() + 1, answers[0][1] - 1u);
+        }
+        if (request[3] == PWM_CONFIG_READ_REQ) {
+            unanswered = true;
+            return std::vector<Bytes>{};
+        }
+        return answers;
+    };
+    unit.onTurn = [&](UnitScript &u) {
+        if (unanswered && u.idle()) {
+            unanswered = false;
+            r.main().ReadAnswerTimeout();
+        }
+    };
+    r.main().BtnLoadClick();
+    ASSERT_FALSE(unit.stuck);
+    ASSERT_EQ(r.dialogs.texts().join('|').toStdString(),
+              notCompleted("PWM; CAN export 1; CAN exports 2 to 4").toStdString());
+    const Ui &ui = r.main().Config;
+    for (int k = 1; k <= 4; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        EXPECT_EQ(ui.SequenceTypeComboBox[at]->currentIndex(), 4 - k);
+        EXPECT_EQ(ui.SequenceTypeInfoLabel[at]->text(), SequenceStepPattern(4 - k)) << k;
     }
 }
 

@@ -63,7 +63,7 @@ TEST(SettingsFileCommands, SaveAsksBeforeReplacingAFile)
     m.Save->trigger();
     const QString saved = r.path("NEW.cfg");
     ASSERT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
-    EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\nNAME1=Horn\n"));
+    EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\r\nNAME1=Horn\r\n"));
     EXPECT_EQ(m.ConfigPath, saved);
     EXPECT_EQ(m.SettingsModified, 0);
     EXPECT_EQ(m.FileLoaded, 0);
@@ -81,7 +81,7 @@ TEST(SettingsFileCommands, SaveAsksBeforeReplacingAFile)
     EXPECT_EQ(m.SettingsModified, 1);
     r.dialogs.answer(vcl::MsgButton::Yes);
     m.SaveClick();
-    EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\nNAME1=Beeper\n"));
+    EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\r\nNAME1=Beeper\r\n"));
     EXPECT_EQ(m.SettingsModified, 0);
     // The dialogs start from the last file saved.
     EXPECT_EQ(r.starts.last(), saved);
@@ -94,7 +94,40 @@ TEST(SettingsFileCommands, SaveAsksBeforeReplacingAFile)
     ASSERT_EQ(r.dialogs.count(), 3);
     EXPECT_TRUE(r.dialogs.last().text.startsWith("Unable to create file: '" + r.answer + "'"));
     EXPECT_EQ(r.dialogs.last().type, vcl::MsgType::Error);
+    EXPECT_EQ(r.dialogs.last().buttons, vcl::MsgButton::Yes | vcl::MsgButton::No);
     EXPECT_EQ(r.flags(), unchanged);
+}
+
+// The settings file always has the extension ".cfg", ".CFG" among the ones
+// replaced; the caption keeps the name chosen.
+TEST(SettingsFileCommands, TheChosenNameIsKept)
+{
+    FileRig r;
+    TMainForm &m = r.main();
+    const struct
+    {
+        const char *chosen, *written, *caption;
+    } cases[] = {
+        {"truck.CFG", "truck.cfg", "truck.CFG"},
+        {"truck.txt", "truck.cfg", "truck.txt"},
+        {"bus.cfg", "bus.cfg", "bus.cfg"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.chosen);
+        QDir(r.files.path()).removeRecursively();
+        QDir().mkpath(r.files.path());
+        SetOutputName(4, "Beacon");
+        r.answer = r.path(c.chosen);
+        m.SaveClick();
+        EXPECT_EQ(QDir(r.files.path()).entryList(QDir::Files), QStringList{c.written});
+        EXPECT_EQ(m.ConfigPath, r.path(c.written));
+        SetOutputName(4, "Changed");
+        QFile::copy(r.path(c.written), r.path(c.chosen));
+        m.OpenClick();
+        EXPECT_EQ(GetOutputName(4), "Beacon");
+        EXPECT_EQ(m.ConfigFileName, c.caption);
+    }
+    EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
 }
 
 TEST(SettingsFileCommands, OpenReplacesThePagesAndMarksTheFile)

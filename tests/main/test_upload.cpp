@@ -97,14 +97,16 @@ TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
         // Before each true acknowledgement, acknowledgements of something
         // else: another record of the same block, another block.
         r.script.answer = [&r](const Bytes &request) {
-            std::vector<Bytes> answers = {MainRig::frame(NodeApplication, FLASH_WRITE_CFM, {9})};
+            std::vector<Bytes> answers = {
+                MainRig::frame(NodeApplication, CAN_INPUT_WRITE_CFM, {40})};
             const std::uint8_t code = request[3];
             if (code != INPUT_CONFIG_WRITE_REQ)
                 answers.push_back(MainRig::frame(NodeApplication, INPUT_CONFIG_WRITE_CFM));
             if (code == CAN_INPUT_WRITE_REQ || code == VIRTUAL_INPUT_WRITE_REQ ||
                 code == FLASH_WRITE_REQ || code == CAN_EXPORT_WRITE_REQ)
-                answers.push_back(MainRig::frame(NodeApplication, ReplyCode(NodeApplication, code),
-                                                 {static_cast<std::uint8_t>(request[4] + 1)}));
+                answers.push_back(
+                    MainRig::frame(NodeApplication, ReplyCode(NodeApplication, code),
+                                   {static_cast<std::uint8_t>(request[4] ? request[4] - 1 : 1)}));
             for (Bytes &a : r.fromUnit(request))
                 answers.push_back(a);
             return answers;
@@ -157,6 +159,9 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         SetBoxName(QStringLiteral("Never sent"));
         SetInputName(1, QStringLiteral("Sent"));
         r.main().RefreshPending = 0; // asked for by the name edit itself
+        r.dialogs.answer(vcl::MsgButton::Ok);
+        r.dialogs.answer(vcl::MsgButton::Ok);
+        r.dialogs.answer(vcl::MsgButton::No); // no reboot
 
         r.main().BtnSaveClick();
         UpdateForm->Timer1->setInterval(100);
@@ -166,10 +171,12 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         // Up to CAN input record 3: inputs, outputs, three blocks, four records.
         const std::vector<std::uint8_t> all = uploadCommands();
         EXPECT_EQ(r.writes(), std::vector<std::uint8_t>(all.begin(), all.begin() + 48 + 4));
-        ASSERT_FALSE(r.dialogs.texts().isEmpty());
-        EXPECT_TRUE(r.dialogs.last().text.startsWith("The upload did not complete"));
-        EXPECT_FALSE(r.dialogs.texts().contains("Reboot Target to use new settings?"));
-        EXPECT_EQ(r.dialogs.texts().contains(" Update timeout "), !cancel);
+        // The report, then the reboot question, which follows every upload.
+        const QStringList texts = r.dialogs.texts();
+        ASSERT_EQ(texts.size(), cancel ? 2 : 3) << texts.join('|').toStdString();
+        EXPECT_EQ(texts.contains(" Update timeout "), !cancel);
+        EXPECT_TRUE(texts[texts.size() - 2].startsWith("The upload did not complete"));
+        EXPECT_EQ(texts.last(), "Reboot Target to use new settings?");
         EXPECT_EQ(r.main().SettingsModified, 1);
         EXPECT_EQ(r.main().RefreshPending, 0);
         EXPECT_EQ(r.main().TransferBusy, 0);

@@ -205,6 +205,72 @@ TEST_F(LineTest, DelayNextAnswer)
     EXPECT_EQ(got[1][FrameCommandAt], STATISTICS_CFM);
 }
 
+// Faults aimed at one kind of answer: the 34 channel answers to one status
+// request, with channel 5 (or any channel) picked out.
+TEST_F(LineTest, AnswerFaults)
+{
+    using Fault = SimLine::AnswerFault;
+    const struct
+    {
+        const char *what;
+        Fault fault;
+        std::optional<std::uint8_t> record;
+        int count;
+        std::size_t frames;     // of the first request's answers
+        std::size_t validOnes;  // of those, with a good checksum
+        std::size_t secondTime; // answers to the same request sent again
+    } cases[] = {
+        {"drop channel 5 once", Fault::Drop, 5, 1, 33, 33, 34},
+        {"drop channel 5 for good", Fault::Drop, 5, -1, 33, 33, 33},
+        {"drop every channel once", Fault::Drop, std::nullopt, 1, 33, 33, 34},
+        {"repeat channel 5", Fault::Repeat, 5, 1, 35, 35, 34},
+        {"repeat two answers", Fault::Repeat, std::nullopt, 2, 36, 36, 34},
+        {"bad-frame report for channel 5", Fault::SerialError, 5, 1, 34, 34, 34},
+        {"corrupt channel 5", Fault::Corrupt, 5, 1, 34, 33, 34},
+        {"silent from channel 5 on", Fault::Silence, 5, 1, 4, 4, 0},
+        {"no such record", Fault::Drop, 99, 1, 34, 34, 34},
+    };
+    const Bytes statusAll = request(1, CHANNEL_STATUS_REQ, 5, {0xFF});
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        line.clearAnswerFaults();
+        line.faultAnswers(c.fault, {CHANNEL_STATUS_CFM, c.record}, c.count);
+        send(statusAll);
+        const auto got = frames(readAll());
+        ASSERT_EQ(got.size(), c.frames);
+        std::size_t valid = 0;
+        for (const Bytes &f : got)
+            valid += IsValidFrame(f.data(), f.size()) ? 1 : 0;
+        EXPECT_EQ(valid, c.validOnes);
+        if (c.fault == Fault::SerialError) {
+            EXPECT_EQ(got[4], frames(request(0, SERIAL_ERROR_IND, 4))[0]);
+            EXPECT_EQ(got[5][4], 6);
+        }
+        if (c.fault == Fault::Repeat && c.record) {
+            EXPECT_EQ(got[4], got[5]);
+        }
+        if (c.fault == Fault::Corrupt) {
+            EXPECT_FALSE(IsValidFrame(got[4].data(), got[4].size()));
+        }
+        send(statusAll);
+        EXPECT_EQ(frames(readAll()).size(), c.secondTime);
+    }
+    // A renumbered answer is a valid frame with the other number.
+    line.clearAnswerFaults();
+    line.renumberAnswers({CHANNEL_STATUS_CFM, 5}, 40);
+    send(statusAll);
+    const auto renumbered = frames(readAll());
+    ASSERT_EQ(renumbered.size(), 34u);
+    EXPECT_EQ(renumbered[4][4], 40);
+    EXPECT_TRUE(IsValidFrame(renumbered[4].data(), renumbered[4].size()));
+
+    // Other answers pass untouched.
+    line.clearAnswerFaults();
+    line.faultAnswers(Fault::Drop, {CHANNEL_STATUS_CFM, std::nullopt}, -1);
+    send(versionReq);
+    EXPECT_EQ(frames(readAll()).size(), 1u);
+}
+
 TEST_F(LineTest, SplitReads)
 {
     line.setMaxBytesPerRead(5);

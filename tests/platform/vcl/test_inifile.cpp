@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -281,6 +283,49 @@ TEST(IniFile, EraseSectionKeepsTheNextSectionsComment)
 }
 
 // Reading from a file and from memory must agree.
+// Lookups go through an index of the lines; lines added or removed by writes
+// must never leave it pointing at the wrong line.
+TEST(IniFile, LookupsStayRightAcrossWrites)
+{
+    TIniFile ini = TIniFile::fromText("junk\nk=0\n[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nx=4\n");
+    const struct
+    {
+        const char *what;
+        std::function<void(TIniFile &)> change;
+        const char *a, *b, *x; // k of A, k of B, x of A
+    } steps[] = {
+        {"as read", [](TIniFile &) {}, "1", "2", "-"},
+        {"a key added to A", [](TIniFile &i) { i.WriteString("A", "x", "5"); }, "1", "2", "5"},
+        {"a section in front erased", [](TIniFile &i) { i.EraseSection("a"); }, "-", "2", "-"},
+        {"A anew at the end", [](TIniFile &i) { i.WriteString("A", "k", "6"); }, "6", "2", "-"},
+        {"a key of B deleted", [](TIniFile &i) { i.DeleteKey("B", "k"); }, "6", "-", "-"},
+        {"B's key again", [](TIniFile &i) { i.WriteString("b", "K", "7"); }, "6", "7", "-"},
+        {"text replaced", [](TIniFile &i) { i = TIniFile::fromText("[B]\nk=8\n"); }, "-", "8", "-"},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(ini);
+        EXPECT_EQ(ini.ReadString("A", "k", "-"), step.a);
+        EXPECT_EQ(ini.ReadString("b", "K", "-"), step.b);
+        EXPECT_EQ(ini.ReadString("A", "x", "-"), step.x);
+    }
+}
+
+// A large file of junk lines around the keys reads its keys and writes back
+// every byte (how long it takes is measured by hand, not here).
+TEST(IniFile, LargeFileOfJunkLines)
+{
+    QByteArray text = "[INPUT]\r\n";
+    for (int i = 0; i < 100000; ++i)
+        text += "junk line " + QByteArray::number(i) + " without an equals sign\r\n";
+    text += "NAME1=Horn\r\n[OUTPUT]\r\nNAME1=Lamp\r\nNAME1=second\r\n";
+    TIniFile ini = TIniFile::fromText(text);
+    EXPECT_EQ(ini.ReadString("input", "name1", "-"), "Horn");
+    EXPECT_EQ(ini.ReadString("OUTPUT", "NAME1", "-"), "Lamp");
+    EXPECT_EQ(ini.ReadString("OUTPUT", "NAME2", "-"), "-");
+    EXPECT_EQ(ini.text(), text);
+}
+
 TEST(IniFile, FileAndTextReadAlike)
 {
     QTemporaryDir dir;
