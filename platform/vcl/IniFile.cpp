@@ -245,7 +245,31 @@ void TIniFile::appendLine(const QByteArray &text)
     line.eol = m_eol;
     classify(line);
     m_lines.push_back(std::move(line));
-    linesMoved();
+    // A line at the end moves no other line: the index takes it in, so that
+    // writing a whole file key by key stays linear.
+    if (m_indexed)
+        indexLine(qsizetype(m_lines.size()) - 1);
+}
+
+void TIniFile::indexLine(qsizetype i) const
+{
+    const Line &line = m_lines[i];
+    if (line.kind == Kind::Section) {
+        if (!m_sectionIndex.contains(line.name))
+            m_sectionIndex.insert(line.name, i);
+        return;
+    }
+    if (line.kind != Kind::Key)
+        return;
+    qsizetype header = i - 1;
+    while (header >= 0 && m_lines[header].kind != Kind::Section)
+        --header;
+    // Keys of a later section of the same name are never read.
+    if (header < 0 || m_sectionIndex.value(m_lines[header].name, -1) != header)
+        return;
+    const auto at = std::pair(header, line.name);
+    if (!m_keyIndex.contains(at))
+        m_keyIndex.insert(at, i);
 }
 
 QString TIniFile::ReadString(const QString &section, const QString &key, const QString &def) const

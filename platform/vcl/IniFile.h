@@ -117,6 +117,8 @@ private:
     // section, by folded name; built on demand, dropped when lines move.
     void buildIndex() const;
     void linesMoved() { m_indexed = false; }
+    // Takes line `i`, the last one, into a built index.
+    void indexLine(qsizetype i) const;
     qsizetype sectionEnd(qsizetype header) const;
     qsizetype findKey(qsizetype header, const QString &folded) const;
     QString rawValue(qsizetype index) const;
