@@ -64,9 +64,14 @@ void TApplication::SetIcon(const QIcon &value)
     QApplication::setWindowIcon(value);
 }
 
+vcl::TColor TApplication::HintColor() const
+{
+    return ApplicationHintColor();
+}
+
 void TApplication::SetHintColor(vcl::TColor value)
 {
-    FHintColor = value;
+    SetApplicationHintColor(value);
     QPalette p = QToolTip::palette();
     p.setColor(QPalette::ToolTipBase, vcl::ToQColor(value));
     QToolTip::setPalette(p);
@@ -372,6 +377,26 @@ void TzShowApp::SetOnMinimize(TNotifyEvent e)
 void TzShowApp::SetOnRestore(TNotifyEvent e)
 {
     Application().OnRestore = std::move(e);
+}
+void TzShowApp::SetOnExecption(std::function<void(QObject *, const std::exception &)> e)
+{
+    Application().OnExecption = std::move(e);
+}
+void TzShowApp::SetOnHelp(std::function<bool(std::uint16_t, int, bool &)> e)
+{
+    Application().OnHelp = std::move(e);
+}
+void TzShowApp::SetOnIdle(std::function<void(QObject *, bool &)> e)
+{
+    Application().OnIdle = std::move(e);
+}
+void TzShowApp::SetOnMessage(std::function<void(QEvent *, bool &)> e)
+{
+    Application().OnMessage = std::move(e);
+}
+void TzShowApp::SetOnShowHint(std::function<void(QString &, bool &)> e)
+{
+    Application().OnShowHint = std::move(e);
 }
 void TzShowApp::SetOnActiveControlChange(TNotifyEvent e)
 {

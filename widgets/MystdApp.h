@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -40,8 +41,8 @@ public:
     void SetTitle(const QString &value);
     QIcon Icon() const;
     void SetIcon(const QIcon &value);
-    vcl::TColor HintColor() const { return FHintColor; }
-    // The tool tips' background.
+    vcl::TColor HintColor() const;
+    // The background of the tool tips and of the hint window.
     void SetHintColor(vcl::TColor value);
     bool ShowHint() const;
     void SetShowHint(bool value);
@@ -75,7 +76,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
-    vcl::TColor FHintColor = vcl::clInfoBk;
     bool FTerminated = false;
     QPointer<QWidget> FWatchedMain;
 };
@@ -156,6 +156,11 @@ public:
     void SetOnHint(TNotifyEvent e);
     void SetOnMinimize(TNotifyEvent e);
     void SetOnRestore(TNotifyEvent e);
+    void SetOnExecption(std::function<void(QObject *, const std::exception &)> e);
+    void SetOnHelp(std::function<bool(std::uint16_t, int, bool &)> e);
+    void SetOnIdle(std::function<void(QObject *, bool &)> e);
+    void SetOnMessage(std::function<void(QEvent *, bool &)> e);
+    void SetOnShowHint(std::function<void(QString &, bool &)> e);
     void SetOnActiveControlChange(TNotifyEvent e);
     void SetOnActiveFormChange(TNotifyEvent e);
 

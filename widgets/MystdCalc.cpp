@@ -128,8 +128,10 @@ void TzCalc::consume()
 
 void TzCalc::fail(TzCalcResult code)
 {
-    if (FCalcResult == TzcOK)
-        FCalcResult = code;
+    // Each failed check sets its own code, so a check made after an earlier
+    // error (a division by the missing number, a parenthesis that a broken
+    // argument left unclosed) is the one reported.
+    FCalcResult = code;
 }
 
 QChar TzCalc::NaesteTegn()

@@ -59,8 +59,10 @@ long double Factorial(std::int32_t n);
 //   number     := digits [(',' | '.') digits], at least one digit
 //   name       := letter {letter | '_'}, any case, the first 10 count
 // Factors are rounded to double, terms and expressions kept in extended
-// precision. The first error found is the one reported; an overflow anywhere
-// ends the evaluation with TzcOverFlow and the value 0.
+// precision. After an error no further operator is read, but the checks of
+// the routines already under way still run and the last that fails sets
+// CalcResult: "1/" reports TzcDivZero, "LN 5" too. An overflow anywhere ends
+// the evaluation with TzcOverFlow and the value 0.
 //
 // Thread contract: none; one thread at a time.
 class TzCalc

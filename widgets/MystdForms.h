@@ -2,21 +2,15 @@
 // the Mystd widget unit.
 #pragma once
 
+#include "widgets/ComponentError.h"
+
 #include <QFrame>
 #include <QPointer>
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 
 class QRubberBand;
-
-// The class library's component error.
-class EComponentError : public std::runtime_error
-{
-public:
-    explicit EComponentError(const char *message) : std::runtime_error(message) {}
-};
 
 namespace widgets {
 

@@ -17,6 +17,7 @@ namespace widgets {
 namespace {
 
 bool showHint = true;
+vcl::TColor hintColor = vcl::clInfoBk;
 
 int margin(bool use3D)
 {
@@ -38,6 +39,16 @@ bool ApplicationShowHint()
 void SetApplicationShowHint(bool value)
 {
     showHint = value;
+}
+
+vcl::TColor ApplicationHintColor()
+{
+    return hintColor;
+}
+
+void SetApplicationHintColor(vcl::TColor value)
+{
+    hintColor = value;
 }
 
 int HintTextWidth(int screenWidth, int partOfScreen, bool use3D)
@@ -203,7 +214,7 @@ void TzHintWindow::paintEvent(QPaintEvent *)
     const THintSettings &s = HintSettings();
     widgets::TCanvas canvas(this);
     const int R = width(), B = height();
-    canvas.Brush.Color = vcl::clInfoBk;
+    canvas.Brush.Color = widgets::ApplicationHintColor();
     canvas.FillRect({0, 0, R, B});
     canvas.Pen.Color = vcl::clBlack;
     if (s.Use3D) {

@@ -12,6 +12,10 @@ namespace widgets {
 // Whether the application shows hints at all (on at start). Main thread only.
 bool ApplicationShowHint();
 void SetApplicationShowHint(bool value);
+// The application's hint colour (clInfoBk at start), the hint window's
+// background. Main thread only.
+vcl::TColor ApplicationHintColor();
+void SetApplicationHintColor(vcl::TColor value);
 
 // Width available to a hint's text: the screen width divided by
 // partOfScreen (taken as 1..10), less a margin of 6 (3-D) or 4 on each side.

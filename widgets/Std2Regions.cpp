@@ -1,5 +1,6 @@
 #include "widgets/Std2Regions.h"
 
+#include "widgets/MystdForms.h"
 #include "widgets/zAnimateFastBmp.h"
 
 #include <QCoreApplication>
@@ -387,12 +388,7 @@ void TzcFancyForm::DoUpdate()
 {
     if (!IsLoaded())
         return;
-    QWidget *form = nullptr;
-    for (QObject *o = parent(); o && !form; o = o->parent())
-        if (auto *w = qobject_cast<QWidget *>(o))
-            form = w->window();
-    if (!form)
-        throw EComponentError("NoForm");
+    QWidget *form = FindForm(this);
     const std::optional<QRegion> region = GetRgn()->Region();
     const QRegion shape = region.value_or(QRegion(0, 0, form->width(), form->height()));
     if (!(form->windowFlags() & Qt::FramelessWindowHint)) {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "platform/vcl/Colors.h"
+#include "widgets/ComponentError.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -50,13 +51,6 @@ QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent);
 
 // A stream or file that cannot be read or written, or holds no region.
 class EStreamError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Raised when a component needs the form that owns it and has none.
-class EComponentError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;

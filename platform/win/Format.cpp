@@ -196,7 +196,11 @@ std::optional<QString> Format(const QString &format, std::span<const FormatArg> 
         }
         if (tooBig || i >= format.size() || next >= args.size())
             return std::nullopt;
-        const char type = char(format[i++].toUpper().unicode() & 0x7F);
+        const char16_t letter = format[i++].toUpper().unicode();
+        // Only ASCII letters are types: masking U+0145 to 7 bits would read it as "E".
+        if (letter > 0x7F)
+            return std::nullopt;
+        const char type = char(letter);
         const FormatArg &arg = args[next++];
         QString field;
         if (type == 'D' || type == 'U' || type == 'X') {

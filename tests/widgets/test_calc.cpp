@@ -47,7 +47,15 @@ const LineCase lineCases[] = {
     {"abcdefghijklm", TzcFunctionMissing, 0, 14},
     {"1/0", TzcDivZero, 1, 4},
     {"5+1/0", TzcDivZero, 6, 6},
-    {"1/", TzcNumberMissing, 1, 3},
+    // A check made after an error sets its own code: the missing number
+    // divides by 0, a broken argument leaves its parenthesis open, and a
+    // function still checks the argument it got.
+    {"1/", TzcDivZero, 1, 3},
+    {"1/XYZ", TzcDivZero, 1, 6},
+    {"LN 5", TzcDivZero, 0, 5},
+    {"SQRT(0-1", TzcDivZero, 0, 9},
+    {"(2*-3)", TzcRightPar, 0, 5},
+    {"(1/0", TzcRightPar, 1, 5},
     {"LN(0)", TzcDivZero, 0, 0},
     {"SQRT(0-1)", TzcDivZero, 0, 0},
     {"ARCSIN(1)", TzcDivZero, 0, 0},
@@ -187,9 +195,9 @@ TEST(Calc, TextResultsUseTheCheckedFormat)
     EXPECT_EQ(calc.Number(), QStringLiteral("3.142"));
     EXPECT_EQ(calc.RegisterA(), QStringLiteral("3.142"));
     EXPECT_EQ(calc.CalcResult(), TzcOK);
-    for (const char *bad : {"%d", "%s", "%n%n", "%f %f", "%p", "%"}) {
+    for (const char *bad : {"%d", "%s", "%n%n", "%f %f", "%p", "%", "%\u00e4", "%\u0145"}) {
         calc.SetCalcLine(QStringLiteral("1"));
-        calc.FormatLine = QString::fromLatin1(bad);
+        calc.FormatLine = QString::fromUtf8(bad);
         EXPECT_EQ(calc.Number(), QString()) << bad;
         EXPECT_EQ(calc.CalcResult(), TzcFormatError) << bad;
     }
@@ -253,11 +261,7 @@ struct Reference
         return p < s.size() ? s[p] : '\r';
     }
     void next() { p = std::min(p + 1, s.size()); }
-    void err(int c)
-    {
-        if (!code)
-            code = c;
-    }
+    void err(int c) { code = c; }
     static bool whole(long double v)
     {
         return v >= -9223372036854775808.0L && v < 9223372036854775808.0L;

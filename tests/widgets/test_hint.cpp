@@ -112,6 +112,11 @@ TEST(HintWindow, ShowsWholeTextsAndHonoursTheVeto)
     const QImage image = window->grab().toImage();
     EXPECT_EQ(painted, 1);
     EXPECT_EQ(image.pixelColor(window->width() - 1, 5), QColor(Qt::black));
+    // Inside the frame, the application's hint colour.
+    EXPECT_EQ(image.pixelColor(3, 3), vcl::ToQColor(vcl::clInfoBk));
+    SetApplicationHintColor(vcl::clYellow);
+    EXPECT_EQ(window->grab().toImage().pixelColor(3, 3), QColor(Qt::yellow));
+    SetApplicationHintColor(vcl::clInfoBk);
     window->ActivateHint({}, QStringLiteral("A hint shows here,\nin two lines."));
     window->grab().save(QStringLiteral("/tmp/wapp_hint.png"));
     delete window;
