@@ -16,6 +16,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
 #include "widgets/Std2Offsets.h"
@@ -107,6 +108,9 @@ Q_SIGNALS:
     void OnClick();
     // After every paint.
     void OnPaint();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     explicit TzcFancyBase(QWidget *parent);
@@ -118,8 +122,14 @@ protected:
     // repaints. Called on every change of what the state depends on.
     void ApplyState();
     bool InShape(QPoint p) const;
+    // OnMouseDown, OnMouseUp of the event; false when a handler destroyed the button.
+    bool MouseDown(const QMouseEvent *e);
+    bool MouseUp(const QMouseEvent *e);
     // The caption's accelerator, "&x", was pressed.
     virtual void AcceleratorPressed() {}
+
+    // The caption's accelerator and, for a dialog button, Return and Escape.
+    widgets::ButtonShortcuts FKeys{this};
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -130,7 +140,6 @@ protected:
 
 private:
     void ChangePos();
-    void UpdateAccelerator();
 
     vcl::TColor FTransparentColor = vcl::clBlack;
     widgets::TAlignment FAlignment = widgets::taCenter;
@@ -144,7 +153,6 @@ private:
     vcl::TColor FColor = vcl::clBtnFace;
     vcl::TColor FFontColor = vcl::clBtnText;
     bool FApplying = false;
-    int FAccelKeyId = 0;
 };
 
 // Named accessors of one state: Glyph<Suffix>, OffsetGlyph<Suffix>,
@@ -226,6 +234,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
@@ -369,7 +378,6 @@ Q_SIGNALS:
     void OnDblClick();
     void OnMouseEnter();
     void OnMouseLeave();
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     bool BoldCaption() const override { return hasFocus() || FDefault; }
@@ -395,7 +403,6 @@ private:
     // Brings FMouseIn in line with where the pointer is, through the enter
     // and leave handlers.
     void SetMouseIn();
-    void UpdateDialogKeys();
 
     bool FMouseIn = false;
     bool FDefault = false;
@@ -405,9 +412,6 @@ private:
     bool FDown = false;
     bool FTracking = false;
     QMenu *FPopupMenu = nullptr;
-    int FReturnKeyId = 0;
-    int FEnterKeyId = 0;
-    int FEscapeKeyId = 0;
     QMetaObject::Connection FFocusWatch;
 };
 

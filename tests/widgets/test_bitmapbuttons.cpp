@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -137,7 +138,13 @@ TEST_F(CheckBox, DoubleClickAndReleasesOutsideTheShape)
     box->SetURgn(region(10, 0, 20, 20).get());
     box->Loaded();
     EXPECT_EQ(box->size(), QSize(30, 20)); // to the region's right and bottom edges
+    QSignalSpy downs(box, &TzcFancyBase::OnMouseDown);
+    QSignalSpy moves(box, &TzcFancyBase::OnMouseMove);
+    std::vector<TCheckBoxState> statesAtMouseUp;
+    QObject::connect(box, &TzcFancyBase::OnMouseUp, box,
+                     [&] { statesAtMouseUp.push_back(box->State()); });
     send(box, QEvent::MouseButtonPress, QPoint(15, 5));
+    send(box, QEvent::MouseMove, QPoint(2, 5));
     send(box, QEvent::MouseButtonRelease, QPoint(2, 5)); // in the rectangle, not the shape
     EXPECT_EQ(box->State(), cbUnchecked);
     send(box, QEvent::MouseButtonPress, QPoint(15, 5));
@@ -145,6 +152,10 @@ TEST_F(CheckBox, DoubleClickAndReleasesOutsideTheShape)
     send(box, QEvent::MouseButtonDblClick, QPoint(15, 5));
     send(box, QEvent::MouseButtonRelease, QPoint(15, 5));
     EXPECT_EQ(box->State(), cbChecked);
+    EXPECT_EQ(downs.count(), 3);
+    EXPECT_EQ(moves.count(), 1);
+    // The click comes first, then OnMouseUp.
+    EXPECT_EQ(statesAtMouseUp, (std::vector<TCheckBoxState>{cbUnchecked, cbChecked, cbChecked}));
 }
 
 TEST_F(CheckBox, StatesTakeTheirOwnOrTheFirstPictureAndShape)
@@ -245,6 +256,8 @@ TEST_F(PushButton, PressFollowsTheShapeAndOnlyAReleaseInsideClicks)
     btn->SetDownRgn(region(0, 0, 30, 10).get());
     btn->Loaded();
     QSignalSpy clicks(btn, &TzcFancyBase::OnClick);
+    QSignalSpy downs(btn, &TzcFancyBase::OnMouseDown);
+    QSignalSpy ups(btn, &TzcFancyBase::OnMouseUp);
     EXPECT_EQ(btn->size(), QSize(30, 20));
 
     send(btn, QEvent::MouseButtonPress, QPoint(5, 5));
@@ -264,6 +277,8 @@ TEST_F(PushButton, PressFollowsTheShapeAndOnlyAReleaseInsideClicks)
     click(btn, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_FALSE(btn->Down());
+    EXPECT_EQ(downs.count(), 2);
+    EXPECT_EQ(ups.count(), 2);
 }
 
 TEST_F(PushButton, SpaceClicksOnReleaseUnlessAMouseSPressIsHeld)
@@ -361,6 +376,20 @@ TEST_F(PushButton, DialogKeysAndModalResult)
     QTest::keyClick(cancel, Qt::Key_Return);
     EXPECT_EQ(cancelClicks.count(), 2);
     EXPECT_EQ(okClicks.count(), 1);
+
+    // A modal dialog closes only after OnClick, which may still keep it open.
+    dialog.open();
+    bool keepOpen = true;
+    QObject::connect(ok, &TzcFancyBase::OnClick, &dialog, [&] {
+        if (keepOpen)
+            dialog.setResult(0);
+    });
+    ok->Click();
+    EXPECT_TRUE(dialog.isVisible());
+    keepOpen = false;
+    ok->Click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 1);
 
     // Without a parent there is no form to tell.
     TzcFancyButton alone;
