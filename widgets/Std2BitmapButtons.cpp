@@ -339,8 +339,11 @@ void TzcFancyCustomBtn::mouseDoubleClickEvent(QMouseEvent *e)
 
 void TzcFancyCustomBtn::mouseMoveEvent(QMouseEvent *e)
 {
+    const QPointer<TzcFancyCustomBtn> self(this);
     const QPoint p = e->position().toPoint();
     Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+    if (self)
+        QWidget::mouseMoveEvent(e);
 }
 
 void TzcFancyCustomBtn::keyPressEvent(QKeyEvent *e)
