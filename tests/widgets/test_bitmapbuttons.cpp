@@ -95,6 +95,38 @@ protected:
     QLineEdit *other = nullptr;
 };
 
+// The caption's accelerator: the check box takes the focus and toggles, the
+// radio button takes the focus (which checks it), the push button clicks.
+TEST_F(Form, CaptionAcceleratorActs)
+{
+    show();
+    auto *box = new TzcFancyCheckBox(form.get());
+    auto *radio = new TzcFancyRadioButton(form.get());
+    auto *push = new TzcFancyButton(form.get());
+    radio->move(0, 40);
+    push->move(100, 0);
+    box->SetCaption(QStringLiteral("&Box"));
+    radio->SetCaption(QStringLiteral("&Radio"));
+    push->SetCaption(QStringLiteral("&Push"));
+    for (TzcFancyBase *b : std::initializer_list<TzcFancyBase *>{box, radio, push}) {
+        b->Loaded();
+        b->show();
+    }
+    QSignalSpy pushes(push, &TzcFancyBase::OnClick);
+    QTest::keyClick(other, Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(box->State(), cbChecked);
+    EXPECT_TRUE(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(radio->Checked());
+    EXPECT_TRUE(radio->hasFocus());
+    QTest::keyClick(radio, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(pushes.count(), 1);
+    // A caption without an accelerator lets the key go.
+    push->SetCaption(QStringLiteral("Push"));
+    QTest::keyClick(radio, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(pushes.count(), 1);
+}
+
 using CheckBox = Form;
 
 TEST_F(CheckBox, ClicksCycleTheState)
