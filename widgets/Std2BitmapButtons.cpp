@@ -271,6 +271,15 @@ void TzcFancyBase::focusOutEvent(QFocusEvent *e)
     ApplyState();
 }
 
+void TzcFancyBase::contextMenuEvent(QContextMenuEvent *e)
+{
+    if (!FPopupMenu) {
+        e->ignore(); // the parent's menu, if any
+        return;
+    }
+    FPopupMenu->popup(e->globalPos());
+}
+
 TzcFancyCustomBtn::TzcFancyCustomBtn(QWidget *parent) : TzcFancyBase(parent)
 {
     AddState(0, 0, 89, 33); // plain
@@ -762,11 +771,9 @@ void TzcFancyButton::changeEvent(QEvent *e)
 
 void TzcFancyButton::contextMenuEvent(QContextMenuEvent *e)
 {
-    if (!FPopupMenu) {
-        e->ignore(); // the parent's menu, if any
-        return;
-    }
     // A right click opens the menu on release; the menu key opens it here.
-    if (e->reason() != QContextMenuEvent::Mouse)
+    if (!FPopupMenu)
+        e->ignore(); // the parent's menu, if any
+    else if (e->reason() != QContextMenuEvent::Mouse)
         FPopupMenu->popup(mapToGlobal(QPoint(width() / 2, height() / 2)));
 }

@@ -23,6 +23,7 @@
 #include "widgets/Std2Regions.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -98,6 +99,10 @@ public:
     TzcTextSize *StateText(int state) { return &FStates[std::size_t(state)]->Text; }
     void SetStateText(int state, const TzcTextSize &value);
 
+    // Opened by a right click; not owned.
+    QMenu *PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
+
     bool IsLoaded() const { return FLoaded; }
     virtual void Loaded();
     // The state whose picture is shown now.
@@ -137,6 +142,9 @@ protected:
     void changeEvent(QEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+
+    QPointer<QMenu> FPopupMenu;
 
 private:
     void ChangePos();
@@ -359,10 +367,6 @@ public:
     void SetModalResult(int value) { FModalResult = value; }
     bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
     void SetTabStop(bool value);
-    // Opened by a right click; not owned.
-    QMenu *PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
-
     bool Down() const { return FDown; }
     bool Tracking() const { return FTracking; }
     bool MouseIn() const { return FMouseIn; }
@@ -411,7 +415,6 @@ private:
     int FModalResult = 0;
     bool FDown = false;
     bool FTracking = false;
-    QMenu *FPopupMenu = nullptr;
     QMetaObject::Connection FFocusWatch;
 };
 

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -188,6 +190,25 @@ TEST_F(CheckBox, DoubleClickAndReleasesOutsideTheShape)
     EXPECT_EQ(moves.count(), 1);
     // The click comes first, then OnMouseUp.
     EXPECT_EQ(statesAtMouseUp, (std::vector<TCheckBoxState>{cbUnchecked, cbChecked, cbChecked}));
+}
+
+TEST_F(CheckBox, RightClickOpensThePopupMenu)
+{
+    show();
+    auto *box = new TzcFancyCheckBox(form.get());
+    box->show();
+    auto *menu = new QMenu(form.get());
+    menu->addAction(QStringLiteral("Item"));
+    box->SetPopupMenu(menu);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 3), box->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(box, &e);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    delete menu;
+    EXPECT_EQ(box->PopupMenu(), nullptr) << "a freed menu is forgotten";
+    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(3, 3), box->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(box, &again);
+    EXPECT_FALSE(again.isAccepted()) << "left to the parent";
 }
 
 TEST_F(CheckBox, StatesTakeTheirOwnOrTheFirstPictureAndShape)
