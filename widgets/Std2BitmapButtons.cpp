@@ -8,12 +8,10 @@
 #include <QCursor>
 #include <QDialog>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QShortcutEvent>
 
 namespace widgets {
 
@@ -40,6 +38,8 @@ TzcFancyBase::TzcFancyBase(QWidget *parent) : QWidget(parent)
     // The face covers every pixel: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // OnMouseMove reports moves without a button held too.
+    setMouseTracking(true);
     resize(89, 33);
 }
 
@@ -109,7 +109,7 @@ void TzcFancyBase::SetCaption(const QString &value)
     if (value == FCaption)
         return;
     FCaption = value;
-    UpdateAccelerator();
+    FKeys.SetCaption(value);
     update();
 }
 
@@ -157,20 +157,26 @@ void TzcFancyBase::Loaded()
     ApplyState();
 }
 
-void TzcFancyBase::UpdateAccelerator()
-{
-    if (FAccelKeyId != 0)
-        releaseShortcut(FAccelKeyId);
-    FAccelKeyId = 0;
-    const QKeySequence accel = QKeySequence::mnemonic(FCaption);
-    if (!accel.isEmpty())
-        FAccelKeyId = grabShortcut(accel);
-}
-
 bool TzcFancyBase::InShape(QPoint p) const
 {
     const QRegion shape = mask();
     return shape.isEmpty() ? rect().contains(p) : shape.contains(p);
+}
+
+bool TzcFancyBase::MouseDown(const QMouseEvent *e)
+{
+    const QPointer<TzcFancyBase> self(this);
+    const QPoint p = e->position().toPoint();
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    return self;
+}
+
+bool TzcFancyBase::MouseUp(const QMouseEvent *e)
+{
+    const QPointer<TzcFancyBase> self(this);
+    const QPoint p = e->position().toPoint();
+    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    return self;
 }
 
 void TzcFancyBase::ApplyState()
@@ -192,12 +198,9 @@ void TzcFancyBase::ApplyState()
 
 bool TzcFancyBase::event(QEvent *e)
 {
-    if (e->type() == QEvent::Shortcut) {
-        const int id = static_cast<QShortcutEvent *>(e)->shortcutId();
-        if (id != 0 && id == FAccelKeyId) {
-            AcceleratorPressed();
-            return true;
-        }
+    if (FKeys.Match(e) == widgets::ButtonShortcuts::Accelerator) {
+        AcceleratorPressed();
+        return true;
     }
     return QWidget::event(e);
 }
@@ -268,6 +271,15 @@ void TzcFancyBase::focusOutEvent(QFocusEvent *e)
     ApplyState();
 }
 
+void TzcFancyBase::contextMenuEvent(QContextMenuEvent *e)
+{
+    if (!FPopupMenu) {
+        e->ignore(); // the parent's menu, if any
+        return;
+    }
+    FPopupMenu->popup(e->globalPos());
+}
+
 TzcFancyCustomBtn::TzcFancyCustomBtn(QWidget *parent) : TzcFancyBase(parent)
 {
     AddState(0, 0, 89, 33); // plain
@@ -300,7 +312,8 @@ void TzcFancyCustomBtn::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton && isEnabled())
         FPressed = true;
-    QWidget::mousePressEvent(e);
+    if (MouseDown(e))
+        QWidget::mousePressEvent(e);
 }
 
 void TzcFancyCustomBtn::mouseReleaseEvent(QMouseEvent *e)
@@ -308,11 +321,15 @@ void TzcFancyCustomBtn::mouseReleaseEvent(QMouseEvent *e)
     if (e->button() == Qt::LeftButton) {
         const bool clicked = FPressed && InShape(e->position().toPoint());
         FPressed = false;
+        const QPointer<TzcFancyCustomBtn> self(this);
         if (clicked)
             BnClicked();
+        if (self)
+            MouseUp(e);
         return;
     }
-    QWidget::mouseReleaseEvent(e);
+    if (MouseUp(e))
+        QWidget::mouseReleaseEvent(e);
 }
 
 void TzcFancyCustomBtn::mouseDoubleClickEvent(QMouseEvent *e)
@@ -323,7 +340,19 @@ void TzcFancyCustomBtn::mouseDoubleClickEvent(QMouseEvent *e)
     }
     // The second press of a double click is reported as such, not clicked.
     FPressed = false;
+    const QPointer<TzcFancyCustomBtn> self(this);
     BnDoubleClicked();
+    if (self)
+        MouseDown(e);
+}
+
+void TzcFancyCustomBtn::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPointer<TzcFancyCustomBtn> self(this);
+    const QPoint p = e->position().toPoint();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+    if (self)
+        QWidget::mouseMoveEvent(e);
 }
 
 void TzcFancyCustomBtn::keyPressEvent(QKeyEvent *e)
@@ -456,7 +485,6 @@ TzcFancyButton::TzcFancyButton(QWidget *parent) : TzcFancyBase(parent)
     AddState(2, 2, 84, 28); // focused
     AddState(2, 2, 84, 28); // disabled
     setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
     // The default-button look follows the focus among the form's buttons.
     FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && now->window() == window())
@@ -489,7 +517,7 @@ void TzcFancyButton::SetTabStop(bool value)
 void TzcFancyButton::SetCancel(bool value)
 {
     FCancel = value;
-    UpdateDialogKeys();
+    FKeys.SetDialogKeys(FActive, FCancel);
 }
 
 void TzcFancyButton::SetDefault(bool value)
@@ -506,24 +534,6 @@ void TzcFancyButton::SetDefault(bool value)
     const QList<TzcFancyButton *> buttons = form->findChildren<TzcFancyButton *>();
     for (TzcFancyButton *button : buttons)
         button->CMFocusChanged(focused);
-}
-
-void TzcFancyButton::UpdateDialogKeys()
-{
-    if (FActive && FReturnKeyId == 0) {
-        FReturnKeyId = grabShortcut(QKeySequence(Qt::Key_Return));
-        FEnterKeyId = grabShortcut(QKeySequence(Qt::Key_Enter));
-    } else if (!FActive && FReturnKeyId != 0) {
-        releaseShortcut(FReturnKeyId);
-        releaseShortcut(FEnterKeyId);
-        FReturnKeyId = FEnterKeyId = 0;
-    }
-    if (FCancel && FEscapeKeyId == 0) {
-        FEscapeKeyId = grabShortcut(QKeySequence(Qt::Key_Escape));
-    } else if (!FCancel && FEscapeKeyId != 0) {
-        releaseShortcut(FEscapeKeyId);
-        FEscapeKeyId = 0;
-    }
 }
 
 void TzcFancyButton::Loaded()
@@ -569,13 +579,16 @@ void TzcFancyButton::Click()
     // Only a real crossing of the shape's edge fires an event.
     SetMouseIn();
     ApplyState();
-    if (auto *dialog = qobject_cast<QDialog *>(parentWidget() ? window() : nullptr)) {
+    // The dialog learns the result first and closes only after OnClick, which
+    // may still change it (0 keeps the dialog open).
+    QPointer<QDialog> dialog = qobject_cast<QDialog *>(parentWidget() ? window() : nullptr);
+    if (dialog)
         dialog->setResult(FModalResult);
-        if (FModalResult != 0 && dialog->isModal())
-            dialog->done(FModalResult);
-    }
-    if (self)
-        Q_EMIT OnClick();
+    if (!self)
+        return;
+    Q_EMIT OnClick();
+    if (dialog && dialog->isModal() && dialog->isVisible() && dialog->result() != 0)
+        dialog->done(dialog->result());
 }
 
 void TzcFancyButton::CMFocusChanged(QWidget *focused)
@@ -584,7 +597,7 @@ void TzcFancyButton::CMFocusChanged(QWidget *focused)
         FActive = button == this;
     else
         FActive = FDefault;
-    UpdateDialogKeys();
+    FKeys.SetDialogKeys(FActive, FCancel);
     if (!hasFocus()) {
         FDown = false;
         FTracking = false;
@@ -601,35 +614,30 @@ void TzcFancyButton::AcceleratorPressed()
 
 bool TzcFancyButton::event(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::Polish:
-        FActive = FDefault;
-        UpdateDialogKeys();
-        break;
-    case QEvent::Shortcut: {
-        const int id = static_cast<QShortcutEvent *>(e)->shortcutId();
-        if (id == 0)
-            break;
-        if (id == FReturnKeyId || id == FEnterKeyId) {
-            if (FActive && CanFocus())
-                Click();
-            return true;
-        }
-        if (id == FEscapeKeyId) {
-            if (FCancel && CanFocus())
-                Click();
-            return true;
-        }
+    switch (FKeys.Match(e)) {
+    case widgets::ButtonShortcuts::Return:
+        if (FActive && CanFocus())
+            Click();
+        return true;
+    case widgets::ButtonShortcuts::Escape:
+        if (FCancel && CanFocus())
+            Click();
+        return true;
+    case widgets::ButtonShortcuts::Accelerator:
+    case widgets::ButtonShortcuts::None:
         break;
     }
-    default:
-        break;
+    if (e->type() == QEvent::Polish) {
+        FActive = FDefault;
+        FKeys.SetDialogKeys(FActive, FCancel);
     }
     return TzcFancyBase::event(e);
 }
 
 void TzcFancyButton::mousePressEvent(QMouseEvent *e)
 {
+    if (!MouseDown(e))
+        return;
     const QPoint p = e->position().toPoint();
     if (e->button() != Qt::LeftButton || !isEnabled() || !rect().contains(p)) {
         QWidget::mousePressEvent(e);
@@ -646,6 +654,8 @@ void TzcFancyButton::mousePressEvent(QMouseEvent *e)
 void TzcFancyButton::mouseReleaseEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::RightButton && FPopupMenu) {
+        if (!MouseUp(e))
+            return;
         FPopupMenu->popup(e->globalPosition().toPoint());
         // The hover state is checked again once the menu has gone.
         connect(FPopupMenu, &QMenu::aboutToHide, this, &TzcFancyButton::SetMouseIn,
@@ -653,14 +663,15 @@ void TzcFancyButton::mouseReleaseEvent(QMouseEvent *e)
         return;
     }
     if (e->button() != Qt::LeftButton || !FTracking) {
-        QWidget::mouseReleaseEvent(e);
+        if (MouseUp(e))
+            QWidget::mouseReleaseEvent(e);
         return;
     }
     // Only a release that the picture shows as pressed, inside the shape, clicks.
     QPointer<TzcFancyButton> self(this);
     if (FDown && InShape(e->position().toPoint()))
         Click();
-    if (!self || !FTracking)
+    if (!self || !MouseUp(e) || !FTracking)
         return;
     FDown = false;
     FTracking = false;
@@ -760,11 +771,9 @@ void TzcFancyButton::changeEvent(QEvent *e)
 
 void TzcFancyButton::contextMenuEvent(QContextMenuEvent *e)
 {
-    if (!FPopupMenu) {
-        e->ignore(); // the parent's menu, if any
-        return;
-    }
     // A right click opens the menu on release; the menu key opens it here.
-    if (e->reason() != QContextMenuEvent::Mouse)
+    if (!FPopupMenu)
+        e->ignore(); // the parent's menu, if any
+    else if (e->reason() != QContextMenuEvent::Mouse)
         FPopupMenu->popup(mapToGlobal(QPoint(width() / 2, height() / 2)));
 }

@@ -16,12 +16,14 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
 #include "widgets/Std2Offsets.h"
 #include "widgets/Std2Regions.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -97,6 +99,10 @@ public:
     TzcTextSize *StateText(int state) { return &FStates[std::size_t(state)]->Text; }
     void SetStateText(int state, const TzcTextSize &value);
 
+    // Opened by a right click; not owned.
+    QMenu *PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
+
     bool IsLoaded() const { return FLoaded; }
     virtual void Loaded();
     // The state whose picture is shown now.
@@ -107,6 +113,9 @@ Q_SIGNALS:
     void OnClick();
     // After every paint.
     void OnPaint();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     explicit TzcFancyBase(QWidget *parent);
@@ -118,8 +127,14 @@ protected:
     // repaints. Called on every change of what the state depends on.
     void ApplyState();
     bool InShape(QPoint p) const;
+    // OnMouseDown, OnMouseUp of the event; false when a handler destroyed the button.
+    bool MouseDown(const QMouseEvent *e);
+    bool MouseUp(const QMouseEvent *e);
     // The caption's accelerator, "&x", was pressed.
     virtual void AcceleratorPressed() {}
+
+    // The caption's accelerator and, for a dialog button, Return and Escape.
+    widgets::ButtonShortcuts FKeys{this};
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -127,10 +142,12 @@ protected:
     void changeEvent(QEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+
+    QPointer<QMenu> FPopupMenu;
 
 private:
     void ChangePos();
-    void UpdateAccelerator();
 
     vcl::TColor FTransparentColor = vcl::clBlack;
     widgets::TAlignment FAlignment = widgets::taCenter;
@@ -144,7 +161,6 @@ private:
     vcl::TColor FColor = vcl::clBtnFace;
     vcl::TColor FFontColor = vcl::clBtnText;
     bool FApplying = false;
-    int FAccelKeyId = 0;
 };
 
 // Named accessors of one state: Glyph<Suffix>, OffsetGlyph<Suffix>,
@@ -226,6 +242,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
@@ -350,10 +367,6 @@ public:
     void SetModalResult(int value) { FModalResult = value; }
     bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
     void SetTabStop(bool value);
-    // Opened by a right click; not owned.
-    QMenu *PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
-
     bool Down() const { return FDown; }
     bool Tracking() const { return FTracking; }
     bool MouseIn() const { return FMouseIn; }
@@ -369,7 +382,6 @@ Q_SIGNALS:
     void OnDblClick();
     void OnMouseEnter();
     void OnMouseLeave();
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     bool BoldCaption() const override { return hasFocus() || FDefault; }
@@ -395,7 +407,6 @@ private:
     // Brings FMouseIn in line with where the pointer is, through the enter
     // and leave handlers.
     void SetMouseIn();
-    void UpdateDialogKeys();
 
     bool FMouseIn = false;
     bool FDefault = false;
@@ -404,10 +415,6 @@ private:
     int FModalResult = 0;
     bool FDown = false;
     bool FTracking = false;
-    QMenu *FPopupMenu = nullptr;
-    int FReturnKeyId = 0;
-    int FEnterKeyId = 0;
-    int FEscapeKeyId = 0;
     QMetaObject::Connection FFocusWatch;
 };
 

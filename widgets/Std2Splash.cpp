@@ -328,10 +328,9 @@ void TzSplashForm::afterFirstPaint()
     QCoreApplication::processEvents();
     if (!self)
         return;
-    if (m_moveSplashUp && m_window) {
-        m_window->raise();
-        m_window->repaint();
-    }
+    // Drawn again, so that it lies above the freshly painted form.
+    if (m_moveSplashUp)
+        DoSplash();
     QCoreApplication::processEvents();
     if (!self)
         return;

@@ -10,6 +10,8 @@ TzcTimer::TzcTimer(QObject *owner) : QObject(owner)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &TzcTimer::TimerTick);
+    // Ticking from the start, until the first change of a property.
+    m_timer.start(static_cast<int>(m_interval));
 }
 
 TzcTimer::~TzcTimer()
@@ -50,6 +52,7 @@ void TzcTimer::SetOnTimer(TNotifyEvent value)
 
 void TzcTimer::UpdateTimer()
 {
+    m_freeRunning = false;
     m_timer.stop();
     if (m_interval != 0 && m_enabled && m_onTimer)
         m_timer.start(static_cast<int>(std::min<std::uint32_t>(m_interval, INT32_MAX)));
@@ -61,7 +64,10 @@ void TzcTimer::TimerTick()
     Timer();
     if (!*alive || m_timer.isActive())
         return; // destroyed, or rescheduled by a property change
-    UpdateTimer();
+    if (m_freeRunning)
+        m_timer.start(static_cast<int>(m_interval));
+    else
+        UpdateTimer();
 }
 
 void TzcTimer::Timer()

@@ -32,7 +32,9 @@ public:
 
 // Calls OnTimer every Interval milliseconds on its owner's thread, counting
 // each interval from the end of the previous call, while Interval is not 0,
-// Enabled is set and OnTimer is assigned. Priority is kept for the form's
+// Enabled is set and OnTimer is assigned. From construction to the first
+// change of a property it ticks regardless (Timer() then does nothing
+// without OnTimer, but an override still runs). Priority is kept for the form's
 // sake; the ticks come from the owner's event loop, so no thread is ever
 // suspended and none outlives the timer.
 //
@@ -72,6 +74,8 @@ private:
     std::uint32_t m_interval = 1000;
     TNotifyEvent m_onTimer;
     QTimer m_timer;
+    // Ticking as from construction: no property has changed yet.
+    bool m_freeRunning = true;
     // Cleared by the destructor, so a tick whose handler destroyed the timer
     // does not schedule again.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

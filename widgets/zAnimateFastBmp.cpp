@@ -249,22 +249,25 @@ void TzFastBmp::Sharpen(int amount)
 
 void TzFastBmp::Blur(int amount)
 {
-    if (amount <= 0)
+    if (amount == 0)
         return;
-    // A sample that would fall outside the image is the pixel's own row or column.
-    const auto lowerOf = [](int i, int a, int n) {
-        const int s = i + a < n ? i + a : n - i;
+    // The samples as the effect picks them; one that would fall outside the
+    // image is the pixel's own row or column.
+    const auto first = [amount](int i, int n) {
+        const int s = i - amount >= 0 ? i - amount : i;
         return s < n ? s : i;
     };
+    const auto second = [amount](int i, int n) {
+        const int s = i + amount < n ? i + amount : n - i;
+        return s >= 0 && s < n ? s : i;
+    };
     for (int y = 0; y < FHeight; ++y) {
-        const int up = y - amount >= 0 ? y - amount : y;
-        const int down = lowerOf(y, amount, FHeight);
-        std::uint8_t *upper = FLines[std::size_t(up)];
-        std::uint8_t *lower = FLines[std::size_t(down)];
+        std::uint8_t *upper = FLines[std::size_t(first(y, FHeight))];
+        std::uint8_t *lower = FLines[std::size_t(second(y, FHeight))];
         std::uint8_t *dst = FLines[std::size_t(y)];
         for (int x = 0; x < FWidth; ++x) {
-            const int l = 3 * (x - amount >= 0 ? x - amount : x);
-            const int r = 3 * lowerOf(x, amount, FWidth);
+            const int l = 3 * first(x, FWidth);
+            const int r = 3 * second(x, FWidth);
             for (int c = 0; c < 3; ++c)
                 dst[3 * x + c] =
                     std::uint8_t((upper[l + c] + lower[l + c] + upper[r + c] + lower[r + c]) >> 2);

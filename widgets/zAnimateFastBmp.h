@@ -90,7 +90,7 @@ public:
     void Contrast(int amount);
     // Mixes each pixel with its four neighbours, the pixel weighted `amount`.
     void Sharpen(int amount);
-    // Averages the four diagonal samples `amount` pixels away.
+    // Averages the four diagonal samples `amount` pixels away (0: nothing).
     void Blur(int amount);
     // Blur(amount), Blur(amount - 1), ..., Blur(1).
     void GaussianBlur(int amount);

@@ -6,16 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -94,6 +97,38 @@ protected:
     QLineEdit *other = nullptr;
 };
 
+// The caption's accelerator: the check box takes the focus and toggles, the
+// radio button takes the focus (which checks it), the push button clicks.
+TEST_F(Form, CaptionAcceleratorActs)
+{
+    show();
+    auto *box = new TzcFancyCheckBox(form.get());
+    auto *radio = new TzcFancyRadioButton(form.get());
+    auto *push = new TzcFancyButton(form.get());
+    radio->move(0, 40);
+    push->move(100, 0);
+    box->SetCaption(QStringLiteral("&Box"));
+    radio->SetCaption(QStringLiteral("&Radio"));
+    push->SetCaption(QStringLiteral("&Push"));
+    for (TzcFancyBase *b : std::initializer_list<TzcFancyBase *>{box, radio, push}) {
+        b->Loaded();
+        b->show();
+    }
+    QSignalSpy pushes(push, &TzcFancyBase::OnClick);
+    QTest::keyClick(other, Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(box->State(), cbChecked);
+    EXPECT_TRUE(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(radio->Checked());
+    EXPECT_TRUE(radio->hasFocus());
+    QTest::keyClick(radio, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(pushes.count(), 1);
+    // A caption without an accelerator lets the key go.
+    push->SetCaption(QStringLiteral("Push"));
+    QTest::keyClick(radio, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(pushes.count(), 1);
+}
+
 using CheckBox = Form;
 
 TEST_F(CheckBox, ClicksCycleTheState)
@@ -137,7 +172,13 @@ TEST_F(CheckBox, DoubleClickAndReleasesOutsideTheShape)
     box->SetURgn(region(10, 0, 20, 20).get());
     box->Loaded();
     EXPECT_EQ(box->size(), QSize(30, 20)); // to the region's right and bottom edges
+    QSignalSpy downs(box, &TzcFancyBase::OnMouseDown);
+    QSignalSpy moves(box, &TzcFancyBase::OnMouseMove);
+    std::vector<TCheckBoxState> statesAtMouseUp;
+    QObject::connect(box, &TzcFancyBase::OnMouseUp, box,
+                     [&] { statesAtMouseUp.push_back(box->State()); });
     send(box, QEvent::MouseButtonPress, QPoint(15, 5));
+    send(box, QEvent::MouseMove, QPoint(2, 5));
     send(box, QEvent::MouseButtonRelease, QPoint(2, 5)); // in the rectangle, not the shape
     EXPECT_EQ(box->State(), cbUnchecked);
     send(box, QEvent::MouseButtonPress, QPoint(15, 5));
@@ -145,6 +186,29 @@ TEST_F(CheckBox, DoubleClickAndReleasesOutsideTheShape)
     send(box, QEvent::MouseButtonDblClick, QPoint(15, 5));
     send(box, QEvent::MouseButtonRelease, QPoint(15, 5));
     EXPECT_EQ(box->State(), cbChecked);
+    EXPECT_EQ(downs.count(), 3);
+    EXPECT_EQ(moves.count(), 1);
+    // The click comes first, then OnMouseUp.
+    EXPECT_EQ(statesAtMouseUp, (std::vector<TCheckBoxState>{cbUnchecked, cbChecked, cbChecked}));
+}
+
+TEST_F(CheckBox, RightClickOpensThePopupMenu)
+{
+    show();
+    auto *box = new TzcFancyCheckBox(form.get());
+    box->show();
+    auto *menu = new QMenu(form.get());
+    menu->addAction(QStringLiteral("Item"));
+    box->SetPopupMenu(menu);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 3), box->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(box, &e);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    delete menu;
+    EXPECT_EQ(box->PopupMenu(), nullptr) << "a freed menu is forgotten";
+    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(3, 3), box->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(box, &again);
+    EXPECT_FALSE(again.isAccepted()) << "left to the parent";
 }
 
 TEST_F(CheckBox, StatesTakeTheirOwnOrTheFirstPictureAndShape)
@@ -245,6 +309,8 @@ TEST_F(PushButton, PressFollowsTheShapeAndOnlyAReleaseInsideClicks)
     btn->SetDownRgn(region(0, 0, 30, 10).get());
     btn->Loaded();
     QSignalSpy clicks(btn, &TzcFancyBase::OnClick);
+    QSignalSpy downs(btn, &TzcFancyBase::OnMouseDown);
+    QSignalSpy ups(btn, &TzcFancyBase::OnMouseUp);
     EXPECT_EQ(btn->size(), QSize(30, 20));
 
     send(btn, QEvent::MouseButtonPress, QPoint(5, 5));
@@ -264,6 +330,8 @@ TEST_F(PushButton, PressFollowsTheShapeAndOnlyAReleaseInsideClicks)
     click(btn, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_FALSE(btn->Down());
+    EXPECT_EQ(downs.count(), 2);
+    EXPECT_EQ(ups.count(), 2);
 }
 
 TEST_F(PushButton, SpaceClicksOnReleaseUnlessAMouseSPressIsHeld)
@@ -361,6 +429,20 @@ TEST_F(PushButton, DialogKeysAndModalResult)
     QTest::keyClick(cancel, Qt::Key_Return);
     EXPECT_EQ(cancelClicks.count(), 2);
     EXPECT_EQ(okClicks.count(), 1);
+
+    // A modal dialog closes only after OnClick, which may still keep it open.
+    dialog.open();
+    bool keepOpen = true;
+    QObject::connect(ok, &TzcFancyBase::OnClick, &dialog, [&] {
+        if (keepOpen)
+            dialog.setResult(0);
+    });
+    ok->Click();
+    EXPECT_TRUE(dialog.isVisible());
+    keepOpen = false;
+    ok->Click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 1);
 
     // Without a parent there is no form to tell.
     TzcFancyButton alone;

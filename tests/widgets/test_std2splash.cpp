@@ -168,7 +168,11 @@ TEST(TzSplashForm, ShownAtLoadAndRemovedAfterTheFormsFirstPaint)
     rig.splash->OnCreate = note("create ");
     rig.splash->OnBeforeShow = note("beforeShow ");
     rig.splash->OnShow = note("show ");
-    rig.splash->OnBeforeDelay = note("beforeDelay ");
+    QWidget *redrawn = nullptr;
+    rig.splash->OnBeforeDelay = [&](QObject *) {
+        events += "beforeDelay ";
+        redrawn = rig.splash->SplashWindow();
+    };
     rig.splash->OnBeforeClose = note("beforeClose ");
     rig.splash->OnAfterClose = note("afterClose");
     rig.splash->Delay = [&](std::uint32_t ms) { events += "delay" + std::to_string(ms) + " "; };
@@ -189,6 +193,8 @@ TEST(TzSplashForm, ShownAtLoadAndRemovedAfterTheFormsFirstPaint)
     rig.form->show();
     ASSERT_TRUE(waitFor([&] { return rig.splash->SplashWindow() == nullptr; }));
     EXPECT_EQ(events, "create beforeShow show beforeDelay delay500 beforeClose afterClose");
+    EXPECT_NE(redrawn, nullptr);
+    EXPECT_NE(redrawn, window) << "drawn again above the form";
 }
 
 TEST(TzSplashForm, GoesWithItsFormBeforeAnyPaint)

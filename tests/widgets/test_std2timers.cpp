@@ -43,7 +43,9 @@ TEST(TzcTimer, RunsOnlyWithIntervalEnabledAndHandler)
     EXPECT_EQ(timer.Interval(), 1000u);
     EXPECT_TRUE(timer.Enabled());
     EXPECT_EQ(timer.Priority(), tpNormal);
-    EXPECT_FALSE(timer.Running());
+    EXPECT_TRUE(timer.Running()) << "ticking from construction";
+    timer.Setpriority(tpLower);
+    EXPECT_FALSE(timer.Running()) << "after a change only with a handler";
     int ticks = 0;
     timer.SetOnTimer([&](QObject *sender) {
         EXPECT_EQ(sender, &timer);
@@ -70,6 +72,19 @@ TEST(TzcTimer, HandlerMayStopOrDestroyItsTimer)
     stopping.SetOnTimer([&](QObject *) { stopping.SetOnTimer({}); });
     stopping.TimerTick();
     EXPECT_FALSE(stopping.Running());
+
+    // From construction to the first change an override of Timer() ticks
+    // without a handler.
+    struct Counting : TzcTimer
+    {
+        int calls = 0;
+        void Timer() override { ++calls; }
+    } counting;
+    counting.TimerTick();
+    counting.TimerTick();
+    EXPECT_EQ(counting.calls, 2);
+    counting.SetInterval(500);
+    EXPECT_FALSE(counting.Running());
 
     auto *destroyed = new TzcTimer;
     destroyed->SetOnTimer([&](QObject *) { delete destroyed; });
