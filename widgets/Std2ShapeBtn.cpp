@@ -3,7 +3,6 @@
 #include "widgets/zAnimate.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -199,14 +198,7 @@ void TzcShapeColorBtn::Click()
 {
     FPush.Reset();
     repaint();
-    // The dialog learns the result first and closes only after OnClick, which
-    // may still change it.
-    QPointer<QDialog> dialog = qobject_cast<QDialog *>(window());
-    if (dialog)
-        dialog->setResult(FModalResult);
-    Q_EMIT OnClick();
-    if (dialog && dialog->isModal() && dialog->isVisible() && dialog->result() != 0)
-        dialog->done(dialog->result());
+    widgets::ClickInDialog(this, FModalResult, [this] { Q_EMIT OnClick(); });
 }
 
 bool TzcShapeColorBtn::event(QEvent *e)
