@@ -18,6 +18,7 @@ class GradientFace
 {
 public:
     gradType FillType() const { return FFillType; }
+    // Each of these runs ColorSet before repainting.
     void SetGrad(gradType value);
     TColor EndColor() const { return FEndColor; }
     void SetEndColor(TColor value);
@@ -92,6 +93,7 @@ protected:
     // Fills missing icons (with AutoAllIcons), then repaints.
     virtual void SetIcons();
     const QPixmap &IconFor(bool down, bool enabled) const { return FIcons.For(down, enabled); }
+    QSize IconLayoutSize(bool down, bool enabled) const { return FIcons.LayoutSize(down, enabled); }
     virtual void FaceChanged() = 0;
 
 private:

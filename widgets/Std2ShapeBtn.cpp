@@ -241,10 +241,12 @@ void TzcShapeColorBtn::Press(bool click)
 void TzcShapeColorBtn::mousePressEvent(QMouseEvent *e)
 {
     // The mask keeps real presses inside the shape; others are the parent's.
-    if (!HitTest(e->position().toPoint())) {
+    const QPoint p = e->position().toPoint();
+    if (!HitTest(p)) {
         e->ignore();
         return;
     }
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
     if (e->button() == Qt::LeftButton && isEnabled())
         Press(true);
 }
@@ -259,23 +261,33 @@ void TzcShapeColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
     FPush.PressWithoutClick();
     QPointer<TzcShapeColorBtn> self(this);
     Q_EMIT OnDblClick();
-    if (self && !FPush.tracking && isEnabled())
+    if (!self || FPush.tracking)
+        return;
+    const QPoint p = e->position().toPoint();
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    if (self && isEnabled())
         Press(false);
 }
 
 void TzcShapeColorBtn::mouseMoveEvent(QMouseEvent *e)
 {
-    if (FPush.Move(HitTest(e->position().toPoint())))
+    const QPoint p = e->position().toPoint();
+    if (FPush.Move(HitTest(p)))
         repaint();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
 }
 
 void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
 {
     QPointer<TzcShapeColorBtn> self(this);
+    const QPoint p = e->position().toPoint();
     // Inside the shape, not merely the rectangle: what the face showed.
-    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(e->position().toPoint())))
+    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(p)))
         Click();
-    if (self && FPush.EndTracking())
+    if (!self)
+        return;
+    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    if (FPush.EndTracking())
         repaint();
 }
 

@@ -93,6 +93,9 @@ Q_SIGNALS:
     void OnPaint();
     void OnMouseEnter();
     void OnMouseLeave();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     // The shape's region for a control width x height.

@@ -456,16 +456,17 @@ void TzNWIconColBtn::SetBitWhere(tBitWhere value)
 void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
 {
     const QPixmap &icon = IconFor(Down(), isEnabled());
+    const QSize size = IconLayoutSize(Down(), isEnabled());
     const int m = FGlyphMargin;
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, Caption(),
                                   widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
-                                                              icon.width() + m),
+                                                              size.width() + m),
                                   CaptionFlags(), isEnabled());
     if (icon.width() > 0) {
-        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, icon.width(),
-                                                 icon.height(), FIconWhere, m, Moved(),
+        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, size.width(),
+                                                 size.height(), FIconWhere, m, Moved(),
                                                  Down() && Movement());
         canvas.Draw(at.x(), at.y(), icon.toImage());
     }

@@ -242,6 +242,9 @@ TYPED_TEST(PushButton, DraggingOutRaisesAndBackInPresses)
 {
     this->show();
     QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QSignalSpy downs(this->btn, &TypeParam::OnMouseDown);
+    QSignalSpy moves(this->btn, &TypeParam::OnMouseMove);
+    QSignalSpy ups(this->btn, &TypeParam::OnMouseUp);
     this->press({5, 5});
     this->move({30, 5});
     EXPECT_FALSE(this->btn->Down());
@@ -252,6 +255,10 @@ TYPED_TEST(PushButton, DraggingOutRaisesAndBackInPresses)
     EXPECT_FALSE(this->btn->Down());
     this->release({10, 40});
     EXPECT_EQ(clicks.count(), 0);
+    // The mouse events of the class library, held button and all.
+    EXPECT_EQ(downs.count(), 1);
+    EXPECT_EQ(moves.count(), 3);
+    EXPECT_EQ(ups.count(), 1);
 }
 
 // What every windowed button shares with the colour button: double click,
@@ -376,18 +383,6 @@ TYPED_TEST(WindowedButton, DefaultTakesReturnAndCancelEscape)
     this->btn->SetCancel(true);
     QTest::keyClick(this->other, Qt::Key_Escape);
     EXPECT_EQ(clicks.count(), 2);
-}
-
-TEST_F(ColorBtn, ModalResultEndsTheDialog)
-{
-    QDialog dialog;
-    auto *ok = new TzColorBtn(&dialog);
-    ok->SetModalresult(QDialog::Accepted);
-    dialog.open();
-    ASSERT_TRUE(dialog.isVisible());
-    ok->Click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST_F(ColorBtn, OnPaintAfterEachPaintWithTheCanvas)
