@@ -1,5 +1,6 @@
 #include "widgets/Std2ShapeBtn.h"
 
+#include "widgets/ButtonMenu.h"
 #include "widgets/zAnimate.h"
 
 #include <QApplication>
@@ -284,6 +285,8 @@ void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
     // Inside the shape, not merely the rectangle: what the face showed.
     if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(p)))
         Click();
+    else if (e->button() == Qt::RightButton)
+        widgets::OpenButtonMenu(this, FPopupMenu);
     if (!self)
         return;
     Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
@@ -353,6 +356,11 @@ void TzcShapeColorBtn::changeEvent(QEvent *e)
         break;
     }
     QWidget::changeEvent(e);
+}
+
+void TzcShapeColorBtn::contextMenuEvent(QContextMenuEvent *e)
+{
+    widgets::ButtonContextMenu(this, FPopupMenu, e);
 }
 
 void TzcShapeColorBtn::resizeEvent(QResizeEvent *e)

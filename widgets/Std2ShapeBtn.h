@@ -17,6 +17,8 @@
 #include <QString>
 #include <QWidget>
 
+class QMenu;
+
 // The window takes the shape's region as its mask whenever shape, size or
 // region source change, so the mouse and the painting keep to the shape; a
 // click needs the release inside it too.
@@ -66,6 +68,9 @@ public:
     void SetCaption(const QString &value);
     vcl::TColor FontColor() const { return FFontColor; }
     void SetFontColor(vcl::TColor value);
+    // Opened by a right click; not owned.
+    QMenu *PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
 
     // Region source of sbOwnerDraw; the shape is cut again.
     void SetOnGetRegion(TsbGetRegEvent handler);
@@ -126,6 +131,7 @@ protected:
     void enterEvent(QEnterEvent *e) override;
     void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
     void ApplyShape();
@@ -154,6 +160,7 @@ private:
     vcl::TColor FColor = vcl::clBtnFace;
     QString FCaption;
     vcl::TColor FFontColor = vcl::clWindowText;
+    QMenu *FPopupMenu = nullptr;
     widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
     QMetaObject::Connection FFocusWatch;

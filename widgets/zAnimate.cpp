@@ -1,5 +1,7 @@
 #include "widgets/zAnimate.h"
 
+#include "widgets/ButtonMenu.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -399,15 +401,14 @@ void TzColorBtn::WmrButtonUp()
 {
     if (!FPopupMenu)
         return;
-    const bool hoverDance = FFlat;
-    if (hoverDance) {
-        FMouseIn = false;
-        RepaintNow();
-        // The hover state is checked again once the menu has gone.
-        connect(FPopupMenu, &QMenu::aboutToHide, this, &TzColorBtn::SetMouseIn,
-                Qt::SingleShotConnection);
+    if (!FFlat) {
+        widgets::OpenButtonMenu(this, FPopupMenu);
+        return;
     }
-    FPopupMenu->popup(QCursor::pos());
+    FMouseIn = false;
+    RepaintNow();
+    // The hover state is checked again once the menu has gone.
+    widgets::OpenButtonMenu(this, FPopupMenu, [this] { SetMouseIn(); });
 }
 
 bool TzColorBtn::event(QEvent *e)
@@ -650,11 +651,5 @@ void TzColorBtn::changeEvent(QEvent *e)
 
 void TzColorBtn::contextMenuEvent(QContextMenuEvent *e)
 {
-    if (!FPopupMenu) {
-        e->ignore(); // the parent's menu, if any
-        return;
-    }
-    // A right click opens the menu on release; the menu key opens it here.
-    if (e->reason() != QContextMenuEvent::Mouse)
-        FPopupMenu->popup(mapToGlobal(QPoint(width() / 2, height() / 2)));
+    widgets::ButtonContextMenu(this, FPopupMenu, e);
 }

@@ -1,5 +1,7 @@
 #include "widgets/zAnimateNWColorBtns.h"
 
+#include "widgets/ButtonMenu.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -54,6 +56,14 @@ void TzNWColorBtn::SetColor(vcl::TColor value)
         return;
     FColor = value;
     FParentColor = false;
+    update();
+}
+
+void TzNWColorBtn::SetParentColor(bool value)
+{
+    if (value == FParentColor)
+        return;
+    FParentColor = value;
     update();
 }
 
@@ -291,8 +301,8 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
     if (e->button() == Qt::LeftButton) {
         if (FPush.ReleaseClicks(InClient(p)))
             Click();
-    } else if (e->button() == Qt::RightButton && FPopupMenu) {
-        FPopupMenu->popup(QCursor::pos());
+    } else if (e->button() == Qt::RightButton) {
+        WmrButtonUp();
     }
     if (!self)
         return;
@@ -301,6 +311,25 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
         Refresh();
         SetMouseIn();
     }
+}
+
+void TzNWColorBtn::WmrButtonUp()
+{
+    if (!FPopupMenu)
+        return;
+    if (!FFlat) {
+        widgets::OpenButtonMenu(this, FPopupMenu);
+        return;
+    }
+    // Unhovered while the menu is open, checked again once it has gone.
+    FMouseIn = false;
+    repaint();
+    widgets::OpenButtonMenu(this, FPopupMenu, [this] { SetMouseIn(); });
+}
+
+void TzNWColorBtn::contextMenuEvent(QContextMenuEvent *e)
+{
+    widgets::ButtonContextMenu(this, FPopupMenu, e);
 }
 
 void TzNWColorBtn::enterEvent(QEnterEvent *)
