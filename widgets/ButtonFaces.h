@@ -57,7 +57,8 @@ public:
     TColor TransparentColor() const { return FStrip.TransparentColor(); }
     // Also switches AutoBackColor off.
     void SetTransColor(TColor value);
-    const GlyphImages &Images() const { return FStrip.Images(); }
+    // Cut on the face colour of the moment.
+    const GlyphImages &Images() { return Strip().Images(); }
 
 protected:
     virtual ~GlyphFace() = default;

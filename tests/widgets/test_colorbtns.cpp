@@ -148,6 +148,26 @@ TEST(ColorBtns, GradientSettersRunColorSet)
     expectColorSetOnWrite<TzcShapeGradBtn>();
 }
 
+// A new face colour cuts the strip again: the embossed image lies on it.
+template <class Btn>
+void expectStripCutOnColour()
+{
+    QImage glyph(4, 4, QImage::Format_RGB32);
+    glyph.fill(Qt::white);
+    glyph.setPixel(1, 1, qRgb(0, 0, 0));
+    Btn b;
+    b.SetBitmap(glyph);
+    b.SetColor(vcl::clRed);
+    EXPECT_EQ(b.Images().disabled.pixelColor(3, 0), QColor(Qt::red));
+}
+
+TEST(ColorBtns, GlyphColourCutsTheStripAgain)
+{
+    expectStripCutOnColour<TzBitColBtn>();
+    expectStripCutOnColour<TzcShapeBitColBtn>();
+    expectStripCutOnColour<TzNWBitColBtn>();
+}
+
 QImage strip(int parts)
 {
     const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
