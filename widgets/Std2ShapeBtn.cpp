@@ -168,16 +168,12 @@ QRegion TzcShapeColorBtn::RgnFromShape(int Width, int Height)
                                  FOnGetRegion, this);
 }
 
-void TzcShapeColorBtn::SetRgn(const QRegion &region)
-{
-    FRgn = region;
-    // An empty mask would show the whole rectangle: keep nothing instead.
-    setMask(FRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FRgn);
-}
-
 void TzcShapeColorBtn::ApplyShape()
 {
-    SetRgn(RgnFromShape(width(), height()));
+    FShapeRgn = RgnFromShape(width(), height());
+    FRgn = FShapeRgn;
+    // An empty mask would show the whole rectangle: keep nothing instead.
+    setMask(FShapeRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FShapeRgn);
 }
 
 void TzcShapeColorBtn::SetButtonStyle(bool) {}
@@ -375,6 +371,7 @@ void TzcShapeColorBtn::paintEvent(QPaintEvent *)
         return;
     if (!isEnabled())
         FPush.Reset();
+    FRgn = FShapeRgn;
     QImage bitmap(width(), height(), QImage::Format_RGB32);
     {
         TCanvas canvas(&bitmap);

@@ -76,10 +76,12 @@ public:
     void SetOnGetRegion(TsbGetRegEvent handler);
     // Painter of sbOwnerDraw; without one it paints as a rectangle.
     void SetOnOwnerDraw(TsbShapeDrawEvent handler);
-    // Takes `region` as the button's shape until shape or size change.
-    void SetRgn(const QRegion &region);
+    // Holds `region` in place of the shape's until the next paint; the
+    // window keeps the shape it has.
+    void SetRgn(const QRegion &region) { FRgn = region; }
     const QRegion &Rgn() const { return FRgn; }
-    bool HitTest(QPoint p) const { return FRgn.contains(p); }
+    // Whether `p` lies in the window's shape.
+    bool HitTest(QPoint p) const { return FShapeRgn.contains(p); }
 
     bool Down() const { return FPush.down; }
     bool Tracking() const { return FPush.tracking; }
@@ -149,6 +151,8 @@ private:
     TzcFanceDefLook FDefaultLook = dlfBold;
     sbType FShape = sbRectangle;
     QRegion FRgn;
+    // The region the window is cut to.
+    QRegion FShapeRgn;
     TsbGetRegEvent FOnGetRegion;
     TsbShapeDrawEvent FOnOwnerDraw;
     vcl::TColor FHighLightColor = vcl::clBtnHighlight;

@@ -56,6 +56,13 @@ TEST_F(ShapeColorBtn, MaskFollowsShapeAndSize)
     // Painting leaves the mask alone.
     (void)image();
     EXPECT_EQ(btn->mask(), QRegion(2, 2, 5, 5));
+    // A region handed over is held until the next paint; the window keeps its shape.
+    btn->SetRgn(QRegion(20, 0, 5, 5));
+    EXPECT_EQ(btn->mask(), QRegion(2, 2, 5, 5));
+    EXPECT_TRUE(btn->HitTest({3, 3}));
+    EXPECT_FALSE(btn->HitTest({21, 1}));
+    (void)image();
+    EXPECT_EQ(btn->Rgn(), QRegion(2, 2, 5, 5));
 }
 
 TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)
