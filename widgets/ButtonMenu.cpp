@@ -7,12 +7,18 @@
 
 namespace widgets {
 
-void OpenButtonMenu(QWidget *button, QMenu *menu, const std::function<void()> &closed)
+void OpenButtonMenu(QWidget *button, QMenu *menu, bool flat, const std::function<void()> &unhover,
+                    const std::function<void()> &recheck)
 {
     if (!menu)
         return;
-    if (closed)
-        QObject::connect(menu, &QMenu::aboutToHide, button, closed, Qt::SingleShotConnection);
+    if (flat) {
+        if (unhover)
+            unhover();
+        if (recheck)
+            QObject::connect(menu, &QMenu::aboutToHide, button, recheck,
+                             Qt::SingleShotConnection);
+    }
     menu->popup(QCursor::pos());
 }
 

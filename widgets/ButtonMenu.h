@@ -12,9 +12,12 @@ class QWidget;
 
 namespace widgets {
 
-// Opens `menu` (if any) at the pointer; `closed`, when given, runs once the
-// menu has gone, for as long as `button` lives.
-void OpenButtonMenu(QWidget *button, QMenu *menu, const std::function<void()> &closed = {});
+// Opens `menu` (if any) at the pointer. A flat button is drawn unhovered
+// while it is open: `unhover` runs first and `recheck` once the menu has
+// gone (for as long as `button` lives), to find the pointer again.
+void OpenButtonMenu(QWidget *button, QMenu *menu, bool flat = false,
+                    const std::function<void()> &unhover = {},
+                    const std::function<void()> &recheck = {});
 
 // A button's context menu event: the mouse's was the right button's release
 // and is swallowed, the keyboard's opens `menu`; without a menu the parent's

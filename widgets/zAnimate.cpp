@@ -399,16 +399,13 @@ void TzColorBtn::WmKeyUp()
 
 void TzColorBtn::WmrButtonUp()
 {
-    if (!FPopupMenu)
-        return;
-    if (!FFlat) {
-        widgets::OpenButtonMenu(this, FPopupMenu);
-        return;
-    }
-    FMouseIn = false;
-    RepaintNow();
-    // The hover state is checked again once the menu has gone.
-    widgets::OpenButtonMenu(this, FPopupMenu, [this] { SetMouseIn(); });
+    widgets::OpenButtonMenu(
+        this, FPopupMenu, FFlat,
+        [this] {
+            FMouseIn = false;
+            RepaintNow();
+        },
+        [this] { SetMouseIn(); });
 }
 
 bool TzColorBtn::event(QEvent *e)

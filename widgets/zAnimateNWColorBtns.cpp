@@ -315,16 +315,13 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
 
 void TzNWColorBtn::WmrButtonUp()
 {
-    if (!FPopupMenu)
-        return;
-    if (!FFlat) {
-        widgets::OpenButtonMenu(this, FPopupMenu);
-        return;
-    }
-    // Unhovered while the menu is open, checked again once it has gone.
-    FMouseIn = false;
-    repaint();
-    widgets::OpenButtonMenu(this, FPopupMenu, [this] { SetMouseIn(); });
+    widgets::OpenButtonMenu(
+        this, FPopupMenu, FFlat,
+        [this] {
+            FMouseIn = false;
+            repaint();
+        },
+        [this] { SetMouseIn(); });
 }
 
 void TzNWColorBtn::contextMenuEvent(QContextMenuEvent *e)
