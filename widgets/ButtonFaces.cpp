@@ -7,6 +7,7 @@ void GradientFace::SetGrad(gradType value)
     if (value == FFillType)
         return;
     FFillType = value;
+    ColorSet();
     FaceChanged();
 }
 
@@ -15,6 +16,7 @@ void GradientFace::SetEndColor(TColor value)
     if (value == FEndColor)
         return;
     FEndColor = value;
+    ColorSet();
     FaceChanged();
 }
 

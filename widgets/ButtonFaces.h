@@ -18,6 +18,7 @@ class GradientFace
 {
 public:
     gradType FillType() const { return FFillType; }
+    // Each of these runs ColorSet before repainting.
     void SetGrad(gradType value);
     TColor EndColor() const { return FEndColor; }
     void SetEndColor(TColor value);
@@ -56,7 +57,8 @@ public:
     TColor TransparentColor() const { return FStrip.TransparentColor(); }
     // Also switches AutoBackColor off.
     void SetTransColor(TColor value);
-    const GlyphImages &Images() const { return FStrip.Images(); }
+    // Cut on the face colour of the moment.
+    const GlyphImages &Images() { return Strip().Images(); }
 
 protected:
     virtual ~GlyphFace() = default;
@@ -92,6 +94,7 @@ protected:
     // Fills missing icons (with AutoAllIcons), then repaints.
     virtual void SetIcons();
     const QPixmap &IconFor(bool down, bool enabled) const { return FIcons.For(down, enabled); }
+    QSize IconLayoutSize(bool down, bool enabled) const { return FIcons.LayoutSize(down, enabled); }
     virtual void FaceChanged() = 0;
 
 private:

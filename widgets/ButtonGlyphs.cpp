@@ -144,6 +144,13 @@ void GlyphStrip::Draw(TCanvas &canvas, QPoint pos, const QImage &image, TColor f
                 BrushCopy(image, vcl::ColorToRGB(FTransparentColor), vcl::ColorToRGB(face)));
 }
 
+QSize IconSet::LayoutSize(bool isDown, bool isEnabled) const
+{
+    if (!isEnabled)
+        return disabled.size();
+    return isDown ? down.size() : enabled.size();
+}
+
 void IconSet::Complete()
 {
     if (autoAll)

@@ -96,6 +96,9 @@ struct IconSet
     // Fills the missing icons when autoAll.
     void Complete();
     const QPixmap &For(bool down, bool isEnabled) const;
+    // The size the caption and the icon are laid out by: the pressed icon's
+    // only while enabled, though a disabled button still shows it pressed.
+    QSize LayoutSize(bool down, bool isEnabled) const;
 };
 
 } // namespace widgets

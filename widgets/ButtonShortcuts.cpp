@@ -1,6 +1,8 @@
 #include "widgets/ButtonShortcuts.h"
 
+#include <QDialog>
 #include <QKeySequence>
+#include <QPointer>
 #include <QShortcutEvent>
 #include <QWidget>
 
@@ -48,6 +50,16 @@ ButtonShortcuts::Hit ButtonShortcuts::Match(const QEvent *e) const
     if (id == m_escape)
         return Escape;
     return None;
+}
+
+void ClickInDialog(QWidget *button, int modalResult, const std::function<void()> &onClick)
+{
+    QPointer<QDialog> dialog = qobject_cast<QDialog *>(button->window());
+    if (dialog)
+        dialog->setResult(modalResult);
+    onClick();
+    if (dialog && dialog->isModal() && dialog->isVisible() && dialog->result() != 0)
+        dialog->done(dialog->result());
 }
 
 } // namespace widgets

@@ -1,10 +1,13 @@
 // The keys a button takes from its window: the accelerator of its caption
-// ("&x" gives Alt+X) and, for dialog buttons, Return and Escape.
+// ("&x" gives Alt+X) and, for dialog buttons, Return and Escape; and what a
+// dialog button's click hands to its dialog.
 //
 // Thread contract: main thread only, with its widget.
 #pragma once
 
 #include <QString>
+
+#include <functional>
 
 class QEvent;
 class QWidget;
@@ -34,5 +37,10 @@ private:
     int m_enter = 0;
     int m_escape = 0;
 };
+
+// A dialog button's click: its window, when a dialog, takes `modalResult`
+// as its result (0 too); then `onClick` runs; only after it does a non-zero
+// result end a modal dialog, so the handler may still change the result.
+void ClickInDialog(QWidget *button, int modalResult, const std::function<void()> &onClick);
 
 } // namespace widgets

@@ -1,9 +1,9 @@
 #include "widgets/Std2ShapeBtn.h"
 
+#include "widgets/ButtonMenu.h"
 #include "widgets/zAnimate.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -168,16 +168,12 @@ QRegion TzcShapeColorBtn::RgnFromShape(int Width, int Height)
                                  FOnGetRegion, this);
 }
 
-void TzcShapeColorBtn::SetRgn(const QRegion &region)
-{
-    FRgn = region;
-    // An empty mask would show the whole rectangle: keep nothing instead.
-    setMask(FRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FRgn);
-}
-
 void TzcShapeColorBtn::ApplyShape()
 {
-    SetRgn(RgnFromShape(width(), height()));
+    FShapeRgn = RgnFromShape(width(), height());
+    FRgn = FShapeRgn;
+    // An empty mask would show the whole rectangle: keep nothing instead.
+    setMask(FShapeRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FShapeRgn);
 }
 
 void TzcShapeColorBtn::SetButtonStyle(bool) {}
@@ -199,14 +195,7 @@ void TzcShapeColorBtn::Click()
 {
     FPush.Reset();
     repaint();
-    // The dialog learns the result first and closes only after OnClick, which
-    // may still change it.
-    QPointer<QDialog> dialog = qobject_cast<QDialog *>(window());
-    if (dialog)
-        dialog->setResult(FModalResult);
-    Q_EMIT OnClick();
-    if (dialog && dialog->isModal() && dialog->isVisible() && dialog->result() != 0)
-        dialog->done(dialog->result());
+    widgets::ClickInDialog(this, FModalResult, [this] { Q_EMIT OnClick(); });
 }
 
 bool TzcShapeColorBtn::event(QEvent *e)
@@ -249,10 +238,12 @@ void TzcShapeColorBtn::Press(bool click)
 void TzcShapeColorBtn::mousePressEvent(QMouseEvent *e)
 {
     // The mask keeps real presses inside the shape; others are the parent's.
-    if (!HitTest(e->position().toPoint())) {
+    const QPoint p = e->position().toPoint();
+    if (!HitTest(p)) {
         e->ignore();
         return;
     }
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
     if (e->button() == Qt::LeftButton && isEnabled())
         Press(true);
 }
@@ -267,23 +258,35 @@ void TzcShapeColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
     FPush.PressWithoutClick();
     QPointer<TzcShapeColorBtn> self(this);
     Q_EMIT OnDblClick();
-    if (self && !FPush.tracking && isEnabled())
+    if (!self || FPush.tracking)
+        return;
+    const QPoint p = e->position().toPoint();
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    if (self && isEnabled())
         Press(false);
 }
 
 void TzcShapeColorBtn::mouseMoveEvent(QMouseEvent *e)
 {
-    if (FPush.Move(HitTest(e->position().toPoint())))
+    const QPoint p = e->position().toPoint();
+    if (FPush.Move(HitTest(p)))
         repaint();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
 }
 
 void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
 {
     QPointer<TzcShapeColorBtn> self(this);
+    const QPoint p = e->position().toPoint();
     // Inside the shape, not merely the rectangle: what the face showed.
-    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(e->position().toPoint())))
+    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(p)))
         Click();
-    if (self && FPush.EndTracking())
+    else if (e->button() == Qt::RightButton)
+        widgets::OpenButtonMenu(this, FPopupMenu);
+    if (!self)
+        return;
+    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    if (FPush.EndTracking())
         repaint();
 }
 
@@ -351,6 +354,11 @@ void TzcShapeColorBtn::changeEvent(QEvent *e)
     QWidget::changeEvent(e);
 }
 
+void TzcShapeColorBtn::contextMenuEvent(QContextMenuEvent *e)
+{
+    widgets::ButtonContextMenu(this, FPopupMenu, e);
+}
+
 void TzcShapeColorBtn::resizeEvent(QResizeEvent *e)
 {
     ApplyShape();
@@ -363,6 +371,7 @@ void TzcShapeColorBtn::paintEvent(QPaintEvent *)
         return;
     if (!isEnabled())
         FPush.Reset();
+    FRgn = FShapeRgn;
     QImage bitmap(width(), height(), QImage::Format_RGB32);
     {
         TCanvas canvas(&bitmap);

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QWidget>
 
+class QMenu;
+
 // The window takes the shape's region as its mask whenever shape, size or
 // region source change, so the mouse and the painting keep to the shape; a
 // click needs the release inside it too.
@@ -66,15 +68,20 @@ public:
     void SetCaption(const QString &value);
     vcl::TColor FontColor() const { return FFontColor; }
     void SetFontColor(vcl::TColor value);
+    // Opened by a right click; not owned.
+    QMenu *PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
 
     // Region source of sbOwnerDraw; the shape is cut again.
     void SetOnGetRegion(TsbGetRegEvent handler);
     // Painter of sbOwnerDraw; without one it paints as a rectangle.
     void SetOnOwnerDraw(TsbShapeDrawEvent handler);
-    // Takes `region` as the button's shape until shape or size change.
-    void SetRgn(const QRegion &region);
+    // Holds `region` in place of the shape's until the next paint; the
+    // window keeps the shape it has.
+    void SetRgn(const QRegion &region) { FRgn = region; }
     const QRegion &Rgn() const { return FRgn; }
-    bool HitTest(QPoint p) const { return FRgn.contains(p); }
+    // Whether `p` lies in the window's shape.
+    bool HitTest(QPoint p) const { return FShapeRgn.contains(p); }
 
     bool Down() const { return FPush.down; }
     bool Tracking() const { return FPush.tracking; }
@@ -93,6 +100,9 @@ Q_SIGNALS:
     void OnPaint();
     void OnMouseEnter();
     void OnMouseLeave();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     // The shape's region for a control width x height.
@@ -123,6 +133,7 @@ protected:
     void enterEvent(QEnterEvent *e) override;
     void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
     void ApplyShape();
@@ -140,6 +151,8 @@ private:
     TzcFanceDefLook FDefaultLook = dlfBold;
     sbType FShape = sbRectangle;
     QRegion FRgn;
+    // The region the window is cut to.
+    QRegion FShapeRgn;
     TsbGetRegEvent FOnGetRegion;
     TsbShapeDrawEvent FOnOwnerDraw;
     vcl::TColor FHighLightColor = vcl::clBtnHighlight;
@@ -151,6 +164,7 @@ private:
     vcl::TColor FColor = vcl::clBtnFace;
     QString FCaption;
     vcl::TColor FFontColor = vcl::clWindowText;
+    QMenu *FPopupMenu = nullptr;
     widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
     QMetaObject::Connection FFocusWatch;

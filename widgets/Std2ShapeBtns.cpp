@@ -7,6 +7,12 @@ TzcShapeGradBtn::TzcShapeGradBtn(QWidget *parent) : TzcShapeColorBtn(parent)
     ColorSet();
 }
 
+void TzcShapeGradBtn::SetColor(vcl::TColor value)
+{
+    TzcShapeColorBtn::SetColor(value);
+    ColorSet();
+}
+
 void TzcShapeGradBtn::PaintLook(TCanvas &canvas)
 {
     PaintGradient(canvas, width(), height(), Down());

@@ -16,6 +16,9 @@ class TzcShapeGradBtn : public TzcShapeColorBtn, public widgets::GradientFace
 public:
     explicit TzcShapeGradBtn(QWidget *parent = nullptr);
 
+    // The shape button's setter, then ColorSet.
+    void SetColor(vcl::TColor value);
+
 protected:
     void PaintLook(widgets::TCanvas &canvas) override;
     vcl::TColor FaceColor() const override { return Color(); }

@@ -1,17 +1,16 @@
 #include "widgets/zAnimate.h"
 
+#include "widgets/ButtonMenu.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QShortcutEvent>
 
 namespace widgets {
 
@@ -276,30 +275,12 @@ void TzColorBtn::SetMouseIn()
 
 void TzColorBtn::UpdateAccelerator()
 {
-    if (FAccelKeyId != 0)
-        releaseShortcut(FAccelKeyId);
-    FAccelKeyId = 0;
-    const QKeySequence accel = QKeySequence::mnemonic(FCaption);
-    if (!accel.isEmpty())
-        FAccelKeyId = grabShortcut(accel);
+    FKeys.SetCaption(FCaption);
 }
 
 void TzColorBtn::UpdateDialogKeys()
 {
-    if (FActive && FReturnKeyId == 0) {
-        FReturnKeyId = grabShortcut(QKeySequence(Qt::Key_Return));
-        FEnterKeyId = grabShortcut(QKeySequence(Qt::Key_Enter));
-    } else if (!FActive && FReturnKeyId != 0) {
-        releaseShortcut(FReturnKeyId);
-        releaseShortcut(FEnterKeyId);
-        FReturnKeyId = FEnterKeyId = 0;
-    }
-    if (FCancel && FEscapeKeyId == 0) {
-        FEscapeKeyId = grabShortcut(QKeySequence(Qt::Key_Escape));
-    } else if (!FCancel && FEscapeKeyId != 0) {
-        releaseShortcut(FEscapeKeyId);
-        FEscapeKeyId = 0;
-    }
+    FKeys.SetDialogKeys(FActive, FCancel);
 }
 
 void TzColorBtn::CreateWnd()
@@ -319,19 +300,11 @@ void TzColorBtn::SetButtonStyle(bool ADefault)
 
 void TzColorBtn::Click()
 {
-    QPointer<TzColorBtn> self(this);
     FMouseIn = false;
     SetMouseIn();
-    FDown = false;
-    FTracking = false;
+    FPush.Reset();
     RepaintNow();
-    if (auto *dialog = qobject_cast<QDialog *>(window())) {
-        dialog->setResult(FModalResult);
-        if (FModalResult != 0 && dialog->isModal())
-            dialog->done(FModalResult);
-    }
-    if (self)
-        Q_EMIT OnClick();
+    widgets::ClickInDialog(this, FModalResult, [this] { Q_EMIT OnClick(); });
 }
 
 void TzColorBtn::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
@@ -339,21 +312,17 @@ void TzColorBtn::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, 
     Q_EMIT OnMouseDown(Button, Shift, X, Y);
     if (Button != Qt::LeftButton || !isEnabled() || !InClient(X, Y))
         return;
-    if (!FDown) {
+    if (!FPush.down)
         setFocus(Qt::MouseFocusReason);
-        FDown = true;
+    if (FPush.Press())
         RepaintNow();
-    }
-    FTracking = true;
 }
 
 void TzColorBtn::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
 {
     Q_EMIT OnMouseUp(Button, Shift, X, Y);
-    if (!FTracking)
+    if (!FPush.EndTracking())
         return;
-    FDown = false;
-    FTracking = false;
     RepaintNow();
     SetMouseIn();
 }
@@ -371,7 +340,7 @@ void TzColorBtn::CMMouseEnter()
 
 void TzColorBtn::CMMouseLeave()
 {
-    if (FFlat && FMouseIn && !FTracking) {
+    if (FFlat && FMouseIn && !FPush.tracking) {
         FMouseIn = false;
         update();
     }
@@ -386,10 +355,8 @@ void TzColorBtn::CMFocusChanged(QWidget *focused)
         FActive = FDefault;
     SetButtonStyle(FActive);
     UpdateDialogKeys();
-    if (!hasFocus()) {
-        FDown = false;
-        FTracking = false;
-    }
+    if (!hasFocus())
+        FPush.Reset();
     SetMouseIn();
     update();
 }
@@ -409,41 +376,36 @@ void TzColorBtn::CMDialogChar()
 
 void TzColorBtn::WmKeyDown()
 {
-    if (FDown)
+    if (FPush.down)
         return;
     setFocus(Qt::OtherFocusReason);
     SetMouseIn();
-    FTracking = false;
-    FDown = true;
+    FPush.SpaceDown();
     RepaintNow();
 }
 
 void TzColorBtn::WmKeyUp()
 {
-    if (!FDown || FTracking)
+    if (!FPush.SpaceUpClicks())
         return;
     QPointer<TzColorBtn> self(this);
     Click();
     if (!self)
         return;
-    FDown = false;
+    FPush.down = false;
     SetMouseIn();
     RepaintNow();
 }
 
 void TzColorBtn::WmrButtonUp()
 {
-    if (!FPopupMenu)
-        return;
-    const bool hoverDance = FFlat;
-    if (hoverDance) {
-        FMouseIn = false;
-        RepaintNow();
-        // The hover state is checked again once the menu has gone.
-        connect(FPopupMenu, &QMenu::aboutToHide, this, &TzColorBtn::SetMouseIn,
-                Qt::SingleShotConnection);
-    }
-    FPopupMenu->popup(QCursor::pos());
+    widgets::OpenButtonMenu(
+        this, FPopupMenu, FFlat,
+        [this] {
+            FMouseIn = false;
+            RepaintNow();
+        },
+        [this] { SetMouseIn(); });
 }
 
 bool TzColorBtn::event(QEvent *e)
@@ -452,25 +414,20 @@ bool TzColorBtn::event(QEvent *e)
     case QEvent::Polish:
         CreateWnd();
         break;
-    case QEvent::Shortcut: {
-        const int id = static_cast<QShortcutEvent *>(e)->shortcutId();
-        if (id == 0)
-            break;
-        if (id == FAccelKeyId) {
-            CMDialogChar();
-            return true;
-        }
-        if (id == FReturnKeyId || id == FEnterKeyId) {
-            CMDialogKey(Qt::Key_Return);
-            return true;
-        }
-        if (id == FEscapeKeyId) {
-            CMDialogKey(Qt::Key_Escape);
-            return true;
-        }
+    default:
         break;
     }
-    default:
+    switch (FKeys.Match(e)) {
+    case widgets::ButtonShortcuts::Accelerator:
+        CMDialogChar();
+        return true;
+    case widgets::ButtonShortcuts::Return:
+        CMDialogKey(Qt::Key_Return);
+        return true;
+    case widgets::ButtonShortcuts::Escape:
+        CMDialogKey(Qt::Key_Escape);
+        return true;
+    case widgets::ButtonShortcuts::None:
         break;
     }
     return QWidget::event(e);
@@ -511,7 +468,7 @@ int TzColorBtn::BevelInset() const
 
 bool TzColorBtn::BevelShown() const
 {
-    return !FFlat || (FMouseIn && isEnabled()) || FTracking || FDown;
+    return !FFlat || (FMouseIn && isEnabled()) || FPush.tracking || FPush.down;
 }
 
 void TzColorBtn::PaintFace(TCanvas &canvas)
@@ -530,7 +487,7 @@ void TzColorBtn::PaintDefaultFrame(TCanvas &canvas) const
 TRect TzColorBtn::CaptionRect() const
 {
     const TRect rect{5, 5, width() - 1 - 4, height() - 1 - 4};
-    return isEnabled() && FDown ? rect.Offset(1, 1) : rect;
+    return isEnabled() && FPush.down ? rect.Offset(1, 1) : rect;
 }
 
 void TzColorBtn::SetCaptionFont(TCanvas &canvas) const
@@ -568,7 +525,7 @@ void TzColorBtn::PaintButton(TCanvas &canvas)
     canvas.Pen.Width = 1;
     PaintFace(canvas);
     if (BevelShown())
-        widgets::PaintColorBtnBevel(canvas, W, H, d, FDown, FShadowColor, FHighLightColor);
+        widgets::PaintColorBtnBevel(canvas, W, H, d, FPush.down, FShadowColor, FHighLightColor);
     if (FDefLook == dlFrame && MarkedDefault())
         PaintDefaultFrame(canvas);
     PaintCaption(canvas);
@@ -585,8 +542,6 @@ void TzColorBtn::PaintCaption(TCanvas &canvas)
 void TzColorBtn::mousePressEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton)
-        FClicked = true;
     MouseDown(e->button(), e->modifiers(), p.x(), p.y());
 }
 
@@ -594,9 +549,8 @@ void TzColorBtn::mouseReleaseEvent(QMouseEvent *e)
 {
     QPointer<TzColorBtn> self(this);
     const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton && FClicked) {
-        FClicked = false;
-        if (InClient(p.x(), p.y()))
+    if (e->button() == Qt::LeftButton) {
+        if (FPush.ReleaseClicks(InClient(p.x(), p.y())))
             Click();
     } else if (e->button() == Qt::RightButton) {
         WmrButtonUp();
@@ -612,13 +566,14 @@ void TzColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
         return;
     }
     // The second press of a double click: no click on its release.
-    FClicked = false;
+    FPush.PressWithoutClick();
     QPointer<TzColorBtn> self(this);
     Q_EMIT OnDblClick();
     // The press itself normally came just before; only stand in for it when not.
-    if (self && !FTracking) {
+    if (self && !FPush.tracking) {
         const QPoint p = e->position().toPoint();
         MouseDown(e->button(), e->modifiers(), p.x(), p.y());
+        FPush.PressWithoutClick();
     }
 }
 
@@ -627,13 +582,8 @@ void TzColorBtn::mouseMoveEvent(QMouseEvent *e)
     if (!FMouseIn)
         SetMouseIn();
     const QPoint p = e->position().toPoint();
-    if (FTracking) {
-        const bool inside = InClient(p.x(), p.y());
-        if (inside != FDown) {
-            FDown = inside;
-            RepaintNow();
-        }
-    }
+    if (FPush.Move(InClient(p.x(), p.y())))
+        RepaintNow();
     Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
 }
 
@@ -698,11 +648,5 @@ void TzColorBtn::changeEvent(QEvent *e)
 
 void TzColorBtn::contextMenuEvent(QContextMenuEvent *e)
 {
-    if (!FPopupMenu) {
-        e->ignore(); // the parent's menu, if any
-        return;
-    }
-    // A right click opens the menu on release; the menu key opens it here.
-    if (e->reason() != QContextMenuEvent::Mouse)
-        FPopupMenu->popup(mapToGlobal(QPoint(width() / 2, height() / 2)));
+    widgets::ButtonContextMenu(this, FPopupMenu, e);
 }

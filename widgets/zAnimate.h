@@ -2,6 +2,8 @@
 // whose face takes any colour. The main window shows its 34 outputs on these.
 #pragma once
 
+#include "widgets/ButtonPress.h"
+#include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
 
@@ -101,8 +103,8 @@ public:
     QMenu *PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu *menu);
 
-    bool Down() const { return FDown; }
-    bool Tracking() const { return FTracking; }
+    bool Down() const { return FPush.down; }
+    bool Tracking() const { return FPush.tracking; }
     bool MouseIn() const { return FMouseIn; }
     // Acts as the form's default button just now.
     bool Active() const { return FActive; }
@@ -202,8 +204,8 @@ private:
     bool FWordWrap = false;
     zbHorzAlign FHorzAlign = zbha_Center;
     TzcDefLook FDefLook = dlBold;
-    bool FDown = false;
-    bool FTracking = false;
+    // FDown and FTracking.
+    widgets::PushTracker FPush;
 
     // What the class library kept for the control.
     vcl::TColor FColor = vcl::clBtnFace;
@@ -213,11 +215,7 @@ private:
     bool FTabStop = true;
     QMenu *FPopupMenu = nullptr;
     bool FButtonStyleDefault = false;
-    bool FClicked = false; // a left press began here; its release inside clicks
-    int FAccelKeyId = 0;
-    int FReturnKeyId = 0;
-    int FEnterKeyId = 0;
-    int FEscapeKeyId = 0;
+    widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
     QMetaObject::Connection FFocusWatch;
 };

@@ -13,6 +13,12 @@ TzGradBtn::TzGradBtn(QWidget *parent) : TzColorBtn(parent)
     ColorSet();
 }
 
+void TzGradBtn::SetColor(vcl::TColor value)
+{
+    TzColorBtn::SetColor(value);
+    ColorSet();
+}
+
 void TzGradBtn::PaintFace(TCanvas &canvas)
 {
     PaintGradient(canvas, width(), height(), Down());
@@ -79,16 +85,17 @@ void TzIconColBtn::PaintCaption(TCanvas &canvas)
 {
     const bool pressed = Down();
     const QPixmap &icon = IconFor(pressed, isEnabled());
+    const QSize size = IconLayoutSize(pressed, isEnabled());
     // The caption always makes room for the icon and lies under it.
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, Caption(),
                                   widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
-                                                              icon.width()),
+                                                              size.width()),
                                   CaptionFlags(), isEnabled());
     if (icon.width() > 0) {
         const QPoint at =
-            widgets::GlyphPosition(width() - 1, height() - 1, icon.width(), icon.height(),
+            widgets::GlyphPosition(width() - 1, height() - 1, size.width(), size.height(),
                                    FIconWhere, GlyphMargin, pressed && isEnabled(), pressed);
         canvas.Draw(at.x(), at.y(), icon.toImage());
     }

@@ -16,6 +16,9 @@ class TzGradBtn : public TzColorBtn, public widgets::GradientFace
 public:
     explicit TzGradBtn(QWidget *parent = nullptr);
 
+    // The colour button's setter, then ColorSet.
+    void SetColor(vcl::TColor value);
+
 protected:
     void PaintFace(widgets::TCanvas &canvas) override;
     vcl::TColor FaceColor() const override { return GetColor(); }

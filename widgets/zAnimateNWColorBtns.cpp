@@ -1,5 +1,7 @@
 #include "widgets/zAnimateNWColorBtns.h"
 
+#include "widgets/ButtonMenu.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -54,6 +56,14 @@ void TzNWColorBtn::SetColor(vcl::TColor value)
         return;
     FColor = value;
     FParentColor = false;
+    update();
+}
+
+void TzNWColorBtn::SetParentColor(bool value)
+{
+    if (value == FParentColor)
+        return;
+    FParentColor = value;
     update();
 }
 
@@ -291,8 +301,8 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
     if (e->button() == Qt::LeftButton) {
         if (FPush.ReleaseClicks(InClient(p)))
             Click();
-    } else if (e->button() == Qt::RightButton && FPopupMenu) {
-        FPopupMenu->popup(QCursor::pos());
+    } else if (e->button() == Qt::RightButton) {
+        WmrButtonUp();
     }
     if (!self)
         return;
@@ -301,6 +311,22 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
         Refresh();
         SetMouseIn();
     }
+}
+
+void TzNWColorBtn::WmrButtonUp()
+{
+    widgets::OpenButtonMenu(
+        this, FPopupMenu, FFlat,
+        [this] {
+            FMouseIn = false;
+            repaint();
+        },
+        [this] { SetMouseIn(); });
+}
+
+void TzNWColorBtn::contextMenuEvent(QContextMenuEvent *e)
+{
+    widgets::ButtonContextMenu(this, FPopupMenu, e);
 }
 
 void TzNWColorBtn::enterEvent(QEnterEvent *)
@@ -456,16 +482,17 @@ void TzNWIconColBtn::SetBitWhere(tBitWhere value)
 void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
 {
     const QPixmap &icon = IconFor(Down(), isEnabled());
+    const QSize size = IconLayoutSize(Down(), isEnabled());
     const int m = FGlyphMargin;
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, Caption(),
                                   widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
-                                                              icon.width() + m),
+                                                              size.width() + m),
                                   CaptionFlags(), isEnabled());
     if (icon.width() > 0) {
-        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, icon.width(),
-                                                 icon.height(), FIconWhere, m, Moved(),
+        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, size.width(),
+                                                 size.height(), FIconWhere, m, Moved(),
                                                  Down() && Movement());
         canvas.Draw(at.x(), at.y(), icon.toImage());
     }

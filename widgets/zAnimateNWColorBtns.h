@@ -47,6 +47,7 @@ public:
     vcl::TColor GetColor() const;
     void SetColor(vcl::TColor value);
     bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool value);
     QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
     vcl::TColor FontColor() const { return FFontColor; }
@@ -122,6 +123,8 @@ protected:
     void CMMouseEnter();
     void CMMouseLeave();
     void CMDialogChar();
+    // A right click let go: the popup menu, unhovering a flat button meanwhile.
+    void WmrButtonUp();
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -132,6 +135,7 @@ protected:
     void enterEvent(QEnterEvent *e) override;
     void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
     bool InClient(QPoint p) const { return rect().contains(p); }

@@ -9,6 +9,7 @@ using widgets::TCanvas;
 TzShapeBtn::TzShapeBtn(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
     resize(25, 25);
     FRgn = RgnFromShape();
     // Drawn on the parent's surface: below the parent's windowed controls.
@@ -116,43 +117,69 @@ bool TzShapeBtn::event(QEvent *e)
 
 void TzShapeBtn::mousePressEvent(QMouseEvent *e)
 {
+    const QPoint p = e->position().toPoint();
     // Outside the shape the press belongs to whatever lies below.
-    if (!FRgn.contains(e->position().toPoint())) {
+    if (!FRgn.contains(p)) {
         e->ignore();
         return;
     }
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
     if (e->button() == Qt::LeftButton && isEnabled() && FPush.Press())
         repaint();
 }
 
 void TzShapeBtn::mouseMoveEvent(QMouseEvent *e)
 {
-    if (FPush.Move(FRgn.contains(e->position().toPoint())))
+    const QPoint p = e->position().toPoint();
+    const bool inside = FRgn.contains(p);
+    SetMouseInShape(inside);
+    // Without a press of its own the pointer outside the shape is the parent's.
+    if (!inside && e->buttons() == Qt::NoButton) {
+        e->ignore();
+        return;
+    }
+    if (FPush.Move(inside))
         repaint();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
 }
 
 void TzShapeBtn::mouseReleaseEvent(QMouseEvent *e)
 {
-    if (!FPush.tracking)
-        return;
     QPointer<TzShapeBtn> self(this);
+    const QPoint p = e->position().toPoint();
     // Decided by where the button is let go, not by the last move.
-    const bool inside = FRgn.contains(e->position().toPoint());
-    FPush.Move(inside);
-    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(inside))
-        Click();
-    if (self && FPush.EndTracking())
+    const bool inside = FRgn.contains(p);
+    if (FPush.tracking) {
+        FPush.Move(inside);
+        if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(inside))
+            Click();
+    }
+    if (!self)
+        return;
+    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    if (FPush.EndTracking())
         repaint();
 }
 
-void TzShapeBtn::enterEvent(QEnterEvent *)
+void TzShapeBtn::SetMouseInShape(bool inside)
 {
-    Q_EMIT OnMouseEnter();
+    if (inside == FMouseInShape)
+        return;
+    FMouseInShape = inside;
+    if (inside)
+        Q_EMIT OnMouseEnter();
+    else
+        Q_EMIT OnMouseLeave();
+}
+
+void TzShapeBtn::enterEvent(QEnterEvent *e)
+{
+    SetMouseInShape(FRgn.contains(e->position().toPoint()));
 }
 
 void TzShapeBtn::leaveEvent(QEvent *)
 {
-    Q_EMIT OnMouseLeave();
+    SetMouseInShape(false);
 }
 
 void TzShapeBtn::changeEvent(QEvent *e)
@@ -179,6 +206,7 @@ void TzShapeBtn::paintEvent(QPaintEvent *)
 {
     if (!isEnabled())
         FPush.Reset();
+    FRgn = RgnFromShape();
     QPainter painter(this);
     TCanvas canvas(painter);
     FCanvas = &canvas;

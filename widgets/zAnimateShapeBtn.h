@@ -16,7 +16,8 @@
 #include <QWidget>
 
 // Takes no focus; presses outside the shape go to the parent. Its region
-// leaves out the last column and row, where the dark edge lies.
+// leaves out the last column and row, where the dark edge lies, and is built
+// again at every paint.
 class TzShapeBtn : public QWidget, protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
@@ -44,7 +45,7 @@ public:
 
     void SetOnGetRegion(TsbGetRegEvent handler);
     void SetOnOwnerDraw(TsbDrawEvent handler);
-    // Takes `region` as the shape until shape or size change.
+    // Takes `region` as the shape until the next paint builds it again.
     void SetRgn(const QRegion &region) { FRgn = region; }
     const QRegion &Rgn() const { return FRgn; }
 
@@ -61,6 +62,9 @@ Q_SIGNALS:
     void OnPaint();
     void OnMouseEnter();
     void OnMouseLeave();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     virtual QRegion RgnFromShape();
@@ -86,6 +90,8 @@ protected:
 
 private:
     void SetAccelText(const QString &text);
+    // Enter and leave follow the shape, as the parent routes the mouse.
+    void SetMouseInShape(bool inside);
 
     sbType FShape = sbRectangle;
     QRegion FRgn;
@@ -96,6 +102,7 @@ private:
     // Empty, or "&" and the accelerator character.
     QString FAccelText;
     bool FTransparent = false;
+    bool FMouseInShape = false;
     // FDown and FTracking.
     widgets::PushTracker FPush;
 

@@ -9,6 +9,9 @@
 
 #include "ButtonRig.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+
 #include <type_traits>
 
 namespace {
@@ -242,6 +245,9 @@ TYPED_TEST(PushButton, DraggingOutRaisesAndBackInPresses)
 {
     this->show();
     QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QSignalSpy downs(this->btn, &TypeParam::OnMouseDown);
+    QSignalSpy moves(this->btn, &TypeParam::OnMouseMove);
+    QSignalSpy ups(this->btn, &TypeParam::OnMouseUp);
     this->press({5, 5});
     this->move({30, 5});
     EXPECT_FALSE(this->btn->Down());
@@ -252,6 +258,45 @@ TYPED_TEST(PushButton, DraggingOutRaisesAndBackInPresses)
     EXPECT_FALSE(this->btn->Down());
     this->release({10, 40});
     EXPECT_EQ(clicks.count(), 0);
+    // The mouse events of the class library, held button and all.
+    EXPECT_EQ(downs.count(), 1);
+    EXPECT_EQ(moves.count(), 3);
+    EXPECT_EQ(ups.count(), 1);
+}
+
+// Every button with a popup menu: a right click let go opens it, and so
+// does the keyboard's menu key.
+template <class Btn>
+class MenuButton : public ButtonRig<Btn>
+{
+};
+using MenuButtons =
+    ::testing::Types<TzColorBtn, TzGradBtn, TzBitColBtn, TzIconColBtn, TzcShapeColorBtn,
+                     TzcShapeGradBtn, TzcShapeBitColBtn, TzcShapeIconColBtn, TzNWColorBtn,
+                     TzNWBitColBtn, TzNWIconColBtn>;
+TYPED_TEST_SUITE(MenuButton, MenuButtons);
+
+TYPED_TEST(MenuButton, RightClickOpensThePopupMenu)
+{
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    this->show();
+    const auto rightClick = [&] {
+        this->mouse(QEvent::MouseButtonPress, {5, 5}, Qt::RightButton, Qt::RightButton);
+        this->mouse(QEvent::MouseButtonRelease, {5, 5}, Qt::RightButton, Qt::NoButton);
+    };
+    rightClick();
+    EXPECT_FALSE(menu.isVisible());
+    this->btn->SetPopupMenu(&menu);
+    rightClick();
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(15, 10),
+                          this->btn->mapToGlobal(QPoint(15, 10)));
+    QApplication::sendEvent(this->btn, &key);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+    EXPECT_FALSE(this->btn->Down());
 }
 
 // What every windowed button shares with the colour button: double click,
@@ -376,18 +421,6 @@ TYPED_TEST(WindowedButton, DefaultTakesReturnAndCancelEscape)
     this->btn->SetCancel(true);
     QTest::keyClick(this->other, Qt::Key_Escape);
     EXPECT_EQ(clicks.count(), 2);
-}
-
-TEST_F(ColorBtn, ModalResultEndsTheDialog)
-{
-    QDialog dialog;
-    auto *ok = new TzColorBtn(&dialog);
-    ok->SetModalresult(QDialog::Accepted);
-    dialog.open();
-    ASSERT_TRUE(dialog.isVisible());
-    ok->Click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST_F(ColorBtn, OnPaintAfterEachPaintWithTheCanvas)

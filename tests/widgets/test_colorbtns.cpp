@@ -1,12 +1,14 @@
 // The gradient, glyph and icon faces of the colour buttons and their
 // windowless twins: band lists, strip cutting, embossing, glyph placement and
 // the glass of a transparent button, then a few renders.
+#include "widgets/Std2ShapeBtns.h"
 #include "widgets/zAnimateColorBtns.h"
 #include "widgets/zAnimateNWColorBtns.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -127,6 +129,43 @@ TEST(ColorBtns, GradientStartIsTheStoredColour)
     EXPECT_EQ(c.delta, (std::array<std::int16_t, 3>{1, 0x80, 0x20}));
     // End below start: the steps are negative.
     EXPECT_EQ(GradientColorSet(vcl::clWhite, vcl::clBlack).delta[1], -255);
+}
+
+// The steps follow every write of the colours, before any paint.
+template <class Btn>
+void expectColorSetOnWrite()
+{
+    Btn b;
+    b.SetColor(vcl::RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(b.Gradient().start, (std::array<std::int16_t, 3>{0x10, 0x20, 0x30}));
+    b.SetEndColor(vcl::RGB(0x00, 0x20, 0x40));
+    EXPECT_EQ(b.Gradient().delta, (std::array<std::int16_t, 3>{-0x10, 0, 0x10}));
+}
+
+TEST(ColorBtns, GradientSettersRunColorSet)
+{
+    expectColorSetOnWrite<TzGradBtn>();
+    expectColorSetOnWrite<TzcShapeGradBtn>();
+}
+
+// A new face colour cuts the strip again: the embossed image lies on it.
+template <class Btn>
+void expectStripCutOnColour()
+{
+    QImage glyph(4, 4, QImage::Format_RGB32);
+    glyph.fill(Qt::white);
+    glyph.setPixel(1, 1, qRgb(0, 0, 0));
+    Btn b;
+    b.SetBitmap(glyph);
+    b.SetColor(vcl::clRed);
+    EXPECT_EQ(b.Images().disabled.pixelColor(3, 0), QColor(Qt::red));
+}
+
+TEST(ColorBtns, GlyphColourCutsTheStripAgain)
+{
+    expectStripCutOnColour<TzBitColBtn>();
+    expectStripCutOnColour<TzcShapeBitColBtn>();
+    expectStripCutOnColour<TzNWBitColBtn>();
 }
 
 QImage strip(int parts)
@@ -334,6 +373,27 @@ TEST_F(ColorBtnRender, OnlyADisabledIconShowsInEveryState)
     EXPECT_EQ(image(b).pixelColor(7, 19), QColor(Qt::magenta));
     b->setEnabled(false);
     EXPECT_EQ(image(b).pixelColor(7, 19), QColor(Qt::magenta));
+}
+
+TEST_F(ColorBtnRender, PressedWhileDisabledKeepsTheDisabledIconsPlace)
+{
+    QPixmap down(20, 20);
+    down.fill(Qt::red);
+    QPixmap off(10, 10);
+    off.fill(Qt::magenta);
+    auto *b = new TzIconColBtn(form.get()); // not shown: no focus to lose
+    b->SetAuto(false);
+    b->SetDownIcon(down);
+    b->SetOffIcon(off);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(b, &space);
+    b->setEnabled(false);
+    ASSERT_TRUE(b->Down());
+    // Shown pressed, placed by the disabled icon: (5, (43 - 10) / 2 + 1 + 1);
+    // by the pressed icon's own size it would start at y = 13.
+    const QImage img = image(b);
+    EXPECT_EQ(img.pixelColor(5, 18), QColor(Qt::red));
+    EXPECT_NE(img.pixelColor(5, 14), QColor(Qt::red));
 }
 
 TEST_F(ColorBtnRender, GlassLightensTheParent)

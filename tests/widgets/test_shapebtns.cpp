@@ -2,6 +2,7 @@
 // the window mask, dialog results, the windowless button's accelerator and
 // transparency, and the faces of the shape-button variants.
 #include "widgets/Std2ShapeBtns.h"
+#include "widgets/zAnimate.h"
 #include "widgets/zAnimateShapeBtn.h"
 
 #include "ButtonRig.h"
@@ -55,6 +56,13 @@ TEST_F(ShapeColorBtn, MaskFollowsShapeAndSize)
     // Painting leaves the mask alone.
     (void)image();
     EXPECT_EQ(btn->mask(), QRegion(2, 2, 5, 5));
+    // A region handed over is held until the next paint; the window keeps its shape.
+    btn->SetRgn(QRegion(20, 0, 5, 5));
+    EXPECT_EQ(btn->mask(), QRegion(2, 2, 5, 5));
+    EXPECT_TRUE(btn->HitTest({3, 3}));
+    EXPECT_FALSE(btn->HitTest({21, 1}));
+    (void)image();
+    EXPECT_EQ(btn->Rgn(), QRegion(2, 2, 5, 5));
 }
 
 TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)
@@ -71,7 +79,19 @@ TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)
     EXPECT_EQ(seen, (std::vector<TColor>{Shadow, Light}));
 }
 
-TEST_F(ShapeColorBtn, ModalResultAfterOnClick)
+void setModalResult(TzColorBtn *b, int r)
+{
+    b->SetModalresult(r);
+}
+void setModalResult(TzcShapeColorBtn *b, int r)
+{
+    b->SetModalResult(r);
+}
+
+// Both dialog buttons hand their result over before OnClick and close the
+// dialog only after it, so the handler may still change the result.
+template <class Btn>
+void expectModalResultAfterOnClick()
 {
     const struct
     {
@@ -82,20 +102,29 @@ TEST_F(ShapeColorBtn, ModalResultAfterOnClick)
     } rows[] = {{2, -1, false, 2}, {0, -1, true, 0}, {2, 0, true, 0}, {0, 3, false, 3}};
     for (const auto &row : rows) {
         QDialog dialog;
-        auto *ok = new TzcShapeColorBtn(&dialog);
-        ok->SetModalResult(row.result);
+        auto *ok = new Btn(&dialog);
+        setModalResult(ok, row.result);
         bool ran = false;
-        QObject::connect(ok, &TzcShapeColorBtn::OnClick, &dialog, [&] {
+        bool openInHandler = false;
+        QObject::connect(ok, &Btn::OnClick, &dialog, [&] {
             ran = true;
+            openInHandler = dialog.isVisible();
             if (row.changedTo >= 0)
                 dialog.setResult(row.changedTo);
         });
         dialog.open();
         ok->Click();
         EXPECT_TRUE(ran);
+        EXPECT_TRUE(openInHandler) << row.result;
         EXPECT_EQ(dialog.isVisible(), row.open) << row.result;
         EXPECT_EQ(dialog.result(), row.final) << row.result;
     }
+}
+
+TEST_F(ShapeColorBtn, ModalResultAfterOnClick)
+{
+    expectModalResultAfterOnClick<TzcShapeColorBtn>();
+    expectModalResultAfterOnClick<TzColorBtn>();
 }
 
 TEST_F(ShapeColorBtn, DisabledPaintsUp)
@@ -203,6 +232,40 @@ TEST_F(ShapeBtn, PressesOutsideTheShapeAreNotItsOwn)
     btn->setEnabled(false);
     press({12, 20});
     EXPECT_FALSE(btn->Down());
+}
+
+TEST_F(ShapeBtn, EnterAndLeaveFollowTheShape)
+{
+    btn->resize(50, 50);
+    btn->SetShape(sbUpTriangle);
+    show();
+    QSignalSpy enters(btn, &TzShapeBtn::OnMouseEnter);
+    QSignalSpy leaves(btn, &TzShapeBtn::OnMouseLeave);
+    QSignalSpy moves(btn, &TzShapeBtn::OnMouseMove);
+    const auto hover = [&](QPoint p) { mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); };
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(btn->mapToGlobal(QPoint(2, 2))));
+    QApplication::sendEvent(btn, &enter);
+    hover({3, 3});
+    // The corner cut off is the parent's, moves and all.
+    EXPECT_EQ(enters.count(), 0);
+    EXPECT_EQ(moves.count(), 0);
+    hover({25, 40});
+    EXPECT_EQ(enters.count(), 1);
+    EXPECT_EQ(moves.count(), 1);
+    hover({47, 3});
+    EXPECT_EQ(leaves.count(), 1);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(btn, &leave);
+    EXPECT_EQ(leaves.count(), 1);
+    EXPECT_EQ(enters.count(), 1);
+}
+
+TEST_F(ShapeBtn, PaintBuildsTheRegionAgain)
+{
+    btn->SetRgn(QRegion(0, 0, 3, 3));
+    EXPECT_FALSE(btn->Rgn().contains(QPoint(10, 10)));
+    (void)image();
+    EXPECT_EQ(btn->Rgn(), QRegion(0, 0, 29, 19));
 }
 
 TEST_F(ShapeBtn, DisabledPaintsUp)
