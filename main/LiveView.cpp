@@ -15,11 +15,22 @@ using namespace devlink;
 
 namespace {
 
+// Every status answer rewrites its labels: only a new text or colour may
+// cost a repaint or a palette change.
+void SetText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
 void SetLabel(QLabel *label, const QString &text, vcl::TColor colour)
 {
-    label->setText(text);
+    SetText(label, text);
+    const QColor background = vcl::ToQColor(colour);
+    if (label->palette().color(QPalette::Window) == background)
+        return;
     QPalette p = label->palette();
-    p.setColor(QPalette::Window, vcl::ToQColor(colour));
+    p.setColor(QPalette::Window, background);
     label->setPalette(p);
 }
 
@@ -60,7 +71,7 @@ void TMainForm::ResetChannelButton(TzColorBtn *button)
 void TMainForm::ClearLiveView()
 {
     for (QLabel *l : {General.lblCurrentSum, General.lblVbat, General.lblTemp, General.lblErrors})
-        l->setText("--");
+        SetText(l, "--");
     for (int ch = 1; ch <= TGeneralPageUi::HighPowerChannels; ++ch)
         SetLabel(General.ChannelStates[static_cast<std::size_t>(ch)], "--", LiveWhite);
     for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch)
@@ -73,10 +84,10 @@ void TMainForm::ClearLiveView()
 
 void TMainForm::HandleBoxStatus(const std::uint8_t *frame)
 {
-    General.lblCurrentSum->setText(FormatTenthsUnit(frame[6] << 8 | frame[7], "A"));
-    General.lblVbat->setText(FormatTenthsUnit(frame[8], "V"));
-    General.lblTemp->setText(QStringLiteral("%1 \u00B0C").arg(frame[9]));
-    General.lblErrors->setText(QString::number(frame[4] + frame[5]));
+    SetText(General.lblCurrentSum, FormatTenthsUnit(frame[6] << 8 | frame[7], "A"));
+    SetText(General.lblVbat, FormatTenthsUnit(frame[8], "V"));
+    SetText(General.lblTemp, QStringLiteral("%1 \u00B0C").arg(frame[9]));
+    SetText(General.lblErrors, QString::number(frame[4] + frame[5]));
 }
 
 void TMainForm::HandleInputStatus(const std::uint8_t *frame)

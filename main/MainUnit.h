@@ -35,6 +35,7 @@ struct VirtualInputRecord;
 struct FlashRecord;
 class QKeyEvent;
 class QLabel;
+class LinkLamp;
 class QLineEdit;
 class QListWidgetItem;
 class TzColorBtn;
@@ -343,7 +344,7 @@ private:
     d2xx::Driver &driver_;
     vcl::MainThreadCall mainCall_;
     std::unique_ptr<devlink::UsbThread> Usb;
-    std::array<QLabel *, 3> linkLamps_{};
+    std::array<LinkLamp *, 3> linkLamps_{};
     std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
     // The event that answers the transfer's last request; 0 when no transfer

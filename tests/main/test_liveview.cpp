@@ -1,13 +1,21 @@
 #include "main/LiveStatus.h"
 #include "tests/main/MainRig.h"
 
+#include "main/LinkLamp.h"
 #include "platform/vcl/Colors.h"
 #include "widgets/zAnimate.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <QWindow>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 using namespace devlink;
 using testsupport::Bytes;
@@ -15,7 +23,41 @@ using testsupport::MainRig;
 
 namespace {
 constexpr std::uint32_t Face = vcl::clBtnFace;
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// Runs the event loop, sleeping between events, until `done` holds; false
+// after a generous bound.
+bool waitUntil(const std::function<bool()> &done)
+{
+    QElapsedTimer t;
+    t.start();
+    QTimer wake;
+    wake.start(5);
+    while (!done() && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return done();
 }
+
+bool waitForPaint(const PaintCounter &counter)
+{
+    return waitUntil([&] { return counter.paints > 0; });
+}
+} // namespace
 
 // Every single error bit, on and off, with and without the warning flag,
 // as the live view's tables give them; combined bits take the lowest fault.
@@ -166,4 +208,80 @@ TEST(ManualControl, ButtonsSwitchOnlyInManualModeWhenConnected)
     EXPECT_FALSE(g.ChannelButtons[7]->isEnabled());
     r.main().ChannelButtonClick(g.ChannelButtons[7]);
     EXPECT_TRUE(r.sent().empty());
+}
+
+// The status poll brings the same answers every 450 ms while the unit is
+// steady: then nothing on the page repaints and the link lamps that stand
+// still do not either; a changed answer repaints what it changes.
+TEST(LiveView, SteadyStatusRepaintsNothing)
+{
+    MainRig r({"KeeperEntry"});
+    TGeneralPageUi &g = r.main().General;
+    r.main().show();
+    ASSERT_TRUE(waitUntil([&] { return r.main().windowHandle()->isExposed(); }));
+    r.main().TabbedNotebook1->setCurrentIndex(0);
+    r.connect();
+    const std::vector<Bytes> answers = {
+        MainRig::frame(1, BOX_STATUS_CFM, {1, 2, 0x01, 0x2C, 138, 41}),
+        MainRig::frame(1, INPUT_STATUS_CFM, {0x05, 0x04, 0x01, 0x00, 0x00, 0x80}),
+        MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x05, 0}),
+        MainRig::frame(1, CHANNEL_STATUS_CFM, {3, 0x00, 4, 0, 0, 0}),
+        MainRig::frame(1, CHANNEL_STATUS_CFM, {8, 0x00, 0, 0, 0, 0}),
+        MainRig::frame(1, CHANNEL_STATUS_CFM, {20, 0xF0, 0, 0, 0, 1}),
+        MainRig::frame(1, CHANNEL_STATUS_CFM, {21, 0x00, 0, 0, 0, 0}),
+    };
+    for (const Bytes &f : answers)
+        r.receive(f);
+    r.main().TimerVersionTimer();
+    auto *lamp0 = r.main().findChild<LinkLamp *>("LinkLamp0");
+    auto *lamp1 = r.main().findChild<LinkLamp *>("LinkLamp1");
+    ASSERT_NE(lamp0, nullptr);
+    ASSERT_NE(lamp1, nullptr);
+    EXPECT_TRUE(lamp0->lit());
+    EXPECT_TRUE(lamp0->styleSheet().isEmpty()) << "the lamps are painted, not styled";
+
+    struct Watched
+    {
+        const char *what;
+        QWidget *widget;
+    } watched[] = {
+        {"button 7 on", g.ChannelButtons[7]},  {"label 7 current", g.ChannelStates[7]},
+        {"button 3 fail", g.ChannelButtons[3]}, {"label 3 OPEN", g.ChannelStates[3]},
+        {"button 8 off", g.ChannelButtons[8]},  {"label 8 off", g.ChannelStates[8]},
+        {"button 20 warning", g.ChannelButtons[20]}, {"button 21 off", g.ChannelButtons[21]},
+        {"input 1 on", g.InputStates[1]},      {"input 2 off", g.InputStates[2]},
+        {"CAN input 32 on", g.CanInputStates[32]}, {"supply", g.lblVbat},
+        {"errors", g.lblErrors},               {"lamp lit", lamp0},
+        {"lamp dark", lamp1},
+    };
+    // Everything painted once, then every paint from here on is counted.
+    PaintCounter flushed(g.ChannelButtons[30]);
+    g.ChannelButtons[30]->SetColor(LiveRed);
+    ASSERT_TRUE(waitForPaint(flushed));
+    std::vector<std::unique_ptr<PaintCounter>> counters;
+    for (const Watched &w : watched)
+        counters.push_back(std::make_unique<PaintCounter>(w.widget));
+
+    for (const Bytes &f : answers)
+        r.receive(f);
+    r.main().TimerVersionTimer(); // no version answer: the lamps stand
+    // A change on an unwatched button: once it is painted, so is anything
+    // the answers above left dirty in the same window.
+    PaintCounter marker(g.ChannelButtons[31]);
+    g.ChannelButtons[31]->SetColor(LiveRed);
+    ASSERT_TRUE(waitForPaint(marker));
+    for (std::size_t i = 0; i < counters.size(); ++i)
+        EXPECT_EQ(counters[i]->paints, 0) << watched[i].what;
+
+    // A new state repaints the button and label it concerns.
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x06, 0}));
+    EXPECT_TRUE(waitForPaint(*counters[1])) << "label 7, new current";
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {8, 0xF0, 0, 0x00, 0x06, 0}));
+    EXPECT_TRUE(waitForPaint(*counters[4])) << "button 8, switched on";
+    r.main().VersionReplySeen = 1;
+    r.main().TimerVersionTimer();
+    r.main().TimerVersionTimer(); // the lamp steps on and the next tick shows it
+    EXPECT_TRUE(waitForPaint(*counters[14])) << "lamp 1, lit";
+    EXPECT_TRUE(lamp1->lit());
+    EXPECT_FALSE(lamp0->lit());
 }
