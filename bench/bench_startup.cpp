@@ -1,0 +1,112 @@
+// Start-up to the main window shown: the time from starting the program to
+// the first paint of its main window, as a user starting the tool waits for
+// it (the run-time loader and the libraries included). The program starts
+// itself with --child several times and reports the median and the fastest.
+//
+//   bench_startup [--runs N]
+//
+// Prints a markdown table row: figure, measured, target.
+#include "app/AutoForms.h"
+#include "main/MainUnit.h"
+#include "platform/d2xx/d2xx.h"
+#include "platform/vcl/TestDialogs.h"
+#include "sim/SimBackend.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Says "shown" on the first paint of any widget of the main window.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(QWidget *window) : window_(window) {}
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (!seen_ && e->type() == QEvent::Paint && o->isWidgetType() &&
+            static_cast<QWidget *>(o)->window() == window_) {
+            seen_ = true;
+            std::puts("shown");
+            std::fflush(stdout);
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return false;
+    }
+
+private:
+    QWidget *window_;
+    bool seen_ = false;
+};
+
+// The start-up of the program's own main(), up to the first paint.
+int child(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("QM5230 Tessaron");
+    d2xx::setSimulatorFactory([] { return sim::makeBackend(); });
+    QTemporaryDir dir;
+    vcl::ScriptedDialogs dialogs;
+    AutoForms forms({}, dir.path() + "/qm5230.INI", d2xx::systemDriver());
+    FirstPaint watch(forms.Main.get());
+    application.installEventFilter(&watch);
+    forms.Show();
+    return QApplication::exec();
+}
+
+std::string ms(double value)
+{
+    char buffer[32];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
+    return std::string(buffer, r.ptr) + " ms";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--child")
+            return child(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    int runs = 5;
+    const QStringList args = QCoreApplication::arguments();
+    if (const qsizetype at = args.indexOf("--runs"); at > 0 && at + 1 < args.size())
+        runs = std::max(1, args.at(at + 1).toInt());
+
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        QElapsedTimer t;
+        t.start();
+        p.start(QCoreApplication::applicationFilePath(), {"--child"});
+        bool shown = false;
+        while (!shown && p.waitForReadyRead(30000))
+            shown = p.readAll().contains("shown");
+        const double elapsed = double(t.nsecsElapsed()) / 1e6;
+        p.waitForFinished(30000);
+        if (!shown) {
+            std::fputs("bench_startup: the main window was not shown\n", stderr);
+            return 1;
+        }
+        times.push_back(elapsed);
+    }
+    std::sort(times.begin(), times.end());
+    const std::string figure = "start-up to the main window shown (median of " +
+                               std::to_string(runs) + ", fastest " + ms(times.front()) + ")";
+    std::printf("| %s | %s | - |\n", figure.c_str(), ms(times[times.size() / 2]).c_str());
+    return 0;
+}

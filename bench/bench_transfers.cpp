@@ -1,0 +1,218 @@
+// The long transfers as a user starts them, through the real windows and the
+// worker thread: a full read of all settings, a full upload, and a firmware
+// update of a full image (504 pages of 256 bytes). Each is timed and set
+// against the time its bytes alone take on the line at 38400 baud 8N2.
+//
+//   bench_transfers                     the simulated unit in this process
+//   bench_transfers --serial SIMPROGRAM the unit's own program on a
+//                                       pseudo-terminal, over the serial backend
+//
+// Prints markdown table rows: transfer, link, seconds, bytes to and from the
+// unit, the wire-time bound in seconds, their ratio, the target.
+#include "bench/BenchRig.h"
+
+#include "platform/vcl/IniFile.h"
+#include "sim/SimBackend.h"
+#include "sim/SimLine.h"
+#include "sim/SimulatedUnit.h"
+#include "tools/FirmwareUnit.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+namespace {
+
+using bench::fixed;
+
+struct Measure
+{
+    double seconds = 0;
+    std::uint64_t toUnit = 0;
+    std::uint64_t fromUnit = 0;
+    bool ok = false;
+};
+
+void report(const char *transfer, const char *link, const Measure &m, const char *target)
+{
+    const double bound = double(m.toUnit + m.fromUnit) / bench::WireBytesPerSecond;
+    if (!m.ok) {
+        bench::row({transfer, link, "failed", "", "", "", "", target});
+        return;
+    }
+    bench::row({transfer, link, fixed(m.seconds, 2), std::to_string(m.toUnit),
+                std::to_string(m.fromUnit), fixed(bound, 2), fixed(m.seconds / bound, 2),
+                target});
+}
+
+// Times `run` and counts the bytes the link carried meanwhile.
+Measure measure(bench::ToolRig &rig, const std::function<bool()> &run)
+{
+    Measure m;
+    rig.wire->reset();
+    QElapsedTimer t;
+    t.start();
+    m.ok = run();
+    m.seconds = double(t.nsecsElapsed()) / 1e9;
+    m.toUnit = rig.wire->toUnit;
+    m.fromUnit = rig.wire->fromUnit;
+    return m;
+}
+
+// The transfer starts on a quiet line: no poll of the live view in flight.
+void settle()
+{
+    bench::runFor(500);
+}
+
+Measure fullRead(bench::ToolRig &rig)
+{
+    settle();
+    return measure(rig, [&] {
+        rig.dialogs.clear();
+        rig.main().ReadFromDevice = 0;
+        rig.main().BtnLoadClick();
+        return rig.main().ReadFromDevice == 1 && rig.dialogs.count() == 0;
+    });
+}
+
+Measure fullUpload(bench::ToolRig &rig)
+{
+    settle();
+    return measure(rig, [&] {
+        rig.dialogs.clear();
+        rig.main().BtnSaveClick();
+        return rig.dialogs.texts() == QStringList{"Reboot Target to use new settings?"};
+    });
+}
+
+// A full image: every byte of the programmable range, so every page is sent.
+QString writeFullImage(const QString &dir)
+{
+    std::mt19937 rng(5230);
+    std::string text;
+    for (std::int32_t base = 0; base < TFirmware::ImageSize; base += 16) {
+        if (base % 0x10000 == 0) {
+            char ext[32];
+            const unsigned hi = unsigned(base) >> 16;
+            std::snprintf(ext, sizeof ext, ":02000004%04X%02X\n", hi,
+                          (0x100 - ((2 + 4 + (hi >> 8) + (hi & 0xFF)) & 0xFF)) & 0xFF);
+            text += ext;
+        }
+        unsigned sum = 16 + ((base >> 8) & 0xFF) + (base & 0xFF);
+        char line[64];
+        int n = std::snprintf(line, sizeof line, ":10%04X00", unsigned(base) & 0xFFFF);
+        for (int i = 0; i < 16; ++i) {
+            const unsigned b = rng() & 0xFF;
+            sum += b;
+            n += std::snprintf(line + n, sizeof line - std::size_t(n), "%02X", b);
+        }
+        std::snprintf(line + n, sizeof line - std::size_t(n), "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        text += line;
+    }
+    text += ":00000001FF\n";
+    const QString path = dir + "/full.hex";
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text.data(), qint64(text.size()));
+    return path;
+}
+
+// The firmware window opened from the menu; the unit restarted into its
+// bootloader once the line is quiet, as the window asks the user to.
+Measure firmwareUpdate(bench::ToolRig &rig, const std::function<void()> &restartUnit,
+                       const std::function<bool()> &unitDone)
+{
+    settle();
+    const QString file = writeFullImage(rig.dir.path());
+    vcl::TIniFile(rig.main().iniPath()).WriteString("FIRMWARE", "PATH", file);
+    Measure m;
+    rig.dialogs.clear();
+    QTimer::singleShot(1, &rig.main(), [&] {
+        TFirmware *w = Firmware;
+        if (!w)
+            return;
+        bench::waitFor(
+            [&] {
+                const auto queue = rig.main().usb()->queueSnapshot();
+                return std::none_of(queue.begin(), queue.end(),
+                                    [](const devlink::TxSlot &s) { return s.Used != 0; });
+            },
+            10000);
+        bench::runFor(200);
+        w->BtnProgramClick();
+        m = measure(rig, [&] {
+            restartUnit();
+            return bench::waitFor(
+                [&] { return rig.dialogs.texts().contains("Target updated") && unitDone(); },
+                600000);
+        });
+        w->BtnExitClick();
+    });
+    rig.main().Firmware1Click();
+    m.ok = m.ok && !rig.dialogs.texts().contains("Target update failed");
+    return m;
+}
+
+int inProcess()
+{
+    auto unit = sim::makeSimBackend();
+    bench::ToolRig rig(unit);
+    if (!rig.connect(sim::SimulatorDescription)) {
+        std::fputs("bench_transfers: could not connect to the simulated unit\n", stderr);
+        return 1;
+    }
+    report("full read of all settings", "in-process", fullRead(rig), "at most 1.6");
+    report("full upload", "in-process", fullUpload(rig), "at most 1.8");
+    report("firmware update, 504 blocks", "in-process",
+           firmwareUpdate(
+               rig, [&] { unit->line().restartUnit(); },
+               [&] {
+                   return unit->unit().bootloader().phase ==
+                          sim::BootloaderState::Phase::Application;
+               }),
+           "at most 1.1");
+    return 0;
+}
+
+int overSerial(const QString &simProgram)
+{
+    QProcess unit;
+    unit.start(simProgram, {});
+    if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000)) {
+        std::fputs("bench_transfers: the unit's program did not start\n", stderr);
+        return 1;
+    }
+    const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();
+    int rc = 0;
+    {
+        bench::ToolRig rig(d2xx::makeExtraPortsBackend(path.toStdString()));
+        if (!rig.connect(path)) {
+            std::fputs("bench_transfers: could not connect over the pseudo-terminal\n", stderr);
+            rc = 1;
+        } else {
+            report("full read of all settings", "pseudo-terminal", fullRead(rig), "at most 1.6");
+            report("full upload", "pseudo-terminal", fullUpload(rig), "at most 1.8");
+        }
+    }
+    unit.terminate();
+    unit.waitForFinished(10000);
+    return rc;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    const qsizetype serial = args.indexOf("--serial");
+    if (serial > 0 && serial + 1 < args.size())
+        return overSerial(args.at(serial + 1));
+    return inProcess();
+}
