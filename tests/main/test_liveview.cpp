@@ -57,6 +57,14 @@ bool waitForPaint(const PaintCounter &counter)
 {
     return waitUntil([&] { return counter.paints > 0; });
 }
+
+// Delivers the layout requests a layout posts up its chain of parents, each
+// level posting the next.
+void settleLayouts()
+{
+    for (int level = 0; level < 10; ++level)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
 } // namespace
 
 // Every single error bit, on and off, with and without the warning flag,
@@ -253,8 +261,10 @@ TEST(LiveView, SteadyStatusRepaintsNothing)
         {"CAN input 32 on", g.CanInputStates[32]}, {"supply", g.lblVbat},
         {"errors", g.lblErrors},               {"lamp lit", lamp0},
         {"lamp dark", lamp1},
+        {"page", r.main().findChild<QWidget *>("GroupBoxHighPower")},
     };
-    // Everything painted once, then every paint from here on is counted.
+    // Everything laid out and painted once, then every paint from here on is counted.
+    settleLayouts();
     PaintCounter flushed(g.ChannelButtons[30]);
     g.ChannelButtons[30]->SetColor(LiveRed);
     ASSERT_TRUE(waitForPaint(flushed));
@@ -273,15 +283,46 @@ TEST(LiveView, SteadyStatusRepaintsNothing)
     for (std::size_t i = 0; i < counters.size(); ++i)
         EXPECT_EQ(counters[i]->paints, 0) << watched[i].what;
 
-    // A new state repaints the button and label it concerns.
+    // A new state repaints the button and label it concerns, not the page.
     r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x06, 0}));
+    settleLayouts();
     EXPECT_TRUE(waitForPaint(*counters[1])) << "label 7, new current";
     r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {8, 0xF0, 0, 0x00, 0x06, 0}));
+    settleLayouts();
     EXPECT_TRUE(waitForPaint(*counters[4])) << "button 8, switched on";
+    EXPECT_EQ(counters.back()->paints, 0) << "a new reading lays out and repaints the page";
     r.main().VersionReplySeen = 1;
     r.main().TimerVersionTimer();
     r.main().TimerVersionTimer(); // the lamp steps on and the next tick shows it
     EXPECT_TRUE(waitForPaint(*counters[14])) << "lamp 1, lit";
     EXPECT_TRUE(lamp1->lit());
     EXPECT_FALSE(lamp0->lit());
+}
+
+// A value label keeps its laid-out size while its texts fit; a text that
+// needs more room gets it from the layout, as it would have without that.
+TEST(LiveView, TextTooWideForItsLabelGetsRoom)
+{
+    MainRig r({"KeeperEntry"});
+    TGeneralPageUi &g = r.main().General;
+    r.main().show();
+    ASSERT_TRUE(waitUntil([&] { return r.main().windowHandle()->isExposed(); }));
+    r.main().TabbedNotebook1->setCurrentIndex(0);
+    r.connect();
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x05, 0}));
+    settleLayouts();
+    QLabel *label = g.ChannelStates[7];
+    const int laidOut = label->width();
+    EXPECT_EQ(label->text(), "0.5 A");
+
+    QFont big = label->font();
+    big.setPixelSize(40);
+    label->setFont(big);
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0x00, 8, 0, 0, 0}));
+    EXPECT_EQ(label->text(), "OVERLOAD");
+    EXPECT_TRUE(waitUntil([&] {
+        settleLayouts();
+        return label->width() >= label->sizeHint().width();
+    })) << label->width() << " < " << label->sizeHint().width();
+    EXPECT_GT(label->width(), laidOut);
 }
