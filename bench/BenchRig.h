@@ -119,6 +119,9 @@ inline bool waitFor(const std::function<bool()> &done, int ms)
         if (t.elapsed() > ms)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        // Then what those events set going (a zero timer, a posted call), as
+        // before a sleep.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
 }

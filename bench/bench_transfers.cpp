@@ -5,7 +5,8 @@
 //
 //   bench_transfers                     the simulated unit in this process
 //   bench_transfers --serial SIMPROGRAM the unit's own program on a
-//                                       pseudo-terminal, over the serial backend
+//                                       pseudo-terminal, over the serial backend;
+//                                       restarted by SIGUSR1 for the firmware update
 //
 // Prints markdown table rows: transfer, link, seconds, bytes to and from the
 // unit, the wire-time bound in seconds, their ratio, the target.
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QProcess>
 
+#include <csignal>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -180,6 +182,15 @@ int inProcess()
     return 0;
 }
 
+// Whether the unit's program restarts into its bootloader on SIGUSR1, as
+// its usage text says; without that the signal would end it.
+bool restartsOnSignal(const QString &simProgram)
+{
+    QProcess help;
+    help.start(simProgram, {"--help"});
+    return help.waitForFinished(10000) && help.readAllStandardOutput().contains("SIGUSR1");
+}
+
 int overSerial(const QString &simProgram)
 {
     QProcess unit;
@@ -198,6 +209,17 @@ int overSerial(const QString &simProgram)
         } else {
             report("full read of all settings", "pseudo-terminal", fullRead(rig), "at most 1.6");
             report("full upload", "pseudo-terminal", fullUpload(rig), "at most 1.8");
+            if (restartsOnSignal(simProgram)) {
+                const qint64 pid = unit.processId();
+                report("firmware update, 504 blocks", "pseudo-terminal",
+                       firmwareUpdate(
+                           rig, [pid] { ::kill(pid_t(pid), SIGUSR1); }, [] { return true; }),
+                       "at most 1.1");
+            } else {
+                bench::row({"firmware update, 504 blocks", "pseudo-terminal",
+                            "not run: this qm5230-sim cannot restart into its bootloader", "",
+                            "", "", "", "at most 1.1"});
+            }
         }
     }
     unit.terminate();

@@ -78,6 +78,9 @@ struct E2ERig
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents |
                                             QEventLoop::WaitForMoreEvents);
+            // Then what those events set going (a zero timer, a posted call), as
+            // before a sleep.
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         }
         return true;
     }
