@@ -4,7 +4,11 @@
 // polled every 150 ms, once while the unit's currents and inputs change and
 // once while its state stands still; and its resident memory connected.
 //
-//   bench_live [--seconds N]     N seconds a stretch, 30 unless given
+//   bench_live [--seconds N] [--serial SIMPROGRAM]
+//
+// N seconds a stretch, 30 unless given. With --serial, once more connected
+// to the unit's own program on a pseudo-terminal, so that the process
+// measured holds the tool alone.
 //
 // Prints markdown table rows: figure, measured, target.
 #include "bench/BenchRig.h"
@@ -13,6 +17,7 @@
 #include "sim/SimulatedUnit.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTabWidget>
 
 #include <sys/syscall.h>
@@ -50,6 +55,35 @@ void report(const std::string &figure, const Cpu &cpu, const char *target)
                 target});
 }
 
+// The unit's own program on a pseudo-terminal: the process holds the tool alone.
+int overSerial(const QString &simProgram, int seconds, const std::string &over)
+{
+    QProcess unit;
+    unit.start(simProgram, {});
+    if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000)) {
+        std::fputs("bench_live: the unit's program did not start\n", stderr);
+        return 1;
+    }
+    const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();
+    int rc = 0;
+    {
+        bench::ToolRig rig(d2xx::makeExtraPortsBackend(path.toStdString()));
+        rig.main().TabbedNotebook1->setCurrentIndex(0);
+        if (!rig.connect(path)) {
+            std::fputs("bench_live: could not connect over the pseudo-terminal\n", stderr);
+            rc = 1;
+        } else {
+            bench::runFor(2000);
+            report("CPU connected over a pseudo-terminal, the unit in its own process, currents "
+                   "changing" + over,
+                   cpuOver(seconds), "at most 2 %");
+        }
+    }
+    unit.terminate();
+    unit.waitForFinished(10000);
+    return rc;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -61,29 +95,33 @@ int main(int argc, char **argv)
         seconds = std::max(1, args.at(at + 1).toInt());
     const std::string over = " over " + std::to_string(seconds) + " s";
 
-    auto unit = sim::makeSimBackend();
-    bench::ToolRig rig(unit);
-    rig.main().TabbedNotebook1->setCurrentIndex(0);
-    bench::runFor(1000);
-    report("CPU of the tool, no link open" + over, cpuOver(seconds), "at most 0.2 %");
+    {
+        auto unit = sim::makeSimBackend();
+        bench::ToolRig rig(unit);
+        rig.main().TabbedNotebook1->setCurrentIndex(0);
+        bench::runFor(1000);
+        report("CPU of the tool, no link open" + over, cpuOver(seconds), "at most 0.2 %");
 
-    if (!rig.connect(sim::SimulatorDescription)) {
-        std::fputs("bench_live: could not connect to the simulated unit\n", stderr);
-        return 1;
+        if (!rig.connect(sim::SimulatorDescription)) {
+            std::fputs("bench_live: could not connect to the simulated unit\n", stderr);
+            return 1;
+        }
+        bench::runFor(2000);
+        report("CPU connected, General page polled every 150 ms, currents changing" + over,
+               cpuOver(seconds), "at most 2 %");
+
+        unit->unit().setCurrentNoise(0);
+        unit->unit().setInputPattern(false);
+        bench::runFor(2000);
+        report("CPU connected, a unit whose state does not change" + over, cpuOver(seconds),
+               "at most 1 %");
+
+        bench::row({"resident memory, connected",
+                    fixed(double(bench::statusKb("VmRSS")) / 1024.0, 1) + " MB (peak " +
+                        fixed(double(bench::statusKb("VmHWM")) / 1024.0, 1) + " MB)",
+                    "at most 80 MB"});
     }
-    bench::runFor(2000);
-    report("CPU connected, General page polled every 150 ms, currents changing" + over,
-           cpuOver(seconds), "at most 2 %");
-
-    unit->unit().setCurrentNoise(0);
-    unit->unit().setInputPattern(false);
-    bench::runFor(2000);
-    report("CPU connected, a unit whose state does not change" + over, cpuOver(seconds),
-           "at most 1 %");
-
-    bench::row({"resident memory, connected",
-                fixed(double(bench::statusKb("VmRSS")) / 1024.0, 1) + " MB (peak " +
-                    fixed(double(bench::statusKb("VmHWM")) / 1024.0, 1) + " MB)",
-                "at most 80 MB"});
+    if (const qsizetype at = args.indexOf("--serial"); at > 0 && at + 1 < args.size())
+        return overSerial(args.at(at + 1), seconds, over);
     return 0;
 }

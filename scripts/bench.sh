@@ -33,7 +33,7 @@ echo "|---|---|---|---|---|---|---|---|"
 echo
 echo "| figure | measured | target |"
 echo "|---|---|---|"
-"$B/bench_live" --seconds "$SECONDS_ARG"
+"$B/bench_live" --seconds "$SECONDS_ARG" --serial build-bench/sim/qm5230-sim
 "$B/bench_startup" --runs 5
 "$B/bench_hex" --runs 5
 echo
