@@ -1,6 +1,6 @@
 // What the timed benchmarks share: the tool's real windows and worker thread
-// on a counted link, the process's CPU time and memory from /proc, and an
-// event loop that sleeps until something happens.
+// on a counted link, the unit's own program on a pseudo-terminal, and the
+// process's CPU time and memory from /proc.
 //
 // Thread contract: main thread only, except WireCount, whose counters the
 // worker thread adds to while the main thread reads them.
@@ -11,11 +11,13 @@
 #include "main/MainUnit.h"
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/TestDialogs.h"
+#include "tests/support/EventLoopWait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QListWidget>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -107,24 +109,7 @@ private:
     std::shared_ptr<WireCount> count_;
 };
 
-// Runs the event loop until `done` holds or `ms` pass, sleeping between
-// events; a short timer wakes it to look at state other threads change.
-inline bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    QTimer wake;
-    wake.start(5);
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        // Then what those events set going (a zero timer, a posted call), as
-        // before a sleep.
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 // Runs the event loop for `ms`, as the tool's own loop would.
 inline void runFor(int ms)
@@ -213,6 +198,27 @@ struct ToolRig
         return waitFor([&] { return main().ReadFromDevice == 1 && main().RefreshPending == 0; },
                        120000);
     }
+};
+
+// The unit's own program serving a pseudo-terminal, for as long as this lives.
+struct SimProgram
+{
+    QProcess process;
+    QString path; // the terminal's; empty when the program did not start
+
+    explicit SimProgram(const QString &program)
+    {
+        process.start(program, {});
+        if (process.waitForStarted(10000) && process.waitForReadyRead(10000))
+            path = QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    ~SimProgram()
+    {
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+    SimProgram(const SimProgram &) = delete;
+    SimProgram &operator=(const SimProgram &) = delete;
 };
 
 // One row of a markdown table.

@@ -17,7 +17,6 @@
 #include "sim/SimulatedUnit.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QTabWidget>
 
 #include <sys/syscall.h>
@@ -58,30 +57,22 @@ void report(const std::string &figure, const Cpu &cpu, const char *target)
 // The unit's own program on a pseudo-terminal: the process holds the tool alone.
 int overSerial(const QString &simProgram, int seconds, const std::string &over)
 {
-    QProcess unit;
-    unit.start(simProgram, {});
-    if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000)) {
+    bench::SimProgram unit(simProgram);
+    if (unit.path.isEmpty()) {
         std::fputs("bench_live: the unit's program did not start\n", stderr);
         return 1;
     }
-    const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();
-    int rc = 0;
-    {
-        bench::ToolRig rig(d2xx::makeExtraPortsBackend(path.toStdString()));
-        rig.main().TabbedNotebook1->setCurrentIndex(0);
-        if (!rig.connect(path)) {
-            std::fputs("bench_live: could not connect over the pseudo-terminal\n", stderr);
-            rc = 1;
-        } else {
-            bench::runFor(2000);
-            report("CPU connected over a pseudo-terminal, the unit in its own process, currents "
-                   "changing" + over,
-                   cpuOver(seconds), "at most 2 %");
-        }
+    bench::ToolRig rig(d2xx::makeExtraPortsBackend(unit.path.toStdString()));
+    rig.main().TabbedNotebook1->setCurrentIndex(0);
+    if (!rig.connect(unit.path)) {
+        std::fputs("bench_live: could not connect over the pseudo-terminal\n", stderr);
+        return 1;
     }
-    unit.terminate();
-    unit.waitForFinished(10000);
-    return rc;
+    bench::runFor(2000);
+    report("CPU connected over a pseudo-terminal, the unit in its own process, currents "
+           "changing" + over,
+           cpuOver(seconds), "at most 2 %");
+    return 0;
 }
 
 } // namespace

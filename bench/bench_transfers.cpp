@@ -193,38 +193,30 @@ bool restartsOnSignal(const QString &simProgram)
 
 int overSerial(const QString &simProgram)
 {
-    QProcess unit;
-    unit.start(simProgram, {});
-    if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000)) {
+    bench::SimProgram unit(simProgram);
+    if (unit.path.isEmpty()) {
         std::fputs("bench_transfers: the unit's program did not start\n", stderr);
         return 1;
     }
-    const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();
-    int rc = 0;
-    {
-        bench::ToolRig rig(d2xx::makeExtraPortsBackend(path.toStdString()));
-        if (!rig.connect(path)) {
-            std::fputs("bench_transfers: could not connect over the pseudo-terminal\n", stderr);
-            rc = 1;
-        } else {
-            report("full read of all settings", "pseudo-terminal", fullRead(rig), "at most 1.6");
-            report("full upload", "pseudo-terminal", fullUpload(rig), "at most 1.8");
-            if (restartsOnSignal(simProgram)) {
-                const qint64 pid = unit.processId();
-                report("firmware update, 504 blocks", "pseudo-terminal",
-                       firmwareUpdate(
-                           rig, [pid] { ::kill(pid_t(pid), SIGUSR1); }, [] { return true; }),
-                       "at most 1.1");
-            } else {
-                bench::row({"firmware update, 504 blocks", "pseudo-terminal",
-                            "not run: this qm5230-sim cannot restart into its bootloader", "",
-                            "", "", "", "at most 1.1"});
-            }
-        }
+    bench::ToolRig rig(d2xx::makeExtraPortsBackend(unit.path.toStdString()));
+    if (!rig.connect(unit.path)) {
+        std::fputs("bench_transfers: could not connect over the pseudo-terminal\n", stderr);
+        return 1;
     }
-    unit.terminate();
-    unit.waitForFinished(10000);
-    return rc;
+    report("full read of all settings", "pseudo-terminal", fullRead(rig), "at most 1.6");
+    report("full upload", "pseudo-terminal", fullUpload(rig), "at most 1.8");
+    if (!restartsOnSignal(simProgram)) {
+        bench::row({"firmware update, 504 blocks", "pseudo-terminal",
+                    "not run: this qm5230-sim cannot restart into its bootloader", "", "", "", "",
+                    "at most 1.1"});
+        return 0;
+    }
+    const qint64 pid = unit.process.processId();
+    report("firmware update, 504 blocks", "pseudo-terminal",
+           firmwareUpdate(
+               rig, [pid] { ::kill(pid_t(pid), SIGUSR1); }, [] { return true; }),
+           "at most 1.1");
+    return 0;
 }
 
 } // namespace

@@ -9,14 +9,13 @@
 #include "sim/SimBackend.h"
 #include "sim/SimLine.h"
 #include "sim/SimulatedUnit.h"
+#include "tests/support/EventLoopWait.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -65,24 +64,9 @@ struct E2ERig
 
     // Runs the event loop until `done` holds or `ms` pass (a generous bound: the
     // unit answers within milliseconds, the bound only keeps a broken run finite).
-    // The loop sleeps until an event comes; the short timer wakes it to look
-    // again at state another thread changes without posting an event.
     bool waitFor(const std::function<bool()> &done, int ms = 20000)
     {
-        QElapsedTimer t;
-        t.start();
-        QTimer wake;
-        wake.start(5);
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents |
-                                            QEventLoop::WaitForMoreEvents);
-            // Then what those events set going (a zero timer, a posted call), as
-            // before a sleep.
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
+        return testsupport::waitFor(done, ms);
     }
 };
 

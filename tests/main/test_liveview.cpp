@@ -1,16 +1,15 @@
 #include "main/LiveStatus.h"
 #include "tests/main/MainRig.h"
+#include "tests/support/EventLoopWait.h"
 
 #include "main/LinkLamp.h"
 #include "platform/vcl/Colors.h"
 #include "widgets/zAnimate.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QWindow>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -40,17 +39,17 @@ protected:
     }
 };
 
-// Runs the event loop, sleeping between events, until `done` holds; false
-// after a generous bound.
 bool waitUntil(const std::function<bool()> &done)
 {
-    QElapsedTimer t;
-    t.start();
-    QTimer wake;
-    wake.start(5);
-    while (!done() && t.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return done();
+    return testsupport::waitFor(done, 10000);
+}
+
+// The main window shown on its "General" page, as the live view runs.
+bool showGeneralPage(MainRig &r)
+{
+    r.main().show();
+    r.main().TabbedNotebook1->setCurrentIndex(0);
+    return waitUntil([&] { return r.main().windowHandle()->isExposed(); });
 }
 
 bool waitForPaint(const PaintCounter &counter)
@@ -225,9 +224,7 @@ TEST(LiveView, SteadyStatusRepaintsNothing)
 {
     MainRig r({"KeeperEntry"});
     TGeneralPageUi &g = r.main().General;
-    r.main().show();
-    ASSERT_TRUE(waitUntil([&] { return r.main().windowHandle()->isExposed(); }));
-    r.main().TabbedNotebook1->setCurrentIndex(0);
+    ASSERT_TRUE(showGeneralPage(r));
     r.connect();
     const std::vector<Bytes> answers = {
         MainRig::frame(1, BOX_STATUS_CFM, {1, 2, 0x01, 0x2C, 138, 41}),
@@ -305,9 +302,7 @@ TEST(LiveView, TextTooWideForItsLabelGetsRoom)
 {
     MainRig r({"KeeperEntry"});
     TGeneralPageUi &g = r.main().General;
-    r.main().show();
-    ASSERT_TRUE(waitUntil([&] { return r.main().windowHandle()->isExposed(); }));
-    r.main().TabbedNotebook1->setCurrentIndex(0);
+    ASSERT_TRUE(showGeneralPage(r));
     r.connect();
     r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x05, 0}));
     settleLayouts();
