@@ -9,9 +9,12 @@
 //                                       restarted by SIGUSR1 for the firmware update
 //
 // Prints markdown table rows: transfer, link, seconds, bytes to and from the
-// unit, the wire-time bound in seconds, their ratio, the target.
+// unit, the wire-time bound in seconds, their ratio, the target. A read and
+// an upload count from the click on, as the user waits; a second row gives
+// the chain of requests inside, without the version check before it.
 #include "bench/BenchRig.h"
 
+#include "config/WaitUnit.h"
 #include "platform/vcl/IniFile.h"
 #include "sim/SimBackend.h"
 #include "sim/SimLine.h"
@@ -64,6 +67,50 @@ Measure measure(bench::ToolRig &rig, const std::function<bool()> &run)
     m.toUnit = rig.wire->toUnit;
     m.fromUnit = rig.wire->fromUnit;
     return m;
+}
+
+// The wait dialog's span: the transfer's chain of requests itself, without
+// the check of the unit's version before it (the first version answer, then
+// half a second in which the version is shown).
+class ChainSpan : public QObject
+{
+public:
+    ChainSpan(QWidget *dialog, const bench::WireCount &wire) : wire_(wire)
+    {
+        dialog->installEventFilter(this);
+    }
+    Measure measure;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            timer_.start();
+            toUnit_ = wire_.toUnit;
+            fromUnit_ = wire_.fromUnit;
+        } else if (e->type() == QEvent::Hide && timer_.isValid()) {
+            measure = {double(timer_.nsecsElapsed()) / 1e9, wire_.toUnit - toUnit_,
+                       wire_.fromUnit - fromUnit_, true};
+            timer_.invalidate();
+        }
+        return false;
+    }
+
+private:
+    const bench::WireCount &wire_;
+    QElapsedTimer timer_;
+    std::uint64_t toUnit_ = 0;
+    std::uint64_t fromUnit_ = 0;
+};
+
+// A settings transfer as the user waits for it, from the click on, and the
+// chain of requests inside it.
+void reportSettingsTransfer(bench::ToolRig &rig, const char *transfer, const char *link,
+                            Measure (*run)(bench::ToolRig &), const char *target)
+{
+    ChainSpan chain(rig.forms->Update.get(), *rig.wire);
+    report(transfer, link, run(rig), target);
+    report("- of it the chain of requests (wait dialog shown)", link, chain.measure, "-");
 }
 
 // The transfer starts on a quiet line: no poll of the live view in flight.
@@ -169,8 +216,8 @@ int inProcess()
         std::fputs("bench_transfers: could not connect to the simulated unit\n", stderr);
         return 1;
     }
-    report("full read of all settings", "in-process", fullRead(rig), "at most 1.6");
-    report("full upload", "in-process", fullUpload(rig), "at most 1.8");
+    reportSettingsTransfer(rig, "full read of all settings", "in-process", fullRead, "at most 1.6");
+    reportSettingsTransfer(rig, "full upload", "in-process", fullUpload, "at most 1.8");
     report("firmware update, 504 blocks", "in-process",
            firmwareUpdate(
                rig, [&] { unit->line().restartUnit(); },
@@ -203,8 +250,9 @@ int overSerial(const QString &simProgram)
         std::fputs("bench_transfers: could not connect over the pseudo-terminal\n", stderr);
         return 1;
     }
-    report("full read of all settings", "pseudo-terminal", fullRead(rig), "at most 1.6");
-    report("full upload", "pseudo-terminal", fullUpload(rig), "at most 1.8");
+    reportSettingsTransfer(rig, "full read of all settings", "pseudo-terminal", fullRead,
+                           "at most 1.6");
+    reportSettingsTransfer(rig, "full upload", "pseudo-terminal", fullUpload, "at most 1.8");
     if (!restartsOnSignal(simProgram)) {
         bench::row({"firmware update, 504 blocks", "pseudo-terminal",
                     "not run: this qm5230-sim cannot restart into its bootloader", "", "", "", "",
