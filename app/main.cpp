@@ -5,6 +5,7 @@
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/Dialogs.h"
 #include "sim/SimBackend.h"
+#include "widgets/WidgetUnits.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char *argv[])
 {
+    const widgets::TWidgetUnits widgetUnits;
     QApplication application(argc, argv);
     QApplication::setApplicationName("QM5230 Tessaron");
     d2xx::setSimulatorFactory([] { return sim::makeBackend(); });

@@ -58,15 +58,19 @@ unsigned ColorBtnTextFlags(zbHorzAlign vertical, TAlignment horizontal, bool mul
 }
 
 void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &rect,
-                          unsigned flags, bool enabled)
+                          unsigned flags, bool enabled, const std::function<void()> &under)
 {
     if (enabled) {
+        if (under)
+            under();
         canvas.DrawText(caption, rect, flags);
         return;
     }
     const TColor fontColor = canvas.Font.Color;
     canvas.Font.Color = vcl::clWhite;
     canvas.DrawText(caption, rect.Offset(1, 1), flags);
+    if (under)
+        under();
     canvas.Font.Color = vcl::clGray;
     canvas.DrawText(caption, rect, flags);
     canvas.Font.Color = fontColor;
@@ -583,10 +587,15 @@ void TzColorBtn::PaintButton(TCanvas &canvas)
         widgets::PaintColorBtnBevel(canvas, W, H, d, FDown, FShadowColor, FHighLightColor);
     if (FDefLook == dlFrame && MarkedDefault())
         PaintDefaultFrame(canvas);
+    PaintCaption(canvas);
+    PaintFocus(canvas, d);
+}
+
+void TzColorBtn::PaintCaption(TCanvas &canvas)
+{
     SetCaptionFont(canvas);
     canvas.Brush.Style = widgets::bsClear;
     widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
-    PaintFocus(canvas, d);
 }
 
 void TzColorBtn::mousePressEvent(QMouseEvent *e)

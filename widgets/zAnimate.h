@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 class QMenu;
 
@@ -25,9 +26,10 @@ void PaintColorBtnBevel(TCanvas &canvas, int W, int H, int d, bool down, TColor 
 unsigned ColorBtnTextFlags(zbHorzAlign vertical, TAlignment horizontal, bool multipleLines,
                            bool wordWrap);
 // Enabled: once in the font colour. Disabled: embossed, a white copy one
-// pixel down and right under a grey one.
+// pixel down and right under a grey one. `under` paints a layer (a glyph)
+// below the caption, between the two copies when disabled.
 void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &rect,
-                          unsigned flags, bool enabled);
+                          unsigned flags, bool enabled, const std::function<void()> &under = {});
 
 } // namespace widgets
 
@@ -133,6 +135,9 @@ protected:
     virtual void PaintButton(widgets::TCanvas &canvas);
     // Fills the client area with the brush (Color).
     virtual void PaintFace(widgets::TCanvas &canvas);
+    // The caption in its font and rectangle; glyph buttons add their picture
+    // to this layer.
+    virtual void PaintCaption(widgets::TCanvas &canvas);
     virtual void SetButtonStyle(bool ADefault);
     // Once, when the control is first readied for showing.
     virtual void CreateWnd();

@@ -1,135 +1,21 @@
 // The colour button: its pixels in each state on a 30 x 20 channel button,
-// worked out by hand from the bevel polylines (W = 29, H = 19), and its
-// mouse and keyboard behaviour.
+// worked out by hand from the bevel polylines (W = 29, H = 19), and the mouse
+// and keyboard behaviour it shares with the library's other buttons.
 #include "widgets/zAnimate.h"
+#include "widgets/zAnimateColorBtns.h"
+#include "widgets/zAnimateNWColorBtns.h"
+#include "widgets/zAnimateShapeBtn.h"
+#include "widgets/Std2ShapeBtns.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDialog>
-#include <QFontMetrics>
-#include <QImage>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QSignalSpy>
-#include <QTest>
+#include "ButtonRig.h"
 
 #include <functional>
-#include <memory>
-#include <set>
-#include <utility>
+#include <type_traits>
 
 namespace {
 
-using vcl::TColor;
-using widgets::TRect;
-
-constexpr TColor Green = vcl::clLime;
-constexpr TColor Black = vcl::clBlack;
-constexpr TColor White = vcl::clWhite;
-constexpr TColor Grey = vcl::clGray;
-// Distinct bevel colours so every line can be told apart.
-constexpr TColor Shadow = 0x404080;
-constexpr TColor Light = 0xC0FFFF;
-
-// Unsmoothed glyphs: caption ink is exactly the text colours.
-QFont captionFont(int pixels = 11)
-{
-    QFont f("Sans Serif");
-    f.setPixelSize(pixels);
-    f.setStyleStrategy(QFont::NoAntialias);
-    return f;
-}
-
-class ColorBtn : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        form = std::make_unique<QWidget>();
-        form->resize(200, 120);
-        btn = new TzColorBtn(form.get());
-        btn->setGeometry(10, 10, 30, 20);
-        btn->setFont(captionFont());
-        btn->SetColor(Green);
-        btn->SetShadow(Shadow);
-        btn->SetHigh(Light);
-        other = new QLineEdit(form.get());
-        other->setGeometry(10, 60, 80, 20);
-    }
-
-    // Shown, active and with the focus away from the button.
-    void show()
-    {
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        other->setFocus();
-    }
-
-    QImage image() { return btn->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    TColor at(const QImage &img, int x, int y) { return vcl::FromQColor(img.pixelColor(x, y)); }
-
-    // Pixels inside `area` of any of `colours`.
-    std::set<std::pair<int, int>> pixelsOf(const QImage &img, std::initializer_list<TColor> colours,
-                                           TRect area)
-    {
-        std::set<std::pair<int, int>> out;
-        for (int y = area.Top; y < area.Bottom; ++y)
-            for (int x = area.Left; x < area.Right; ++x)
-                for (TColor c : colours)
-                    if (at(img, x, y) == c)
-                        out.insert({x, y});
-        return out;
-    }
-
-    static TRect bounds(const std::set<std::pair<int, int>> &pixels)
-    {
-        TRect r{1 << 20, 1 << 20, -1, -1};
-        for (const auto &[x, y] : pixels) {
-            r.Left = std::min(r.Left, x);
-            r.Top = std::min(r.Top, y);
-            r.Right = std::max(r.Right, x + 1);
-            r.Bottom = std::max(r.Bottom, y + 1);
-        }
-        return r;
-    }
-
-    void mouse(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton,
-               Qt::MouseButtons held = Qt::LeftButton)
-    {
-        QMouseEvent e(type, QPointF(p), QPointF(btn->mapToGlobal(p)), button, held, Qt::NoModifier);
-        QApplication::sendEvent(btn, &e);
-    }
-    void press(QPoint p) { mouse(QEvent::MouseButtonPress, p); }
-    void release(QPoint p) { mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
-    void move(QPoint p) { mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
-
-    void key(QEvent::Type type, int k, bool autoRepeat = false)
-    {
-        QKeyEvent e(type, k, Qt::NoModifier, k == Qt::Key_Space ? QStringLiteral(" ") : QString(),
-                    autoRepeat);
-        QApplication::sendEvent(btn, &e);
-    }
-
-    std::unique_ptr<QWidget> form;
-    TzColorBtn *btn = nullptr;
-    QLineEdit *other = nullptr;
-};
-
-struct PixelRow
-{
-    int x, y;
-    TColor color;
-};
-
-void expectPixels(const QImage &img, std::initializer_list<PixelRow> rows, const char *state)
-{
-    for (const PixelRow &row : rows)
-        EXPECT_EQ(vcl::FromQColor(img.pixelColor(row.x, row.y)), row.color)
-            << state << " at " << row.x << "," << row.y;
-}
+using namespace testrig;
+using ColorBtn = ButtonRig<TzColorBtn>;
 
 TEST_F(ColorBtn, RaisedBevel)
 {
@@ -310,153 +196,186 @@ TEST_F(ColorBtn, FlatBevelOnlyWhileHovered)
     EXPECT_EQ(at(image(), 0, 0), Green);
 }
 
-TEST_F(ColorBtn, ClickOnReleaseInsideOnly)
+// Every button of the library, windowed or not: the press, the drag off
+// and back, and the release that clicks only on the button.
+template <class Btn>
+class PushButton : public ButtonRig<Btn>
+{
+protected:
+    static constexpr bool Windowless =
+        std::is_base_of_v<TzNWColorBtn, Btn> || std::is_same_v<Btn, TzShapeBtn>;
+    // The shape button's region leaves out its last column and row.
+    static constexpr bool LastPixelInside = !std::is_same_v<Btn, TzShapeBtn>;
+};
+using PushButtons =
+    ::testing::Types<TzColorBtn, TzGradBtn, TzBitColBtn, TzIconColBtn, TzcShapeColorBtn,
+                     TzcShapeGradBtn, TzcShapeBitColBtn, TzcShapeIconColBtn, TzNWColorBtn,
+                     TzNWBitColBtn, TzNWIconColBtn, TzShapeBtn>;
+TYPED_TEST_SUITE(PushButton, PushButtons);
+
+TYPED_TEST(PushButton, ClickOnReleaseInsideOnly)
 {
     // The client area is 0 <= x < 30, 0 <= y < 20.
     const struct
     {
         QPoint at;
         int clicks;
-    } rows[] = {{{5, 5}, 1},   {{29, 19}, 1}, {{0, 0}, 1},
+    } rows[] = {{{5, 5}, 1},   {{28, 18}, 1}, {{0, 0}, 1},  {{29, 19}, this->LastPixelInside},
                 {{30, 10}, 0}, {{10, 20}, 0}, {{-1, 5}, 0}};
-    show();
+    this->show();
     for (const auto &row : rows) {
-        QSignalSpy clicks(btn, &TzColorBtn::OnClick);
-        press({5, 5});
-        EXPECT_TRUE(btn->Down());
-        EXPECT_TRUE(btn->Tracking());
-        EXPECT_TRUE(btn->hasFocus());
+        QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+        this->press({5, 5});
+        EXPECT_TRUE(this->btn->Down());
+        EXPECT_TRUE(this->btn->Tracking());
+        // A windowed button takes the focus; a windowless one leaves it.
+        EXPECT_EQ(this->btn->hasFocus(), !this->Windowless);
+        EXPECT_EQ(this->other->hasFocus(), this->Windowless);
         EXPECT_EQ(clicks.count(), 0);
-        release(row.at);
+        this->release(row.at);
         EXPECT_EQ(clicks.count(), row.clicks) << row.at.x() << "," << row.at.y();
-        EXPECT_FALSE(btn->Down());
-        EXPECT_FALSE(btn->Tracking());
+        EXPECT_FALSE(this->btn->Down());
+        EXPECT_FALSE(this->btn->Tracking());
     }
 }
 
-TEST_F(ColorBtn, DraggingOutRaisesAndBackInPresses)
+TYPED_TEST(PushButton, DraggingOutRaisesAndBackInPresses)
 {
-    show();
-    QSignalSpy clicks(btn, &TzColorBtn::OnClick);
-    press({5, 5});
-    move({30, 5});
-    EXPECT_FALSE(btn->Down());
-    EXPECT_TRUE(btn->Tracking());
-    move({29, 19});
-    EXPECT_TRUE(btn->Down());
-    move({10, 40});
-    EXPECT_FALSE(btn->Down());
-    release({10, 40});
+    this->show();
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    this->press({5, 5});
+    this->move({30, 5});
+    EXPECT_FALSE(this->btn->Down());
+    EXPECT_TRUE(this->btn->Tracking());
+    this->move({28, 18});
+    EXPECT_TRUE(this->btn->Down());
+    this->move({10, 40});
+    EXPECT_FALSE(this->btn->Down());
+    this->release({10, 40});
     EXPECT_EQ(clicks.count(), 0);
 }
 
-TEST_F(ColorBtn, DoubleClickGivesOneClick)
+// What every windowed button shares with the colour button: double click,
+// space bar, Return, accelerator, default and cancel.
+template <class Btn>
+class WindowedButton : public ButtonRig<Btn>
 {
-    show();
-    QSignalSpy clicks(btn, &TzColorBtn::OnClick);
-    QSignalSpy doubles(btn, &TzColorBtn::OnDblClick);
+};
+using WindowedButtons =
+    ::testing::Types<TzColorBtn, TzGradBtn, TzBitColBtn, TzIconColBtn, TzcShapeColorBtn,
+                     TzcShapeGradBtn, TzcShapeBitColBtn, TzcShapeIconColBtn>;
+TYPED_TEST_SUITE(WindowedButton, WindowedButtons);
+
+TYPED_TEST(WindowedButton, DoubleClickGivesOneClick)
+{
+    this->show();
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QSignalSpy doubles(this->btn, &TypeParam::OnDblClick);
     // As the window system delivers it: the second press comes with a
     // double-click event.
-    press({5, 5});
-    release({5, 5});
-    press({5, 5});
-    mouse(QEvent::MouseButtonDblClick, {5, 5});
-    release({5, 5});
+    this->press({5, 5});
+    this->release({5, 5});
+    this->press({5, 5});
+    this->mouse(QEvent::MouseButtonDblClick, {5, 5});
+    this->release({5, 5});
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(doubles.count(), 1);
-    EXPECT_FALSE(btn->Down());
+    EXPECT_FALSE(this->btn->Down());
     // The test library's double click comes without the press before it.
-    QTest::mouseDClick(btn, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_TRUE(btn->Down());
-    QTest::mouseRelease(btn, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(this->btn, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(this->btn->Down());
+    QTest::mouseRelease(this->btn, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(doubles.count(), 2);
 }
 
-TEST_F(ColorBtn, SpaceClicksOnceOnRelease)
+TYPED_TEST(WindowedButton, SpaceClicksOnceOnRelease)
 {
-    show();
-    QSignalSpy clicks(btn, &TzColorBtn::OnClick);
-    key(QEvent::KeyPress, Qt::Key_Space);
-    EXPECT_TRUE(btn->Down());
-    EXPECT_TRUE(btn->hasFocus());
+    this->show();
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    this->key(QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_TRUE(this->btn->Down());
+    EXPECT_TRUE(this->btn->hasFocus());
     // A held key repeats as release-press pairs: no clicks from those.
     for (int i = 0; i < 3; ++i) {
-        key(QEvent::KeyRelease, Qt::Key_Space, true);
-        key(QEvent::KeyPress, Qt::Key_Space, true);
+        this->key(QEvent::KeyRelease, Qt::Key_Space, true);
+        this->key(QEvent::KeyPress, Qt::Key_Space, true);
     }
     EXPECT_EQ(clicks.count(), 0);
-    key(QEvent::KeyRelease, Qt::Key_Space);
+    this->key(QEvent::KeyRelease, Qt::Key_Space);
     EXPECT_EQ(clicks.count(), 1);
-    EXPECT_FALSE(btn->Down());
+    EXPECT_FALSE(this->btn->Down());
 
     // Space while the mouse tracks: no click, on either release.
-    press({5, 5});
-    key(QEvent::KeyPress, Qt::Key_Space);
-    key(QEvent::KeyRelease, Qt::Key_Space);
-    EXPECT_TRUE(btn->Down());
-    release({50, 50});
+    this->press({5, 5});
+    this->key(QEvent::KeyPress, Qt::Key_Space);
+    this->key(QEvent::KeyRelease, Qt::Key_Space);
+    EXPECT_TRUE(this->btn->Down());
+    this->release({50, 50});
     EXPECT_EQ(clicks.count(), 1);
 
-    QTest::keyClick(btn, Qt::Key_Return); // Return clicks the focused button
+    QTest::keyClick(this->btn, Qt::Key_Return); // Return clicks the focused button
     EXPECT_EQ(clicks.count(), 2);
 }
 
-TEST_F(ColorBtn, AcceleratorClicks)
+TYPED_TEST(WindowedButton, AcceleratorClicks)
 {
-    btn->SetCaption("C&H1");
-    show();
-    QSignalSpy clicks(btn, &TzColorBtn::OnClick);
-    QTest::keyClick(other, Qt::Key_H, Qt::AltModifier);
+    this->btn->SetCaption("C&H1");
+    this->show();
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QTest::keyClick(this->other, Qt::Key_H, Qt::AltModifier);
     EXPECT_EQ(clicks.count(), 1);
-    QTest::keyClick(other, Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(this->other, Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(clicks.count(), 1);
     // A new caption moves the accelerator; "&&" is none.
-    btn->SetCaption("&&C");
-    QTest::keyClick(other, Qt::Key_H, Qt::AltModifier);
-    QTest::keyClick(other, Qt::Key_C, Qt::AltModifier);
+    this->btn->SetCaption("&&C");
+    QTest::keyClick(this->other, Qt::Key_H, Qt::AltModifier);
+    QTest::keyClick(this->other, Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(clicks.count(), 1);
-    btn->SetCaption("&On");
-    btn->setEnabled(false);
-    QTest::keyClick(other, Qt::Key_O, Qt::AltModifier);
+    this->btn->SetCaption("&On");
+    this->btn->setEnabled(false);
+    QTest::keyClick(this->other, Qt::Key_O, Qt::AltModifier);
     EXPECT_EQ(clicks.count(), 1);
-    btn->setEnabled(true);
-    QTest::keyClick(other, Qt::Key_O, Qt::AltModifier);
+    this->btn->setEnabled(true);
+    QTest::keyClick(this->other, Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 2);
+    this->btn->hide();
+    QTest::keyClick(this->other, Qt::Key_O, Qt::AltModifier);
     EXPECT_EQ(clicks.count(), 2);
 }
 
-TEST_F(ColorBtn, DefaultTakesReturnAndCancelEscape)
+TYPED_TEST(WindowedButton, DefaultTakesReturnAndCancelEscape)
 {
-    auto *second = new TzColorBtn(form.get());
+    auto *second = new TypeParam(this->form.get());
     second->setGeometry(50, 10, 30, 20);
-    btn->SetDefault(true);
-    show();
-    EXPECT_TRUE(btn->Active());
-    QSignalSpy clicks(btn, &TzColorBtn::OnClick);
-    QSignalSpy secondClicks(second, &TzColorBtn::OnClick);
+    this->btn->SetDefault(true);
+    this->show();
+    EXPECT_TRUE(this->btn->Active());
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QSignalSpy secondClicks(second, &TypeParam::OnClick);
 
-    QTest::keyClick(other, Qt::Key_Return);
+    QTest::keyClick(this->other, Qt::Key_Return);
     EXPECT_EQ(clicks.count(), 1);
-    QTest::keyClick(other, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(this->other, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(clicks.count(), 1);
     // Another colour button with the focus takes over, and gives it back.
     second->setFocus();
-    EXPECT_FALSE(btn->Active());
+    EXPECT_FALSE(this->btn->Active());
     EXPECT_TRUE(second->Active());
     QTest::keyClick(second, Qt::Key_Return);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(secondClicks.count(), 1);
-    other->setFocus();
-    EXPECT_TRUE(btn->Active());
+    this->other->setFocus();
+    EXPECT_TRUE(this->btn->Active());
     EXPECT_FALSE(second->Active());
-    btn->SetDefault(false);
-    QTest::keyClick(other, Qt::Key_Return);
+    this->btn->SetDefault(false);
+    QTest::keyClick(this->other, Qt::Key_Return);
     EXPECT_EQ(clicks.count(), 1);
 
-    QTest::keyClick(other, Qt::Key_Escape);
+    QTest::keyClick(this->other, Qt::Key_Escape);
     EXPECT_EQ(clicks.count(), 1);
-    btn->SetCancel(true);
-    QTest::keyClick(other, Qt::Key_Escape);
+    this->btn->SetCancel(true);
+    QTest::keyClick(this->other, Qt::Key_Escape);
     EXPECT_EQ(clicks.count(), 2);
 }
 
@@ -484,7 +403,56 @@ TEST_F(ColorBtn, OnPaintAfterEachPaintWithTheCanvas)
     EXPECT_EQ(btn->Canvas(), nullptr);
 }
 
-} // namespace
+// The windowless buttons: no keys of their own, and an accelerator only
+// while enabled and shown.
+template <class Btn>
+class WindowlessButton : public ButtonRig<Btn>
+{
+};
+using WindowlessButtons = ::testing::Types<TzNWColorBtn, TzNWBitColBtn, TzNWIconColBtn, TzShapeBtn>;
+TYPED_TEST_SUITE(WindowlessButton, WindowlessButtons);
+
+void setAccelerator(TzNWColorBtn *b, QChar c)
+{
+    b->SetCaption(QStringLiteral("&") + c + QStringLiteral("x"));
+}
+
+void setAccelerator(TzShapeBtn *b, QChar c)
+{
+    b->SetAcceleratorKey(c);
+}
+
+TYPED_TEST(WindowlessButton, AcceleratorOnlyWhileEnabledAndShown)
+{
+    setAccelerator(this->btn, u'k');
+    this->show();
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QTest::keyClick(this->other, Qt::Key_K, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    this->btn->setEnabled(false);
+    QTest::keyClick(this->other, Qt::Key_K, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    this->btn->setEnabled(true);
+    this->btn->hide();
+    QTest::keyClick(this->other, Qt::Key_K, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    this->btn->show();
+    QTest::keyClick(this->other, Qt::Key_K, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 2);
+}
+
+TYPED_TEST(WindowlessButton, ReturnEscapeAndSpaceAreNotItsKeys)
+{
+    this->show();
+    QSignalSpy clicks(this->btn, &TypeParam::OnClick);
+    QTest::keyClick(this->other, Qt::Key_Return);
+    QTest::keyClick(this->other, Qt::Key_Escape);
+    this->key(QEvent::KeyPress, Qt::Key_Space);
+    this->key(QEvent::KeyRelease, Qt::Key_Space);
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_FALSE(this->btn->Down());
+    EXPECT_EQ(this->btn->focusPolicy(), Qt::NoFocus);
+}
 
 // Every setter that changes the face, written with the value it holds, then
 // with another: only the second repaints (the live view writes the colour and
@@ -538,3 +506,5 @@ TEST_F(ColorBtn, SettersRepaintOnlyWhenTheFaceChanges)
         ASSERT_TRUE(flush());
     }
 }
+
+} // namespace

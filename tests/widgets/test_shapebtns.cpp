@@ -1,0 +1,278 @@
+// The shape buttons as a person uses them: clicks that keep to the shape,
+// the window mask, dialog results, the windowless button's accelerator and
+// transparency, and the faces of the shape-button variants.
+#include "widgets/Std2ShapeBtns.h"
+#include "widgets/zAnimateShapeBtn.h"
+
+#include "ButtonRig.h"
+
+namespace {
+
+using namespace testrig;
+using ShapeColorBtn = ButtonRig<TzcShapeColorBtn>;
+using ShapeBtn = ButtonRig<TzShapeBtn>;
+
+TEST_F(ShapeColorBtn, ClicksKeepToTheShape)
+{
+    btn->resize(50, 50);
+    btn->SetShape(sbUpTriangle);
+    show();
+    QSignalSpy clicks(btn, &TzcShapeColorBtn::OnClick);
+    press({25, 40});
+    ASSERT_TRUE(btn->Down());
+    // The cut-off corner raises the face, and releasing there is no click.
+    move({2, 2});
+    EXPECT_FALSE(btn->Down());
+    move({25, 35});
+    EXPECT_TRUE(btn->Down());
+    move({2, 2});
+    release({2, 2});
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_FALSE(btn->Down());
+    press({25, 40});
+    release({25, 30});
+    EXPECT_EQ(clicks.count(), 1);
+    // A press in the corner is not the button's.
+    press({2, 2});
+    EXPECT_FALSE(btn->Down());
+    EXPECT_FALSE(btn->Tracking());
+}
+
+TEST_F(ShapeColorBtn, MaskFollowsShapeAndSize)
+{
+    show(); // a hidden widget hears of its new size only when shown
+    btn->resize(50, 50);
+    EXPECT_EQ(btn->mask(), QRegion(0, 0, 50, 50));
+    btn->SetShape(sbCircle);
+    EXPECT_EQ(btn->mask(), QRegion(0, 0, 50, 50, QRegion::Ellipse));
+    btn->resize(40, 20);
+    EXPECT_EQ(btn->mask(), QRegion(0, 0, 40, 20, QRegion::Ellipse));
+    btn->SetShape(sbOwnerDraw);
+    btn->SetOnGetRegion([](QObject *, QRegion &, int, int) {});
+    EXPECT_EQ(btn->mask(), QRegion(0, 0, 40, 20));
+    btn->SetOnGetRegion([](QObject *, QRegion &r, int, int) { r = QRegion(2, 2, 5, 5); });
+    EXPECT_EQ(btn->mask(), QRegion(2, 2, 5, 5));
+    // Painting leaves the mask alone.
+    (void)image();
+    EXPECT_EQ(btn->mask(), QRegion(2, 2, 5, 5));
+}
+
+TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)
+{
+    btn->SetShape(sbOwnerDraw);
+    std::vector<TColor> seen;
+    btn->SetOnOwnerDraw([&](QObject *, widgets::TCanvas &canvas, bool, int w, int h, TColor s,
+                            TColor l) {
+        seen = {s, l};
+        canvas.Brush.Color = vcl::clRed;
+        canvas.FillRect({0, 0, w, h});
+    });
+    EXPECT_EQ(at(image(), 10, 10), vcl::clRed);
+    EXPECT_EQ(seen, (std::vector<TColor>{Shadow, Light}));
+}
+
+TEST_F(ShapeColorBtn, ModalResultAfterOnClick)
+{
+    const struct
+    {
+        int result;
+        int changedTo; // by OnClick, -1 for no change
+        bool open;
+        int final;
+    } rows[] = {{2, -1, false, 2}, {0, -1, true, 0}, {2, 0, true, 0}, {0, 3, false, 3}};
+    for (const auto &row : rows) {
+        QDialog dialog;
+        auto *ok = new TzcShapeColorBtn(&dialog);
+        ok->SetModalResult(row.result);
+        bool ran = false;
+        QObject::connect(ok, &TzcShapeColorBtn::OnClick, &dialog, [&] {
+            ran = true;
+            if (row.changedTo >= 0)
+                dialog.setResult(row.changedTo);
+        });
+        dialog.open();
+        ok->Click();
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(dialog.isVisible(), row.open) << row.result;
+        EXPECT_EQ(dialog.result(), row.final) << row.result;
+    }
+}
+
+TEST_F(ShapeColorBtn, DisabledPaintsUp)
+{
+    btn->SetCaption("");
+    btn->SetShowFocus(false);
+    show();
+    const QImage up = image();
+    press({5, 5});
+    ASSERT_TRUE(btn->Down());
+    EXPECT_NE(image(), up);
+    btn->setEnabled(false);
+    EXPECT_EQ(image(), up);
+    EXPECT_FALSE(btn->Down());
+    EXPECT_FALSE(btn->Tracking());
+}
+
+TEST_F(ShapeColorBtn, BoldOnlyWithTheBoldLook)
+{
+    btn->resize(50, 50);
+    btn->SetCaption("Go");
+    const auto changesWithDefault = [&] {
+        btn->SetDefault(false);
+        const QImage plain = image();
+        btn->SetDefault(true);
+        return image() != plain;
+    };
+    EXPECT_TRUE(changesWithDefault());
+    btn->SetDefaultLook(dlfNone);
+    EXPECT_FALSE(changesWithDefault());
+}
+
+TEST_F(ShapeColorBtn, CaptionInItsRectangle)
+{
+    btn->resize(50, 50);
+    btn->SetCaption("W");
+    btn->TextSize().Assign(TzcTextSize(2, 30, 20, 18));
+    const TRect ink = bounds(pixelsOf(image(), {Black}, {2, 2, 48, 48}));
+    EXPECT_GE(ink.Left, 2);
+    EXPECT_LE(ink.Right, 22);
+    EXPECT_GE(ink.Top, 30);
+    EXPECT_LE(ink.Bottom, 48);
+}
+
+TEST_F(ShapeBtn, AcceleratorFollowsTheShape)
+{
+    EXPECT_EQ(btn->size(), QSize(30, 20)); // the rig's; 25 x 25 by default
+    EXPECT_EQ(TzShapeBtn().size(), QSize(25, 25));
+    EXPECT_EQ(btn->AcceleratorKey(), u' ');
+    btn->SetAcceleratorKey(u'x');
+    EXPECT_EQ(btn->AcceleratorKey(), u'x');
+    btn->SetAcceleratorKey(u' ');
+    EXPECT_EQ(btn->AcceleratorKey(), u' ');
+    btn->SetShape(sbPlus);
+    EXPECT_EQ(btn->AcceleratorKey(), u'+');
+    btn->SetShape(sbMinus);
+    EXPECT_EQ(btn->AcceleratorKey(), u'-');
+    btn->SetAcceleratorKey(u'q');
+    btn->SetShape(sbCircle);
+    EXPECT_EQ(btn->AcceleratorKey(), u' ');
+    // The sign clicks a plus button.
+    btn->SetShape(sbPlus);
+    show();
+    QSignalSpy clicks(btn, &TzShapeBtn::OnClick);
+    QTest::keyClick(other, Qt::Key_Plus, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(ShapeBtn, TransparentDrawsNothingButClicks)
+{
+    QPalette pal = form->palette();
+    pal.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
+    form->setPalette(pal);
+    form->setAutoFillBackground(true);
+    btn->SetColor(vcl::clRed);
+    show();
+    const auto parentAt = [&](int x, int y) {
+        return form->grab().toImage().pixelColor(btn->x() + x, btn->y() + y);
+    };
+    EXPECT_EQ(parentAt(10, 10), QColor(Qt::red));
+    btn->SetTransparent(true);
+    EXPECT_EQ(parentAt(10, 10), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(parentAt(0, 0), QColor(0x12, 0x34, 0x56));
+    QSignalSpy clicks(btn, &TzShapeBtn::OnClick);
+    press({10, 10});
+    release({10, 10});
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(ShapeBtn, PressesOutsideTheShapeAreNotItsOwn)
+{
+    btn->resize(25, 25);
+    show();
+    // The last column lies outside a rectangle button's region.
+    press({24, 5});
+    EXPECT_FALSE(btn->Tracking());
+    btn->SetShape(sbUpTriangle);
+    press({1, 1});
+    EXPECT_FALSE(btn->Tracking());
+    QSignalSpy clicks(btn, &TzShapeBtn::OnClick);
+    press({12, 20});
+    EXPECT_TRUE(btn->Down());
+    release({1, 1});
+    EXPECT_EQ(clicks.count(), 0);
+    btn->setEnabled(false);
+    press({12, 20});
+    EXPECT_FALSE(btn->Down());
+}
+
+TEST_F(ShapeBtn, DisabledPaintsUp)
+{
+    btn->SetColor(vcl::clSilver);
+    show();
+    const QImage up = image();
+    press({5, 5});
+    EXPECT_NE(image(), up);
+    btn->setEnabled(false);
+    EXPECT_EQ(image(), up);
+}
+
+class ShapeVariants : public ButtonRig<TzcShapeColorBtn>
+{
+};
+
+TEST_F(ShapeVariants, EqualGradientColoursPaintPlain)
+{
+    auto *grad = new TzcShapeGradBtn(form.get());
+    grad->setGeometry(btn->geometry());
+    grad->setFont(btn->font());
+    grad->SetColor(Green);
+    grad->SetShadow(Shadow);
+    grad->SetHigh(Light);
+    grad->SetEndColor(Green);
+    EXPECT_EQ(grad->grab().toImage(), btn->grab().toImage());
+    grad->SetEndColor(vcl::clBlue);
+    EXPECT_NE(grad->grab().toImage(), btn->grab().toImage());
+    grad->SetGrad(gCenter);
+    grad->resize(30, 2); // no room for rings: plain
+    btn->resize(30, 2);
+    EXPECT_EQ(grad->grab().toImage(), btn->grab().toImage());
+}
+
+TEST_F(ShapeVariants, DisabledGlyphIsEmbossed)
+{
+    QImage glyph(8, 8, QImage::Format_RGB32);
+    glyph.fill(Qt::magenta);
+    glyph.setPixel(3, 3, qRgb(0, 0, 0));
+    auto *b = new TzcShapeBitColBtn(form.get());
+    b->resize(30, 30);
+    b->SetColor(vcl::clSilver);
+    b->SetBitmap(glyph);
+    b->SetTransColor(vcl::clFuchsia);
+    const auto px = [&](int x, int y) { return b->grab().toImage().pixel(x, y); };
+    // At OffsetGlyph (2, 2): the black pixel, the transparent colour as the face.
+    EXPECT_EQ(px(2 + 3, 2 + 3), qRgb(0, 0, 0));
+    EXPECT_EQ(px(2 + 1, 2 + 1), vcl::ToQColor(vcl::clSilver).rgb());
+    b->setEnabled(false);
+    EXPECT_EQ(px(2 + 3, 2 + 3), vcl::ToQColor(vcl::clBtnShadow).rgb());
+    EXPECT_EQ(px(2 + 4, 2 + 4), vcl::ToQColor(vcl::clBtnHighlight).rgb());
+    b->SetAuto(true);
+    b->SetTransColor(vcl::clBlack);
+    EXPECT_FALSE(b->AutoBackColor());
+    b->SetNumberOfBitmaps(7);
+    EXPECT_EQ(b->NumGlyphs(), 1);
+}
+
+TEST_F(ShapeVariants, IconButtonDefaultsAndFill)
+{
+    auto *b = new TzcShapeIconColBtn(form.get());
+    EXPECT_EQ(b->size(), QSize(140, 140));
+    EXPECT_EQ(b->TextSize().Rect(), (TRect{36, 36, 132, 132}));
+    QPixmap icon(6, 6);
+    icon.fill(Qt::magenta);
+    b->SetDownIcon(icon);
+    EXPECT_EQ(b->GlyphEnabled().cacheKey(), icon.cacheKey());
+    EXPECT_EQ(b->GlyphDisabled().cacheKey(), icon.cacheKey());
+    EXPECT_EQ(b->grab().toImage().pixelColor(4, 4), QColor(Qt::magenta));
+}
+
+} // namespace

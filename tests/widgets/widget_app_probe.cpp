@@ -1,0 +1,78 @@
+// A test-only program around the application wrapper, for what only a
+// process of its own can show: the system information it reports, and one
+// running copy.
+//   widget_app_probe --sysinfo            prints Key=Value lines
+//   widget_app_probe --instance [--quiet] runs as a single-instance program;
+//                                         --quiet: a second copy tells no one
+#include "widgets/MystdApp.h"
+#include "widgets/MystdForms.h"
+#include "widgets/MystdProbe.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QString &line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+int sysinfo(QWidget &form)
+{
+    // The real processor, with a clock that runs 1000 ms per reading so the
+    // speed measurement does not hold the test up.
+    Mystd::TProcessorServices services = Mystd::TProcessorServices::System();
+    std::uint32_t tick = 0;
+    services.GetTickCount = [&tick] { return tick += 1000; };
+    Mystd::initialization(services);
+    Zhelper::initialization();
+    TzShowApp app(&form);
+    say(QStringLiteral("ComputerName=") + app.ComputerName());
+    say(QStringLiteral("UserName=") + app.UserName());
+    say(QStringLiteral("TempDir=") + app.TempDir());
+    say(QStringLiteral("CPUVendor=") + app.CPUVendor());
+    say(QStringLiteral("CPUType=%1").arg(app.CPUType()));
+    say(QStringLiteral("CPUModel=%1").arg(app.CPUModel()));
+    say(QStringLiteral("CPUStepping=%1").arg(app.CPUStepping()));
+    say(QStringLiteral("CPUMMX=%1").arg(app.CPUMMX() ? 1 : 0));
+    say(QStringLiteral("CPUString=") + app.CPUString());
+    say(QStringLiteral("WindowsString=") + app.WindowsString());
+    say(QStringLiteral("BitsPerColor=%1").arg(app.BitsPerColor()));
+    say(QStringLiteral("EnvironmentLines=%1").arg(app.EnvironmentLines().size()));
+    Mystd::Finalization();
+    Zhelper::Finalization();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication qapp(argc, argv);
+    QWidget form;
+    widgets::SetApplicationMainForm(&form);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.contains(QStringLiteral("--sysinfo")))
+        return sysinfo(form);
+
+    TzShowApp app(&form);
+    app.OnlyOneInstance = true;
+    const bool quiet = args.contains(QStringLiteral("--quiet"));
+    app.OnSecondInstance = [quiet](TzShowApp &, bool &bringToFront) {
+        say(QStringLiteral("second"));
+        bringToFront = !quiet;
+    };
+    app.OnAnotherInstance = [](QObject *) { say(QStringLiteral("another")); };
+    app.Loaded();
+    if (widgets::Application().Terminated()) {
+        say(QStringLiteral("ended"));
+        return 3;
+    }
+    form.show();
+    say(QStringLiteral("ready"));
+    return qapp.exec();
+}

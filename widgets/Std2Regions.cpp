@@ -1,0 +1,406 @@
+#include "widgets/Std2Regions.h"
+
+#include "widgets/zAnimateFastBmp.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QThread>
+#include <QWidget>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace widgets {
+
+namespace {
+
+constexpr std::uint32_t RdhRectangles = 1;
+constexpr qsizetype RectSize = 16;
+constexpr std::int64_t MaxCoordinate = std::int64_t(1) << 27;
+// Four million rectangles: more than any window of a real screen needs, and
+// a bound on what a stream can make us allocate.
+constexpr std::int32_t MaxRgnDataSize = 64 * 1024 * 1024;
+
+std::int32_t ReadI32(QByteArrayView bytes, qsizetype at)
+{
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | std::uint8_t(bytes[at + i]);
+    return std::int32_t(v);
+}
+
+void PutI32(QByteArray &out, std::int32_t value)
+{
+    const auto v = std::uint32_t(value);
+    for (int i = 0; i < 4; ++i)
+        out.append(char((v >> (8 * i)) & 0xFF));
+}
+
+// A rectangle as the window system keeps it: right and bottom exclusive.
+struct Rect
+{
+    std::int32_t left, top, right, bottom;
+    [[maybe_unused]] friend bool operator==(const Rect &, const Rect &) = default;
+};
+
+QByteArray Encode(const std::vector<Rect> &rects)
+{
+    if (rects.empty())
+        return {};
+    Rect bound = rects.front();
+    for (const Rect &r : rects) {
+        bound.left = std::min(bound.left, r.left);
+        bound.top = std::min(bound.top, r.top);
+        bound.right = std::max(bound.right, r.right);
+        bound.bottom = std::max(bound.bottom, r.bottom);
+    }
+    QByteArray out;
+    out.reserve(RgnDataHeaderSize + qsizetype(rects.size()) * RectSize);
+    PutI32(out, RgnDataHeaderSize);
+    PutI32(out, RdhRectangles);
+    PutI32(out, std::int32_t(rects.size()));
+    PutI32(out, std::int32_t(rects.size() * RectSize));
+    for (const std::int32_t v : {bound.left, bound.top, bound.right, bound.bottom})
+        PutI32(out, v);
+    for (const Rect &r : rects)
+        for (const std::int32_t v : {r.left, r.top, r.right, r.bottom})
+            PutI32(out, v);
+    return out;
+}
+
+// Rows from the top, each row's rectangles left to right without overlap:
+// the order QRegion takes without sorting.
+bool IsBanded(const QList<QRect> &rects)
+{
+    for (qsizetype i = 1; i < rects.size(); ++i) {
+        const QRect &a = rects[i - 1];
+        const QRect &b = rects[i];
+        const bool sameRow = b.top() == a.top() && b.bottom() == a.bottom() && b.left() > a.right();
+        if (!sameRow && b.top() <= a.bottom())
+            return false;
+    }
+    return true;
+}
+
+// Shows the busy cursor while it lives, then whatever was shown before.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_shown(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) &&
+                  QCoreApplication::instance()->thread() == QThread::currentThread())
+    {
+        if (m_shown)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor()
+    {
+        if (m_shown)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_shown;
+};
+
+QByteArray ReadExactly(QIODevice &stream, qint64 count)
+{
+    // In pieces, so that a count larger than the stream allocates no more
+    // than the stream holds.
+    QByteArray out;
+    while (out.size() < count) {
+        const qint64 piece = std::min<qint64>(count - out.size(), 64 * 1024);
+        const QByteArray part = stream.read(piece);
+        if (part.isEmpty())
+            break;
+        out.append(part);
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
+{
+    if (data.size() < RgnDataHeaderSize || ReadI32(data, 0) != RgnDataHeaderSize ||
+        std::uint32_t(ReadI32(data, 4)) != RdhRectangles)
+        return std::nullopt;
+    const std::int64_t count = std::uint32_t(ReadI32(data, 8));
+    if (count * RectSize > data.size() - RgnDataHeaderSize)
+        return std::nullopt;
+    QList<QRect> rects;
+    rects.reserve(qsizetype(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype at = RgnDataHeaderSize + i * RectSize;
+        const std::int64_t left = ReadI32(data, at);
+        const std::int64_t top = ReadI32(data, at + 4);
+        const std::int64_t right = ReadI32(data, at + 8);
+        const std::int64_t bottom = ReadI32(data, at + 12);
+        if (left >= right || top >= bottom)
+            continue;
+        // The window system's coordinates have 28 bits; beyond them a union of
+        // rectangles no longer fits the region's integer arithmetic.
+        for (const std::int64_t v : {left, top, right, bottom})
+            if (v < -MaxCoordinate || v > MaxCoordinate)
+                return std::nullopt;
+        rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
+    }
+    QRegion region;
+    if (IsBanded(rects)) {
+        region.setRects(rects.constData(), int(rects.size()));
+    } else {
+        for (const QRect &r : rects)
+            region += r;
+    }
+    return region;
+}
+
+QByteArray RgnDataFromRegion(const QRegion &region)
+{
+    std::vector<Rect> rects;
+    for (const QRect &r : region)
+        rects.push_back({r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    return Encode(rects);
+}
+
+QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
+{
+    if (bitmap.width() <= 0 || bitmap.height() <= 0)
+        return {};
+    const vcl::TColor key = vcl::ColorToRGB(transparent);
+    // Two transparent columns and rows more, so every row ends transparent.
+    QImage work(bitmap.width() + 2, bitmap.height() + 2, QImage::Format_RGB32);
+    work.fill(vcl::ToQColor(key));
+    {
+        QPainter painter(&work);
+        painter.drawImage(0, 0, bitmap);
+    }
+    const TzFastBmp pixels(work);
+    std::vector<Rect> rects;
+    std::size_t bandStart = 0; // first rectangle of the last row of runs
+    std::vector<Rect> row;
+    for (int y = 0; y < pixels.Height(); ++y) {
+        row.clear();
+        int x = 0;
+        while (x < pixels.Width()) {
+            while (x < pixels.Width() && pixels.GetPixel(x, y) == key)
+                ++x;
+            const int x1 = x;
+            while (x < pixels.Width() && pixels.GetPixel(x, y) != key)
+                ++x;
+            if (x > x1)
+                row.push_back({x1, y, x, y + 1});
+        }
+        if (row.empty())
+            continue;
+        // A row with the same runs right below the last one extends it.
+        const std::size_t last = rects.size() - bandStart;
+        bool same = last == row.size() && !rects.empty() && rects.back().bottom == y;
+        for (std::size_t i = 0; same && i < row.size(); ++i)
+            same = rects[bandStart + i].left == row[i].left &&
+                   rects[bandStart + i].right == row[i].right;
+        if (same) {
+            for (std::size_t i = bandStart; i < rects.size(); ++i)
+                rects[i].bottom = y + 1;
+        } else {
+            bandStart = rects.size();
+            rects.insert(rects.end(), row.begin(), row.end());
+        }
+    }
+    return Encode(rects);
+}
+
+QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
+{
+    const QRegion shape = region.value_or(QRegion(0, 0, widget.width(), widget.height()));
+    // Region coordinates start at the window's corner: the size reaches the
+    // region's right and bottom edges, whatever its box's top-left corner.
+    const QRect box = shape.boundingRect();
+    const QSize size(box.x() + box.width(), box.y() + box.height());
+    if (widget.size() != size)
+        widget.resize(size);
+    if (widget.mask() != shape)
+        widget.setMask(shape);
+    return shape;
+}
+
+} // namespace widgets
+
+using namespace widgets;
+
+void TzcRgn::Changed()
+{
+    FModified = true;
+    if (OnChange)
+        OnChange();
+}
+
+void TzcRgn::SetModified(bool value)
+{
+    if (value)
+        Changed();
+    else
+        FModified = false;
+}
+
+void TzcRgn::Assign(const TzcRgn *source)
+{
+    if (source != this)
+        FData = source ? source->FData : QByteArray();
+    Changed();
+}
+
+void TzcRgn::SetRgn(const void *data, int size)
+{
+    if (!data || size <= 0)
+        FData.clear();
+    else
+        FData = QByteArray(static_cast<const char *>(data), size);
+}
+
+QRegion TzcRgn::Handle() const
+{
+    return Region().value_or(QRegion());
+}
+
+std::optional<QRegion> TzcRgn::Region() const
+{
+    if (FData.isEmpty())
+        return std::nullopt;
+    std::optional<QRegion> region = RegionFromRgnData(FData);
+    if (!region || region->isEmpty())
+        return std::nullopt;
+    return region;
+}
+
+void TzcRgn::SaveToStream(QIODevice &stream) const
+{
+    QByteArray out;
+    PutI32(out, std::int32_t(FData.size()));
+    out.append(FData);
+    if (stream.write(out) != out.size())
+        throw EStreamError("Stream write error");
+}
+
+void TzcRgn::LoadFromStream(QIODevice &stream)
+{
+    const QByteArray countBytes = stream.read(4);
+    if (countBytes.size() != 4)
+        throw EStreamError("Stream read error");
+    const std::int32_t count = ReadI32(countBytes, 0);
+    if (count < 0 || count > MaxRgnDataSize)
+        throw EStreamError("Stream read error");
+    if (!stream.isSequential() && count > stream.size() - stream.pos())
+        throw EStreamError("Stream read error");
+    const QByteArray bytes = ReadExactly(stream, count);
+    if (bytes.size() != count)
+        throw EStreamError("Stream read error");
+    if (count != 0 && !RegionFromRgnData(bytes))
+        throw EStreamError("Invalid region data");
+    FData = bytes;
+    Changed();
+}
+
+void TzcRgn::LoadFromFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EStreamError("Cannot open file \"" + fileName.toStdString() + "\". " +
+                           file.errorString().toStdString());
+    LoadFromStream(file);
+}
+
+void TzcRgn::SaveToFile(const QString &fileName) const
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EStreamError("Cannot create file \"" + fileName.toStdString() + "\". " +
+                           file.errorString().toStdString());
+    SaveToStream(file);
+}
+
+void TzcRgn::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
+{
+    if (bitmap.width() <= 0 || bitmap.height() <= 0) {
+        Assign(nullptr);
+        return;
+    }
+    const BusyCursor busy;
+    const QByteArray bytes = RgnDataFromBitmap(bitmap, transparent);
+    TzcRgn built;
+    built.SetRgn(bytes.constData(), int(bytes.size()));
+    Assign(&built);
+}
+
+TzcFancyRgnComponent::TzcFancyRgnComponent(QObject *owner) : QObject(owner) {}
+
+void TzcFancyRgnComponent::SetRgn(const TzcRgn *region)
+{
+    FRegion.Assign(region);
+    DoUpdate();
+}
+
+void TzcFancyRgnComponent::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
+{
+    FRegion.SerRgnFromBmp(bitmap, transparent);
+    DoUpdate();
+}
+
+void TzcFancyRgnComponent::Clear()
+{
+    SetRgn(nullptr);
+}
+
+void TzcFancyRgnComponent::Loaded()
+{
+    FLoaded = true;
+    DoUpdate();
+}
+
+void TzcFancyControl::Clear()
+{
+    TzcFancyRgnComponent::Clear();
+    DoUpdate();
+}
+
+void TzcFancyControl::SetTW(QWidget *control)
+{
+    FControl = control;
+    DoUpdate();
+}
+
+void TzcFancyControl::DoUpdate()
+{
+    if (!FControl || !IsLoaded())
+        return;
+    ApplyWindowRegion(*FControl, GetRgn()->Region());
+}
+
+void TzcFancyForm::DoUpdate()
+{
+    if (!IsLoaded())
+        return;
+    QWidget *form = nullptr;
+    for (QObject *o = parent(); o && !form; o = o->parent())
+        if (auto *w = qobject_cast<QWidget *>(o))
+            form = w->window();
+    if (!form)
+        throw EComponentError("NoForm");
+    const std::optional<QRegion> region = GetRgn()->Region();
+    const QRegion shape = region.value_or(QRegion(0, 0, form->width(), form->height()));
+    if (!(form->windowFlags() & Qt::FramelessWindowHint)) {
+        // Changing the flags hides a shown window.
+        const bool shown = form->isVisible();
+        form->setWindowFlag(Qt::FramelessWindowHint, true);
+        if (shown)
+            form->show();
+    }
+    ApplyWindowRegion(*form, shape);
+}

@@ -1,0 +1,176 @@
+// Window regions kept as the bytes of a region-data block (a 32-byte header
+// and a list of rectangles, as the Windows region functions exchange them),
+// so that a shape can live in a file or a stream and be applied to a window
+// whenever it is needed; and two components that shape a control or their
+// form with such a region.
+//
+// Region-data block, all numbers 32-bit little-endian:
+//   0  dwSize 32 | 4 iType 1 (rectangles) | 8 nCount | 12 nRgnSize |
+//   16 rcBound (left, top, right, bottom) | 32 nCount rectangles of 16 bytes.
+// Region stream: a 32-bit little-endian byte count n, then n bytes of block.
+//
+// Thread contract: the codec functions and TzcRgn are plain logic for any
+// thread (one thread per object); SerRgnFromBmp shows the busy cursor only
+// on the main thread. The components are main-thread objects.
+#pragma once
+
+#include "platform/vcl/Colors.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QPointer>
+#include <QRegion>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+class QIODevice;
+class QImage;
+class QWidget;
+
+namespace widgets {
+
+constexpr int RgnDataHeaderSize = 32;
+
+// The region of a block, or none when the header is not that of a
+// rectangle list, the rectangles do not fit in the bytes or one of them
+// lies beyond the window system's coordinates (2^27 either way). Rectangles
+// without area add nothing; nRgnSize and rcBound are not relied on.
+std::optional<QRegion> RegionFromRgnData(QByteArrayView data);
+// The block of a region: its rectangles in rows from the top, each row left
+// to right; empty for an empty region.
+QByteArray RgnDataFromRegion(const QRegion &region);
+// The block of every pixel of `bitmap` whose colour differs from
+// `transparent` (a system colour is resolved first): one rectangle per run
+// of such pixels, rows with the same runs joined. Empty when there is none.
+QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent);
+
+// A stream or file that cannot be read or written, or holds no region.
+class EStreamError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Raised when a component needs the form that owns it and has none.
+class EComponentError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace widgets
+
+// A window region held as a private copy of its block's bytes.
+class TzcRgn
+{
+public:
+    TzcRgn() = default;
+    TzcRgn(const TzcRgn &) = delete;
+    TzcRgn &operator=(const TzcRgn &) = delete;
+
+    const QByteArray &Data() const { return FData; }
+    int Size() const { return int(FData.size()); }
+    bool Modified() const { return FModified; }
+    // True marks the region changed (OnChange); false only clears the mark.
+    void SetModified(bool value);
+    void Changed();
+    bool ExsistData() const { return !FData.isEmpty(); }
+
+    // Copies the bytes of `source`; null empties the region. Then OnChange.
+    void Assign(const TzcRgn *source);
+    // Replaces the bytes without OnChange; null or a size of 0 or less empties.
+    void SetRgn(const void *data, int size);
+    // The region, or an empty one when there is no data or it is not valid.
+    QRegion Handle() const;
+    // The region when the data holds a valid, non-empty one.
+    std::optional<QRegion> Region() const;
+
+    void SaveToStream(QIODevice &stream) const;
+    // Reads one region stream: a count of 0 empties the region. A negative
+    // count, one beyond the end of the stream or above 64 MiB, a short read
+    // or bytes that are not a region raise EStreamError and keep the region
+    // as it was.
+    void LoadFromStream(QIODevice &stream);
+    void LoadFromFile(const QString &fileName);
+    void SaveToFile(const QString &fileName) const;
+
+    // The region of the bitmap's pixels that differ from `transparent`, taken
+    // over through Assign; an empty bitmap empties the region.
+    void SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent);
+
+    std::function<void()> OnChange;
+
+private:
+    QByteArray FData;
+    bool FModified = false;
+};
+
+// A component that shapes a window with its Region. It acts once Loaded has
+// been called (a form calls it after building its components), and at every
+// change after that.
+class TzcFancyRgnComponent : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(TzcFancyRgnComponent)
+
+public:
+    TzcRgn *GetRgn() { return &FRegion; }
+    void SetRgn(const TzcRgn *region);
+    void SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent);
+    virtual void Clear();
+    void Loaded();
+    bool IsLoaded() const { return FLoaded; }
+    virtual void DoUpdate() = 0;
+
+protected:
+    explicit TzcFancyRgnComponent(QObject *owner);
+
+private:
+    TzcRgn FRegion;
+    bool FLoaded = false;
+};
+
+// Shapes ControlComponent with Region (the full control when the region is
+// empty) and sizes the control to the region's right and bottom edges.
+class TzcFancyControl : public TzcFancyRgnComponent
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(TzcFancyControl)
+
+public:
+    explicit TzcFancyControl(QObject *owner = nullptr) : TzcFancyRgnComponent(owner) {}
+
+    void Clear() override;
+    QWidget *ControlComponent() const { return FControl; }
+    void SetTW(QWidget *control);
+    void DoUpdate() override;
+
+private:
+    QPointer<QWidget> FControl; // not owned; null once the control goes
+};
+
+// Shapes the form that owns it (the first window up its owner chain): the
+// form loses its frame and takes the region's size.
+class TzcFancyForm : public TzcFancyRgnComponent
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(TzcFancyForm)
+
+public:
+    explicit TzcFancyForm(QObject *owner = nullptr) : TzcFancyRgnComponent(owner) {}
+
+    // Raises EComponentError "NoForm" when no form owns the component.
+    void DoUpdate() override;
+};
+
+namespace widgets {
+
+// Shapes `widget` with `region` (its whole rectangle when none) and sizes it
+// to the region's right and bottom edges; returns the region applied.
+QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region);
+
+} // namespace widgets

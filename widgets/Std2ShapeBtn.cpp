@@ -1,0 +1,424 @@
+#include "widgets/Std2ShapeBtn.h"
+
+#include "widgets/zAnimate.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+using widgets::TCanvas;
+using widgets::TRect;
+
+TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    FTextSize.OnChange = [this] { update(); };
+    resize(50, 50);
+    ApplyShape();
+    // The default-button look follows the focus among the window's shape buttons.
+    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && now->window() == window())
+            CMFocusChanged(now);
+    });
+}
+
+TzcShapeColorBtn::~TzcShapeColorBtn()
+{
+    disconnect(FFocusWatch);
+}
+
+void TzcShapeColorBtn::SetAlignment(widgets::TAlignment value)
+{
+    if (value == FAlignment)
+        return;
+    FAlignment = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetDefault(bool value)
+{
+    FDefault = value;
+    // Every shape button of the window decides again which one is active.
+    QWidget *form = window();
+    QWidget *focused = form->focusWidget();
+    for (TzcShapeColorBtn *button : form->findChildren<TzcShapeColorBtn *>())
+        button->CMFocusChanged(focused);
+    if (auto *self = qobject_cast<TzcShapeColorBtn *>(form))
+        self->CMFocusChanged(focused);
+}
+
+void TzcShapeColorBtn::SetCancel(bool value)
+{
+    FCancel = value;
+    FKeys.SetDialogKeys(FActive, FCancel);
+}
+
+void TzcShapeColorBtn::SetMultipleLines(bool value)
+{
+    if (value == FMultipleLines)
+        return;
+    FMultipleLines = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetWordWrap(bool value)
+{
+    if (value == FWordWrap)
+        return;
+    FWordWrap = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetHorzAlign(zbHorzAlign value)
+{
+    if (value == FHorzAlign)
+        return;
+    FHorzAlign = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetDefaultLook(TzcFanceDefLook value)
+{
+    if (value == FDefaultLook)
+        return;
+    FDefaultLook = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetShape(sbType value)
+{
+    if (value == FShape)
+        return;
+    FShape = value;
+    ApplyShape();
+    update();
+}
+
+void TzcShapeColorBtn::SetHigh(vcl::TColor value)
+{
+    if (value == FHighLightColor)
+        return;
+    FHighLightColor = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetShadow(vcl::TColor value)
+{
+    if (value == FShadowColor)
+        return;
+    FShadowColor = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetShowFocus(bool value)
+{
+    if (value == FShowFocus)
+        return;
+    FShowFocus = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetColor(vcl::TColor value)
+{
+    if (value == FColor)
+        return;
+    FColor = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetCaption(const QString &value)
+{
+    if (value == FCaption)
+        return;
+    FCaption = value;
+    FKeys.SetCaption(value);
+    update();
+}
+
+void TzcShapeColorBtn::SetFontColor(vcl::TColor value)
+{
+    if (value == FFontColor)
+        return;
+    FFontColor = value;
+    update();
+}
+
+void TzcShapeColorBtn::SetOnGetRegion(TsbGetRegEvent handler)
+{
+    FOnGetRegion = std::move(handler);
+    ApplyShape();
+}
+
+void TzcShapeColorBtn::SetOnOwnerDraw(TsbShapeDrawEvent handler)
+{
+    FOnOwnerDraw = std::move(handler);
+    update();
+}
+
+QRegion TzcShapeColorBtn::RgnFromShape(int Width, int Height)
+{
+    return widgets::ShapeQRegion(FShape, Width, Height, widgets::ShapeVariant::Windowed,
+                                 FOnGetRegion, this);
+}
+
+void TzcShapeColorBtn::SetRgn(const QRegion &region)
+{
+    FRgn = region;
+    // An empty mask would show the whole rectangle: keep nothing instead.
+    setMask(FRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FRgn);
+}
+
+void TzcShapeColorBtn::ApplyShape()
+{
+    SetRgn(RgnFromShape(width(), height()));
+}
+
+void TzcShapeColorBtn::SetButtonStyle(bool) {}
+
+void TzcShapeColorBtn::CMFocusChanged(QWidget *focused)
+{
+    if (auto *button = qobject_cast<TzcShapeColorBtn *>(focused))
+        FActive = button == this;
+    else
+        FActive = FDefault;
+    SetButtonStyle(FActive);
+    FKeys.SetDialogKeys(FActive, FCancel);
+    if (!hasFocus())
+        FPush.Reset();
+    update();
+}
+
+void TzcShapeColorBtn::Click()
+{
+    FPush.Reset();
+    repaint();
+    // The dialog learns the result first and closes only after OnClick, which
+    // may still change it.
+    QPointer<QDialog> dialog = qobject_cast<QDialog *>(window());
+    if (dialog)
+        dialog->setResult(FModalResult);
+    Q_EMIT OnClick();
+    if (dialog && dialog->isModal() && dialog->isVisible() && dialog->result() != 0)
+        dialog->done(dialog->result());
+}
+
+bool TzcShapeColorBtn::event(QEvent *e)
+{
+    switch (FKeys.Match(e)) {
+    case widgets::ButtonShortcuts::Accelerator:
+        if (CanFocus())
+            Click();
+        return true;
+    case widgets::ButtonShortcuts::Return:
+        if (FActive && CanFocus())
+            Click();
+        return true;
+    case widgets::ButtonShortcuts::Escape:
+        if (FCancel && CanFocus())
+            Click();
+        return true;
+    case widgets::ButtonShortcuts::None:
+        break;
+    }
+    if (e->type() == QEvent::Polish) {
+        // Once, when the control is first readied for showing.
+        FActive = FDefault;
+        FKeys.SetDialogKeys(FActive, FCancel);
+    }
+    return QWidget::event(e);
+}
+
+void TzcShapeColorBtn::Press(bool click)
+{
+    const bool changed = FPush.Press();
+    if (!click)
+        FPush.PressWithoutClick();
+    if (changed) {
+        setFocus(Qt::MouseFocusReason);
+        repaint();
+    }
+}
+
+void TzcShapeColorBtn::mousePressEvent(QMouseEvent *e)
+{
+    // The mask keeps real presses inside the shape; others are the parent's.
+    if (!HitTest(e->position().toPoint())) {
+        e->ignore();
+        return;
+    }
+    if (e->button() == Qt::LeftButton && isEnabled())
+        Press(true);
+}
+
+void TzcShapeColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton || !HitTest(e->position().toPoint())) {
+        QWidget::mouseDoubleClickEvent(e);
+        return;
+    }
+    // The second press of a double click: no click on its release.
+    FPush.PressWithoutClick();
+    QPointer<TzcShapeColorBtn> self(this);
+    Q_EMIT OnDblClick();
+    if (self && !FPush.tracking && isEnabled())
+        Press(false);
+}
+
+void TzcShapeColorBtn::mouseMoveEvent(QMouseEvent *e)
+{
+    if (FPush.Move(HitTest(e->position().toPoint())))
+        repaint();
+}
+
+void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
+{
+    QPointer<TzcShapeColorBtn> self(this);
+    // Inside the shape, not merely the rectangle: what the face showed.
+    if (e->button() == Qt::LeftButton && FPush.ReleaseClicks(HitTest(e->position().toPoint())))
+        Click();
+    if (self && FPush.EndTracking())
+        repaint();
+}
+
+void TzcShapeColorBtn::keyPressEvent(QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Space:
+        // A held key repeats; only its first press counts.
+        if (!e->isAutoRepeat() && !FPush.down) {
+            setFocus(Qt::OtherFocusReason);
+            FPush.SpaceDown();
+            repaint();
+        }
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (hasFocus() && CanFocus()) {
+            Click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void TzcShapeColorBtn::keyReleaseEvent(QKeyEvent *e)
+{
+    if (e->key() != Qt::Key_Space) {
+        QWidget::keyReleaseEvent(e);
+        return;
+    }
+    if (e->isAutoRepeat() || !FPush.SpaceUpClicks())
+        return;
+    QPointer<TzcShapeColorBtn> self(this);
+    Click();
+    if (!self)
+        return;
+    FPush.down = false;
+    repaint();
+}
+
+void TzcShapeColorBtn::enterEvent(QEnterEvent *)
+{
+    Q_EMIT OnMouseEnter();
+}
+
+void TzcShapeColorBtn::leaveEvent(QEvent *)
+{
+    Q_EMIT OnMouseLeave();
+}
+
+void TzcShapeColorBtn::changeEvent(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::EnabledChange:
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(e);
+}
+
+void TzcShapeColorBtn::resizeEvent(QResizeEvent *e)
+{
+    ApplyShape();
+    QWidget::resizeEvent(e);
+}
+
+void TzcShapeColorBtn::paintEvent(QPaintEvent *)
+{
+    if (width() <= 0 || height() <= 0)
+        return;
+    if (!isEnabled())
+        FPush.Reset();
+    QImage bitmap(width(), height(), QImage::Format_RGB32);
+    {
+        TCanvas canvas(&bitmap);
+        FCanvas = &canvas;
+        Paint();
+        FCanvas = nullptr;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, bitmap);
+    TCanvas canvas(painter);
+    FCanvas = &canvas;
+    Q_EMIT OnPaint();
+    FCanvas = nullptr;
+}
+
+void TzcShapeColorBtn::Paint()
+{
+    FCanvas->Brush.Color = FColor;
+    FCanvas->Brush.Style = widgets::bsSolid;
+    FCanvas->Pen.Width = 1;
+    if (widgets::ShapeAlias(FShape) == sbOwnerDraw && FOnOwnerDraw) {
+        FOnOwnerDraw(this, *FCanvas, FPush.down, width(), height(), FShadowColor, FHighLightColor);
+        return;
+    }
+    DrawShape(FShape);
+}
+
+void TzcShapeColorBtn::DrawEdge(const widgets::ShapeStrokes &strokes)
+{
+    TCanvas &canvas = *FCanvas;
+    canvas.Pen.Style = widgets::psClear;
+    canvas.Brush.Style = widgets::bsSolid;
+    canvas.Brush.Color = FColor;
+    canvas.FillRect({0, 0, width(), height()});
+    PaintLook(canvas);
+    widgets::DrawShapeStrokes(canvas, strokes, FPush.down, FShadowColor, FHighLightColor);
+}
+
+void TzcShapeColorBtn::PaintLook(TCanvas &canvas)
+{
+    const TRect box = FTextSize.Rect();
+    const bool pressed = FPush.down && isEnabled();
+    canvas.Font = widgets::TFont(font(), FFontColor);
+    if (FDefaultLook == dlfBold) {
+        // The whole style is replaced, as the default look has always done.
+        canvas.Font.setBold(hasFocus() || FDefault);
+        canvas.Font.setItalic(false);
+        canvas.Font.setUnderline(false);
+        canvas.Font.setStrikeOut(false);
+    }
+    canvas.Brush.Style = widgets::bsClear;
+    widgets::PaintColorBtnCaption(
+        canvas, FCaption, pressed ? box.Offset(1, 1) : box,
+        widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap), isEnabled());
+    if (hasFocus() && isEnabled() && FShowFocus) {
+        canvas.Brush.Style = widgets::bsSolid;
+        canvas.DrawFocusRect((FPush.down ? box.Offset(1, 1) : box).Inflated(3, 3));
+    }
+}

@@ -1,0 +1,472 @@
+#include "widgets/zAnimateNWColorBtns.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+namespace widgets {
+
+TColor Grey(TColor color)
+{
+    const int sum = int(color & 0xFF) + int((color >> 8) & 0xFF) + int((color >> 16) & 0xFF);
+    // A sum of integers over 3 is never a half, so this is the rounded mean.
+    const auto g = std::uint8_t((sum + 1) / 3);
+    return vcl::RGB(g, g, g) | 0x02000000;
+}
+
+TColor GlassOver(TColor background, TzGlassValue glass)
+{
+    return (background & 0xFFFFFF) | (Grey(vcl::RGB(glass, glass, glass)) & 0xFFFFFF);
+}
+
+} // namespace widgets
+
+using widgets::TCanvas;
+using widgets::TRect;
+
+TzNWColorBtn::TzNWColorBtn(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    resize(89, 33);
+    // Drawn on the parent's surface: below the parent's windowed controls.
+    lower();
+}
+
+vcl::TColor TzNWColorBtn::GetColor() const
+{
+    if (!FParentColor)
+        return FColor;
+    if (const QWidget *parent = parentWidget())
+        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
+    return vcl::clBtnFace;
+}
+
+void TzNWColorBtn::SetColor(vcl::TColor value)
+{
+    if (value == FColor && !FParentColor)
+        return;
+    FColor = value;
+    FParentColor = false;
+    update();
+}
+
+void TzNWColorBtn::SetCaption(const QString &value)
+{
+    if (value == FCaption)
+        return;
+    FCaption = value;
+    FKeys.SetCaption(value);
+    update();
+}
+
+void TzNWColorBtn::SetFontColor(vcl::TColor value)
+{
+    if (value == FFontColor)
+        return;
+    FFontColor = value;
+    update();
+}
+
+void TzNWColorBtn::SetLeftOffSet(int value)
+{
+    if (value == FLeftOffSet)
+        return;
+    FLeftOffSet = value;
+    update();
+}
+
+void TzNWColorBtn::SetTopOffSet(int value)
+{
+    if (value == FTopOffSet)
+        return;
+    FTopOffSet = value;
+    update();
+}
+
+void TzNWColorBtn::SetGlass(TzGlassValue value)
+{
+    if (value == FGlassValue)
+        return;
+    FGlassValue = value;
+    update();
+}
+
+void TzNWColorBtn::SetTransparent(bool value)
+{
+    if (value == FTransparent)
+        return;
+    FTransparent = value;
+    // Not opaque: Qt paints the parent under the button first.
+    setAttribute(Qt::WA_OpaquePaintEvent, !value);
+    FMouseIn = false;
+    SetMouseIn();
+    update();
+}
+
+void TzNWColorBtn::SetFlat(bool value)
+{
+    if (value == FFlat)
+        return;
+    FFlat = value;
+    SetMouseIn();
+    update();
+}
+
+void TzNWColorBtn::SetMove(bool value)
+{
+    if (value == FMovement)
+        return;
+    FMovement = value;
+    SetMouseIn();
+    update();
+}
+
+void TzNWColorBtn::SetFrame(bool value)
+{
+    if (value == FFrame)
+        return;
+    FFrame = value;
+    SetMouseIn();
+    update();
+}
+
+void TzNWColorBtn::SetAlign(widgets::TAlignment value)
+{
+    if (value == FAlignment)
+        return;
+    FAlignment = value;
+    update();
+}
+
+void TzNWColorBtn::SetHigh(vcl::TColor value)
+{
+    if (value == FHighLightColor)
+        return;
+    FHighLightColor = value;
+    update();
+}
+
+void TzNWColorBtn::SetShadow(vcl::TColor value)
+{
+    if (value == FShadowColor)
+        return;
+    FShadowColor = value;
+    update();
+}
+
+void TzNWColorBtn::SetMultipleLines(bool value)
+{
+    if (value == FMultipleLines)
+        return;
+    FMultipleLines = value;
+    update();
+}
+
+void TzNWColorBtn::SetWordWrap(bool value)
+{
+    if (value == FWordWrap)
+        return;
+    FWordWrap = value;
+    update();
+}
+
+void TzNWColorBtn::SetHorzAlign(zbHorzAlign value)
+{
+    if (value == FHorzAlign)
+        return;
+    FHorzAlign = value;
+    update();
+}
+
+TRect TzNWColorBtn::CaptionRect() const
+{
+    const int W = width() - 1;
+    const int H = height() - 1;
+    const TRect rect{FLeftOffSet, FTopOffSet, W - (FLeftOffSet - 1), H - (FTopOffSet - 1)};
+    return Moved() ? rect.Offset(1, 1) : rect;
+}
+
+void TzNWColorBtn::Refresh()
+{
+    update();
+}
+
+void TzNWColorBtn::SetMouseIn()
+{
+    if (!FFlat || !isEnabled())
+        return;
+    if (QApplication::widgetAt(QCursor::pos()) != this) {
+        FMouseIn = true;
+        CMMouseLeave();
+    } else {
+        FMouseIn = false;
+        CMMouseEnter();
+    }
+}
+
+void TzNWColorBtn::CMMouseEnter()
+{
+    if (FFlat && !FMouseIn && isEnabled()) {
+        FMouseIn = true;
+        Refresh();
+    }
+    Q_EMIT OnMouseEnter();
+}
+
+void TzNWColorBtn::CMMouseLeave()
+{
+    if (FFlat && FMouseIn && !FPush.tracking) {
+        FMouseIn = false;
+        Refresh();
+    }
+    Q_EMIT OnMouseLeave();
+}
+
+void TzNWColorBtn::CMDialogChar()
+{
+    // Without a focus to take, enabled and shown is what it takes to click.
+    if (isEnabled() && isVisible())
+        Click();
+}
+
+void TzNWColorBtn::Click()
+{
+    QPointer<TzNWColorBtn> self(this);
+    SetMouseIn();
+    FPush.Reset();
+    Refresh();
+    if (self)
+        Q_EMIT OnClick();
+}
+
+bool TzNWColorBtn::event(QEvent *e)
+{
+    if (FKeys.Match(e) == widgets::ButtonShortcuts::Accelerator) {
+        CMDialogChar();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void TzNWColorBtn::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint p = e->position().toPoint();
+    Q_EMIT OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    if (e->button() != Qt::LeftButton || !isEnabled() || !InClient(p))
+        return;
+    // No focus taken; the pointer is in, whatever the hover state said.
+    if (!FPush.down)
+        FMouseIn = true;
+    if (FPush.Press())
+        Refresh();
+}
+
+void TzNWColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // No double clicks: the second press is a press.
+    mousePressEvent(e);
+}
+
+void TzNWColorBtn::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!FMouseIn)
+        SetMouseIn();
+    const QPoint p = e->position().toPoint();
+    if (FPush.Move(InClient(p)))
+        Refresh();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+}
+
+void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
+{
+    QPointer<TzNWColorBtn> self(this);
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) {
+        if (FPush.ReleaseClicks(InClient(p)))
+            Click();
+    } else if (e->button() == Qt::RightButton && FPopupMenu) {
+        FPopupMenu->popup(QCursor::pos());
+    }
+    if (!self)
+        return;
+    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    if (FPush.EndTracking()) {
+        Refresh();
+        SetMouseIn();
+    }
+}
+
+void TzNWColorBtn::enterEvent(QEnterEvent *)
+{
+    CMMouseEnter();
+}
+
+void TzNWColorBtn::leaveEvent(QEvent *)
+{
+    CMMouseLeave();
+}
+
+void TzNWColorBtn::changeEvent(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::EnabledChange:
+        SetMouseIn();
+        update();
+        break;
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(e);
+}
+
+void TzNWColorBtn::SetCaptionFont(TCanvas &canvas) const
+{
+    canvas.Font = widgets::TFont(font(), FFontColor);
+}
+
+unsigned TzNWColorBtn::CaptionFlags() const
+{
+    return widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
+}
+
+void TzNWColorBtn::PaintCaption(TCanvas &canvas)
+{
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = widgets::bsClear;
+    widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
+}
+
+void TzNWColorBtn::PaintButton(TCanvas &canvas)
+{
+    const bool bevel = !FFlat || (FMouseIn && isEnabled()) || FPush.tracking || FPush.down;
+    if (FFrame && bevel)
+        widgets::PaintColorBtnBevel(canvas, width() - 1, height() - 1, 0, FPush.down,
+                                    FShadowColor, FHighLightColor);
+    PaintCaption(canvas);
+}
+
+void TzNWColorBtn::paintEvent(QPaintEvent *)
+{
+    if (width() <= 0 || height() <= 0)
+        return;
+    QPainter painter(this);
+    if (FTransparent) {
+        // The backing store already holds the parent's pixels under us.
+        if (FGlassValue > 0) {
+            painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+            painter.fillRect(rect(), vcl::ToQColor(widgets::Grey(
+                                         vcl::RGB(FGlassValue, FGlassValue, FGlassValue))));
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        TCanvas canvas(painter);
+        PaintButton(canvas);
+    } else {
+        QImage bitmap(width(), height(), QImage::Format_RGB32);
+        {
+            TCanvas offscreen(&bitmap);
+            offscreen.Brush.Color = GetColor();
+            offscreen.FillRect({0, 0, width(), height()});
+            PaintButton(offscreen);
+        }
+        painter.drawImage(0, 0, bitmap);
+    }
+    TCanvas canvas(painter);
+    FCanvas = &canvas;
+    Q_EMIT OnPaint();
+    FCanvas = nullptr;
+}
+
+TzNWBitColBtn::TzNWBitColBtn(QWidget *parent) : TzNWColorBtn(parent) {}
+
+void TzNWBitColBtn::SetMargin(int value)
+{
+    value = std::max(0, value);
+    if (value == FGlyphMargin)
+        return;
+    FGlyphMargin = value;
+    SplitBitmap();
+}
+
+void TzNWBitColBtn::SetBitWhere(tBitWhere value)
+{
+    if (value == FBitmapWhere)
+        return;
+    FBitmapWhere = value;
+    update();
+}
+
+void TzNWBitColBtn::SetTextOnTop(bool value)
+{
+    if (value == FTextOnTop)
+        return;
+    FTextOnTop = value;
+    update();
+}
+
+void TzNWBitColBtn::PaintCaption(TCanvas &canvas)
+{
+    const widgets::GlyphStrip &strip = Strip();
+    const QImage &up = strip.Images().up;
+    const int m = FGlyphMargin;
+    TRect rect = CaptionRect();
+    if (!FTextOnTop)
+        rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, up.width() + m);
+    const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, up.width(), up.height(),
+                                             FBitmapWhere, m, Moved(), Down() && Movement());
+    const QImage &image = strip.ImageFor(Down(), isEnabled(), Flat() && MouseIn());
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = widgets::bsClear;
+    widgets::PaintColorBtnCaption(canvas, Caption(), rect, CaptionFlags(), isEnabled(),
+                                  [&] { DrawGlyph(canvas, at, image); });
+}
+
+TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
+{
+    resize(140, 44);
+}
+
+void TzNWIconColBtn::SetMargin(int value)
+{
+    value = std::max(0, value);
+    if (value == FGlyphMargin)
+        return;
+    FGlyphMargin = value;
+    update();
+}
+
+void TzNWIconColBtn::SetBitWhere(tBitWhere value)
+{
+    if (value == FIconWhere)
+        return;
+    FIconWhere = value;
+    update();
+}
+
+void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
+{
+    const QPixmap &icon = IconFor(Down(), isEnabled());
+    const int m = FGlyphMargin;
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = widgets::bsClear;
+    widgets::PaintColorBtnCaption(canvas, Caption(),
+                                  widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
+                                                              icon.width() + m),
+                                  CaptionFlags(), isEnabled());
+    if (icon.width() > 0) {
+        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, icon.width(),
+                                                 icon.height(), FIconWhere, m, Moved(),
+                                                 Down() && Movement());
+        canvas.Draw(at.x(), at.y(), icon.toImage());
+    }
+}
