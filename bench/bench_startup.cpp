@@ -32,6 +32,8 @@ namespace {
 // Says "shown" on the first paint of any widget of the main window.
 class FirstPaint : public QObject
 {
+    Q_DISABLE_COPY(FirstPaint)
+
 public:
     explicit FirstPaint(QWidget *window) : window_(window) {}
 

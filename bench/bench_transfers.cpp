@@ -23,7 +23,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 
 #include <csignal>
@@ -74,6 +73,8 @@ Measure measure(bench::ToolRig &rig, const std::function<bool()> &run)
 // half a second in which the version is shown).
 class ChainSpan : public QObject
 {
+    Q_DISABLE_COPY(ChainSpan)
+
 public:
     ChainSpan(QWidget *dialog, const bench::WireCount &wire) : wire_(wire)
     {

@@ -26,6 +26,8 @@ constexpr std::uint32_t Face = vcl::clBtnFace;
 // Counts the paint events a widget gets.
 class PaintCounter : public QObject
 {
+    Q_DISABLE_COPY(PaintCounter)
+
 public:
     explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
     int paints = 0;
