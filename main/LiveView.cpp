@@ -10,16 +10,68 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QThread>
+#include <QVariant>
 
 using namespace devlink;
 
 namespace {
 
+const char *const LaidOutMinimum = "liveViewLaidOutMinimum";
+const char *const PageLaidOut = "liveViewPageLaidOut";
+
+// A label's new text asks its layout to look again, and a layout that looks
+// again repaints the whole page; a label of fixed size asks nothing. So a
+// shown value label keeps the size its layout gave it for as long as its
+// texts fit, and goes back to its layout when one does not.
+void KeepLaidOutSize(QLabel *label)
+{
+    if (label->property(LaidOutMinimum).isValid() || !label->isVisible())
+        return;
+    label->setProperty(LaidOutMinimum, label->minimumSize());
+    label->setFixedSize(label->size());
+}
+
+// Every value label at once, on the first answer that finds the page shown:
+// the page is laid out again once, not once a label.
+void KeepLaidOutSizes(TGeneralPageUi &g)
+{
+    QLabel *first = g.lblCurrentSum;
+    if (first->property(PageLaidOut).isValid() || !first->isVisible())
+        return;
+    first->setProperty(PageLaidOut, true);
+    for (QLabel *l : {g.lblCurrentSum, g.lblVbat, g.lblTemp, g.lblErrors})
+        KeepLaidOutSize(l);
+    for (int ch = 1; ch <= TGeneralPageUi::HighPowerChannels; ++ch)
+        KeepLaidOutSize(g.ChannelStates[static_cast<std::size_t>(ch)]);
+    for (int i = 1; i <= TGeneralPageUi::Inputs; ++i)
+        KeepLaidOutSize(g.InputStates[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= TGeneralPageUi::CanInputs; ++i)
+        KeepLaidOutSize(g.CanInputStates[static_cast<std::size_t>(i)]);
+}
+
+void SetText(QLabel *label, const QString &text)
+{
+    if (label->text() == text)
+        return;
+    KeepLaidOutSize(label);
+    label->setText(text);
+    // One line of text is as high whatever it says: only its width may not fit.
+    const QVariant minimum = label->property(LaidOutMinimum);
+    if (minimum.isValid() && label->sizeHint().width() > label->width()) {
+        label->setProperty(LaidOutMinimum, QVariant());
+        label->setMinimumSize(minimum.toSize());
+        label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
+
 void SetLabel(QLabel *label, const QString &text, vcl::TColor colour)
 {
-    label->setText(text);
+    SetText(label, text);
+    const QColor background = vcl::ToQColor(colour);
+    if (label->palette().color(QPalette::Window) == background)
+        return;
     QPalette p = label->palette();
-    p.setColor(QPalette::Window, vcl::ToQColor(colour));
+    p.setColor(QPalette::Window, background);
     label->setPalette(p);
 }
 
@@ -60,7 +112,7 @@ void TMainForm::ResetChannelButton(TzColorBtn *button)
 void TMainForm::ClearLiveView()
 {
     for (QLabel *l : {General.lblCurrentSum, General.lblVbat, General.lblTemp, General.lblErrors})
-        l->setText("--");
+        SetText(l, "--");
     for (int ch = 1; ch <= TGeneralPageUi::HighPowerChannels; ++ch)
         SetLabel(General.ChannelStates[static_cast<std::size_t>(ch)], "--", LiveWhite);
     for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch)
@@ -73,14 +125,16 @@ void TMainForm::ClearLiveView()
 
 void TMainForm::HandleBoxStatus(const std::uint8_t *frame)
 {
-    General.lblCurrentSum->setText(FormatTenthsUnit(frame[6] << 8 | frame[7], "A"));
-    General.lblVbat->setText(FormatTenthsUnit(frame[8], "V"));
-    General.lblTemp->setText(QStringLiteral("%1 \u00B0C").arg(frame[9]));
-    General.lblErrors->setText(QString::number(frame[4] + frame[5]));
+    KeepLaidOutSizes(General);
+    SetText(General.lblCurrentSum, FormatTenthsUnit(frame[6] << 8 | frame[7], "A"));
+    SetText(General.lblVbat, FormatTenthsUnit(frame[8], "V"));
+    SetText(General.lblTemp, QStringLiteral("%1 \u00B0C").arg(frame[9]));
+    SetText(General.lblErrors, QString::number(frame[4] + frame[5]));
 }
 
 void TMainForm::HandleInputStatus(const std::uint8_t *frame)
 {
+    KeepLaidOutSizes(General);
     for (int i = 1; i <= TGeneralPageUi::Inputs; ++i) {
         const int bit = i - 1;
         ShowInputState(General.InputStates[static_cast<std::size_t>(i)],
@@ -95,6 +149,7 @@ void TMainForm::HandleInputStatus(const std::uint8_t *frame)
 
 void TMainForm::HandleChannelStatus(const std::uint8_t *frame)
 {
+    KeepLaidOutSizes(General);
     const int ch = frame[4];
     if (ch < 1 || ch > TGeneralPageUi::Channels)
         return;

@@ -2,6 +2,7 @@
 
 #include "link/DeviceCommands.h"
 #include "link/UsbSelectUnit.h"
+#include "main/LinkLamp.h"
 #include "main/Login.h"
 #include "main/LogUnit.h"
 #include "config/ConfigStartup.h"
@@ -87,9 +88,8 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     lampRow->setContentsMargins(4, 2, 4, 2);
     lampRow->setSpacing(3);
     for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
-        auto *lamp = new QLabel(lamps);
+        auto *lamp = new LinkLamp(lamps);
         lamp->setObjectName(QStringLiteral("LinkLamp%1").arg(i));
-        lamp->setFixedSize(17, 17);
         lampRow->addWidget(lamp);
         linkLamps_[i] = lamp;
     }
@@ -585,12 +585,8 @@ bool TMainForm::MaySend() const
 
 void TMainForm::DrawLinkLamps()
 {
-    for (std::size_t i = 0; i < linkLamps_.size(); ++i) {
-        const bool lit = static_cast<std::int32_t>(i) == LinkLedIndex;
-        linkLamps_[i]->setStyleSheet(
-            lit ? "background:#00e000; border-radius:8px; border:1px solid #004000;"
-                : "background:#004000; border-radius:8px; border:1px solid #002000;");
-    }
+    for (std::size_t i = 0; i < linkLamps_.size(); ++i)
+        linkLamps_[i]->setLit(static_cast<std::int32_t>(i) == LinkLedIndex);
 }
 
 void TMainForm::UpdateLinkIndicator()

@@ -37,6 +37,7 @@ struct VirtualInputRecord;
 struct FlashRecord;
 class QKeyEvent;
 class QLabel;
+class LinkLamp;
 class QLineEdit;
 class QListWidgetItem;
 class TzColorBtn;
@@ -364,7 +365,7 @@ private:
     d2xx::Driver &driver_;
     vcl::MainThreadCall mainCall_;
     std::unique_ptr<devlink::UsbThread> Usb;
-    std::array<QLabel *, 3> linkLamps_{};
+    std::array<LinkLamp *, 3> linkLamps_{};
     std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
     // The event that answers the transfer's last request; 0 when no transfer

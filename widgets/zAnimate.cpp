@@ -110,21 +110,29 @@ vcl::TColor TzColorBtn::GetColor() const
     return vcl::clBtnFace;
 }
 
+// The live view writes the colour on every status answer: only a new face
+// colour repaints.
 void TzColorBtn::SetColor(vcl::TColor value)
 {
+    const vcl::TColor shown = GetColor();
     FColor = value;
     FParentColor = false;
-    update();
+    if (value != shown)
+        update();
 }
 
 void TzColorBtn::SetParentColor(bool value)
 {
+    const vcl::TColor shown = GetColor();
     FParentColor = value;
-    update();
+    if (GetColor() != shown)
+        update();
 }
 
 void TzColorBtn::SetFocusRect(bool value)
 {
+    if (value == FShowFocus)
+        return;
     FShowFocus = value;
     update();
 }
@@ -153,18 +161,24 @@ void TzColorBtn::SetAutoFocus(bool value)
 
 void TzColorBtn::SetHorzAlign(zbHorzAlign value)
 {
+    if (value == FHorzAlign)
+        return;
     FHorzAlign = value;
     update();
 }
 
 void TzColorBtn::SetMultipleLines(bool value)
 {
+    if (value == FMultipleLines)
+        return;
     FMultipleLines = value;
     update();
 }
 
 void TzColorBtn::SetWordWrap(bool value)
 {
+    if (value == FWordWrap)
+        return;
     FWordWrap = value;
     update();
 }
@@ -228,6 +242,8 @@ void TzColorBtn::SetCaption(const QString &value)
 
 void TzColorBtn::SetFontColor(vcl::TColor value)
 {
+    if (value == FFontColor)
+        return;
     FFontColor = value;
     update();
 }

@@ -10,9 +10,9 @@
 #include "sim/SimBackend.h"
 #include "sim/SimLine.h"
 #include "sim/SimulatedUnit.h"
+#include "tests/support/EventLoopWait.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -81,14 +81,7 @@ struct E2ERig
     // unit answers within milliseconds, the bound only keeps a broken run finite).
     bool waitFor(const std::function<bool()> &done, int ms = 20000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
+        return testsupport::waitFor(done, ms);
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
+#include <functional>
 #include <type_traits>
 
 namespace {
@@ -484,6 +485,59 @@ TYPED_TEST(WindowlessButton, ReturnEscapeAndSpaceAreNotItsKeys)
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_FALSE(this->btn->Down());
     EXPECT_EQ(this->btn->focusPolicy(), Qt::NoFocus);
+}
+
+// Every setter that changes the face, written with the value it holds, then
+// with another: only the second repaints (the live view writes the colour and
+// caption of its 34 buttons on every status answer).
+TEST_F(ColorBtn, SettersRepaintOnlyWhenTheFaceChanges)
+{
+    show();
+    auto *marker = new TzColorBtn(form.get());
+    marker->setGeometry(100, 10, 30, 20);
+    marker->show();
+    QSignalSpy paints(btn, &TzColorBtn::OnPaint);
+    QSignalSpy markerPaints(marker, &TzColorBtn::OnPaint);
+    // Once the marker is repainted, so is anything else left to paint.
+    auto flush = [&] {
+        markerPaints.clear();
+        marker->SetColor(marker->GetColor() == Green ? Light : Green);
+        return QTest::qWaitFor([&] { return markerPaints.count() > 0; }, 10000);
+    };
+    ASSERT_TRUE(flush());
+    btn->SetCaption("Off");
+    struct Setter
+    {
+        const char *name;
+        std::function<void(bool)> write; // true: another value
+    } setters[] = {
+        {"Color", [&](bool other) { btn->SetColor(other ? Light : Green); }},
+        {"ParentColor", [&](bool other) { btn->SetParentColor(other); }},
+        {"Caption", [&](bool other) { btn->SetCaption(other ? "On" : "Off"); }},
+        {"FontColor",
+         [&](bool other) { btn->SetFontColor(other ? vcl::clWhite : vcl::clWindowText); }},
+        {"ShowFocus", [&](bool other) { btn->SetFocusRect(!other); }},
+        {"HorzAlign", [&](bool other) { btn->SetHorzAlign(other ? zbha_Top : zbha_Center); }},
+        {"MultipleLines", [&](bool other) { btn->SetMultipleLines(other); }},
+        {"WordWrap", [&](bool other) { btn->SetWordWrap(other); }},
+        {"Alignment",
+         [&](bool other) { btn->SetAlign(other ? widgets::taLeftJustify : widgets::taCenter); }},
+        {"DefaultLook", [&](bool other) { btn->SetDefLook(other ? dlFrame : dlBold); }},
+        {"HighLightColor", [&](bool other) { btn->SetHigh(other ? White : Light); }},
+        {"ShadowColor", [&](bool other) { btn->SetShadow(other ? Black : Shadow); }},
+    };
+    ASSERT_TRUE(flush());
+    for (const Setter &s : setters) {
+        paints.clear();
+        s.write(false);
+        ASSERT_TRUE(flush());
+        EXPECT_EQ(paints.count(), 0) << s.name << " written unchanged";
+        s.write(true);
+        ASSERT_TRUE(flush());
+        EXPECT_GE(paints.count(), 1) << s.name << " changed";
+        s.write(false);
+        ASSERT_TRUE(flush());
+    }
 }
 
 } // namespace
