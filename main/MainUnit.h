@@ -132,7 +132,8 @@ public:
     // CAN input names in it: the "CAN Inputs" page was selected.
     void ResetCanMonitorChoice();
     void RenameCanMonitorItems();
-    // Closes the log file and unticks its box; nothing when none is open.
+    // Closes the log file and unticks its box: only the box, a failed write
+    // and the window's close end the log; "Off", a read or a refresh do not.
     void CloseCanLog();
     // Local time of a message's arrival; tests replace it.
     std::function<QTime()> CanMonitorClock;
