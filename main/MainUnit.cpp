@@ -119,6 +119,10 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(TimerVersion, &QTimer::timeout, this, &TMainForm::TimerVersionTimer);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(TimerSerial, &QTimer::timeout, this, &TMainForm::TimerSerialTimer);
+    KeypadTimer = new QTimer(this);
+    KeypadTimer->setObjectName("KeypadTimer");
+    KeypadTimer->setInterval(25);
+    connect(KeypadTimer, &QTimer::timeout, this, &TMainForm::KeypadTimerTimer);
     connect(TabbedNotebook1, &QTabWidget::currentChanged, this, &TMainForm::TabbedNotebook1Change);
     connect(USB1, &QAction::triggered, this, &TMainForm::USB1Click);
     connect(LoginBtn, &QAction::triggered, this, &TMainForm::LoginBtnClick);
@@ -159,6 +163,7 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     WireFlashEditors();
 
     ClearLiveView();
+    InstallKeyPreview();
     FormCreate();
 }
 
@@ -267,11 +272,19 @@ void TMainForm::ShowProductionMenu()
 
 // ---- frames ----------------------------------------------------------------
 
-void TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
+bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
 {
     const std::vector<std::uint8_t> stuffed = SlipEncode(frame, count);
-    if (Usb)
-        Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()));
+    if (!Usb)
+        return false;
+    if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()))) {
+        // The worker traced the frame in red; the user sees it here.
+        SetPanel(2, "Transmit queue full: frame not sent");
+        return false;
+    }
+    if (!StatusPanels[2]->text().isEmpty())
+        SetPanel(2, QString());
+    return true;
 }
 
 void TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
