@@ -304,7 +304,7 @@ private:
 
     void Trace(const QString &text, std::uint32_t colour);
     void RouteEvent(const std::uint8_t *frame, std::size_t count);
-    void HandleVersion(const std::uint8_t *frame);
+    void HandleVersion(const std::uint8_t *frame, std::size_t count);
     void HandleStatistics(const std::uint8_t *frame);
     void SetPanel(int index, const QString &text);
     void InstallKeyPreview();
