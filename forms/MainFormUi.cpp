@@ -96,6 +96,7 @@ void TMainFormUi::setupUi(QMainWindow *form)
     General.setupUi(Pages[PageGeneral]);
     Diagnostic.setupUi(Pages[PageDiagnostic]);
     Config.setupUi(&Pages[PageInputs]);
+    Diagnostic.placeAutoResetEdit(Config.AutoResetChannelErrorEdit);
 
     StatusBar1 = form->statusBar();
     StatusBar1->setObjectName("StatusBar1");
