@@ -143,12 +143,15 @@ void TDiagnosticPageUi::setupUi(QWidget *page)
 
 void TDiagnosticPageUi::placeAutoResetEdit(QLineEdit *edit)
 {
-    auto *box = new QGroupBox(QStringLiteral("Auto reset of channel errors"), page_);
-    box->setObjectName(QStringLiteral("GroupBoxAutoResetChannelError"));
-    auto *row = new QHBoxLayout(box);
-    row->addWidget(edit);
-    row->addStretch(1);
+    // Under the button, in a column no wider than the button needs.
+    auto *label = new QLabel(QStringLiteral("Auto reset of channel errors"), page_);
+    label->setObjectName(QStringLiteral("LabelAutoResetChannelError"));
+    label->setWordWrap(true);
+    label->setBuddy(edit);
     edit->show();
     auto *side = static_cast<QVBoxLayout *>(side_);
-    side->insertWidget(side->count() - 1, box);
+    const int at = side->count() - 1; // before the stretch
+    side->insertSpacing(at, 16);
+    side->insertWidget(at + 1, label);
+    side->insertWidget(at + 2, edit);
 }

@@ -251,6 +251,7 @@ void TMainForm::FormClose()
     Timer1->stop();
     TimerVersion->stop();
     TimerSerial->stop();
+    KeypadTimer->stop();
     CloseCanLog();
     // The worker must be joined before the application object goes away.
     mainCall_.Shutdown();

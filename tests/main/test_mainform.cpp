@@ -106,7 +106,7 @@ TEST(MainStartup, WindowPlacementRoundTrips)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(int(c.state));
-        QByteArray ini = "[Form]\r\nTop=120\r\nLeft=80\r\nWidth=1000\r\n";
+        QByteArray ini = "[Form]\r\nTop=120\r\nLeft=80\r\nWidth=1100\r\n";
         for (int run = 0; run < 3; ++run) {
             MainRig r({}, ini);
             r.main().show();
@@ -117,7 +117,7 @@ TEST(MainStartup, WindowPlacementRoundTrips)
             vcl::TIniFile after(r.iniPath());
             EXPECT_EQ(after.ReadInteger("Form", "Top", -1), 120) << run;
             EXPECT_EQ(after.ReadInteger("Form", "Left", -1), 80) << run;
-            EXPECT_EQ(after.ReadInteger("Form", "Width", -1), 1000) << run;
+            EXPECT_EQ(after.ReadInteger("Form", "Width", -1), 1100) << run;
             EXPECT_EQ(after.ReadInteger("Form", "InitMax", -1), c.initMax) << run;
             QFile f(r.iniPath());
             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
