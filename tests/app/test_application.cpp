@@ -68,8 +68,10 @@ TEST(Application, ThrowingHandOverReleasesTheWorker)
         returned = true;
     });
     worker->start();
+    QTimer wake; // the loop sleeps until the hand-over or this wakes it
+    wake.start(20);
     while (!worker->isFinished())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     worker->wait();
     delete worker;
     EXPECT_TRUE(returned);

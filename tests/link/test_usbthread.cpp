@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -251,10 +252,13 @@ TEST(UsbThreadLive, HandOverRunsOnTheMainThreadAndShutdownJoins)
         std::lock_guard l(backend->state->m);
         backend->state->reads.push_back({0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0});
     }
+    // Sleeps until the hand-over is posted; the bound only keeps a broken run finite.
     QElapsedTimer t;
     t.start();
-    while (client.frameBytes.size() < 6 && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTimer wake;
+    wake.start(20);
+    while (client.frameBytes.size() < 6 && t.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     EXPECT_EQ(client.frameBytes.size(), 6u);
     {
         std::lock_guard l(backend->state->m);
