@@ -1,5 +1,6 @@
 // Program entry: creates the windows in their start-up order and runs the
 // message loop.
+#include "app/Application.h"
 #include "app/AutoForms.h"
 #include "main/MainUnit.h"
 #include "platform/d2xx/d2xx.h"
@@ -14,7 +15,7 @@
 int main(int argc, char *argv[])
 {
     const widgets::TWidgetUnits widgetUnits;
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
     QApplication::setApplicationName("QM5230 Tessaron");
     d2xx::setSimulatorFactory([] { return sim::makeBackend(); });
 

@@ -421,14 +421,15 @@ void TConfigPagesUi::setupCanInputsPage(QWidget *page)
         newCombo(setup, QStringLiteral("CANresetChannelErrorDataCombo"), dataBytes, 3);
     CANresetChannelErrorBitMaskEdit =
         newHexEdit(setup, QStringLiteral("CANresetChannelErrorBitMaskEdit"), 2);
+    // Part of the CAN setup block, shown on the Diagnostic page (placed by the main window).
     AutoResetChannelErrorEdit = newEdit(setup, QStringLiteral("AutoResetChannelErrorEdit"), 0, 4);
+    AutoResetChannelErrorEdit->hide();
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Bit rate"), CANbitRateComboBox);
     form->addRow(QStringLiteral("Delay before no CAN data"), CANdelayBeforeNoCANdataEdit);
     form->addRow(QStringLiteral("Error reset ID (hex)"), CANresetChannelErrorIDedit);
     form->addRow(QStringLiteral("Error reset data byte"), CANresetChannelErrorDataCombo);
     form->addRow(QStringLiteral("Error reset bit mask (hex)"), CANresetChannelErrorBitMaskEdit);
-    form->addRow(QStringLiteral("Auto reset of channel errors"), AutoResetChannelErrorEdit);
     side->addWidget(setup);
 
     auto *enable = newGroup(c, QStringLiteral("CAN input enable"));

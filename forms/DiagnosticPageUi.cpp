@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -41,18 +42,22 @@ QLabel *cell(QWidget *parent, const QString &text, int width, int height)
 
 // One table: the silver frame shows through the one-pixel gaps between white
 // cells, so every cell is outlined as on the unit's printed service sheets.
+// It sits in the top-left corner of an image of the given size, hidden.
 QFrame *buildTable(Ui &ui, QWidget *parent, const char *name, int firstOutput, int lastOutput,
-                   int columns)
+                   int columns, int imageWidth, QFrame *&grid)
 {
-    auto *table = new QFrame(parent);
-    table->setObjectName(QLatin1String(name));
+    auto *image = new QFrame(parent);
+    image->setObjectName(QLatin1String(name));
+    image->setFixedSize(imageWidth, Ui::ImageHeight);
+    auto *table = new QFrame(image);
+    table->setObjectName(QLatin1String(name) + QStringLiteral("Table"));
     table->setAutoFillBackground(true);
     QPalette p = table->palette();
     p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     table->setPalette(p);
-    auto *grid = new QGridLayout(table);
-    grid->setContentsMargins(1, 1, 1, 1);
-    grid->setSpacing(1);
+    auto *cells = new QGridLayout(table);
+    cells->setContentsMargins(1, 1, 1, 1);
+    cells->setSpacing(1);
 
     int width = 1;
     for (int c = 0; c < columns; ++c) {
@@ -64,7 +69,7 @@ QFrame *buildTable(Ui &ui, QWidget *parent, const char *name, int firstOutput, i
         bold.setBold(true);
         header->setFont(bold);
         header->setAlignment(Qt::AlignCenter);
-        grid->addWidget(header, 0, c);
+        cells->addWidget(header, 0, c);
     }
     for (int output = firstOutput; output <= lastOutput; ++output) {
         const int row = output - firstOutput + 1;
@@ -83,12 +88,14 @@ QFrame *buildTable(Ui &ui, QWidget *parent, const char *name, int firstOutput, i
                 label->setAlignment(Qt::AlignCenter);
             }
             ui.Cells[static_cast<std::size_t>(output)][static_cast<std::size_t>(c)] = label;
-            grid->addWidget(label, row, c);
+            cells->addWidget(label, row, c);
         }
     }
     const int rows = Ui::HeaderRows + lastOutput - firstOutput + 1;
-    table->setFixedSize(width, rows * Ui::RowHeight + 1);
-    return table;
+    table->setGeometry(0, 0, width, rows * Ui::RowHeight + 1);
+    table->hide();
+    grid = table;
+    return image;
 }
 
 QGroupBox *group(QWidget *page, const char *name, const char *title, QFrame *table)
@@ -108,14 +115,17 @@ void TDiagnosticPageUi::setupUi(QWidget *page)
 {
     auto *top = new QHBoxLayout(page);
 
+    page_ = page;
     ImageHighPowerDiagnostic =
-        buildTable(*this, page, "ImageHighPowerDiagnostic", 1, HighPowerChannels, HighPowerColumns);
+        buildTable(*this, page, "ImageHighPowerDiagnostic", 1, HighPowerChannels, HighPowerColumns,
+                   HighPowerImageWidth, HighPowerTable);
     GroupBoxHighPower =
         group(page, "GroupBoxHighPowerDiagnostic", "High power channels", ImageHighPowerDiagnostic);
     top->addWidget(GroupBoxHighPower, 0, Qt::AlignTop);
 
-    ImageLowPowerDiagnostic = buildTable(*this, page, "ImageLowPowerDiagnostic",
-                                         HighPowerChannels + 1, Channels, LowPowerColumns);
+    ImageLowPowerDiagnostic =
+        buildTable(*this, page, "ImageLowPowerDiagnostic", HighPowerChannels + 1, Channels,
+                   LowPowerColumns, LowPowerImageWidth, LowPowerTable);
     GroupBoxLowPower =
         group(page, "GroupBoxLowPowerDiagnostic", "Low power channels", ImageLowPowerDiagnostic);
     top->addWidget(GroupBoxLowPower, 0, Qt::AlignTop);
@@ -128,4 +138,20 @@ void TDiagnosticPageUi::setupUi(QWidget *page)
     side->addStretch(1);
     top->addLayout(side);
     top->addStretch(1);
+    side_ = side;
+}
+
+void TDiagnosticPageUi::placeAutoResetEdit(QLineEdit *edit)
+{
+    // Under the button, in a column no wider than the button needs.
+    auto *label = new QLabel(QStringLiteral("Auto reset of channel errors"), page_);
+    label->setObjectName(QStringLiteral("LabelAutoResetChannelError"));
+    label->setWordWrap(true);
+    label->setBuddy(edit);
+    edit->show();
+    auto *side = static_cast<QVBoxLayout *>(side_);
+    const int at = side->count() - 1; // before the stretch
+    side->insertSpacing(at, 16);
+    side->insertWidget(at + 1, label);
+    side->insertWidget(at + 2, edit);
 }

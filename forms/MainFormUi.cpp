@@ -96,17 +96,23 @@ void TMainFormUi::setupUi(QMainWindow *form)
     General.setupUi(Pages[PageGeneral]);
     Diagnostic.setupUi(Pages[PageDiagnostic]);
     Config.setupUi(&Pages[PageInputs]);
+    Diagnostic.placeAutoResetEdit(Config.AutoResetChannelErrorEdit);
 
     StatusBar1 = form->statusBar();
     StatusBar1->setObjectName("StatusBar1");
-    static const int widths[3] = {160, 160, 0};
+    // Panel 0, the link text, is 200 pixels wide and centred.
+    static const int widths[3] = {200, 160, 0};
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
         auto *panel = new QLabel;
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
-        if (widths[i])
+        if (i == 0) {
+            panel->setFixedWidth(widths[i]);
+            panel->setAlignment(Qt::AlignCenter);
+        } else if (widths[i]) {
             panel->setMinimumWidth(widths[i]);
+        }
         StatusBar1->addWidget(panel, widths[i] ? 0 : 1);
         StatusPanels[i] = panel;
     }

@@ -100,24 +100,25 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
         return false;
     }
     std::string line;
+    bool queued = false;
     {
         std::lock_guard lock(TxLock);
         auto free = std::find_if(TxQueue.begin(), TxQueue.end(),
                                  [](const TxSlot &s) { return s.Used == 0; });
-        if (free == TxQueue.end()) {
-            // A full queue means the unit is not taking frames: drop the backlog.
-            ClearQueueLocked();
-            free = TxQueue.begin();
+        if (free == TxQueue.end())
+            line = "Tx buffer full, frame not sent: " + TraceBytes(bytes, count);
+        else {
+            free->Length = count;
+            free->Written = 0;
+            std::memcpy(free->Data.data(), bytes, count);
+            free->Used = 1;
+            LastTxFrame = *free; // Used doubles as Pending
+            line = "-> Tx;add to Tx buffer: " + TraceBytes(free->Data.data(), count);
+            queued = true;
         }
-        free->Length = count;
-        free->Written = 0;
-        std::memcpy(free->Data.data(), bytes, count);
-        free->Used = 1;
-        LastTxFrame = *free; // Used doubles as Pending
-        line = "-> Tx;add to Tx buffer: " + TraceBytes(free->Data.data(), count);
     }
-    Trace(line, TraceGreen);
-    return true;
+    Trace(line, queued ? TraceGreen : TraceRed);
+    return queued;
 }
 
 void UsbThread::ResendLast()
@@ -219,6 +220,16 @@ void UsbThread::DispatchRx()
     }
 }
 
+void UsbThread::NotifyLost()
+{
+    Synchronize([this] { client_.DeviceRemoved(); });
+}
+
+void UsbThread::NotifyRegained()
+{
+    Synchronize([this] { client_.DeviceArrived(); });
+}
+
 void UsbThread::Pass()
 {
     switch (LinkState.load()) {
@@ -239,7 +250,7 @@ void UsbThread::Pass()
             Synchronize([this] { DispatchRx(); });
             sleep_(5);
         } else if (gone) {
-            Synchronize([this] { client_.DeviceRemoved(); });
+            NotifyLost();
             std::uint8_t expected = LinkOpen;
             if (LinkState.compare_exchange_strong(expected, LinkLost)) {
                 std::lock_guard lock(DeviceLock);
@@ -262,7 +273,7 @@ void UsbThread::Pass()
             description = DeviceDescription;
         }
         if (Open(description) == 1)
-            Synchronize([this] { client_.DeviceArrived(); });
+            NotifyRegained();
         break;
     }
     default:

@@ -4,12 +4,13 @@
 // - Main thread: Send, ResendLast, Open, Close, ListDevices, SetRxMode,
 //   Resume, Terminate. The client's callbacks (received bytes, loss and
 //   return of the device, trace lines) always run on the main thread.
-// - Worker thread: Execute, i.e. repeated Pass() calls.
+// - Worker thread: Execute, i.e. repeated Pass() calls; it also calls Open
+//   itself while the link is lost, to reopen a device that was plugged back.
 // - TxLock guards TxQueue and LastTxFrame. DeviceLock serialises the
 //   worker's reads and writes with Open and Close, and guards FtHandle and
-//   DeviceDescription. Neither lock is held while the worker waits for the
-//   main thread, and the worker never takes TxLock while holding nothing
-//   but DeviceLock for longer than one write.
+//   DeviceDescription. Lock order: TxLock before DeviceLock, never the other
+//   way round. Neither lock is held while the worker waits for the main
+//   thread.
 // - LinkState and RxMode are atomics written by both threads.
 #pragma once
 
@@ -74,8 +75,12 @@ public:
 
     static int ListDevices(d2xx::Driver &driver, QStringList &list);
 
+    // Main thread (the connection), and the worker while the link is lost.
     int Open(const std::string &description);
     void Close();
+    // Queues one frame; false, with a red trace line, when it does not fit a
+    // slot or every slot still waits to be written: the frames already
+    // queued stay, and the caller tells the user.
     bool Send(const std::uint8_t *bytes, std::uint32_t count);
     void ResendLast();
     bool SetRxMode(std::uint8_t mode);
@@ -105,6 +110,9 @@ protected:
 
 private:
     void DispatchRx();
+    // Hand the loss and the return of the device to the main window.
+    void NotifyLost();
+    void NotifyRegained();
     void Trace(const std::string &text, std::uint32_t colour);
     bool Synchronize(std::function<void()> fn);
     void ClearQueueLocked();
@@ -121,10 +129,12 @@ private:
     std::atomic<bool> terminated_{false};
     bool autoStart_ = true;
 
+    // Taken after TxLock when both are needed (the worker's write).
     mutable std::mutex DeviceLock;
     d2xx::Handle FtHandle = d2xx::InvalidHandle;
     std::string DeviceDescription;
 
+    // Taken before DeviceLock.
     mutable std::mutex TxLock;
     std::array<TxSlot, TxSlotCount> TxQueue{};
     TxSlot LastTxFrame{};

@@ -68,8 +68,6 @@ void TMainForm::CANmonitorEnableComboBoxChange()
     DeviceFrame frame(NodeApplication, CAN_MONITOR_REQ, 4);
     frame.set(FrameDataAt, static_cast<std::uint8_t>(choice)).finish();
     SendFrame(frame.data(), 5);
-    if (choice == 0)
-        CloseCanLog();
 }
 
 void TMainForm::ClearLogBtnClick()
@@ -80,11 +78,10 @@ void TMainForm::ClearLogBtnClick()
 
 void TMainForm::ResetCanMonitorChoice()
 {
-    // The choice must say what the unit does, so a monitor still running stops.
-    if (Config.CANmonitorEnableComboBox->currentIndex() > 0) {
+    // The choice must say what the unit does, so a monitor still running
+    // stops; the log file stays open for as long as its box is ticked.
+    if (Config.CANmonitorEnableComboBox->currentIndex() > 0)
         SwitchCanMonitorOff();
-        CloseCanLog();
-    }
     Config.CANmonitorEnableComboBox->setCurrentIndex(0);
     RenameCanMonitorItems();
 }

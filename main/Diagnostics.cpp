@@ -45,9 +45,6 @@ void SetName(TDiagnosticPageUi &ui, int output)
 
 void TMainForm::WireDiagnosticPage()
 {
-    // Until the unit answers, the tables show the outputs without counts.
-    for (int output = 1; output <= Ui::Channels; ++output)
-        SetName(Diagnostic, output);
     connect(Diagnostic.BtnClearDiagnostic, &QPushButton::clicked, this,
             &TMainForm::BtnClearDiagnosticClick);
 }
@@ -56,6 +53,8 @@ void TMainForm::DrawDiagnosticTable(std::span<const std::uint8_t, 18> A,
                                     std::span<const std::uint8_t, 18> B,
                                     std::span<const std::uint8_t, 18> C)
 {
+    // Blank until the unit's first answer, then kept until the next one.
+    Diagnostic.HighPowerTable->show();
     for (int output = 1; output <= Ui::HighPowerChannels; ++output) {
         const auto i = static_cast<std::size_t>(output - 1);
         SetName(Diagnostic, output);
@@ -70,6 +69,7 @@ void TMainForm::DrawDiagnosticTable(std::span<const std::uint8_t, 18> A,
 
 void TMainForm::DrawLowPowerDiagnosticTable(std::span<const std::uint8_t, 16> D)
 {
+    Diagnostic.LowPowerTable->show();
     for (int output = Ui::HighPowerChannels + 1; output <= Ui::Channels; ++output) {
         SetName(Diagnostic, output);
         SetCount(Cell(Diagnostic, output, Ui::ColumnShortCircuit),

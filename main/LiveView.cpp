@@ -213,33 +213,3 @@ void TMainForm::ChannelButtonClick(TzColorBtn *button)
     else
         SendChannelOn(static_cast<std::uint8_t>(channel));
 }
-
-void TMainForm::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_F8:
-        BtnLoadClick();
-        return;
-    case Qt::Key_F9:
-        BtnSaveClick();
-        return;
-    case Qt::Key_Slash:
-        if (!(event->modifiers() & Qt::KeypadModifier))
-            break;
-        if (ManualMode == 1) {
-            for (std::uint8_t ch = 1; ch <= TGeneralPageUi::Channels; ++ch) {
-                if (PauseMs)
-                    QThread::msleep(25);
-                if (KeypadSwitchAllOn == 1)
-                    SendChannelOn(ch);
-                else
-                    SendChannelOff(ch);
-            }
-            KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
-        }
-        return;
-    default:
-        break;
-    }
-    QMainWindow::keyPressEvent(event);
-}

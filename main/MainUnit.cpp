@@ -48,6 +48,9 @@ ToolLauncherSet ToolLaunchers;
 
 namespace {
 
+constexpr std::size_t VersionTextAt = 4;
+constexpr std::size_t VersionTextMax = 20;
+
 QString Latin1(const std::uint8_t *bytes, std::size_t maxLen)
 {
     std::size_t n = 0;
@@ -119,6 +122,10 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(TimerVersion, &QTimer::timeout, this, &TMainForm::TimerVersionTimer);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(TimerSerial, &QTimer::timeout, this, &TMainForm::TimerSerialTimer);
+    KeypadTimer = new QTimer(this);
+    KeypadTimer->setObjectName("KeypadTimer");
+    KeypadTimer->setInterval(25);
+    connect(KeypadTimer, &QTimer::timeout, this, &TMainForm::KeypadTimerTimer);
     connect(TabbedNotebook1, &QTabWidget::currentChanged, this, &TMainForm::TabbedNotebook1Change);
     connect(USB1, &QAction::triggered, this, &TMainForm::USB1Click);
     connect(LoginBtn, &QAction::triggered, this, &TMainForm::LoginBtnClick);
@@ -159,6 +166,7 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     WireFlashEditors();
 
     ClearLiveView();
+    InstallKeyPreview();
     FormCreate();
 }
 
@@ -224,12 +232,16 @@ void TMainForm::FormClose()
     closed_ = true;
     {
         vcl::TIniFile ini(iniPath_);
-        const bool maximised = windowState() & Qt::WindowMaximized;
-        const QRect g = maximised ? normalGeometry() : geometry();
-        ini.WriteInteger("Form", "Top", g.y());
-        ini.WriteInteger("Form", "Left", g.x());
-        ini.WriteInteger("Form", "Width", g.width());
-        ini.WriteBool("Form", "InitMax", maximised);
+        // Top and Left are the frame's corner, as move() takes them back at start.
+        const Qt::WindowStates state = windowState();
+        const bool normal = !(state & (Qt::WindowMaximized | Qt::WindowMinimized));
+        const QPoint frameOffset = pos() - geometry().topLeft();
+        const QRect client = normal ? geometry() : normalGeometry();
+        const QPoint corner = normal ? pos() : client.topLeft() + frameOffset;
+        ini.WriteInteger("Form", "Top", corner.y());
+        ini.WriteInteger("Form", "Left", corner.x());
+        ini.WriteInteger("Form", "Width", client.width());
+        ini.WriteBool("Form", "InitMax", state == Qt::WindowMaximized);
         ini.WriteString("CONFIG", "PATH", ConfigPath);
         ini.WriteString("PASSWORD", "LOGIN", LoginPassword);
         ini.WriteString("PASSWORD", "SETREADONLY", ReadOnlyPassword);
@@ -239,6 +251,7 @@ void TMainForm::FormClose()
     Timer1->stop();
     TimerVersion->stop();
     TimerSerial->stop();
+    KeypadTimer->stop();
     CloseCanLog();
     // The worker must be joined before the application object goes away.
     mainCall_.Shutdown();
@@ -267,11 +280,19 @@ void TMainForm::ShowProductionMenu()
 
 // ---- frames ----------------------------------------------------------------
 
-void TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
+bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
 {
     const std::vector<std::uint8_t> stuffed = SlipEncode(frame, count);
-    if (Usb)
-        Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()));
+    if (!Usb)
+        return false;
+    if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()))) {
+        // The worker traced the frame in red; the user sees it here.
+        SetPanel(2, "Transmit queue full: frame not sent");
+        return false;
+    }
+    if (!StatusPanels[2]->text().isEmpty())
+        SetPanel(2, QString());
+    return true;
 }
 
 void TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
@@ -346,8 +367,9 @@ void TMainForm::ProcessFrame(const std::uint8_t *frame, std::size_t count)
             slot->handler->HandleFrame(frame, count);
 
     if (!valid) {
-        // Only what was received is shown, never more than the decoded bytes.
-        Trace("Checksum error " + QString::fromLatin1(TraceBytes(frame, count).c_str()), TraceBlue);
+        // The frame's own Length bytes, never more than were received.
+        const std::size_t shown = std::min<std::size_t>(frame[FrameLengthAt], count);
+        Trace("Checksum error " + QString::fromLatin1(TraceBytes(frame, shown).c_str()), TraceBlue);
         return;
     }
 
@@ -365,7 +387,7 @@ void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
 {
     switch (frame[FrameCommandAt]) {
     case VERSION_CFM:
-        HandleVersion(frame);
+        HandleVersion(frame, count);
         break;
     case STATISTICS_CFM:
         HandleStatistics(frame);
@@ -439,10 +461,12 @@ void TMainForm::RouteEvent(const std::uint8_t *frame, std::size_t count)
     }
 }
 
-void TMainForm::HandleVersion(const std::uint8_t *frame)
+void TMainForm::HandleVersion(const std::uint8_t *frame, std::size_t count)
 {
     VersionReplySeen = 1;
-    VersionText = Latin1(frame + 4, 13); // the text ends before the seconds at byte 17
+    // Bytes 4 to 23 up to the NUL, as far as they arrived.
+    VersionText = Latin1(frame + VersionTextAt,
+                         count > VersionTextAt ? std::min(VersionTextMax, count - VersionTextAt) : 0);
     if (OnVersionText)
         OnVersionText(VersionText);
     PowerUpSeconds = static_cast<std::uint32_t>(frame[17]) << 16 |

@@ -73,7 +73,8 @@ public:
     void FormClose();
 
     // frames
-    void SendFrame(const std::uint8_t *frame, std::uint8_t count);
+    // False when the frame could not be queued (status bar panel 2 says so).
+    bool SendFrame(const std::uint8_t *frame, std::uint8_t count);
     void SendRequest(std::uint8_t node, std::uint8_t command,
                      std::initializer_list<std::uint8_t> data = {});
     void ProcessFrame(const std::uint8_t *frame, std::size_t count);
@@ -117,6 +118,13 @@ public:
     void SendChannelOff(std::uint8_t channel);
     static bool IsCaptionOn(const TzColorBtn *button);
     void ChannelButtonClick(TzColorBtn *button); // BtnHighPowerChNClick, BtnLowPowerChNClick
+    // F8, F9 and the keypad "/", seen before the focused control gets them.
+    void FormKeyDown(QKeyEvent *event);
+    // The keypad "/": all outputs switched one by one, a frame every 25 ms
+    // from KeypadTimer, so the window and the link keep running meanwhile.
+    void KeypadSwitchAll();
+    void KeypadTimerTimer();
+    QTimer *KeypadTimer = nullptr;
     void BtnSaveClick();
 
     // diagnostic page
@@ -135,7 +143,8 @@ public:
     // CAN input names in it: the "CAN Inputs" page was selected.
     void ResetCanMonitorChoice();
     void RenameCanMonitorItems();
-    // Closes the log file and unticks its box; nothing when none is open.
+    // Closes the log file and unticks its box: only the box, a failed write
+    // and the window's close end the log; "Off", a read or a refresh do not.
     void CloseCanLog();
     // Local time of a message's arrival; tests replace it.
     std::function<QTime()> CanMonitorClock;
@@ -292,7 +301,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override; // FormKeyDown
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // UsbThreadClient
@@ -302,9 +311,10 @@ private:
 
     void Trace(const QString &text, std::uint32_t colour);
     void RouteEvent(const std::uint8_t *frame, std::size_t count);
-    void HandleVersion(const std::uint8_t *frame);
+    void HandleVersion(const std::uint8_t *frame, std::size_t count);
     void HandleStatistics(const std::uint8_t *frame);
     void SetPanel(int index, const QString &text);
+    void InstallKeyPreview();
     void SetEnabledByName(const char *name, bool enabled);
     void DrawLinkLamps();
 
@@ -368,6 +378,8 @@ private:
     std::array<LinkLamp *, 3> linkLamps_{};
     std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
+    int keypadChannel_ = 0; // the last output the running keypad sequence switched
+    int keypadRuns_ = 0;    // keypad sequences still to run, the current one included
     // The event that answers the transfer's last request; 0 when no transfer
     // waits. Settings events are acted on only when they are that answer.
     std::uint8_t awaitedReply_ = 0;

@@ -143,7 +143,6 @@ void TMainForm::CancelTransfer()
 void TMainForm::SwitchCanMonitorOff()
 {
     Config.CANmonitorEnableComboBox->setCurrentIndex(0);
-    CloseCanLog(); // a stopped monitor writes no more lines
     if (Connected != 1 || FirmwareWindowOpen)
         return;
     // The selector travels as a fifth byte outside Length and the checksum.

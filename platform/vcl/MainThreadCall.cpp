@@ -33,10 +33,20 @@ bool MainThreadCall::Run(std::function<void()> fn)
                 if (state->shutdown)
                     return;
             }
+            // The worker goes on even when fn throws on its way to the
+            // application's handler.
+            struct Done
+            {
+                State &state;
+                bool &ticket;
+                ~Done()
+                {
+                    std::lock_guard lock(state.mutex);
+                    ticket = true;
+                    state.done.notify_all();
+                }
+            } done{*state, *ticket};
             fn();
-            std::lock_guard lock(state->mutex);
-            *ticket = true;
-            state->done.notify_all();
         },
         Qt::QueuedConnection);
     std::unique_lock lock(state->mutex);

@@ -10,6 +10,11 @@
 // mutex guards the pending calls' state only and is never held while the
 // function runs or while the worker sleeps in the wait (the condition
 // variable releases it).
+//
+// No function run through Run() may start a modal loop (a dialog's exec, a
+// nested event loop): the worker waits for the function to return, so every
+// hand-over queued behind it would wait as long as the dialog stays open.
+// Such a dialog opens from a zero timer instead (vcl::PostMessageBox).
 #pragma once
 
 #include <QObject>

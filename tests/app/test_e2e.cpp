@@ -1,9 +1,13 @@
 #include "tests/app/E2ERig.h"
+#include "tests/config/modal_watchdog.h"
+
+#include "config/UnitVersion.h"
 
 #include "forms/GeneralPageUi.h"
 #include "widgets/zAnimate.h"
 
 #include <QDir>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -72,4 +76,42 @@ TEST(EndToEnd, SilentUnitBlanksTheView)
     r.unit->line().dropNextAnswers(1000000);
     ASSERT_TRUE(r.waitFor([&] { return r.main().LinkLost == 1; }));
     EXPECT_EQ(r.main().General.lblVbat->text(), "--");
+}
+
+// The keypad "/" in manual mode switches every output on, without one frame
+// lost on the way (the outputs start off, so this press is the one that turns
+// them on).
+TEST(EndToEnd, KeypadSwitchesEveryOutput)
+{
+    struct ShowTime
+    {
+        int saved = TVersionForm::ShowVersionMs;
+        ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
+    } showTime;
+    TVersionForm::ShowVersionMs = 0;
+
+    E2ERig r({"KeeperEntry"});
+    ModalWatchdog watchdog(30000);
+    r.forms->Show();
+    r.connectThroughSelection();
+    // The automatic read first, so that the outputs are switched on a quiet link.
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice && !r.main().RefreshPending; }))
+        << r.trace().toStdString();
+    TGeneralPageUi &g = r.main().General;
+    g.RadioButtonManuel->click();
+    // The queue writes its lowest slot first: a switch queued right behind
+    // the mode could reach the unit before it.
+    ASSERT_TRUE(r.waitFor([&] { return r.unit->unit().mode() == sim::UnitMode::Manual; }));
+    KeypadSwitchAllOn = 1;
+    r.main().KeypadSwitchAll();
+    const auto allOn = [&] {
+        for (int ch = 1; ch <= TGeneralPageUi::Channels; ++ch)
+            if (g.ChannelButtons[static_cast<std::size_t>(ch)]->Caption() != "On")
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(r.waitFor(allOn)) << r.panel(2).toStdString() << "\n" << r.trace().toStdString();
+    EXPECT_FALSE(r.trace().contains("Tx buffer full")) << r.trace().toStdString();
+    EXPECT_TRUE(r.panel(2).isEmpty());
+    EXPECT_FALSE(watchdog.fired);
 }

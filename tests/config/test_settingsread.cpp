@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -442,8 +443,12 @@ TEST_F(SettingsRead, EachStoreTakesOnlyItsOwnBlockAtFullLength)
 // A frame written out byte by byte: checksum = XOR of bytes 1..Length-1.
 Bytes wire(std::uint8_t command, std::initializer_list<std::uint8_t> data = {})
 {
-    Bytes f{0, static_cast<std::uint8_t>(4 + data.size()), 1, command};
-    f.insert(f.end(), data);
+    // Sized at once: GCC 12 sees a false array bound in growing a four-byte vector.
+    Bytes f(4 + data.size(), 0);
+    f[1] = static_cast<std::uint8_t>(f.size());
+    f[2] = 1;
+    f[3] = command;
+    std::copy(data.begin(), data.end(), f.begin() + 4);
     for (std::size_t i = 1; i < f.size(); ++i)
         f[0] ^= f[i];
     return f;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -85,16 +86,25 @@ TEST(UsbThreadDevices, ListSkipsEmptyDescriptionsAndOpenConfiguresTheLine)
     EXPECT_EQ(r.usb.linkState(), LinkClosed);
 }
 
-TEST(UsbThreadQueue, TwentySixthFrameDiscardsTheBacklog)
+// A full queue refuses the new frame out loud and keeps the 25 it holds.
+TEST(UsbThreadQueue, FullQueueRefusesTheNewFrameAndKeepsTheBacklog)
 {
     Rig r;
     ASSERT_EQ(r.usb.Open("Unit A"), 1);
-    for (int i = 1; i <= 26; ++i)
+    for (int i = 1; i <= 25; ++i)
         r.send(static_cast<std::uint8_t>(i));
+    const Bytes extra(6, 26);
+    EXPECT_FALSE(r.usb.Send(extra.data(), 6));
+    ASSERT_FALSE(r.client.trace.empty());
+    EXPECT_EQ(r.client.trace.back(),
+              std::make_pair(std::string("Tx buffer full, frame not sent: 26 26 26 26 26 26 "),
+                             TraceRed));
     for (int i = 0; i < 30; ++i)
         r.usb.Pass();
-    ASSERT_EQ(r.written().size(), 1u);
-    EXPECT_EQ(r.written()[0], Bytes(6, 26));
+    ASSERT_EQ(r.written().size(), 25u);
+    for (std::size_t i = 0; i < 25; ++i)
+        EXPECT_EQ(r.written()[i], Bytes(6, static_cast<std::uint8_t>(i + 1)));
+    EXPECT_TRUE(r.usb.Send(extra.data(), 6)) << "room again once written";
 }
 
 TEST(UsbThreadQueue, FramesLeaveInSlotOrder)
@@ -242,10 +252,13 @@ TEST(UsbThreadLive, HandOverRunsOnTheMainThreadAndShutdownJoins)
         std::lock_guard l(backend->state->m);
         backend->state->reads.push_back({0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0});
     }
+    // Sleeps until the hand-over is posted; the bound only keeps a broken run finite.
     QElapsedTimer t;
     t.start();
-    while (client.frameBytes.size() < 6 && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTimer wake;
+    wake.start(20);
+    while (client.frameBytes.size() < 6 && t.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     EXPECT_EQ(client.frameBytes.size(), 6u);
     {
         std::lock_guard l(backend->state->m);

@@ -1,6 +1,6 @@
 // The CAN monitor: its lines, the choice sent to the unit, and the log file.
 #include "main/CanMonitorLine.h"
-#include "tests/main/MainRig.h"
+#include "tests/main/UnitScript.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,9 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace devlink;
 using testsupport::Bytes;
 using testsupport::MainRig;
+using testsupport::UnitScript;
 
 namespace {
 
@@ -109,7 +112,7 @@ TEST(CanMonitor, ChoiceIsSentAsTheFifthByte)
 }
 
 // Lines go to the memo and, while the box is ticked, to the file, one per
-// message and at once; "Off" closes the file.
+// message and at once; only unticking the box closes the file.
 TEST(CanMonitor, LinesAndTheLogFile)
 {
     CanInputTableGuard guard;
@@ -135,16 +138,15 @@ TEST(CanMonitor, LinesAndTheLogFile)
     r.receive(ind(0x100, {}));
     r.receive(ind(0x100, {0xAA, 0xBB}, 8)); // announces two, one arrived
     r.receive(ind(0x100, {0xCC}, 6));       // no room for the count: dropped
-    const QByteArray expected = "earlier\n"
-                                "08:30:00.005> ID= 2F1, Data= 04 00, Hazard\n"
-                                "08:30:00.005> ID= 100, Data=\n"
-                                "08:30:00.005> ID= 100, Data= AA\n";
+    QByteArray expected = "earlier\n"
+                          "08:30:00.005> ID= 2F1, Data= 04 00, Hazard\n"
+                          "08:30:00.005> ID= 100, Data=\n"
+                          "08:30:00.005> ID= 100, Data= AA\n";
     EXPECT_EQ(fileText(path), expected) << "each line is in the file while it is open";
     EXPECT_EQ(memoLines(r).size(), 3);
 
-    choose(r, 0);
+    ui.CANmonitorFileLogBtn->click();
     EXPECT_EQ(r.main().CanLogFile, nullptr);
-    EXPECT_FALSE(ui.CANmonitorFileLogBtn->isChecked());
     EXPECT_TRUE(ui.CANmonitorFileLogNameEdit->isEnabled());
     r.receive(ind(0x100, {1}));
     EXPECT_EQ(fileText(path), expected);
@@ -159,6 +161,54 @@ TEST(CanMonitor, LinesAndTheLogFile)
     ASSERT_NE(r.main().CanLogFile, nullptr);
     r.main().close();
     EXPECT_EQ(r.main().CanLogFile, nullptr);
+}
+
+// "Off", a read, a refresh and a return to the page tell the unit "Off" but
+// leave the log file open and its box ticked.
+TEST(CanMonitor, LogStaysOpenUntilTheBoxIsUnticked)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(MainRig &)> act;
+    } cases[] = {
+        {"Off chosen", [](MainRig &r) { choose(r, 0); }},
+        {"read",
+         [](MainRig &r) {
+             UnitScript unit(r);
+             unit.version = "7.99"; // the check refuses, after the monitor was stopped
+             r.main().BtnLoadClick();
+         }},
+        {"refresh", [](MainRig &r) { r.main().RefreshAllControls(); }},
+        {"page selected again",
+         [](MainRig &r) {
+             r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageGeneral);
+             r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageCanInputs);
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        MainRig r({"KeeperEntry"});
+        r.main().Wait = [](std::uint32_t) {};
+        r.main().CanMonitorClock = [] { return QTime(9, 0, 0, 0); };
+        r.connect();
+        r.receive(MainRig::passwords({}, {}));
+        r.main().TimerSerial->stop();
+        TConfigPagesUi &ui = r.main().Config;
+        const QString path = r.dir.path() + "/can.txt";
+        ui.CANmonitorFileLogNameEdit->setText(path);
+        ui.CANmonitorFileLogBtn->click();
+        choose(r, 2);
+        r.sent();
+
+        c.act(r);
+        EXPECT_EQ(ui.CANmonitorEnableComboBox->currentIndex(), 0);
+        EXPECT_NE(r.main().CanLogFile, nullptr);
+        EXPECT_TRUE(ui.CANmonitorFileLogBtn->isChecked());
+        EXPECT_FALSE(ui.CANmonitorFileLogNameEdit->isEnabled());
+        r.receive(ind(0x100, {7}));
+        EXPECT_EQ(fileText(path), "09:00:00.000> ID= 100, Data= 07\n");
+    }
 }
 
 // A file that cannot be opened or written is reported, and the box tells the truth.

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,30 @@ Bytes highPowerFrame(const Bytes &a, const Bytes &b, const Bytes &c, int length 
 }
 
 } // namespace
+
+// The page holds both images at their sizes and the CAN setup's automatic
+// reset edit; the tables stay blank until the unit's first answers.
+TEST(DiagnosticPage, ImagesBlankUntilTheFirstAnswer)
+{
+    MainRig r({"KeeperEntry"});
+    TMainForm &m = r.main();
+    QWidget *page = m.Pages[TMainFormUi::PageDiagnostic];
+    EXPECT_EQ(m.Diagnostic.ImageHighPowerDiagnostic->size(), QSize(561, 441));
+    EXPECT_EQ(m.Diagnostic.ImageLowPowerDiagnostic->size(), QSize(233, 441));
+    EXPECT_TRUE(page->isAncestorOf(m.Config.AutoResetChannelErrorEdit));
+    EXPECT_TRUE(m.Config.AutoResetChannelErrorEdit->isVisibleTo(page));
+    EXPECT_FALSE(m.Diagnostic.HighPowerTable->isVisibleTo(page));
+    EXPECT_FALSE(m.Diagnostic.LowPowerTable->isVisibleTo(page));
+
+    r.connect();
+    r.receive(highPowerFrame({1}, {}, {}));
+    EXPECT_TRUE(m.Diagnostic.HighPowerTable->isVisibleTo(page));
+    EXPECT_FALSE(m.Diagnostic.LowPowerTable->isVisibleTo(page));
+    r.receive(MainRig::frame(NodeApplication, LP_DIAGNOSTIC_READ_CFM, Bytes(16, 0)));
+    EXPECT_TRUE(m.Diagnostic.LowPowerTable->isVisibleTo(page));
+    EXPECT_EQ(m.Diagnostic.HighPowerTable->geometry(), QRect(0, 0, 561, 441));
+    EXPECT_EQ(m.Diagnostic.LowPowerTable->geometry(), QRect(0, 0, 231, 397));
+}
 
 // The high-power answer fills its table cell by cell and asks for the
 // low-power one, whose answer fills the second table; every byte read lies

@@ -59,6 +59,8 @@ TEST(MainStartup, FirstRunDefaultsAndWindowSkeleton)
     EXPECT_TRUE(m.Production1->menuAction()->isVisible());
     EXPECT_EQ(m.Read2->text(), "Read               F8");
     EXPECT_FALSE(m.Read2->isEnabled()) << "no access before a unit answered";
+    EXPECT_EQ(m.StatusPanels[0]->width(), 200);
+    EXPECT_EQ(m.StatusPanels[0]->alignment(), Qt::AlignCenter);
     EXPECT_EQ(Connected, 0);
     m.close();
     ASSERT_TRUE(QFile::exists(r.iniPath()));
@@ -85,6 +87,43 @@ TEST(MainStartup, CloseWritesTheIniAndKeepsForeignSections)
         EXPECT_EQ(after.ReadString("CONFIG", "PATH", ""), "/data/cfg/unit.cfg");
         EXPECT_EQ(after.ReadInteger("Form", "InitMax", -1), 0);
         EXPECT_EQ(r.main().usb()->linkState(), LinkClosed);
+    }
+}
+
+// The window's frame position comes back where it was, run after run; a
+// window minimised at close is not stored as maximised.
+TEST(MainStartup, WindowPlacementRoundTrips)
+{
+    const struct
+    {
+        Qt::WindowStates state;
+        int initMax;
+    } cases[] = {
+        {Qt::WindowNoState, 0},
+        {Qt::WindowMaximized, 1},
+        {Qt::WindowMinimized, 0},
+        {Qt::WindowMinimized | Qt::WindowMaximized, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.state));
+        QByteArray ini = "[Form]\r\nTop=120\r\nLeft=80\r\nWidth=1100\r\n";
+        for (int run = 0; run < 3; ++run) {
+            MainRig r({}, ini);
+            r.main().show();
+            QCoreApplication::processEvents();
+            r.main().setWindowState(c.state);
+            QCoreApplication::processEvents();
+            r.main().close();
+            vcl::TIniFile after(r.iniPath());
+            EXPECT_EQ(after.ReadInteger("Form", "Top", -1), 120) << run;
+            EXPECT_EQ(after.ReadInteger("Form", "Left", -1), 80) << run;
+            EXPECT_EQ(after.ReadInteger("Form", "Width", -1), 1100) << run;
+            EXPECT_EQ(after.ReadInteger("Form", "InitMax", -1), c.initMax) << run;
+            QFile f(r.iniPath());
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            ini = f.readAll();
+            ini.replace("InitMax=1", "InitMax=0"); // every run starts normal
+        }
     }
 }
 
@@ -195,6 +234,12 @@ TEST(MainDispatcher, VersionStatisticsAndResend)
     EXPECT_EQ(r.main().VersionText, "8.52");
     EXPECT_EQ(r.main().PowerUpSeconds, 300u);
     EXPECT_EQ(r.main().VersionReplySeen, 1);
+    // The text runs over the seconds' bytes up to its NUL, 20 characters at most.
+    Bytes longText(24, 0);
+    for (std::size_t i = 0; i < longText.size(); ++i)
+        longText[i] = static_cast<std::uint8_t>('A' + i);
+    r.receive(MainRig::frame(1, VERSION_CFM, longText, 28));
+    EXPECT_EQ(r.main().VersionText, "ABCDEFGHIJKLMNOPQRST");
     r.receive(MainRig::frame(1, STATISTICS_CFM, {0x2C, 0x01, 55, 3}));
     EXPECT_EQ(r.main().MaxCurrent, 300);
     EXPECT_EQ(r.main().MaxTemperature, 55);
@@ -210,23 +255,46 @@ TEST(MainDispatcher, VersionStatisticsAndResend)
 }
 
 // Frames whose Length does not fit what arrived are checksum errors and
-// never read outside what was received (run under AddressSanitizer).
+// never read outside what was received (run under AddressSanitizer); the
+// trace shows the frame's Length bytes, never more than arrived.
 TEST(MainDispatcher, MalformedFramesAreChecksumErrors)
 {
     MainRig r({"KeeperEntry"});
     TraceEnabled = 1;
-    r.forms->Log->RichEdit->clear();
+    r.forms->Log->Clock = [] { return 1u; };
     r.connect();
-    for (int length : {0, 1, 3, 255, 30}) {
-        Bytes f{0x00, static_cast<std::uint8_t>(length), 1, VERSION_CFM, 0x41, 0x42};
-        f[0] = FrameChecksum(f.data() + 1, 5);
+    const struct
+    {
+        int length;
+        Bytes tail; // after node and command
+        const char *shown;
+    } cases[] = {
+        {0, {0x41, 0x42}, ""},
+        {1, {0x41, 0x42}, "C"},
+        {3, {0x41, 0x42}, "C 3 1"},
+        {255, {0x41, 0x42}, "C 255 1 135 65 66"},
+        {30, {0x41, 0x42}, "C 30 1 135 65 66"},
+        {6, {0x41, 0x42, 0x43, 0x44}, "C 6 1 135 65 66"}, // bad checksum, two bytes more
+    };
+    for (const auto &c : cases) {
+        r.forms->Log->RichEdit->clear();
+        Bytes f{0x00, static_cast<std::uint8_t>(c.length), 1, VERSION_CFM};
+        f.insert(f.end(), c.tail.begin(), c.tail.end());
+        f[0] = static_cast<std::uint8_t>(FrameChecksum(f.data() + 1, f.size() - 1) ^ 0x80);
         r.receive(f);
-        EXPECT_TRUE(r.main().VersionText.isEmpty()) << length;
+        EXPECT_TRUE(r.main().VersionText.isEmpty()) << c.length;
+        QString expected = QString::fromLatin1(c.shown);
+        expected.replace("C", QString::number(f[0]));
+        if (!expected.isEmpty())
+            expected += ' ';
+        const QStringList lines = r.forms->Log->RichEdit->toPlainText().split('\n');
+        EXPECT_TRUE(lines.contains("1 Checksum error " + expected))
+            << c.length << ": " << lines.join('|').toStdString();
     }
+    r.forms->Log->RichEdit->clear();
     r.receive({0x01, 0x02});
-    const QString trace = r.forms->Log->RichEdit->toPlainText();
-    EXPECT_EQ(trace.count("Checksum error"), 6);
-    EXPECT_TRUE(trace.contains("Checksum error 1 2 \n") || trace.endsWith("Checksum error 1 2 "));
+    EXPECT_TRUE(r.forms->Log->RichEdit->toPlainText().split('\n').contains(
+        "1 Checksum error 1 2 "));
     TraceEnabled = 0;
 }
 

@@ -10,6 +10,7 @@
 #include "main/ToolWindows.h"
 
 #include <QAction>
+#include <QWindow>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -484,7 +485,7 @@ TEST(ReadAll, RefusedWithoutAccessOrConnection)
         [&] { m.Read2->trigger(); },
         [&] {
             QKeyEvent f8(QEvent::KeyPress, Qt::Key_F8, Qt::NoModifier);
-            QCoreApplication::sendEvent(&m, &f8);
+            QCoreApplication::sendEvent(m.windowHandle(), &f8);
         },
     };
     for (const auto &start : starts)

@@ -1,6 +1,7 @@
 // The requests of a complete read of all settings, as they go on the wire.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -11,8 +12,12 @@ namespace testsupport {
 inline std::vector<std::uint8_t> wire(std::uint8_t command,
                                       std::initializer_list<std::uint8_t> data = {})
 {
-    std::vector<std::uint8_t> f{0, static_cast<std::uint8_t>(4 + data.size()), 1, command};
-    f.insert(f.end(), data);
+    // Sized at once: GCC 12 sees a false array bound in growing a four-byte vector.
+    std::vector<std::uint8_t> f(4 + data.size(), 0);
+    f[1] = static_cast<std::uint8_t>(f.size());
+    f[2] = 1;
+    f[3] = command;
+    std::copy(data.begin(), data.end(), f.begin() + 4);
     for (std::size_t i = 1; i < f.size(); ++i)
         f[0] ^= f[i];
     return f;

@@ -1,0 +1,70 @@
+// The main window's keys: F8 reads, F9 uploads and the keypad "/" switches
+// all 34 outputs in manual mode, whichever control has the focus.
+#include "main/MainUnit.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
+
+void TMainForm::InstallKeyPreview()
+{
+    // The window sees each key before the control with the focus does.
+    create();
+    if (QWindow *window = windowHandle())
+        window->installEventFilter(this);
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched == windowHandle())
+        FormKeyDown(static_cast<QKeyEvent *>(event));
+    // The key goes on to the focused control as well (typed into an edit).
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::FormKeyDown(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_F8:
+        BtnLoadClick();
+        break;
+    case Qt::Key_F9:
+        BtnSaveClick();
+        break;
+    case Qt::Key_Slash:
+        if ((event->modifiers() & Qt::KeypadModifier) && ManualMode == 1)
+            KeypadSwitchAll();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::KeypadSwitchAll()
+{
+    // A press during a run follows it, as a key typed while the window was busy would.
+    ++keypadRuns_;
+    if (!KeypadTimer->isActive()) {
+        keypadChannel_ = 0;
+        KeypadTimer->start();
+    }
+}
+
+void TMainForm::KeypadTimerTimer()
+{
+    if (keypadRuns_ == 0) {
+        KeypadTimer->stop();
+        return;
+    }
+    const auto channel = static_cast<std::uint8_t>(++keypadChannel_);
+    if (KeypadSwitchAllOn == 1)
+        SendChannelOn(channel);
+    else
+        SendChannelOff(channel);
+    if (keypadChannel_ < TGeneralPageUi::Channels)
+        return;
+    KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
+    keypadChannel_ = 0;
+    if (--keypadRuns_ == 0)
+        KeypadTimer->stop();
+}

@@ -1,0 +1,138 @@
+// The main window's keys and the keypad's switching of all outputs.
+#include "tests/main/MainRig.h"
+
+#include "forms/ConfigPagesUi.h"
+#include "main/LogUnit.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace devlink;
+using testsupport::Bytes;
+using testsupport::MainRig;
+
+namespace {
+
+void press(MainRig &r, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(r.main().windowHandle(), key, modifiers);
+}
+
+// Channel and switching byte of every CHANNEL_SWITCH_REQ among `frames`.
+std::vector<std::pair<int, int>> switches(const std::vector<Bytes> &frames)
+{
+    std::vector<std::pair<int, int>> s;
+    for (const Bytes &f : frames)
+        if (f.size() > 5 && f[3] == CHANNEL_SWITCH_REQ)
+            s.emplace_back(f[4], f[5]);
+    return s;
+}
+
+std::vector<std::pair<int, int>> allOutputs(int how)
+{
+    std::vector<std::pair<int, int>> s;
+    for (int ch = 1; ch <= 34; ++ch)
+        s.emplace_back(ch, how);
+    return s;
+}
+
+struct ManualRig : MainRig
+{
+    ManualRig() : MainRig({"KeeperEntry"})
+    {
+        connect();
+        main().General.RadioButtonManuel->click();
+        sent();
+    }
+};
+
+} // namespace
+
+// The keypad "/" sends one frame every 25 ms from a timer: the first press
+// switches all outputs off, the next on; a press during a run follows it.
+TEST(KeypadSwitchAll, FramesPacedByTheTimer)
+{
+    ManualRig r;
+    TMainForm &m = r.main();
+    m.KeypadSwitchAll();
+    m.KeypadSwitchAll();
+    EXPECT_TRUE(m.KeypadTimer->isActive());
+    EXPECT_EQ(m.KeypadTimer->interval(), 25);
+    EXPECT_TRUE(r.sent().empty()) << "the first frame waits for the first tick";
+
+    std::vector<Bytes> frames;
+    for (int tick = 0; tick < 68; ++tick) {
+        m.KeypadTimerTimer();
+        for (const Bytes &f : r.sent(1))
+            frames.push_back(f);
+    }
+    EXPECT_FALSE(m.KeypadTimer->isActive());
+    std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
+    const auto on = allOutputs(0xF0);
+    expected.insert(expected.end(), on.begin(), on.end());
+    EXPECT_EQ(switches(frames), expected);
+    EXPECT_EQ(KeypadSwitchAllOn, 0);
+    EXPECT_TRUE(r.panel(2).isEmpty());
+}
+
+// A worker that writes nothing fills the queue: the frames it holds stay and
+// go out later, each one it cannot take is reported.
+TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
+{
+    ManualRig r;
+    TMainForm &m = r.main();
+    TraceEnabled = 1;
+    m.KeypadSwitchAll();
+    for (int tick = 0; tick < 34; ++tick)
+        m.KeypadTimerTimer();
+    TraceEnabled = 0;
+    EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
+    const QStringList trace =
+        r.forms->Log->RichEdit->toPlainText().split('\n').filter("Tx buffer full, frame not sent: ");
+    EXPECT_EQ(trace.size(), 34 - 25);
+    const auto sent = switches(r.sent());
+    const auto all = allOutputs(0x0F);
+    const std::vector<std::pair<int, int>> first25(all.begin(), all.begin() + 25);
+    EXPECT_EQ(sent, first25);
+    m.SendChannelOn(1);
+    EXPECT_TRUE(r.panel(2).isEmpty()) << "the next frame that fits clears the text";
+}
+
+// F8, F9 and the keypad "/" reach the window's handler whichever control has
+// the focus, and what is typed into an edit still lands in the edit.
+TEST(MainKeys, PreviewedWhateverHasTheFocus)
+{
+    ManualRig r;
+    TMainForm &m = r.main();
+    m.show();
+    m.activateWindow();
+    m.TabbedNotebook1->setCurrentIndex(TMainFormUi::PageCanInputs);
+    QLineEdit *edit = m.Config.CANmonitorFileLogNameEdit;
+    edit->clear();
+    edit->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+
+    press(r, Qt::Key_Slash, Qt::KeypadModifier);
+    EXPECT_EQ(edit->text(), "/");
+    EXPECT_TRUE(m.KeypadTimer->isActive());
+    m.KeypadTimer->stop();
+
+    press(r, Qt::Key_Slash); // the main keyboard's "/" is only typed
+    EXPECT_EQ(edit->text(), "//");
+
+    m.FirmwareWindowOpen = 1; // read and upload refuse: their message shows they ran
+    r.dialogs.clear();
+    press(r, Qt::Key_F8);
+    press(r, Qt::Key_F9);
+    EXPECT_EQ(r.dialogs.texts(), QStringList(2, "Is not connected to target, please connect USB"));
+    EXPECT_EQ(edit->text(), "//");
+}
