@@ -450,8 +450,13 @@ struct Generator
         std::string n = std::to_string(pick(4) == 0 ? pick(100000) : pick(20));
         if (pick(3) == 0)
             n += std::string(pick(2) ? "." : ",") + std::to_string(pick(1000));
-        if (pick(25) == 0)
-            n = pick(2) ? "." : "," + n.substr(0, 1);
+        if (pick(25) == 0) {
+            // Appended, not added: GCC 12 at -O3 warns wrongly about "," + string.
+            const char first = n.front();
+            n = pick(2) ? "." : ",";
+            if (n == ",")
+                n += first;
+        }
         return n;
     }
     std::string factor(int depth)
