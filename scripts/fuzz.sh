@@ -10,7 +10,7 @@ SECONDS_EACH="${FUZZ_SECONDS:-30}"
 JOBS="$(nproc)"
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQM5230_FUZZ=ON
+    -DQM5230_FUZZ=ON -DQM5230_WERROR=ON
 cmake --build build-fuzz -j "$JOBS" --target fuzz_targets
 
 TARGETS="${FUZZ_TARGETS:-$(find build-fuzz/fuzz -maxdepth 1 -type f -perm -u+x -name "fuzz_*" -printf "%f " | sort)}"
