@@ -56,77 +56,10 @@ void TzcFancyBase::ChangePos()
     update();
 }
 
-void TzcFancyBase::SetTransColor(vcl::TColor value)
-{
-    if (value == FTransparentColor)
-        return;
-    FTransparentColor = value;
-    update();
-}
-
-void TzcFancyBase::SetAlign(widgets::TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    update();
-}
-
-void TzcFancyBase::SetMultipleLines(bool value)
-{
-    if (value == FMultipleLines)
-        return;
-    FMultipleLines = value;
-    update();
-}
-
-void TzcFancyBase::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    update();
-}
-
-void TzcFancyBase::SetHorzAlign(zbHorzAlign value)
-{
-    if (value == FHorzAlign)
-        return;
-    FHorzAlign = value;
-    update();
-}
-
-void TzcFancyBase::SetDefLook(TzcFanceDefLook value)
-{
-    if (value == FDefaultLook)
-        return;
-    FDefaultLook = value;
-    update();
-}
-
 void TzcFancyBase::SetCaption(const QString &value)
 {
-    if (value == FCaption)
-        return;
-    FCaption = value;
-    FKeys.SetCaption(value);
-    update();
-}
-
-void TzcFancyBase::SetColor(vcl::TColor value)
-{
-    if (value == FColor)
-        return;
-    FColor = value;
-    update();
-}
-
-void TzcFancyBase::SetFontColor(vcl::TColor value)
-{
-    if (value == FFontColor)
-        return;
-    FFontColor = value;
-    update();
+    if (widgets::SetShown(this, FCaption, value))
+        FKeys.SetCaption(value);
 }
 
 void TzcFancyBase::SetStateGlyph(int state, const QImage &value)

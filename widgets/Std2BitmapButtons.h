@@ -16,6 +16,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
@@ -71,23 +72,23 @@ class TzcFancyBase : public QWidget
 
 public:
     vcl::TColor TransparentColor() const { return FTransparentColor; }
-    void SetTransColor(vcl::TColor value);
+    void SetTransColor(vcl::TColor value) { widgets::SetShown(this, FTransparentColor, value); }
     widgets::TAlignment Alignment() const { return FAlignment; }
-    void SetAlign(widgets::TAlignment value);
+    void SetAlign(widgets::TAlignment value) { widgets::SetShown(this, FAlignment, value); }
     bool MultipleLines() const { return FMultipleLines; }
-    void SetMultipleLines(bool value);
+    void SetMultipleLines(bool value) { widgets::SetShown(this, FMultipleLines, value); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { widgets::SetShown(this, FWordWrap, value); }
     zbHorzAlign HorzAlign() const { return FHorzAlign; }
-    void SetHorzAlign(zbHorzAlign value);
+    void SetHorzAlign(zbHorzAlign value) { widgets::SetShown(this, FHorzAlign, value); }
     TzcFanceDefLook DefaultLook() const { return FDefaultLook; }
-    void SetDefLook(TzcFanceDefLook value);
+    void SetDefLook(TzcFanceDefLook value) { widgets::SetShown(this, FDefaultLook, value); }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
     vcl::TColor Color() const { return FColor; }
-    void SetColor(vcl::TColor value);
+    void SetColor(vcl::TColor value) { widgets::SetShown(this, FColor, value); }
     vcl::TColor FontColor() const { return FFontColor; }
-    void SetFontColor(vcl::TColor value);
+    void SetFontColor(vcl::TColor value) { widgets::SetShown(this, FFontColor, value); }
 
     int StateCount() const { return int(FStates.size()); }
     const QImage &StateGlyph(int state) const { return FStates[std::size_t(state)]->Glyph; }

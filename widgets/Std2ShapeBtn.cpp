@@ -34,14 +34,6 @@ TzcShapeColorBtn::~TzcShapeColorBtn()
     disconnect(FFocusWatch);
 }
 
-void TzcShapeColorBtn::SetAlignment(widgets::TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    update();
-}
-
 void TzcShapeColorBtn::SetDefault(bool value)
 {
     FDefault = value;
@@ -60,94 +52,16 @@ void TzcShapeColorBtn::SetCancel(bool value)
     FKeys.SetDialogKeys(FActive, FCancel);
 }
 
-void TzcShapeColorBtn::SetMultipleLines(bool value)
-{
-    if (value == FMultipleLines)
-        return;
-    FMultipleLines = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetHorzAlign(zbHorzAlign value)
-{
-    if (value == FHorzAlign)
-        return;
-    FHorzAlign = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetDefaultLook(TzcFanceDefLook value)
-{
-    if (value == FDefaultLook)
-        return;
-    FDefaultLook = value;
-    update();
-}
-
 void TzcShapeColorBtn::SetShape(sbType value)
 {
-    if (value == FShape)
-        return;
-    FShape = value;
-    ApplyShape();
-    update();
-}
-
-void TzcShapeColorBtn::SetHigh(vcl::TColor value)
-{
-    if (value == FHighLightColor)
-        return;
-    FHighLightColor = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetShadow(vcl::TColor value)
-{
-    if (value == FShadowColor)
-        return;
-    FShadowColor = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetShowFocus(bool value)
-{
-    if (value == FShowFocus)
-        return;
-    FShowFocus = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetColor(vcl::TColor value)
-{
-    if (value == FColor)
-        return;
-    FColor = value;
-    update();
+    if (widgets::SetShown(this, FShape, value))
+        ApplyShape();
 }
 
 void TzcShapeColorBtn::SetCaption(const QString &value)
 {
-    if (value == FCaption)
-        return;
-    FCaption = value;
-    FKeys.SetCaption(value);
-    update();
-}
-
-void TzcShapeColorBtn::SetFontColor(vcl::TColor value)
-{
-    if (value == FFontColor)
-        return;
-    FFontColor = value;
-    update();
+    if (widgets::SetShown(this, FCaption, value))
+        FKeys.SetCaption(value);
 }
 
 void TzcShapeColorBtn::SetOnGetRegion(TsbGetRegEvent handler)

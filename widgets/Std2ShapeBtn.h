@@ -7,6 +7,7 @@
 #pragma once
 
 #include "widgets/ButtonPress.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
@@ -37,7 +38,7 @@ public:
     void SetTextSize(const TzcTextSize &value) { FTextSize.Assign(value); }
 
     widgets::TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(widgets::TAlignment value);
+    void SetAlignment(widgets::TAlignment value) { widgets::SetShown(this, FAlignment, value); }
     bool Default() const { return FDefault; }
     void SetDefault(bool value);
     bool Cancel() const { return FCancel; }
@@ -46,28 +47,28 @@ public:
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int value) { FModalResult = value; }
     bool MultipleLines() const { return FMultipleLines; }
-    void SetMultipleLines(bool value);
+    void SetMultipleLines(bool value) { widgets::SetShown(this, FMultipleLines, value); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { widgets::SetShown(this, FWordWrap, value); }
     // Vertical placement of the caption.
     zbHorzAlign HorzAlign() const { return FHorzAlign; }
-    void SetHorzAlign(zbHorzAlign value);
+    void SetHorzAlign(zbHorzAlign value) { widgets::SetShown(this, FHorzAlign, value); }
     TzcFanceDefLook DefaultLook() const { return FDefaultLook; }
-    void SetDefaultLook(TzcFanceDefLook value);
+    void SetDefaultLook(TzcFanceDefLook value) { widgets::SetShown(this, FDefaultLook, value); }
     sbType Shape() const { return FShape; }
     void SetShape(sbType value);
     vcl::TColor HighLightColor() const { return FHighLightColor; }
-    void SetHigh(vcl::TColor value);
+    void SetHigh(vcl::TColor value) { widgets::SetShown(this, FHighLightColor, value); }
     vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadow(vcl::TColor value);
+    void SetShadow(vcl::TColor value) { widgets::SetShown(this, FShadowColor, value); }
     bool ShowFocus() const { return FShowFocus; }
-    void SetShowFocus(bool value);
+    void SetShowFocus(bool value) { widgets::SetShown(this, FShowFocus, value); }
     vcl::TColor Color() const { return FColor; }
-    void SetColor(vcl::TColor value);
+    void SetColor(vcl::TColor value) { widgets::SetShown(this, FColor, value); }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
     vcl::TColor FontColor() const { return FFontColor; }
-    void SetFontColor(vcl::TColor value);
+    void SetFontColor(vcl::TColor value) { widgets::SetShown(this, FFontColor, value); }
     // Opened by a right click; not owned.
     QMenu *PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }

@@ -26,22 +26,6 @@ void TzGradBtn::PaintFace(TCanvas &canvas)
 
 TzBitColBtn::TzBitColBtn(QWidget *parent) : TzColorBtn(parent) {}
 
-void TzBitColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FBitmapWhere)
-        return;
-    FBitmapWhere = value;
-    update();
-}
-
-void TzBitColBtn::SetTextOnTop(bool value)
-{
-    if (value == FTextOnTop)
-        return;
-    FTextOnTop = value;
-    update();
-}
-
 void TzBitColBtn::changeEvent(QEvent *e)
 {
     TzColorBtn::changeEvent(e);
@@ -71,14 +55,6 @@ void TzBitColBtn::PaintCaption(TCanvas &canvas)
 TzIconColBtn::TzIconColBtn(QWidget *parent) : TzColorBtn(parent)
 {
     resize(140, 44);
-}
-
-void TzIconColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FIconWhere)
-        return;
-    FIconWhere = value;
-    update();
 }
 
 void TzIconColBtn::PaintCaption(TCanvas &canvas)

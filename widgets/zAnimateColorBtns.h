@@ -5,6 +5,7 @@
 #pragma once
 
 #include "widgets/ButtonFaces.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/zAnimate.h"
 
 // A colour button whose face runs from Color to EndColor in Bands + 1 steps.
@@ -36,10 +37,10 @@ public:
     explicit TzBitColBtn(QWidget *parent = nullptr);
 
     tBitWhere BitmapWhere() const { return FBitmapWhere; }
-    void SetBitWhere(tBitWhere value);
+    void SetBitWhere(tBitWhere value) { widgets::SetShown(this, FBitmapWhere, value); }
     // The caption may run over the glyph.
     bool TextOnTop() const { return FTextOnTop; }
-    void SetTextOnTop(bool value);
+    void SetTextOnTop(bool value) { widgets::SetShown(this, FTextOnTop, value); }
 
 protected:
     void PaintCaption(widgets::TCanvas &canvas) override;
@@ -62,7 +63,7 @@ public:
     explicit TzIconColBtn(QWidget *parent = nullptr);
 
     tBitWhere IconWhere() const { return FIconWhere; }
-    void SetBitWhere(tBitWhere value);
+    void SetBitWhere(tBitWhere value) { widgets::SetShown(this, FIconWhere, value); }
 
 protected:
     void PaintCaption(widgets::TCanvas &canvas) override;

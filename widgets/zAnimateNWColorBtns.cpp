@@ -59,140 +59,38 @@ void TzNWColorBtn::SetColor(vcl::TColor value)
     update();
 }
 
-void TzNWColorBtn::SetParentColor(bool value)
-{
-    if (value == FParentColor)
-        return;
-    FParentColor = value;
-    update();
-}
-
 void TzNWColorBtn::SetCaption(const QString &value)
 {
-    if (value == FCaption)
-        return;
-    FCaption = value;
-    FKeys.SetCaption(value);
-    update();
-}
-
-void TzNWColorBtn::SetFontColor(vcl::TColor value)
-{
-    if (value == FFontColor)
-        return;
-    FFontColor = value;
-    update();
-}
-
-void TzNWColorBtn::SetLeftOffSet(int value)
-{
-    if (value == FLeftOffSet)
-        return;
-    FLeftOffSet = value;
-    update();
-}
-
-void TzNWColorBtn::SetTopOffSet(int value)
-{
-    if (value == FTopOffSet)
-        return;
-    FTopOffSet = value;
-    update();
-}
-
-void TzNWColorBtn::SetGlass(TzGlassValue value)
-{
-    if (value == FGlassValue)
-        return;
-    FGlassValue = value;
-    update();
+    if (widgets::SetShown(this, FCaption, value))
+        FKeys.SetCaption(value);
 }
 
 void TzNWColorBtn::SetTransparent(bool value)
 {
-    if (value == FTransparent)
+    if (!widgets::SetShown(this, FTransparent, value))
         return;
-    FTransparent = value;
     // Not opaque: Qt paints the parent under the button first.
     setAttribute(Qt::WA_OpaquePaintEvent, !value);
     FMouseIn = false;
     SetMouseIn();
-    update();
 }
 
 void TzNWColorBtn::SetFlat(bool value)
 {
-    if (value == FFlat)
-        return;
-    FFlat = value;
-    SetMouseIn();
-    update();
+    if (widgets::SetShown(this, FFlat, value))
+        SetMouseIn();
 }
 
 void TzNWColorBtn::SetMove(bool value)
 {
-    if (value == FMovement)
-        return;
-    FMovement = value;
-    SetMouseIn();
-    update();
+    if (widgets::SetShown(this, FMovement, value))
+        SetMouseIn();
 }
 
 void TzNWColorBtn::SetFrame(bool value)
 {
-    if (value == FFrame)
-        return;
-    FFrame = value;
-    SetMouseIn();
-    update();
-}
-
-void TzNWColorBtn::SetAlign(widgets::TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    update();
-}
-
-void TzNWColorBtn::SetHigh(vcl::TColor value)
-{
-    if (value == FHighLightColor)
-        return;
-    FHighLightColor = value;
-    update();
-}
-
-void TzNWColorBtn::SetShadow(vcl::TColor value)
-{
-    if (value == FShadowColor)
-        return;
-    FShadowColor = value;
-    update();
-}
-
-void TzNWColorBtn::SetMultipleLines(bool value)
-{
-    if (value == FMultipleLines)
-        return;
-    FMultipleLines = value;
-    update();
-}
-
-void TzNWColorBtn::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    update();
-}
-
-void TzNWColorBtn::SetHorzAlign(zbHorzAlign value)
-{
-    if (value == FHorzAlign)
-        return;
-    FHorzAlign = value;
-    update();
+    if (widgets::SetShown(this, FFrame, value))
+        SetMouseIn();
 }
 
 TRect TzNWColorBtn::CaptionRect() const
@@ -424,22 +322,6 @@ void TzNWBitColBtn::SetMargin(int value)
     SplitBitmap();
 }
 
-void TzNWBitColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FBitmapWhere)
-        return;
-    FBitmapWhere = value;
-    update();
-}
-
-void TzNWBitColBtn::SetTextOnTop(bool value)
-{
-    if (value == FTextOnTop)
-        return;
-    FTextOnTop = value;
-    update();
-}
-
 void TzNWBitColBtn::PaintCaption(TCanvas &canvas)
 {
     const widgets::GlyphStrip &strip = Strip();
@@ -464,19 +346,7 @@ TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
 
 void TzNWIconColBtn::SetMargin(int value)
 {
-    value = std::max(0, value);
-    if (value == FGlyphMargin)
-        return;
-    FGlyphMargin = value;
-    update();
-}
-
-void TzNWIconColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FIconWhere)
-        return;
-    FIconWhere = value;
-    update();
+    widgets::SetShown(this, FGlyphMargin, std::max(0, value));
 }
 
 void TzNWIconColBtn::PaintCaption(TCanvas &canvas)

@@ -7,6 +7,7 @@
 
 #include "widgets/ButtonFaces.h"
 #include "widgets/ButtonPress.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/zAnimate.h"
 
@@ -47,38 +48,38 @@ public:
     vcl::TColor GetColor() const;
     void SetColor(vcl::TColor value);
     bool ParentColor() const { return FParentColor; }
-    void SetParentColor(bool value);
+    void SetParentColor(bool value) { widgets::SetShown(this, FParentColor, value); }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
     vcl::TColor FontColor() const { return FFontColor; }
-    void SetFontColor(vcl::TColor value);
+    void SetFontColor(vcl::TColor value) { widgets::SetShown(this, FFontColor, value); }
 
     int GetLeftOffSet() const { return FLeftOffSet; }
-    void SetLeftOffSet(int value);
+    void SetLeftOffSet(int value) { widgets::SetShown(this, FLeftOffSet, value); }
     int GetTopOffSet() const { return FTopOffSet; }
-    void SetTopOffSet(int value);
+    void SetTopOffSet(int value) { widgets::SetShown(this, FTopOffSet, value); }
     TzGlassValue GlassValue() const { return FGlassValue; }
-    void SetGlass(TzGlassValue value);
+    void SetGlass(TzGlassValue value) { widgets::SetShown(this, FGlassValue, value); }
     // Draws over the parent's pixels instead of filling with Color.
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
     bool Flat() const { return FFlat; }
     void SetFlat(bool value);
     widgets::TAlignment Alignment() const { return FAlignment; }
-    void SetAlign(widgets::TAlignment value);
+    void SetAlign(widgets::TAlignment value) { widgets::SetShown(this, FAlignment, value); }
     vcl::TColor HighLightColor() const { return FHighLightColor; }
-    void SetHigh(vcl::TColor value);
+    void SetHigh(vcl::TColor value) { widgets::SetShown(this, FHighLightColor, value); }
     vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadow(vcl::TColor value);
+    void SetShadow(vcl::TColor value) { widgets::SetShown(this, FShadowColor, value); }
     // Stored only.
     bool Cancel() const { return FCancel; }
     void SetCancel(bool value) { FCancel = value; }
     bool MultipleLines() const { return FMultipleLines; }
-    void SetMultipleLines(bool value);
+    void SetMultipleLines(bool value) { widgets::SetShown(this, FMultipleLines, value); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { widgets::SetShown(this, FWordWrap, value); }
     zbHorzAlign HorzAlign() const { return FHorzAlign; }
-    void SetHorzAlign(zbHorzAlign value);
+    void SetHorzAlign(zbHorzAlign value) { widgets::SetShown(this, FHorzAlign, value); }
     // The caption (and glyph) move one pixel while pressed.
     bool Movement() const { return FMovement; }
     void SetMove(bool value);
@@ -181,9 +182,9 @@ public:
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
     tBitWhere BitmapWhere() const { return FBitmapWhere; }
-    void SetBitWhere(tBitWhere value);
+    void SetBitWhere(tBitWhere value) { widgets::SetShown(this, FBitmapWhere, value); }
     bool TextOnTop() const { return FTextOnTop; }
-    void SetTextOnTop(bool value);
+    void SetTextOnTop(bool value) { widgets::SetShown(this, FTextOnTop, value); }
 
 protected:
     void PaintCaption(widgets::TCanvas &canvas) override;
@@ -208,7 +209,7 @@ public:
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
     tBitWhere IconWhere() const { return FIconWhere; }
-    void SetBitWhere(tBitWhere value);
+    void SetBitWhere(tBitWhere value) { widgets::SetShown(this, FIconWhere, value); }
 
 protected:
     void PaintCaption(widgets::TCanvas &canvas) override;

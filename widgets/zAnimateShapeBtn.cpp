@@ -36,47 +36,13 @@ void TzShapeBtn::SetAcceleratorKey(QChar value)
 
 void TzShapeBtn::SetShape(sbType value)
 {
-    if (value == FShape)
+    if (!widgets::SetShown(this, FShape, value))
         return;
-    FShape = value;
     // A plus or minus button answers to its sign; other shapes to nothing.
     SetAccelText(value == sbPlus ? QStringLiteral("&+")
                  : value == sbMinus ? QStringLiteral("&-")
                                     : QString());
     FRgn = RgnFromShape();
-    update();
-}
-
-void TzShapeBtn::SetHigh(vcl::TColor value)
-{
-    if (value == FHighLightColor)
-        return;
-    FHighLightColor = value;
-    update();
-}
-
-void TzShapeBtn::SetShadow(vcl::TColor value)
-{
-    if (value == FShadowColor)
-        return;
-    FShadowColor = value;
-    update();
-}
-
-void TzShapeBtn::SetTransparent(bool value)
-{
-    if (value == FTransparent)
-        return;
-    FTransparent = value;
-    update();
-}
-
-void TzShapeBtn::SetColor(vcl::TColor value)
-{
-    if (value == FColor)
-        return;
-    FColor = value;
-    update();
 }
 
 void TzShapeBtn::SetOnGetRegion(TsbGetRegEvent handler)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "widgets/ButtonPress.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2Shapes.h"
@@ -33,15 +34,15 @@ public:
     QChar AcceleratorKey() const;
     void SetAcceleratorKey(QChar value);
     vcl::TColor HighLightColor() const { return FHighLightColor; }
-    void SetHigh(vcl::TColor value);
+    void SetHigh(vcl::TColor value) { widgets::SetShown(this, FHighLightColor, value); }
     vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadow(vcl::TColor value);
+    void SetShadow(vcl::TColor value) { widgets::SetShown(this, FShadowColor, value); }
     // Nothing is drawn; the shape still clicks.
     bool Transparent() const { return FTransparent; }
-    void SetTransparent(bool value);
+    void SetTransparent(bool value) { widgets::SetShown(this, FTransparent, value); }
     // The face; button face until written.
     vcl::TColor GetColor() const { return FColor; }
-    void SetColor(vcl::TColor value);
+    void SetColor(vcl::TColor value) { widgets::SetShown(this, FColor, value); }
 
     void SetOnGetRegion(TsbGetRegEvent handler);
     void SetOnOwnerDraw(TsbDrawEvent handler);
