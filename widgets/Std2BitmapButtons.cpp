@@ -411,7 +411,7 @@ void TzcCustomFancyRadioButton::focusInEvent(QFocusEvent *e)
         TzcFancyCustomBtn::focusInEvent(e);
 }
 
-TzcFancyButton::TzcFancyButton(QWidget *parent) : TzcFancyBase(parent)
+TzcFancyButton::TzcFancyButton(QWidget *parent) : PushButtonEvents(parent)
 {
     AddState(2, 2, 84, 28); // up
     AddState(3, 3, 84, 28); // down
@@ -643,38 +643,20 @@ void TzcFancyButton::mouseMoveEvent(QMouseEvent *e)
     QWidget::mouseMoveEvent(e);
 }
 
-void TzcFancyButton::keyPressEvent(QKeyEvent *e)
+void TzcFancyButton::WmKeyDown()
 {
-    switch (e->key()) {
-    case Qt::Key_Space:
-        if (!e->isAutoRepeat() && !FDown) {
-            setFocus(Qt::OtherFocusReason);
-            SetMouseIn();
-            FTracking = false;
-            FDown = true;
-            ApplyState();
-        }
+    if (FDown)
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (hasFocus() && CanFocus()) {
-            Click();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QWidget::keyPressEvent(e);
+    setFocus(Qt::OtherFocusReason);
+    SetMouseIn();
+    FTracking = false;
+    FDown = true;
+    ApplyState();
 }
 
-void TzcFancyButton::keyReleaseEvent(QKeyEvent *e)
+void TzcFancyButton::WmKeyUp()
 {
-    if (e->key() != Qt::Key_Space) {
-        QWidget::keyReleaseEvent(e);
-        return;
-    }
-    if (e->isAutoRepeat() || !FDown || FTracking)
+    if (!FDown || FTracking)
         return;
     QPointer<TzcFancyButton> self(this);
     Click();
@@ -683,16 +665,6 @@ void TzcFancyButton::keyReleaseEvent(QKeyEvent *e)
     FDown = false;
     SetMouseIn();
     ApplyState();
-}
-
-void TzcFancyButton::enterEvent(QEnterEvent *)
-{
-    CMMouseEnter();
-}
-
-void TzcFancyButton::leaveEvent(QEvent *)
-{
-    CMMouseLeave();
 }
 
 void TzcFancyButton::changeEvent(QEvent *e)

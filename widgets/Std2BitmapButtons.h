@@ -16,6 +16,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonEvents.h"
 #include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
@@ -344,7 +345,7 @@ public:
 // the space bar, follows the pointer in and out of its shape while a press is
 // held, and clicks only when released inside its shape. OnMouseEnter and
 // OnMouseLeave fire once for each crossing of the shape's edge.
-class TzcFancyButton : public TzcFancyBase
+class TzcFancyButton : public widgets::PushButtonEvents<TzcFancyBase>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcFancyButton)
@@ -375,7 +376,7 @@ public:
     bool Active() const { return FActive; }
 
     // Raises the button, hands ModalResult to the dialog, then OnClick.
-    virtual void Click();
+    void Click() override;
     void Loaded() override;
     int CurrentState() const override;
 
@@ -389,18 +390,16 @@ protected:
     void AcceleratorPressed() override;
     // `focused` is the form's control that now has the focus (may be null).
     void CMFocusChanged(QWidget *focused);
-    void CMMouseEnter();
-    void CMMouseLeave();
+    void CMMouseEnter() override;
+    void CMMouseLeave() override;
+    void WmKeyDown() override;
+    void WmKeyUp() override;
 
     bool event(QEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void keyReleaseEvent(QKeyEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 

@@ -13,7 +13,7 @@
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : QWidget(parent)
+TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : PushButtonEvents(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -204,37 +204,18 @@ void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
         repaint();
 }
 
-void TzcShapeColorBtn::keyPressEvent(QKeyEvent *e)
+void TzcShapeColorBtn::WmKeyDown()
 {
-    switch (e->key()) {
-    case Qt::Key_Space:
-        // A held key repeats; only its first press counts.
-        if (!e->isAutoRepeat() && !FPush.down) {
-            setFocus(Qt::OtherFocusReason);
-            FPush.SpaceDown();
-            repaint();
-        }
+    if (FPush.down)
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (hasFocus() && CanFocus()) {
-            Click();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QWidget::keyPressEvent(e);
+    setFocus(Qt::OtherFocusReason);
+    FPush.SpaceDown();
+    repaint();
 }
 
-void TzcShapeColorBtn::keyReleaseEvent(QKeyEvent *e)
+void TzcShapeColorBtn::WmKeyUp()
 {
-    if (e->key() != Qt::Key_Space) {
-        QWidget::keyReleaseEvent(e);
-        return;
-    }
-    if (e->isAutoRepeat() || !FPush.SpaceUpClicks())
+    if (!FPush.SpaceUpClicks())
         return;
     QPointer<TzcShapeColorBtn> self(this);
     Click();
@@ -242,16 +223,6 @@ void TzcShapeColorBtn::keyReleaseEvent(QKeyEvent *e)
         return;
     FPush.down = false;
     repaint();
-}
-
-void TzcShapeColorBtn::enterEvent(QEnterEvent *)
-{
-    Q_EMIT OnMouseEnter();
-}
-
-void TzcShapeColorBtn::leaveEvent(QEvent *)
-{
-    Q_EMIT OnMouseLeave();
 }
 
 void TzcShapeColorBtn::changeEvent(QEvent *e)

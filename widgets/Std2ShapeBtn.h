@@ -6,6 +6,7 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonEvents.h"
 #include "widgets/ButtonPress.h"
 #include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
@@ -23,7 +24,8 @@ class QMenu;
 // The window takes the shape's region as its mask whenever shape, size or
 // region source change, so the mouse and the painting keep to the shape; a
 // click needs the release inside it too.
-class TzcShapeColorBtn : public QWidget, protected widgets::ShapeEdgeRoutines
+class TzcShapeColorBtn : public widgets::PushButtonEvents<QWidget>,
+                         protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcShapeColorBtn)
@@ -90,7 +92,7 @@ public:
     bool CanFocus() const { return isVisible() && isEnabled(); }
 
     // Raises the button, hands ModalResult to the dialog, then OnClick.
-    virtual void Click();
+    void Click() override;
 
     // The control's canvas while painting, else null.
     widgets::TCanvas *Canvas() const { return FCanvas; }
@@ -121,6 +123,10 @@ protected:
     widgets::ShapeVariant EdgeVariant() const override { return widgets::ShapeVariant::Windowed; }
 
     void CMFocusChanged(QWidget *focused);
+    void CMMouseEnter() override { Q_EMIT OnMouseEnter(); }
+    void CMMouseLeave() override { Q_EMIT OnMouseLeave(); }
+    void WmKeyDown() override;
+    void WmKeyUp() override;
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -129,10 +135,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void keyReleaseEvent(QKeyEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 

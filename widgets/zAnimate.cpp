@@ -80,7 +80,7 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzColorBtn::TzColorBtn(QWidget *parent) : QWidget(parent)
+TzColorBtn::TzColorBtn(QWidget *parent) : PushButtonEvents(parent)
 {
     // The paint covers every pixel: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -585,47 +585,6 @@ void TzColorBtn::mouseMoveEvent(QMouseEvent *e)
     if (FPush.Move(InClient(p.x(), p.y())))
         RepaintNow();
     Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
-}
-
-void TzColorBtn::keyPressEvent(QKeyEvent *e)
-{
-    switch (e->key()) {
-    case Qt::Key_Space:
-        // A held key repeats; only its first press counts.
-        if (!e->isAutoRepeat())
-            WmKeyDown();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (hasFocus() && CanFocus()) {
-            Click();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QWidget::keyPressEvent(e);
-}
-
-void TzColorBtn::keyReleaseEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Space) {
-        if (!e->isAutoRepeat())
-            WmKeyUp();
-        return;
-    }
-    QWidget::keyReleaseEvent(e);
-}
-
-void TzColorBtn::enterEvent(QEnterEvent *)
-{
-    CMMouseEnter();
-}
-
-void TzColorBtn::leaveEvent(QEvent *)
-{
-    CMMouseLeave();
 }
 
 void TzColorBtn::changeEvent(QEvent *e)

@@ -2,6 +2,7 @@
 // whose face takes any colour. The main window shows its 34 outputs on these.
 #pragma once
 
+#include "widgets/ButtonEvents.h"
 #include "widgets/ButtonPress.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
@@ -45,7 +46,7 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
 // instead of a second click.
 //
 // Thread contract: main thread only, like every widget.
-class TzColorBtn : public QWidget
+class TzColorBtn : public widgets::PushButtonEvents<QWidget>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzColorBtn)
@@ -111,7 +112,7 @@ public:
     bool CanFocus() const;
 
     // Raises the button, hands ModalResult to the dialog, then OnClick.
-    virtual void Click();
+    void Click() override;
 
     // The control's own canvas while OnPaint is emitted, else null.
     widgets::TCanvas *Canvas() const { return FCanvas; }
@@ -159,14 +160,14 @@ protected:
     unsigned CaptionFlags() const;
     void PaintFocus(widgets::TCanvas &canvas, int d) const;
 
-    void CMMouseEnter();
-    void CMMouseLeave();
+    void CMMouseEnter() override;
+    void CMMouseLeave() override;
     // `focused` is the form's control that now has the focus (may be null).
     void CMFocusChanged(QWidget *focused);
     void CMDialogKey(int key);
     void CMDialogChar();
-    void WmKeyDown();
-    void WmKeyUp();
+    void WmKeyDown() override;
+    void WmKeyUp() override;
     void WmrButtonUp();
 
     bool event(QEvent *e) override;
@@ -175,10 +176,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void keyReleaseEvent(QKeyEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 
