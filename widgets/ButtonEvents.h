@@ -1,7 +1,7 @@
-// The key and hover plumbing of the push buttons, whatever their widget
-// base: the space bar's first press and release, Return or Enter while
-// focused, and the pointer's entering and leaving. Each button answers the
-// steps in which it differs.
+// The event plumbing of the push buttons, whatever their widget base: the
+// pointer's entering and leaving, the space bar's first press and release,
+// and Return or Enter while focused. Each button answers the steps in which
+// it differs.
 //
 // Thread contract: main thread only, like every widget.
 #pragma once
@@ -12,7 +12,21 @@
 namespace widgets {
 
 template <class Base>
-class PushButtonEvents : public Base
+class HoverEvents : public Base
+{
+public:
+    using Base::Base;
+
+protected:
+    virtual void CMMouseEnter() = 0;
+    virtual void CMMouseLeave() = 0;
+
+    void enterEvent(QEnterEvent *) override { CMMouseEnter(); }
+    void leaveEvent(QEvent *) override { CMMouseLeave(); }
+};
+
+template <class Base>
+class PushKeys : public Base
 {
 public:
     using Base::Base;
@@ -23,8 +37,6 @@ protected:
     // The space bar pressed and let go; held keys repeat, only the first counts.
     virtual void WmKeyDown() = 0;
     virtual void WmKeyUp() = 0;
-    virtual void CMMouseEnter() = 0;
-    virtual void CMMouseLeave() = 0;
 
     void keyPressEvent(QKeyEvent *e) override
     {
@@ -55,9 +67,10 @@ protected:
         if (!e->isAutoRepeat())
             WmKeyUp();
     }
-
-    void enterEvent(QEnterEvent *) override { CMMouseEnter(); }
-    void leaveEvent(QEvent *) override { CMMouseLeave(); }
 };
+
+// A dialog push button: both of the above.
+template <class Base>
+using PushButtonEvents = PushKeys<HoverEvents<Base>>;
 
 } // namespace widgets

@@ -411,7 +411,7 @@ void TzcCustomFancyRadioButton::focusInEvent(QFocusEvent *e)
         TzcFancyCustomBtn::focusInEvent(e);
 }
 
-TzcFancyButton::TzcFancyButton(QWidget *parent) : PushButtonEvents(parent)
+TzcFancyButton::TzcFancyButton(QWidget *parent) : PushKeys(parent)
 {
     AddState(2, 2, 84, 28); // up
     AddState(3, 3, 84, 28); // down

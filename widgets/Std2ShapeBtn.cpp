@@ -13,7 +13,7 @@
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : PushButtonEvents(parent)
+TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : PushKeys(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);

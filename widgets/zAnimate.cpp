@@ -80,7 +80,7 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzColorBtn::TzColorBtn(QWidget *parent) : PushButtonEvents(parent)
+TzColorBtn::TzColorBtn(QWidget *parent) : PushKeys(parent)
 {
     // The paint covers every pixel: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
