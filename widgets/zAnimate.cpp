@@ -75,6 +75,72 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
     canvas.Font.Color = fontColor;
 }
 
+ColorBtnBase::ColorBtnBase(QWidget *parent) : HoverEvents(parent) {}
+
+vcl::TColor ColorBtnBase::GetColor() const
+{
+    if (!FParentColor)
+        return FColor;
+    if (const QWidget *parent = parentWidget())
+        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
+    return vcl::clBtnFace;
+}
+
+void ColorBtnBase::SetCaptionFont(TCanvas &canvas) const
+{
+    canvas.Font = TFont(font(), FFontColor);
+}
+
+unsigned ColorBtnBase::CaptionFlags() const
+{
+    return ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
+}
+
+void ColorBtnBase::PaintCaption(TCanvas &canvas)
+{
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = bsClear;
+    PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
+}
+
+void ColorBtnBase::SetMouseIn()
+{
+    if (!FFlat || !isEnabled())
+        return;
+    if (QApplication::widgetAt(QCursor::pos()) != this) {
+        FMouseIn = true;
+        CMMouseLeave();
+    } else {
+        FMouseIn = false;
+        CMMouseEnter();
+    }
+}
+
+void ColorBtnBase::CMMouseLeave()
+{
+    if (FFlat && FMouseIn && !FPush.tracking) {
+        FMouseIn = false;
+        update();
+    }
+    Q_EMIT OnMouseLeave();
+}
+
+void ColorBtnBase::WmrButtonUp()
+{
+    OpenButtonMenu(
+        this, FPopupMenu, FFlat,
+        [this] {
+            FMouseIn = false;
+            repaint();
+        },
+        [this] { SetMouseIn(); });
+}
+
+void ColorBtnBase::contextMenuEvent(QContextMenuEvent *e)
+{
+    ButtonContextMenu(this, FPopupMenu, e);
+}
+
 } // namespace widgets
 
 using widgets::TCanvas;
@@ -99,15 +165,6 @@ TzColorBtn::~TzColorBtn()
 {
     // QWidget's own destructor may still move the focus; this part is gone by then.
     disconnect(FFocusWatch);
-}
-
-vcl::TColor TzColorBtn::GetColor() const
-{
-    if (!FParentColor)
-        return FColor;
-    if (const QWidget *parent = parentWidget())
-        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
-    return vcl::clBtnFace;
 }
 
 void TzColorBtn::SetColor(vcl::TColor value)
@@ -258,21 +315,6 @@ void TzColorBtn::RepaintNow()
     repaint();
 }
 
-void TzColorBtn::SetMouseIn()
-{
-    if (!FFlat || !isEnabled())
-        return;
-    // Brings the hover state in line with where the pointer really is, through
-    // the enter and leave handlers.
-    if (QApplication::widgetAt(QCursor::pos()) != this) {
-        FMouseIn = true;
-        CMMouseLeave();
-    } else {
-        FMouseIn = false;
-        CMMouseEnter();
-    }
-}
-
 void TzColorBtn::UpdateAccelerator()
 {
     FKeys.SetCaption(FCaption);
@@ -338,15 +380,6 @@ void TzColorBtn::CMMouseEnter()
     Q_EMIT OnMouseEnter();
 }
 
-void TzColorBtn::CMMouseLeave()
-{
-    if (FFlat && FMouseIn && !FPush.tracking) {
-        FMouseIn = false;
-        update();
-    }
-    Q_EMIT OnMouseLeave();
-}
-
 void TzColorBtn::CMFocusChanged(QWidget *focused)
 {
     if (auto *button = qobject_cast<TzColorBtn *>(focused))
@@ -395,17 +428,6 @@ void TzColorBtn::WmKeyUp()
     FPush.down = false;
     SetMouseIn();
     RepaintNow();
-}
-
-void TzColorBtn::WmrButtonUp()
-{
-    widgets::OpenButtonMenu(
-        this, FPopupMenu, FFlat,
-        [this] {
-            FMouseIn = false;
-            RepaintNow();
-        },
-        [this] { SetMouseIn(); });
 }
 
 bool TzColorBtn::event(QEvent *e)
@@ -502,11 +524,6 @@ void TzColorBtn::SetCaptionFont(TCanvas &canvas) const
     }
 }
 
-unsigned TzColorBtn::CaptionFlags() const
-{
-    return widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
-}
-
 void TzColorBtn::PaintFocus(TCanvas &canvas, int d) const
 {
     if (!hasFocus() || !isEnabled() || !FShowFocus)
@@ -530,13 +547,6 @@ void TzColorBtn::PaintButton(TCanvas &canvas)
         PaintDefaultFrame(canvas);
     PaintCaption(canvas);
     PaintFocus(canvas, d);
-}
-
-void TzColorBtn::PaintCaption(TCanvas &canvas)
-{
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
 }
 
 void TzColorBtn::mousePressEvent(QMouseEvent *e)
@@ -603,9 +613,4 @@ void TzColorBtn::changeEvent(QEvent *e)
         break;
     }
     QWidget::changeEvent(e);
-}
-
-void TzColorBtn::contextMenuEvent(QContextMenuEvent *e)
-{
-    widgets::ButtonContextMenu(this, FPopupMenu, e);
 }

@@ -34,6 +34,91 @@ unsigned ColorBtnTextFlags(zbHorzAlign vertical, TAlignment horizontal, bool mul
 void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &rect,
                           unsigned flags, bool enabled, const std::function<void()> &under = {});
 
+// What the colour button and its windowless twin share: face colour,
+// caption settings, the flat look's hover state, the pressed state, the
+// popup menu and the caption layer of the face. Each of them answers where
+// the caption goes and what entering the button does.
+class ColorBtnBase : public HoverEvents<QWidget>
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ColorBtnBase)
+
+public:
+    // Face colour. Until it is written the button takes its parent's
+    // background (ParentColor); system colours are resolved when painting.
+    vcl::TColor GetColor() const;
+    bool ParentColor() const { return FParentColor; }
+    QString Caption() const { return FCaption; }
+    vcl::TColor FontColor() const { return FFontColor; }
+    bool Flat() const { return FFlat; }
+    TAlignment Alignment() const { return FAlignment; }
+    vcl::TColor HighLightColor() const { return FHighLightColor; }
+    vcl::TColor ShadowColor() const { return FShadowColor; }
+    bool Cancel() const { return FCancel; }
+    bool MultipleLines() const { return FMultipleLines; }
+    bool WordWrap() const { return FWordWrap; }
+    zbHorzAlign HorzAlign() const { return FHorzAlign; }
+    // Opened by a right click; not owned.
+    QMenu *PopupMenu() const { return FPopupMenu; }
+
+    bool Down() const { return FPush.down; }
+    bool Tracking() const { return FPush.tracking; }
+    bool MouseIn() const { return FMouseIn; }
+
+    // The control's own canvas while OnPaint is emitted, else null.
+    TCanvas *Canvas() const { return FCanvas; }
+
+Q_SIGNALS:
+    void OnClick();
+    // After every paint, the face already on the control.
+    void OnPaint();
+    void OnMouseEnter();
+    void OnMouseLeave();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    explicit ColorBtnBase(QWidget *parent);
+
+    virtual TRect CaptionRect() const = 0;
+    // The font in its colour.
+    virtual void SetCaptionFont(TCanvas &canvas) const;
+    unsigned CaptionFlags() const;
+    // The caption in its font and rectangle; glyph buttons add their picture
+    // to this layer.
+    virtual void PaintCaption(TCanvas &canvas);
+
+    // Brings the hover state of a flat button in line with where the pointer
+    // really is, through the enter and leave handlers.
+    void SetMouseIn();
+    void CMMouseLeave() override;
+    // A right click let go: the popup menu, unhovering a flat button meanwhile.
+    void WmrButtonUp();
+    void contextMenuEvent(QContextMenuEvent *e) override;
+
+    bool FFlat = false;
+    bool FMouseIn = false;
+    TAlignment FAlignment = taCenter;
+    vcl::TColor FHighLightColor = vcl::clBtnHighlight;
+    vcl::TColor FShadowColor = vcl::clBtnShadow;
+    bool FCancel = false;
+    bool FMultipleLines = false;
+    bool FWordWrap = false;
+    zbHorzAlign FHorzAlign = zbha_Center;
+    // FDown and FTracking.
+    PushTracker FPush;
+
+    // What the class library kept for the control.
+    vcl::TColor FColor = vcl::clBtnFace;
+    bool FParentColor = true;
+    QString FCaption;
+    vcl::TColor FFontColor = vcl::clWindowText;
+    QMenu *FPopupMenu = nullptr;
+    ButtonShortcuts FKeys{this};
+    TCanvas *FCanvas = nullptr;
+};
+
 } // namespace widgets
 
 // A push button painted completely by itself: face colour, bevel, an optional
@@ -46,7 +131,7 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
 // instead of a second click.
 //
 // Thread contract: main thread only, like every widget.
-class TzColorBtn : public widgets::PushButtonEvents<QWidget>
+class TzColorBtn : public widgets::PushKeys<widgets::ColorBtnBase>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzColorBtn)
@@ -55,12 +140,8 @@ public:
     explicit TzColorBtn(QWidget *parent = nullptr);
     ~TzColorBtn() override;
 
-    // Face colour. Until it is written the button takes its parent's
-    // background (ParentColor); system colours are resolved when painting.
-    vcl::TColor GetColor() const;
     void SetColor(vcl::TColor value);
     vcl::TColor Color() const { return GetColor(); }
-    bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool value);
 
     bool ShowFocus() const { return GetFocusRect(); }
@@ -69,23 +150,15 @@ public:
     TzcDefLook DefaultLook() const { return GetDefLook(); }
     TzcDefLook GetDefLook() const { return FDefLook; }
     void SetDefLook(TzcDefLook value);
-    bool Flat() const { return FFlat; }
     void SetFlat(bool value);
     bool AutoFocus() const { return FAutoFocus; }
     void SetAutoFocus(bool value);
-    zbHorzAlign HorzAlign() const { return FHorzAlign; }
     void SetHorzAlign(zbHorzAlign value);
-    bool MultipleLines() const { return FMultipleLines; }
     void SetMultipleLines(bool value);
-    bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool value);
-    widgets::TAlignment Alignment() const { return FAlignment; }
     void SetAlign(widgets::TAlignment value);
-    vcl::TColor HighLightColor() const { return FHighLightColor; }
     void SetHigh(vcl::TColor value);
-    vcl::TColor ShadowColor() const { return FShadowColor; }
     void SetShadow(vcl::TColor value);
-    bool Cancel() const { return FCancel; }
     void SetCancel(bool value);
     // Given to the enclosing dialog as its result on every click; a non-zero
     // value ends a modal dialog.
@@ -93,20 +166,13 @@ public:
     void SetModalresult(int value);
     bool Default() const { return FDefault; }
     void SetDefault(bool value);
-    QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
-    vcl::TColor FontColor() const { return FFontColor; }
     void SetFontColor(vcl::TColor value);
     // Whether Tab stops on the button; a click focuses it either way.
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool value);
-    // Opened by a right click; not owned.
-    QMenu *PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu *menu);
 
-    bool Down() const { return FPush.down; }
-    bool Tracking() const { return FPush.tracking; }
-    bool MouseIn() const { return FMouseIn; }
     // Acts as the form's default button just now.
     bool Active() const { return FActive; }
     bool CanFocus() const;
@@ -114,19 +180,8 @@ public:
     // Raises the button, hands ModalResult to the dialog, then OnClick.
     void Click() override;
 
-    // The control's own canvas while OnPaint is emitted, else null.
-    widgets::TCanvas *Canvas() const { return FCanvas; }
-
 Q_SIGNALS:
-    void OnClick();
     void OnDblClick();
-    // After every paint, the face already on the control.
-    void OnPaint();
-    void OnMouseEnter();
-    void OnMouseLeave();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     // Draws the button into an off-screen image of the control's size, copies
@@ -138,9 +193,6 @@ protected:
     virtual void PaintButton(widgets::TCanvas &canvas);
     // Fills the client area with the brush (Color).
     virtual void PaintFace(widgets::TCanvas &canvas);
-    // The caption in its font and rectangle; glyph buttons add their picture
-    // to this layer.
-    virtual void PaintCaption(widgets::TCanvas &canvas);
     virtual void SetButtonStyle(bool ADefault);
     // Once, when the control is first readied for showing.
     virtual void CreateWnd();
@@ -155,20 +207,17 @@ protected:
     bool BevelShown() const;
     void PaintDefaultFrame(widgets::TCanvas &canvas) const;
     // (5, 5, W - 4, H - 4), one pixel down and right while pressed.
-    widgets::TRect CaptionRect() const;
-    void SetCaptionFont(widgets::TCanvas &canvas) const;
-    unsigned CaptionFlags() const;
+    widgets::TRect CaptionRect() const override;
+    void SetCaptionFont(widgets::TCanvas &canvas) const override;
     void PaintFocus(widgets::TCanvas &canvas, int d) const;
 
     void CMMouseEnter() override;
-    void CMMouseLeave() override;
     // `focused` is the form's control that now has the focus (may be null).
     void CMFocusChanged(QWidget *focused);
     void CMDialogKey(int key);
     void CMDialogChar();
     void WmKeyDown() override;
     void WmKeyUp() override;
-    void WmrButtonUp();
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -177,42 +226,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void changeEvent(QEvent *e) override;
-    void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
-    void SetMouseIn();
     void RepaintNow();
     bool InClient(int x, int y) const;
     void UpdateDialogKeys();
     void UpdateAccelerator();
 
     bool FShowFocus = true;
-    bool FFlat = false;
-    bool FMouseIn = false;
     bool FAutoFocus = false;
-    widgets::TAlignment FAlignment = widgets::taCenter;
-    vcl::TColor FHighLightColor = vcl::clBtnHighlight;
-    vcl::TColor FShadowColor = vcl::clBtnShadow;
     bool FDefault = false;
     bool FActive = false;
-    bool FCancel = false;
     int FModalResult = 0;
-    bool FMultipleLines = false;
-    bool FWordWrap = false;
-    zbHorzAlign FHorzAlign = zbha_Center;
     TzcDefLook FDefLook = dlBold;
-    // FDown and FTracking.
-    widgets::PushTracker FPush;
 
     // What the class library kept for the control.
-    vcl::TColor FColor = vcl::clBtnFace;
-    bool FParentColor = true;
-    QString FCaption;
-    vcl::TColor FFontColor = vcl::clWindowText;
     bool FTabStop = true;
-    QMenu *FPopupMenu = nullptr;
     bool FButtonStyleDefault = false;
-    widgets::ButtonShortcuts FKeys{this};
-    widgets::TCanvas *FCanvas = nullptr;
     QMetaObject::Connection FFocusWatch;
 };

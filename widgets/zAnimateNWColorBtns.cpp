@@ -31,7 +31,7 @@ TColor GlassOver(TColor background, TzGlassValue glass)
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzNWColorBtn::TzNWColorBtn(QWidget *parent) : QWidget(parent)
+TzNWColorBtn::TzNWColorBtn(QWidget *parent) : ColorBtnBase(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
@@ -39,15 +39,6 @@ TzNWColorBtn::TzNWColorBtn(QWidget *parent) : QWidget(parent)
     resize(89, 33);
     // Drawn on the parent's surface: below the parent's windowed controls.
     lower();
-}
-
-vcl::TColor TzNWColorBtn::GetColor() const
-{
-    if (!FParentColor)
-        return FColor;
-    if (const QWidget *parent = parentWidget())
-        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
-    return vcl::clBtnFace;
 }
 
 void TzNWColorBtn::SetColor(vcl::TColor value)
@@ -106,19 +97,6 @@ void TzNWColorBtn::Refresh()
     update();
 }
 
-void TzNWColorBtn::SetMouseIn()
-{
-    if (!FFlat || !isEnabled())
-        return;
-    if (QApplication::widgetAt(QCursor::pos()) != this) {
-        FMouseIn = true;
-        CMMouseLeave();
-    } else {
-        FMouseIn = false;
-        CMMouseEnter();
-    }
-}
-
 void TzNWColorBtn::CMMouseEnter()
 {
     if (FFlat && !FMouseIn && isEnabled()) {
@@ -126,15 +104,6 @@ void TzNWColorBtn::CMMouseEnter()
         Refresh();
     }
     Q_EMIT OnMouseEnter();
-}
-
-void TzNWColorBtn::CMMouseLeave()
-{
-    if (FFlat && FMouseIn && !FPush.tracking) {
-        FMouseIn = false;
-        Refresh();
-    }
-    Q_EMIT OnMouseLeave();
 }
 
 void TzNWColorBtn::CMDialogChar()
@@ -211,32 +180,6 @@ void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
     }
 }
 
-void TzNWColorBtn::WmrButtonUp()
-{
-    widgets::OpenButtonMenu(
-        this, FPopupMenu, FFlat,
-        [this] {
-            FMouseIn = false;
-            repaint();
-        },
-        [this] { SetMouseIn(); });
-}
-
-void TzNWColorBtn::contextMenuEvent(QContextMenuEvent *e)
-{
-    widgets::ButtonContextMenu(this, FPopupMenu, e);
-}
-
-void TzNWColorBtn::enterEvent(QEnterEvent *)
-{
-    CMMouseEnter();
-}
-
-void TzNWColorBtn::leaveEvent(QEvent *)
-{
-    CMMouseLeave();
-}
-
 void TzNWColorBtn::changeEvent(QEvent *e)
 {
     switch (e->type()) {
@@ -252,23 +195,6 @@ void TzNWColorBtn::changeEvent(QEvent *e)
         break;
     }
     QWidget::changeEvent(e);
-}
-
-void TzNWColorBtn::SetCaptionFont(TCanvas &canvas) const
-{
-    canvas.Font = widgets::TFont(font(), FFontColor);
-}
-
-unsigned TzNWColorBtn::CaptionFlags() const
-{
-    return widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
-}
-
-void TzNWColorBtn::PaintCaption(TCanvas &canvas)
-{
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
 }
 
 void TzNWColorBtn::PaintButton(TCanvas &canvas)
