@@ -136,6 +136,56 @@ void ColorBtnBase::WmrButtonUp()
         [this] { SetMouseIn(); });
 }
 
+void ColorBtnBase::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
+{
+    Q_EMIT OnMouseUp(Button, Shift, X, Y);
+    if (!FPush.EndTracking())
+        return;
+    ShowPressed();
+    SetMouseIn();
+}
+
+void ColorBtnBase::mouseReleaseEvent(QMouseEvent *e)
+{
+    QPointer<ColorBtnBase> self(this);
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) {
+        if (FPush.ReleaseClicks(rect().contains(p)))
+            Click();
+    } else if (e->button() == Qt::RightButton) {
+        WmrButtonUp();
+    }
+    if (self)
+        MouseUp(e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void ColorBtnBase::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!FMouseIn)
+        SetMouseIn();
+    const QPoint p = e->position().toPoint();
+    if (FPush.Move(rect().contains(p)))
+        ShowPressed();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+}
+
+void ColorBtnBase::changeEvent(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::EnabledChange:
+        SetMouseIn();
+        update();
+        break;
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    HoverEvents::changeEvent(e);
+}
+
 void ColorBtnBase::contextMenuEvent(QContextMenuEvent *e)
 {
     ButtonContextMenu(this, FPopupMenu, e);
@@ -360,15 +410,6 @@ void TzColorBtn::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, 
         RepaintNow();
 }
 
-void TzColorBtn::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
-{
-    Q_EMIT OnMouseUp(Button, Shift, X, Y);
-    if (!FPush.EndTracking())
-        return;
-    RepaintNow();
-    SetMouseIn();
-}
-
 void TzColorBtn::CMMouseEnter()
 {
     if (FFlat && !FMouseIn && isEnabled()) {
@@ -555,20 +596,6 @@ void TzColorBtn::mousePressEvent(QMouseEvent *e)
     MouseDown(e->button(), e->modifiers(), p.x(), p.y());
 }
 
-void TzColorBtn::mouseReleaseEvent(QMouseEvent *e)
-{
-    QPointer<TzColorBtn> self(this);
-    const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton) {
-        if (FPush.ReleaseClicks(InClient(p.x(), p.y())))
-            Click();
-    } else if (e->button() == Qt::RightButton) {
-        WmrButtonUp();
-    }
-    if (self)
-        MouseUp(e->button(), e->modifiers(), p.x(), p.y());
-}
-
 void TzColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton) {
@@ -587,30 +614,9 @@ void TzColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
     }
 }
 
-void TzColorBtn::mouseMoveEvent(QMouseEvent *e)
-{
-    if (!FMouseIn)
-        SetMouseIn();
-    const QPoint p = e->position().toPoint();
-    if (FPush.Move(InClient(p.x(), p.y())))
-        RepaintNow();
-    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
-}
-
 void TzColorBtn::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-        SetMouseIn();
+    if (e->type() == QEvent::StyleChange)
         update();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
-    case QEvent::StyleChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(e);
+    PushKeys::changeEvent(e);
 }

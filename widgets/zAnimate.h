@@ -89,12 +89,24 @@ protected:
     // to this layer.
     virtual void PaintCaption(TCanvas &canvas);
 
+    // The pressed look changed: the windowed button repaints at once, the
+    // windowless one schedules it.
+    virtual void ShowPressed() = 0;
+    virtual void Click() = 0;
+    // OnMouseUp, then the end of a press: the raised face and the hover
+    // state found again.
+    virtual void MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+
     // Brings the hover state of a flat button in line with where the pointer
     // really is, through the enter and leave handlers.
     void SetMouseIn();
     void CMMouseLeave() override;
     // A right click let go: the popup menu, unhovering a flat button meanwhile.
     void WmrButtonUp();
+
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void changeEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 
     bool FFlat = false;
@@ -197,7 +209,6 @@ protected:
     // Once, when the control is first readied for showing.
     virtual void CreateWnd();
     virtual void MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    virtual void MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
 
     // Steps of PaintButton for descendants that rearrange it.
     // Focused or a default button, the condition of the default look.
@@ -222,10 +233,9 @@ protected:
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void ShowPressed() override { RepaintNow(); }
 
 private:
     void RepaintNow();

@@ -151,52 +151,6 @@ void TzNWColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
     mousePressEvent(e);
 }
 
-void TzNWColorBtn::mouseMoveEvent(QMouseEvent *e)
-{
-    if (!FMouseIn)
-        SetMouseIn();
-    const QPoint p = e->position().toPoint();
-    if (FPush.Move(InClient(p)))
-        Refresh();
-    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
-}
-
-void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
-{
-    QPointer<TzNWColorBtn> self(this);
-    const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton) {
-        if (FPush.ReleaseClicks(InClient(p)))
-            Click();
-    } else if (e->button() == Qt::RightButton) {
-        WmrButtonUp();
-    }
-    if (!self)
-        return;
-    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
-    if (FPush.EndTracking()) {
-        Refresh();
-        SetMouseIn();
-    }
-}
-
-void TzNWColorBtn::changeEvent(QEvent *e)
-{
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-        SetMouseIn();
-        update();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(e);
-}
-
 void TzNWColorBtn::PaintButton(TCanvas &canvas)
 {
     const bool bevel = !FFlat || (FMouseIn && isEnabled()) || FPush.tracking || FPush.down;

@@ -80,7 +80,7 @@ public:
     // W and H the size less one, moved while pressed with Movement.
     widgets::TRect CaptionRect() const override;
 
-    virtual void Click();
+    void Click() override;
 
 protected:
     // Everything over the background: bevel, then the caption layer.
@@ -93,10 +93,8 @@ protected:
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void changeEvent(QEvent *e) override;
+    void ShowPressed() override { Refresh(); }
 
 private:
     bool InClient(QPoint p) const { return rect().contains(p); }
