@@ -1,5 +1,6 @@
 #include "widgets/zAnimate.h"
 
+#include "widgets/ButtonGlyphs.h"
 #include "widgets/ButtonMenu.h"
 
 #include <QApplication>
@@ -101,6 +102,42 @@ void ColorBtnBase::PaintCaption(TCanvas &canvas)
     SetCaptionFont(canvas);
     canvas.Brush.Style = bsClear;
     PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
+}
+
+void ColorBtnBase::PaintGlyphCaption(TCanvas &canvas, const GlyphStrip &strip, tBitWhere where,
+                                     bool textOnTop, int margin,
+                                     const std::function<void(QPoint, const QImage &)> &draw)
+{
+    const QImage &up = strip.Images().up;
+    TRect rect = CaptionRect();
+    if (!textOnTop)
+        rect = CaptionBesideGlyph(rect, where, PictureRoom(up.width(), margin));
+    const bool moved = FPush.down && PressMoves();
+    const QPoint at = GlyphPosition(width() - 1, height() - 1, up.width(), up.height(), where,
+                                    margin, moved && isEnabled(), moved);
+    const QImage &image = strip.ImageFor(FPush.down, isEnabled(), FFlat && FMouseIn);
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = bsClear;
+    PaintColorBtnCaption(canvas, FCaption, rect, CaptionFlags(), isEnabled(),
+                         [&] { draw(at, image); });
+}
+
+void ColorBtnBase::PaintIconCaption(TCanvas &canvas, const QPixmap &icon, QSize size,
+                                    tBitWhere where, int margin)
+{
+    // The caption always makes room for the icon and lies under it.
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = bsClear;
+    PaintColorBtnCaption(canvas, FCaption,
+                         CaptionBesideGlyph(CaptionRect(), where,
+                                            PictureRoom(size.width(), margin)),
+                         CaptionFlags(), isEnabled());
+    if (icon.width() > 0) {
+        const bool moved = FPush.down && PressMoves();
+        const QPoint at = GlyphPosition(width() - 1, height() - 1, size.width(), size.height(),
+                                        where, margin, moved && isEnabled(), moved);
+        canvas.Draw(at.x(), at.y(), icon.toImage());
+    }
 }
 
 void ColorBtnBase::SetMouseIn()

@@ -15,11 +15,14 @@
 #include <functional>
 
 class QMenu;
+class QPixmap;
 
 // How a default (or focused) colour button is marked.
 enum TzcDefLook : std::uint8_t { dlBold = 0, dlFrame = 1, dlNone = 2 };
 
 namespace widgets {
+
+class GlyphStrip;
 
 // Pieces of a colour button's face, shared by the windowed and the
 // windowless colour buttons. W and H are the width and height less one, d
@@ -88,6 +91,20 @@ protected:
     // The caption in its font and rectangle; glyph buttons add their picture
     // to this layer.
     virtual void PaintCaption(TCanvas &canvas);
+    // The caption layer of the glyph buttons: the strip's image for the
+    // state at the side `where`, `margin` from it, painted by `draw` under
+    // the caption, which makes room for it unless `textOnTop`.
+    void PaintGlyphCaption(TCanvas &canvas, const GlyphStrip &strip, tBitWhere where,
+                           bool textOnTop, int margin,
+                           const std::function<void(QPoint, const QImage &)> &draw);
+    // The caption layer of the icon buttons: the caption beside the icon, the
+    // icon (laid out at `size`) over it.
+    void PaintIconCaption(TCanvas &canvas, const QPixmap &icon, QSize size, tBitWhere where,
+                          int margin);
+    // Whether a press moves the caption's picture one pixel.
+    virtual bool PressMoves() const { return true; }
+    // The room the caption leaves for a picture `width` wide.
+    virtual int PictureRoom(int width, int /*margin*/) const { return width; }
 
     // The pressed look changed: the windowed button repaints at once, the
     // windowless one schedules it.

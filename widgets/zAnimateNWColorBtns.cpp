@@ -204,19 +204,8 @@ void TzNWBitColBtn::SetMargin(int value)
 
 void TzNWBitColBtn::PaintCaption(TCanvas &canvas)
 {
-    const widgets::GlyphStrip &strip = Strip();
-    const QImage &up = strip.Images().up;
-    const int m = FGlyphMargin;
-    TRect rect = CaptionRect();
-    if (!FTextOnTop)
-        rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, up.width() + m);
-    const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, up.width(), up.height(),
-                                             FBitmapWhere, m, Moved(), Down() && Movement());
-    const QImage &image = strip.ImageFor(Down(), isEnabled(), Flat() && MouseIn());
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, Caption(), rect, CaptionFlags(), isEnabled(),
-                                  [&] { DrawGlyph(canvas, at, image); });
+    PaintGlyphCaption(canvas, Strip(), FBitmapWhere, FTextOnTop, FGlyphMargin,
+                      [&](QPoint at, const QImage &image) { DrawGlyph(canvas, at, image); });
 }
 
 TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
@@ -231,19 +220,6 @@ void TzNWIconColBtn::SetMargin(int value)
 
 void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
 {
-    const QPixmap &icon = IconFor(Down(), isEnabled());
-    const QSize size = IconLayoutSize(Down(), isEnabled());
-    const int m = FGlyphMargin;
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, Caption(),
-                                  widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
-                                                              size.width() + m),
-                                  CaptionFlags(), isEnabled());
-    if (icon.width() > 0) {
-        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, size.width(),
-                                                 size.height(), FIconWhere, m, Moved(),
-                                                 Down() && Movement());
-        canvas.Draw(at.x(), at.y(), icon.toImage());
-    }
+    PaintIconCaption(canvas, IconFor(Down(), isEnabled()), IconLayoutSize(Down(), isEnabled()),
+                     FIconWhere, FGlyphMargin);
 }

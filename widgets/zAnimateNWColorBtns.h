@@ -87,6 +87,8 @@ protected:
     virtual void PaintButton(widgets::TCanvas &canvas);
     // Pressed, enabled and moving: where captions and glyphs shift.
     bool Moved() const { return FPush.down && FMovement && isEnabled(); }
+    bool PressMoves() const override { return FMovement; }
+    int PictureRoom(int width, int margin) const override { return width + margin; }
     void CMMouseEnter() override;
     void CMDialogChar();
 
