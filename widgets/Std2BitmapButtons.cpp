@@ -418,17 +418,6 @@ TzcFancyButton::TzcFancyButton(QWidget *parent) : PushKeys(parent)
     AddState(2, 2, 84, 28); // focused
     AddState(2, 2, 84, 28); // disabled
     setFocusPolicy(Qt::StrongFocus);
-    // The default-button look follows the focus among the form's buttons.
-    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && now->window() == window())
-            CMFocusChanged(now);
-    });
-}
-
-TzcFancyButton::~TzcFancyButton()
-{
-    // QWidget's own destructor may still move the focus; this part is gone by then.
-    disconnect(FFocusWatch);
 }
 
 int TzcFancyButton::CurrentState() const

@@ -354,7 +354,6 @@ public:
     enum State : int { sUp = 0, sDown = 1, sFocused = 2, sDisabled = 3 };
 
     explicit TzcFancyButton(QWidget *parent = nullptr);
-    ~TzcFancyButton() override;
 
     TZC_FANCY_STATE_ACCESSORS(Up, Up, sUp)
     TZC_FANCY_STATE_ACCESSORS(Down, Down, sDown)
@@ -415,7 +414,8 @@ private:
     int FModalResult = 0;
     bool FDown = false;
     bool FTracking = false;
-    QMetaObject::Connection FFocusWatch;
+    // The default-button look follows the focus among the form's buttons.
+    widgets::FormFocusWatch FFocusWatch{this, [this](QWidget *now) { CMFocusChanged(now); }};
 };
 
 #undef TZC_FANCY_STATE_ACCESSORS

@@ -22,16 +22,6 @@ TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : PushKeys(parent)
     FTextSize.OnChange = [this] { update(); };
     resize(50, 50);
     ApplyShape();
-    // The default-button look follows the focus among the window's shape buttons.
-    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && now->window() == window())
-            CMFocusChanged(now);
-    });
-}
-
-TzcShapeColorBtn::~TzcShapeColorBtn()
-{
-    disconnect(FFocusWatch);
 }
 
 void TzcShapeColorBtn::SetDefault(bool value)

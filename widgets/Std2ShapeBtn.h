@@ -32,7 +32,6 @@ class TzcShapeColorBtn : public widgets::PushButtonEvents<QWidget>,
 
 public:
     explicit TzcShapeColorBtn(QWidget *parent = nullptr);
-    ~TzcShapeColorBtn() override;
 
     // Caption rectangle, (7, 7, 36, 36) at first; every write repaints.
     TzcTextSize &TextSize() { return FTextSize; }
@@ -170,5 +169,6 @@ private:
     QMenu *FPopupMenu = nullptr;
     widgets::ButtonShortcuts FKeys{this};
     widgets::TCanvas *FCanvas = nullptr;
-    QMetaObject::Connection FFocusWatch;
+    // The default-button look follows the focus among the window's shape buttons.
+    widgets::FormFocusWatch FFocusWatch{this, [this](QWidget *now) { CMFocusChanged(now); }};
 };

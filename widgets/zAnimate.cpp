@@ -241,17 +241,6 @@ TzColorBtn::TzColorBtn(QWidget *parent) : PushKeys(parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     resize(89, 33);
-    // The default-button look follows the focus among the form's buttons.
-    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && now->window() == window())
-            CMFocusChanged(now);
-    });
-}
-
-TzColorBtn::~TzColorBtn()
-{
-    // QWidget's own destructor may still move the focus; this part is gone by then.
-    disconnect(FFocusWatch);
 }
 
 void TzColorBtn::SetColor(vcl::TColor value)

@@ -167,7 +167,6 @@ class TzColorBtn : public widgets::PushKeys<widgets::ColorBtnBase>
 
 public:
     explicit TzColorBtn(QWidget *parent = nullptr);
-    ~TzColorBtn() override;
 
     void SetColor(vcl::TColor value);
     vcl::TColor Color() const { return GetColor(); }
@@ -270,5 +269,6 @@ private:
     // What the class library kept for the control.
     bool FTabStop = true;
     bool FButtonStyleDefault = false;
-    QMetaObject::Connection FFocusWatch;
+    // The default-button look follows the focus among the form's buttons.
+    widgets::FormFocusWatch FFocusWatch{this, [this](QWidget *now) { CMFocusChanged(now); }};
 };
