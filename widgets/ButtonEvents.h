@@ -11,8 +11,7 @@
 
 namespace widgets {
 
-template <class Base>
-class HoverEvents : public Base
+template <class Base> class HoverEvents : public Base
 {
 public:
     using Base::Base;
@@ -25,8 +24,7 @@ protected:
     void leaveEvent(QEvent *) override { CMMouseLeave(); }
 };
 
-template <class Base>
-class PushKeys : public Base
+template <class Base> class PushKeys : public Base
 {
 public:
     using Base::Base;
@@ -70,7 +68,6 @@ protected:
 };
 
 // A dialog push button: both of the above.
-template <class Base>
-using PushButtonEvents = PushKeys<HoverEvents<Base>>;
+template <class Base> using PushButtonEvents = PushKeys<HoverEvents<Base>>;
 
 } // namespace widgets

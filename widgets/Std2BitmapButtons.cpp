@@ -178,17 +178,11 @@ void TzcFancyBase::resizeEvent(QResizeEvent *)
 
 void TzcFancyBase::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
+    // The state picture shows the enabled state.
+    if (e->type() == QEvent::EnabledChange)
         ApplyState();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
+    else if (widgets::ChangesFace(e))
         update();
-        break;
-    default:
-        break;
-    }
     QWidget::changeEvent(e);
 }
 

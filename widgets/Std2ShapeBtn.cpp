@@ -217,15 +217,8 @@ void TzcShapeColorBtn::WmKeyUp()
 
 void TzcShapeColorBtn::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
+    if (widgets::ChangesFace(e))
         update();
-        break;
-    default:
-        break;
-    }
     QWidget::changeEvent(e);
 }
 

@@ -2,6 +2,7 @@
 
 #include "widgets/ButtonGlyphs.h"
 #include "widgets/ButtonMenu.h"
+#include "widgets/ButtonProperty.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -208,18 +209,10 @@ void ColorBtnBase::mouseMoveEvent(QMouseEvent *e)
 
 void ColorBtnBase::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
+    if (e->type() == QEvent::EnabledChange)
         SetMouseIn();
+    if (ChangesFace(e))
         update();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
-        update();
-        break;
-    default:
-        break;
-    }
     HoverEvents::changeEvent(e);
 }
 

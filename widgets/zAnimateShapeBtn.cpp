@@ -150,15 +150,8 @@ void TzShapeBtn::leaveEvent(QEvent *)
 
 void TzShapeBtn::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
+    if (widgets::ChangesFace(e))
         update();
-        break;
-    default:
-        break;
-    }
     QWidget::changeEvent(e);
 }
 
