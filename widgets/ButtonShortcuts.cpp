@@ -11,12 +11,12 @@ namespace widgets {
 
 FormFocusWatch::FormFocusWatch(QWidget *button, std::function<void(QWidget *)> changed)
 {
-    m_connection = QObject::connect(
-        qApp, &QApplication::focusChanged, button,
-        [button, changed = std::move(changed)](QWidget *, QWidget *now) {
-            if (now && now->window() == button->window())
-                changed(now);
-        });
+    m_connection =
+        QObject::connect(qApp, &QApplication::focusChanged, button,
+                         [button, changed = std::move(changed)](QWidget *, QWidget *now) {
+                             if (now && now->window() == button->window())
+                                 changed(now);
+                         });
 }
 
 FormFocusWatch::~FormFocusWatch()

@@ -129,10 +129,10 @@ void ColorBtnBase::PaintIconCaption(TCanvas &canvas, const QPixmap &icon, QSize 
     // The caption always makes room for the icon and lies under it.
     SetCaptionFont(canvas);
     canvas.Brush.Style = bsClear;
-    PaintColorBtnCaption(canvas, FCaption,
-                         CaptionBesideGlyph(CaptionRect(), where,
-                                            PictureRoom(size.width(), margin)),
-                         CaptionFlags(), isEnabled());
+    PaintColorBtnCaption(
+        canvas, FCaption,
+        CaptionBesideGlyph(CaptionRect(), where, PictureRoom(size.width(), margin)), CaptionFlags(),
+        isEnabled());
     if (icon.width() > 0) {
         const bool moved = FPush.down && PressMoves();
         const QPoint at = GlyphPosition(width() - 1, height() - 1, size.width(), size.height(),
