@@ -5,9 +5,6 @@
 using widgets::TCanvas;
 using widgets::TRect;
 
-// The glyph's distance from the button's side.
-static constexpr int GlyphMargin = 5;
-
 TzGradBtn::TzGradBtn(QWidget *parent) : TzColorBtn(parent)
 {
     ColorSet();
@@ -24,7 +21,7 @@ void TzGradBtn::PaintFace(TCanvas &canvas)
     PaintGradient(canvas, width(), height(), Down());
 }
 
-TzBitColBtn::TzBitColBtn(QWidget *parent) : TzColorBtn(parent) {}
+TzBitColBtn::TzBitColBtn(QWidget *parent) : GlyphColorBtn(parent) {}
 
 void TzBitColBtn::changeEvent(QEvent *e)
 {
@@ -34,19 +31,7 @@ void TzBitColBtn::changeEvent(QEvent *e)
         SplitBitmap();
 }
 
-void TzBitColBtn::PaintCaption(TCanvas &canvas)
-{
-    PaintGlyphCaption(canvas, Strip(), FBitmapWhere, FTextOnTop, GlyphMargin,
-                      [&](QPoint at, const QImage &image) { DrawGlyph(canvas, at, image); });
-}
-
-TzIconColBtn::TzIconColBtn(QWidget *parent) : TzColorBtn(parent)
+TzIconColBtn::TzIconColBtn(QWidget *parent) : IconColorBtn(parent)
 {
     resize(140, 44);
-}
-
-void TzIconColBtn::PaintCaption(TCanvas &canvas)
-{
-    PaintIconCaption(canvas, IconFor(Down(), isEnabled()), IconLayoutSize(Down(), isEnabled()),
-                     FIconWhere, GlyphMargin);
 }

@@ -191,7 +191,7 @@ void TzNWColorBtn::paintEvent(QPaintEvent *)
     FCanvas = nullptr;
 }
 
-TzNWBitColBtn::TzNWBitColBtn(QWidget *parent) : TzNWColorBtn(parent) {}
+TzNWBitColBtn::TzNWBitColBtn(QWidget *parent) : GlyphColorBtn(parent) {}
 
 void TzNWBitColBtn::SetMargin(int value)
 {
@@ -202,13 +202,7 @@ void TzNWBitColBtn::SetMargin(int value)
     SplitBitmap();
 }
 
-void TzNWBitColBtn::PaintCaption(TCanvas &canvas)
-{
-    PaintGlyphCaption(canvas, Strip(), FBitmapWhere, FTextOnTop, FGlyphMargin,
-                      [&](QPoint at, const QImage &image) { DrawGlyph(canvas, at, image); });
-}
-
-TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
+TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : IconColorBtn(parent)
 {
     resize(140, 44);
 }
@@ -216,10 +210,4 @@ TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
 void TzNWIconColBtn::SetMargin(int value)
 {
     widgets::SetShown(this, FGlyphMargin, std::max(0, value));
-}
-
-void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
-{
-    PaintIconCaption(canvas, IconFor(Down(), isEnabled()), IconLayoutSize(Down(), isEnabled()),
-                     FIconWhere, FGlyphMargin);
 }

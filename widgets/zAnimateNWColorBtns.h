@@ -111,7 +111,7 @@ private:
 };
 
 // The windowless glyph button.
-class TzNWBitColBtn : public TzNWColorBtn, public widgets::GlyphFace
+class TzNWBitColBtn : public widgets::GlyphColorBtn<TzNWColorBtn>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWBitColBtn)
@@ -122,24 +122,10 @@ public:
     // Distance of the glyph from the button's side; negative values count as 0.
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
-    tBitWhere BitmapWhere() const { return FBitmapWhere; }
-    void SetBitWhere(tBitWhere value) { widgets::SetShown(this, FBitmapWhere, value); }
-    bool TextOnTop() const { return FTextOnTop; }
-    void SetTextOnTop(bool value) { widgets::SetShown(this, FTextOnTop, value); }
-
-protected:
-    void PaintCaption(widgets::TCanvas &canvas) override;
-    vcl::TColor FaceColor() const override { return GetColor(); }
-    void FaceChanged() override { update(); }
-
-private:
-    int FGlyphMargin = 5;
-    tBitWhere FBitmapWhere = z_BWLeft;
-    bool FTextOnTop = false;
 };
 
 // The windowless icon button.
-class TzNWIconColBtn : public TzNWColorBtn, public widgets::IconFace
+class TzNWIconColBtn : public widgets::IconColorBtn<TzNWColorBtn>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWIconColBtn)
@@ -149,14 +135,4 @@ public:
 
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
-    tBitWhere IconWhere() const { return FIconWhere; }
-    void SetBitWhere(tBitWhere value) { widgets::SetShown(this, FIconWhere, value); }
-
-protected:
-    void PaintCaption(widgets::TCanvas &canvas) override;
-    void FaceChanged() override { update(); }
-
-private:
-    int FGlyphMargin = 5;
-    tBitWhere FIconWhere = z_BWLeft;
 };
