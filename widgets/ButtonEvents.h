@@ -6,10 +6,47 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonPress.h"
+
 #include <QEnterEvent>
 #include <QKeyEvent>
+#include <QWidget>
 
 namespace widgets {
+
+class TCanvas;
+
+// What every owner-drawn push button reports and holds: OnClick, OnPaint and
+// the mouse, the pressed state, and its canvas while it paints.
+class PushButtonBase : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(PushButtonBase)
+
+public:
+    bool Down() const { return FPush.down; }
+    bool Tracking() const { return FPush.tracking; }
+
+    // The control's canvas while it paints and OnPaint is emitted, else null.
+    TCanvas *Canvas() const { return FCanvas; }
+
+Q_SIGNALS:
+    void OnClick();
+    // After every paint, the face already on the control.
+    void OnPaint();
+    void OnMouseEnter();
+    void OnMouseLeave();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    explicit PushButtonBase(QWidget *parent) : QWidget(parent) {}
+
+    // FDown and FTracking.
+    PushTracker FPush;
+    TCanvas *FCanvas = nullptr;
+};
 
 template <class Base> class HoverEvents : public Base
 {

@@ -24,7 +24,7 @@ class QMenu;
 // The window takes the shape's region as its mask whenever shape, size or
 // region source change, so the mouse and the painting keep to the shape; a
 // click needs the release inside it too.
-class TzcShapeColorBtn : public widgets::PushButtonEvents<QWidget>,
+class TzcShapeColorBtn : public widgets::PushButtonEvents<widgets::PushButtonBase>,
                          protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
@@ -85,26 +85,14 @@ public:
     // Whether `p` lies in the window's shape.
     bool HitTest(QPoint p) const { return FShapeRgn.contains(p); }
 
-    bool Down() const { return FPush.down; }
-    bool Tracking() const { return FPush.tracking; }
     bool Active() const { return FActive; }
     bool CanFocus() const { return isVisible() && isEnabled(); }
 
     // Raises the button, hands ModalResult to the dialog, then OnClick.
     void Click() override;
 
-    // The control's canvas while painting, else null.
-    widgets::TCanvas *Canvas() const { return FCanvas; }
-
 Q_SIGNALS:
-    void OnClick();
     void OnDblClick();
-    void OnPaint();
-    void OnMouseEnter();
-    void OnMouseLeave();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     // The shape's region for a control width x height.
@@ -160,15 +148,12 @@ private:
     vcl::TColor FHighLightColor = vcl::clBtnHighlight;
     vcl::TColor FShadowColor = vcl::clBtnShadow;
     bool FShowFocus = true;
-    // FDown and FTracking.
-    widgets::PushTracker FPush;
 
     vcl::TColor FColor = vcl::clBtnFace;
     QString FCaption;
     vcl::TColor FFontColor = vcl::clWindowText;
     QMenu *FPopupMenu = nullptr;
     widgets::ButtonShortcuts FKeys{this};
-    widgets::TCanvas *FCanvas = nullptr;
     // The default-button look follows the focus among the window's shape buttons.
     widgets::FormFocusWatch FFocusWatch{this, [this](QWidget *now) { CMFocusChanged(now); }};
 };

@@ -41,7 +41,7 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
 // caption settings, the flat look's hover state, the pressed state, the
 // popup menu and the caption layer of the face. Each of them answers where
 // the caption goes and what entering the button does.
-class ColorBtnBase : public HoverEvents<QWidget>
+class ColorBtnBase : public HoverEvents<PushButtonBase>
 {
     Q_OBJECT
     Q_DISABLE_COPY(ColorBtnBase)
@@ -64,22 +64,7 @@ public:
     // Opened by a right click; not owned.
     QMenu *PopupMenu() const { return FPopupMenu; }
 
-    bool Down() const { return FPush.down; }
-    bool Tracking() const { return FPush.tracking; }
     bool MouseIn() const { return FMouseIn; }
-
-    // The control's own canvas while OnPaint is emitted, else null.
-    TCanvas *Canvas() const { return FCanvas; }
-
-Q_SIGNALS:
-    void OnClick();
-    // After every paint, the face already on the control.
-    void OnPaint();
-    void OnMouseEnter();
-    void OnMouseLeave();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     explicit ColorBtnBase(QWidget *parent);
@@ -135,8 +120,6 @@ protected:
     bool FMultipleLines = false;
     bool FWordWrap = false;
     zbHorzAlign FHorzAlign = zbha_Center;
-    // FDown and FTracking.
-    PushTracker FPush;
 
     // What the class library kept for the control.
     vcl::TColor FColor = vcl::clBtnFace;
@@ -145,7 +128,6 @@ protected:
     vcl::TColor FFontColor = vcl::clWindowText;
     QMenu *FPopupMenu = nullptr;
     ButtonShortcuts FKeys{this};
-    TCanvas *FCanvas = nullptr;
 };
 
 } // namespace widgets

@@ -6,7 +6,7 @@
 
 using widgets::TCanvas;
 
-TzShapeBtn::TzShapeBtn(QWidget *parent) : QWidget(parent)
+TzShapeBtn::TzShapeBtn(QWidget *parent) : PushButtonBase(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
