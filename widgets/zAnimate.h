@@ -41,6 +41,8 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
 // caption settings, the flat look's hover state, the pressed state, the
 // popup menu and the caption layer of the face. Each of them answers where
 // the caption goes and what entering the button does.
+//
+// Thread contract: main thread only, like every widget.
 class ColorBtnBase : public HoverEvents<PushButtonBase>
 {
     Q_OBJECT
@@ -65,6 +67,8 @@ public:
     QMenu *PopupMenu() const { return FPopupMenu; }
 
     bool MouseIn() const { return FMouseIn; }
+
+    virtual void Click() = 0;
 
 protected:
     explicit ColorBtnBase(QWidget *parent);
@@ -94,7 +98,6 @@ protected:
     // The pressed look changed: the windowed button repaints at once, the
     // windowless one schedules it.
     virtual void ShowPressed() = 0;
-    virtual void Click() = 0;
     // OnMouseUp, then the end of a press: the raised face and the hover
     // state found again.
     virtual void MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
