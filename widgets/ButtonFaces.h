@@ -7,6 +7,7 @@
 #pragma once
 
 #include "widgets/ButtonGlyphs.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/MystdGradient.h"
 
 #include <QImage>
@@ -99,6 +100,61 @@ protected:
 
 private:
     IconSet FIcons;
+};
+
+// A glyph beside the caption of a colour button, windowed or windowless: the
+// button paints its caption layer with the glyph, FGlyphMargin from the side.
+template <class Button> class GlyphColorBtn : public Button, public GlyphFace
+{
+public:
+    using Button::Button;
+
+    tBitWhere BitmapWhere() const { return FBitmapWhere; }
+    void SetBitWhere(tBitWhere value) { SetShown(this, FBitmapWhere, value); }
+    // The caption may run over the glyph.
+    bool TextOnTop() const { return FTextOnTop; }
+    void SetTextOnTop(bool value) { SetShown(this, FTextOnTop, value); }
+
+protected:
+    void PaintCaption(TCanvas &canvas) override
+    {
+        this->PaintGlyphCaption(
+            canvas, Strip(), FBitmapWhere, FTextOnTop, FGlyphMargin,
+            [&](QPoint at, const QImage &image) { DrawGlyph(canvas, at, image); });
+    }
+    TColor FaceColor() const override { return this->GetColor(); }
+    void FaceChanged() override { this->update(); }
+
+    int FGlyphMargin = 5;
+
+private:
+    tBitWhere FBitmapWhere = z_BWLeft;
+    bool FTextOnTop = false;
+};
+
+// Likewise an icon for each of enabled, disabled and pressed.
+template <class Button> class IconColorBtn : public Button, public IconFace
+{
+public:
+    using Button::Button;
+
+    tBitWhere IconWhere() const { return FIconWhere; }
+    void SetBitWhere(tBitWhere value) { SetShown(this, FIconWhere, value); }
+
+protected:
+    void PaintCaption(TCanvas &canvas) override
+    {
+        const bool down = this->Down();
+        const bool enabled = this->isEnabled();
+        this->PaintIconCaption(canvas, IconFor(down, enabled), IconLayoutSize(down, enabled),
+                               FIconWhere, FGlyphMargin);
+    }
+    void FaceChanged() override { this->update(); }
+
+    int FGlyphMargin = 5;
+
+private:
+    tBitWhere FIconWhere = z_BWLeft;
 };
 
 } // namespace widgets

@@ -1,5 +1,6 @@
 #include "widgets/ButtonShortcuts.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QKeySequence>
 #include <QPointer>
@@ -7,6 +8,21 @@
 #include <QWidget>
 
 namespace widgets {
+
+FormFocusWatch::FormFocusWatch(QWidget *button, std::function<void(QWidget *)> changed)
+{
+    m_connection =
+        QObject::connect(qApp, &QApplication::focusChanged, button,
+                         [button, changed = std::move(changed)](QWidget *, QWidget *now) {
+                             if (now && now->window() == button->window())
+                                 changed(now);
+                         });
+}
+
+FormFocusWatch::~FormFocusWatch()
+{
+    QObject::disconnect(m_connection);
+}
 
 void ButtonShortcuts::SetCaption(const QString &caption)
 {

@@ -5,6 +5,7 @@
 // Thread contract: main thread only, with its widget.
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
 
 #include <functional>
@@ -36,6 +37,21 @@ private:
     int m_return = 0;
     int m_enter = 0;
     int m_escape = 0;
+};
+
+// A dialog button's eye on the focus: `changed` learns every control of the
+// button's window that takes the focus. It stops watching when destroyed, so
+// a member of the button stops before QWidget's own destructor moves the focus.
+class FormFocusWatch
+{
+public:
+    FormFocusWatch(QWidget *button, std::function<void(QWidget *)> changed);
+    ~FormFocusWatch();
+    FormFocusWatch(const FormFocusWatch &) = delete;
+    FormFocusWatch &operator=(const FormFocusWatch &) = delete;
+
+private:
+    QMetaObject::Connection m_connection;
 };
 
 // A dialog button's click: its window, when a dialog, takes `modalResult`

@@ -56,77 +56,10 @@ void TzcFancyBase::ChangePos()
     update();
 }
 
-void TzcFancyBase::SetTransColor(vcl::TColor value)
-{
-    if (value == FTransparentColor)
-        return;
-    FTransparentColor = value;
-    update();
-}
-
-void TzcFancyBase::SetAlign(widgets::TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    update();
-}
-
-void TzcFancyBase::SetMultipleLines(bool value)
-{
-    if (value == FMultipleLines)
-        return;
-    FMultipleLines = value;
-    update();
-}
-
-void TzcFancyBase::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    update();
-}
-
-void TzcFancyBase::SetHorzAlign(zbHorzAlign value)
-{
-    if (value == FHorzAlign)
-        return;
-    FHorzAlign = value;
-    update();
-}
-
-void TzcFancyBase::SetDefLook(TzcFanceDefLook value)
-{
-    if (value == FDefaultLook)
-        return;
-    FDefaultLook = value;
-    update();
-}
-
 void TzcFancyBase::SetCaption(const QString &value)
 {
-    if (value == FCaption)
-        return;
-    FCaption = value;
-    FKeys.SetCaption(value);
-    update();
-}
-
-void TzcFancyBase::SetColor(vcl::TColor value)
-{
-    if (value == FColor)
-        return;
-    FColor = value;
-    update();
-}
-
-void TzcFancyBase::SetFontColor(vcl::TColor value)
-{
-    if (value == FFontColor)
-        return;
-    FFontColor = value;
-    update();
+    if (widgets::SetShown(this, FCaption, value))
+        FKeys.SetCaption(value);
 }
 
 void TzcFancyBase::SetStateGlyph(int state, const QImage &value)
@@ -245,17 +178,11 @@ void TzcFancyBase::resizeEvent(QResizeEvent *)
 
 void TzcFancyBase::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
+    // The state picture shows the enabled state.
+    if (e->type() == QEvent::EnabledChange)
         ApplyState();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
+    else if (widgets::ChangesFace(e))
         update();
-        break;
-    default:
-        break;
-    }
     QWidget::changeEvent(e);
 }
 
@@ -478,24 +405,13 @@ void TzcCustomFancyRadioButton::focusInEvent(QFocusEvent *e)
         TzcFancyCustomBtn::focusInEvent(e);
 }
 
-TzcFancyButton::TzcFancyButton(QWidget *parent) : TzcFancyBase(parent)
+TzcFancyButton::TzcFancyButton(QWidget *parent) : PushKeys(parent)
 {
     AddState(2, 2, 84, 28); // up
     AddState(3, 3, 84, 28); // down
     AddState(2, 2, 84, 28); // focused
     AddState(2, 2, 84, 28); // disabled
     setFocusPolicy(Qt::StrongFocus);
-    // The default-button look follows the focus among the form's buttons.
-    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && now->window() == window())
-            CMFocusChanged(now);
-    });
-}
-
-TzcFancyButton::~TzcFancyButton()
-{
-    // QWidget's own destructor may still move the focus; this part is gone by then.
-    disconnect(FFocusWatch);
 }
 
 int TzcFancyButton::CurrentState() const
@@ -710,38 +626,20 @@ void TzcFancyButton::mouseMoveEvent(QMouseEvent *e)
     QWidget::mouseMoveEvent(e);
 }
 
-void TzcFancyButton::keyPressEvent(QKeyEvent *e)
+void TzcFancyButton::WmKeyDown()
 {
-    switch (e->key()) {
-    case Qt::Key_Space:
-        if (!e->isAutoRepeat() && !FDown) {
-            setFocus(Qt::OtherFocusReason);
-            SetMouseIn();
-            FTracking = false;
-            FDown = true;
-            ApplyState();
-        }
+    if (FDown)
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (hasFocus() && CanFocus()) {
-            Click();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QWidget::keyPressEvent(e);
+    setFocus(Qt::OtherFocusReason);
+    SetMouseIn();
+    FTracking = false;
+    FDown = true;
+    ApplyState();
 }
 
-void TzcFancyButton::keyReleaseEvent(QKeyEvent *e)
+void TzcFancyButton::WmKeyUp()
 {
-    if (e->key() != Qt::Key_Space) {
-        QWidget::keyReleaseEvent(e);
-        return;
-    }
-    if (e->isAutoRepeat() || !FDown || FTracking)
+    if (!FDown || FTracking)
         return;
     QPointer<TzcFancyButton> self(this);
     Click();
@@ -750,16 +648,6 @@ void TzcFancyButton::keyReleaseEvent(QKeyEvent *e)
     FDown = false;
     SetMouseIn();
     ApplyState();
-}
-
-void TzcFancyButton::enterEvent(QEnterEvent *)
-{
-    CMMouseEnter();
-}
-
-void TzcFancyButton::leaveEvent(QEvent *)
-{
-    CMMouseLeave();
 }
 
 void TzcFancyButton::changeEvent(QEvent *e)

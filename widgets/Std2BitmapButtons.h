@@ -16,6 +16,8 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonEvents.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
@@ -71,23 +73,23 @@ class TzcFancyBase : public QWidget
 
 public:
     vcl::TColor TransparentColor() const { return FTransparentColor; }
-    void SetTransColor(vcl::TColor value);
+    void SetTransColor(vcl::TColor value) { widgets::SetShown(this, FTransparentColor, value); }
     widgets::TAlignment Alignment() const { return FAlignment; }
-    void SetAlign(widgets::TAlignment value);
+    void SetAlign(widgets::TAlignment value) { widgets::SetShown(this, FAlignment, value); }
     bool MultipleLines() const { return FMultipleLines; }
-    void SetMultipleLines(bool value);
+    void SetMultipleLines(bool value) { widgets::SetShown(this, FMultipleLines, value); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { widgets::SetShown(this, FWordWrap, value); }
     zbHorzAlign HorzAlign() const { return FHorzAlign; }
-    void SetHorzAlign(zbHorzAlign value);
+    void SetHorzAlign(zbHorzAlign value) { widgets::SetShown(this, FHorzAlign, value); }
     TzcFanceDefLook DefaultLook() const { return FDefaultLook; }
-    void SetDefLook(TzcFanceDefLook value);
+    void SetDefLook(TzcFanceDefLook value) { widgets::SetShown(this, FDefaultLook, value); }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
     vcl::TColor Color() const { return FColor; }
-    void SetColor(vcl::TColor value);
+    void SetColor(vcl::TColor value) { widgets::SetShown(this, FColor, value); }
     vcl::TColor FontColor() const { return FFontColor; }
-    void SetFontColor(vcl::TColor value);
+    void SetFontColor(vcl::TColor value) { widgets::SetShown(this, FFontColor, value); }
 
     int StateCount() const { return int(FStates.size()); }
     const QImage &StateGlyph(int state) const { return FStates[std::size_t(state)]->Glyph; }
@@ -343,7 +345,7 @@ public:
 // the space bar, follows the pointer in and out of its shape while a press is
 // held, and clicks only when released inside its shape. OnMouseEnter and
 // OnMouseLeave fire once for each crossing of the shape's edge.
-class TzcFancyButton : public TzcFancyBase
+class TzcFancyButton : public widgets::PushButtonEvents<TzcFancyBase>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcFancyButton)
@@ -352,7 +354,6 @@ public:
     enum State : int { sUp = 0, sDown = 1, sFocused = 2, sDisabled = 3 };
 
     explicit TzcFancyButton(QWidget *parent = nullptr);
-    ~TzcFancyButton() override;
 
     TZC_FANCY_STATE_ACCESSORS(Up, Up, sUp)
     TZC_FANCY_STATE_ACCESSORS(Down, Down, sDown)
@@ -374,7 +375,7 @@ public:
     bool Active() const { return FActive; }
 
     // Raises the button, hands ModalResult to the dialog, then OnClick.
-    virtual void Click();
+    void Click() override;
     void Loaded() override;
     int CurrentState() const override;
 
@@ -388,18 +389,16 @@ protected:
     void AcceleratorPressed() override;
     // `focused` is the form's control that now has the focus (may be null).
     void CMFocusChanged(QWidget *focused);
-    void CMMouseEnter();
-    void CMMouseLeave();
+    void CMMouseEnter() override;
+    void CMMouseLeave() override;
+    void WmKeyDown() override;
+    void WmKeyUp() override;
 
     bool event(QEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void keyReleaseEvent(QKeyEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 
@@ -415,7 +414,8 @@ private:
     int FModalResult = 0;
     bool FDown = false;
     bool FTracking = false;
-    QMetaObject::Connection FFocusWatch;
+    // The default-button look follows the focus among the form's buttons.
+    widgets::FormFocusWatch FFocusWatch{this, [this](QWidget *now) { CMFocusChanged(now); }};
 };
 
 #undef TZC_FANCY_STATE_ACCESSORS

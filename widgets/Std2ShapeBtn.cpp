@@ -13,7 +13,7 @@
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : QWidget(parent)
+TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : PushKeys(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -22,24 +22,6 @@ TzcShapeColorBtn::TzcShapeColorBtn(QWidget *parent) : QWidget(parent)
     FTextSize.OnChange = [this] { update(); };
     resize(50, 50);
     ApplyShape();
-    // The default-button look follows the focus among the window's shape buttons.
-    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && now->window() == window())
-            CMFocusChanged(now);
-    });
-}
-
-TzcShapeColorBtn::~TzcShapeColorBtn()
-{
-    disconnect(FFocusWatch);
-}
-
-void TzcShapeColorBtn::SetAlignment(widgets::TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    update();
 }
 
 void TzcShapeColorBtn::SetDefault(bool value)
@@ -60,94 +42,16 @@ void TzcShapeColorBtn::SetCancel(bool value)
     FKeys.SetDialogKeys(FActive, FCancel);
 }
 
-void TzcShapeColorBtn::SetMultipleLines(bool value)
-{
-    if (value == FMultipleLines)
-        return;
-    FMultipleLines = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetHorzAlign(zbHorzAlign value)
-{
-    if (value == FHorzAlign)
-        return;
-    FHorzAlign = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetDefaultLook(TzcFanceDefLook value)
-{
-    if (value == FDefaultLook)
-        return;
-    FDefaultLook = value;
-    update();
-}
-
 void TzcShapeColorBtn::SetShape(sbType value)
 {
-    if (value == FShape)
-        return;
-    FShape = value;
-    ApplyShape();
-    update();
-}
-
-void TzcShapeColorBtn::SetHigh(vcl::TColor value)
-{
-    if (value == FHighLightColor)
-        return;
-    FHighLightColor = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetShadow(vcl::TColor value)
-{
-    if (value == FShadowColor)
-        return;
-    FShadowColor = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetShowFocus(bool value)
-{
-    if (value == FShowFocus)
-        return;
-    FShowFocus = value;
-    update();
-}
-
-void TzcShapeColorBtn::SetColor(vcl::TColor value)
-{
-    if (value == FColor)
-        return;
-    FColor = value;
-    update();
+    if (widgets::SetShown(this, FShape, value))
+        ApplyShape();
 }
 
 void TzcShapeColorBtn::SetCaption(const QString &value)
 {
-    if (value == FCaption)
-        return;
-    FCaption = value;
-    FKeys.SetCaption(value);
-    update();
-}
-
-void TzcShapeColorBtn::SetFontColor(vcl::TColor value)
-{
-    if (value == FFontColor)
-        return;
-    FFontColor = value;
-    update();
+    if (widgets::SetShown(this, FCaption, value))
+        FKeys.SetCaption(value);
 }
 
 void TzcShapeColorBtn::SetOnGetRegion(TsbGetRegEvent handler)
@@ -290,37 +194,18 @@ void TzcShapeColorBtn::mouseReleaseEvent(QMouseEvent *e)
         repaint();
 }
 
-void TzcShapeColorBtn::keyPressEvent(QKeyEvent *e)
+void TzcShapeColorBtn::WmKeyDown()
 {
-    switch (e->key()) {
-    case Qt::Key_Space:
-        // A held key repeats; only its first press counts.
-        if (!e->isAutoRepeat() && !FPush.down) {
-            setFocus(Qt::OtherFocusReason);
-            FPush.SpaceDown();
-            repaint();
-        }
+    if (FPush.down)
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (hasFocus() && CanFocus()) {
-            Click();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QWidget::keyPressEvent(e);
+    setFocus(Qt::OtherFocusReason);
+    FPush.SpaceDown();
+    repaint();
 }
 
-void TzcShapeColorBtn::keyReleaseEvent(QKeyEvent *e)
+void TzcShapeColorBtn::WmKeyUp()
 {
-    if (e->key() != Qt::Key_Space) {
-        QWidget::keyReleaseEvent(e);
-        return;
-    }
-    if (e->isAutoRepeat() || !FPush.SpaceUpClicks())
+    if (!FPush.SpaceUpClicks())
         return;
     QPointer<TzcShapeColorBtn> self(this);
     Click();
@@ -330,27 +215,10 @@ void TzcShapeColorBtn::keyReleaseEvent(QKeyEvent *e)
     repaint();
 }
 
-void TzcShapeColorBtn::enterEvent(QEnterEvent *)
-{
-    Q_EMIT OnMouseEnter();
-}
-
-void TzcShapeColorBtn::leaveEvent(QEvent *)
-{
-    Q_EMIT OnMouseLeave();
-}
-
 void TzcShapeColorBtn::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
+    if (widgets::ChangesFace(e))
         update();
-        break;
-    default:
-        break;
-    }
     QWidget::changeEvent(e);
 }
 

@@ -6,7 +6,9 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonEvents.h"
 #include "widgets/ButtonPress.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2.h"
@@ -22,14 +24,14 @@ class QMenu;
 // The window takes the shape's region as its mask whenever shape, size or
 // region source change, so the mouse and the painting keep to the shape; a
 // click needs the release inside it too.
-class TzcShapeColorBtn : public QWidget, protected widgets::ShapeEdgeRoutines
+class TzcShapeColorBtn : public widgets::PushButtonEvents<widgets::PushButtonBase>,
+                         protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzcShapeColorBtn)
 
 public:
     explicit TzcShapeColorBtn(QWidget *parent = nullptr);
-    ~TzcShapeColorBtn() override;
 
     // Caption rectangle, (7, 7, 36, 36) at first; every write repaints.
     TzcTextSize &TextSize() { return FTextSize; }
@@ -37,7 +39,7 @@ public:
     void SetTextSize(const TzcTextSize &value) { FTextSize.Assign(value); }
 
     widgets::TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(widgets::TAlignment value);
+    void SetAlignment(widgets::TAlignment value) { widgets::SetShown(this, FAlignment, value); }
     bool Default() const { return FDefault; }
     void SetDefault(bool value);
     bool Cancel() const { return FCancel; }
@@ -46,28 +48,28 @@ public:
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int value) { FModalResult = value; }
     bool MultipleLines() const { return FMultipleLines; }
-    void SetMultipleLines(bool value);
+    void SetMultipleLines(bool value) { widgets::SetShown(this, FMultipleLines, value); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { widgets::SetShown(this, FWordWrap, value); }
     // Vertical placement of the caption.
     zbHorzAlign HorzAlign() const { return FHorzAlign; }
-    void SetHorzAlign(zbHorzAlign value);
+    void SetHorzAlign(zbHorzAlign value) { widgets::SetShown(this, FHorzAlign, value); }
     TzcFanceDefLook DefaultLook() const { return FDefaultLook; }
-    void SetDefaultLook(TzcFanceDefLook value);
+    void SetDefaultLook(TzcFanceDefLook value) { widgets::SetShown(this, FDefaultLook, value); }
     sbType Shape() const { return FShape; }
     void SetShape(sbType value);
     vcl::TColor HighLightColor() const { return FHighLightColor; }
-    void SetHigh(vcl::TColor value);
+    void SetHigh(vcl::TColor value) { widgets::SetShown(this, FHighLightColor, value); }
     vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadow(vcl::TColor value);
+    void SetShadow(vcl::TColor value) { widgets::SetShown(this, FShadowColor, value); }
     bool ShowFocus() const { return FShowFocus; }
-    void SetShowFocus(bool value);
+    void SetShowFocus(bool value) { widgets::SetShown(this, FShowFocus, value); }
     vcl::TColor Color() const { return FColor; }
-    void SetColor(vcl::TColor value);
+    void SetColor(vcl::TColor value) { widgets::SetShown(this, FColor, value); }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString &value);
     vcl::TColor FontColor() const { return FFontColor; }
-    void SetFontColor(vcl::TColor value);
+    void SetFontColor(vcl::TColor value) { widgets::SetShown(this, FFontColor, value); }
     // Opened by a right click; not owned.
     QMenu *PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
@@ -83,26 +85,14 @@ public:
     // Whether `p` lies in the window's shape.
     bool HitTest(QPoint p) const { return FShapeRgn.contains(p); }
 
-    bool Down() const { return FPush.down; }
-    bool Tracking() const { return FPush.tracking; }
     bool Active() const { return FActive; }
     bool CanFocus() const { return isVisible() && isEnabled(); }
 
     // Raises the button, hands ModalResult to the dialog, then OnClick.
-    virtual void Click();
-
-    // The control's canvas while painting, else null.
-    widgets::TCanvas *Canvas() const { return FCanvas; }
+    void Click() override;
 
 Q_SIGNALS:
-    void OnClick();
     void OnDblClick();
-    void OnPaint();
-    void OnMouseEnter();
-    void OnMouseLeave();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     // The shape's region for a control width x height.
@@ -120,6 +110,10 @@ protected:
     widgets::ShapeVariant EdgeVariant() const override { return widgets::ShapeVariant::Windowed; }
 
     void CMFocusChanged(QWidget *focused);
+    void CMMouseEnter() override { Q_EMIT OnMouseEnter(); }
+    void CMMouseLeave() override { Q_EMIT OnMouseLeave(); }
+    void WmKeyDown() override;
+    void WmKeyUp() override;
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
@@ -128,10 +122,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void keyReleaseEvent(QKeyEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 
@@ -158,14 +148,12 @@ private:
     vcl::TColor FHighLightColor = vcl::clBtnHighlight;
     vcl::TColor FShadowColor = vcl::clBtnShadow;
     bool FShowFocus = true;
-    // FDown and FTracking.
-    widgets::PushTracker FPush;
 
     vcl::TColor FColor = vcl::clBtnFace;
     QString FCaption;
     vcl::TColor FFontColor = vcl::clWindowText;
     QMenu *FPopupMenu = nullptr;
     widgets::ButtonShortcuts FKeys{this};
-    widgets::TCanvas *FCanvas = nullptr;
-    QMetaObject::Connection FFocusWatch;
+    // The default-button look follows the focus among the window's shape buttons.
+    widgets::FormFocusWatch FFocusWatch{this, [this](QWidget *now) { CMFocusChanged(now); }};
 };

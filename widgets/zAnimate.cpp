@@ -1,6 +1,8 @@
 #include "widgets/zAnimate.h"
 
+#include "widgets/ButtonGlyphs.h"
 #include "widgets/ButtonMenu.h"
+#include "widgets/ButtonProperty.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -75,12 +77,156 @@ void PaintColorBtnCaption(TCanvas &canvas, const QString &caption, const TRect &
     canvas.Font.Color = fontColor;
 }
 
+ColorBtnBase::ColorBtnBase(QWidget *parent) : HoverEvents(parent) {}
+
+vcl::TColor ColorBtnBase::GetColor() const
+{
+    if (!FParentColor)
+        return FColor;
+    if (const QWidget *parent = parentWidget())
+        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
+    return vcl::clBtnFace;
+}
+
+void ColorBtnBase::SetCaptionFont(TCanvas &canvas) const
+{
+    canvas.Font = TFont(font(), FFontColor);
+}
+
+unsigned ColorBtnBase::CaptionFlags() const
+{
+    return ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
+}
+
+void ColorBtnBase::PaintCaption(TCanvas &canvas)
+{
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = bsClear;
+    PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
+}
+
+void ColorBtnBase::PaintGlyphCaption(TCanvas &canvas, const GlyphStrip &strip, tBitWhere where,
+                                     bool textOnTop, int margin,
+                                     const std::function<void(QPoint, const QImage &)> &draw)
+{
+    const QImage &up = strip.Images().up;
+    TRect rect = CaptionRect();
+    if (!textOnTop)
+        rect = CaptionBesideGlyph(rect, where, PictureRoom(up.width(), margin));
+    const bool moved = FPush.down && PressMoves();
+    const QPoint at = GlyphPosition(width() - 1, height() - 1, up.width(), up.height(), where,
+                                    margin, moved && isEnabled(), moved);
+    const QImage &image = strip.ImageFor(FPush.down, isEnabled(), FFlat && FMouseIn);
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = bsClear;
+    PaintColorBtnCaption(canvas, FCaption, rect, CaptionFlags(), isEnabled(),
+                         [&] { draw(at, image); });
+}
+
+void ColorBtnBase::PaintIconCaption(TCanvas &canvas, const QPixmap &icon, QSize size,
+                                    tBitWhere where, int margin)
+{
+    // The caption always makes room for the icon and lies under it.
+    SetCaptionFont(canvas);
+    canvas.Brush.Style = bsClear;
+    PaintColorBtnCaption(
+        canvas, FCaption,
+        CaptionBesideGlyph(CaptionRect(), where, PictureRoom(size.width(), margin)), CaptionFlags(),
+        isEnabled());
+    if (icon.width() > 0) {
+        const bool moved = FPush.down && PressMoves();
+        const QPoint at = GlyphPosition(width() - 1, height() - 1, size.width(), size.height(),
+                                        where, margin, moved && isEnabled(), moved);
+        canvas.Draw(at.x(), at.y(), icon.toImage());
+    }
+}
+
+void ColorBtnBase::SetMouseIn()
+{
+    if (!FFlat || !isEnabled())
+        return;
+    if (QApplication::widgetAt(QCursor::pos()) != this) {
+        FMouseIn = true;
+        CMMouseLeave();
+    } else {
+        FMouseIn = false;
+        CMMouseEnter();
+    }
+}
+
+void ColorBtnBase::CMMouseLeave()
+{
+    if (FFlat && FMouseIn && !FPush.tracking) {
+        FMouseIn = false;
+        update();
+    }
+    Q_EMIT OnMouseLeave();
+}
+
+void ColorBtnBase::WmrButtonUp()
+{
+    OpenButtonMenu(
+        this, FPopupMenu, FFlat,
+        [this] {
+            FMouseIn = false;
+            repaint();
+        },
+        [this] { SetMouseIn(); });
+}
+
+void ColorBtnBase::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
+{
+    Q_EMIT OnMouseUp(Button, Shift, X, Y);
+    if (!FPush.EndTracking())
+        return;
+    ShowPressed();
+    SetMouseIn();
+}
+
+void ColorBtnBase::mouseReleaseEvent(QMouseEvent *e)
+{
+    QPointer<ColorBtnBase> self(this);
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) {
+        if (FPush.ReleaseClicks(rect().contains(p)))
+            Click();
+    } else if (e->button() == Qt::RightButton) {
+        WmrButtonUp();
+    }
+    if (self)
+        MouseUp(e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void ColorBtnBase::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!FMouseIn)
+        SetMouseIn();
+    const QPoint p = e->position().toPoint();
+    if (FPush.Move(rect().contains(p)))
+        ShowPressed();
+    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+}
+
+void ColorBtnBase::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange)
+        SetMouseIn();
+    if (ChangesFace(e))
+        update();
+    HoverEvents::changeEvent(e);
+}
+
+void ColorBtnBase::contextMenuEvent(QContextMenuEvent *e)
+{
+    ButtonContextMenu(this, FPopupMenu, e);
+}
+
 } // namespace widgets
 
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzColorBtn::TzColorBtn(QWidget *parent) : QWidget(parent)
+TzColorBtn::TzColorBtn(QWidget *parent) : PushKeys(parent)
 {
     // The paint covers every pixel: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -88,26 +234,6 @@ TzColorBtn::TzColorBtn(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     resize(89, 33);
-    // The default-button look follows the focus among the form's buttons.
-    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && now->window() == window())
-            CMFocusChanged(now);
-    });
-}
-
-TzColorBtn::~TzColorBtn()
-{
-    // QWidget's own destructor may still move the focus; this part is gone by then.
-    disconnect(FFocusWatch);
-}
-
-vcl::TColor TzColorBtn::GetColor() const
-{
-    if (!FParentColor)
-        return FColor;
-    if (const QWidget *parent = parentWidget())
-        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
-    return vcl::clBtnFace;
 }
 
 // The live view writes the colour on every status answer: only a new face
@@ -274,21 +400,6 @@ void TzColorBtn::RepaintNow()
     repaint();
 }
 
-void TzColorBtn::SetMouseIn()
-{
-    if (!FFlat || !isEnabled())
-        return;
-    // Brings the hover state in line with where the pointer really is, through
-    // the enter and leave handlers.
-    if (QApplication::widgetAt(QCursor::pos()) != this) {
-        FMouseIn = true;
-        CMMouseLeave();
-    } else {
-        FMouseIn = false;
-        CMMouseEnter();
-    }
-}
-
 void TzColorBtn::UpdateAccelerator()
 {
     FKeys.SetCaption(FCaption);
@@ -334,15 +445,6 @@ void TzColorBtn::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, 
         RepaintNow();
 }
 
-void TzColorBtn::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
-{
-    Q_EMIT OnMouseUp(Button, Shift, X, Y);
-    if (!FPush.EndTracking())
-        return;
-    RepaintNow();
-    SetMouseIn();
-}
-
 void TzColorBtn::CMMouseEnter()
 {
     if (FFlat && !FMouseIn && isEnabled()) {
@@ -352,15 +454,6 @@ void TzColorBtn::CMMouseEnter()
     if (FAutoFocus && !hasFocus() && CanFocus())
         setFocus(Qt::MouseFocusReason);
     Q_EMIT OnMouseEnter();
-}
-
-void TzColorBtn::CMMouseLeave()
-{
-    if (FFlat && FMouseIn && !FPush.tracking) {
-        FMouseIn = false;
-        update();
-    }
-    Q_EMIT OnMouseLeave();
 }
 
 void TzColorBtn::CMFocusChanged(QWidget *focused)
@@ -411,17 +504,6 @@ void TzColorBtn::WmKeyUp()
     FPush.down = false;
     SetMouseIn();
     RepaintNow();
-}
-
-void TzColorBtn::WmrButtonUp()
-{
-    widgets::OpenButtonMenu(
-        this, FPopupMenu, FFlat,
-        [this] {
-            FMouseIn = false;
-            RepaintNow();
-        },
-        [this] { SetMouseIn(); });
 }
 
 bool TzColorBtn::event(QEvent *e)
@@ -518,11 +600,6 @@ void TzColorBtn::SetCaptionFont(TCanvas &canvas) const
     }
 }
 
-unsigned TzColorBtn::CaptionFlags() const
-{
-    return widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
-}
-
 void TzColorBtn::PaintFocus(TCanvas &canvas, int d) const
 {
     if (!hasFocus() || !isEnabled() || !FShowFocus)
@@ -548,31 +625,10 @@ void TzColorBtn::PaintButton(TCanvas &canvas)
     PaintFocus(canvas, d);
 }
 
-void TzColorBtn::PaintCaption(TCanvas &canvas)
-{
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
-}
-
 void TzColorBtn::mousePressEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
     MouseDown(e->button(), e->modifiers(), p.x(), p.y());
-}
-
-void TzColorBtn::mouseReleaseEvent(QMouseEvent *e)
-{
-    QPointer<TzColorBtn> self(this);
-    const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton) {
-        if (FPush.ReleaseClicks(InClient(p.x(), p.y())))
-            Click();
-    } else if (e->button() == Qt::RightButton) {
-        WmrButtonUp();
-    }
-    if (self)
-        MouseUp(e->button(), e->modifiers(), p.x(), p.y());
 }
 
 void TzColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
@@ -593,76 +649,9 @@ void TzColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
     }
 }
 
-void TzColorBtn::mouseMoveEvent(QMouseEvent *e)
-{
-    if (!FMouseIn)
-        SetMouseIn();
-    const QPoint p = e->position().toPoint();
-    if (FPush.Move(InClient(p.x(), p.y())))
-        RepaintNow();
-    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
-}
-
-void TzColorBtn::keyPressEvent(QKeyEvent *e)
-{
-    switch (e->key()) {
-    case Qt::Key_Space:
-        // A held key repeats; only its first press counts.
-        if (!e->isAutoRepeat())
-            WmKeyDown();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (hasFocus() && CanFocus()) {
-            Click();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QWidget::keyPressEvent(e);
-}
-
-void TzColorBtn::keyReleaseEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Space) {
-        if (!e->isAutoRepeat())
-            WmKeyUp();
-        return;
-    }
-    QWidget::keyReleaseEvent(e);
-}
-
-void TzColorBtn::enterEvent(QEnterEvent *)
-{
-    CMMouseEnter();
-}
-
-void TzColorBtn::leaveEvent(QEvent *)
-{
-    CMMouseLeave();
-}
-
 void TzColorBtn::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-        SetMouseIn();
+    if (e->type() == QEvent::StyleChange)
         update();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
-    case QEvent::StyleChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(e);
-}
-
-void TzColorBtn::contextMenuEvent(QContextMenuEvent *e)
-{
-    widgets::ButtonContextMenu(this, FPopupMenu, e);
+    PushKeys::changeEvent(e);
 }

@@ -5,9 +5,6 @@
 using widgets::TCanvas;
 using widgets::TRect;
 
-// The glyph's distance from the button's side.
-static constexpr int GlyphMargin = 5;
-
 TzGradBtn::TzGradBtn(QWidget *parent) : TzColorBtn(parent)
 {
     ColorSet();
@@ -24,23 +21,7 @@ void TzGradBtn::PaintFace(TCanvas &canvas)
     PaintGradient(canvas, width(), height(), Down());
 }
 
-TzBitColBtn::TzBitColBtn(QWidget *parent) : TzColorBtn(parent) {}
-
-void TzBitColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FBitmapWhere)
-        return;
-    FBitmapWhere = value;
-    update();
-}
-
-void TzBitColBtn::SetTextOnTop(bool value)
-{
-    if (value == FTextOnTop)
-        return;
-    FTextOnTop = value;
-    update();
-}
+TzBitColBtn::TzBitColBtn(QWidget *parent) : GlyphColorBtn(parent) {}
 
 void TzBitColBtn::changeEvent(QEvent *e)
 {
@@ -50,53 +31,7 @@ void TzBitColBtn::changeEvent(QEvent *e)
         SplitBitmap();
 }
 
-void TzBitColBtn::PaintCaption(TCanvas &canvas)
-{
-    const widgets::GlyphStrip &strip = Strip();
-    const QImage &up = strip.Images().up;
-    const bool pressed = Down();
-    TRect rect = CaptionRect();
-    if (!FTextOnTop)
-        rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, up.width());
-    const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, up.width(), up.height(),
-                                             FBitmapWhere, GlyphMargin, pressed && isEnabled(),
-                                             pressed);
-    const QImage &image = strip.ImageFor(pressed, isEnabled(), Flat() && MouseIn());
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, Caption(), rect, CaptionFlags(), isEnabled(),
-                                  [&] { DrawGlyph(canvas, at, image); });
-}
-
-TzIconColBtn::TzIconColBtn(QWidget *parent) : TzColorBtn(parent)
+TzIconColBtn::TzIconColBtn(QWidget *parent) : IconColorBtn(parent)
 {
     resize(140, 44);
-}
-
-void TzIconColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FIconWhere)
-        return;
-    FIconWhere = value;
-    update();
-}
-
-void TzIconColBtn::PaintCaption(TCanvas &canvas)
-{
-    const bool pressed = Down();
-    const QPixmap &icon = IconFor(pressed, isEnabled());
-    const QSize size = IconLayoutSize(pressed, isEnabled());
-    // The caption always makes room for the icon and lies under it.
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, Caption(),
-                                  widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
-                                                              size.width()),
-                                  CaptionFlags(), isEnabled());
-    if (icon.width() > 0) {
-        const QPoint at =
-            widgets::GlyphPosition(width() - 1, height() - 1, size.width(), size.height(),
-                                   FIconWhere, GlyphMargin, pressed && isEnabled(), pressed);
-        canvas.Draw(at.x(), at.y(), icon.toImage());
-    }
 }

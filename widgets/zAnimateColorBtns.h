@@ -5,6 +5,7 @@
 #pragma once
 
 #include "widgets/ButtonFaces.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/zAnimate.h"
 
 // A colour button whose face runs from Color to EndColor in Bands + 1 steps.
@@ -27,7 +28,7 @@ protected:
 
 // A colour button with a glyph left or right of its caption, cut from a strip
 // of up to four images: up, disabled, down and hover (flat buttons).
-class TzBitColBtn : public TzColorBtn, public widgets::GlyphFace
+class TzBitColBtn : public widgets::GlyphColorBtn<TzColorBtn>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzBitColBtn)
@@ -35,39 +36,16 @@ class TzBitColBtn : public TzColorBtn, public widgets::GlyphFace
 public:
     explicit TzBitColBtn(QWidget *parent = nullptr);
 
-    tBitWhere BitmapWhere() const { return FBitmapWhere; }
-    void SetBitWhere(tBitWhere value);
-    // The caption may run over the glyph.
-    bool TextOnTop() const { return FTextOnTop; }
-    void SetTextOnTop(bool value);
-
 protected:
-    void PaintCaption(widgets::TCanvas &canvas) override;
     void changeEvent(QEvent *e) override;
-    vcl::TColor FaceColor() const override { return GetColor(); }
-    void FaceChanged() override { update(); }
-
-private:
-    tBitWhere FBitmapWhere = z_BWLeft;
-    bool FTextOnTop = false;
 };
 
 // A colour button with an icon for each of enabled, disabled and pressed.
-class TzIconColBtn : public TzColorBtn, public widgets::IconFace
+class TzIconColBtn : public widgets::IconColorBtn<TzColorBtn>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzIconColBtn)
 
 public:
     explicit TzIconColBtn(QWidget *parent = nullptr);
-
-    tBitWhere IconWhere() const { return FIconWhere; }
-    void SetBitWhere(tBitWhere value);
-
-protected:
-    void PaintCaption(widgets::TCanvas &canvas) override;
-    void FaceChanged() override { update(); }
-
-private:
-    tBitWhere FIconWhere = z_BWLeft;
 };

@@ -31,7 +31,7 @@ TColor GlassOver(TColor background, TzGlassValue glass)
 using widgets::TCanvas;
 using widgets::TRect;
 
-TzNWColorBtn::TzNWColorBtn(QWidget *parent) : QWidget(parent)
+TzNWColorBtn::TzNWColorBtn(QWidget *parent) : ColorBtnBase(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
@@ -39,15 +39,6 @@ TzNWColorBtn::TzNWColorBtn(QWidget *parent) : QWidget(parent)
     resize(89, 33);
     // Drawn on the parent's surface: below the parent's windowed controls.
     lower();
-}
-
-vcl::TColor TzNWColorBtn::GetColor() const
-{
-    if (!FParentColor)
-        return FColor;
-    if (const QWidget *parent = parentWidget())
-        return vcl::FromQColor(parent->palette().color(parent->backgroundRole()));
-    return vcl::clBtnFace;
 }
 
 void TzNWColorBtn::SetColor(vcl::TColor value)
@@ -59,140 +50,38 @@ void TzNWColorBtn::SetColor(vcl::TColor value)
     update();
 }
 
-void TzNWColorBtn::SetParentColor(bool value)
-{
-    if (value == FParentColor)
-        return;
-    FParentColor = value;
-    update();
-}
-
 void TzNWColorBtn::SetCaption(const QString &value)
 {
-    if (value == FCaption)
-        return;
-    FCaption = value;
-    FKeys.SetCaption(value);
-    update();
-}
-
-void TzNWColorBtn::SetFontColor(vcl::TColor value)
-{
-    if (value == FFontColor)
-        return;
-    FFontColor = value;
-    update();
-}
-
-void TzNWColorBtn::SetLeftOffSet(int value)
-{
-    if (value == FLeftOffSet)
-        return;
-    FLeftOffSet = value;
-    update();
-}
-
-void TzNWColorBtn::SetTopOffSet(int value)
-{
-    if (value == FTopOffSet)
-        return;
-    FTopOffSet = value;
-    update();
-}
-
-void TzNWColorBtn::SetGlass(TzGlassValue value)
-{
-    if (value == FGlassValue)
-        return;
-    FGlassValue = value;
-    update();
+    if (widgets::SetShown(this, FCaption, value))
+        FKeys.SetCaption(value);
 }
 
 void TzNWColorBtn::SetTransparent(bool value)
 {
-    if (value == FTransparent)
+    if (!widgets::SetShown(this, FTransparent, value))
         return;
-    FTransparent = value;
     // Not opaque: Qt paints the parent under the button first.
     setAttribute(Qt::WA_OpaquePaintEvent, !value);
     FMouseIn = false;
     SetMouseIn();
-    update();
 }
 
 void TzNWColorBtn::SetFlat(bool value)
 {
-    if (value == FFlat)
-        return;
-    FFlat = value;
-    SetMouseIn();
-    update();
+    if (widgets::SetShown(this, FFlat, value))
+        SetMouseIn();
 }
 
 void TzNWColorBtn::SetMove(bool value)
 {
-    if (value == FMovement)
-        return;
-    FMovement = value;
-    SetMouseIn();
-    update();
+    if (widgets::SetShown(this, FMovement, value))
+        SetMouseIn();
 }
 
 void TzNWColorBtn::SetFrame(bool value)
 {
-    if (value == FFrame)
-        return;
-    FFrame = value;
-    SetMouseIn();
-    update();
-}
-
-void TzNWColorBtn::SetAlign(widgets::TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    update();
-}
-
-void TzNWColorBtn::SetHigh(vcl::TColor value)
-{
-    if (value == FHighLightColor)
-        return;
-    FHighLightColor = value;
-    update();
-}
-
-void TzNWColorBtn::SetShadow(vcl::TColor value)
-{
-    if (value == FShadowColor)
-        return;
-    FShadowColor = value;
-    update();
-}
-
-void TzNWColorBtn::SetMultipleLines(bool value)
-{
-    if (value == FMultipleLines)
-        return;
-    FMultipleLines = value;
-    update();
-}
-
-void TzNWColorBtn::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    update();
-}
-
-void TzNWColorBtn::SetHorzAlign(zbHorzAlign value)
-{
-    if (value == FHorzAlign)
-        return;
-    FHorzAlign = value;
-    update();
+    if (widgets::SetShown(this, FFrame, value))
+        SetMouseIn();
 }
 
 TRect TzNWColorBtn::CaptionRect() const
@@ -208,19 +97,6 @@ void TzNWColorBtn::Refresh()
     update();
 }
 
-void TzNWColorBtn::SetMouseIn()
-{
-    if (!FFlat || !isEnabled())
-        return;
-    if (QApplication::widgetAt(QCursor::pos()) != this) {
-        FMouseIn = true;
-        CMMouseLeave();
-    } else {
-        FMouseIn = false;
-        CMMouseEnter();
-    }
-}
-
 void TzNWColorBtn::CMMouseEnter()
 {
     if (FFlat && !FMouseIn && isEnabled()) {
@@ -228,15 +104,6 @@ void TzNWColorBtn::CMMouseEnter()
         Refresh();
     }
     Q_EMIT OnMouseEnter();
-}
-
-void TzNWColorBtn::CMMouseLeave()
-{
-    if (FFlat && FMouseIn && !FPush.tracking) {
-        FMouseIn = false;
-        Refresh();
-    }
-    Q_EMIT OnMouseLeave();
 }
 
 void TzNWColorBtn::CMDialogChar()
@@ -284,95 +151,6 @@ void TzNWColorBtn::mouseDoubleClickEvent(QMouseEvent *e)
     mousePressEvent(e);
 }
 
-void TzNWColorBtn::mouseMoveEvent(QMouseEvent *e)
-{
-    if (!FMouseIn)
-        SetMouseIn();
-    const QPoint p = e->position().toPoint();
-    if (FPush.Move(InClient(p)))
-        Refresh();
-    Q_EMIT OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
-}
-
-void TzNWColorBtn::mouseReleaseEvent(QMouseEvent *e)
-{
-    QPointer<TzNWColorBtn> self(this);
-    const QPoint p = e->position().toPoint();
-    if (e->button() == Qt::LeftButton) {
-        if (FPush.ReleaseClicks(InClient(p)))
-            Click();
-    } else if (e->button() == Qt::RightButton) {
-        WmrButtonUp();
-    }
-    if (!self)
-        return;
-    Q_EMIT OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
-    if (FPush.EndTracking()) {
-        Refresh();
-        SetMouseIn();
-    }
-}
-
-void TzNWColorBtn::WmrButtonUp()
-{
-    widgets::OpenButtonMenu(
-        this, FPopupMenu, FFlat,
-        [this] {
-            FMouseIn = false;
-            repaint();
-        },
-        [this] { SetMouseIn(); });
-}
-
-void TzNWColorBtn::contextMenuEvent(QContextMenuEvent *e)
-{
-    widgets::ButtonContextMenu(this, FPopupMenu, e);
-}
-
-void TzNWColorBtn::enterEvent(QEnterEvent *)
-{
-    CMMouseEnter();
-}
-
-void TzNWColorBtn::leaveEvent(QEvent *)
-{
-    CMMouseLeave();
-}
-
-void TzNWColorBtn::changeEvent(QEvent *e)
-{
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-        SetMouseIn();
-        update();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(e);
-}
-
-void TzNWColorBtn::SetCaptionFont(TCanvas &canvas) const
-{
-    canvas.Font = widgets::TFont(font(), FFontColor);
-}
-
-unsigned TzNWColorBtn::CaptionFlags() const
-{
-    return widgets::ColorBtnTextFlags(FHorzAlign, FAlignment, FMultipleLines, FWordWrap);
-}
-
-void TzNWColorBtn::PaintCaption(TCanvas &canvas)
-{
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, FCaption, CaptionRect(), CaptionFlags(), isEnabled());
-}
-
 void TzNWColorBtn::PaintButton(TCanvas &canvas)
 {
     const bool bevel = !FFlat || (FMouseIn && isEnabled()) || FPush.tracking || FPush.down;
@@ -413,7 +191,7 @@ void TzNWColorBtn::paintEvent(QPaintEvent *)
     FCanvas = nullptr;
 }
 
-TzNWBitColBtn::TzNWBitColBtn(QWidget *parent) : TzNWColorBtn(parent) {}
+TzNWBitColBtn::TzNWBitColBtn(QWidget *parent) : GlyphColorBtn(parent) {}
 
 void TzNWBitColBtn::SetMargin(int value)
 {
@@ -424,76 +202,12 @@ void TzNWBitColBtn::SetMargin(int value)
     SplitBitmap();
 }
 
-void TzNWBitColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FBitmapWhere)
-        return;
-    FBitmapWhere = value;
-    update();
-}
-
-void TzNWBitColBtn::SetTextOnTop(bool value)
-{
-    if (value == FTextOnTop)
-        return;
-    FTextOnTop = value;
-    update();
-}
-
-void TzNWBitColBtn::PaintCaption(TCanvas &canvas)
-{
-    const widgets::GlyphStrip &strip = Strip();
-    const QImage &up = strip.Images().up;
-    const int m = FGlyphMargin;
-    TRect rect = CaptionRect();
-    if (!FTextOnTop)
-        rect = widgets::CaptionBesideGlyph(rect, FBitmapWhere, up.width() + m);
-    const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, up.width(), up.height(),
-                                             FBitmapWhere, m, Moved(), Down() && Movement());
-    const QImage &image = strip.ImageFor(Down(), isEnabled(), Flat() && MouseIn());
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, Caption(), rect, CaptionFlags(), isEnabled(),
-                                  [&] { DrawGlyph(canvas, at, image); });
-}
-
-TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : TzNWColorBtn(parent)
+TzNWIconColBtn::TzNWIconColBtn(QWidget *parent) : IconColorBtn(parent)
 {
     resize(140, 44);
 }
 
 void TzNWIconColBtn::SetMargin(int value)
 {
-    value = std::max(0, value);
-    if (value == FGlyphMargin)
-        return;
-    FGlyphMargin = value;
-    update();
-}
-
-void TzNWIconColBtn::SetBitWhere(tBitWhere value)
-{
-    if (value == FIconWhere)
-        return;
-    FIconWhere = value;
-    update();
-}
-
-void TzNWIconColBtn::PaintCaption(TCanvas &canvas)
-{
-    const QPixmap &icon = IconFor(Down(), isEnabled());
-    const QSize size = IconLayoutSize(Down(), isEnabled());
-    const int m = FGlyphMargin;
-    SetCaptionFont(canvas);
-    canvas.Brush.Style = widgets::bsClear;
-    widgets::PaintColorBtnCaption(canvas, Caption(),
-                                  widgets::CaptionBesideGlyph(CaptionRect(), FIconWhere,
-                                                              size.width() + m),
-                                  CaptionFlags(), isEnabled());
-    if (icon.width() > 0) {
-        const QPoint at = widgets::GlyphPosition(width() - 1, height() - 1, size.width(),
-                                                 size.height(), FIconWhere, m, Moved(),
-                                                 Down() && Movement());
-        canvas.Draw(at.x(), at.y(), icon.toImage());
-    }
+    widgets::SetShown(this, FGlyphMargin, std::max(0, value));
 }

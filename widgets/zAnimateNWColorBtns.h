@@ -7,6 +7,7 @@
 
 #include "widgets/ButtonFaces.h"
 #include "widgets/ButtonPress.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/zAnimate.h"
 
@@ -36,7 +37,7 @@ TColor GlassOver(TColor background, TzGlassValue glass);
 // A push button without focus: a click comes from a left press and release
 // inside, or from its caption's accelerator while it is enabled and visible.
 // Return, Escape and the space bar are not its business.
-class TzNWColorBtn : public QWidget
+class TzNWColorBtn : public widgets::ColorBtnBase
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWColorBtn)
@@ -44,98 +45,58 @@ class TzNWColorBtn : public QWidget
 public:
     explicit TzNWColorBtn(QWidget *parent = nullptr);
 
-    vcl::TColor GetColor() const;
     void SetColor(vcl::TColor value);
-    bool ParentColor() const { return FParentColor; }
-    void SetParentColor(bool value);
-    QString Caption() const { return FCaption; }
+    void SetParentColor(bool value) { widgets::SetShown(this, FParentColor, value); }
     void SetCaption(const QString &value);
-    vcl::TColor FontColor() const { return FFontColor; }
-    void SetFontColor(vcl::TColor value);
+    void SetFontColor(vcl::TColor value) { widgets::SetShown(this, FFontColor, value); }
 
     int GetLeftOffSet() const { return FLeftOffSet; }
-    void SetLeftOffSet(int value);
+    void SetLeftOffSet(int value) { widgets::SetShown(this, FLeftOffSet, value); }
     int GetTopOffSet() const { return FTopOffSet; }
-    void SetTopOffSet(int value);
+    void SetTopOffSet(int value) { widgets::SetShown(this, FTopOffSet, value); }
     TzGlassValue GlassValue() const { return FGlassValue; }
-    void SetGlass(TzGlassValue value);
+    void SetGlass(TzGlassValue value) { widgets::SetShown(this, FGlassValue, value); }
     // Draws over the parent's pixels instead of filling with Color.
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
-    bool Flat() const { return FFlat; }
     void SetFlat(bool value);
-    widgets::TAlignment Alignment() const { return FAlignment; }
-    void SetAlign(widgets::TAlignment value);
-    vcl::TColor HighLightColor() const { return FHighLightColor; }
-    void SetHigh(vcl::TColor value);
-    vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadow(vcl::TColor value);
+    void SetAlign(widgets::TAlignment value) { widgets::SetShown(this, FAlignment, value); }
+    void SetHigh(vcl::TColor value) { widgets::SetShown(this, FHighLightColor, value); }
+    void SetShadow(vcl::TColor value) { widgets::SetShown(this, FShadowColor, value); }
     // Stored only.
-    bool Cancel() const { return FCancel; }
     void SetCancel(bool value) { FCancel = value; }
-    bool MultipleLines() const { return FMultipleLines; }
-    void SetMultipleLines(bool value);
-    bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
-    zbHorzAlign HorzAlign() const { return FHorzAlign; }
-    void SetHorzAlign(zbHorzAlign value);
+    void SetMultipleLines(bool value) { widgets::SetShown(this, FMultipleLines, value); }
+    void SetWordWrap(bool value) { widgets::SetShown(this, FWordWrap, value); }
+    void SetHorzAlign(zbHorzAlign value) { widgets::SetShown(this, FHorzAlign, value); }
     // The caption (and glyph) move one pixel while pressed.
     bool Movement() const { return FMovement; }
     void SetMove(bool value);
     // The bevel is drawn at all.
     bool Frame() const { return FFrame; }
     void SetFrame(bool value);
-    // Opened by a right click; not owned.
-    QMenu *PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
-
-    bool Down() const { return FPush.down; }
-    bool Tracking() const { return FPush.tracking; }
-    bool MouseIn() const { return FMouseIn; }
 
     // (LeftOffSet, TopOffSet, W - (LeftOffSet - 1), H - (TopOffSet - 1)),
     // W and H the size less one, moved while pressed with Movement.
-    widgets::TRect CaptionRect() const;
+    widgets::TRect CaptionRect() const override;
 
-    virtual void Click();
-
-    // The canvas while OnPaint is emitted, else null.
-    widgets::TCanvas *Canvas() const { return FCanvas; }
-
-Q_SIGNALS:
-    void OnClick();
-    void OnPaint();
-    void OnMouseEnter();
-    void OnMouseLeave();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void Click() override;
 
 protected:
     // Everything over the background: bevel, then the caption layer.
     virtual void PaintButton(widgets::TCanvas &canvas);
-    virtual void PaintCaption(widgets::TCanvas &canvas);
-    void SetCaptionFont(widgets::TCanvas &canvas) const;
-    unsigned CaptionFlags() const;
     // Pressed, enabled and moving: where captions and glyphs shift.
     bool Moved() const { return FPush.down && FMovement && isEnabled(); }
-    void SetMouseIn();
-    void CMMouseEnter();
-    void CMMouseLeave();
+    bool PressMoves() const override { return FMovement; }
+    int PictureRoom(int width, int margin) const override { return width + margin; }
+    void CMMouseEnter() override;
     void CMDialogChar();
-    // A right click let go: the popup menu, unhovering a flat button meanwhile.
-    void WmrButtonUp();
 
     bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
-    void changeEvent(QEvent *e) override;
-    void contextMenuEvent(QContextMenuEvent *e) override;
+    void ShowPressed() override { Refresh(); }
 
 private:
     bool InClient(QPoint p) const { return rect().contains(p); }
@@ -145,31 +106,12 @@ private:
     int FTopOffSet = 5;
     TzGlassValue FGlassValue = 0;
     bool FTransparent = false;
-    bool FFlat = false;
-    bool FMouseIn = false;
-    widgets::TAlignment FAlignment = widgets::taCenter;
-    vcl::TColor FHighLightColor = vcl::clBtnHighlight;
-    vcl::TColor FShadowColor = vcl::clBtnShadow;
-    bool FCancel = false;
-    bool FMultipleLines = false;
-    bool FWordWrap = false;
-    zbHorzAlign FHorzAlign = zbha_Center;
     bool FMovement = true;
     bool FFrame = true;
-    // FDown and FTracking.
-    widgets::PushTracker FPush;
-
-    vcl::TColor FColor = vcl::clBtnFace;
-    bool FParentColor = true;
-    QString FCaption;
-    vcl::TColor FFontColor = vcl::clWindowText;
-    QMenu *FPopupMenu = nullptr;
-    widgets::ButtonShortcuts FKeys{this};
-    widgets::TCanvas *FCanvas = nullptr;
 };
 
 // The windowless glyph button.
-class TzNWBitColBtn : public TzNWColorBtn, public widgets::GlyphFace
+class TzNWBitColBtn : public widgets::GlyphColorBtn<TzNWColorBtn>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWBitColBtn)
@@ -180,24 +122,10 @@ public:
     // Distance of the glyph from the button's side; negative values count as 0.
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
-    tBitWhere BitmapWhere() const { return FBitmapWhere; }
-    void SetBitWhere(tBitWhere value);
-    bool TextOnTop() const { return FTextOnTop; }
-    void SetTextOnTop(bool value);
-
-protected:
-    void PaintCaption(widgets::TCanvas &canvas) override;
-    vcl::TColor FaceColor() const override { return GetColor(); }
-    void FaceChanged() override { update(); }
-
-private:
-    int FGlyphMargin = 5;
-    tBitWhere FBitmapWhere = z_BWLeft;
-    bool FTextOnTop = false;
 };
 
 // The windowless icon button.
-class TzNWIconColBtn : public TzNWColorBtn, public widgets::IconFace
+class TzNWIconColBtn : public widgets::IconColorBtn<TzNWColorBtn>
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzNWIconColBtn)
@@ -207,14 +135,4 @@ public:
 
     int GlyphMargin() const { return FGlyphMargin; }
     void SetMargin(int value);
-    tBitWhere IconWhere() const { return FIconWhere; }
-    void SetBitWhere(tBitWhere value);
-
-protected:
-    void PaintCaption(widgets::TCanvas &canvas) override;
-    void FaceChanged() override { update(); }
-
-private:
-    int FGlyphMargin = 5;
-    tBitWhere FIconWhere = z_BWLeft;
 };

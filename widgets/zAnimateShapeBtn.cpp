@@ -6,7 +6,7 @@
 
 using widgets::TCanvas;
 
-TzShapeBtn::TzShapeBtn(QWidget *parent) : QWidget(parent)
+TzShapeBtn::TzShapeBtn(QWidget *parent) : PushButtonBase(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
@@ -36,47 +36,13 @@ void TzShapeBtn::SetAcceleratorKey(QChar value)
 
 void TzShapeBtn::SetShape(sbType value)
 {
-    if (value == FShape)
+    if (!widgets::SetShown(this, FShape, value))
         return;
-    FShape = value;
     // A plus or minus button answers to its sign; other shapes to nothing.
     SetAccelText(value == sbPlus ? QStringLiteral("&+")
                  : value == sbMinus ? QStringLiteral("&-")
                                     : QString());
     FRgn = RgnFromShape();
-    update();
-}
-
-void TzShapeBtn::SetHigh(vcl::TColor value)
-{
-    if (value == FHighLightColor)
-        return;
-    FHighLightColor = value;
-    update();
-}
-
-void TzShapeBtn::SetShadow(vcl::TColor value)
-{
-    if (value == FShadowColor)
-        return;
-    FShadowColor = value;
-    update();
-}
-
-void TzShapeBtn::SetTransparent(bool value)
-{
-    if (value == FTransparent)
-        return;
-    FTransparent = value;
-    update();
-}
-
-void TzShapeBtn::SetColor(vcl::TColor value)
-{
-    if (value == FColor)
-        return;
-    FColor = value;
-    update();
 }
 
 void TzShapeBtn::SetOnGetRegion(TsbGetRegEvent handler)
@@ -184,15 +150,8 @@ void TzShapeBtn::leaveEvent(QEvent *)
 
 void TzShapeBtn::changeEvent(QEvent *e)
 {
-    switch (e->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-    case QEvent::PaletteChange:
+    if (widgets::ChangesFace(e))
         update();
-        break;
-    default:
-        break;
-    }
     QWidget::changeEvent(e);
 }
 

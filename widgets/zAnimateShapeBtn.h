@@ -5,7 +5,9 @@
 // Thread contract: main thread only, like every widget.
 #pragma once
 
+#include "widgets/ButtonEvents.h"
 #include "widgets/ButtonPress.h"
+#include "widgets/ButtonProperty.h"
 #include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 #include "widgets/Std2Shapes.h"
@@ -18,7 +20,7 @@
 // Takes no focus; presses outside the shape go to the parent. Its region
 // leaves out the last column and row, where the dark edge lies, and is built
 // again at every paint.
-class TzShapeBtn : public QWidget, protected widgets::ShapeEdgeRoutines
+class TzShapeBtn : public widgets::PushButtonBase, protected widgets::ShapeEdgeRoutines
 {
     Q_OBJECT
     Q_DISABLE_COPY(TzShapeBtn)
@@ -33,15 +35,15 @@ public:
     QChar AcceleratorKey() const;
     void SetAcceleratorKey(QChar value);
     vcl::TColor HighLightColor() const { return FHighLightColor; }
-    void SetHigh(vcl::TColor value);
+    void SetHigh(vcl::TColor value) { widgets::SetShown(this, FHighLightColor, value); }
     vcl::TColor ShadowColor() const { return FShadowColor; }
-    void SetShadow(vcl::TColor value);
+    void SetShadow(vcl::TColor value) { widgets::SetShown(this, FShadowColor, value); }
     // Nothing is drawn; the shape still clicks.
     bool Transparent() const { return FTransparent; }
-    void SetTransparent(bool value);
+    void SetTransparent(bool value) { widgets::SetShown(this, FTransparent, value); }
     // The face; button face until written.
     vcl::TColor GetColor() const { return FColor; }
-    void SetColor(vcl::TColor value);
+    void SetColor(vcl::TColor value) { widgets::SetShown(this, FColor, value); }
 
     void SetOnGetRegion(TsbGetRegEvent handler);
     void SetOnOwnerDraw(TsbDrawEvent handler);
@@ -49,22 +51,8 @@ public:
     void SetRgn(const QRegion &region) { FRgn = region; }
     const QRegion &Rgn() const { return FRgn; }
 
-    bool Down() const { return FPush.down; }
-    bool Tracking() const { return FPush.tracking; }
-
     // OnClick, only while pressed.
     virtual void Click();
-
-    widgets::TCanvas *Canvas() const { return FCanvas; }
-
-Q_SIGNALS:
-    void OnClick();
-    void OnPaint();
-    void OnMouseEnter();
-    void OnMouseLeave();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     virtual QRegion RgnFromShape();
@@ -103,10 +91,7 @@ private:
     QString FAccelText;
     bool FTransparent = false;
     bool FMouseInShape = false;
-    // FDown and FTracking.
-    widgets::PushTracker FPush;
 
     vcl::TColor FColor = vcl::clBtnFace;
     widgets::ButtonShortcuts FKeys{this};
-    widgets::TCanvas *FCanvas = nullptr;
 };
