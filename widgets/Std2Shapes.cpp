@@ -39,10 +39,10 @@ ShapeStroke D(std::vector<QPoint> points)
 
 ShapeRegionSpec polygon(std::vector<QPoint> points)
 {
-    ShapeRegionSpec spec;
-    spec.kind = ShapeRegionSpec::Polygon;
-    spec.points = std::move(points);
-    return spec;
+    ShapeRegionSpec outline;
+    outline.kind = ShapeRegionSpec::Polygon;
+    outline.points = std::move(points);
+    return outline;
 }
 
 } // namespace
@@ -106,12 +106,12 @@ ShapeRegionSpec ShapeRegion(sbType shape, int width, int height, ShapeVariant va
         // The union of the three rectangles: where the bottom block meets the
         // bar on a low button they overlap, and that row stays inside.
         const int bottomTop = 2 * Y3 + Y3 / 4 - (windowed ? 1 : 0);
-        ShapeRegionSpec spec;
-        spec.kind = ShapeRegionSpec::Rectangles;
-        spec.rects = {{X3, 0, 2 * X3, Y3 - Y3 / 4},
+        ShapeRegionSpec outline;
+        outline.kind = ShapeRegionSpec::Rectangles;
+        outline.rects = {{X3, 0, 2 * X3, Y3 - Y3 / 4},
                       {X3, bottomTop, 2 * X3, 3 * Y3},
                       {0, Y3, W, 2 * Y3}};
-        return spec;
+        return outline;
     }
     case sbCircle:
         return {ShapeRegionSpec::Ellipse, {}, {box}};
@@ -417,43 +417,43 @@ ArcAngles ArcStrokeAngles(const ShapeStroke &arc)
     return {start, span};
 }
 
-QRegion ToQRegion(const ShapeRegionSpec &spec)
+QRegion ToQRegion(const ShapeRegionSpec &outline)
 {
-    switch (spec.kind) {
+    switch (outline.kind) {
     case ShapeRegionSpec::Polygon:
-        return QRegion(QPolygon(QList<QPoint>(spec.points.begin(), spec.points.end())),
+        return QRegion(QPolygon(QList<QPoint>(outline.points.begin(), outline.points.end())),
                        Qt::OddEvenFill);
     case ShapeRegionSpec::Rectangles: {
         QRegion region;
-        for (const TRect &r : spec.rects)
+        for (const TRect &r : outline.rects)
             if (!r.IsEmpty())
                 region += r.ToQRect();
         return region;
     }
     case ShapeRegionSpec::Ellipse:
-        return spec.rects.empty() || spec.rects.front().IsEmpty()
+        return outline.rects.empty() || outline.rects.front().IsEmpty()
                    ? QRegion()
-                   : QRegion(spec.rects.front().ToQRect(), QRegion::Ellipse);
+                   : QRegion(outline.rects.front().ToQRect(), QRegion::Ellipse);
     case ShapeRegionSpec::Rectangle:
     case ShapeRegionSpec::OwnerDraw:
     default:
-        return spec.rects.empty() || spec.rects.front().IsEmpty()
+        return outline.rects.empty() || outline.rects.front().IsEmpty()
                    ? QRegion()
-                   : QRegion(spec.rects.front().ToQRect());
+                   : QRegion(outline.rects.front().ToQRect());
     }
 }
 
 QRegion ShapeQRegion(sbType shape, int width, int height, ShapeVariant variant,
                      const TsbGetRegEvent &onGetRegion, QObject *sender)
 {
-    const ShapeRegionSpec spec = ShapeRegion(shape, width, height, variant);
-    if (spec.kind == ShapeRegionSpec::OwnerDraw && onGetRegion) {
+    const ShapeRegionSpec outline = ShapeRegion(shape, width, height, variant);
+    if (outline.kind == ShapeRegionSpec::OwnerDraw && onGetRegion) {
         QRegion region;
         onGetRegion(sender, region, width, height);
         if (!region.isEmpty())
             return region;
     }
-    return ToQRegion(spec);
+    return ToQRegion(outline);
 }
 
 QPainterPath ToPainterPath(const ShapeStroke &stroke)

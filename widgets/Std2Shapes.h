@@ -132,7 +132,7 @@ struct ArcAngles
 };
 ArcAngles ArcStrokeAngles(const ShapeStroke &arc);
 
-QRegion ToQRegion(const ShapeRegionSpec &spec);
+QRegion ToQRegion(const ShapeRegionSpec &outline);
 // The region of a button: for sbOwnerDraw the handler's region, or the
 // fallback rectangle when there is no handler or it leaves the region empty.
 // The handler gets the control's full size in both variants.

@@ -48,11 +48,11 @@ TEST(Shapes, AliasesEqualTheirShapes)
             }
 }
 
-std::set<std::pair<int, int>> corners(const ShapeRegionSpec &spec, bool flipX, bool flipY,
+std::set<std::pair<int, int>> corners(const ShapeRegionSpec &outline, bool flipX, bool flipY,
                                       int w, int h)
 {
     std::set<std::pair<int, int>> out;
-    for (const QPoint &p : spec.points)
+    for (const QPoint &p : outline.points)
         out.insert({flipX ? w - p.x() : p.x(), flipY ? h - p.y() : p.y()});
     return out;
 }
