@@ -167,9 +167,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CompareFault{"EveryAnswerTwice", [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Repeat, {}, 1000); },
                      Result::Equal},
-        CompareFault{"AnswerLost", [](E2ERig &r) { r.unit->line().dropNextAnswers(1); },
+        // Aimed at the flash reads: the identity polls' answers must not take the fault.
+        CompareFault{"AnswerLost",
+                     [](E2ERig &r) {
+                         r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Drop,
+                                                     {devlink::FIRMWARE_READ_CFM, {}});
+                     },
                      Result::Equal},
-        CompareFault{"AnswerCorrupted", [](E2ERig &r) { r.unit->line().corruptNextAnswer(); },
+        CompareFault{"AnswerCorrupted",
+                     [](E2ERig &r) {
+                         r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Corrupt,
+                                                     {devlink::FIRMWARE_READ_CFM, {}});
+                     },
                      Result::Equal},
         CompareFault{
             "AnswerLate",

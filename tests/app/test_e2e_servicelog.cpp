@@ -228,12 +228,34 @@ INSTANTIATE_TEST_SUITE_P(
                                 true},
                     EepromFault{"WriteConfirmsAnotherBlock", true,
                                 [](E2ERig &r) { injectWriteAck(r, 0x0FF0); }, true},
+                    // The unit's resend request repeats the last frame queued: the main
+                    // window's polls are stopped and one more block goes through first,
+                    // so that the frame repeated is the EEPROM's.
                     EepromFault{"WriteSerialErrorInstead", true,
-                                [](E2ERig &r) { r.unit->line().faultAnswers(sim::SimLine::AnswerFault::SerialError, {}); }, true},
+                                [](E2ERig &r) {
+                                    r.main().TimerVersion->stop();
+                                    r.main().Timer1->stop();
+                                    const auto at = EepromAddr;
+                                    EXPECT_TRUE(r.waitFor([&] { return EepromAddr != at; }));
+                                    r.unit->line().faultAnswers(
+                                        sim::SimLine::AnswerFault::SerialError,
+                                        {devlink::EEPROM_WRITE_CFM, {}});
+                                },
+                                true},
+                    // Aimed at the EEPROM's own answers: the main window's identity
+                    // requests go on meanwhile, and their answers must not take the fault.
                     EepromFault{"WriteAnswerLost", true,
-                                [](E2ERig &r) { r.unit->line().dropNextAnswers(1); }, false},
+                                [](E2ERig &r) {
+                                    r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Drop,
+                                                                {devlink::EEPROM_WRITE_CFM, {}});
+                                },
+                                false},
                     EepromFault{"ReadAnswerCorrupted", false,
-                                [](E2ERig &r) { r.unit->line().corruptNextAnswer(); }, false},
+                                [](E2ERig &r) {
+                                    r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Corrupt,
+                                                                {devlink::EEPROM_READ_CFM, {}});
+                                },
+                                false},
                     EepromFault{"WriteUnitFallsSilent", true,
                                 [](E2ERig &r) { r.unit->line().dropNextAnswers(1000); }, false},
                     EepromFault{"WriteUnplugged", true, [](E2ERig &r) { r.unit->unplug(); },
