@@ -28,7 +28,8 @@ public:
         got = 0;
         std::size_t n = 0;
         if (!line_->read(session_, std::span(buffer, size),
-                         std::chrono::milliseconds(readTimeoutMs_.load()), n)) {
+                         std::chrono::milliseconds(readTimeoutMs_.load()), n,
+                         d2xx::ReadQuietGap)) {
             lastError_ = d2xx::ErrorDeviceGone;
             return false;
         }

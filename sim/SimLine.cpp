@@ -55,12 +55,13 @@ bool SimLine::write(std::uint64_t session, std::span<const std::uint8_t> bytes)
 }
 
 bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
-                   std::size_t &got)
+                   std::size_t &got, Clock::duration quiet)
 {
     got = 0;
     std::unique_lock lock(mutex_);
     Clock::duration now = clock_->now();
     const Clock::duration deadline = now + std::max(timeout, Clock::duration::zero());
+    Clock::duration lastArrived{};
     for (;;) {
         if (!aliveLocked(session))
             return false;
@@ -68,14 +69,37 @@ bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock:
         const std::size_t limit =
             maxPerRead_ ? std::min(maxPerRead_, buffer.size()) : buffer.size();
         while (got < limit && !outbox_.empty() && outbox_.front().due <= now) {
+            lastArrived = outbox_.front().due;
             buffer[got++] = outbox_.front().byte;
             outbox_.pop_front();
         }
-        if (got > 0 || now >= deadline)
+        // As the bridge's driver does: the read ends when the buffer is full,
+        // the time-out has run out, or bytes came and the line has then been
+        // quiet for `quiet`.
+        if (got >= limit || now >= deadline || (got > 0 && now >= lastArrived + quiet))
             return true;
         Clock::duration wake = deadline;
-        if (const auto next = nextEventLocked())
-            wake = std::min(wake, *next);
+        if (got > 0) {
+            // Wake once where the bytes already on their way run out (or fill
+            // the buffer), not at every byte: the outcome is the same.
+            Clock::duration runEnd = lastArrived;
+            std::size_t room = limit - got;
+            bool fills = false;
+            for (const OutByte &b : outbox_) {
+                if (b.due > runEnd + quiet)
+                    break;
+                runEnd = b.due;
+                if (--room == 0) {
+                    fills = true;
+                    break;
+                }
+            }
+            wake = std::min(deadline, fills ? runEnd : runEnd + quiet);
+        } else if (!outbox_.empty()) {
+            wake = std::min(deadline, outbox_.front().due);
+        }
+        if (!inbox_.empty())
+            wake = std::min(wake, inbox_.front().arrives);
         if (!clock_->waitUntil(lock, cv_, wake))
             return true;
         now = clock_->now();

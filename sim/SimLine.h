@@ -49,11 +49,11 @@ public:
     bool sessionAlive(std::uint64_t session) const;
     // Hands bytes to the line; the unit sees them once they have arrived.
     bool write(std::uint64_t session, std::span<const std::uint8_t> bytes);
-    // Takes the unit's bytes that are on the line by now, waiting up to
-    // `timeout` for the first; `got` 0 when none came. False when the
-    // session is gone.
+    // Takes the unit's bytes as they come until `buffer` is full, `timeout`
+    // has run out, or bytes came and the line has then been quiet for
+    // `quiet`; `got` 0 when none came. False when the session is gone.
     bool read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
-              std::size_t &got);
+              std::size_t &got, Clock::duration quiet = Clock::duration::zero());
     // Time until the next byte of the unit is due or a request has
     // arrived, when either is pending.
     std::optional<Clock::duration> untilNextEvent();

@@ -256,7 +256,7 @@ int main(int argc, char **argv)
     std::printf("%s\n", pty.path.c_str());
     std::fflush(stdout);
 
-    constexpr int idleWaitMs = 20;
+    constexpr std::chrono::nanoseconds idleWait = std::chrono::milliseconds(20);
     std::array<std::uint8_t, 4096> in{};
     std::array<std::uint8_t, 4096> out{};
     while (!stopRequested) {
@@ -264,13 +264,15 @@ int main(int argc, char **argv)
             restartRequested = 0;
             line.restartUnit();
         }
-        int waitMs = idleWaitMs;
-        if (const auto next = line.untilNextEvent()) {
-            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*next).count();
-            waitMs = static_cast<int>(std::clamp<long long>(ms, 0, idleWaitMs));
-        }
+        // Each byte leaves at its own time on the line, not in batches.
+        std::chrono::nanoseconds wait = idleWait;
+        if (const auto next = line.untilNextEvent())
+            wait = std::clamp<std::chrono::nanoseconds>(*next, std::chrono::nanoseconds::zero(),
+                                                        idleWait);
+        const timespec waitSpec{static_cast<time_t>(wait.count() / 1000000000),
+                                static_cast<long>(wait.count() % 1000000000)};
         pollfd p{pty.master, POLLIN, 0};
-        const int ready = ::poll(&p, 1, waitMs);
+        const int ready = ::ppoll(&p, 1, &waitSpec, nullptr);
         if (ready < 0 && errno != EINTR) {
             std::fprintf(stderr, "qm5230-sim: poll: %s\n", std::strerror(errno));
             return 1;

@@ -8,6 +8,7 @@
 // close under its own device lock).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +28,11 @@ inline constexpr std::uint32_t ErrorDeviceGone = 5;
 inline constexpr int StopBits2 = 2;
 inline constexpr int ParityNone = 0;
 
+// A read that has bytes ends once the line has been quiet this long after
+// the last of them (three character times at 38400 baud 8N2), so a frame
+// on the line is taken whole and a lone byte is not held to the time-out.
+inline constexpr std::chrono::microseconds ReadQuietGap{900};
+
 // One opened device.
 class Device
 {
@@ -35,6 +41,8 @@ public:
     virtual void setBaudRate(int baud) = 0;
     virtual void setDataCharacteristics(int dataBits, int stopBits, int parity) = 0;
     virtual void setTimeouts(int readMs, int writeMs) = 0;
+    // Waits up to the read time-out for bytes, and once some came, until the
+    // buffer is full or the line has been quiet for ReadQuietGap.
     // false = failure, lastError() says why; true with got == 0 when nothing
     // arrived within the read time-out.
     virtual bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) = 0;

@@ -50,6 +50,14 @@ int msUntil(Clock::time_point deadline)
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// Time left until `deadline` for ppoll; zero once it has passed.
+timespec leftUntil(Clock::time_point deadline)
+{
+    const auto left = std::max(Clock::duration::zero(), deadline - Clock::now());
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+}
+
 // A serial port opened as a POSIX terminal. Non-blocking with VMIN 1, so a
 // read with nothing pending gives EAGAIN and a read of 0 bytes means
 // end-of-file (a hung-up terminal).
@@ -135,12 +143,14 @@ public:
         if (gone_)
             return fail(ErrorDeviceGone);
         const auto deadline = Clock::now() + readTimeout_;
+        Clock::time_point lastArrived{};
         bool hungUp = false;
-        bool finalPoll = false; // the poll at the deadline was made
+        bool finalPoll = false; // the poll at the end of the wait was made
         while (got < size) {
             const ssize_t n = ::read(fd_, buffer + got, size - got);
             if (n > 0) {
                 got += static_cast<std::uint32_t>(n);
+                lastArrived = Clock::now();
                 continue;
             }
             if (n < 0 && errno == EINTR)
@@ -151,10 +161,19 @@ public:
             // hang-up from a quiet line.
             if (hungUp || finalPoll)
                 break;
-            const int waitMs = msUntil(deadline);
-            finalPoll = waitMs == 0;
+            if (got > 0) {
+                // Bytes came: look again once the quiet gap has passed, rather
+                // than waking for every byte; nothing new by then ends the read.
+                if (Clock::now() >= std::min(deadline, lastArrived + ReadQuietGap))
+                    break;
+                const timespec gap = leftUntil(std::min(deadline, Clock::now() + ReadQuietGap));
+                ::nanosleep(&gap, nullptr);
+                continue;
+            }
+            const timespec wait = leftUntil(deadline);
+            finalPoll = wait.tv_sec == 0 && wait.tv_nsec == 0;
             pollfd pfd{fd_, POLLIN, 0};
-            const int ready = ::poll(&pfd, 1, waitMs);
+            const int ready = ::ppoll(&pfd, 1, &wait, nullptr);
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0)

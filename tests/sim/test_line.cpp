@@ -321,6 +321,73 @@ TEST_F(LineTest, UnplugAndReplug)
     EXPECT_EQ(answers[0][FrameCommandAt], STATISTICS_CFM);
 }
 
+// A clock whose waits end at once at the time waited for: a blocking read
+// runs its whole course in virtual time.
+class JumpClock : public Clock
+{
+public:
+    duration now() const override { return now_; }
+    bool waitUntil(std::unique_lock<std::mutex> &, std::condition_variable &,
+                   duration deadline) const override
+    {
+        now_ = std::max(now_, deadline);
+        return true;
+    }
+
+private:
+    mutable duration now_{};
+};
+
+// How a blocking read ends: at its time-out with nothing, or once the bytes
+// on their way have come and the line has been quiet for the gap after them,
+// or when the buffer is full; never at the first byte of a frame.
+TEST(LineReads, EndWhenTheLineFallsQuiet)
+{
+    constexpr Clock::duration quiet = 900us;
+    sim::SimulatedUnit reference;
+    const Bytes versionReq = request(1, VERSION_REQ, 4);
+    const std::size_t answer = stuffed(reference.feed(versionReq).at(0)).size();
+    const Bytes statisticsReq = request(1, STATISTICS_REQ, 4);
+    const std::size_t answer2 = stuffed(reference.feed(statisticsReq).at(0)).size();
+    const Clock::duration arrived = tt(versionReq.size());
+    struct Case
+    {
+        const char *name;
+        std::vector<Bytes> requests;
+        Bytes injected;
+        std::size_t buffer;
+        Clock::duration timeout;
+        std::size_t got;
+        Clock::duration endsAt;
+    };
+    const Case cases[] = {
+        {"nothing comes", {}, {}, 4096, 5ms, 0, 5ms},
+        {"a whole answer", {versionReq}, {}, 4096, 50ms, answer, arrived + tt(answer) + quiet},
+        {"answers back to back", {versionReq, statisticsReq}, {}, 4096, 50ms, answer + answer2,
+         arrived + tt(answer) + tt(answer2) + quiet},
+        {"the time-out cuts an answer", {versionReq}, {}, 4096, 5ms,
+         std::size_t((5ms - arrived) / tt(1)), 5ms},
+        {"a full buffer", {versionReq}, {}, 5, 50ms, 5, arrived + tt(5)},
+        {"a lone byte", {}, {0x21}, 4096, 5ms, 1, tt(1) + quiet},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto unit = std::make_shared<sim::SimulatedUnit>();
+        auto clock = std::make_shared<JumpClock>();
+        SimLine line(unit, clock, true);
+        const std::uint64_t session = *line.openSession();
+        for (const Bytes &r : c.requests)
+            ASSERT_TRUE(line.write(session, r));
+        if (!c.injected.empty())
+            line.inject(c.injected);
+        Bytes buffer(c.buffer);
+        std::size_t got = 0;
+        ASSERT_TRUE(line.read(session, buffer, c.timeout, got, quiet));
+        EXPECT_EQ(got, c.got);
+        EXPECT_EQ(clock->now(), c.endsAt);
+    }
+}
+
 // A reader on the real clock blocks for bytes; another thread's request
 // wakes it and the answer arrives.
 TEST(LineThreads, BlockingReaderGetsTheAnswer)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -242,6 +244,15 @@ TEST(SerialBackendTest, ReadsAndWritesThroughTheTerminal)
     const std::string fromUnit("\xC0\x05\x01\x81\x00\xC0\xDB\xDC", 8);
     pty.send(fromUnit);
     EXPECT_EQ(readDevice(*device, fromUnit.size()), fromUnit);
+
+    // A read that has bytes ends once the line falls quiet, not at its time-out.
+    device->setTimeouts(3000, 100);
+    pty.send(fromUnit);
+    const auto start = std::chrono::steady_clock::now();
+    std::uint32_t got = 0;
+    EXPECT_TRUE(device->read(buffer, sizeof buffer, got));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(buffer), got), fromUnit);
 
     const std::uint8_t frame[] = {0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
     std::uint32_t written = 0;
