@@ -6,7 +6,10 @@
 //
 //   bench_live [--seconds N] [--serial SIMPROGRAM]
 //
-// N seconds a stretch, 30 unless given. With --serial, once more connected
+// N seconds a stretch, 30 unless given. First, as a floor for this machine,
+// what the worker's waits alone cost: a thread that does nothing but sleep
+// 10 ms and then wait out a 5 ms read time-out, as each pass of the worker
+// does on a quiet line. With --serial, once more connected
 // to the unit's own program on a pseudo-terminal, so that the process
 // measured holds the tool alone.
 //
@@ -21,8 +24,12 @@
 
 #include <sys/syscall.h>
 
+#include <condition_variable>
 #include <cstdio>
+#include <ctime>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -45,6 +52,31 @@ Cpu cpuOver(int seconds)
     const double wall = double(t.nsecsElapsed()) / 1e9;
     return {100 * (bench::processCpuSeconds() - p0) / wall,
             100 * (bench::threadCpuSeconds(mainTid) - m0) / wall};
+}
+
+// Percent of one core that a thread pacing itself like the worker on a
+// quiet line spends over `seconds`, with no I/O at all.
+double pacingFloor(int seconds)
+{
+    double percent = 0;
+    std::thread pacer([&] {
+        std::mutex m;
+        std::condition_variable never;
+        std::unique_lock lock(m);
+        timespec c0{}, c1{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < seconds * 1000LL) {
+            never.wait_for(lock, std::chrono::milliseconds(10));
+            never.wait_for(lock, std::chrono::milliseconds(5));
+        }
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
+        const double cpu = double(c1.tv_sec - c0.tv_sec) + double(c1.tv_nsec - c0.tv_nsec) / 1e9;
+        percent = 100 * cpu / (double(t.nsecsElapsed()) / 1e9);
+    });
+    pacer.join();
+    return percent;
 }
 
 void report(const std::string &figure, const Cpu &cpu, const char *target)
@@ -85,6 +117,11 @@ int main(int argc, char **argv)
     if (const qsizetype at = args.indexOf("--seconds"); at > 0 && at + 1 < args.size())
         seconds = std::max(1, args.at(at + 1).toInt());
     const std::string over = " over " + std::to_string(seconds) + " s";
+
+    const int floorSeconds = std::min(seconds, 10);
+    bench::row({"floor on this machine: a thread pacing like the worker on a quiet line, no I/O, "
+                "over " + std::to_string(floorSeconds) + " s",
+                fixed(pacingFloor(floorSeconds), 2) + " % of one core", "-"});
 
     {
         auto unit = sim::makeSimBackend();
