@@ -631,8 +631,7 @@ void TMainForm::UpdateLinkIndicator()
     }
 
     if (ReadFromDevice) {
-        const auto *name = findChild<QWidget *>("EditBoxName");
-        const QString text = name ? name->property("text").toString() : QString();
+        const QString text = Config.EditBoxName ? Config.EditBoxName->text() : QString();
         setWindowTitle(QString("Tessaron Tool") + " - [ " + (text.isEmpty() ? "No Name" : text) +
                        " ]");
     } else if (FileLoaded) {
