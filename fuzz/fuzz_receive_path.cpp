@@ -28,19 +28,6 @@
 
 namespace {
 
-class VersionHandler : public TFrameHandler
-{
-public:
-    explicit VersionHandler(TVersionForm &form) : form_(form) {}
-    void HandleFrame(const std::uint8_t *frame, std::size_t count) override
-    {
-        form_.HandleFrame(frame, count);
-    }
-
-private:
-    TVersionForm &form_;
-};
-
 struct Tool
 {
     QTemporaryDir dir;
@@ -55,7 +42,7 @@ struct Tool
     std::unique_ptr<TFIA_Form> fia;
     std::unique_ptr<TEEPROMForm> eeprom;
     std::unique_ptr<TVersionForm> version;
-    std::unique_ptr<VersionHandler> versionHandler;
+    std::unique_ptr<FramesTo<TVersionForm>> versionHandler;
     std::unique_ptr<TFirmware> firmware;
 
     Tool()
@@ -76,7 +63,7 @@ struct Tool
         fia = std::make_unique<TFIA_Form>(&m);
         eeprom = std::make_unique<TEEPROMForm>(&m);
         version = std::make_unique<TVersionForm>(&m);
-        versionHandler = std::make_unique<VersionHandler>(*version);
+        versionHandler = std::make_unique<FramesTo<TVersionForm>>(*version);
         ToolWindows.Ping = {ping.get(), ping.get()};
         ToolWindows.SystemSetup = {setup.get(), setup.get()};
         ToolWindows.Calibration = {calibration.get(), calibration.get()};

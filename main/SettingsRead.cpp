@@ -25,20 +25,6 @@ namespace {
 constexpr std::uint32_t CanMonitorStopMs = 200;
 constexpr std::uint8_t AllItems = 0xFF;
 
-// Hands the frames the main window receives to the version check.
-class VersionFrames final : public TFrameHandler
-{
-public:
-    explicit VersionFrames(TVersionForm &form) : form_(form) {}
-    void HandleFrame(const std::uint8_t *frame, std::size_t count) override
-    {
-        form_.HandleFrame(frame, count);
-    }
-
-private:
-    TVersionForm &form_;
-};
-
 } // namespace
 
 bool TMainForm::TransferRunning() const
@@ -117,7 +103,7 @@ void TMainForm::BtnLoadClick()
 bool TMainForm::RunVersionCheck()
 {
     TVersionForm form(this);
-    VersionFrames frames(form);
+    FramesTo<TVersionForm> frames(form);
     ToolWindows.Version = {&form, &frames};
     form.ShowModal();
     ToolWindows.Version = {};

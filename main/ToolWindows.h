@@ -18,6 +18,20 @@ public:
     virtual void HandleFrame(const std::uint8_t *frame, std::size_t count) = 0;
 };
 
+// Hands the frames on to a window that has a HandleFrame of its own.
+template <typename Window> class FramesTo final : public TFrameHandler
+{
+public:
+    explicit FramesTo(Window &window) : window_(window) {}
+    void HandleFrame(const std::uint8_t *frame, std::size_t count) override
+    {
+        window_.HandleFrame(frame, count);
+    }
+
+private:
+    Window &window_;
+};
+
 struct ToolWindowSlot
 {
     QWidget *window = nullptr;

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -489,22 +488,12 @@ void TzcFancyButton::CMMouseLeave()
 
 void TzcFancyButton::Click()
 {
-    QPointer<TzcFancyButton> self(this);
     FDown = false;
     FTracking = false;
     // Only a real crossing of the shape's edge fires an event.
     SetMouseIn();
     ApplyState();
-    // The dialog learns the result first and closes only after OnClick, which
-    // may still change it (0 keeps the dialog open).
-    QPointer<QDialog> dialog = qobject_cast<QDialog *>(parentWidget() ? window() : nullptr);
-    if (dialog)
-        dialog->setResult(FModalResult);
-    if (!self)
-        return;
-    Q_EMIT OnClick();
-    if (dialog && dialog->isModal() && dialog->isVisible() && dialog->result() != 0)
-        dialog->done(dialog->result());
+    widgets::ClickInDialog(this, FModalResult, [this] { Q_EMIT OnClick(); });
 }
 
 void TzcFancyButton::CMFocusChanged(QWidget *focused)

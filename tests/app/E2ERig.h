@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/AutoForms.h"
+#include "config/UnitVersion.h"
 #include "link/USB_Unit.h"
 #include "link/UsbSelectUnit.h"
 #include "main/LogUnit.h"
@@ -11,6 +12,8 @@
 #include "sim/SimLine.h"
 #include "sim/SimulatedUnit.h"
 #include "tests/support/EventLoopWait.h"
+
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -26,6 +29,17 @@
 #include <memory>
 
 namespace testsupport {
+
+// The version check before a transfer goes on as soon as the version came,
+// instead of showing it for half a second; restored when the test ends.
+struct QuickVersionCheck
+{
+    int saved = TVersionForm::ShowVersionMs;
+    QuickVersionCheck() { TVersionForm::ShowVersionMs = 0; }
+    ~QuickVersionCheck() { TVersionForm::ShowVersionMs = saved; }
+    QuickVersionCheck(const QuickVersionCheck &) = delete;
+    QuickVersionCheck &operator=(const QuickVersionCheck &) = delete;
+};
 
 struct E2ERig
 {
@@ -60,6 +74,15 @@ struct E2ERig
         if (!found.isEmpty())
             select.ListBox1->setCurrentItem(found.first());
         select.BtnOpenClick();
+    }
+
+    // Connects and waits for the automatic read and the refresh after it.
+    void connectAndRead()
+    {
+        connectThroughSelection();
+        ASSERT_TRUE(waitFor([&] { return main().ReadFromDevice == 1; }, 30000))
+            << trace().toStdString();
+        ASSERT_TRUE(waitFor([&] { return main().RefreshPending == 0; }));
     }
 
     // Nothing waits in the tool's transmit queue and nothing is on the line:

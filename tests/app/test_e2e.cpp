@@ -83,12 +83,7 @@ TEST(EndToEnd, SilentUnitBlanksTheView)
 // them on).
 TEST(EndToEnd, KeypadSwitchesEveryOutput)
 {
-    struct ShowTime
-    {
-        int saved = TVersionForm::ShowVersionMs;
-        ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-    } showTime;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
 
     E2ERig r({"KeeperEntry"});
     ModalWatchdog watchdog(30000);

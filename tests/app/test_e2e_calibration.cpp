@@ -21,16 +21,9 @@ using testsupport::E2ERig;
 
 namespace {
 
-struct ShowTime
-{
-    int saved = TVersionForm::ShowVersionMs;
-    ShowTime() { TVersionForm::ShowVersionMs = 0; }
-    ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-};
-
 TEST(EndToEndCalibration, CalibrateOneChannel)
 {
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
     // Channel 1 drives a steady 10.0 A load; calibration mode keeps it on.
@@ -91,7 +84,7 @@ class EndToEndCalibrationFaults : public testing::TestWithParam<CalibrationFault
 TEST_P(EndToEndCalibrationFaults, RatiosStoredOrReported)
 {
     const CalibrationFault &c = GetParam();
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
     r.connectThroughSelection();

@@ -27,13 +27,10 @@ namespace {
 
 TEST(EndToEndFlashCompare, MatchingFileThenChangedByte)
 {
-    const int savedShow = TVersionForm::ShowVersionMs;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
-    r.connectThroughSelection();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
-    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    ASSERT_NO_FATAL_FAILURE(r.connectAndRead());
 
     const QString file = r.dir.path() + "/unit.hex";
     {
@@ -85,7 +82,6 @@ TEST(EndToEndFlashCompare, MatchingFileThenChangedByte)
     vcl::TIniFile ini(r.main().iniPath());
     EXPECT_EQ(ini.ReadString("FIA", "PATH", {}), file);
     EXPECT_TRUE(ini.SectionExists("Form"));
-    TVersionForm::ShowVersionMs = savedShow;
 }
 
 // A fault on the link once the compare of 0000 to 0400 is a quarter through.
@@ -103,13 +99,10 @@ class EndToEndCompareFaults : public testing::TestWithParam<CompareFault>
 TEST_P(EndToEndCompareFaults, EndsWithTheTruth)
 {
     const CompareFault &c = GetParam();
-    const int savedShow = TVersionForm::ShowVersionMs;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
-    r.connectThroughSelection();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
-    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    ASSERT_NO_FATAL_FAILURE(r.connectAndRead());
     r.main().PauseStatusPolling();
     const QString file = r.dir.path() + "/unit.hex";
     {
@@ -149,7 +142,6 @@ TEST_P(EndToEndCompareFaults, EndsWithTheTruth)
     EXPECT_EQ(r.dialogs.texts().contains("FIA compare File is identical with firmware"), equal);
     EXPECT_EQ(r.dialogs.texts().contains("No contact to target"), !equal)
         << r.dialogs.texts().join('|').toStdString();
-    TVersionForm::ShowVersionMs = savedShow;
 }
 
 void injectRead(E2ERig &r, std::uint16_t address)

@@ -55,13 +55,10 @@ class EndToEndFirmware : public testing::TestWithParam<FirmwareCase>
 TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
 {
     const FirmwareCase &c = GetParam();
-    const int savedShow = TVersionForm::ShowVersionMs;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
-    r.connectThroughSelection();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
-    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    ASSERT_NO_FATAL_FAILURE(r.connectAndRead());
 
     const QString file = writeUpdateFile(r, c.pages);
     ASSERT_FALSE(file.isEmpty());
@@ -113,7 +110,6 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
         EXPECT_EQ(r.unit->unit().bootloader().pagesWritten, c.pages);
     }
     EXPECT_EQ(vcl::TIniFile(r.main().iniPath()).ReadString("FIRMWARE", "PATH", {}), file);
-    TVersionForm::ShowVersionMs = savedShow;
 }
 
 std::uint32_t pagesWritten(E2ERig &r)

@@ -28,12 +28,7 @@ void screenshot(QWidget &w, const char *name)
 
 TEST(EndToEndMonitor, DiagnosticTablesAndCanMonitor)
 {
-    struct ShowTime
-    {
-        int saved = TVersionForm::ShowVersionMs;
-        ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-    } showTime;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
 
     E2ERig r({"KeeperEntry"});
     sim::SimulatedUnit &unit = r.unit->unit();

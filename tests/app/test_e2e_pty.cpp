@@ -57,15 +57,13 @@ struct PtyRig
     d2xx::Driver driver;
     vcl::ScriptedDialogs dialogs;
     std::unique_ptr<AutoForms> forms;
-    int savedShow = TVersionForm::ShowVersionMs;
+    testsupport::QuickVersionCheck quickCheck;
 
-    PtyRig() { TVersionForm::ShowVersionMs = 0; }
     ~PtyRig()
     {
         forms.reset();
         unit.terminate();
         unit.waitForFinished(10000);
-        TVersionForm::ShowVersionMs = savedShow;
     }
     // Starts the unit and connects; false with the test failed.
     bool start()
@@ -98,8 +96,7 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
     const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();
     ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
 
-    const int savedShow = TVersionForm::ShowVersionMs;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
     {
         QTemporaryDir dir;
         d2xx::Driver driver;
@@ -125,7 +122,6 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
         unit.waitForFinished(10000);
         EXPECT_TRUE(waitFor([&] { return main.StatusPanels[0]->text() == "USB DISCONNECTED"; }));
     }
-    TVersionForm::ShowVersionMs = savedShow;
 }
 
 // A firmware update through the terminal: the unit's program restarts into
@@ -242,9 +238,8 @@ TEST(EndToEndSerial, ReadThroughFaultsOnAPseudoTerminal)
     const QString path = QString::fromLocal8Bit(unit.readLine()).trimmed();
     ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
 
-    const int savedShow = TVersionForm::ShowVersionMs;
+    testsupport::QuickVersionCheck quickCheck;
     const int savedAnswer = TMainForm::ReadAnswerTimeoutMs;
-    TVersionForm::ShowVersionMs = 0;
     TMainForm::ReadAnswerTimeoutMs = 400;
     {
         QTemporaryDir dir;
@@ -263,7 +258,6 @@ TEST(EndToEndSerial, ReadThroughFaultsOnAPseudoTerminal)
         EXPECT_EQ(main.ReadFromDevice, 0);
         EXPECT_EQ(GetOutputName(10), "Horn"); // asked for again
     }
-    TVersionForm::ShowVersionMs = savedShow;
     TMainForm::ReadAnswerTimeoutMs = savedAnswer;
     unit.terminate();
     unit.waitForFinished(10000);

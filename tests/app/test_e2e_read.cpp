@@ -117,12 +117,7 @@ sim::SettingsMemory distinctSettings()
 
 TEST(EndToEndRead, AutomaticReadAfterConnecting)
 {
-    struct ShowTime
-    {
-        int saved = TVersionForm::ShowVersionMs;
-        ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-    } showTime;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
 
     E2ERig r;
     const sim::SettingsMemory m = distinctSettings();
@@ -391,9 +386,7 @@ TEST(EndToEndRead, LinkFaults)
     E2ERig r;
     const sim::SettingsMemory m = distinctSettings();
     r.unit->unit().setSettings(m);
-    r.connectThroughSelection();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
-    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    ASSERT_NO_FATAL_FAILURE(r.connectAndRead());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         ModalWatchdog watchdog(30000);

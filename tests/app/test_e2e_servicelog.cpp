@@ -28,19 +28,9 @@ using testsupport::E2ERig;
 
 namespace {
 
-struct ShowTime
-{
-    int saved = TVersionForm::ShowVersionMs;
-    ShowTime() { TVersionForm::ShowVersionMs = 0; }
-    ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-};
-
 void connectAndRead(E2ERig &r)
 {
-    r.connectThroughSelection();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000))
-        << r.trace().toStdString();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
+    r.connectAndRead();
     // The status poll keeps queueing frames; on a machine too loaded to write
     // them in time a full queue is emptied, taking the tool's request with it.
     r.main().PauseStatusPolling();
@@ -50,7 +40,7 @@ void connectAndRead(E2ERig &r)
 
 TEST(EndToEndServiceTools, RuntimeErrorLogReadAndReset)
 {
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
     connectAndRead(r);
@@ -98,7 +88,7 @@ TEST(EndToEndServiceTools, RuntimeErrorLogReadAndReset)
 
 TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
 {
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
     connectAndRead(r);
@@ -156,7 +146,7 @@ class EndToEndEepromFaults : public testing::TestWithParam<EepromFault>
 TEST_P(EndToEndEepromFaults, EndsDoneOrTold)
 {
     const EepromFault &c = GetParam();
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
     connectAndRead(r);

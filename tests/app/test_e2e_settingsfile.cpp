@@ -64,12 +64,7 @@ std::vector<QWidget *> configPages(TMainForm &m)
 
 TEST(EndToEndSettingsFile, SavedUnitComesBackAfterTheUnitChanged)
 {
-    struct ShowTime
-    {
-        int saved = TVersionForm::ShowVersionMs;
-        ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-    } showTime;
-    TVersionForm::ShowVersionMs = 0;
+    testsupport::QuickVersionCheck quickCheck;
 
     E2ERig r;
     TMainForm &m = r.main();

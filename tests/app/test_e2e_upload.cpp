@@ -23,21 +23,6 @@ using testsupport::E2ERig;
 
 namespace {
 
-struct ShowTime
-{
-    int saved = TVersionForm::ShowVersionMs;
-    ShowTime() { TVersionForm::ShowVersionMs = 0; }
-    ~ShowTime() { TVersionForm::ShowVersionMs = saved; }
-};
-
-// Connects and waits for the automatic read and the refresh after it.
-void connectAndRead(E2ERig &r)
-{
-    r.connectThroughSelection();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000))
-        << r.trace().toStdString();
-    ASSERT_TRUE(r.waitFor([&] { return r.main().RefreshPending == 0; }));
-}
 
 // The factory set as it comes back from a read and an unchanged upload: the
 // pages list channels in channel order, show an erased sequence name as no
@@ -57,10 +42,10 @@ sim::SettingsMemory factoryThroughThePages()
 
 TEST(EndToEndUpload, ReadEditUploadAndReadBack)
 {
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     ModalWatchdog watchdog(60000);
-    connectAndRead(r);
+    r.connectAndRead();
     TConfigPagesUi &ui = r.main().Config;
 
     sim::SettingsMemory expected = factoryThroughThePages();
@@ -123,7 +108,7 @@ TEST(EndToEndUpload, ReadEditUploadAndReadBack)
 
 TEST(EndToEndUpload, FactoryResetRestoresTheFactorySetAndReadsItBack)
 {
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
     sim::SettingsMemory changed = sim::SettingsMemory::factory();
     changed.boxName = sim::nameField<16>("Workshop unit");
@@ -131,7 +116,7 @@ TEST(EndToEndUpload, FactoryResetRestoresTheFactorySetAndReadsItBack)
     changed.flash[0].name = sim::nameField<15>("Strobe");
     r.unit->unit().setSettings(changed);
     ModalWatchdog watchdog(60000);
-    connectAndRead(r);
+    r.connectAndRead();
     ASSERT_EQ(GetBoxName(), "Workshop unit");
 
     r.main().BtnDefaultValueClick();
@@ -154,7 +139,7 @@ TEST(EndToEndUpload, LinkFaults)
 {
     using Fault = sim::SimLine::AnswerFault;
     using namespace std::chrono_literals;
-    ShowTime showTime;
+    testsupport::QuickVersionCheck quickCheck;
     const struct
     {
         const char *what;
@@ -211,7 +196,7 @@ TEST(EndToEndUpload, LinkFaults)
     };
     // One connection serves every case; the cable is pulled in the last.
     E2ERig r;
-    connectAndRead(r);
+    r.connectAndRead();
     SetOutputName(3, QStringLiteral("Fog lamp"));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
