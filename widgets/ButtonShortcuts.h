@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QMetaObject>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -30,6 +31,12 @@ public:
     enum Hit { None, Accelerator, Return, Escape };
     // Which of ours a shortcut event is.
     Hit Match(const QEvent *e) const;
+    // Whether a dialog key is the button's own: Return while it is the
+    // active button, Escape while it is the cancel button.
+    static bool OwnDialogKey(Hit hit, bool active, bool cancel)
+    {
+        return (hit == Return && active) || (hit == Escape && cancel);
+    }
 
 private:
     QWidget *m_owner;
@@ -58,5 +65,15 @@ private:
 // as its result (0 too); then `onClick` runs; only after it does a non-zero
 // result end a modal dialog, so the handler may still change the result.
 void ClickInDialog(QWidget *button, int modalResult, const std::function<void()> &onClick);
+
+// Whether a dialog button is the active one of its window once the focus
+// has gone to `focused`: the focused button when that is a button of the
+// same kind, else the default button.
+template <typename Button> bool ActiveAfterFocus(const Button *self, QWidget *focused, bool isDefault)
+{
+    if (auto *button = qobject_cast<Button *>(focused))
+        return button == self;
+    return isDefault;
+}
 
 } // namespace widgets

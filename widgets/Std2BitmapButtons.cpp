@@ -498,10 +498,7 @@ void TzcFancyButton::Click()
 
 void TzcFancyButton::CMFocusChanged(QWidget *focused)
 {
-    if (auto *button = qobject_cast<TzcFancyButton *>(focused))
-        FActive = button == this;
-    else
-        FActive = FDefault;
+    FActive = widgets::ActiveAfterFocus(this, focused, FDefault);
     FKeys.SetDialogKeys(FActive, FCancel);
     if (!hasFocus()) {
         FDown = false;
@@ -519,13 +516,10 @@ void TzcFancyButton::AcceleratorPressed()
 
 bool TzcFancyButton::event(QEvent *e)
 {
-    switch (FKeys.Match(e)) {
+    switch (const auto hit = FKeys.Match(e)) {
     case widgets::ButtonShortcuts::Return:
-        if (FActive && CanFocus())
-            Click();
-        return true;
     case widgets::ButtonShortcuts::Escape:
-        if (FCancel && CanFocus())
+        if (widgets::ButtonShortcuts::OwnDialogKey(hit, FActive, FCancel) && CanFocus())
             Click();
         return true;
     case widgets::ButtonShortcuts::Accelerator:

@@ -84,10 +84,7 @@ void TzcShapeColorBtn::SetButtonStyle(bool) {}
 
 void TzcShapeColorBtn::CMFocusChanged(QWidget *focused)
 {
-    if (auto *button = qobject_cast<TzcShapeColorBtn *>(focused))
-        FActive = button == this;
-    else
-        FActive = FDefault;
+    FActive = widgets::ActiveAfterFocus(this, focused, FDefault);
     SetButtonStyle(FActive);
     FKeys.SetDialogKeys(FActive, FCancel);
     if (!hasFocus())
@@ -104,17 +101,14 @@ void TzcShapeColorBtn::Click()
 
 bool TzcShapeColorBtn::event(QEvent *e)
 {
-    switch (FKeys.Match(e)) {
+    switch (const auto hit = FKeys.Match(e)) {
     case widgets::ButtonShortcuts::Accelerator:
         if (CanFocus())
             Click();
         return true;
     case widgets::ButtonShortcuts::Return:
-        if (FActive && CanFocus())
-            Click();
-        return true;
     case widgets::ButtonShortcuts::Escape:
-        if (FCancel && CanFocus())
+        if (widgets::ButtonShortcuts::OwnDialogKey(hit, FActive, FCancel) && CanFocus())
             Click();
         return true;
     case widgets::ButtonShortcuts::None:

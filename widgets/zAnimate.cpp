@@ -458,10 +458,7 @@ void TzColorBtn::CMMouseEnter()
 
 void TzColorBtn::CMFocusChanged(QWidget *focused)
 {
-    if (auto *button = qobject_cast<TzColorBtn *>(focused))
-        FActive = button == this;
-    else
-        FActive = FDefault;
+    FActive = widgets::ActiveAfterFocus(this, focused, FDefault);
     SetButtonStyle(FActive);
     UpdateDialogKeys();
     if (!hasFocus())
@@ -472,8 +469,9 @@ void TzColorBtn::CMFocusChanged(QWidget *focused)
 
 void TzColorBtn::CMDialogKey(int key)
 {
-    const bool ours = (key == Qt::Key_Escape) ? FCancel : FActive;
-    if (ours && CanFocus())
+    const auto hit = key == Qt::Key_Escape ? widgets::ButtonShortcuts::Escape
+                                           : widgets::ButtonShortcuts::Return;
+    if (widgets::ButtonShortcuts::OwnDialogKey(hit, FActive, FCancel) && CanFocus())
         Click();
 }
 
