@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -162,6 +163,21 @@ inline long statusKb(const std::string &key)
     return -1;
 }
 
+// Times the threads of this process were switched out so far (voluntary and
+// not): the wake-ups that on a virtual machine cost more than the work done.
+inline long contextSwitches()
+{
+    long total = 0;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream in(task.path() / "status");
+        std::string line;
+        while (std::getline(in, line))
+            if (line.find("ctxt_switches:") != std::string::npos)
+                total += std::stol(line.substr(line.find(':') + 1));
+    }
+    return total;
+}
+
 // The tool as it runs for a user, on a counted link to one backend.
 struct ToolRig
 {
@@ -188,11 +204,15 @@ struct ToolRig
     // the automatic read of all settings and the refresh after it.
     bool connect(const QString &description)
     {
+        // Shown and closed as the tool does it: the window's device-list
+        // timer runs only while it is open.
         devlink::TUSB_SelectForm &select = *forms->UsbSelect;
-        select.FormActivate();
+        select.show();
         const auto found = select.ListBox1->findItems(description, Qt::MatchExactly);
-        if (found.isEmpty())
+        if (found.isEmpty()) {
+            select.reject();
             return false;
+        }
         select.ListBox1->setCurrentItem(found.first());
         select.BtnOpenClick();
         return waitFor([&] { return main().ReadFromDevice == 1 && main().RefreshPending == 0; },

@@ -99,25 +99,24 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
         Trace("Tx refused: " + std::to_string(count) + " bytes do not fit a slot", TraceRed);
         return false;
     }
-    std::string line;
     bool queued = false;
     {
         std::lock_guard lock(TxLock);
         auto free = std::find_if(TxQueue.begin(), TxQueue.end(),
                                  [](const TxSlot &s) { return s.Used == 0; });
-        if (free == TxQueue.end())
-            line = "Tx buffer full, frame not sent: " + TraceBytes(bytes, count);
-        else {
+        if (free != TxQueue.end()) {
             free->Length = count;
             free->Written = 0;
             std::memcpy(free->Data.data(), bytes, count);
             free->Used = 1;
             LastTxFrame = *free; // Used doubles as Pending
-            line = "-> Tx;add to Tx buffer: " + TraceBytes(free->Data.data(), count);
             queued = true;
         }
     }
-    Trace(line, queued ? TraceGreen : TraceRed);
+    if (Tracing())
+        Trace((queued ? "-> Tx;add to Tx buffer: " : "Tx buffer full, frame not sent: ") +
+                  TraceBytes(bytes, count),
+              queued ? TraceGreen : TraceRed);
     return queued;
 }
 
@@ -193,6 +192,11 @@ void UsbThread::Trace(const std::string &text, std::uint32_t colour)
         client_.TraceLine(text, colour);
 }
 
+bool UsbThread::Tracing() const
+{
+    return currentThread() == this || client_.Tracing();
+}
+
 bool UsbThread::Synchronize(std::function<void()> fn)
 {
     if (sync_)
@@ -209,9 +213,10 @@ void UsbThread::Nap(std::uint32_t ms)
 
 void UsbThread::DispatchRx()
 {
-    client_.TraceLine("<- Rx buffer: " +
-                          TraceBytes(RxBuffer.data(), static_cast<std::size_t>(RxCount)),
-                      TraceBlue);
+    if (Tracing())
+        client_.TraceLine("<- Rx buffer: " +
+                              TraceBytes(RxBuffer.data(), static_cast<std::size_t>(RxCount)),
+                          TraceBlue);
     for (std::int32_t i = 0; i < RxCount; ++i) {
         if (RxMode == RxModeFrames)
             client_.RxFrameByte(RxBuffer[static_cast<std::size_t>(i)]);

@@ -55,6 +55,9 @@ public:
     virtual void DeviceRemoved() = 0;
     virtual void DeviceArrived() = 0;
     virtual void TraceLine(const std::string &text, std::uint32_t colour) = 0;
+    // Whether trace lines are kept at all; while they are not, the thread
+    // does not build them.
+    virtual bool Tracing() const { return true; }
 };
 
 // Runs a function on the main thread and waits for it; false if it could not.
@@ -114,6 +117,9 @@ private:
     void NotifyLost();
     void NotifyRegained();
     void Trace(const std::string &text, std::uint32_t colour);
+    // Asks the client on the main thread; on the worker, whose lines are
+    // rare, a line is always built.
+    bool Tracing() const;
     bool Synchronize(std::function<void()> fn);
     void ClearQueueLocked();
     void WriteOneFrame();

@@ -5,6 +5,10 @@
 LinkLamp::LinkLamp(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(Size, Size);
+    // The lamp fills its square with the window's colour before it draws
+    // itself, so a lamp that turns on or off repaints only its own square,
+    // not the tabs and the window beneath it.
+    setAutoFillBackground(true);
 }
 
 void LinkLamp::setLit(bool lit)

@@ -17,7 +17,6 @@ using namespace devlink;
 namespace {
 
 const char *const LaidOutMinimum = "liveViewLaidOutMinimum";
-const char *const PageLaidOut = "liveViewPageLaidOut";
 
 // A label's new text asks its layout to look again, and a layout that looks
 // again repaints the whole page; a label of fixed size asks nothing. So a
@@ -33,12 +32,11 @@ void KeepLaidOutSize(QLabel *label)
 
 // Every value label at once, on the first answer that finds the page shown:
 // the page is laid out again once, not once a label.
-void KeepLaidOutSizes(TGeneralPageUi &g)
+void KeepLaidOutSizes(TGeneralPageUi &g, bool &done)
 {
-    QLabel *first = g.lblCurrentSum;
-    if (first->property(PageLaidOut).isValid() || !first->isVisible())
+    if (done || !g.lblCurrentSum->isVisible())
         return;
-    first->setProperty(PageLaidOut, true);
+    done = true;
     for (QLabel *l : {g.lblCurrentSum, g.lblVbat, g.lblTemp, g.lblErrors})
         KeepLaidOutSize(l);
     for (int ch = 1; ch <= TGeneralPageUi::HighPowerChannels; ++ch)
@@ -125,7 +123,7 @@ void TMainForm::ClearLiveView()
 
 void TMainForm::HandleBoxStatus(const std::uint8_t *frame)
 {
-    KeepLaidOutSizes(General);
+    KeepLaidOutSizes(General, LiveViewLaidOut);
     SetText(General.lblCurrentSum, FormatTenthsUnit(frame[6] << 8 | frame[7], "A"));
     SetText(General.lblVbat, FormatTenthsUnit(frame[8], "V"));
     SetText(General.lblTemp, QStringLiteral("%1 \u00B0C").arg(frame[9]));
@@ -134,7 +132,7 @@ void TMainForm::HandleBoxStatus(const std::uint8_t *frame)
 
 void TMainForm::HandleInputStatus(const std::uint8_t *frame)
 {
-    KeepLaidOutSizes(General);
+    KeepLaidOutSizes(General, LiveViewLaidOut);
     for (int i = 1; i <= TGeneralPageUi::Inputs; ++i) {
         const int bit = i - 1;
         ShowInputState(General.InputStates[static_cast<std::size_t>(i)],
@@ -149,7 +147,7 @@ void TMainForm::HandleInputStatus(const std::uint8_t *frame)
 
 void TMainForm::HandleChannelStatus(const std::uint8_t *frame)
 {
-    KeepLaidOutSizes(General);
+    KeepLaidOutSizes(General, LiveViewLaidOut);
     const int ch = frame[4];
     if (ch < 1 || ch > TGeneralPageUi::Channels)
         return;

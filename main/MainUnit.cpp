@@ -323,6 +323,11 @@ void TMainForm::TraceLine(const std::string &text, std::uint32_t colour)
     Trace(QString::fromLatin1(text.c_str()), colour);
 }
 
+bool TMainForm::Tracing() const
+{
+    return LogForm && TraceEnabled;
+}
+
 void TMainForm::Trace(const QString &text, std::uint32_t colour)
 {
     if (LogForm)

@@ -308,6 +308,7 @@ private:
     void RxFrameByte(std::uint8_t byte) override;
     void RxBootByte(std::uint8_t byte) override;
     void TraceLine(const std::string &text, std::uint32_t colour) override;
+    bool Tracing() const override;
 
     void Trace(const QString &text, std::uint32_t colour);
     void RouteEvent(const std::uint8_t *frame, std::size_t count);
@@ -376,6 +377,8 @@ private:
     vcl::MainThreadCall mainCall_;
     std::unique_ptr<devlink::UsbThread> Usb;
     std::array<LinkLamp *, 3> linkLamps_{};
+    // The live view's value labels keep the sizes the page first gave them.
+    bool LiveViewLaidOut = false;
     std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
     int keypadChannel_ = 0; // the last output the running keypad sequence switched

@@ -41,8 +41,13 @@ bool MainThreadCall::Run(std::function<void()> fn)
                 bool &ticket;
                 ~Done()
                 {
-                    std::lock_guard lock(state.mutex);
-                    ticket = true;
+                    {
+                        std::lock_guard lock(state.mutex);
+                        ticket = true;
+                    }
+                    // Told after the lock is let go: the worker wakes to a
+                    // free mutex instead of waking, blocking on it and
+                    // waking once more. The lambda's copy keeps `state` alive.
                     state.done.notify_all();
                 }
             } done{*state, *ticket};

@@ -24,12 +24,14 @@ struct Client : UsbThreadClient
 {
     Bytes frameBytes, bootBytes;
     int removed = 0, arrived = 0;
+    bool tracing = true;
     std::vector<std::pair<std::string, std::uint32_t>> trace;
     void RxFrameByte(std::uint8_t b) override { frameBytes.push_back(b); }
     void RxBootByte(std::uint8_t b) override { bootBytes.push_back(b); }
     void DeviceRemoved() override { ++removed; }
     void DeviceArrived() override { ++arrived; }
     void TraceLine(const std::string &t, std::uint32_t c) override { trace.emplace_back(t, c); }
+    bool Tracing() const override { return tracing; }
 };
 
 struct Rig
@@ -177,6 +179,17 @@ TEST(UsbThreadQueue, TraceLineOfAQueuedFrame)
     ASSERT_EQ(r.client.trace.size(), 1u);
     EXPECT_EQ(r.client.trace[0].first, "-> Tx;add to Tx buffer: 192 3 4 1 6 192 ");
     EXPECT_EQ(r.client.trace[0].second, 0x008000u);
+
+    // With the trace off, frames go out and come in as before, untraced.
+    r.client.tracing = false;
+    r.client.trace.clear();
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    ASSERT_TRUE(r.usb.Send(f.data(), 6));
+    r.backend->state->reads.push_back({4, 5});
+    r.usb.Pass();
+    EXPECT_EQ(r.written(), std::vector<Bytes>{f});
+    EXPECT_EQ(r.client.frameBytes, (Bytes{4, 5}));
+    EXPECT_TRUE(r.client.trace.empty());
 }
 
 TEST(UsbThreadQueue, OpeningEmptiesTheQueueAndForgetsTheLastFrame)

@@ -259,7 +259,7 @@ TEST(LiveView, SteadyStatusRepaintsNothing)
         {"input 1 on", g.InputStates[1]},      {"input 2 off", g.InputStates[2]},
         {"CAN input 32 on", g.CanInputStates[32]}, {"supply", g.lblVbat},
         {"errors", g.lblErrors},               {"lamp lit", lamp0},
-        {"lamp dark", lamp1},
+        {"lamp dark", lamp1},                  {"tabs", r.main().TabbedNotebook1},
         {"page", r.main().findChild<QWidget *>("GroupBoxHighPower")},
     };
     // Everything laid out and painted once, then every paint from here on is counted.
@@ -290,10 +290,12 @@ TEST(LiveView, SteadyStatusRepaintsNothing)
     settleLayouts();
     EXPECT_TRUE(waitForPaint(*counters[4])) << "button 8, switched on";
     EXPECT_EQ(counters.back()->paints, 0) << "a new reading lays out and repaints the page";
+    const int tabPaints = counters[15]->paints;
     r.main().VersionReplySeen = 1;
     r.main().TimerVersionTimer();
     r.main().TimerVersionTimer(); // the lamp steps on and the next tick shows it
     EXPECT_TRUE(waitForPaint(*counters[14])) << "lamp 1, lit";
+    EXPECT_EQ(counters[15]->paints, tabPaints) << "a lamp repaints the tabs beneath it";
     EXPECT_TRUE(lamp1->lit());
     EXPECT_FALSE(lamp0->lit());
 }
