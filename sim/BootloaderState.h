@@ -26,6 +26,7 @@ struct BootloaderState
     std::vector<std::uint8_t> rawOut; // bytes to the tool, sent as they are
     std::uint32_t pagesWritten = 0;   // since the last restart
     std::uint32_t blocksRejected = 0; // since the last restart
+    std::vector<std::uint8_t> rejected; // the last block rejected, as it came
 };
 
 } // namespace sim

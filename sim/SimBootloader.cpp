@@ -21,6 +21,7 @@ std::vector<std::uint8_t> SimulatedUnit::restart()
     boot_.rawOut.clear();
     boot_.pagesWritten = 0;
     boot_.blocksRejected = 0;
+    boot_.rejected.clear();
     return {Start};
 }
 
@@ -72,13 +73,14 @@ bool SimulatedUnit::bootByteLocked(std::uint8_t byte)
     }
     if (boot_.block.size() < BootloaderState::BlockSize)
         return true;
-    const std::vector<std::uint8_t> block = std::exchange(boot_.block, {});
+    std::vector<std::uint8_t> block = std::exchange(boot_.block, {});
     const std::size_t address = (std::size_t{block[0]} << 16) | (std::size_t{block[1]} << 8);
     std::uint8_t sum = 0;
     for (std::size_t i = 2; i < 2 + BootloaderState::PageSize; ++i)
         sum = static_cast<std::uint8_t>(sum + block[i]);
     if (sum != block.back() || address + BootloaderState::PageSize > program_.bytes.size()) {
         ++boot_.blocksRejected;
+        boot_.rejected = std::move(block);
         boot_.phase = Phase::Failed;
         boot_.rawOut.push_back(Error);
         return true;

@@ -214,6 +214,23 @@ void writeAll(int fd, const std::uint8_t *data, std::size_t size)
     }
 }
 
+// A block the bootloader turned down is told on stderr with its bytes as they
+// came, so that whoever drove the update can see what reached the unit.
+void reportRejectedBlock(const sim::SimulatedUnit &unit, std::uint32_t &reported)
+{
+    const sim::BootloaderState boot = unit.bootloader();
+    if (boot.blocksRejected <= reported) {
+        reported = boot.blocksRejected; // a restart starts the count again
+        return;
+    }
+    reported = boot.blocksRejected;
+    std::fprintf(stderr, "qm5230-sim: the bootloader rejected a block of %zu bytes (after %u pages):",
+                 boot.rejected.size(), static_cast<unsigned>(boot.pagesWritten));
+    for (const std::uint8_t b : boot.rejected)
+        std::fprintf(stderr, " %02X", b);
+    std::fputc('\n', stderr);
+}
+
 void installSignalHandlers()
 {
     struct sigaction sa
@@ -259,6 +276,7 @@ int main(int argc, char **argv)
     constexpr std::chrono::nanoseconds idleWait = std::chrono::milliseconds(20);
     std::array<std::uint8_t, 4096> in{};
     std::array<std::uint8_t, 4096> out{};
+    std::uint32_t rejectedBlocks = 0;
     while (!stopRequested) {
         if (restartRequested) {
             restartRequested = 0;
@@ -285,6 +303,7 @@ int main(int argc, char **argv)
         std::size_t got = 0;
         line.read(session, out, sim::Clock::duration::zero(), got);
         writeAll(pty.master, out.data(), got);
+        reportRejectedBlock(*unit, rejectedBlocks);
     }
     return 0;
 }

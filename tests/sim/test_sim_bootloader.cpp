@@ -78,6 +78,9 @@ TEST(SimBootloader, Exchanges)
         EXPECT_EQ(raw, c.answered);
         EXPECT_EQ(unit.programMemory().at(c.address), c.value);
         EXPECT_EQ(unit.bootloader().phase, c.phase);
+        // A rejected block is kept as it came, for the unit's program to tell.
+        const bool rejected = c.answered.size() == 4 && c.answered.back() == '@';
+        EXPECT_EQ(unit.bootloader().rejected, rejected ? c.sent.at(1) : Bytes{});
     }
 }
 
