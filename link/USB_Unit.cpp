@@ -134,6 +134,12 @@ void UsbThread::ResendLast()
     LastTxFrame.Used = 0;
 }
 
+void UsbThread::ClearQueue()
+{
+    std::lock_guard lock(TxLock);
+    ClearQueueLocked();
+}
+
 bool UsbThread::SetRxMode(std::uint8_t mode)
 {
     RxMode = mode;

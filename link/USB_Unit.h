@@ -1,7 +1,7 @@
 // The USB worker thread and its transmit queue.
 //
 // Thread contract:
-// - Main thread: Send, ResendLast, Open, Close, ListDevices, SetRxMode,
+// - Main thread: Send, ResendLast, ClearQueue, Open, Close, ListDevices, SetRxMode,
 //   Resume, Terminate. The client's callbacks (received bytes, loss and
 //   return of the device, trace lines) always run on the main thread.
 // - Worker thread: Execute, i.e. repeated Pass() calls; it also calls Open
@@ -87,6 +87,8 @@ public:
     bool Send(const std::uint8_t *bytes, std::uint32_t count);
     void ResendLast();
     bool SetRxMode(std::uint8_t mode);
+    // Drops every frame still waiting to be written, a partly written one too.
+    void ClearQueue();
 
     // Starts the thread if it does not run yet (it is created suspended).
     void Resume();

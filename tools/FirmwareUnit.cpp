@@ -40,6 +40,10 @@ TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
     Send = [](const std::uint8_t *bytes, std::uint32_t count) {
         return devlink::Usb && devlink::Usb->Send(bytes, count);
     };
+    DropQueued = [] {
+        if (devlink::Usb)
+            devlink::Usb->ClearQueue();
+    };
     ChooseFile = [this](const QString &start) {
         return QFileDialog::getOpenFileName(this, QString(), start,
                                             QStringLiteral("Hex files (*.hex *.HEX)"));
@@ -211,6 +215,11 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
         case S_ARMED:
             if (byte == BL_START) {
                 Log("Start Char, State = S_DEVICE_DATA ");
+                // The unit has restarted: requests still queued for its
+                // application would go out between the blocks (the queue
+                // writes its lowest slot first) and spoil one.
+                if (DropQueued)
+                    DropQueued();
                 if (Send)
                     Send(&BL_START_ACK, 1);
                 BootState = S_DEVICE_DATA;

@@ -55,6 +55,8 @@ public:
 
     // Raw bytes to the bootloader; the worker's queue unless a test replaces it.
     std::function<bool(const std::uint8_t *bytes, std::uint32_t count)> Send;
+    // Drops the frames still waiting in the worker's queue; tests replace it.
+    std::function<void()> DropQueued;
     // The open dialog; tests replace it. Empty: cancelled.
     std::function<QString(const QString &start)> ChooseFile;
     // A monotonic time in milliseconds and a pause; tests replace both.

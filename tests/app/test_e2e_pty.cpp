@@ -6,6 +6,7 @@
 #include "config/Settingsunit.h"
 #include "config/UnitVersion.h"
 #include "link/UsbSelectUnit.h"
+#include "main/LogUnit.h"
 #include "main/MainUnit.h"
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/TestDialogs.h"
@@ -129,6 +130,12 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
 // finds the new pages in the unit.
 TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
 {
+    // The link's trace, shown when the update fails, tells what went out when.
+    struct TraceOn
+    {
+        TraceOn() { TraceEnabled = 1; }
+        ~TraceOn() { TraceEnabled = 0; }
+    } traceOn;
     PtyRig r;
     ASSERT_TRUE(r.start()) << r.dialogs.texts().join('|').toStdString();
 
@@ -168,7 +175,8 @@ TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
         });
         if (!r.dialogs.texts().contains("Target updated"))
             ADD_FAILURE() << r.unit.readAllStandardError().toStdString()
-                          << w->MemoDebug->toPlainText().toStdString();
+                          << w->MemoDebug->toPlainText().toStdString()
+                          << r.forms->Log->RichEdit->toPlainText().toStdString();
         w->BtnExitClick();
     });
     r.main().Firmware1Click();

@@ -160,6 +160,31 @@ TEST(UsbThreadQueue, PartialWriteGoesOnWithTheRestAndFailedWritesKeepTheFrame)
     EXPECT_EQ(joined, frame);
 }
 
+// The lowest used slot goes first, so a newer frame can overtake an older
+// one; emptying the queue drops every frame, a partly written one too.
+TEST(UsbThreadQueue, NewerFramesOvertakeAndClearingDropsEveryFrame)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.send(1); // slot 0
+    r.send(2); // slot 1
+    r.usb.Pass();
+    r.send(3); // slot 0 again: ahead of 2
+    r.usb.Pass();
+    EXPECT_EQ(r.written(), (std::vector<Bytes>{Bytes(6, 1), Bytes(6, 3)}));
+
+    r.backend->state->writeLimit = 2;
+    r.send(4);
+    r.usb.Pass(); // 4, in slot 0, goes out in part
+    r.usb.ClearQueue();
+    for (const auto &s : r.usb.queueSnapshot())
+        EXPECT_EQ(s.Used, 0);
+    r.backend->state->writeLimit = 0xFFFFFFFF;
+    r.usb.Pass();
+    r.usb.Pass();
+    EXPECT_EQ(r.written().size(), 3u) << "nothing after the clearing";
+}
+
 TEST(UsbThreadQueue, OversizeDataIsRefusedAndTraced)
 {
     Rig r;

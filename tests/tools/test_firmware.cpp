@@ -87,9 +87,11 @@ struct Window
     std::vector<std::vector<std::uint8_t>> sent;
     std::int64_t now = 0;
     std::vector<int> pauses;
+    std::vector<std::size_t> droppedAfter; // frames sent when the queue was emptied
 
     Window()
     {
+        form->DropQueued = [this] { droppedAfter.push_back(sent.size()); };
         form->Send = [this](const std::uint8_t *bytes, std::uint32_t count) {
             sent.emplace_back(bytes, bytes + count);
             return true;
@@ -164,6 +166,9 @@ TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
                       w.dialogs.texts().count("Target update failed"),
                   1);
         EXPECT_FALSE(w.form->BlockTimer->isActive());
+        // Requests queued for the application never go out between the
+        // bootloader's bytes: the queue is emptied once, before the answer.
+        EXPECT_EQ(w.droppedAfter, std::vector<std::size_t>{0});
         if (c.sends == 4) {
             EXPECT_EQ(w.sent.back(), (std::vector<std::uint8_t>{0xFF, 0xFF}));
             EXPECT_EQ(w.pauses, std::vector<int>{1}); // the bootloader's time to leave
