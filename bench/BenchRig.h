@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -152,15 +153,21 @@ inline double threadCpuSeconds(long tid)
     return cpuSecondsOf("/proc/self/task/" + std::to_string(tid) + "/stat");
 }
 
-// A field of /proc/self/status in kB (VmRSS, VmHWM).
-inline long statusKb(const std::string &key)
+// A numeric field of a /proc status file; -1 when it is not there.
+inline long statusField(const std::filesystem::path &file, const std::string &key)
 {
-    std::ifstream in("/proc/self/status");
+    std::ifstream in(file);
     std::string line;
     while (std::getline(in, line))
         if (line.rfind(key + ":", 0) == 0)
             return std::stol(line.substr(key.size() + 1));
     return -1;
+}
+
+// A field of /proc/self/status in kB (VmRSS, VmHWM).
+inline long statusKb(const std::string &key)
+{
+    return statusField("/proc/self/status", key);
 }
 
 // Times the threads of this process were switched out so far (voluntary and
@@ -169,11 +176,9 @@ inline long contextSwitches()
 {
     long total = 0;
     for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream in(task.path() / "status");
-        std::string line;
-        while (std::getline(in, line))
-            if (line.find("ctxt_switches:") != std::string::npos)
-                total += std::stol(line.substr(line.find(':') + 1));
+        const auto status = task.path() / "status";
+        total += std::max(0L, statusField(status, "voluntary_ctxt_switches")) +
+                 std::max(0L, statusField(status, "nonvoluntary_ctxt_switches"));
     }
     return total;
 }

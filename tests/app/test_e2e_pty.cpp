@@ -62,6 +62,7 @@ struct PtyRig
 
     ~PtyRig()
     {
+        TraceEnabled = 0;
         forms.reset();
         unit.terminate();
         unit.waitForFinished(10000);
@@ -75,6 +76,7 @@ struct PtyRig
         path = QString::fromLocal8Bit(unit.readLine()).trimmed();
         driver.addBackend(d2xx::makeExtraPortsBackend(path.toStdString()));
         forms = std::make_unique<AutoForms>(QStringList{}, dir.path() + "/qm5230.INI", driver);
+        TraceEnabled = 1; // the link's trace tells what went out when
         devlink::TUSB_SelectForm &select = *forms->UsbSelect;
         select.FormActivate();
         if (select.ListBox1->count() != 1)
@@ -130,12 +132,6 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
 // finds the new pages in the unit.
 TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
 {
-    // The link's trace, shown when the update fails, tells what went out when.
-    struct TraceOn
-    {
-        TraceOn() { TraceEnabled = 1; }
-        ~TraceOn() { TraceEnabled = 0; }
-    } traceOn;
     PtyRig r;
     ASSERT_TRUE(r.start()) << r.dialogs.texts().join('|').toStdString();
 
