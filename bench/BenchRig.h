@@ -69,9 +69,10 @@ public:
         inner_->setDataCharacteristics(dataBits, stopBits, parity);
     }
     void setTimeouts(int readMs, int writeMs) override { inner_->setTimeouts(readMs, writeMs); }
-    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) override
+    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+              std::chrono::milliseconds startAfter) override
     {
-        const bool ok = inner_->read(buffer, size, got);
+        const bool ok = inner_->read(buffer, size, got, startAfter);
         if (ok)
             count_->fromUnit += got;
         return ok;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace devlink {
 
@@ -217,6 +218,14 @@ void UsbThread::Nap(std::uint32_t ms)
     wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return terminated_.load(); });
 }
 
+void UsbThread::PauseBeforeRead(std::uint32_t ms)
+{
+    if (pauseInRead_)
+        owedMs_ += ms;
+    else
+        sleep_(ms);
+}
+
 void UsbThread::DispatchRx()
 {
     if (Tracing())
@@ -245,14 +254,19 @@ void UsbThread::Pass()
 {
     switch (LinkState.load()) {
     case LinkOpen: {
-        sleep_(10);
+        PauseBeforeRead(10);
+        const std::chrono::milliseconds pause(std::exchange(owedMs_, 0));
         bool ok = false, gone = false;
         std::uint32_t got = 0;
         {
             std::lock_guard lock(DeviceLock);
             if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
                 return;
-            ok = driver_.ReadFile(FtHandle, RxBuffer.data(), RxBuffer.size(), got);
+            ok = driver_.ReadFile(FtHandle, RxBuffer.data(), RxBuffer.size(), got, pause);
+            // Closed while the read waited: what came goes with the handle,
+            // as it does when the link is closed before the read.
+            if (LinkState != LinkOpen)
+                return;
             if (!ok)
                 gone = driver_.GetLastError(FtHandle) == d2xx::ErrorDeviceGone;
         }
@@ -275,7 +289,7 @@ void UsbThread::Pass()
         break;
     }
     case LinkLost: {
-        sleep_(250);
+        sleep_(std::exchange(owedMs_, 0) + 250);
         if (LinkState != LinkLost || terminated_)
             return;
         std::string description;
@@ -294,7 +308,8 @@ void UsbThread::Pass()
 
 void UsbThread::WriteOneFrame()
 {
-    std::uint32_t pause = 0;
+    std::uint32_t pause = 0; // after failed or partial writes, slept at once
+    bool wroteWhole = false;
     {
         std::lock_guard txLock(TxLock);
         std::lock_guard devLock(DeviceLock);
@@ -308,11 +323,11 @@ void UsbThread::WriteOneFrame()
             if (driver_.WriteFile(FtHandle, slot.Data.data() + slot.Written, rest, written)) {
                 if (written >= rest) {
                     slot = TxSlot{};
-                    pause = 2;
+                    wroteWhole = true;
                 } else {
                     // Go on with the unwritten rest next time, never the whole frame again.
                     slot.Written += written;
-                    pause = 5;
+                    pause += 5;
                 }
                 break;
             }
@@ -321,12 +336,15 @@ void UsbThread::WriteOneFrame()
     }
     if (pause)
         sleep_(pause);
+    if (wroteWhole)
+        PauseBeforeRead(2);
 }
 
 void UsbThread::run()
 {
     while (!terminated_) {
         if (LinkState == LinkClosed) {
+            owedMs_ = 0; // nothing to pace until the link opens again
             std::unique_lock lock(wakeMutex_);
             wake_.wait(lock, [this] { return terminated_ || LinkState != LinkClosed; });
             continue;

@@ -10,7 +10,9 @@
 //   worker's reads and writes with Open and Close, and guards FtHandle and
 //   DeviceDescription. Lock order: TxLock before DeviceLock, never the other
 //   way round. Neither lock is held while the worker waits for the main
-//   thread.
+//   thread. The worker holds DeviceLock through a read, whose wait takes in
+//   the pauses before it (10 ms, 12 after a frame was written), so Open and
+//   Close wait at most that long plus the read time-out.
 // - LinkState and RxMode are atomics written by both threads.
 #pragma once
 
@@ -106,7 +108,13 @@ public:
     std::vector<TxSlot> queueSnapshot() const;
     TxSlot lastTxFrame() const;
 
-    void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
+    // A sleeper of the caller's own takes the pauses, those before a read too
+    // unless `pausesInRead` leaves them to the read as usual.
+    void setSleeper(Sleeper sleeper, bool pausesInRead = false)
+    {
+        sleep_ = std::move(sleeper);
+        pauseInRead_ = pausesInRead;
+    }
     // Tests that drive Pass() themselves keep the thread from starting.
     void setAutoStart(bool on) { autoStart_ = on; }
 
@@ -126,11 +134,17 @@ private:
     void ClearQueueLocked();
     void WriteOneFrame();
     void Nap(std::uint32_t ms);
+    // A pause that nothing but the next read can follow: it is owed to that
+    // read and taken inside the read's own wait, so that a quiet line costs
+    // one wake-up a pass instead of two. The timing on the line is the same.
+    void PauseBeforeRead(std::uint32_t ms);
 
     d2xx::Driver &driver_;
     UsbThreadClient &client_;
     Synchronizer sync_;
     Sleeper sleep_;
+    std::uint32_t owedMs_ = 0; // worker thread only
+    bool pauseInRead_ = true;
 
     std::atomic<std::uint8_t> LinkState{LinkClosed};
     std::atomic<std::uint8_t> RxMode{RxModeFrames};

@@ -23,13 +23,14 @@ public:
     void setDataCharacteristics(int, int, int) override {}
     void setTimeouts(int readMs, int) override { readTimeoutMs_ = readMs < 0 ? 0 : readMs; }
 
-    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) override
+    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+              std::chrono::milliseconds startAfter) override
     {
         got = 0;
         std::size_t n = 0;
         if (!line_->read(session_, std::span(buffer, size),
                          std::chrono::milliseconds(readTimeoutMs_.load()), n,
-                         d2xx::ReadQuietGap)) {
+                         d2xx::ReadQuietGap, startAfter)) {
             lastError_ = d2xx::ErrorDeviceGone;
             return false;
         }

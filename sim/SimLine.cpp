@@ -55,12 +55,13 @@ bool SimLine::write(std::uint64_t session, std::span<const std::uint8_t> bytes)
 }
 
 bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
-                   std::size_t &got, Clock::duration quiet)
+                   std::size_t &got, Clock::duration quiet, Clock::duration startAfter)
 {
     got = 0;
     std::unique_lock lock(mutex_);
     Clock::duration now = clock_->now();
-    const Clock::duration deadline = now + std::max(timeout, Clock::duration::zero());
+    const Clock::duration start = now + std::max(startAfter, Clock::duration::zero());
+    const Clock::duration deadline = start + std::max(timeout, Clock::duration::zero());
     Clock::duration lastArrived{};
     for (;;) {
         if (!aliveLocked(session))
@@ -68,7 +69,7 @@ bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock:
         processLocked(now);
         const std::size_t limit =
             maxPerRead_ ? std::min(maxPerRead_, buffer.size()) : buffer.size();
-        while (got < limit && !outbox_.empty() && outbox_.front().due <= now) {
+        while (now >= start && got < limit && !outbox_.empty() && outbox_.front().due <= now) {
             lastArrived = outbox_.front().due;
             buffer[got++] = outbox_.front().byte;
             outbox_.pop_front();
@@ -96,10 +97,12 @@ bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock:
             }
             wake = std::min(deadline, fills ? runEnd : runEnd + quiet);
         } else if (!outbox_.empty()) {
-            wake = std::min(deadline, outbox_.front().due);
+            wake = std::min(deadline, std::max(start, outbox_.front().due));
         }
+        // A request that arrives before the start is carried out at its own
+        // arrival time all the same; what it brings is looked at from the start.
         if (!inbox_.empty())
-            wake = std::min(wake, inbox_.front().arrives);
+            wake = std::min(wake, std::max(start, inbox_.front().arrives));
         if (!clock_->waitUntil(lock, cv_, wake))
             return true;
         now = clock_->now();

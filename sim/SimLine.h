@@ -52,8 +52,11 @@ public:
     // Takes the unit's bytes as they come until `buffer` is full, `timeout`
     // has run out, or bytes came and the line has then been quiet for
     // `quiet`; `got` 0 when none came. False when the session is gone.
+    // The read starts `startAfter` from now, as if the reader had slept that
+    // long first, and wakes no earlier than it needs to.
     bool read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
-              std::size_t &got, Clock::duration quiet = Clock::duration::zero());
+              std::size_t &got, Clock::duration quiet = Clock::duration::zero(),
+              Clock::duration startAfter = Clock::duration::zero());
     // Time until the next byte of the unit is due or a request has
     // arrived, when either is pending.
     std::optional<Clock::duration> untilNextEvent();

@@ -1,5 +1,6 @@
 #include "platform/d2xx/d2xx.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace d2xx {
@@ -107,11 +108,12 @@ std::uint32_t Driver::SetTimeouts(Handle h, int readMs, int writeMs)
     return StatusOk;
 }
 
-bool Driver::ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got)
+bool Driver::ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+                      std::chrono::milliseconds startAfter)
 {
     got = 0;
     auto d = device(h);
-    return d && d->read(buffer, size, got);
+    return d && d->read(buffer, size, got, std::max(startAfter, std::chrono::milliseconds::zero()));
 }
 
 bool Driver::WriteFile(Handle h, const std::uint8_t *data, std::uint32_t size,

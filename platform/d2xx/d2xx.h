@@ -45,7 +45,11 @@ public:
     // buffer is full or the line has been quiet for ReadQuietGap.
     // false = failure, lastError() says why; true with got == 0 when nothing
     // arrived within the read time-out.
-    virtual bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) = 0;
+    // `startAfter` > 0: the same as sleeping that long and then reading, in
+    // one wait where the device allows it. Bytes that come meanwhile wait in
+    // the device until then, as they would while the caller slept.
+    virtual bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+                      std::chrono::milliseconds startAfter) = 0;
     virtual bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) = 0;
     virtual std::uint32_t lastError() const = 0;
 };
@@ -78,7 +82,8 @@ public:
     std::uint32_t SetBaudRate(Handle h, int baud);
     std::uint32_t SetDataCharacteristics(Handle h, int dataBits, int stopBits, int parity);
     std::uint32_t SetTimeouts(Handle h, int readMs, int writeMs);
-    bool ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got);
+    bool ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+                  std::chrono::milliseconds startAfter = std::chrono::milliseconds::zero());
     bool WriteFile(Handle h, const std::uint8_t *data, std::uint32_t size, std::uint32_t &written);
     std::uint32_t GetLastError(Handle h);
     std::uint32_t Close(Handle h);

@@ -137,12 +137,27 @@ public:
         writeTimeout_ = std::chrono::milliseconds(std::max(writeMs, 0));
     }
 
-    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) override
+    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+              std::chrono::milliseconds startAfter) override
     {
         got = 0;
         if (gone_)
             return fail(ErrorDeviceGone);
-        const auto deadline = Clock::now() + readTimeout_;
+        const auto start = Clock::now() + startAfter;
+        const auto deadline = start + readTimeout_;
+        if (startAfter > startAfter.zero()) {
+            // The pause and the read's wait in one: woken early only by bytes
+            // or a hang-up, which then wait in the port until the pause is over.
+            pollfd pfd{fd_, POLLIN, 0};
+            for (;;) {
+                const timespec wait = leftUntil(deadline);
+                if (::ppoll(&pfd, 1, &wait, nullptr) >= 0 || errno != EINTR)
+                    break;
+            }
+            for (timespec rest = leftUntil(start); rest.tv_sec != 0 || rest.tv_nsec != 0;
+                 rest = leftUntil(start))
+                ::nanosleep(&rest, nullptr);
+        }
         Clock::time_point lastArrived{};
         bool hungUp = false;
         bool finalPoll = false; // the poll at the end of the wait was made

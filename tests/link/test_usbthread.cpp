@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 using namespace devlink;
 using Bytes = std::vector<std::uint8_t>;
@@ -226,6 +227,61 @@ TEST(UsbThreadQueue, OpeningEmptiesTheQueueAndForgetsTheLastFrame)
     for (int i = 0; i < 3; ++i)
         r.usb.Pass();
     EXPECT_TRUE(r.written().empty());
+}
+
+// Each pass waits 10 ms before its read, 5 ms after bytes came, 2 ms after a
+// frame went out whole and 5 ms after a partial or failed write. The pauses
+// that only the next read can follow are taken inside that read's wait.
+TEST(UsbThreadPacing, PausesOfEachPass)
+{
+    Rig r;
+    std::vector<std::uint32_t> slept;
+    r.usb.setSleeper([&](std::uint32_t ms) { slept.push_back(ms); }, true);
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    FakeState &s = *r.backend->state;
+    const Bytes frame{0xC0, 1, 2, 3, 4, 5, 6, 0xC0};
+    struct Step
+    {
+        const char *name;
+        std::function<void()> before;
+        std::vector<int> readPauses;
+        std::vector<std::uint32_t> slept;
+    };
+    const Step steps[] = {
+        {"a quiet pass", [] {}, {10}, {}},
+        {"a frame goes out", [&] { r.send(1); }, {10}, {}},
+        {"the read after it", [] {}, {12}, {}},
+        {"bytes come", [&] { s.reads.push_back({1, 2}); }, {10}, {5}},
+        {"a partial write",
+         [&] {
+             s.writeLimit = 3;
+             r.usb.Send(frame.data(), 8);
+         },
+         {10}, {5}},
+        {"a failed write", [&] { s.failWrites = true; }, {10}, {5}},
+        {"the rest goes out",
+         [&] {
+             s.failWrites = false;
+             s.writeLimit = 0xFFFFFFFF;
+         },
+         {10}, {}},
+        {"the device is gone",
+         [&] {
+             s.gone = true;
+             r.backend->present = false;
+         },
+         {12}, {}},
+        {"a retry to reopen it", [] {}, {}, {250}},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.before();
+        s.readPauses.clear();
+        slept.clear();
+        r.usb.Pass();
+        EXPECT_EQ(s.readPauses, step.readPauses);
+        EXPECT_EQ(slept, step.slept);
+    }
 }
 
 TEST(UsbThreadReceive, BytesGoToFramesOrBootloader)

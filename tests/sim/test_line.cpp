@@ -331,8 +331,10 @@ public:
                    duration deadline) const override
     {
         now_ = std::max(now_, deadline);
+        ++waits;
         return true;
     }
+    mutable int waits = 0;
 
 private:
     mutable duration now_{};
@@ -340,7 +342,9 @@ private:
 
 // How a blocking read ends: at its time-out with nothing, or once the bytes
 // on their way have come and the line has been quiet for the gap after them,
-// or when the buffer is full; never at the first byte of a frame.
+// or when the buffer is full; never at the first byte of a frame. A read that
+// starts after a pause takes what came meanwhile at the pause's end, and
+// waits once where nothing is due before then.
 TEST(LineReads, EndWhenTheLineFallsQuiet)
 {
     constexpr Clock::duration quiet = 900us;
@@ -359,16 +363,25 @@ TEST(LineReads, EndWhenTheLineFallsQuiet)
         Clock::duration timeout;
         std::size_t got;
         Clock::duration endsAt;
+        Clock::duration startAfter;
+        int waits; // wake-ups of the reader
     };
+    const Clock::duration midAnswer = arrived + tt(2);
     const Case cases[] = {
-        {"nothing comes", {}, {}, 4096, 5ms, 0, 5ms},
-        {"a whole answer", {versionReq}, {}, 4096, 50ms, answer, arrived + tt(answer) + quiet},
+        {"nothing comes", {}, {}, 4096, 5ms, 0, 5ms, 0ms, 1},
+        {"a whole answer", {versionReq}, {}, 4096, 50ms, answer, arrived + tt(answer) + quiet, 0ms,
+         3},
         {"answers back to back", {versionReq, statisticsReq}, {}, 4096, 50ms, answer + answer2,
-         arrived + tt(answer) + tt(answer2) + quiet},
+         arrived + tt(answer) + tt(answer2) + quiet, 0ms, 4},
         {"the time-out cuts an answer", {versionReq}, {}, 4096, 5ms,
-         std::size_t((5ms - arrived) / tt(1)), 5ms},
-        {"a full buffer", {versionReq}, {}, 5, 50ms, 5, arrived + tt(5)},
-        {"a lone byte", {}, {0x21}, 4096, 5ms, 1, tt(1) + quiet},
+         std::size_t((5ms - arrived) / tt(1)), 5ms, 0ms, 3},
+        {"a full buffer", {versionReq}, {}, 5, 50ms, 5, arrived + tt(5), 0ms, 3},
+        {"a lone byte", {}, {0x21}, 4096, 5ms, 1, tt(1) + quiet, 0ms, 2},
+        {"nothing comes after a pause", {}, {}, 4096, 5ms, 0, 15ms, 10ms, 1},
+        {"an answer that came during the pause", {versionReq}, {}, 4096, 5ms, answer, 50ms, 50ms,
+         1},
+        {"an answer still coming when the pause ends", {versionReq}, {}, 4096, 50ms, answer,
+         arrived + tt(answer) + quiet, midAnswer, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -382,9 +395,10 @@ TEST(LineReads, EndWhenTheLineFallsQuiet)
             line.inject(c.injected);
         Bytes buffer(c.buffer);
         std::size_t got = 0;
-        ASSERT_TRUE(line.read(session, buffer, c.timeout, got, quiet));
+        ASSERT_TRUE(line.read(session, buffer, c.timeout, got, quiet, c.startAfter));
         EXPECT_EQ(got, c.got);
         EXPECT_EQ(clock->now(), c.endsAt);
+        EXPECT_EQ(clock->waits, c.waits);
     }
 }
 

@@ -21,6 +21,7 @@ struct FakeState
     std::uint32_t writeLimit = 0xFFFFFFFF; // bytes accepted per write
     bool failWrites = false;
     std::vector<Bytes> written;
+    std::vector<int> readPauses; // ms each read was asked to wait before it starts
     int baud = 0, dataBits = 0, stopBits = 0, parity = -1, readTimeout = 0, writeTimeout = 0;
 };
 
@@ -40,10 +41,12 @@ public:
         s_->readTimeout = r;
         s_->writeTimeout = w;
     }
-    bool read(std::uint8_t *buf, std::uint32_t size, std::uint32_t &got) override
+    bool read(std::uint8_t *buf, std::uint32_t size, std::uint32_t &got,
+              std::chrono::milliseconds startAfter) override
     {
         std::lock_guard l(s_->m);
         got = 0;
+        s_->readPauses.push_back(static_cast<int>(startAfter.count()));
         if (s_->gone)
             return false;
         if (s_->reads.empty())

@@ -30,7 +30,8 @@ public:
     {
         log_->settings.insert(log_->settings.end(), {readMs, writeMs});
     }
-    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got) override
+    bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+              std::chrono::milliseconds) override
     {
         got = std::uint32_t(std::min<std::size_t>(size, rx_.size()));
         rx_.copy(reinterpret_cast<char *>(buffer), got);

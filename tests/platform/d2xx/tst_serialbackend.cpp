@@ -20,6 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 // Bound on the waits for bytes crossing the pty; reached only when a test fails.
 constexpr int MaxTries = 500;
@@ -100,7 +101,7 @@ template <typename Read> std::string readUntil(std::size_t count, Read read)
 
 std::string readDevice(d2xx::Device &device, std::size_t count)
 {
-    return readUntil(count, [&](auto *b, auto size, auto &n) { return device.read(b, size, n); });
+    return readUntil(count, [&](auto *b, auto size, auto &n) { return device.read(b, size, n, 0ms); });
 }
 
 class TempDir
@@ -237,7 +238,7 @@ TEST(SerialBackendTest, ReadsAndWritesThroughTheTerminal)
     std::uint8_t buffer[4096];
     for (int i = 0; i < 3; ++i) {
         std::uint32_t got = 99;
-        EXPECT_TRUE(device->read(buffer, sizeof buffer, got));
+        EXPECT_TRUE(device->read(buffer, sizeof buffer, got, 0ms));
         EXPECT_EQ(got, 0u);
     }
 
@@ -250,9 +251,32 @@ TEST(SerialBackendTest, ReadsAndWritesThroughTheTerminal)
     pty.send(fromUnit);
     const auto start = std::chrono::steady_clock::now();
     std::uint32_t got = 0;
-    EXPECT_TRUE(device->read(buffer, sizeof buffer, got));
+    EXPECT_TRUE(device->read(buffer, sizeof buffer, got, 0ms));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(buffer), got), fromUnit);
+
+    // A read asked to start after a pause: bytes that came during the pause
+    // are read at its end, as after a sleep; nothing coming ends it at the
+    // pause plus the time-out.
+    device->setTimeouts(40, 100);
+    struct PausedRead
+    {
+        const char *name;
+        bool send;
+        std::chrono::milliseconds notBefore;
+    };
+    for (const PausedRead &c : {PausedRead{"bytes during the pause", true, 200ms},
+                                PausedRead{"nothing comes", false, 240ms}}) {
+        SCOPED_TRACE(c.name);
+        const auto begun = std::chrono::steady_clock::now();
+        if (c.send)
+            pty.send(fromUnit);
+        got = 0;
+        EXPECT_TRUE(device->read(buffer, sizeof buffer, got, 200ms));
+        EXPECT_GE(std::chrono::steady_clock::now() - begun, c.notBefore);
+        EXPECT_EQ(std::string(reinterpret_cast<const char *>(buffer), got),
+                  c.send ? fromUnit : std::string());
+    }
 
     const std::uint8_t frame[] = {0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
     std::uint32_t written = 0;
@@ -293,11 +317,11 @@ TEST(SerialBackendTest, HangUpOrVanishedNodeMeansTheDeviceIsGone)
         auto device = d2xx::openSerialDevice(pty.slavePath);
         ASSERT_NE(device, nullptr);
         ::close(std::exchange(pty.master, -1));
-        EXPECT_FALSE(device->read(buffer, sizeof buffer, count));
+        EXPECT_FALSE(device->read(buffer, sizeof buffer, count, 0ms));
         EXPECT_EQ(count, 0u);
         EXPECT_EQ(device->lastError(), d2xx::ErrorDeviceGone);
         // It stays gone for reads and writes.
-        EXPECT_FALSE(device->read(buffer, sizeof buffer, count));
+        EXPECT_FALSE(device->read(buffer, sizeof buffer, count, 0ms));
         EXPECT_FALSE(device->write(buffer, 4, count));
         EXPECT_EQ(count, 0u);
         EXPECT_EQ(device->lastError(), d2xx::ErrorDeviceGone);
@@ -309,10 +333,10 @@ TEST(SerialBackendTest, HangUpOrVanishedNodeMeansTheDeviceIsGone)
         const std::string path = dir.link("unit", pty.slavePath);
         auto device = d2xx::openSerialDevice(path);
         ASSERT_NE(device, nullptr);
-        EXPECT_TRUE(device->read(buffer, sizeof buffer, count));
+        EXPECT_TRUE(device->read(buffer, sizeof buffer, count, 0ms));
         // The terminal still works, but its node is no longer there.
         fs::remove(path);
-        EXPECT_FALSE(device->read(buffer, sizeof buffer, count));
+        EXPECT_FALSE(device->read(buffer, sizeof buffer, count, 0ms));
         EXPECT_EQ(device->lastError(), d2xx::ErrorDeviceGone);
     }
 }
