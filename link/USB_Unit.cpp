@@ -289,7 +289,7 @@ void UsbThread::Pass()
         break;
     }
     case LinkLost: {
-        sleep_(std::exchange(owedMs_, 0) + 250);
+        sleep_(250);
         if (LinkState != LinkLost || terminated_)
             return;
         std::string description;

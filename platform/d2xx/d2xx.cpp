@@ -1,6 +1,5 @@
 #include "platform/d2xx/d2xx.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace d2xx {
@@ -113,7 +112,7 @@ bool Driver::ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::u
 {
     got = 0;
     auto d = device(h);
-    return d && d->read(buffer, size, got, std::max(startAfter, std::chrono::milliseconds::zero()));
+    return d && d->read(buffer, size, got, startAfter);
 }
 
 bool Driver::WriteFile(Handle h, const std::uint8_t *data, std::uint32_t size,

@@ -45,9 +45,10 @@ public:
     // buffer is full or the line has been quiet for ReadQuietGap.
     // false = failure, lastError() says why; true with got == 0 when nothing
     // arrived within the read time-out.
-    // `startAfter` > 0: the same as sleeping that long and then reading, in
-    // one wait where the device allows it. Bytes that come meanwhile wait in
-    // the device until then, as they would while the caller slept.
+    // `startAfter` (never negative) > 0: the same as sleeping that long and
+    // then reading, in one wait where the device allows it. Bytes that come
+    // meanwhile wait in the device until then, as they would while the
+    // caller slept.
     virtual bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
                       std::chrono::milliseconds startAfter) = 0;
     virtual bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) = 0;
