@@ -70,9 +70,9 @@ public:
     }
     void setTimeouts(int readMs, int writeMs) override { inner_->setTimeouts(readMs, writeMs); }
     bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-              std::chrono::milliseconds startAfter) override
+              d2xx::ReadPause pause) override
     {
-        const bool ok = inner_->read(buffer, size, got, startAfter);
+        const bool ok = inner_->read(buffer, size, got, pause);
         if (ok)
             count_->fromUnit += got;
         return ok;
@@ -84,6 +84,7 @@ public:
             count_->toUnit += written;
         return ok;
     }
+    void cutPause() override { inner_->cutPause(); }
     std::uint32_t lastError() const override { return inner_->lastError(); }
 
 private:

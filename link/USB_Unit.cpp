@@ -101,6 +101,7 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
         return false;
     }
     bool queued = false;
+    d2xx::Handle cut = d2xx::InvalidHandle;
     {
         std::lock_guard lock(TxLock);
         auto free = std::find_if(TxQueue.begin(), TxQueue.end(),
@@ -112,8 +113,17 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
             free->Used = 1;
             LastTxFrame = *free; // Used doubles as Pending
             queued = true;
+            if (cutHandle_ != d2xx::InvalidHandle) {
+                if (std::chrono::steady_clock::now() < cutUntil_)
+                    cut = cutHandle_;
+                cutHandle_ = d2xx::InvalidHandle;
+            }
         }
     }
+    // Queued while the worker's read takes the 5 ms after bytes: the worker
+    // wakes at their end to write it, as it would have after sleeping them.
+    if (cut != d2xx::InvalidHandle)
+        driver_.CutPause(cut);
     if (Tracing())
         Trace((queued ? "-> Tx;add to Tx buffer: " : "Tx buffer full, frame not sent: ") +
                   TraceBytes(bytes, count),
@@ -226,6 +236,20 @@ void UsbThread::PauseBeforeRead(std::uint32_t ms)
         sleep_(ms);
 }
 
+bool UsbThread::OwePauseAfterData(d2xx::Handle handle)
+{
+    if (!pauseInRead_)
+        return false;
+    std::lock_guard lock(TxLock);
+    if (std::any_of(TxQueue.begin(), TxQueue.end(), [](const TxSlot &s) { return s.Used; }))
+        return false;
+    cutHandle_ = handle;
+    cutUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(AfterDataMs);
+    owedMs_ += AfterDataMs;
+    owedCut_ = std::chrono::milliseconds(AfterDataMs);
+    return true;
+}
+
 void UsbThread::DispatchRx()
 {
     if (Tracing())
@@ -255,13 +279,16 @@ void UsbThread::Pass()
     switch (LinkState.load()) {
     case LinkOpen: {
         PauseBeforeRead(10);
-        const std::chrono::milliseconds pause(std::exchange(owedMs_, 0));
+        const d2xx::ReadPause pause(std::chrono::milliseconds(std::exchange(owedMs_, 0)),
+                                    std::exchange(owedCut_, std::chrono::milliseconds::zero()));
         bool ok = false, gone = false;
         std::uint32_t got = 0;
+        d2xx::Handle handle = d2xx::InvalidHandle;
         {
             std::lock_guard lock(DeviceLock);
             if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
                 return;
+            handle = FtHandle;
             ok = driver_.ReadFile(FtHandle, RxBuffer.data(), RxBuffer.size(), got, pause);
             // Closed while the read waited: what came goes with the handle,
             // as it does when the link is closed before the read.
@@ -273,7 +300,9 @@ void UsbThread::Pass()
         if (ok && got > 0) {
             RxCount = static_cast<std::int32_t>(got);
             Synchronize([this] { DispatchRx(); });
-            sleep_(5);
+            if (OwePauseAfterData(handle))
+                return; // nothing to write after the pause: the next read takes it
+            sleep_(AfterDataMs);
         } else if (gone) {
             NotifyLost();
             std::uint8_t expected = LinkOpen;
@@ -345,6 +374,7 @@ void UsbThread::run()
     while (!terminated_) {
         if (LinkState == LinkClosed) {
             owedMs_ = 0; // nothing to pace until the link opens again
+            owedCut_ = std::chrono::milliseconds::zero();
             std::unique_lock lock(wakeMutex_);
             wake_.wait(lock, [this] { return terminated_ || LinkState != LinkClosed; });
             continue;

@@ -11,8 +11,11 @@
 //   DeviceDescription. Lock order: TxLock before DeviceLock, never the other
 //   way round. Neither lock is held while the worker waits for the main
 //   thread. The worker holds DeviceLock through a read, whose wait takes in
-//   the pauses before it (10 ms, 12 after a frame was written), so Open and
-//   Close wait at most that long plus the read time-out.
+//   the pauses before it (10 ms, 12 after a frame was written, 15 after
+//   bytes came and nothing waited to be written), so Open and Close wait at
+//   most that long plus the read time-out. TxLock also guards the cut that
+//   a frame queued within those 5 ms after bytes makes: Send ends the read's
+//   pause through the driver, which takes no lock of the thread's.
 // - LinkState and RxMode are atomics written by both threads.
 #pragma once
 
@@ -22,6 +25,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -138,12 +142,21 @@ private:
     // read and taken inside the read's own wait, so that a quiet line costs
     // one wake-up a pass instead of two. The timing on the line is the same.
     void PauseBeforeRead(std::uint32_t ms);
+    // After bytes were handed over: when no frame waits to be written, the
+    // 5 ms that come next are owed to the next read too, and a frame queued
+    // within them cuts that read's pause short at their end. False when
+    // they are to be slept now.
+    bool OwePauseAfterData(d2xx::Handle handle);
 
     d2xx::Driver &driver_;
     UsbThreadClient &client_;
     Synchronizer sync_;
     Sleeper sleep_;
-    std::uint32_t owedMs_ = 0; // worker thread only
+    static constexpr std::uint32_t AfterDataMs = 5;
+    // Worker thread only: the pause owed to the next read, and how much of
+    // it a frame queued meanwhile may cut short.
+    std::uint32_t owedMs_ = 0;
+    std::chrono::milliseconds owedCut_{0};
     bool pauseInRead_ = true;
 
     std::atomic<std::uint8_t> LinkState{LinkClosed};
@@ -160,6 +173,9 @@ private:
     mutable std::mutex TxLock;
     std::array<TxSlot, TxSlotCount> TxQueue{};
     TxSlot LastTxFrame{};
+    // The device whose read's pause a frame queued before cutUntil_ cuts.
+    d2xx::Handle cutHandle_ = d2xx::InvalidHandle;
+    std::chrono::steady_clock::time_point cutUntil_{};
 
     std::mutex wakeMutex_; // with wake_: the loop's wait while the link is closed
     std::condition_variable wake_;

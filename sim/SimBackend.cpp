@@ -24,13 +24,13 @@ public:
     void setTimeouts(int readMs, int) override { readTimeoutMs_ = readMs < 0 ? 0 : readMs; }
 
     bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-              std::chrono::milliseconds startAfter) override
+              d2xx::ReadPause pause) override
     {
         got = 0;
         std::size_t n = 0;
         if (!line_->read(session_, std::span(buffer, size),
                          std::chrono::milliseconds(readTimeoutMs_.load()), n,
-                         d2xx::ReadQuietGap, startAfter)) {
+                         d2xx::ReadQuietGap, pause.length, {pause.cuttable, &cut_})) {
             lastError_ = d2xx::ErrorDeviceGone;
             return false;
         }
@@ -49,9 +49,16 @@ public:
         return true;
     }
 
+    void cutPause() override
+    {
+        cut_ = true;
+        line_->wakeReader();
+    }
+
     std::uint32_t lastError() const override { return lastError_; }
 
 private:
+    std::atomic<bool> cut_{false};
     std::shared_ptr<SimLine> line_;
     const std::uint64_t session_;
     std::atomic<int> readTimeoutMs_{0};

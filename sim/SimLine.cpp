@@ -55,18 +55,33 @@ bool SimLine::write(std::uint64_t session, std::span<const std::uint8_t> bytes)
 }
 
 bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
-                   std::size_t &got, Clock::duration quiet, Clock::duration startAfter)
+                   std::size_t &got, Clock::duration quiet, Clock::duration startAfter, ReadCut cut)
 {
     got = 0;
     std::unique_lock lock(mutex_);
     Clock::duration now = clock_->now();
-    const Clock::duration start = now + std::max(startAfter, Clock::duration::zero());
+    const Clock::duration pause = std::max(startAfter, Clock::duration::zero());
+    const Clock::duration start = now + pause;
     const Clock::duration deadline = start + std::max(timeout, Clock::duration::zero());
+    const Clock::duration cutWithin = std::clamp(cut.within, Clock::duration::zero(), pause);
+    const Clock::duration cutAt = now + cutWithin;
+    bool cutting = false;
     Clock::duration lastArrived{};
     for (;;) {
         if (!aliveLocked(session))
             return false;
-        processLocked(now);
+        if (cut.flag && cut.flag->exchange(false) && cutWithin > Clock::duration::zero() &&
+            now < start)
+            cutting = true;
+        if (cutting) {
+            if (now >= cutAt || !clock_->waitUntil(lock, cv_, cutAt))
+                return true;
+            now = clock_->now();
+            continue;
+        }
+        // A request that arrives before the start is carried out at its own
+        // arrival time all the same; what it brings is looked at from the start.
+        processLocked(now, std::max(now, start));
         const std::size_t limit =
             maxPerRead_ ? std::min(maxPerRead_, buffer.size()) : buffer.size();
         while (now >= start && got < limit && !outbox_.empty() && outbox_.front().due <= now) {
@@ -79,41 +94,55 @@ bool SimLine::read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock:
         // quiet for `quiet`.
         if (got >= limit || now >= deadline || (got > 0 && now >= lastArrived + quiet))
             return true;
-        Clock::duration wake = deadline;
-        if (got > 0) {
-            // Wake once where the bytes already on their way run out (or fill
-            // the buffer), not at every byte: the outcome is the same.
-            Clock::duration runEnd = lastArrived;
-            std::size_t room = limit - got;
-            bool fills = false;
-            for (const OutByte &b : outbox_) {
-                if (b.due > runEnd + quiet)
-                    break;
-                runEnd = b.due;
-                if (--room == 0) {
-                    fills = true;
-                    break;
-                }
-            }
-            wake = std::min(deadline, fills ? runEnd : runEnd + quiet);
-        } else if (!outbox_.empty()) {
-            wake = std::min(deadline, std::max(start, outbox_.front().due));
-        }
-        // A request that arrives before the start is carried out at its own
-        // arrival time all the same; what it brings is looked at from the start.
+        Clock::duration wake =
+            readEndLocked(std::max(now, start), deadline, limit - got, quiet,
+                          got > 0 ? std::optional(lastArrived) : std::nullopt);
         if (!inbox_.empty())
-            wake = std::min(wake, std::max(start, inbox_.front().arrives));
+            wake = std::min(wake, inbox_.front().arrives);
         if (!clock_->waitUntil(lock, cv_, wake))
             return true;
         now = clock_->now();
     }
 }
 
+Clock::duration SimLine::readEndLocked(Clock::duration from, Clock::duration deadline,
+                                       std::size_t room, Clock::duration quiet,
+                                       std::optional<Clock::duration> lastArrived) const
+{
+    // Wake once where the read ends with the bytes already on their way,
+    // not at the start or at every byte: the outcome is the same.
+    auto it = outbox_.begin();
+    for (; it != outbox_.end() && room > 0 && it->due <= from; ++it, --room)
+        lastArrived = it->due; // what came during a pause, taken at its end
+    if (room == 0 || from >= deadline || (lastArrived && from >= *lastArrived + quiet))
+        return std::min(from, deadline);
+    if (!lastArrived) {
+        if (it == outbox_.end() || it->due >= deadline)
+            return deadline;
+        lastArrived = it->due;
+        ++it;
+        if (--room == 0)
+            return *lastArrived;
+    }
+    for (; it != outbox_.end() && it->due <= *lastArrived + quiet; ++it) {
+        lastArrived = it->due;
+        if (--room == 0)
+            return std::min(deadline, *lastArrived);
+    }
+    return std::min(deadline, *lastArrived + quiet);
+}
+
+void SimLine::wakeReader()
+{
+    std::lock_guard lock(mutex_);
+    cv_.notify_all();
+}
+
 std::optional<Clock::duration> SimLine::untilNextEvent()
 {
     std::lock_guard lock(mutex_);
     const Clock::duration now = clock_->now();
-    processLocked(now);
+    processLocked(now, now);
     const auto next = nextEventLocked();
     if (!next)
         return std::nullopt;
@@ -126,11 +155,11 @@ std::size_t SimLine::pendingBytes() const
     return outbox_.size();
 }
 
-void SimLine::processLocked(Clock::duration now)
+void SimLine::processLocked(Clock::duration now, Clock::duration arrivedBy)
 {
     // Requests are carried out in arrival order, each at its own arrival
     // time, so that answers and the unit's clock agree with the line.
-    while (!inbox_.empty() && inbox_.front().arrives <= now) {
+    while (!inbox_.empty() && inbox_.front().arrives <= arrivedBy) {
         Chunk chunk = std::move(inbox_.front());
         inbox_.pop_front();
         syncUnitLocked(chunk.arrives);

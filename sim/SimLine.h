@@ -8,11 +8,13 @@
 // tool's worker reads and writes while a test thread pokes the hooks.
 // mutex_ guards all members below it. The line calls the unit while holding
 // mutex_ (lock order: line, then unit); the unit never calls back. A read
-// that waits for bytes waits on cv_, which releases mutex_.
+// that waits for bytes waits on cv_, which releases mutex_; a read's cut
+// flag is its own atomic, raised before wakeReader() takes mutex_.
 #pragma once
 
 #include "sim/SimClock.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -25,6 +27,14 @@
 namespace sim {
 
 class SimulatedUnit;
+
+// What may cut a read's pause short: `flag`, raised by another thread,
+// within the pause's first `within`.
+struct ReadCut
+{
+    Clock::duration within{};
+    std::atomic<bool> *flag = nullptr;
+};
 
 class SimLine
 {
@@ -53,10 +63,15 @@ public:
     // has run out, or bytes came and the line has then been quiet for
     // `quiet`; `got` 0 when none came. False when the session is gone.
     // The read starts `startAfter` from now, as if the reader had slept that
-    // long first, and wakes no earlier than it needs to.
+    // long first, and wakes no earlier than it needs to. A `cut` raised
+    // (then wakeReader()) before the start ends the read with nothing, at
+    // `within` from now or at once if that has passed; one raised later, or
+    // with no `within`, is dropped.
     bool read(std::uint64_t session, std::span<std::uint8_t> buffer, Clock::duration timeout,
               std::size_t &got, Clock::duration quiet = Clock::duration::zero(),
-              Clock::duration startAfter = Clock::duration::zero());
+              Clock::duration startAfter = Clock::duration::zero(), ReadCut cut = {});
+    // Wakes a waiting read to look at its cut.
+    void wakeReader();
     // Time until the next byte of the unit is due or a request has
     // arrived, when either is pending.
     std::optional<Clock::duration> untilNextEvent();
@@ -138,7 +153,15 @@ private:
     bool aliveLocked(std::uint64_t session) const { return plugged_ && session == session_; }
     // The fault for this answer, counted as used; nullopt when none applies.
     std::optional<FaultRule> takeFaultLocked(const std::vector<std::uint8_t> &frame);
-    void processLocked(Clock::duration now);
+    // Carries out the requests that have arrived by `arrivedBy` (`now`, or
+    // the start of a read that begins later), then brings the unit to `now`.
+    void processLocked(Clock::duration now, Clock::duration arrivedBy);
+    // When a read that has reached `from` ends, given the bytes on their way
+    // and nothing new: `room` left in its buffer, `lastArrived` the last
+    // byte it took, if any.
+    Clock::duration readEndLocked(Clock::duration from, Clock::duration deadline,
+                                  std::size_t room, Clock::duration quiet,
+                                  std::optional<Clock::duration> lastArrived) const;
     void syncUnitLocked(Clock::duration to);
     void queueLocked(const std::vector<std::uint8_t> &bytes, Clock::duration at);
     std::optional<Clock::duration> nextEventLocked() const;

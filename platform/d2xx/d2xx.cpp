@@ -108,11 +108,17 @@ std::uint32_t Driver::SetTimeouts(Handle h, int readMs, int writeMs)
 }
 
 bool Driver::ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-                      std::chrono::milliseconds startAfter)
+                      ReadPause pause)
 {
     got = 0;
     auto d = device(h);
-    return d && d->read(buffer, size, got, startAfter);
+    return d && d->read(buffer, size, got, pause);
+}
+
+void Driver::CutPause(Handle h)
+{
+    if (auto d = device(h))
+        d->cutPause();
 }
 
 bool Driver::WriteFile(Handle h, const std::uint8_t *data, std::uint32_t size,

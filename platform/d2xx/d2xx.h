@@ -5,9 +5,11 @@
 // Thread contract: Driver's methods may be called from any thread; a mutex
 // guards the handle table only. Each open Device is used by one caller at a
 // time (the worker thread serialises its reads and writes with open and
-// close under its own device lock).
+// close under its own device lock), except cutPause(), which another thread
+// calls while the worker reads.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -33,6 +35,20 @@ inline constexpr int ParityNone = 0;
 // on the line is taken whole and a lone byte is not held to the time-out.
 inline constexpr std::chrono::microseconds ReadQuietGap{900};
 
+// The wait a read begins with: the read starts `length` after it is called,
+// as if the caller had slept that long first. Within its first `cuttable`,
+// the pause can be cut short (Device::cutPause): the caller would have woken
+// there to write a frame, so the read then ends at that point with nothing.
+struct ReadPause
+{
+    ReadPause(std::chrono::milliseconds length = {}, std::chrono::milliseconds cuttable = {})
+        : length(length), cuttable(std::min(cuttable, length))
+    {
+    }
+    std::chrono::milliseconds length;
+    std::chrono::milliseconds cuttable;
+};
+
 // One opened device.
 class Device
 {
@@ -45,12 +61,16 @@ public:
     // buffer is full or the line has been quiet for ReadQuietGap.
     // false = failure, lastError() says why; true with got == 0 when nothing
     // arrived within the read time-out.
-    // `startAfter` (never negative) > 0: the same as sleeping that long and
-    // then reading, in one wait where the device allows it. Bytes that come
-    // meanwhile wait in the device until then, as they would while the
-    // caller slept.
+    // A `pause` (never negative) is taken in the read's own wait where the
+    // device allows it. Bytes that come meanwhile wait in the device until
+    // it is over, as they would while the caller slept.
     virtual bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-                      std::chrono::milliseconds startAfter) = 0;
+                      ReadPause pause) = 0;
+    // Any thread: a read still in its pause ends at the end of the pause's
+    // cuttable part (at once if that has passed) with nothing read. The cut
+    // waits for the read when none runs yet; a read that has no cuttable
+    // part, or is past its pause, drops it.
+    virtual void cutPause() = 0;
     virtual bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) = 0;
     virtual std::uint32_t lastError() const = 0;
 };
@@ -84,7 +104,10 @@ public:
     std::uint32_t SetDataCharacteristics(Handle h, int dataBits, int stopBits, int parity);
     std::uint32_t SetTimeouts(Handle h, int readMs, int writeMs);
     bool ReadFile(Handle h, std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-                  std::chrono::milliseconds startAfter = std::chrono::milliseconds::zero());
+                  ReadPause pause = {});
+    // Any thread, while another may read: Device::cutPause. Nothing for a
+    // handle that is closed.
+    void CutPause(Handle h);
     bool WriteFile(Handle h, const std::uint8_t *data, std::uint32_t size, std::uint32_t &written);
     std::uint32_t GetLastError(Handle h);
     std::uint32_t Close(Handle h);

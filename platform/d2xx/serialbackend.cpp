@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -64,9 +65,14 @@ timespec leftUntil(Clock::time_point deadline)
 class SerialDevice final : public Device
 {
 public:
-    SerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    SerialDevice(int fd, std::string path)
+        : fd_(fd), cutFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), path_(std::move(path))
+    {
+    }
     ~SerialDevice() override
     {
+        if (cutFd_ >= 0)
+            ::close(cutFd_);
         // Output for a vanished device would never drain; do not let close wait for it.
         if (gone_)
             ::tcflush(fd_, TCOFLUSH);
@@ -138,26 +144,114 @@ public:
     }
 
     bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-              std::chrono::milliseconds startAfter) override
+              ReadPause pause) override
     {
         got = 0;
         if (gone_)
             return fail(ErrorDeviceGone);
-        const auto start = Clock::now() + startAfter;
-        const auto deadline = start + readTimeout_;
-        if (startAfter > startAfter.zero()) {
-            // The pause and the read's wait in one: woken early only by bytes
-            // or a hang-up, which then wait in the port until the pause is over.
-            pollfd pfd{fd_, POLLIN, 0};
-            for (;;) {
-                const timespec wait = leftUntil(deadline);
-                if (::ppoll(&pfd, 1, &wait, nullptr) >= 0 || errno != EINTR)
-                    break;
+        const auto called = Clock::now();
+        const auto start = called + pause.length;
+        if (pause.length > pause.length.zero() &&
+            waitOutPause(start, called + pause.cuttable, pause.cuttable > pause.cuttable.zero()))
+            return true;
+        const bool ok = readPort(buffer, size, got, start + readTimeout_);
+        dropCut(); // raised after the pause was over
+        return ok;
+    }
+
+    void cutPause() override
+    {
+        if (cutFd_ < 0)
+            return;
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(cutFd_, &one, sizeof one);
+    }
+
+    bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) override
+    {
+        written = 0;
+        if (gone_)
+            return fail(ErrorDeviceGone);
+        const auto deadline = Clock::now() + writeTimeout_;
+        bool hungUp = false;
+        bool finalPoll = false; // the poll at the deadline was made
+        while (written < size) {
+            const ssize_t n = ::write(fd_, data + written, size - written);
+            if (n > 0) {
+                written += static_cast<std::uint32_t>(n);
+                continue;
             }
-            for (timespec rest = leftUntil(start); rest.tv_sec != 0 || rest.tv_nsec != 0;
-                 rest = leftUntil(start))
-                ::nanosleep(&rest, nullptr);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN)
+                return failAfter(written, errno);
+            if (hungUp) {
+                gone_ = true;
+                return written > 0 || fail(ErrorDeviceGone);
+            }
+            if (finalPoll)
+                break;
+            const int waitMs = msUntil(deadline);
+            finalPoll = waitMs == 0;
+            pollfd pfd{fd_, POLLOUT, 0};
+            const int ready = ::poll(&pfd, 1, waitMs);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0)
+                return failAfter(written, errno);
+            if (ready == 0)
+                break;
+            hungUp = (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
         }
+        return true;
+    }
+
+    std::uint32_t lastError() const override { return lastError_; }
+
+private:
+    // Sleeps until `start`. Bytes that come meanwhile wait in the port; only
+    // a hang-up (seen by the read after the pause) or, when `cuttable`, a cut
+    // wakes it. A cut ends the pause at `cutAt` instead (at once if that has
+    // passed): true, and the read has nothing.
+    bool waitOutPause(Clock::time_point start, Clock::time_point cutAt, bool cuttable)
+    {
+        // No events asked of the port: poll reports a hang-up or an error anyway.
+        pollfd fds[2] = {{fd_, 0, 0}, {cuttable ? cutFd_ : -1, POLLIN, 0}};
+        bool cutting = false;
+        for (;;) {
+            const timespec wait = leftUntil(cutting ? cutAt : start);
+            if (wait.tv_sec == 0 && wait.tv_nsec == 0)
+                return cutting;
+            const int ready = ::ppoll(fds, 2, &wait, nullptr);
+            if (ready < 0 && errno != EINTR) {
+                ::nanosleep(&wait, nullptr);
+                continue;
+            }
+            if (ready <= 0)
+                continue;
+            if (fds[0].revents != 0)
+                fds[0].fd = -1;
+            if ((fds[1].revents & POLLIN) != 0) {
+                dropCut();
+                fds[1].fd = -1;
+                cutting = Clock::now() < start;
+                if (!cutting)
+                    return false;
+            }
+        }
+    }
+
+    void dropCut()
+    {
+        if (cutFd_ < 0)
+            return;
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = ::read(cutFd_, &count, sizeof count);
+    }
+
+    bool readPort(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
+                  Clock::time_point deadline)
+    {
         Clock::time_point lastArrived{};
         bool hungUp = false;
         bool finalPoll = false; // the poll at the end of the wait was made
@@ -209,48 +303,6 @@ public:
         return true;
     }
 
-    bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) override
-    {
-        written = 0;
-        if (gone_)
-            return fail(ErrorDeviceGone);
-        const auto deadline = Clock::now() + writeTimeout_;
-        bool hungUp = false;
-        bool finalPoll = false; // the poll at the deadline was made
-        while (written < size) {
-            const ssize_t n = ::write(fd_, data + written, size - written);
-            if (n > 0) {
-                written += static_cast<std::uint32_t>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && errno != EAGAIN)
-                return failAfter(written, errno);
-            if (hungUp) {
-                gone_ = true;
-                return written > 0 || fail(ErrorDeviceGone);
-            }
-            if (finalPoll)
-                break;
-            const int waitMs = msUntil(deadline);
-            finalPoll = waitMs == 0;
-            pollfd pfd{fd_, POLLOUT, 0};
-            const int ready = ::poll(&pfd, 1, waitMs);
-            if (ready < 0 && errno == EINTR)
-                continue;
-            if (ready < 0)
-                return failAfter(written, errno);
-            if (ready == 0)
-                break;
-            hungUp = (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-        }
-        return true;
-    }
-
-    std::uint32_t lastError() const override { return lastError_; }
-
-private:
     template <typename Change> void changeLine(Change change)
     {
         termios tio{};
@@ -289,6 +341,7 @@ private:
     }
 
     int fd_;
+    int cutFd_; // raised by cutPause(); -1 if it could not be made, and nothing is cut
     std::string path_;
     std::chrono::milliseconds readTimeout_{DefaultReadTimeoutMs};
     std::chrono::milliseconds writeTimeout_{DefaultWriteTimeoutMs};

@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <functional>
+#include <thread>
 
 using namespace devlink;
 using Bytes = std::vector<std::uint8_t>;
@@ -231,7 +232,9 @@ TEST(UsbThreadQueue, OpeningEmptiesTheQueueAndForgetsTheLastFrame)
 
 // Each pass waits 10 ms before its read, 5 ms after bytes came, 2 ms after a
 // frame went out whole and 5 ms after a partial or failed write. The pauses
-// that only the next read can follow are taken inside that read's wait.
+// that only the next read can follow are taken inside that read's wait: the
+// 5 ms after bytes too when no frame waits, and a frame queued within them
+// cuts the read's pause short so that it still goes out at their end.
 TEST(UsbThreadPacing, PausesOfEachPass)
 {
     Rig r;
@@ -240,47 +243,75 @@ TEST(UsbThreadPacing, PausesOfEachPass)
     ASSERT_EQ(r.usb.Open("Unit A"), 1);
     FakeState &s = *r.backend->state;
     const Bytes frame{0xC0, 1, 2, 3, 4, 5, 6, 0xC0};
+    using Pauses = std::vector<std::pair<int, int>>; // {ms, of which a cut may end}
+    // A frame queued while the worker reads comes from another thread, which
+    // holds none of the worker's locks.
+    const auto fromMainThread = [](const std::function<void()> &fn) { std::thread(fn).join(); };
     struct Step
     {
         const char *name;
         std::function<void()> before;
-        std::vector<int> readPauses;
+        Pauses readPauses;
         std::vector<std::uint32_t> slept;
+        int cutReads;
+        std::size_t writes;
     };
     const Step steps[] = {
-        {"a quiet pass", [] {}, {10}, {}},
-        {"a frame goes out", [&] { r.send(1); }, {10}, {}},
-        {"the read after it", [] {}, {12}, {}},
-        {"bytes come", [&] { s.reads.push_back({1, 2}); }, {10}, {5}},
+        {"a quiet pass", [] {}, {{10, 0}}, {}, 0, 0},
+        {"a frame goes out", [&] { r.send(1); }, {{10, 0}}, {}, 0, 1},
+        {"the read after it", [] {}, {{12, 0}}, {}, 0, 0},
+        {"bytes come, nothing waits", [&] { s.reads.push_back({1, 2}); }, {{10, 0}}, {}, 0, 0},
+        {"a frame queued within the 5 ms after them",
+         [&] { s.duringRead = [&] { fromMainThread([&] { r.send(2); }); }; }, {{15, 5}}, {}, 1, 1},
+        {"the read after it", [] {}, {{12, 0}}, {}, 0, 0},
+        {"bytes come again", [&] { s.reads.push_back({3}); }, {{10, 0}}, {}, 0, 0},
+        {"a frame queued after those 5 ms",
+         [&] {
+             s.duringRead = [&] {
+                 QThread::msleep(6);
+                 fromMainThread([&] { r.send(3); });
+             };
+         },
+         {{15, 5}}, {}, 0, 1},
+        {"bytes come while a frame waits",
+         [&] {
+             r.send(4);
+             s.reads.push_back({4});
+         },
+         {{12, 0}}, {5}, 0, 1},
         {"a partial write",
          [&] {
              s.writeLimit = 3;
              r.usb.Send(frame.data(), 8);
          },
-         {10}, {5}},
-        {"a failed write", [&] { s.failWrites = true; }, {10}, {5}},
+         {{12, 0}}, {5}, 0, 1},
+        {"a failed write", [&] { s.failWrites = true; }, {{10, 0}}, {5}, 0, 0},
         {"the rest goes out",
          [&] {
              s.failWrites = false;
              s.writeLimit = 0xFFFFFFFF;
          },
-         {10}, {}},
+         {{10, 0}}, {}, 0, 1},
         {"the device is gone",
          [&] {
              s.gone = true;
              r.backend->present = false;
          },
-         {12}, {}},
-        {"a retry to reopen it", [] {}, {}, {250}},
+         {{12, 0}}, {}, 0, 0},
+        {"a retry to reopen it", [] {}, {}, {250}, 0, 0},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(step.name);
         step.before();
         s.readPauses.clear();
+        s.cutReads = 0;
         slept.clear();
+        const std::size_t writesBefore = r.written().size();
         r.usb.Pass();
         EXPECT_EQ(s.readPauses, step.readPauses);
         EXPECT_EQ(slept, step.slept);
+        EXPECT_EQ(s.cutReads, step.cutReads);
+        EXPECT_EQ(r.written().size() - writesBefore, step.writes);
     }
 }
 

@@ -343,8 +343,10 @@ private:
 // How a blocking read ends: at its time-out with nothing, or once the bytes
 // on their way have come and the line has been quiet for the gap after them,
 // or when the buffer is full; never at the first byte of a frame. A read that
-// starts after a pause takes what came meanwhile at the pause's end, and
-// waits once where nothing is due before then.
+// starts after a pause takes what came meanwhile at the pause's end. The
+// reader wakes where the read ends and where a request arrives, not at the
+// pause's end or at every byte. A cut raised in the pause ends the read at
+// the end of the part that may be cut, with nothing taken.
 TEST(LineReads, EndWhenTheLineFallsQuiet)
 {
     constexpr Clock::duration quiet = 900us;
@@ -364,24 +366,37 @@ TEST(LineReads, EndWhenTheLineFallsQuiet)
         std::size_t got;
         Clock::duration endsAt;
         Clock::duration startAfter;
-        int waits; // wake-ups of the reader
+        int waits;          // wake-ups of the reader
+        std::size_t unread; // the unit's bytes left for the next read
+        Clock::duration cutWithin = {};
+        bool cut = false; // raised before the read
     };
     const Clock::duration midAnswer = arrived + tt(2);
     const Case cases[] = {
-        {"nothing comes", {}, {}, 4096, 5ms, 0, 5ms, 0ms, 1},
+        {"nothing comes", {}, {}, 4096, 5ms, 0, 5ms, 0ms, 1, 0},
         {"a whole answer", {versionReq}, {}, 4096, 50ms, answer, arrived + tt(answer) + quiet, 0ms,
-         3},
+         2, 0},
         {"answers back to back", {versionReq, statisticsReq}, {}, 4096, 50ms, answer + answer2,
-         arrived + tt(answer) + tt(answer2) + quiet, 0ms, 4},
+         arrived + tt(answer) + tt(answer2) + quiet, 0ms, 3, 0},
         {"the time-out cuts an answer", {versionReq}, {}, 4096, 5ms,
-         std::size_t((5ms - arrived) / tt(1)), 5ms, 0ms, 3},
-        {"a full buffer", {versionReq}, {}, 5, 50ms, 5, arrived + tt(5), 0ms, 3},
-        {"a lone byte", {}, {0x21}, 4096, 5ms, 1, tt(1) + quiet, 0ms, 2},
-        {"nothing comes after a pause", {}, {}, 4096, 5ms, 0, 15ms, 10ms, 1},
+         std::size_t((5ms - arrived) / tt(1)), 5ms, 0ms, 2,
+         answer - std::size_t((5ms - arrived) / tt(1))},
+        {"a full buffer", {versionReq}, {}, 5, 50ms, 5, arrived + tt(5), 0ms, 2, answer - 5},
+        {"a lone byte", {}, {0x21}, 4096, 5ms, 1, tt(1) + quiet, 0ms, 1, 0},
+        {"nothing comes after a pause", {}, {}, 4096, 5ms, 0, 15ms, 10ms, 1, 0},
         {"an answer that came during the pause", {versionReq}, {}, 4096, 5ms, answer, 50ms, 50ms,
-         1},
+         1, 0},
         {"an answer still coming when the pause ends", {versionReq}, {}, 4096, 50ms, answer,
-         arrived + tt(answer) + quiet, midAnswer, 2},
+         arrived + tt(answer) + quiet, midAnswer, 1, 0},
+        {"a buffer filled during the pause", {versionReq}, {}, 5, 5ms, 5, 50ms, 50ms, 1,
+         answer - 5},
+        {"the time-out cuts an answer after a pause", {versionReq}, {}, 4096, 1ms,
+         std::size_t((tt(2) + 1ms) / tt(1)), midAnswer + 1ms, midAnswer, 1,
+         answer - std::size_t((tt(2) + 1ms) / tt(1))},
+        {"a cut pause ends where it may be cut, the answer left for the next read", {versionReq},
+         {}, 4096, 5ms, 0, 5ms, 15ms, 1, answer, 5ms, true},
+        {"a pause that may not be cut drops the cut", {}, {}, 4096, 5ms, 0, 15ms, 10ms, 1, 0, 0ms,
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -395,10 +410,16 @@ TEST(LineReads, EndWhenTheLineFallsQuiet)
             line.inject(c.injected);
         Bytes buffer(c.buffer);
         std::size_t got = 0;
-        ASSERT_TRUE(line.read(session, buffer, c.timeout, got, quiet, c.startAfter));
+        std::atomic<bool> cut{c.cut};
+        ASSERT_TRUE(
+            line.read(session, buffer, c.timeout, got, quiet, c.startAfter, {c.cutWithin, &cut}));
         EXPECT_EQ(got, c.got);
         EXPECT_EQ(clock->now(), c.endsAt);
         EXPECT_EQ(clock->waits, c.waits);
+        Bytes rest(4096);
+        ASSERT_TRUE(line.read(session, rest, 100ms, got, quiet));
+        EXPECT_EQ(got, c.unread);
+        EXPECT_FALSE(cut) << "the read takes the cut, used or not";
     }
 }
 
@@ -430,19 +451,37 @@ TEST(LineThreads, BlockingReaderGetsTheAnswer)
 }
 
 // Without the wake-up the read would wait out its ten minutes and the test
-// would hang instead of failing quietly.
-TEST(LineThreads, UnplugWakesABlockedReader)
+// would hang instead of failing quietly. An unplug fails the read; a cut of
+// its pause ends it with nothing, once the part that may be cut is over.
+TEST(LineThreads, UnplugOrACutWakesABlockedReader)
 {
-    auto unit = std::make_shared<sim::SimulatedUnit>();
-    SimLine line(unit, std::make_shared<sim::SteadyClock>(), true);
-    const std::uint64_t session = *line.openSession();
-    bool result = true;
-    std::thread reader([&] {
-        Bytes buffer(16);
-        std::size_t n = 0;
-        result = line.read(session, buffer, 10min, n);
-    });
-    line.unplug();
-    reader.join();
-    EXPECT_FALSE(result);
+    struct Case
+    {
+        const char *name;
+        bool unplug;
+        bool result;
+    };
+    const Case cases[] = {{"unplugged", true, false}, {"its pause cut", false, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto unit = std::make_shared<sim::SimulatedUnit>();
+        SimLine line(unit, std::make_shared<sim::SteadyClock>(), true);
+        const std::uint64_t session = *line.openSession();
+        std::atomic<bool> cut{false};
+        bool result = !c.result;
+        std::size_t n = 1;
+        std::thread reader([&] {
+            Bytes buffer(16);
+            result = line.read(session, buffer, 10min, n, {}, 10min, {2ms, &cut});
+        });
+        if (c.unplug) {
+            line.unplug();
+        } else {
+            cut = true;
+            line.wakeReader();
+        }
+        reader.join();
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(n, 0u);
+    }
 }

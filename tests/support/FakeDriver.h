@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -21,7 +23,11 @@ struct FakeState
     std::uint32_t writeLimit = 0xFFFFFFFF; // bytes accepted per write
     bool failWrites = false;
     std::vector<Bytes> written;
-    std::vector<int> readPauses; // ms each read was asked to wait before it starts
+    // Each read's pause in ms: how long, and how much of it a cut may end.
+    std::vector<std::pair<int, int>> readPauses;
+    std::function<void()> duringRead; // runs once, in the next read, unlocked
+    bool cutPending = false;          // a cut waiting for the read in its pause
+    int cutReads = 0;                 // reads whose pause was cut short
     int baud = 0, dataBits = 0, stopBits = 0, parity = -1, readTimeout = 0, writeTimeout = 0;
 };
 
@@ -42,13 +48,26 @@ public:
         s_->writeTimeout = w;
     }
     bool read(std::uint8_t *buf, std::uint32_t size, std::uint32_t &got,
-              std::chrono::milliseconds startAfter) override
+              d2xx::ReadPause pause) override
     {
+        std::function<void()> during;
+        {
+            std::lock_guard l(s_->m);
+            during = std::exchange(s_->duringRead, nullptr);
+        }
+        if (during)
+            during();
         std::lock_guard l(s_->m);
         got = 0;
-        s_->readPauses.push_back(static_cast<int>(startAfter.count()));
+        s_->readPauses.emplace_back(static_cast<int>(pause.length.count()),
+                                    static_cast<int>(pause.cuttable.count()));
+        const bool cut = std::exchange(s_->cutPending, false) && pause.cuttable.count() > 0;
         if (s_->gone)
             return false;
+        if (cut) {
+            ++s_->cutReads;
+            return true;
+        }
         if (s_->reads.empty())
             return true;
         Bytes b = std::move(s_->reads.front());
@@ -66,6 +85,11 @@ public:
         written = std::min(size, s_->writeLimit);
         s_->written.emplace_back(data, data + written);
         return true;
+    }
+    void cutPause() override
+    {
+        std::lock_guard l(s_->m);
+        s_->cutPending = true;
     }
     std::uint32_t lastError() const override { return s_->gone ? d2xx::ErrorDeviceGone : 0; }
 

@@ -31,7 +31,7 @@ public:
         log_->settings.insert(log_->settings.end(), {readMs, writeMs});
     }
     bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
-              std::chrono::milliseconds) override
+              d2xx::ReadPause) override
     {
         got = std::uint32_t(std::min<std::size_t>(size, rx_.size()));
         rx_.copy(reinterpret_cast<char *>(buffer), got);
@@ -44,6 +44,7 @@ public:
         written = size;
         return true;
     }
+    void cutPause() override {}
     std::uint32_t lastError() const override { return 77; }
 
 private:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -257,25 +258,52 @@ TEST(SerialBackendTest, ReadsAndWritesThroughTheTerminal)
 
     // A read asked to start after a pause: bytes that came during the pause
     // are read at its end, as after a sleep; nothing coming ends it at the
-    // pause plus the time-out.
+    // pause plus the time-out. A cut, from another thread or raised before
+    // the read, ends it with nothing once the part that may be cut is over,
+    // and the bytes wait for the next read; a pause that may not be cut
+    // drops the cut.
     device->setTimeouts(40, 100);
+    enum class Cut { None, During, Before };
     struct PausedRead
     {
         const char *name;
         bool send;
-        std::chrono::milliseconds notBefore;
+        d2xx::ReadPause pause;
+        Cut cut;
+        std::chrono::milliseconds notBefore, before;
+        bool bytesRead;
     };
-    for (const PausedRead &c : {PausedRead{"bytes during the pause", true, 200ms},
-                                PausedRead{"nothing comes", false, 240ms}}) {
+    const PausedRead pausedReads[] = {
+        {"bytes during the pause", true, {200ms}, Cut::None, 200ms, 10s, true},
+        {"nothing comes", false, {200ms}, Cut::None, 240ms, 10s, false},
+        {"cut from another thread", true, {200ms, 50ms}, Cut::During, 50ms, 190ms, false},
+        {"cut before the read", false, {200ms, 50ms}, Cut::Before, 50ms, 190ms, false},
+        {"a pause that may not be cut", false, {200ms}, Cut::Before, 240ms, 10s, false},
+    };
+    for (const PausedRead &c : pausedReads) {
         SCOPED_TRACE(c.name);
         const auto begun = std::chrono::steady_clock::now();
         if (c.send)
             pty.send(fromUnit);
+        if (c.cut == Cut::Before)
+            device->cutPause();
+        std::thread cutter([&] {
+            if (c.cut != Cut::During)
+                return;
+            std::this_thread::sleep_for(10ms);
+            device->cutPause();
+        });
         got = 0;
-        EXPECT_TRUE(device->read(buffer, sizeof buffer, got, 200ms));
-        EXPECT_GE(std::chrono::steady_clock::now() - begun, c.notBefore);
+        EXPECT_TRUE(device->read(buffer, sizeof buffer, got, c.pause));
+        const auto took = std::chrono::steady_clock::now() - begun;
+        cutter.join();
+        EXPECT_GE(took, c.notBefore);
+        EXPECT_LT(took, c.before);
         EXPECT_EQ(std::string(reinterpret_cast<const char *>(buffer), got),
-                  c.send ? fromUnit : std::string());
+                  c.bytesRead ? fromUnit : std::string());
+        if (c.send && !c.bytesRead) {
+            EXPECT_EQ(readDevice(*device, fromUnit.size()), fromUnit);
+        }
     }
 
     const std::uint8_t frame[] = {0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
