@@ -151,11 +151,14 @@ public:
             return fail(ErrorDeviceGone);
         const auto called = Clock::now();
         const auto start = called + pause.length;
+        const auto deadline = start + readTimeout_;
         if (pause.length > pause.length.zero() &&
-            waitOutPause(start, called + pause.cuttable, pause.cuttable > pause.cuttable.zero()))
+            waitOutPause(start, deadline, called + pause.cuttable,
+                         pause.cuttable > pause.cuttable.zero()))
             return true;
-        const bool ok = readPort(buffer, size, got, start + readTimeout_);
+        const bool ok = readPort(buffer, size, got, deadline);
         dropCut(); // raised after the pause was over
+        lineBusy_ = got > 0;
         return ok;
     }
 
@@ -209,17 +212,25 @@ public:
     std::uint32_t lastError() const override { return lastError_; }
 
 private:
-    // Sleeps until `start`. Bytes that come meanwhile wait in the port; only
-    // a hang-up (seen by the read after the pause) or, when `cuttable`, a cut
-    // wakes it. A cut ends the pause at `cutAt` instead (at once if that has
-    // passed): true, and the read has nothing.
-    bool waitOutPause(Clock::time_point start, Clock::time_point cutAt, bool cuttable)
+    // Sleeps until `start`. Bytes that come meanwhile wait in the port. A
+    // hang-up (seen by the read after the pause) or, when `cuttable`, a cut
+    // wakes it; a cut ends the pause at `cutAt` instead (at once if that has
+    // passed): true, and the read has nothing. After a read that had bytes
+    // the line is most likely still sending, and bytes do not wake the
+    // pause. After a quiet read they do, so that a quiet line is waited for
+    // once, up to `deadline`, instead of once for the pause and once more for
+    // the read; the first byte then leaves the rest of the pause to a wait
+    // that bytes do not end.
+    bool waitOutPause(Clock::time_point start, Clock::time_point deadline, Clock::time_point cutAt,
+                      bool cuttable)
     {
-        // No events asked of the port: poll reports a hang-up or an error anyway.
-        pollfd fds[2] = {{fd_, 0, 0}, {cuttable ? cutFd_ : -1, POLLIN, 0}};
+        // With no events asked of the port, poll reports a hang-up or an error only.
+        pollfd fds[2] = {{fd_, lineBusy_ ? short(0) : short(POLLIN), 0},
+                         {cuttable ? cutFd_ : -1, POLLIN, 0}};
         bool cutting = false;
         for (;;) {
-            const timespec wait = leftUntil(cutting ? cutAt : start);
+            const auto until = cutting ? cutAt : fds[0].events != 0 ? deadline : start;
+            const timespec wait = leftUntil(until);
             if (wait.tv_sec == 0 && wait.tv_nsec == 0)
                 return cutting;
             const int ready = ::ppoll(fds, 2, &wait, nullptr);
@@ -229,15 +240,19 @@ private:
             }
             if (ready <= 0)
                 continue;
-            if (fds[0].revents != 0)
-                fds[0].fd = -1;
             if ((fds[1].revents & POLLIN) != 0) {
                 dropCut();
                 fds[1].fd = -1;
                 cutting = Clock::now() < start;
                 if (!cutting)
                     return false;
+                continue;
             }
+            if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+                fds[0].fd = -1;
+            else if (fds[0].revents != 0 && Clock::now() >= start)
+                return false; // the first byte, in the read's own time
+            fds[0].events = 0;
         }
     }
 
@@ -347,6 +362,7 @@ private:
     std::chrono::milliseconds writeTimeout_{DefaultWriteTimeoutMs};
     std::uint32_t lastError_ = 0;
     bool gone_ = false;
+    bool lineBusy_ = false; // the last read had bytes
 };
 
 struct UsbPort

@@ -258,10 +258,10 @@ TEST(SerialBackendTest, ReadsAndWritesThroughTheTerminal)
 
     // A read asked to start after a pause: bytes that came during the pause
     // are read at its end, as after a sleep; nothing coming ends it at the
-    // pause plus the time-out. A cut, from another thread or raised before
-    // the read, ends it with nothing once the part that may be cut is over,
-    // and the bytes wait for the next read; a pause that may not be cut
-    // drops the cut.
+    // pause plus the time-out, whether the read before had bytes or not. A
+    // cut, from another thread or raised before the read, ends it with
+    // nothing once the part that may be cut is over, and the bytes wait for
+    // the next read; a pause that may not be cut drops the cut.
     device->setTimeouts(40, 100);
     enum class Cut { None, During, Before };
     struct PausedRead
@@ -276,6 +276,8 @@ TEST(SerialBackendTest, ReadsAndWritesThroughTheTerminal)
     const PausedRead pausedReads[] = {
         {"bytes during the pause", true, {200ms}, Cut::None, 200ms, 10s, true},
         {"nothing comes", false, {200ms}, Cut::None, 240ms, 10s, false},
+        {"nothing comes on a quiet line", false, {200ms}, Cut::None, 240ms, 10s, false},
+        {"bytes during the pause on a quiet line", true, {200ms}, Cut::None, 200ms, 10s, true},
         {"cut from another thread", true, {200ms, 50ms}, Cut::During, 50ms, 190ms, false},
         {"cut before the read", false, {200ms, 50ms}, Cut::Before, 50ms, 190ms, false},
         {"a pause that may not be cut", false, {200ms}, Cut::Before, 240ms, 10s, false},
