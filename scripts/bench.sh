@@ -8,7 +8,8 @@
 #   sh scripts/bench.sh [--seconds N]    N seconds a CPU stretch, 30 unless given
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh
+# srecord: `srec_cat`, which the HEX reader is measured against.
+sh scripts/install-deps.sh srecord
 SECONDS_ARG="30"
 if [ "${1:-}" = "--seconds" ] && [ -n "${2:-}" ]; then SECONDS_ARG="$2"; fi
 

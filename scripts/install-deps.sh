@@ -1,11 +1,14 @@
 #!/bin/sh
-# Installs the Debian 12 packages needed to build, run and test the tool.
+# Installs the Debian 12 packages needed to build, run and test the tool,
+# and any further packages named as arguments (what one script alone needs).
 # Idempotent; runs as root or through sudo.
+#
+#   sh scripts/install-deps.sh [PACKAGE ...]
 set -eu
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES="build-essential cmake pkg-config ninja-build qt6-base-dev libgl-dev libserialport-dev \
-libgtest-dev libgmock-dev libbenchmark-dev clang fonts-dejavu-core xvfb xauth locales"
+libgtest-dev libgmock-dev libbenchmark-dev clang fonts-dejavu-core xvfb xauth locales $*"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
