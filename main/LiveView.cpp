@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSet>
 #include <QThread>
 #include <QVariant>
 
@@ -47,15 +48,45 @@ void KeepLaidOutSizes(TGeneralPageUi &g, bool &done)
         KeepLaidOutSize(g.CanInputStates[static_cast<std::size_t>(i)]);
 }
 
+// The texts a label kept at its laid-out size was found to show whole, for
+// as long as its width and font stay. Measuring a text shapes it, which
+// costs as much as painting it, and a live value comes back again and again.
+struct TextsThatFit
+{
+    int width = -1;
+    QFont font;
+    QSet<QString> texts;
+};
+
+const char *const FittingTexts = "liveViewTextsThatFit";
+constexpr qsizetype MostFittingTexts = 256;
+
+// Whether `label`'s text, just set, fits the label as it stands. One line of
+// text is as high whatever it says: only its width may not fit.
+bool TextFits(QLabel *label)
+{
+    auto known = label->property(FittingTexts).value<TextsThatFit>();
+    if (known.width != label->width() || known.font != label->font())
+        known = {label->width(), label->font(), {}};
+    else if (known.texts.contains(label->text()))
+        return true;
+    if (label->sizeHint().width() > label->width())
+        return false;
+    if (known.texts.size() >= MostFittingTexts)
+        known.texts.clear();
+    known.texts.insert(label->text());
+    label->setProperty(FittingTexts, QVariant::fromValue(known));
+    return true;
+}
+
 void SetText(QLabel *label, const QString &text)
 {
     if (label->text() == text)
         return;
     KeepLaidOutSize(label);
     label->setText(text);
-    // One line of text is as high whatever it says: only its width may not fit.
     const QVariant minimum = label->property(LaidOutMinimum);
-    if (minimum.isValid() && label->sizeHint().width() > label->width()) {
+    if (minimum.isValid() && !TextFits(label)) {
         label->setProperty(LaidOutMinimum, QVariant());
         label->setMinimumSize(minimum.toSize());
         label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

@@ -301,7 +301,8 @@ TEST(LiveView, SteadyStatusRepaintsNothing)
 }
 
 // A value label keeps its laid-out size while its texts fit; a text that
-// needs more room gets it from the layout, as it would have without that.
+// needs more room gets it from the layout, as it would have without that,
+// also when the same text fitted before the label's font grew.
 TEST(LiveView, TextTooWideForItsLabelGetsRoom)
 {
     MainRig r({"KeeperEntry"});
@@ -313,6 +314,10 @@ TEST(LiveView, TextTooWideForItsLabelGetsRoom)
     QLabel *label = g.ChannelStates[7];
     const int laidOut = label->width();
     EXPECT_EQ(label->text(), "0.5 A");
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0x00, 8, 0, 0, 0}));
+    r.receive(MainRig::frame(1, CHANNEL_STATUS_CFM, {7, 0xF0, 0, 0x00, 0x05, 0}));
+    settleLayouts();
+    ASSERT_EQ(label->width(), laidOut) << "OVERLOAD fits the label as laid out";
 
     QFont big = label->font();
     big.setPixelSize(40);
