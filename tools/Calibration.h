@@ -21,7 +21,8 @@ inline constexpr std::uint8_t UseRatioFlag = 0x04;
 inline constexpr int MinRatio = 5000;  // the computation's limits only:
 inline constexpr int MaxRatio = 25000; // a typed ratio may lie outside them
 inline constexpr int MaxStoredRatio = 0xFFFF;
-inline constexpr int MaxSwitchChannel = 99;
+inline constexpr int MaxSwitchChannel = 99;  // where the "+" button stops counting
+inline constexpr int MaxSwitchNumber = 0xFF;  // the switches carry the number in one byte
 
 constexpr bool IsChannel(int channel)
 {

@@ -67,9 +67,13 @@ TCalibrationForm::TCalibrationForm(QWidget *owner, Sender send)
     OffsetConfirmTimer = new QTimer(this);
     OffsetConfirmTimer->setSingleShot(true);
     OffsetConfirmTimer->setInterval(ConfirmMs);
+    ReadTimeoutTimer = new QTimer(this);
+    ReadTimeoutTimer->setSingleShot(true);
+    ReadTimeoutTimer->setInterval(ReadTimeoutMs);
     connect(TimerRefres, &QTimer::timeout, this, &TCalibrationForm::TimerRefresTimer);
     connect(RatioConfirmTimer, &QTimer::timeout, this, &TCalibrationForm::RatioConfirmTimeout);
     connect(OffsetConfirmTimer, &QTimer::timeout, this, &TCalibrationForm::OffsetConfirmTimeout);
+    connect(ReadTimeoutTimer, &QTimer::timeout, this, &TCalibrationForm::ReadTimeout);
     connect(CheckBoxOffset, &QCheckBox::clicked, this, &TCalibrationForm::CheckBoxOffsetClick);
     connect(CheckBoxRation, &QCheckBox::clicked, this, &TCalibrationForm::CheckBoxRationClick);
     connect(ChannelUpdateBtn, &QPushButton::clicked, this,
@@ -122,9 +126,10 @@ void TCalibrationForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
     switch (frame[FrameCommandAt]) {
     case MODE_CFM:
         vcl::ShowMessageLater("Tessaron in Calibration mode", this);
-        // A poll already running is not started a second time.
-        if (AwaitedReadChannel == 0 && !TimerRefres->isActive())
-            RequestChannel(CurrentChannel);
+        // The poll starts over from here: a pause already running is dropped,
+        // so that the poll never runs twice.
+        TimerRefres->stop();
+        RequestChannel(CurrentChannel);
         break;
     case CAL_RATIO_WRITE_CFM: {
         if (AwaitedRatioChannel == 0)
@@ -144,11 +149,14 @@ void TCalibrationForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
         const auto reading = DecodeChannelReading(frame, count);
         if (reading)
             ShowReading(*reading);
-        // The poll goes on after the answer to the channel asked for; a
-        // repeated answer would skip a channel and double the poll.
-        const int channel = frame[FrameLengthAt] > FrameDataAt ? frame[FrameDataAt] : -1;
-        if (channel != AwaitedReadChannel)
+        // A reading answers the request awaited whatever channel it names, so
+        // a damaged channel number does not stop the poll. One that comes
+        // while none is awaited (a repeat, or the second answer to a
+        // request made again after its time-out) would skip a channel: it is
+        // only shown.
+        if (AwaitedReadChannel == 0)
             break;
+        ReadTimeoutTimer->stop();
         AwaitedReadChannel = 0;
         CurrentChannel = CurrentChannel >= Channels ? 1 : CurrentChannel + 1;
         TimerRefres->start();
@@ -178,7 +186,15 @@ void TCalibrationForm::RequestChannel(std::uint8_t channel)
 {
     const DeviceFrame f = ChannelReadRequest(channel);
     AwaitedReadChannel = channel;
+    ReadTimeoutTimer->start();
     send_(f.data(), f.length());
+}
+
+void TCalibrationForm::ReadTimeout()
+{
+    ReadTimeoutTimer->stop();
+    if (AwaitedReadChannel != 0)
+        RequestChannel(static_cast<std::uint8_t>(AwaitedReadChannel));
 }
 
 void TCalibrationForm::TimerRefresTimer()
@@ -193,8 +209,8 @@ void TCalibrationForm::TimerRefresTimer()
 
 int TCalibrationForm::ChannelEditNumber() const
 {
-    // The unit takes one byte; the buttons keep to 0..99, and so does typing.
-    return std::clamp(vcl::StrToIntDef(CalibrateChannelEdit->text(), 0), 0, MaxSwitchChannel);
+    // The unit takes one byte.
+    return std::clamp(vcl::StrToIntDef(CalibrateChannelEdit->text(), 0), 0, MaxSwitchNumber);
 }
 
 void TCalibrationForm::SendSwitches()

@@ -28,6 +28,9 @@ public:
     // The unit answers within milliseconds; a write not confirmed in this
     // time is reported as failed.
     static constexpr int ConfirmMs = 1000;
+    // A reading takes a few milliseconds on the line, a full transmit queue a
+    // few hundred; one not come in this time was lost and is asked for again.
+    static constexpr int ReadTimeoutMs = 500;
 
     // `send` queues a finished frame; by default the main window's SendFrame.
     explicit TCalibrationForm(QWidget *owner, Sender send = {});
@@ -53,10 +56,13 @@ public:
     // A write the unit left unanswered.
     void RatioConfirmTimeout();
     void OffsetConfirmTimeout();
+    // The reading awaited did not come: the same channel is asked for again.
+    void ReadTimeout();
 
     QTimer *TimerRefres = nullptr;
     QTimer *RatioConfirmTimer = nullptr;
     QTimer *OffsetConfirmTimer = nullptr;
+    QTimer *ReadTimeoutTimer = nullptr;
     // The channel whose ratio write waits for its confirmation, 0 for none.
     int AwaitedRatioChannel = 0;
     // The channel whose reading the poll waits for, 0 for none.

@@ -5,6 +5,7 @@
 #include "tests/app/E2ERig.h"
 #include "tests/config/modal_watchdog.h"
 
+#include "link/DeviceCommands.h"
 #include "main/ToolWindows.h"
 #include "tools/CalibrationUnit.h"
 
@@ -131,6 +132,66 @@ INSTANTIATE_TEST_SUITE_P(
                                      [](sim::SimLine &l) { l.faultAnswers(sim::SimLine::AnswerFault::Repeat, {}, 1000); }, true},
                     CalibrationFault{"UnitFallsSilent",
                                      [](sim::SimLine &l) { l.dropNextAnswers(1000); }, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// One reading of channel 3 bent on its way back while the window polls.
+struct PollFault
+{
+    const char *name;
+    std::function<void(sim::SimLine &)> bend;
+};
+
+class EndToEndCalibrationPoll : public testing::TestWithParam<PollFault>
+{
+};
+
+TEST_P(EndToEndCalibrationPoll, OneBadReadingCostsOneReadingNotThePoll)
+{
+    testsupport::QuickVersionCheck quickCheck;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
+    GetParam().bend(r.unit->line());
+
+    QTimer::singleShot(1, &r.main(), [&] {
+        TCalibrationForm *form = CalibrationForm;
+        ASSERT_NE(form, nullptr);
+        const auto allRead = [&] {
+            for (const QLabel *ad : form->Label_AD)
+                if (ad->text() == "--")
+                    return false;
+            return true;
+        };
+        // A lost reading waits for the poll's time-out: its slot is called
+        // once the line is quiet, instead of waiting for the timer.
+        const auto stalled = [&] {
+            return form->AwaitedReadChannel != 0 && r.unit->line().faultedAnswers() > 0 &&
+                   r.linkQuiet();
+        };
+        EXPECT_TRUE(r.waitFor([&] { return allRead() || stalled(); }))
+            << r.trace().toStdString();
+        if (!allRead())
+            form->ReadTimeout();
+        EXPECT_TRUE(r.waitFor(allRead)) << r.trace().toStdString();
+        EXPECT_EQ(r.unit->line().faultedAnswers(), 1);
+        form->BtnOK->click();
+    });
+    r.main().Calibration1Click();
+    ASSERT_FALSE(watchdog.fired);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, EndToEndCalibrationPoll,
+    testing::Values(PollFault{"ReadingLost",
+                              [](sim::SimLine &l) {
+                                  l.faultAnswers(sim::SimLine::AnswerFault::Drop,
+                                                 {devlink::CAL_CHANNEL_READ_CFM, 3});
+                              }},
+                    PollFault{"ReadingForNoChannel",
+                              [](sim::SimLine &l) {
+                                  l.renumberAnswers({devlink::CAL_CHANNEL_READ_CFM, 3}, 19);
+                              }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

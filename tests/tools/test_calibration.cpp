@@ -178,32 +178,58 @@ TEST(CalibrationWindow, PollsTheChannelsRoundRobin)
     EXPECT_FALSE(w.form.TimerRefres->isActive());
     EXPECT_EQ(w.take(), bytes(ChannelReadRequest(2)));
 
-    // Only the answer for the channel asked for moves the poll on: channels
-    // the unit cannot mean, another channel's reading (shown all the same), a
-    // repeated answer and a damaged frame do not.
+    // Whatever channel it names, a reading answers the request awaited and the
+    // poll goes on: a channel the unit has not changes no label. A damaged
+    // frame leaves it waiting.
     struct Stray
     {
         Bytes frame;
         const char *why;
+        bool moves;
     };
     Bytes damaged = reading(2, 1, 1, 1, 1);
     damaged[0] ^= 0xFF;
     for (const Stray &stray :
-         {Stray{reading(0, 1, 1, 1, 1), "channel 0"}, Stray{reading(19, 1, 1, 1, 1), "channel 19"},
-          Stray{reading(5, 1, 1, 1, 7), "another channel"}, Stray{damaged, "damaged"}}) {
+         {Stray{reading(0, 1, 1, 1, 1), "channel 0", true},
+          Stray{reading(19, 1, 1, 1, 1), "channel 19", true},
+          Stray{reading(5, 1, 1, 1, 7), "another channel", true},
+          Stray{damaged, "damaged", false}}) {
+        const int before = CurrentChannel;
+        if (w.form.AwaitedReadChannel == 0) {
+            w.form.TimerRefresTimer();
+            EXPECT_EQ(w.take(), bytes(ChannelReadRequest(static_cast<std::uint8_t>(before))));
+        }
         w.receive(stray.frame);
-        EXPECT_EQ(+CurrentChannel, 2) << stray.why;
-        EXPECT_FALSE(w.form.TimerRefres->isActive()) << stray.why;
+        EXPECT_EQ(+CurrentChannel, stray.moves ? before + 1 : before) << stray.why;
+        EXPECT_EQ(w.form.TimerRefres->isActive(), stray.moves) << stray.why;
+        if (stray.moves) // the next request comes from the pause, not at once
+            w.form.TimerRefres->stop();
+        EXPECT_TRUE(w.sent.empty()) << stray.why;
     }
     EXPECT_EQ(w.text("Label_AD_", 18), "--");
     EXPECT_EQ(w.text("Label_AD_", 5), "0007");
     EXPECT_EQ(w.text("Label_AD_", 2), "--");
-    w.receive(reading(2, 1, 1, 1, 1));
-    w.receive(reading(2, 1, 1, 1, 1)); // repeated
-    EXPECT_EQ(+CurrentChannel, 3);
-    EXPECT_TRUE(w.form.TimerRefres->isActive());
-    w.receive(answer(devlink::MODE_CFM)); // the poll runs: not started twice
+    EXPECT_EQ(+CurrentChannel, 5);
+    // The damaged frame left channel 5's request waiting: the reading that is
+    // lost is asked for again.
+    EXPECT_EQ(w.form.AwaitedReadChannel, 5);
+    EXPECT_TRUE(w.form.ReadTimeoutTimer->isActive());
+    w.form.ReadTimeout();
+    EXPECT_EQ(w.take(), bytes(ChannelReadRequest(5)));
+    EXPECT_TRUE(w.form.ReadTimeoutTimer->isActive());
+    // A further mode confirmation asks at once, not in addition to the poll.
+    w.receive(answer(devlink::MODE_CFM));
+    EXPECT_EQ(w.take(), bytes(ChannelReadRequest(5)));
     EXPECT_TRUE(w.sent.empty());
+    w.receive(reading(5, 1, 1, 1, 1));
+    w.receive(reading(5, 1, 1, 1, 1)); // a repeat, or the answer to the request made twice
+    EXPECT_EQ(+CurrentChannel, 6);
+    EXPECT_TRUE(w.form.TimerRefres->isActive());
+    EXPECT_FALSE(w.form.ReadTimeoutTimer->isActive());
+    w.receive(answer(devlink::MODE_CFM)); // during the pause: one request, no pause after it
+    EXPECT_EQ(w.take(), bytes(ChannelReadRequest(6)));
+    EXPECT_FALSE(w.form.TimerRefres->isActive());
+    w.receive(reading(6, 1, 1, 1, 1));
     w.form.TimerRefres->stop();
 
     // A channel typed in the window is the only one polled; a second reply flips the mark.
@@ -298,10 +324,26 @@ TEST(CalibrationWindow, SwitchesCarryTheTypedChannel)
     EXPECT_EQ(w.take(), bytes(SwitchesRequest(true, true, 1)));
     w.form.CheckBoxOffset->click(); // unchecks
     EXPECT_EQ(w.take(), bytes(SwitchesRequest(false, true, 1)));
-    w.form.CalibrateChannelEdit->setText("300"); // the unit takes one byte
-    w.form.ChannelUpdateBtn->click();
-    EXPECT_EQ(w.take(), bytes(SwitchesRequest(false, true, 99)));
-    EXPECT_EQ(w.form.CalibrateChannelEdit->text(), "99");
+    // The number goes as typed while it fits the unit's byte; "+" counts to 99.
+    struct Typed
+    {
+        const char *text;
+        bool up; // "+", else "Update"
+        std::uint8_t sent;
+    };
+    const Typed typed[] = {
+        {"150", false, 150}, {"255", false, 255}, {"300", false, 255},
+        {"-4", false, 0},    {"99", true, 99},    {"150", true, 150},
+    };
+    for (const Typed &t : typed) {
+        w.form.CalibrateChannelEdit->setText(t.text);
+        (t.up ? w.form.ChannelUpBtn : w.form.ChannelUpdateBtn)->click();
+        EXPECT_EQ(w.take(), bytes(SwitchesRequest(false, true, t.sent))) << t.text;
+        EXPECT_EQ(w.form.CalibrateChannelEdit->text(), QString::number(t.sent)) << t.text;
+    }
+    w.form.CalibrateChannelEdit->setText("150");
+    w.form.ChannelDownBtn->click();
+    EXPECT_EQ(w.take(), bytes(SwitchesRequest(false, true, 149)));
 }
 
 } // namespace
