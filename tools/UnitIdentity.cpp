@@ -61,14 +61,24 @@ std::optional<int> Whole(const QString &typed, int max)
     return value;
 }
 
+// The serial number's field is wider than int.
+std::optional<std::uint32_t> Serial(const QString &typed)
+{
+    bool ok = false;
+    const qlonglong value = typed.trimmed().toLongLong(&ok, 10);
+    if (!ok || value < 0 || value > static_cast<qlonglong>(MaxSerial))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
 } // namespace
 
 IdentityEntry ParseIdentity(const QString &serial, const QString &year, const QString &week,
                             const QString &hardware)
 {
-    const std::optional<int> s = Whole(serial, static_cast<int>(MaxSerial));
+    const std::optional<std::uint32_t> s = Serial(serial);
     if (!s)
-        return {std::nullopt, "Not a valid serial number, 0-99999999"};
+        return {std::nullopt, "Not a valid serial number, 0-4294967295"};
     int y = 0;
     if (!vcl::StrToIntStrict(year, y) || y < FirstWritableYear || y > LastWritableYear)
         return {std::nullopt, YearError};
@@ -79,7 +89,7 @@ IdentityEntry ParseIdentity(const QString &serial, const QString &year, const QS
     if (!h)
         return {std::nullopt, "Not a valid hardware version, 0-255"};
     UnitIdentity id;
-    id.serial = static_cast<std::uint32_t>(*s);
+    id.serial = *s;
     id.yearOffset = static_cast<std::uint8_t>(y - 2000);
     id.week = static_cast<std::uint8_t>(*w);
     id.hardwareVersion = static_cast<std::uint8_t>(*h);

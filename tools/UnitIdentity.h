@@ -18,9 +18,9 @@ inline constexpr std::size_t IdentityWeekAt = 8;
 inline constexpr std::size_t IdentityYearAt = 9; // year - 2000
 inline constexpr std::size_t IdentityHardwareAt = 10;
 
-// Ranges of the typed identity: the serial number edit takes eight digits;
-// week and hardware version are whatever fits their byte.
-inline constexpr std::uint32_t MaxSerial = 99999999;
+// Ranges of the typed identity: each is whatever fits its field. The serial
+// number edit takes eight digits when typed, but a unit may hold a larger one.
+inline constexpr std::uint32_t MaxSerial = 0xFFFFFFFF;
 inline constexpr int FirstWritableYear = 2006, LastWritableYear = 2099;
 
 struct UnitIdentity

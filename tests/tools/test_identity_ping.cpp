@@ -69,6 +69,9 @@ struct EntryCase
 const EntryCase EntryCases[] = {
     {"00004660", "2006", "01", "00", nullptr, {4660, 1, 6, 0}},
     {"99999999", "2099", "53", "255", nullptr, {99999999, 53, 99, 255}},
+    // A serial the unit holds beyond eight digits goes back as it came.
+    {"100000000", "2010", "01", "00", nullptr, {100000000, 1, 10, 0}},
+    {"4294967295", "2010", "01", "00", nullptr, {0xFFFFFFFF, 1, 10, 0}},
     {" 12 ", " 2010 ", "7", "3", nullptr, {12, 7, 10, 3}},
     {"00004660", "2005", "01", "00", YearError, {}},
     {"00004660", "2100", "01", "00", YearError, {}},
@@ -77,9 +80,11 @@ const EntryCase EntryCases[] = {
     {"00000000", "2006", "00", "00", nullptr, {0, 0, 6, 0}},
     {"1", "2010", "60", "+3", nullptr, {1, 60, 10, 3}},
     {"1", "2010", "255", "00", nullptr, {1, 255, 10, 0}},
-    // Only what would wrap its byte is refused.
-    {"", "2010", "01", "00", "Not a valid serial number, 0-99999999", {}},
-    {"-1", "2010", "01", "00", "Not a valid serial number, 0-99999999", {}},
+    // Only what would wrap its field is refused.
+    {"", "2010", "01", "00", "Not a valid serial number, 0-4294967295", {}},
+    {"-1", "2010", "01", "00", "Not a valid serial number, 0-4294967295", {}},
+    {"4294967296", "2010", "01", "00", "Not a valid serial number, 0-4294967295", {}},
+    {"12a", "2010", "01", "00", "Not a valid serial number, 0-4294967295", {}},
     {"1", "2010", "256", "00", "Not a valid production week, 0-255", {}},
     {"1", "2010", "-1", "00", "Not a valid production week, 0-255", {}},
     {"1", "2010", "1", "256", "Not a valid hardware version, 0-255", {}},

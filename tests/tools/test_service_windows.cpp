@@ -193,6 +193,13 @@ TEST(SystemSetupWindow, ShowsTheUnitsIdentity)
     EXPECT_EQ(form.EditHW_version->text(), "255");
     QCoreApplication::processEvents();
     EXPECT_EQ(rig.dialogs.count(), 0);
+    // Its serial number goes back as it came.
+    form.YearEdit->setText("2099");
+    form.BtnUploadClick();
+    EXPECT_EQ(rig.dialogs.count(), 0);
+    ASSERT_EQ(sent.frames.size(), 2u);
+    EXPECT_EQ(sent.frames[1], MainRig::frame(NodeApplication, SYSTEM_SETUP_WRITE_REQ,
+                                             {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 99, 0xFF}));
     // Typing keeps to the fields' widths.
     QString typed = "123";
     int at = 3;
