@@ -38,7 +38,8 @@ PingEcho CheckPingEcho(const PingBuffer &sent, const std::uint8_t *answer, std::
     const std::span<const std::uint8_t> echo = PingEchoData(answer, count);
     if (echo.size() < n)
         return PingEcho::Truncated;
-    if (n != sent[PingCountAt])
+    // An echo of no bytes has nothing that could differ.
+    if (n != 0 && n != sent[PingCountAt])
         return PingEcho::WrongCount;
     return std::equal(echo.begin(), echo.end(), sent.begin() + PingDataAt) ? PingEcho::Match
                                                                            : PingEcho::WrongData;

@@ -24,7 +24,7 @@ void BuildPingRequest(PingBuffer &buffer, std::span<const std::uint8_t> data);
 
 enum class PingEcho {
     Match,
-    WrongCount, // the echo carries another number of bytes than was sent
+    WrongCount, // the echo carries another number of bytes than was sent, and some
     WrongData,  // same number, different bytes
     Truncated,  // its count says more bytes than the frame holds
 };
