@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -58,10 +60,28 @@ void TEEPROMFormUi::setupUi(QDialog *form, int gridRows)
     EEStringGrid->setObjectName("EEStringGrid");
     EEStringGrid->horizontalHeader()->hide();
     EEStringGrid->verticalHeader()->hide();
-    EEStringGrid->setFont(QFont("Courier New"));
-    EEStringGrid->horizontalHeader()->setDefaultSectionSize(28);
-    EEStringGrid->setColumnWidth(0, 48);
-    EEStringGrid->setColumnWidth(17, 220);
+    QFont mono("Courier New");
+    mono.setStyleHint(QFont::TypeWriter); // a fixed-pitch font where that one is missing
+    EEStringGrid->setFont(mono);
+    // Columns as wide as their longest text, and the grid wide enough for all
+    // of them, so that the ASCII column shows without scrolling.
+    const QFontMetrics metrics = EEStringGrid->fontMetrics(); // in the size the grid draws with
+    const int margin =
+        2 * (EEStringGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
+                                                 EEStringGrid) +
+             1) +
+        metrics.horizontalAdvance(' ');
+    const auto fit = [&](const QString &text) { return metrics.horizontalAdvance(text) + margin; };
+    EEStringGrid->horizontalHeader()->setMinimumSectionSize(1);
+    EEStringGrid->horizontalHeader()->setDefaultSectionSize(fit("00"));
+    EEStringGrid->setColumnWidth(0, fit("Addr"));
+    EEStringGrid->setColumnWidth(17, fit(QString(". ").repeated(16)));
+    int columns = 0;
+    for (int c = 0; c < EEStringGrid->columnCount(); ++c)
+        columns += EEStringGrid->columnWidth(c);
+    EEStringGrid->setMinimumWidth(
+        columns + 2 * EEStringGrid->frameWidth() +
+        EEStringGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, EEStringGrid));
     layout->addWidget(EEStringGrid, 1);
 
     auto *side = new QVBoxLayout;

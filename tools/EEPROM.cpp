@@ -122,7 +122,7 @@ void TEEPROMForm::FormShow()
     ShowRows(0, eeprom::ImageSize);
 }
 
-void TEEPROMForm::ShowRows(std::size_t address, std::size_t count)
+void TEEPROMForm::ShowRows(std::size_t address, std::size_t count, bool ascii)
 {
     if (address >= eeprom::GridSize || count == 0)
         return;
@@ -142,7 +142,8 @@ void TEEPROMForm::ShowRows(std::size_t address, std::size_t count)
         EEStringGrid->item(RowOf(a), static_cast<int>(a % BlockSize) + 1)
             ->setText(Latin1(eeprom::HexByte(image_[a])));
     showing_ = false;
-    // The ASCII text always follows the bytes, also for blocks off a row start.
+    if (!ascii)
+        return;
     for (std::size_t row = address / BlockSize; row * BlockSize < end; ++row)
         UpdateAsciiColumn(row * BlockSize, BlockSize);
 }
@@ -265,7 +266,9 @@ void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
             return; // outside the grid
         std::copy_n(frame + BytesAt, BlockSize,
                     image_.begin() + static_cast<std::ptrdiff_t>(address));
-        ShowRows(address, BlockSize);
+        // The unit's block rebuilds the ASCII text only when it starts a row.
+        ShowRows(address, BlockSize, false);
+        UpdateAsciiColumn(address, BlockSize);
         if (EepromOp == EepromReading && address == EepromAddr) {
             EEPROMReadBtn->setText("Reading");
             BlockDone();

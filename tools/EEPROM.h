@@ -79,7 +79,9 @@ private:
     std::optional<Range> RangeOf(const QLineEdit *startEdit, const QLineEdit *endEdit);
     // The EEPROM edits' range, blocks of 16 bytes from its start.
     std::optional<Range> TransferRange();
-    void ShowRows(std::size_t address, std::size_t count);
+    // Shows the bytes of address .. address + count - 1 and, with `ascii`, the
+    // ASCII text of their rows.
+    void ShowRows(std::size_t address, std::size_t count, bool ascii = true);
     void SendReadRequest();
     void SendWriteRequest();
     // The block at EepromAddr was answered: on to the next, or done.

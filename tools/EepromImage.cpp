@@ -141,12 +141,9 @@ ReadResult ReadTextImage(std::string_view text)
 
 ReadResult ReadBinImage(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() > GridSize)
-        return {{},
-                "The file holds " + std::to_string(bytes.size()) + " bytes, more than the grid's " +
-                    std::to_string(GridSize)};
     ReadResult result;
-    for (std::size_t at = 0; at + RowBytes <= bytes.size(); at += RowBytes) {
+    const std::size_t size = std::min(bytes.size(), GridSize);
+    for (std::size_t at = 0; at + RowBytes <= size; at += RowBytes) {
         ImageRow row;
         row.address = static_cast<std::uint16_t>(at);
         std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), RowBytes, row.bytes.begin());

@@ -5,7 +5,7 @@
 // ASCII text, ending in LF. Binary image: the bytes themselves from address 0.
 //
 // Readers take a file name or the file's bytes in memory and give either the
-// rows they read or one precise error; they never give part of a file.
+// rows they read or one precise error.
 // Plain data, no windows; any thread may use its own objects.
 #pragma once
 
@@ -67,8 +67,8 @@ std::string WriteTextImage(const Image &image, std::size_t start, std::size_t en
 // a line that is no row of the grid is skipped and counted. A line's address
 // may lie inside its row.
 ReadResult ReadTextImage(std::string_view text);
-// Binary image from memory: 16 bytes a row from address 0; a last block of
-// fewer than 16 bytes is not a row; more bytes than the grid holds is an error.
+// Binary image from memory: 16 bytes a row from address 0, as many rows as
+// the grid holds; a last block of fewer than 16 bytes is not a row.
 ReadResult ReadBinImage(std::span<const std::uint8_t> bytes);
 
 enum class FileKind { Text, Binary, Unknown };

@@ -6,10 +6,12 @@
 #include "link/FrameCodec.h"
 #include "platform/vcl/TestDialogs.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -99,8 +101,14 @@ TEST(EepromWindow, AnswersAreBoundedByTheImage)
     w.form.HandleFrame(across.data(), across[1]);
     EXPECT_EQ(w.cell(0x0008), "41");
     EXPECT_EQ(w.cell(0x0017), "50");
-    EXPECT_EQ(w.ascii(1), QString(". ").repeated(8) + "ABCDEFGH");
-    EXPECT_EQ(w.ascii(2), "IJKLMNOP" + QString(". ").repeated(8));
+    // A block off a row start leaves the ASCII text as it was; one on a row
+    // start rebuilds its row.
+    EXPECT_EQ(w.ascii(1), QString(". ").repeated(16));
+    EXPECT_EQ(w.ascii(2), QString(". ").repeated(16));
+    const auto aligned = ReadAnswer(0x0010, 0x51);
+    w.form.HandleFrame(aligned.data(), aligned[1]);
+    EXPECT_EQ(w.ascii(1), QString(". ").repeated(16));
+    EXPECT_EQ(w.ascii(2), "QRSTUVWXYZ[\\]^_`");
 
     // Rows beyond the EEPROM stay blank until an answer fills them.
     EXPECT_EQ(w.form.EEStringGrid->rowCount(), 1000);
@@ -271,4 +279,17 @@ TEST(EepromWindow, FilesAndFills)
     w.form.ChooseFileToSave = [&] { return dir.filePath("plain"); };
     w.form.FileSaveBtnClick();
     EXPECT_TRUE(QFile::exists(dir.filePath("plain.txt")));
+}
+
+TEST(EepromWindow, GridColumnsFitAtTheDefaultSize)
+{
+    Window w;
+    w.form.show();
+    QCoreApplication::processEvents();
+    QTableWidget *grid = w.form.EEStringGrid;
+    int columns = 0;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        columns += grid->columnWidth(c);
+    EXPECT_LE(columns, grid->viewport()->width());
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
 }
