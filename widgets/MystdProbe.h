@@ -65,7 +65,8 @@ int CpuFamily(const TProcessorProbe &probe, std::uint32_t processorType);
 // values. The overload takes other services for the tests.
 void initialization();
 void initialization(const TProcessorServices &services);
-// The last call matching an initialization() resets the hint settings.
+// The last call matching an initialization() releases the hint settings
+// (FreeHintSettings).
 void Finalization();
 
 // The start-up's results (all zero and empty before it ran).
