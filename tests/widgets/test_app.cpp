@@ -5,6 +5,7 @@
 
 #include "platform/win/SingleInstance.h"
 #include "widgets/MystdForms.h"
+#include "widgets/MystdHint.h"
 
 #include <gtest/gtest.h>
 
@@ -521,6 +522,39 @@ TEST(ShowApp, SystemInformationMatchesTheSystem)
               std::min(cpu.value(QStringLiteral("cpu family")).toInt(), 15));
     const bool mmx = cpu.value(QStringLiteral("flags")).split(u' ').contains(QStringLiteral("mmx"));
     EXPECT_EQ(info.value(QStringLiteral("CPUMMX")) == QStringLiteral("1"), mmx);
+}
+
+// Once a hint component shows the hints in its window, the application
+// still has its say first. Last in this file: the hint component's hold on
+// the tool tips lasts for the rest of the process.
+TEST(ShowApp, TheHintWindowAsksTheApplicationFirst)
+{
+    QWidget form;
+    form.resize(200, 100);
+    form.show();
+    TzShowApp app(&form);
+    TzHint hint;
+    hint.Loaded();
+    QWidget control(&form);
+    control.setToolTip(QStringLiteral("short"));
+    const struct
+    {
+        bool canShow;
+        const char *caption; // null: no hint shows
+    } rows[] = {{false, nullptr}, {true, "longer"}};
+    for (const auto &r : rows) {
+        app.SetOnShowHint([&r](QString &text, bool &canShow) {
+            text = QStringLiteral("longer");
+            canShow = r.canShow;
+        });
+        askForToolTip(control);
+        TzHintWindow *window = TzHint::HintWindow();
+        EXPECT_EQ(window && window->isVisible(), r.caption != nullptr) << r.canShow;
+        if (window && r.caption) {
+            EXPECT_EQ(window->Caption(), QString::fromLatin1(r.caption));
+        }
+    }
+    app.SetOnShowHint(nullptr);
 }
 
 } // namespace
