@@ -1,5 +1,6 @@
 #include "widgets/MystdApp.h"
 
+#include "platform/vcl/Dialogs.h"
 #include "platform/win/SingleInstance.h"
 #include "platform/win/SystemInfo.h"
 #include "widgets/MystdForms.h"
@@ -10,18 +11,55 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEvent>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLocale>
+#include <QProxyStyle>
 #include <QSessionManager>
+#include <QStatusTipEvent>
+#include <QStyleFactory>
 #include <QToolTip>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <vector>
 
 namespace widgets {
 
+namespace {
+
+// The application's style with the hint pause as the tool tips' delay.
+class HintDelayStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            if (TApplication *app = ExistingApplication())
+                return app->HintPause();
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QPointer<TApplication> &theApplication()
+{
+    static QPointer<TApplication> app;
+    return app;
+}
+
+} // namespace
+
 TApplication::TApplication() : QObject(qApp)
 {
+    ShowToolTip = [](QPoint pos, const QString &text, QWidget *w, int msecDisplayTime) {
+        QToolTip::showText(pos, text, w, {}, msecDisplayTime);
+    };
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         const TNotifyEvent &e = s == Qt::ApplicationActive ? OnActivate : OnDeActivate;
         if (e && (s == Qt::ApplicationActive || s == Qt::ApplicationInactive))
@@ -87,10 +125,86 @@ void TApplication::SetShowHint(bool value)
     SetApplicationShowHint(value);
 }
 
+void TApplication::SetHint(const QString &value)
+{
+    if (FHint == value)
+        return;
+    FHint = value;
+    if (OnHint)
+        OnHint(this);
+}
+
+void TApplication::SetHintPause(int value)
+{
+    FHintPause = value;
+    // The delay is the style's to say; a style of our own is put in only once
+    // a program sets it, so programs that never do keep theirs untouched.
+    if (!FStyleInstalled && qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        FStyleInstalled = true;
+        QApplication::setStyle(
+            new HintDelayStyle(QStyleFactory::create(QApplication::style()->name())));
+    }
+}
+
 void TApplication::Terminate()
 {
     FTerminated = true;
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+int TApplication::Run()
+{
+    if (FTerminated)
+        return 0;
+    if (QWidget *main = ApplicationMainForm(); main && ShowMainForm)
+        main->show();
+    return QCoreApplication::exec();
+}
+
+void TApplication::HandleException(QObject *sender, const std::exception &e)
+{
+    if (OnExecption) {
+        OnExecption(sender, e);
+        return;
+    }
+    const QString text = QString::fromLocal8Bit(e.what());
+    vcl::PostMessageBox(text.isEmpty() ? QStringLiteral("Unexpected error") : text, Title(),
+                        vcl::MsgType::Error, vcl::MsgButton::Ok);
+}
+
+bool TApplication::HelpCommand(std::uint16_t command, int data)
+{
+    bool callHelp = true;
+    return OnHelp ? OnHelp(command, data, callHelp) : false;
+}
+
+bool TApplication::HelpContext(int context)
+{
+    constexpr std::uint16_t helpContext = 1;
+    return HelpCommand(helpContext, context);
+}
+
+bool TApplication::AllowShowHint(QString &hint)
+{
+    bool canShow = true;
+    if (OnShowHint)
+        OnShowHint(hint, canShow);
+    return canShow;
+}
+
+bool TApplication::toolTip(QWidget *w, QHelpEvent *e)
+{
+    QString hint = w->toolTip();
+    if (hint.isEmpty())
+        return false; // the parent's hint, if any, comes next
+    if (!AllowShowHint(hint)) {
+        QToolTip::hideText();
+        return true;
+    }
+    const int duration = w->toolTipDuration() > 0 ? w->toolTipDuration() : FHintHidePause;
+    if (ShowToolTip)
+        ShowToolTip(e->globalPos(), hint, w, duration);
+    return true;
 }
 
 bool TApplication::eventFilter(QObject *watched, QEvent *e)
@@ -100,6 +214,26 @@ bool TApplication::eventFilter(QObject *watched, QEvent *e)
         OnMessage(e, handled);
         if (handled)
             return true;
+    }
+    switch (e->type()) {
+    case QEvent::ToolTip:
+        // Once a hint component is loaded, its window shows the hints.
+        if (auto *w = qobject_cast<QWidget *>(watched); w && !HintWindowTakesHints())
+            return toolTip(w, static_cast<QHelpEvent *>(e));
+        break;
+    case QEvent::StatusTip:
+        SetHint(static_cast<QStatusTipEvent *>(e)->tip());
+        break;
+    case QEvent::KeyPress: {
+        // A key reaches the window only when no control took it.
+        const auto *key = static_cast<QKeyEvent *>(e);
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier && w && w->isWindow())
+            HelpContext(0);
+        break;
+    }
+    default:
+        break;
     }
     if (e->type() == QEvent::WindowStateChange && watched == ApplicationMainForm()) {
         const auto *change = static_cast<QWindowStateChangeEvent *>(e);
@@ -115,10 +249,29 @@ bool TApplication::eventFilter(QObject *watched, QEvent *e)
 
 TApplication &Application()
 {
-    static QPointer<TApplication> app;
+    QPointer<TApplication> &app = theApplication();
     if (!app)
         app = new TApplication;
     return *app;
+}
+
+TApplication *ExistingApplication()
+{
+    return theApplication();
+}
+
+TApplicationHost::TApplicationHost(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool TApplicationHost::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        Application().HandleException(receiver, e);
+    } catch (...) {
+        Application().HandleException(receiver, std::runtime_error("Unexpected error"));
+    }
+    return false;
 }
 
 namespace {
@@ -170,7 +323,7 @@ QString TrimTempDir(const QString &path)
 QString CpuString(bool cpuIdPresent, int family, int model, int type, const QString &vendor)
 {
     if (!cpuIdPresent) {
-        const QString name = Mystd::CpuFamilyName(family);
+        const QString name = Mystd::CpuFamilyNames[family];
         return name.isEmpty() ? QStringLiteral("P%1").arg(family) : name;
     }
     const bool amd = vendor == QLatin1StringView("AuthenticAMD");
@@ -248,9 +401,22 @@ Qt::WindowState StartWindowState(int showCommand)
 
 using widgets::Application;
 
+namespace {
+
+// The instance locks this process took: held until it ends, whatever
+// becomes of the components that took them.
+win::InstanceLock *keepForTheProcess(std::unique_ptr<win::InstanceLock> lock)
+{
+    // Never freed, like the process's hold on the lock.
+    static auto *const kept = new std::vector<std::unique_ptr<win::InstanceLock>>;
+    kept->push_back(std::move(lock));
+    return kept->back().get();
+}
+
+} // namespace
+
 TzShowApp::TzShowApp(QObject *owner) : QObject(owner)
 {
-    FForm = widgets::FindForm(this);
     Application().ShowMainForm = true;
     FCPUType = Mystd::CpuID();
     FSavedShortDate = widgets::ShortDateFormat();
@@ -273,9 +439,24 @@ TzShowApp::TzShowApp(QObject *owner) : QObject(owner)
 
 TzShowApp::~TzShowApp() = default;
 
+QWidget *TzShowApp::form() const
+{
+    return widgets::FindForm(this);
+}
+
+QWidget *TzShowApp::formIfAny() const
+{
+    try {
+        return form();
+    } catch (const EComponentError &) {
+        return nullptr;
+    }
+}
+
 bool TzShowApp::formIsMainForm() const
 {
-    return FForm && FForm == widgets::ApplicationMainForm();
+    QWidget *main = widgets::ApplicationMainForm();
+    return main && formIfAny() == main;
 }
 
 void TzShowApp::SetShortDate(TzShortDateFormat value)
@@ -296,11 +477,11 @@ void TzShowApp::SetHelpFile(const QString &v)
 }
 QString TzShowApp::Hint() const
 {
-    return Application().Hint;
+    return Application().Hint();
 }
 void TzShowApp::SetHint(const QString &v)
 {
-    Application().Hint = v;
+    Application().SetHint(v);
 }
 vcl::TColor TzShowApp::HintColor() const
 {
@@ -312,19 +493,19 @@ void TzShowApp::SetHintColor(vcl::TColor v)
 }
 int TzShowApp::HintPause() const
 {
-    return Application().HintPause;
+    return Application().HintPause();
 }
 void TzShowApp::SetHintPause(int v)
 {
-    Application().HintPause = v;
+    Application().SetHintPause(v);
 }
 int TzShowApp::HintHidePause() const
 {
-    return Application().HintHidePause;
+    return Application().HintHidePause();
 }
 void TzShowApp::SetHintHidePause(int v)
 {
-    Application().HintHidePause = v;
+    Application().SetHintHidePause(v);
 }
 bool TzShowApp::ShowMainForm() const
 {
@@ -543,9 +724,9 @@ QString TzShowApp::instanceMessage() const
 void TzShowApp::Loaded()
 {
     widgets::TApplication &app = Application();
-    if (UseCmdShow && FForm) {
+    if (UseCmdShow) {
         const Qt::WindowState state = widgets::StartWindowState(StartupShowCommand());
-        FForm->setWindowState(state);
+        form()->setWindowState(state);
         if (state == Qt::WindowMinimized) {
             FSavedOnRestore = app.OnRestore;
             app.OnRestore = [this](QObject *) { tempRestore(); };
@@ -554,31 +735,35 @@ void TzShowApp::Loaded()
     }
     FCPUType = Mystd::CpuID();
     UpdateEnvironment();
-    if (!ShowOnStatusBar && FForm) {
-        // A tool window gets no task-bar button.
-        const bool visible = FForm->isVisible();
-        FForm->setWindowFlag(Qt::Tool, true);
-        if (ShowNonOnStatusBar)
-            FForm->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (!ShowOnStatusBar) {
+        // A tool window gets no task-bar button (nor an entry in the window
+        // switcher, which is all ShowNonOnStatusBar adds; it never puts the
+        // form above other windows).
+        QWidget *f = form();
+        const bool visible = f->isVisible();
+        f->setWindowFlag(Qt::Tool, true);
         if (visible)
-            FForm->show();
+            f->show();
     }
 
-    FLock = std::make_unique<win::InstanceLock>(QCoreApplication::applicationFilePath(),
-                                                InstanceDirectory());
-    if (!FLock->Acquire()) {
-        FLock.reset();
+    auto lock = std::make_unique<win::InstanceLock>(QCoreApplication::applicationFilePath(),
+                                                    InstanceDirectory());
+    if (!lock->Acquire()) {
         FIsSecondInstance = OnlyOneInstance;
-    } else if (OnlyOneInstance) {
-        FLock->Listen([this](const QString &message) {
-            if (message == instanceMessage())
-                AnotherInstance();
-        });
+    } else {
+        win::InstanceLock *held = keepForTheProcess(std::move(lock));
+        if (OnlyOneInstance) {
+            const QPointer<TzShowApp> self(this);
+            held->Listen([self](const QString &message) {
+                if (self && message == self->instanceMessage())
+                    self->AnotherInstance();
+            });
+        }
     }
     if (!FIsSecondInstance)
         return;
-    if (FForm)
-        FForm->move(-(FForm->width() + 10), FForm->y());
+    if (QWidget *f = formIfAny())
+        f->move(-(f->width() + 10), f->y());
     bool bringToFront = true;
     if (OnSecondInstance)
         OnSecondInstance(*this, bringToFront);
@@ -592,9 +777,9 @@ void TzShowApp::tempRestore()
 {
     widgets::TApplication &app = Application();
     app.ShowMainForm = true;
-    if (FForm) {
-        FForm->showNormal();
-        FForm->show();
+    if (QWidget *f = formIfAny()) {
+        f->showNormal();
+        f->show();
     }
     app.OnRestore = FSavedOnRestore;
 }
@@ -607,7 +792,7 @@ void TzShowApp::AnotherInstance()
         OnAnotherInstance(this);
     if (!formIsMainForm())
         return;
-    QWidget *top = FForm->window();
+    QWidget *top = form()->window();
     const auto front = [](QWidget *w) {
         if (w->isMinimized())
             w->showNormal();
@@ -623,13 +808,13 @@ void TzShowApp::AnotherInstance()
 bool TzShowApp::QueryEndSession()
 {
     bool doEnd = true;
-    if (OnAskEndSession)
+    if (formIsMainForm() && OnAskEndSession)
         OnAskEndSession(doEnd);
     return doEnd;
 }
 
 void TzShowApp::EndSession()
 {
-    if (OnEndSession)
+    if (formIsMainForm() && OnEndSession)
         OnEndSession();
 }

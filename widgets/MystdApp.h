@@ -7,6 +7,7 @@
 #include "widgets/MystdHintSettings.h"
 #include "widgets/ZhelperVersion.h"
 
+#include <QApplication>
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
@@ -15,11 +16,8 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <memory>
 
-namespace win {
-class InstanceLock;
-}
+class QHelpEvent;
 
 enum TzShortDateFormat : std::uint8_t { sdfDontTouch, sdf4DigitYear, sdf2DigitYear };
 
@@ -46,11 +44,18 @@ public:
     void SetHintColor(vcl::TColor value);
     bool ShowHint() const;
     void SetShowHint(bool value);
-    // Kept for the program; there is no help system and no hint delay to set.
+    // Kept for the program; there is no help system.
     QString HelpFile;
-    QString Hint;
-    int HintPause = 500;
-    int HintHidePause = 2500;
+    // The long hint of the control under the mouse (its status tip); a
+    // change raises OnHint.
+    QString Hint() const { return FHint; }
+    void SetHint(const QString &value);
+    // Milliseconds before a tool tip shows and while it stays.
+    int HintPause() const { return FHintPause; }
+    void SetHintPause(int value);
+    int HintHidePause() const { return FHintHidePause; }
+    void SetHintHidePause(int value) { FHintHidePause = value; }
+    // Whether Run() shows the main form.
     bool ShowMainForm = true;
 
     TNotifyEvent OnActivate;
@@ -71,16 +76,53 @@ public:
     // start it when Terminated() is set already.
     void Terminate();
     bool Terminated() const { return FTerminated; }
+    // Shows the main form when ShowMainForm is set and runs the message
+    // loop; returns at once when the program has been terminated.
+    int Run();
+
+    // An exception that left an event handler: to OnExecption, or without
+    // one shown to the user in a box opened after the handler.
+    void HandleException(QObject *sender, const std::exception &e);
+    // A request for help: OnHelp decides; false without it. F1 that no
+    // control took asks for the help of context 0.
+    bool HelpCommand(std::uint16_t command, int data);
+    bool HelpContext(int context);
+    // A hint about to show: OnShowHint may change its text or veto it.
+    bool AllowShowHint(QString &hint);
+
+    // Where tool tips are shown; the tests put a recorder here.
+    std::function<void(QPoint pos, const QString &text, QWidget *w, int msecDisplayTime)>
+        ShowToolTip;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
+    bool toolTip(QWidget *w, QHelpEvent *e);
+
     bool FTerminated = false;
+    QString FHint;
+    int FHintPause = 500;
+    int FHintHidePause = 2500;
+    bool FStyleInstalled = false;
     QPointer<QWidget> FWatchedMain;
 };
 
 TApplication &Application();
+// The application object if one has been made, else null.
+TApplication *ExistingApplication();
+
+// The QApplication of a program built on the widget library: an exception
+// that leaves an event handler goes to Application().HandleException and
+// the message loop goes on.
+class TApplicationHost : public QApplication
+{
+public:
+    TApplicationHost(int &argc, char **argv);
+    Q_DISABLE_COPY(TApplicationHost)
+
+    bool notify(QObject *receiver, QEvent *event) override;
+};
 
 // The process-wide short date format (a QDate format such as "dd-MM-yy"),
 // at first the system's. Main thread only.
@@ -116,7 +158,8 @@ public:
     using TEndSession = std::function<void()>;
     using TOneInstance = std::function<void(TzShowApp &sender, bool &bringFirstInstanceToFront)>;
 
-    // Throws EComponentError "NoForm" when the owner has no form.
+    // The form is looked for by the actions that need it (FindForm), not
+    // here; those throw EComponentError "NoForm" when there is none.
     explicit TzShowApp(QObject *owner);
     ~TzShowApp() override;
 
@@ -194,11 +237,14 @@ public:
     void UpdateEnvironment();
 
     // Start-up actions once the form is built: start state, task-bar
-    // button, and the single-instance check.
+    // button, and the single-instance check. The first two need the form.
+    // The instance lock taken here is held until the process ends.
     void Loaded();
     bool IsSecondInstance() const { return FIsSecondInstance; }
 
-    // The end-of-session question, and the session's end.
+    // The end-of-session question, and the session's end. Only the main
+    // form's component answers them: elsewhere the session may end (true)
+    // and no event is called.
     bool QueryEndSession();
     void EndSession();
     // A later copy announced itself.
@@ -211,11 +257,15 @@ protected:
     virtual QString InstanceDirectory() const { return {}; }
 
 private:
+    // The owner's form, or EComponentError "NoForm".
+    QWidget *form() const;
+    // The same, or null; for the steps that must go on without one (a second
+    // copy still ends, a restore still comes back).
+    QWidget *formIfAny() const;
     bool formIsMainForm() const;
     void tempRestore();
     QString instanceMessage() const;
 
-    QPointer<QWidget> FForm;
     TzShortDateFormat FShortDate = sdfDontTouch;
     QString FSavedShortDate;
     int FCPUType = 0;
@@ -223,5 +273,4 @@ private:
     bool FIsSecondInstance = false;
     bool FSessionEnding = false;
     TNotifyEvent FSavedOnRestore;
-    std::unique_ptr<win::InstanceLock> FLock;
 };

@@ -1,6 +1,7 @@
 #include "widgets/MystdHint.h"
 
 #include "widgets/Canvas.h"
+#include "widgets/MystdApp.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -121,13 +122,17 @@ public:
                 return false;
             if (!widgets::ApplicationShowHint())
                 return true;
-            if (w->toolTip().isEmpty())
+            QString hint = w->toolTip();
+            if (hint.isEmpty())
                 return false; // the parent's hint, if any, comes next
+            if (widgets::TApplication *app = widgets::ExistingApplication())
+                if (!app->AllowShowHint(hint))
+                    return true;
             if (!currentWindow())
                 currentWindow() = new TzHintWindow;
             const QPoint at = static_cast<QHelpEvent *>(e)->globalPos();
             // The class library proposes the place under the pointer.
-            currentWindow()->ActivateHint(QRect(at + QPoint(0, 20), QSize(1, 1)), w->toolTip());
+            currentWindow()->ActivateHint(QRect(at + QPoint(0, 20), QSize(1, 1)), hint);
             return true;
         }
         TzHintWindow *window = currentWindow();
@@ -149,6 +154,11 @@ QPointer<HintFilter> &filter()
 }
 
 } // namespace
+
+bool widgets::HintWindowTakesHints()
+{
+    return filter() != nullptr;
+}
 
 TzHintWindow::TzHintWindow(QWidget *parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)

@@ -17,6 +17,10 @@ void SetApplicationShowHint(bool value);
 vcl::TColor ApplicationHintColor();
 void SetApplicationHintColor(vcl::TColor value);
 
+// Whether a TzHint has been loaded, so that its window shows the program's
+// tool tips.
+bool HintWindowTakesHints();
+
 // Width available to a hint's text: the screen width divided by
 // partOfScreen (taken as 1..10), less a margin of 6 (3-D) or 4 on each side.
 int HintTextWidth(int screenWidth, int partOfScreen, bool use3D);

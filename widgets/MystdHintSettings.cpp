@@ -33,4 +33,9 @@ void ResetHintSettings()
     HintSettings() = THintSettings{};
 }
 
+void FreeHintSettings()
+{
+    ResetHintSettings();
+}
+
 } // namespace Mystd

@@ -69,5 +69,9 @@ namespace Mystd {
 THintSettings &HintSettings();
 // Every field and the font back to the start values.
 void ResetHintSettings();
+// Shut-down's release of the record: as the record itself is never freed,
+// this drops its events and font and leaves the start values, so a hint
+// painted after shut-down calls into nothing that has gone.
+void FreeHintSettings();
 
 } // namespace Mystd

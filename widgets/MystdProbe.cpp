@@ -60,22 +60,39 @@ int CpuFamily(const TProcessorProbe &probe, std::uint32_t processorType)
     return digits[0] >= '0' && digits[0] <= '9' ? digits[0] - '0' : 0;
 }
 
+bool HasCPUID(const TProcessorServices &services)
+{
+    return services.HasCpuid();
+}
+
+std::array<std::uint32_t, 4> ReadCPUIDSignature(const TProcessorServices &services)
+{
+    win::CpuidResult leaf1;
+    services.Cpuid(1, leaf1);
+    return {leaf1.eax, leaf1.ebx, leaf1.ecx, leaf1.edx};
+}
+
+std::string ReadCPUVendor(const TProcessorServices &services)
+{
+    win::CpuidResult leaf0;
+    services.Cpuid(0, leaf0);
+    std::string vendor;
+    appendRegister(vendor, leaf0.ebx);
+    appendRegister(vendor, leaf0.edx);
+    appendRegister(vendor, leaf0.ecx);
+    return vendor;
+}
+
 TProcessorProbe ProbeProcessor(const TProcessorServices &services)
 {
     TProcessorProbe probe;
-    probe.CpuIdPresent = services.HasCpuid();
+    probe.CpuIdPresent = HasCPUID(services);
     if (!probe.CpuIdPresent) {
         probe.CpuSignature.fill(0xFFFFFFFFu);
         return probe;
     }
-    win::CpuidResult leaf1;
-    services.Cpuid(1, leaf1);
-    probe.CpuSignature = {leaf1.eax, leaf1.ebx, leaf1.ecx, leaf1.edx};
-    win::CpuidResult leaf0;
-    services.Cpuid(0, leaf0);
-    appendRegister(probe.CpuVendorId, leaf0.ebx);
-    appendRegister(probe.CpuVendorId, leaf0.edx);
-    appendRegister(probe.CpuVendorId, leaf0.ecx);
+    probe.CpuSignature = ReadCPUIDSignature(services);
+    probe.CpuVendorId = ReadCPUVendor(services);
     if (CpuFamily(probe, 0) > 4) {
         try {
             probe.CpuSpeedMHz =
@@ -107,7 +124,7 @@ void Finalization()
 {
     if (g_unitCount == 0 || --g_unitCount != 0)
         return;
-    ResetHintSettings();
+    FreeHintSettings();
 }
 
 const TProcessorProbe &Processor()
@@ -120,7 +137,7 @@ int CpuID()
     return CpuFamily(g_probe, g_services.ProcessorType ? g_services.ProcessorType() : 0);
 }
 
-QString CpuFamilyName(int family)
+QString TCpuFamilyNames::operator[](int family) const
 {
     static const char *const names[] = {"80286", "80386", "80486", "Pentium", "PentiumPro"};
     if (family < 2 || family > 6)

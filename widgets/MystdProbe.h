@@ -38,6 +38,15 @@ struct TProcessorProbe
     std::int32_t CpuSpeedMHz = 0;
 };
 
+// The steps of the probe. HasCPUID: whether the processor has the CPUID
+// instruction. ReadCPUIDSignature: the four registers of CPUID leaf 1 (EAX,
+// EBX, ECX, EDX). ReadCPUVendor: the 12 vendor characters of leaf 0 from EBX,
+// EDX, ECX, each register low byte first.
+bool HasCPUID(const TProcessorServices &services = TProcessorServices::System());
+std::array<std::uint32_t, 4>
+ReadCPUIDSignature(const TProcessorServices &services = TProcessorServices::System());
+std::string ReadCPUVendor(const TProcessorServices &services = TProcessorServices::System());
+
 // Reads the processor; measures its clock (about one second of spinning)
 // when the family is above 4.
 TProcessorProbe ProbeProcessor(const TProcessorServices &services);
@@ -56,16 +65,21 @@ int CpuFamily(const TProcessorProbe &probe, std::uint32_t processorType);
 // values. The overload takes other services for the tests.
 void initialization();
 void initialization(const TProcessorServices &services);
-// The last call matching an initialization() resets the hint settings.
+// The last call matching an initialization() releases the hint settings
+// (FreeHintSettings).
 void Finalization();
 
 // The start-up's results (all zero and empty before it ran).
 const TProcessorProbe &Processor();
 // The processor family of the start-up's probe.
 int CpuID();
-// Names of the families 2 to 6, for processors without CPUID; empty for
-// other families.
-QString CpuFamilyName(int family);
+// Names of the families 2 to 6, for processors without CPUID, indexed by
+// the family: CpuFamilyNames[5] is "Pentium"; other families give empty text.
+struct TCpuFamilyNames
+{
+    QString operator[](int family) const;
+};
+inline constexpr TCpuFamilyNames CpuFamilyNames{};
 
 // Readings of the start-up's probe.
 QString CpuVendor(); // the vendor text, or "-unknown-" without CPUID

@@ -5,17 +5,23 @@
 
 #include "platform/win/SingleInstance.h"
 #include "widgets/MystdForms.h"
+#include "widgets/MystdHint.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMap>
 #include <QProcess>
+#include <QStatusTipEvent>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+
+#include <stdexcept>
 
 #include <cstdlib>
 
@@ -133,32 +139,55 @@ TEST(ShowApp, EnvironmentAndForwarding)
     EXPECT_FALSE(Application().ShowHint());
     app.SetShowHint(true);
 
+    // Made without a form; only what needs one looks for it.
     QObject loose;
-    EXPECT_THROW(TzShowApp{&loose}, EComponentError);
+    TzShowApp looseApp(&loose);
+    EXPECT_TRUE(looseApp.QueryEndSession()); // no main form: the session may end
+    looseApp.UseCmdShow = true;
+    EXPECT_THROW(looseApp.Loaded(), EComponentError);
 }
 
 TEST(ShowApp, EndOfSessionOnlyOnTheMainForm)
 {
-    QWidget form;
-    TzShowApp app(&form);
-    int ended = 0;
-    app.OnAskEndSession = [](bool &doEnd) { doEnd = false; };
-    app.OnEndSession = [&ended] { ++ended; };
-    EXPECT_FALSE(app.QueryEndSession());
-    app.EndSession();
-    EXPECT_EQ(ended, 1);
+    const struct
+    {
+        bool onMainForm;
+        bool mayEnd;
+        int asked, ended;
+    } rows[] = {{true, false, 1, 1}, {false, true, 0, 0}};
+    for (const auto &r : rows) {
+        QWidget form, other;
+        SetApplicationMainForm(r.onMainForm ? &form : &other);
+        TzShowApp app(&form);
+        int asked = 0, ended = 0;
+        app.OnAskEndSession = [&asked](bool &doEnd) {
+            ++asked;
+            doEnd = false;
+        };
+        app.OnEndSession = [&ended] { ++ended; };
+        EXPECT_EQ(app.QueryEndSession(), r.mayEnd) << r.onMainForm;
+        app.EndSession();
+        EXPECT_EQ(asked, r.asked) << r.onMainForm;
+        EXPECT_EQ(ended, r.ended) << r.onMainForm;
+        SetApplicationMainForm(nullptr);
+    }
 }
 
-// A show command the system would give on Windows.
-class MinimisedStart : public TzShowApp
+// A show command the system would give on Windows, and an instance lock in
+// a directory of the test's own.
+class StartRig : public TzShowApp
 {
 public:
-    using TzShowApp::TzShowApp;
+    StartRig(QObject *owner, int showCommand, const QString &dir)
+        : TzShowApp(owner), m_showCommand(showCommand), m_dir(dir)
+    {
+    }
 
 protected:
-    int StartupShowCommand() const override { return 7; }
-    QString InstanceDirectory() const override { return m_dir.path(); }
-    QTemporaryDir m_dir;
+    int StartupShowCommand() const override { return m_showCommand; }
+    QString InstanceDirectory() const override { return m_dir; }
+    int m_showCommand;
+    QString m_dir;
 };
 
 TEST(ShowApp, MinimisedStartRestoresThroughTheApplication)
@@ -167,7 +196,8 @@ TEST(ShowApp, MinimisedStartRestoresThroughTheApplication)
     SetApplicationMainForm(&form);
     int restores = 0;
     Application().OnRestore = [&restores](QObject *) { ++restores; };
-    MinimisedStart app(&form);
+    QTemporaryDir dir;
+    StartRig app(&form, 7, dir.path());
     app.UseCmdShow = true;
     app.Loaded();
     EXPECT_TRUE(form.isMinimized());
@@ -182,6 +212,151 @@ TEST(ShowApp, MinimisedStartRestoresThroughTheApplication)
     EXPECT_EQ(restores, 1);
     Application().OnRestore = nullptr;
     SetApplicationMainForm(nullptr);
+}
+
+TEST(ShowApp, HiddenFromTheTaskBarButNeverOnTop)
+{
+    for (const bool nonOnStatusBar : {false, true}) {
+        QWidget form;
+        QTemporaryDir dir;
+        StartRig app(&form, 1, dir.path());
+        app.ShowOnStatusBar = false;
+        app.ShowNonOnStatusBar = nonOnStatusBar;
+        app.Loaded();
+        EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool) << nonOnStatusBar;
+        EXPECT_FALSE(form.windowFlags() & Qt::WindowStaysOnTopHint) << nonOnStatusBar;
+    }
+}
+
+// The first copy's mark stays until the process ends, not until the
+// component that took it goes.
+TEST(ShowApp, TheInstanceLockLastsAsLongAsTheProcess)
+{
+    QTemporaryDir dir;
+    QWidget form;
+    auto app = std::make_unique<StartRig>(&form, 1, dir.path());
+    app->OnlyOneInstance = true;
+    app->Loaded();
+    EXPECT_FALSE(app->IsSecondInstance());
+    app.reset();
+    win::InstanceLock later(QCoreApplication::applicationFilePath(), dir.path());
+    EXPECT_FALSE(later.Acquire());
+    StartRig second(&form, 1, dir.path());
+    second.Loaded();
+    EXPECT_FALSE(second.IsSecondInstance()); // not asked to be the only copy
+    EXPECT_FALSE(Application().Terminated());
+}
+
+// Run shows the main form only when the application is to show it.
+TEST(ShowApp, RunHonoursShowMainForm)
+{
+    for (const bool show : {true, false}) {
+        QWidget form;
+        SetApplicationMainForm(&form);
+        TzShowApp app(&form);
+        app.SetShowMainForm(show);
+        // Ends the loop without closing the windows, as quit() would.
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        EXPECT_EQ(Application().Run(), 0);
+        EXPECT_EQ(form.isVisible(), show);
+        SetApplicationMainForm(nullptr);
+    }
+    Application().ShowMainForm = true;
+}
+
+struct ShownTip
+{
+    QString text;
+    int msecDisplayTime = 0;
+};
+
+// A tool-tip request for `w`, as the application sends it after the pause.
+void askForToolTip(QWidget &w)
+{
+    QHelpEvent e(QEvent::ToolTip, QPoint(2, 2), w.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&w, &e);
+}
+
+TEST(ShowApp, HintsPassThroughTheApplication)
+{
+    QWidget form;
+    TzShowApp app(&form);
+    app.SetHintPause(123);
+    EXPECT_EQ(app.HintPause(), 123);
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, &form),
+              123);
+    app.SetHintHidePause(4321);
+
+    std::vector<ShownTip> shown;
+    const auto showToolTip = Application().ShowToolTip;
+    Application().ShowToolTip = [&shown](QPoint, const QString &text, QWidget *, int msec) {
+        shown.push_back({text, msec});
+    };
+    QWidget control(&form);
+    control.setToolTip(QStringLiteral("short"));
+    const struct
+    {
+        const char *replacement; // null: OnShowHint leaves the text
+        bool canShow;
+        const char *shown; // null: nothing shows
+    } rows[] = {{nullptr, true, "short"}, {"longer", true, "longer"}, {nullptr, false, nullptr}};
+    for (const auto &r : rows) {
+        shown.clear();
+        int asked = 0;
+        app.SetOnShowHint([&r, &asked](QString &hint, bool &canShow) {
+            ++asked;
+            EXPECT_EQ(hint, QStringLiteral("short"));
+            if (r.replacement)
+                hint = QString::fromLatin1(r.replacement);
+            canShow = r.canShow;
+        });
+        askForToolTip(control);
+        EXPECT_EQ(asked, 1);
+        ASSERT_EQ(shown.size(), r.shown ? 1u : 0u);
+        if (r.shown) {
+            EXPECT_EQ(shown[0].text, QString::fromLatin1(r.shown));
+            EXPECT_EQ(shown[0].msecDisplayTime, 4321);
+        }
+    }
+    app.SetOnShowHint(nullptr);
+    app.SetHintHidePause(2500);
+    Application().ShowToolTip = showToolTip;
+
+    // The long hint follows the mouse through the status tips.
+    int hints = 0;
+    app.SetOnHint([&hints](QObject *) { ++hints; });
+    for (const char *tip : {"Output 1", "Output 1", "", "Output 2"}) {
+        QStatusTipEvent e(QString::fromLatin1(tip));
+        QApplication::sendEvent(&control, &e);
+    }
+    EXPECT_EQ(hints, 3);
+    EXPECT_EQ(app.Hint(), QStringLiteral("Output 2"));
+    app.SetOnHint(nullptr);
+}
+
+TEST(ShowApp, HelpAndErrorsReachTheirEvents)
+{
+    QWidget form;
+    TzShowApp app(&form);
+    std::vector<std::pair<int, int>> helps;
+    app.SetOnHelp([&helps](std::uint16_t command, int data, bool &) {
+        helps.emplace_back(command, data);
+        return true;
+    });
+    QTest::keyClick(&form, Qt::Key_F1);
+    QTest::keyClick(&form, Qt::Key_A);
+    EXPECT_TRUE(Application().HelpContext(17));
+    const std::vector<std::pair<int, int>> expected{{1, 0}, {1, 17}};
+    EXPECT_EQ(helps, expected);
+    app.SetOnHelp(nullptr);
+    EXPECT_FALSE(Application().HelpContext(17));
+
+    QString caught;
+    app.SetOnExecption([&caught](QObject *, const std::exception &e) { caught = e.what(); });
+    Application().HandleException(&form, std::runtime_error("no integer"));
+    EXPECT_EQ(caught, QStringLiteral("no integer"));
+    app.SetOnExecption(nullptr);
 }
 
 TEST(InstanceLock, OneHolderPerPathAndNoneAfterItGoes)
@@ -303,6 +478,17 @@ QMap<QString, QString> cpuinfo()
     return fields;
 }
 
+// In a program of its own, an exception thrown by an event handler reaches
+// OnExecption and the loop goes on.
+TEST(ShowApp, AnEscapedExceptionReachesOnExecption)
+{
+    int code = -1;
+    const QByteArray out =
+        runToEnd(QStringLiteral(WIDGET_APP_PROBE), {QStringLiteral("--exception")}, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out, QByteArray("caught handler failed\nstill running\n"));
+}
+
 TEST(ShowApp, SystemInformationMatchesTheSystem)
 {
     QMap<QString, QString> info;
@@ -336,6 +522,39 @@ TEST(ShowApp, SystemInformationMatchesTheSystem)
               std::min(cpu.value(QStringLiteral("cpu family")).toInt(), 15));
     const bool mmx = cpu.value(QStringLiteral("flags")).split(u' ').contains(QStringLiteral("mmx"));
     EXPECT_EQ(info.value(QStringLiteral("CPUMMX")) == QStringLiteral("1"), mmx);
+}
+
+// Once a hint component shows the hints in its window, the application
+// still has its say first. Last in this file: the hint component's hold on
+// the tool tips lasts for the rest of the process.
+TEST(ShowApp, TheHintWindowAsksTheApplicationFirst)
+{
+    QWidget form;
+    form.resize(200, 100);
+    form.show();
+    TzShowApp app(&form);
+    TzHint hint;
+    hint.Loaded();
+    QWidget control(&form);
+    control.setToolTip(QStringLiteral("short"));
+    const struct
+    {
+        bool canShow;
+        const char *caption; // null: no hint shows
+    } rows[] = {{false, nullptr}, {true, "longer"}};
+    for (const auto &r : rows) {
+        app.SetOnShowHint([&r](QString &text, bool &canShow) {
+            text = QStringLiteral("longer");
+            canShow = r.canShow;
+        });
+        askForToolTip(control);
+        TzHintWindow *window = TzHint::HintWindow();
+        EXPECT_EQ(window && window->isVisible(), r.caption != nullptr) << r.canShow;
+        if (window && r.caption) {
+            EXPECT_EQ(window->Caption(), QString::fromLatin1(r.caption));
+        }
+    }
+    app.SetOnShowHint(nullptr);
 }
 
 } // namespace

@@ -260,7 +260,6 @@ TEST(MovePanel, Renders)
     rig.panel->SetCaption(QStringLiteral("Drag"));
     rig.panel->resize(80, 40);
     const QImage image = rig.panel->grab().toImage();
-    image.save(QStringLiteral("/tmp/wapp_movepanel.png"));
     EXPECT_EQ(image.size(), QSize(80, 40));
 }
 

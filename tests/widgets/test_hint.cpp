@@ -118,7 +118,7 @@ TEST(HintWindow, ShowsWholeTextsAndHonoursTheVeto)
     EXPECT_EQ(window->grab().toImage().pixelColor(3, 3), QColor(Qt::yellow));
     SetApplicationHintColor(vcl::clInfoBk);
     window->ActivateHint({}, QStringLiteral("A hint shows here,\nin two lines."));
-    window->grab().save(QStringLiteral("/tmp/wapp_hint.png"));
+    EXPECT_GT(window->height(), 2 * QFontMetrics(Mystd::HintSettings().Font.ToQFont()).height());
     delete window;
 }
 

@@ -83,7 +83,6 @@ TEST(AngleLabel, NinetyDegreesRunsUpwardsThroughTheCentre)
     QImage image(label->size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     label->render(&image);
-    image.save(QStringLiteral("/tmp/wapp_anglelabel90.png"));
     EXPECT_EQ(painted.count(), 1);
     const Ink ink = inkOf(image, Qt::black);
     ASSERT_GT(ink.count, 20);
@@ -100,7 +99,6 @@ TEST(AngleLabel, NinetyDegreesRunsUpwardsThroughTheCentre)
     QImage turned(label->size(), QImage::Format_RGB32);
     turned.fill(Qt::white);
     label->render(&turned);
-    turned.save(QStringLiteral("/tmp/wapp_anglelabel45.png"));
     int reddish = 0; // turned text is smoothed, so few pixels are pure red
     for (int y = 0; y < turned.height(); ++y)
         for (int x = 0; x < turned.width(); ++x) {
@@ -163,14 +161,12 @@ TEST(Label3D, EffectsOnlyWithUse3D)
     EXPECT_EQ(inkOf(plain, Qt::blue).count, 0);
 
     const QImage shadow = render3D(true, true, true);
-    shadow.save(QStringLiteral("/tmp/wapp_3dlabel_shadow.png"));
     const Ink red = inkOf(shadow, Qt::red);
     const Ink black = inkOf(shadow, Qt::black);
     ASSERT_GT(red.count, 10);
     EXPECT_EQ(red.box.bottomRight(), black.box.bottomRight() + QPoint(2, 2));
 
     const QImage raised = render3D(true, false, true);
-    raised.save(QStringLiteral("/tmp/wapp_3dlabel_raised.png"));
     EXPECT_LT(inkOf(raised, Qt::blue).box.left(), inkOf(raised, Qt::red).box.left());
     const QImage sunken = render3D(true, false, false);
     EXPECT_GT(inkOf(sunken, Qt::blue).box.left(), inkOf(sunken, Qt::red).box.left());
@@ -224,8 +220,6 @@ TEST(URLLabel, ClickOpensTheAddress)
     Q_EMIT accel->activated();
     EXPECT_EQ(catcher.opened.size(), 2);
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-
-    label.grab().save(QStringLiteral("/tmp/wapp_urllabel.png"));
 }
 
 TEST(MouseSpot, InvisibleAndReportsTheMouse)

@@ -118,11 +118,27 @@ TEST(Probe, WithoutCpuidDegrades)
 
 TEST(Probe, FamilyNames)
 {
-    EXPECT_EQ(Mystd::CpuFamilyName(2), "80286");
-    EXPECT_EQ(Mystd::CpuFamilyName(5), "Pentium");
-    EXPECT_EQ(Mystd::CpuFamilyName(6), "PentiumPro");
-    EXPECT_EQ(Mystd::CpuFamilyName(1), "");
-    EXPECT_EQ(Mystd::CpuFamilyName(15), "");
+    const struct
+    {
+        int family;
+        const char *name;
+    } rows[] = {{2, "80286"}, {3, "80386"}, {4, "80486"}, {5, "Pentium"}, {6, "PentiumPro"},
+                {1, ""},      {7, ""},      {15, ""},     {-1, ""}};
+    for (const auto &r : rows)
+        EXPECT_EQ(Mystd::CpuFamilyNames[r.family], QString::fromLatin1(r.name)) << r.family;
+}
+
+// Each step of the probe on its own, against the fake processor.
+TEST(Probe, StepsReadTheirRegisters)
+{
+    FakeClock clock;
+    const auto present = fakeProcessor(clock, true, 0x06A3, 0x800000);
+    EXPECT_TRUE(Mystd::HasCPUID(present));
+    EXPECT_FALSE(Mystd::HasCPUID(fakeProcessor(clock, false, 0)));
+    const std::array<std::uint32_t, 4> signature{0x06A3, 0x11, 0x22, 0x800000};
+    EXPECT_EQ(Mystd::ReadCPUIDSignature(present), signature);
+    EXPECT_EQ(Mystd::ReadCPUVendor(present), "AuthenticAMD");
+    EXPECT_EQ(clock.tickReads, 0);
 }
 
 // The start-up runs its probe once; the readings follow the probe, and the
@@ -143,31 +159,35 @@ TEST(Probe, StartUpRunsOnceAndReadingsFollow)
     EXPECT_TRUE(Mystd::CpuMMX());
     EXPECT_EQ(Mystd::CpuSpeed(), 1000);
     Mystd::Finalization();
-    Mystd::Finalization();
+    Mystd::HintSettings().Use3D = false;
+    Mystd::Finalization(); // the last one frees the hint settings
+    EXPECT_TRUE(Mystd::HintSettings().Use3D);
 }
 
 TEST(HintSettings, StartValuesAndReset)
 {
-    auto &s = Mystd::HintSettings();
-    s.HintPosition = hpRightUnder;
-    s.OnHintPaint = [](QObject *) {};
-    s.Font.Name = "Other";
-    s.Font.Style = fsBold;
-    Mystd::ResetHintSettings();
-    EXPECT_EQ(s.HintPosition, hpLeftAbove);
-    EXPECT_EQ(s.PartOfScreen, 2);
-    EXPECT_EQ(s.MoveBeforeOff, 5);
-    EXPECT_TRUE(s.MultiLine);
-    EXPECT_TRUE(s.Use3D);
-    EXPECT_FALSE(s.OnHintPaint);
-    EXPECT_FALSE(s.OnHintShow);
-    EXPECT_EQ(s.ShadowColor, 0x80000010u);
-    EXPECT_EQ(s.HighLightColor, 0x80000014u);
-    EXPECT_EQ(s.Font, THintFont{});
-    EXPECT_EQ(s.Font.Name, "MS Sans Serif");
-    EXPECT_EQ(s.Font.Height, -11);
-    EXPECT_EQ(s.Font.Color, 0x80000008u);
-    EXPECT_EQ(&Mystd::HintSettings(), &s);
+    for (void (*reset)() : {&Mystd::ResetHintSettings, &Mystd::FreeHintSettings}) {
+        auto &s = Mystd::HintSettings();
+        s.HintPosition = hpRightUnder;
+        s.OnHintPaint = [](QObject *) {};
+        s.Font.Name = "Other";
+        s.Font.Style = fsBold;
+        reset();
+        EXPECT_EQ(s.HintPosition, hpLeftAbove);
+        EXPECT_EQ(s.PartOfScreen, 2);
+        EXPECT_EQ(s.MoveBeforeOff, 5);
+        EXPECT_TRUE(s.MultiLine);
+        EXPECT_TRUE(s.Use3D);
+        EXPECT_FALSE(s.OnHintPaint);
+        EXPECT_FALSE(s.OnHintShow);
+        EXPECT_EQ(s.ShadowColor, 0x80000010u);
+        EXPECT_EQ(s.HighLightColor, 0x80000014u);
+        EXPECT_EQ(s.Font, THintFont{});
+        EXPECT_EQ(s.Font.Name, "MS Sans Serif");
+        EXPECT_EQ(s.Font.Height, -11);
+        EXPECT_EQ(s.Font.Color, 0x80000008u);
+        EXPECT_EQ(&Mystd::HintSettings(), &s);
+    }
 }
 
 } // namespace

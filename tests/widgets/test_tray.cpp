@@ -111,7 +111,6 @@ TEST(TrayMeter, Picture)
         for (int x = 0; x < 16; ++x)
             blue += digits.pixelColor(x, y).blue() > 200 && digits.pixelColor(x, y).green() < 100;
     EXPECT_GT(blue, 3);
-    digits.scaled(128, 128).save(QStringLiteral("/tmp/wapp_traymeter.png"));
 }
 
 TEST(TrayMeter, ToolTip)

@@ -4,6 +4,8 @@
 //   widget_app_probe --sysinfo            prints Key=Value lines
 //   widget_app_probe --instance [--quiet] runs as a single-instance program;
 //                                         --quiet: a second copy tells no one
+//   widget_app_probe --exception          an event handler throws; prints what
+//                                         OnExecption heard, then goes on
 #include "widgets/MystdApp.h"
 #include "widgets/MystdForms.h"
 #include "widgets/MystdProbe.h"
@@ -12,6 +14,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -48,16 +51,48 @@ int sysinfo(QWidget &form)
     return 0;
 }
 
+// Fails at the first event it is sent.
+class Thrower : public QObject
+{
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("handler failed");
+        return QObject::event(e);
+    }
+};
+
+int exception(QWidget &form)
+{
+    TzShowApp app(&form);
+    app.SetOnExecption([](QObject *, const std::exception &e) {
+        say(QStringLiteral("caught ") + QString::fromLocal8Bit(e.what()));
+    });
+    Thrower thrower;
+    QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            say(QStringLiteral("still running"));
+            QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication qapp(argc, argv);
+    widgets::TApplicationHost qapp(argc, argv);
     QWidget form;
     widgets::SetApplicationMainForm(&form);
     const QStringList args = QCoreApplication::arguments();
     if (args.contains(QStringLiteral("--sysinfo")))
         return sysinfo(form);
+    if (args.contains(QStringLiteral("--exception")))
+        return exception(form);
 
     TzShowApp app(&form);
     app.OnlyOneInstance = true;

@@ -209,10 +209,46 @@ TEST(VersionResource, ShortFixedBlockAndTranslationTableAreIgnored)
 
 TEST(VersionResource, LanguageNames)
 {
-    EXPECT_EQ(win::VerLanguageName(0x0409), "English (United States)");
-    EXPECT_EQ(win::VerLanguageName(0x0407), "German (Germany)");
-    EXPECT_EQ(win::VerLanguageName(0x0000), "Language Neutral");
-    EXPECT_EQ(win::VerLanguageName(0x7FFF), "");
+    // Rows of the system's table of language identifiers, from each end of
+    // it and between; a primary language with the neutral sublanguage is the
+    // language alone; user-defined and unknown ids have no name.
+    const struct
+    {
+        std::uint16_t id;
+        const char *name;
+    } rows[] = {
+        {0x0409, "English (United States)"},
+        {0x0407, "German (Germany)"},
+        {0x0000, "Language Neutral"},
+        {0x0436, "Afrikaans (South Africa)"},
+        {0x045E, "Amharic (Ethiopia)"},
+        {0x3C01, "Arabic (Bahrain)"},
+        {0x0845, "Bangla (Bangladesh)"},
+        {0x0C04, "Chinese (Hong Kong SAR, PRC)"},
+        {0x7C04, "Chinese (Traditional)"},
+        {0x4809, "English (Singapore)"},
+        {0x0867, "Pular (Senegal)"},
+        {0x203B, "Sami (Skolt, Finland)"},
+        {0x540A, "Spanish (United States)"},
+        {0x046A, "Yoruba (Nigeria)"},
+        {0x0009, "English"},
+        {0x0019, "Russian"},
+        {0x007F, "Invariant Language"},
+        {0x0200, ""},
+        {0x7FFF, ""},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(win::VerLanguageName(r.id), QString::fromLatin1(r.name)) << std::hex << r.id;
+
+    // Every id with a name has its primary language named as well.
+    int named = 0;
+    for (unsigned id = 0; id <= 0xFFFF; ++id) {
+        if (win::VerLanguageName(std::uint16_t(id)).isEmpty())
+            continue;
+        ++named;
+        EXPECT_FALSE(win::VerLanguageName(std::uint16_t(id & 0x3FF)).isEmpty()) << std::hex << id;
+    }
+    EXPECT_GT(named, 300);
 }
 
 } // namespace
