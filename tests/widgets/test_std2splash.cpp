@@ -188,7 +188,6 @@ TEST(TzSplashForm, ShownAtLoadAndRemovedAfterTheFormsFirstPaint)
     EXPECT_EQ(window->geometry().size(), QSize(l.Width, l.Height));
     EXPECT_FALSE(window->mask().contains(QPoint(0, 0))) << "shaped as an ellipse";
     EXPECT_TRUE(window->mask().contains(QPoint(l.Width / 2, l.Height / 2)));
-    window->grab().save("/tmp/wsys-splash.png");
     EXPECT_FALSE(rig.splash->Done());
     rig.form->show();
     ASSERT_TRUE(waitFor([&] { return rig.splash->SplashWindow() == nullptr; }));
