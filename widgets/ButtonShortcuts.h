@@ -10,23 +10,34 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QEvent;
 class QWidget;
 
 namespace widgets {
 
+// A dialog button (one that sets its dialog keys) clicks on Return itself
+// while focused, so it claims Return and Enter before the window's
+// shortcuts: another kind of button holding them as the default button
+// gets them only when the focus is elsewhere.
 class ButtonShortcuts
 {
 public:
-    explicit ButtonShortcuts(QWidget *owner) : m_owner(owner) {}
+    explicit ButtonShortcuts(QWidget *owner);
+    ~ButtonShortcuts();
     ButtonShortcuts(const ButtonShortcuts &) = delete;
     ButtonShortcuts &operator=(const ButtonShortcuts &) = delete;
 
     // The accelerator follows the caption; "&&" is a plain "&".
     void SetCaption(const QString &caption);
+    // The accelerator's key without Alt as well, while `on`; a button turns
+    // it on while its window's focus is on a button, which takes no text.
+    void SetPlainAccelerator(bool on);
     // Return and Enter while `returnKey`, Escape while `escapeKey`.
     void SetDialogKeys(bool returnKey, bool escapeKey);
+    // Whether the focused owner takes this Return or Enter itself.
+    bool ClaimsReturn(const QEvent *e) const;
 
     enum Hit { None, Accelerator, Return, Escape };
     // Which of ours a shortcut event is.
@@ -39,12 +50,22 @@ public:
     }
 
 private:
+    void UpdatePlain();
+
     QWidget *m_owner;
     int m_accel = 0;
+    int m_accelKey = 0; // the accelerator's key, without Alt
+    int m_plain = 0;
+    bool m_plainOn = false;
+    bool m_dialogButton = false;
     int m_return = 0;
     int m_enter = 0;
     int m_escape = 0;
+    std::unique_ptr<QObject> m_returnClaim;
 };
+
+// Whether `w` is a button of any kind, a control that takes no text.
+bool IsButton(const QWidget *w);
 
 // A dialog button's eye on the focus: `changed` learns every control of the
 // button's window that takes the focus. It stops watching when destroyed, so

@@ -210,9 +210,10 @@ long double TzCalc::function(FuncFunc f, long double x)
         fail(TzcDivZero);
         return 0.0L;
     };
+    // A whole number is never a negative zero: TRUNC(0-0.5) is 0, not -0.
     const auto integral = [this](long double v) {
         if (fitsInt64(v))
-            return v;
+            return v == 0 ? 0.0L : v;
         fail(TzcOverFlow);
         return 0.0L;
     };
@@ -258,7 +259,7 @@ long double TzCalc::function(FuncFunc f, long double x)
         if (!fitsInt64(n))
             return integral(n);
         if (n < 1)
-            return domain(); // an empty range has nothing to draw
+            return 0; // an empty range draws nothing
         return static_cast<long double>(
             std::uniform_int_distribution<std::int64_t>(0, std::int64_t(n) - 1)(FRandom));
     }
@@ -339,9 +340,12 @@ void TzCalc::SetCalcLine(const QString &text)
     FCalcResult = TzcOK;
     FPosition = 1;
     long double value = 0;
+    // A user function's event may throw as well: whatever the evaluation
+    // raises ends it as an overflow, so the result is still pushed and
+    // OnError still told.
     try {
         value = Udtryk();
-    } catch (const Overflow &) {
+    } catch (...) {
         FCalcResult = TzcOverFlow;
         value = 0;
     }

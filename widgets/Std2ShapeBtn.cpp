@@ -80,6 +80,20 @@ void TzcShapeColorBtn::ApplyShape()
     setMask(FShapeRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FShapeRgn);
 }
 
+void TzcShapeColorBtn::ReshapeLater()
+{
+    if (FReshapePending)
+        return;
+    FReshapePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            FReshapePending = false;
+            ApplyShape();
+        },
+        Qt::QueuedConnection);
+}
+
 void TzcShapeColorBtn::SetButtonStyle(bool) {}
 
 void TzcShapeColorBtn::CMFocusChanged(QWidget *focused)
@@ -87,6 +101,8 @@ void TzcShapeColorBtn::CMFocusChanged(QWidget *focused)
     FActive = widgets::ActiveAfterFocus(this, focused, FDefault);
     SetButtonStyle(FActive);
     FKeys.SetDialogKeys(FActive, FCancel);
+    // A button takes no characters, so the window offers them as accelerators.
+    FKeys.SetPlainAccelerator(widgets::IsButton(focused));
     if (!hasFocus())
         FPush.Reset();
     update();
@@ -118,6 +134,7 @@ bool TzcShapeColorBtn::event(QEvent *e)
         // Once, when the control is first readied for showing.
         FActive = FDefault;
         FKeys.SetDialogKeys(FActive, FCancel);
+        FKeys.SetPlainAccelerator(widgets::IsButton(window()->focusWidget()));
     }
     return QWidget::event(e);
 }
@@ -233,7 +250,11 @@ void TzcShapeColorBtn::paintEvent(QPaintEvent *)
         return;
     if (!isEnabled())
         FPush.Reset();
-    FRgn = FShapeRgn;
+    // The region is asked for at every paint, OnGetRegion's too; a region
+    // that differs from the window's is cut after the paint, never in it.
+    FRgn = RgnFromShape(width(), height());
+    if (FRgn != FShapeRgn)
+        ReshapeLater();
     QImage bitmap(width(), height(), QImage::Format_RGB32);
     {
         TCanvas canvas(&bitmap);

@@ -22,8 +22,9 @@
 class QMenu;
 
 // The window takes the shape's region as its mask whenever shape, size or
-// region source change, so the mouse and the painting keep to the shape; a
-// click needs the release inside it too.
+// region source change, and after a paint that found the region changed (it
+// asks for it, OnGetRegion included, at every paint), so the mouse and the
+// painting keep to the shape; a click needs the release inside it too.
 class TzcShapeColorBtn : public widgets::PushButtonEvents<widgets::PushButtonBase>,
                          protected widgets::ShapeEdgeRoutines
 {
@@ -78,8 +79,8 @@ public:
     void SetOnGetRegion(TsbGetRegEvent handler);
     // Painter of sbOwnerDraw; without one it paints as a rectangle.
     void SetOnOwnerDraw(TsbShapeDrawEvent handler);
-    // Holds `region` in place of the shape's until the next paint; the
-    // window keeps the shape it has.
+    // Holds `region` in place of the shape's until the next paint, which
+    // asks for the shape's region again; the window keeps the shape it has.
     void SetRgn(const QRegion &region) { FRgn = region; }
     const QRegion &Rgn() const { return FRgn; }
     // Whether `p` lies in the window's shape.
@@ -127,6 +128,8 @@ protected:
 
 private:
     void ApplyShape();
+    // Cuts the window to the shape's region once the current event is over.
+    void ReshapeLater();
     void Press(bool click);
 
     TzcTextSize FTextSize{7, 7, 36, 36};
@@ -143,6 +146,7 @@ private:
     QRegion FRgn;
     // The region the window is cut to.
     QRegion FShapeRgn;
+    bool FReshapePending = false;
     TsbGetRegEvent FOnGetRegion;
     TsbShapeDrawEvent FOnOwnerDraw;
     vcl::TColor FHighLightColor = vcl::clBtnHighlight;

@@ -1,5 +1,6 @@
 #include "widgets/Std2Shapes.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -443,6 +444,65 @@ QRegion ToQRegion(const ShapeRegionSpec &outline)
     }
 }
 
+QRegion CircleRingRegion(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return {};
+    QImage ring(width, height, QImage::Format_RGB32);
+    ring.fill(Qt::white);
+    {
+        TCanvas canvas(&ring);
+        const ShapeStrokes strokes = CircleStrokes(width, height);
+        // The outer ring: the arcs over the whole box, as the edge draws them.
+        DrawShapeStrokes(canvas, {strokes.front(), strokes.back()}, false, vcl::clBlack,
+                         vcl::clBlack);
+    }
+    // What the outside reaches without crossing the ring, from the border in.
+    const QRgb inked = qRgb(0, 0, 0);
+    std::vector<char> outside(std::size_t(width) * std::size_t(height), 0);
+    std::vector<QPoint> todo;
+    const auto reach = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return;
+        char &seen = outside[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+        if (seen || ring.pixel(x, y) == inked)
+            return;
+        seen = 1;
+        todo.push_back({x, y});
+    };
+    for (int x = 0; x < width; ++x) {
+        reach(x, 0);
+        reach(x, height - 1);
+    }
+    for (int y = 0; y < height; ++y) {
+        reach(0, y);
+        reach(width - 1, y);
+    }
+    while (!todo.empty()) {
+        const QPoint p = todo.back();
+        todo.pop_back();
+        reach(p.x() + 1, p.y());
+        reach(p.x() - 1, p.y());
+        reach(p.x(), p.y() + 1);
+        reach(p.x(), p.y() - 1);
+    }
+    QRegion region;
+    for (int y = 0; y < height; ++y) {
+        int x = 0;
+        while (x < width) {
+            while (x < width && outside[std::size_t(y) * std::size_t(width) + std::size_t(x)])
+                ++x;
+            const int from = x;
+            while (x < width && !outside[std::size_t(y) * std::size_t(width) + std::size_t(x)])
+                ++x;
+            if (x > from)
+                region += QRect(from, y, x - from, 1);
+        }
+    }
+    // A ring too small to close on anything encloses no middle: no region.
+    return region.contains(QPoint(width / 2, height / 2)) ? region : QRegion();
+}
+
 QRegion ShapeQRegion(sbType shape, int width, int height, ShapeVariant variant,
                      const TsbGetRegEvent &onGetRegion, QObject *sender)
 {
@@ -452,6 +512,14 @@ QRegion ShapeQRegion(sbType shape, int width, int height, ShapeVariant variant,
         onGetRegion(sender, region, width, height);
         if (!region.isEmpty())
             return region;
+    }
+    // The window of a circle is cut along its drawn outer ring, so the ring
+    // is its outermost pixels; the rasterised ellipse alone would cut the
+    // ring's top and left and leave face outside it at the bottom and right.
+    if (variant == ShapeVariant::Windowed && outline.kind == ShapeRegionSpec::Ellipse) {
+        const QRegion ring = CircleRingRegion(width, height);
+        if (!ring.isEmpty())
+            return ring;
     }
     return ToQRegion(outline);
 }

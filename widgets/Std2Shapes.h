@@ -133,9 +133,14 @@ struct ArcAngles
 ArcAngles ArcStrokeAngles(const ShapeStroke &arc);
 
 QRegion ToQRegion(const ShapeRegionSpec &outline);
+// The pixels that the outer ring of a circle's edge covers or encloses, as
+// DrawShapeStrokes draws it on a control width x height; empty when the
+// ring encloses no middle (a control a few pixels small).
+QRegion CircleRingRegion(int width, int height);
 // The region of a button: for sbOwnerDraw the handler's region, or the
 // fallback rectangle when there is no handler or it leaves the region empty.
-// The handler gets the control's full size in both variants.
+// The handler gets the control's full size in both variants. The windowed
+// circle takes its ring's region, which lines up with the edge drawn.
 QRegion ShapeQRegion(sbType shape, int width, int height, ShapeVariant variant,
                      const TsbGetRegEvent &onGetRegion, QObject *sender);
 // The stroke as a painter path, for outlines and hit tests of the edge.

@@ -1,6 +1,8 @@
 #include "widgets/zAnimateColorBtns.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QPalette>
 
 using widgets::TCanvas;
 using widgets::TRect;
@@ -14,6 +16,20 @@ void TzGradBtn::SetColor(vcl::TColor value)
 {
     TzColorBtn::SetColor(value);
     ColorSet();
+}
+
+vcl::TColor TzGradBtn::FaceColor() const
+{
+    const QWidget *parent = parentWidget();
+    if (ParentColor() && parent != nullptr) {
+        const QPalette::ColorRole role = parent->backgroundRole();
+        // Compared within one colour group, so an inactive window counts too.
+        const QPalette::ColorGroup group = parent->palette().currentColorGroup();
+        if (parent->palette().color(group, role) ==
+            QApplication::palette(parent).color(group, role))
+            return vcl::clBtnFace;
+    }
+    return GetColor();
 }
 
 void TzGradBtn::PaintFace(TCanvas &canvas)

@@ -22,7 +22,10 @@ public:
 
 protected:
     void PaintFace(widgets::TCanvas &canvas) override;
-    vcl::TColor FaceColor() const override { return GetColor(); }
+    // The colour as stored: a colour never written is the parent's, and a
+    // parent in the application's own colours is a window of the default
+    // colour, the button face's system colour, as EndColor's default is.
+    vcl::TColor FaceColor() const override;
     void FaceChanged() override { update(); }
 };
 

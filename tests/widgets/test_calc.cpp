@@ -8,7 +8,9 @@
 #include <QStringList>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <stdexcept>
 #include <optional>
 #include <random>
 #include <string>
@@ -81,9 +83,10 @@ const LineCase lineCases[] = {
     {"ARCCOS(0)", TzcOK, 1.5707963267948966L, 0},
     {"ARCCOS(0-0.5)", TzcOK, 2.0943951023931957L, 0},
     {"ARCCOS(0.5)", TzcOK, 1.0471975511965979L, 0},
-    // Repaired: an empty RANDOM range is an error, not undefined.
-    {"RANDOM(0.3)", TzcDivZero, 0, 0},
-    {"RANDOM(0-5)", TzcDivZero, 0, 0},
+    // An empty RANDOM range draws nothing: 0, no error.
+    {"RANDOM(0.3)", TzcOK, 0, 0},
+    {"RANDOM(0-5)", TzcOK, 0, 0},
+    {"RANDOM(0.5)+1", TzcOK, 1, 0},
     {"RANDOM(10^30)", TzcOverFlow, 0, 0},
 };
 
@@ -99,6 +102,25 @@ TEST(Calc, Lines)
         if (c.where) {
             EXPECT_EQ(calc.WhereIsLastError(), c.where);
         }
+    }
+}
+
+// Whole-number functions whose result is zero give a plain zero, never a
+// negative one, whatever the sign of the argument.
+TEST(Calc, WholeNumbersAreNeverNegativeZero)
+{
+    const char *const lines[] = {
+        "TRUNC(0-0.5)",   "TRUNC(0*(0-1))",   "ROUND(0-0.4)",   "ROUND(0-0,5)", "ROUND(0*(0-1))",
+        "CEILING(0-0.5)", "CEILING(0*(0-1))", "FLOOR(0*(0-1))", "FLOOR(0.5)",   "TRUNC(0.25)",
+    };
+    for (const char *line : lines) {
+        SCOPED_TRACE(line);
+        TzCalc calc;
+        calc.SetCalcLine(QString::fromLatin1(line));
+        EXPECT_EQ(calc.CalcResult(), TzcOK);
+        EXPECT_EQ(calc.NumberNum(), 0);
+        EXPECT_FALSE(std::signbit(calc.NumberNum()));
+        EXPECT_EQ(calc.Number(), QStringLiteral("0.00000000000000E+000"));
     }
 }
 
@@ -184,6 +206,49 @@ TEST(Calc, EventsAndUserFunctions)
     calc.SetCalcLine(QStringLiteral("QQ(2)"));
     EXPECT_EQ(calc.CalcResult(), TzcFunctionMissing);
     EXPECT_EQ(calc.WhereIsLastError(), 3); // just after the name; no argument read
+}
+
+// Whatever a user function's events throw ends the evaluation as an
+// overflow: nothing reaches the caller, the value 0 is pushed and stored,
+// and OnError hears of it.
+TEST(Calc, ThrowingUserFunctionsEndAsOverflow)
+{
+    const struct
+    {
+        const char *what;
+        bool throwInFind;
+        std::function<void()> raise;
+    } rows[] = {
+        {"OnUserFunc, std::exception", false, [] { throw std::runtime_error("bad"); }},
+        {"OnUserFunc, any value", false, [] { throw 42; }},
+        {"OnFindUserFunc, std::exception", true, [] { throw std::out_of_range("bad"); }},
+        {"OnFindUserFunc, any value", true, [] { throw QStringLiteral("bad"); }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        TzCalc calc;
+        calc.SetCalcLine(QStringLiteral("7"));
+        int errors = 0, oks = 0;
+        calc.OnError = [&](TzCalc &, const QString &, std::uint8_t) { ++errors; };
+        calc.OnOK = [&](TzCalc &) { ++oks; };
+        calc.OnFindUserFunc = [&](TzCalc &, const QString &) {
+            if (row.throwInFind)
+                row.raise();
+            return true;
+        };
+        calc.OnUserFunc = [&](TzCalc &, const QString &, long double x) {
+            row.raise();
+            return x;
+        };
+        EXPECT_NO_THROW(calc.SetCalcLine(QStringLiteral("2+XYZ(3)")));
+        EXPECT_EQ(calc.CalcLine(), QStringLiteral("2+XYZ(3)"));
+        EXPECT_EQ(calc.CalcResult(), TzcOverFlow);
+        EXPECT_EQ(calc.NumberNum(), 0);
+        EXPECT_EQ(calc.RegisterANum(), 0);
+        EXPECT_EQ(calc.RegisterBNum(), 7);
+        EXPECT_EQ(errors, 1);
+        EXPECT_EQ(oks, 0);
+    }
 }
 
 TEST(Calc, TextResultsUseTheCheckedFormat)

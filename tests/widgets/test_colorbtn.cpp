@@ -5,6 +5,7 @@
 #include "widgets/zAnimateColorBtns.h"
 #include "widgets/zAnimateNWColorBtns.h"
 #include "widgets/zAnimateShapeBtn.h"
+#include "widgets/Std2BitmapButtons.h"
 #include "widgets/Std2ShapeBtns.h"
 
 #include "ButtonRig.h"
@@ -13,6 +14,7 @@
 #include <QMenu>
 
 #include <functional>
+#include <string>
 #include <type_traits>
 
 namespace {
@@ -422,6 +424,60 @@ TYPED_TEST(WindowedButton, DefaultTakesReturnAndCancelEscape)
     this->btn->SetCancel(true);
     QTest::keyClick(this->other, Qt::Key_Escape);
     EXPECT_EQ(clicks.count(), 2);
+}
+
+// A dialog button of one kind on a form, counting its clicks.
+template <class Btn> QWidget *dialogButton(QWidget *form, bool isDefault, int &clicks)
+{
+    auto *b = new Btn(form);
+    b->setGeometry(10 + 40 * int(form->children().size()), 10, 30, 20);
+    b->SetDefault(isDefault);
+    QObject::connect(b, &Btn::OnClick, b, [&clicks] { ++clicks; });
+    return b;
+}
+
+// Each kind of dialog button holds Return as the window's shortcut while it
+// is the default button; the focused button, of whatever kind, still takes
+// Return and Enter first.
+TEST(DialogButtons, FocusedButtonTakesReturnBeforeAnotherKindsDefault)
+{
+    using MakeButton = QWidget *(*)(QWidget *, bool, int &);
+    const struct
+    {
+        const char *name;
+        MakeButton make;
+    } kinds[] = {{"colour", dialogButton<TzColorBtn>},
+                 {"gradient", dialogButton<TzGradBtn>},
+                 {"shape", dialogButton<TzcShapeColorBtn>},
+                 {"shape gradient", dialogButton<TzcShapeGradBtn>},
+                 {"picture", dialogButton<TzcFancyButton>}};
+    for (const auto &focusedKind : kinds) {
+        for (const auto &defaultKind : kinds) {
+            SCOPED_TRACE(std::string(focusedKind.name) + " focused, " + defaultKind.name +
+                         " default");
+            QWidget form;
+            form.resize(200, 100);
+            auto *edit = new QLineEdit(&form);
+            edit->setGeometry(10, 60, 80, 20);
+            int focusedClicks = 0, defaultClicks = 0;
+            QWidget *focused = focusedKind.make(&form, false, focusedClicks);
+            defaultKind.make(&form, true, defaultClicks);
+            form.show();
+            form.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+            focused->setFocus();
+            ASSERT_TRUE(focused->hasFocus());
+            QTest::keyClick(focused, Qt::Key_Return);
+            EXPECT_EQ(focusedClicks, 1);
+            QTest::keyClick(focused, Qt::Key_Enter, Qt::KeypadModifier);
+            EXPECT_EQ(focusedClicks, 2);
+            EXPECT_EQ(defaultClicks, 0);
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_Return);
+            EXPECT_EQ(focusedClicks, 2);
+            EXPECT_EQ(defaultClicks, 1);
+        }
+    }
 }
 
 TEST_F(ColorBtn, OnPaintAfterEachPaintWithTheCanvas)

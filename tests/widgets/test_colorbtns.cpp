@@ -342,6 +342,32 @@ TEST_F(ColorBtnRender, EqualGradientColoursPaintLikeTheColourButton)
     EXPECT_EQ(image(plain), image(grad));
 }
 
+// A gradient button whose colour was never written takes its window's: on a
+// window of the default colour that is the button face, EndColor's default,
+// so the face is plain; a window of its own colour still starts a gradient.
+TEST_F(ColorBtnRender, DefaultColoursPaintPlain)
+{
+    QWidget plainWindow;
+    plainWindow.resize(200, 100);
+    const struct
+    {
+        QWidget *window;
+        bool plain;
+    } rows[] = {{&plainWindow, true}, {form.get(), false}};
+    for (const auto &row : rows) {
+        auto *plain = new TzColorBtn(row.window);
+        auto *grad = new TzGradBtn(row.window);
+        for (TzColorBtn *b : std::initializer_list<TzColorBtn *>{plain, grad}) {
+            b->resize(89, 33);
+            b->SetCaption("Go");
+        }
+        const QImage face = image(grad);
+        EXPECT_EQ(face == image(plain), row.plain);
+        // The rows above the bevel's bottom are the top row's colour.
+        EXPECT_EQ(face.pixel(40, 29) == face.pixel(40, 2), row.plain);
+    }
+}
+
 TEST_F(ColorBtnRender, GlyphShowsWithItsTransparentPixelsInTheFace)
 {
     QImage glyph(16, 16, QImage::Format_RGB32);

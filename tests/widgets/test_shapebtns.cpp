@@ -7,6 +7,8 @@
 
 #include "ButtonRig.h"
 
+#include <QPushButton>
+
 namespace {
 
 using namespace testrig;
@@ -44,10 +46,11 @@ TEST_F(ShapeColorBtn, MaskFollowsShapeAndSize)
     show(); // a hidden widget hears of its new size only when shown
     btn->resize(50, 50);
     EXPECT_EQ(btn->mask(), QRegion(0, 0, 50, 50));
+    // A circle is cut along the ring it draws.
     btn->SetShape(sbCircle);
-    EXPECT_EQ(btn->mask(), QRegion(0, 0, 50, 50, QRegion::Ellipse));
+    EXPECT_EQ(btn->mask(), widgets::CircleRingRegion(50, 50));
     btn->resize(40, 20);
-    EXPECT_EQ(btn->mask(), QRegion(0, 0, 40, 20, QRegion::Ellipse));
+    EXPECT_EQ(btn->mask(), widgets::CircleRingRegion(40, 20));
     btn->SetShape(sbOwnerDraw);
     btn->SetOnGetRegion([](QObject *, QRegion &, int, int) {});
     EXPECT_EQ(btn->mask(), QRegion(0, 0, 40, 20));
@@ -63,6 +66,78 @@ TEST_F(ShapeColorBtn, MaskFollowsShapeAndSize)
     EXPECT_FALSE(btn->HitTest({21, 1}));
     (void)image();
     EXPECT_EQ(btn->Rgn(), QRegion(2, 2, 5, 5));
+}
+
+// OnGetRegion is asked at every paint; a new region cuts the window once
+// the paint is over, never inside it.
+TEST_F(ShapeColorBtn, PaintAsksForTheRegionAgain)
+{
+    btn->resize(40, 40);
+    show();
+    QRegion wanted(0, 0, 30, 30);
+    int asked = 0;
+    btn->SetShape(sbOwnerDraw);
+    btn->SetOnGetRegion([&](QObject *, QRegion &r, int, int) {
+        ++asked;
+        r = wanted;
+    });
+    ASSERT_EQ(btn->mask(), wanted);
+    const struct
+    {
+        QRegion region;
+        int asks; // by the paint and by the cut after it
+    } rows[] = {{QRegion(0, 0, 30, 30), 1},
+                {QRegion(5, 5, 20, 10), 2},
+                {QRegion(), 2}, // nothing given: the whole rectangle
+                {QRegion(0, 0, 40, 40), 1}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.region.boundingRect().width());
+        const QRegion before = btn->mask();
+        wanted = row.region;
+        asked = 0;
+        (void)image();
+        EXPECT_EQ(btn->mask(), before);
+        QCoreApplication::sendPostedEvents(btn, QEvent::MetaCall);
+        EXPECT_EQ(btn->mask(), row.region.isEmpty() ? QRegion(0, 0, 40, 40) : row.region);
+        EXPECT_EQ(asked, row.asks);
+    }
+}
+
+// The caption's letter alone clicks while the focus is on a button, which
+// takes no text; Alt with the letter clicks wherever the focus is.
+TEST_F(ShapeColorBtn, PlainAcceleratorWhileTheFocusIsOnAButton)
+{
+    auto *colour = new TzColorBtn(form.get());
+    colour->setGeometry(60, 10, 30, 20);
+    auto *push = new QPushButton(QStringLiteral("OK"), form.get());
+    push->setGeometry(100, 10, 40, 20);
+    btn->SetCaption(QStringLiteral("&Go"));
+    show();
+    QSignalSpy clicks(btn, &TzcShapeColorBtn::OnClick);
+    const struct
+    {
+        QWidget *focus;
+        Qt::KeyboardModifiers modifiers;
+        int clicks;
+    } rows[] = {{other, Qt::NoModifier, 0},  {colour, Qt::NoModifier, 1},
+                {push, Qt::NoModifier, 1},   {btn, Qt::NoModifier, 1},
+                {other, Qt::AltModifier, 1}, {colour, Qt::AltModifier, 1}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.focus->metaObject()->className());
+        row.focus->setFocus();
+        clicks.clear();
+        QTest::keyClick(row.focus, Qt::Key_G, row.modifiers);
+        EXPECT_EQ(clicks.count(), row.clicks);
+    }
+    // The text field kept its letter.
+    EXPECT_EQ(other->text(), QStringLiteral("g"));
+    // Other letters, and a disabled button, click nothing.
+    colour->setFocus();
+    clicks.clear();
+    QTest::keyClick(colour, Qt::Key_O);
+    btn->setEnabled(false);
+    QTest::keyClick(colour, Qt::Key_G);
+    EXPECT_EQ(clicks.count(), 0);
 }
 
 TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <numbers>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -264,6 +265,220 @@ TEST(Shapes, EveryStrokeRunsAlongItsRegionsEdge)
                         }
                     }
                 }
+}
+
+// The edge strokes written out once more from the drawing tables, to be
+// compared point for point: the windowed button's arithmetic (halves and
+// thirds rounded up where the tables say so) and the windowless button's
+// differences.
+ShapeStrokes tableStrokes(sbType shape, int width, int height, ShapeVariant v)
+{
+    using Pts = std::vector<QPoint>;
+    const auto s = [](Pts p) { return ShapeStroke{ShapeRole::Shadow, false, std::move(p)}; };
+    const auto l = [](Pts p) { return ShapeStroke{ShapeRole::Light, false, std::move(p)}; };
+    const auto d = [](Pts p) { return ShapeStroke{ShapeRole::Dark, false, std::move(p)}; };
+    const bool up = v == Windowed; // rounds halves and thirds up
+    const int Wm = width - 1, Hm = height - 1;
+    const int Hx = Wm / 2 + (up && Wm % 2 ? 1 : 0), Hy = Hm / 2 + (up && Hm % 2 ? 1 : 0);
+    const int Tx = Wm / 3, Ty = Hm / 3;
+    const int Fx = Wm / 3, Fy = Hm / 3;
+    const int Cx = Fx + (up && Wm % 3 ? 1 : 0), Cy = Fy + (up && Hm % 3 ? 1 : 0);
+    switch (shape) {
+    case sbUpTriangle:
+        return {s({{Hx, 0}, {0, Hm}}), s({{Hx, 2}, {Wm - 2, Hm - 1}, {1, Hm - 1}}),
+                l({{Hx, 2}, {2, Hm - 1}}), d({{Hx, 1}, {Wm, Hm}, {0, Hm}})};
+    case sbDnTriangle:
+        return {s({{Hx, Hm}, {0, 0}, {Wm, 0}}), s({{Wm - 2, 1}, {Hx - 1, Hm - 1}}),
+                l({{Hx, Hm - 2}, {2, 1}, {Wm - 2, 1}}), d({{Wm, 0}, {Hx, Hm}})};
+    case sbLTriangle:
+        return {s({{0, Hy}, {Wm, 0}}), s({{Wm - 1, 1}, {Wm - 1, Hm - 2}, {1, Hy - 1}}),
+                l({{2, Hy}, {Wm - 1, 2}}), d({{Wm, 0}, {Wm, Hm}, {0, Hy}})};
+    case sbRTriangle:
+        return {s({{0, Hm}, {0, 0}, {Wm, Hy}}), s({{1, Hm - 1}, {Wm - 1, Hy}}),
+                l({{1, Hm - 1}, {1, 2}, {Wm - 2, Hy}}), d({{0, Hm}, {Wm, Hy}})};
+    case sbTLTriangle:
+        return {s({{0, Hm}, {0, 0}, {Wm, 0}}), s({{Wm - 3, 2}, {2, Hm - 3}}),
+                l({{1, Hm - 2}, {1, 1}, {Wm - 2, 1}}), d({{Wm, 0}, {0, Hm}})};
+    case sbTRTriangle:
+        return {s({{Wm, Hm}, {0, 0}, {Wm, 0}}), s({{Wm - 1, 0}, {Wm - 1, Hm}}),
+                l({{Wm - 2, Hm - 3}, {2, 1}, {Wm - 1, 1}}), d({{Wm, 0}, {Wm, Hm}})};
+    case sbBLTriangle:
+        if (!up)
+            return {s({{0, Hm}, {0, 0}}), s({{2, 3}, {Wm - 2, Hm - 1}, {1, Hm - 1}}),
+                    l({{1, 2}, {1, Hm}}), d({{2, 2}, {Wm, Hm}, {0, Hm}})};
+        return {s({{0, Hm}, {0, 0}}), s({{2, 4}, {Wm - 3, Hm - 1}, {1, Hm - 1}}),
+                l({{1, 2}, {1, Hm}}), d({{2, 3}, {Wm - 1, Hm}, {0, Hm}})};
+    case sbBRTriangle:
+        return {up ? s({{Wm, 1}, {1, Hm}}) : s({{Wm, 0}, {0, Hm}}),
+                s({{Wm - 1, 2}, {Wm - 1, Hm - 1}, {1, Hm - 1}}),
+                up ? l({{2, Hm}, {Wm, 2}}) : l({{1, Hm}, {Wm - 1, 2}}),
+                d({{1, Hm}, {Wm, Hm}, {Wm, 1}})};
+    case sbUpLTriangle:
+        return {s({{0, 0}, {Tx, Hm}}),
+                s({{0, 0}, {Wm, Ty}}),
+                s({{Tx - 1, Hm - 1}, {Wm - 1, Ty - 1}}),
+                l({{2, 2}, {Tx + 1, Hm - 1}}),
+                l({{2, 2}, {Wm - 1, Ty + 1}}),
+                d({{Wm, Ty}, {Tx, Hm}})};
+    case sbUpRTriangle:
+        return {s({{Wm - 1, 0}, {Wm - Tx - 1, Hm}}),
+                s({{Wm - Tx, Hm}, {0, Ty}}),
+                s({{0, Ty}, {Wm, 0}}),
+                l({{Wm - 2, 2}, {2, Ty + 1}}),
+                l({{2, Ty + 1}, {Wm - Tx - 1, Hm - 2}}),
+                d({{Wm, 0}, {Wm - Tx, Hm}})};
+    case sbDnRTriangle:
+        return {up ? s({{Wm - Tx, 1}, {0, Hm - Ty + 1}}) : s({{Wm - Tx, 0}, {0, Hm - Ty}}),
+                s({{Wm - Tx - 1, 1}, {Wm - 2, Hm - 2}}),
+                s({{2, Hm - Ty - 1}, {Wm - 1, Hm - 2}}),
+                up ? l({{Wm - Tx - 1, 4}, {1, Hm - Ty + 2}}) : l({{Wm - Tx, 2}, {2, Hm - Ty}}),
+                d({{Wm - Tx, 0}, {Wm, Hm}}),
+                d({{0, Hm - Ty}, {Wm, Hm}})};
+    case sbDnLTriangle:
+        return {s({{0, Hm}, {Tx, 0}}),
+                up ? s({{Tx - 1, 0}, {Wm - 1, Hm - Ty}}) : s({{Tx, 0}, {Wm, Hm - Ty}}),
+                s({{2, Hm - 2}, {Wm - 1, Hm - Ty - 1}}),
+                l({{2, Hm - 2}, {Tx + 1, 2}}),
+                up ? l({{Tx, 2}, {Wm - 2, Hm - Ty}}) : l({{Tx + 1, 2}, {Wm - 1, Hm - Ty}}),
+                d({{0, Hm}, {Wm, Hm - Ty}})};
+    case sbUpTrapezoid:
+        return {l({{2, Hm - 1}, {Cx + 1, 1}, {2 * Fx, 1}}), d({{0, Hm}, {Wm, Hm}, {2 * Fx, 1}}),
+                s({{0, Hm}, {Cx, 0}, {2 * Fx, 0}}),
+                s({{2, Hm - 1}, {Wm - 2, Hm - 1}, {2 * Fx - 1, 2}})};
+    case sbDnTrapezoid:
+        return {l({{Cx + 1, Hm - 1}, {2, 1}, {Wm - 1, 1}}), d({{Cx, Hm}, {2 * Fx, Hm}, {Wm, 1}}),
+                s({{Cx, Hm}, {0, 0}, {Wm + 1, 0}}),
+                s({{Cx + 1, Hm - 1}, {2 * Fx - 1, Hm - 1}, {Wm - 1, 1}})};
+    case sbRTrapezoid:
+        return {l({{Wm - 1, Cy + 1}, {1, 1}, {1, Hm - 1}}), d({{Wm, Cy}, {Wm, 2 * Fy}, {1, Hm}}),
+                s({{0, Hm}, {0, 0}, {Wm, Cy}}),
+                s({{Wm - 1, Cy}, {Wm - 1, 2 * Fy - 1}, {1, Hm - 1}})};
+    case sbLTrapezoid:
+        return {l({{1, 2 * Fy}, {1, Cy + 1}, {Wm - 1, 1}}), d({{0, 2 * Fy}, {Wm, Hm}, {Wm, 0}}),
+                s({{0, 2 * Fy}, {0, Cy}, {Wm, 0}}),
+                s({{1, 2 * Fy - 1}, {Wm - 1, Hm - 2}, {Wm - 1, 2}})};
+    case sbPlus:
+        return {
+            s({{Cx, 3 * Fy}, {Cx, 2 * Fy}}),
+            s({{0, 2 * Fy}, {0, Cy}, {Cx, Cy}, {Cx, 0}, {2 * Fx, 0}}),
+            s({{2 * Fx, Cy}, {3 * Fx, Cy}}),
+            s({{1, 2 * Fy - 1}, {Cx + 1, 2 * Fy - 1}}),
+            s({{2 * Fx - 1, 1}, {2 * Fx - 1, Cy + 1}}),
+            s({{3 * Fx - 1, Cy + 1},
+               {3 * Fx - 1, 2 * Fy - 1},
+               {2 * Fx - 1, 2 * Fy - 1},
+               {2 * Fx - 1, 3 * Fy - 1},
+               {Cx + 1, 3 * Fy - 1}}),
+            l({{3 * Fx - 1, Cy + 1}, {2 * Fx - 1, Cy + 1}}),
+            l({{2 * Fx - 1, 1}, {Cx + 1, 1}, {Cx + 1, Cy + 1}, {1, Cy + 1}, {1, 2 * Fy - 1}}),
+            l({{Cx + 1, 2 * Fy - 1}, {Cx + 1, 3 * Fy - 1}}),
+            d({{2 * Fx, 0}, {2 * Fx, Cy}}),
+            d({{3 * Fx, Cy}, {3 * Fx, 2 * Fy}, {2 * Fx, 2 * Fy}, {2 * Fx, 3 * Fy}, {Cx, 3 * Fy}}),
+            d({{0, 2 * Fy}, {Cx, 2 * Fy}})};
+    case sbMinus: {
+        // The windowless button measures its blocks and bar from its own
+        // thirds: R, T, B and M in other terms.
+        const int Q = Cy / 4;
+        const int R = up ? Wm - Cx - 1 : 2 * Fx;
+        const int T = up ? Cy - Q - 1 : Fy - Q;
+        const int B = up ? Hm - Cy + Q + 1 : 2 * Fy + Q;
+        const int M = up ? Hm - Cy - 1 : 2 * Fy;
+        return {s({{Cx, T}, {Cx, 0}, {R, 0}}),
+                s({{Cx + 1, T - 1}, {R - 1, T - 1}, {R - 1, 0}}),
+                s({{Cx, Hm}, {Cx, B}, {R, B}}),
+                s({{Cx + 1, Hm - 1}, {R - 1, Hm - 1}, {R - 1, B}}),
+                s({{0, M}, {0, Cy}, {Wm, Cy}}),
+                s({{1, M - 1}, {Wm - 1, M - 1}, {Wm - 1, Cy}}),
+                l({{Cx + 1, T - 1}, {Cx + 1, 1}, {R - 1, 1}}),
+                l({{Cx + 1, Hm - 1}, {Cx + 1, B + 1}, {R - 1, B + 1}}),
+                l({{1, M - 1}, {1, Cy + 1}, {Wm - 1, Cy + 1}}),
+                d({{R, 0}, {R, T}, {Cx, T}}),
+                d({{R, B}, {R, Hm}, {Cx, Hm}}),
+                d({{Wm, Cy}, {Wm, M}, {0, M}})};
+    }
+    case sbCircle: {
+        const int Hw = Wm / 2, A = Hw + Hw / 2, B = Hw / 2;
+        const auto arc = [](ShapeRole role, Pts p) {
+            return ShapeStroke{role, true, std::move(p)};
+        };
+        return {arc(ShapeRole::Shadow, {{0, 0}, {Wm, Hm}, {A, 0}, {B, Hm}}),
+                arc(ShapeRole::Shadow, {{1, 1}, {Wm - 1, Hm - 1}, {B - 2, Hm - 2}, {A - 2, 2}}),
+                arc(ShapeRole::Light, {{1, 1}, {Wm - 1, Hm - 1}, {A - 2, 2}, {B - 2, Hm - 2}}),
+                arc(ShapeRole::Dark, {{0, 0}, {Wm, Hm}, {B, Hm}, {A, 0}})};
+    }
+    case sbRectangle:
+    case sbOwnerDraw:
+    default:
+        return {s({{0, Hm}, {0, 0}, {Wm, 0}}), s({{Wm - 1, 1}, {Wm - 1, Hm - 1}, {1, Hm - 1}}),
+                l({{1, Hm - 1}, {1, 1}, {Wm - 1, 1}}), d({{Wm, 0}, {Wm, Hm}, {0, Hm}})};
+    }
+}
+
+std::string describe(const ShapeStrokes &strokes)
+{
+    std::string out;
+    for (const ShapeStroke &stroke : strokes) {
+        out += "SLD"[int(stroke.role)];
+        out += stroke.arc ? "~" : ":";
+        for (QPoint p : stroke.points)
+            out += " (" + std::to_string(p.x()) + "," + std::to_string(p.y()) + ")";
+        out += "\n";
+    }
+    return out;
+}
+
+TEST(Shapes, EdgeStrokesAreThoseOfTheTables)
+{
+    // Sizes whose last pixel is even and odd, divisible by 3 or not, so that
+    // every rounding up shows.
+    const QSize sizes[] = {{31, 31}, {32, 24}, {24, 32}, {33, 35}, {50, 47}, {80, 62}};
+    for (ShapeVariant v : {Windowed, Windowless})
+        for (QSize size : sizes)
+            for (int s = 0; s <= sbDnLTriangle; ++s) {
+                const ShapeStrokes got = EdgeStrokes(sbType(s), size.width(), size.height(), v);
+                const ShapeStrokes want = tableStrokes(sbType(s), size.width(), size.height(), v);
+                EXPECT_EQ(got, want)
+                    << "shape " << s << (v == Windowed ? " windowed " : " windowless ")
+                    << size.width() << "x" << size.height() << "\ngot\n"
+                    << describe(got) << "want\n"
+                    << describe(want);
+            }
+}
+
+// The windowed circle's window is cut along the outer ring it draws: the
+// ring is never cut away, and no face lies between it and the window's edge.
+TEST(Shapes, WindowedCircleIsCutAlongItsRing)
+{
+    constexpr TColor Shadow = 0x404080, Light = 0xC0FFFF, Face = vcl::clWhite;
+    const QSize sizes[] = {{20, 14}, {30, 30}, {50, 50}, {40, 20}, {31, 47}, {89, 33}, {8, 8}};
+    for (QSize size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        const int w = size.width(), h = size.height();
+        QImage img(w, h, QImage::Format_RGB32);
+        img.fill(vcl::ToQColor(Face));
+        {
+            TCanvas canvas(&img);
+            DrawShapeStrokes(canvas, EdgeStrokes(sbCircle, w, h, Windowed), false, Shadow, Light);
+        }
+        const QRegion r = ShapeQRegion(sbCircle, w, h, Windowed, {}, nullptr);
+        ASSERT_TRUE(r.contains(QPoint(w / 2, h / 2)));
+        int cut = 0, bare = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool painted = vcl::FromQColor(img.pixelColor(x, y)) != Face;
+                const bool in = r.contains(QPoint(x, y));
+                const bool onEdge =
+                    in && (!r.contains(QPoint(x - 1, y)) || !r.contains(QPoint(x + 1, y)) ||
+                           !r.contains(QPoint(x, y - 1)) || !r.contains(QPoint(x, y + 1)));
+                cut += painted && !in;
+                bare += onEdge && !painted;
+            }
+        EXPECT_EQ(cut, 0) << "edge pixels outside the window";
+        EXPECT_EQ(bare, 0) << "face pixels on the window's edge";
+        // The ring reaches across the control, less its last column and row.
+        EXPECT_GE(r.boundingRect().width(), w - 1);
+        EXPECT_GE(r.boundingRect().height(), h - 1);
+    }
 }
 
 TEST(Shapes, ArcAnglesAreParametric)
