@@ -538,6 +538,11 @@ QString SettingsFileName(const QString &fileName)
     if (fileName.isEmpty())
         return fileName;
     const QString suffix = QFileInfo(fileName).suffix();
+    // On a file system that tells case apart, "TRUCK.CFG" is another file
+    // than "TRUCK.cfg": the name is kept so that the file chosen is the one
+    // read or written.
+    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0)
+        return fileName;
     if (!suffix.isEmpty())
         return fileName.left(fileName.size() - suffix.size()) + QLatin1String("cfg");
     return fileName +

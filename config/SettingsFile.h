@@ -39,8 +39,9 @@ struct SettingsFileResult
     explicit operator bool() const { return ok(); }
 };
 
-// The name with its extension made ".cfg": any other extension (".CFG"
-// among them) is replaced, and ".cfg" is added to a name without one.
+// The name with its extension made ".cfg": a ".cfg" in any case is kept as
+// it is, any other extension is replaced, and ".cfg" is added to a name
+// without one.
 QString SettingsFileName(const QString &fileName);
 
 // The pages and tables as the text of a settings file.

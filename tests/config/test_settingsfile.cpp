@@ -517,7 +517,8 @@ TEST(SettingsFileName, ExtensionIsCfg)
 {
     const std::pair<const char *, const char *> names[] = {
         {"truck", "truck.cfg"},         {"truck.txt", "truck.cfg"},
-        {"truck.CFG", "truck.cfg"},     {"truck.", "truck.cfg"},
+        {"truck.CFG", "truck.CFG"},     {"TRUCK.Cfg", "TRUCK.Cfg"},
+        {"truck.", "truck.cfg"},
         {"a.b/truck", "a.b/truck.cfg"}, {"/x/truck.cfg.bak", "/x/truck.cfg.cfg"}};
     for (const auto &[given, expected] : names)
         EXPECT_EQ(SettingsFileName(given), expected) << given;
