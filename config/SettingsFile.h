@@ -18,7 +18,8 @@
 // nothing.
 //
 // Saving builds the whole text first, with Windows (CRLF) line ends; an entry that cannot be
-// written (a CAN export field that holds no number) fails the save before anything is written, and
+// written (a CAN export field that holds no number, an empty one too; an output's decimal
+// whose text holds no number) fails the save before anything is written, and
 // the file is replaced only once the new one is complete, so a failed save leaves the previous file
 // as it was.
 //

@@ -4,6 +4,7 @@
 
 #include "config/Settingsunit.h"
 #include "forms/ConfigPagesUi.h"
+#include "tests/config/config_fixture.h"
 
 #include <QAction>
 #include <QDir>
@@ -31,6 +32,7 @@ struct FileRig : MainRig
 
     FileRig()
     {
+        FillCanExportEdits(main().Config);
         const auto choose = [this](const QString &start) {
             starts << start;
             return answer;
