@@ -31,7 +31,6 @@ using Ui = TConfigPagesUi;
 constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
 constexpr int MaxByte = 255;
-constexpr int MaxCanId = 0x1FFFFFFF; // 29-bit extended identifier
 constexpr int DimensionLength = 5;
 constexpr std::uint8_t FreeFlashSlot = 255;
 constexpr std::uint8_t NotUsedSource = 0;
@@ -152,8 +151,8 @@ struct NumberEdit
 {
     const char *key;
     int def; // read for a missing key
-    // Written when the edit holds no whole number. Without it such an edit
-    // fails the save, unless it is empty: that writes the default.
+    // Written when the edit holds no whole number. Without it such an edit,
+    // an empty one too, fails the save.
     std::optional<int> noNumber;
 };
 
@@ -166,24 +165,39 @@ void numberEdit(SettingsIo &io, QLineEdit *edit, const NumberEdit &field, const 
             value = typed;
         else if (field.noNumber)
             value = *field.noNumber;
-        else if (!edit->text().trimmed().isEmpty())
+        else
             io.fail(QStringLiteral("%1 (\"%2\") is not a whole number.").arg(what, edit->text()));
     }
     if (const auto v = io.integer(QLatin1String(field.key), value, field.def))
         edit->setText(QString::number(*v));
 }
 
-// A CAN identifier that an edit holds as hexadecimal digits; empty is 0.
+// Hexadecimal digits only (blanks around them allowed) as a 32-bit pattern.
+std::optional<std::uint32_t> hex32(const QString &text)
+{
+    const QString digits = text.trimmed();
+    bool ok = false;
+    const qulonglong value = digits.toULongLong(&ok, 16);
+    const bool plain = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+    });
+    if (!ok || !plain || digits.isEmpty() || value > UINT32_MAX)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+// A CAN identifier that an edit holds as hexadecimal digits, written whatever
+// its value; an edit that holds no hexadecimal number, an empty one too, fails
+// the save.
 void hexEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString &what)
 {
     int value = 0;
-    if (io.saving() && !edit->text().trimmed().isEmpty()) {
-        const std::optional<int> typed = vcl::HexToInt(edit->text());
-        if (typed && *typed <= MaxCanId)
-            value = *typed;
+    if (io.saving()) {
+        if (const std::optional<std::uint32_t> typed = hex32(edit->text()))
+            value = static_cast<int>(*typed); // above 7FFFFFFF written signed, read back alike
         else
-            io.fail(QStringLiteral("%1 (\"%2\") is not a hexadecimal CAN identifier.")
-                        .arg(what, edit->text()));
+            io.fail(
+                QStringLiteral("%1 (\"%2\") is not a hexadecimal number.").arg(what, edit->text()));
     }
     // A negative number shows its 32-bit pattern, as hexadecimal does.
     if (const auto v = io.integer(key, value, 0))
@@ -269,17 +283,19 @@ struct TenthsKey
     const char *stem;
     int count;
     int def;
+    TenthsField field;
     std::int32_t (*get)(int);
     void (*set)(int, std::int32_t);
 };
 
 constexpr TenthsKey OutputTenths[] = {
-    {"DELAY", Ui::OutputCount, 0, GetDelay, SetDelay},
-    {"MAX_CURRENT", Ui::HighPowerCount, 100, GetMaxCurrent, SetMaxCurrent},
-    {"PEAK_TIME", Ui::HighPowerCount, 100, GetPeakTime, SetPeakTime},
-    {"LOW_CURRENT", Ui::HighPowerCount, 0, GetLowCurrent, SetLowCurrent},
-    {"LOW_CURRENT_TIME", Ui::HighPowerCount, 0, GetLowCurrentTime, SetLowCurrentTime},
-    {"ON_TIME", Ui::OutputCount, 0, GetOnTime, SetOnTime},
+    {"DELAY", Ui::OutputCount, 0, TenthsField::Delay, GetDelay, SetDelay},
+    {"MAX_CURRENT", Ui::HighPowerCount, 100, TenthsField::MaxCurrent, GetMaxCurrent, SetMaxCurrent},
+    {"PEAK_TIME", Ui::HighPowerCount, 100, TenthsField::PeakTime, GetPeakTime, SetPeakTime},
+    {"LOW_CURRENT", Ui::HighPowerCount, 0, TenthsField::LowCurrent, GetLowCurrent, SetLowCurrent},
+    {"LOW_CURRENT_TIME", Ui::HighPowerCount, 0, TenthsField::LowCurrentTime, GetLowCurrentTime,
+     SetLowCurrentTime},
+    {"ON_TIME", Ui::OutputCount, 0, TenthsField::OnTime, GetOnTime, SetOnTime},
 };
 
 void outputSection(SettingsIo &io, Ui &ui)
@@ -308,9 +324,14 @@ void outputSection(SettingsIo &io, Ui &ui)
         if (const auto level = io.integer(key("TRIGLEVEL", n), GetTrigLevel(n), 0))
             SetTrigLevel(n, static_cast<TriggerLevel>(*level & MaxByte));
     for (const TenthsKey &t : OutputTenths)
-        for (int n = 1; n <= t.count; ++n)
+        for (int n = 1; n <= t.count; ++n) {
+            // Text without a number would be saved as 0.
+            if (io.saving())
+                if (const std::optional<NumberEntryError> error = TenthsEntryError(t.field, n))
+                    io.fail(error->message());
             if (const auto v = io.integer(key(t.stem, n), t.get(n), t.def))
                 t.set(n, *v);
+        }
     checkBox(io, QStringLiteral("PWM_1"), ui.CheckBoxPWM_enable1);
     checkBox(io, QStringLiteral("PWM_2"), ui.CheckBoxPWM_enable2);
 }
@@ -538,6 +559,11 @@ QString SettingsFileName(const QString &fileName)
     if (fileName.isEmpty())
         return fileName;
     const QString suffix = QFileInfo(fileName).suffix();
+    // On a file system that tells case apart, "TRUCK.CFG" is another file
+    // than "TRUCK.cfg": the name is kept so that the file chosen is the one
+    // read or written.
+    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0)
+        return fileName;
     if (!suffix.isEmpty())
         return fileName.left(fileName.size() - suffix.size()) + QLatin1String("cfg");
     return fileName +

@@ -18,7 +18,8 @@
 // nothing.
 //
 // Saving builds the whole text first, with Windows (CRLF) line ends; an entry that cannot be
-// written (a CAN export field that holds no number) fails the save before anything is written, and
+// written (a CAN export field that holds no number, an empty one too; an output's decimal
+// whose text holds no number) fails the save before anything is written, and
 // the file is replaced only once the new one is complete, so a failed save leaves the previous file
 // as it was.
 //
@@ -39,8 +40,9 @@ struct SettingsFileResult
     explicit operator bool() const { return ok(); }
 };
 
-// The name with its extension made ".cfg": any other extension (".CFG"
-// among them) is replaced, and ".cfg" is added to a name without one.
+// The name with its extension made ".cfg": a ".cfg" in any case is kept as
+// it is, any other extension is replaced, and ".cfg" is added to a name
+// without one.
 QString SettingsFileName(const QString &fileName);
 
 // The pages and tables as the text of a settings file.

@@ -192,22 +192,36 @@ WriteBlock BuildOutputConfig(int channel)
         return noPages();
     if (channel < 1 || channel > Ui::OutputCount)
         return failed(QStringLiteral("There is no output %1.").arg(channel));
-    // The getters hold every value to its field already.
+    // Text without a number would go out as 0: a trip current of 0 A, say.
+    const bool high = channel <= Ui::HighPowerCount;
+    for (const TenthsField field :
+         {TenthsField::MaxCurrent, TenthsField::PeakTime, TenthsField::Delay, TenthsField::OnTime,
+          TenthsField::LowCurrent, TenthsField::LowCurrentTime})
+        if (const std::optional<NumberEntryError> error = TenthsEntryError(field, channel))
+            return failed(error->message());
+    // Held to the field rather than cut to its low bits; the edit keeps its
+    // text, since the settings file keeps the value as the page has it.
+    const auto word = [](std::int32_t tenths) {
+        return static_cast<std::uint16_t>(std::clamp(tenths, 0, WordMax));
+    };
+    const auto tenthsByte = [](std::int32_t tenths) {
+        return byte(std::clamp(tenths, 0, ByteMax));
+    };
     DeviceFrame f = newFrame(OUTPUT_CONFIG_WRITE_REQ);
     f.set(4, byte(channel));
-    if (channel <= Ui::HighPowerCount) {
-        f.setU16BE(5, static_cast<std::uint16_t>(GetMaxCurrent(channel)));
-        f.set(7, byte(GetPeakTime(channel)));
-        f.setU16LE(27, static_cast<std::uint16_t>(GetLowCurrent(channel)));
-        f.set(29, byte(GetLowCurrentTime(channel)));
+    if (high) {
+        f.setU16BE(5, word(GetMaxCurrent(channel)));
+        f.set(7, tenthsByte(GetPeakTime(channel)));
+        f.setU16LE(27, word(GetLowCurrent(channel)));
+        f.set(29, tenthsByte(GetLowCurrentTime(channel)));
     } else {
         f.setU16BE(5, WordMax); // a low-power channel has no current limit
     }
     f.set(8, GetTriggerCode(channel));
     f.set(9, GetTrigLevel(channel));
     putName(f, 10, NameLength, GetOutputName(channel));
-    f.set(25, byte(GetDelay(channel)));
-    f.set(26, byte(GetOnTime(channel)));
+    f.set(25, tenthsByte(GetDelay(channel)));
+    f.set(26, tenthsByte(GetOnTime(channel)));
     return done(f);
 }
 
@@ -216,6 +230,17 @@ WriteBlock BuildLowBattery()
     if (!ConfigPages)
         return noPages();
     Ui &ui = *ConfigPages;
+    const struct
+    {
+        QLineEdit *edit;
+        const char *field;
+    } voltages[] = {{ui.EditLowVoltageTrig, "switch-off voltage"},
+                    {ui.EditUpperVoltageTrig, "switch-on voltage"}};
+    for (const auto &v : voltages)
+        if (!StartsWithNumber(v.edit->text()))
+            return failed(NumberEntryError{QStringLiteral("Low Battery"), QString(),
+                                           QLatin1String(v.field), v.edit->text()}
+                              .message());
     DeviceFrame f = newFrame(LOW_BATTERY_WRITE_REQ);
     f.set(4, voltageTenths(ui.EditLowVoltageTrig));
     f.set(5, voltageTenths(ui.EditUpperVoltageTrig));

@@ -4,10 +4,13 @@
 //
 // Every value goes on the wire inside its field: names are Latin-1, cut to
 // their field and padded with NUL bytes; a number outside its field is held
-// to the field's range and the edit shows the value sent, or, where another
-// number would change its meaning (identifiers, hexadecimal masks, table
-// fields), the block is not built and says why. Nothing is ever cut to its
-// low bits.
+// to the field's range and the edit shows the value sent (the decimals held
+// in tenths keep their text, which the settings file saves as it stands), or,
+// where another number would change its meaning (identifiers, hexadecimal
+// masks, table fields), the block is not built and says why. Nothing is ever
+// cut to its low bits. An edit read as a number without a default of its
+// own (the outputs' decimals, the low-battery voltages) that holds no number
+// stops its block too, rather than going out as 0.
 //
 // Main thread only, like the pages and tables they read. Building a block
 // may rewrite an edit whose value had to be held to its range.

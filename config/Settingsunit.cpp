@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -72,19 +73,16 @@ QString numberedName(int index, const QString &name)
     return QString::number(index) + QStringLiteral(": ") + name;
 }
 
-constexpr double MaxByteTenths = 255.0;
-constexpr double MaxWordTenths = 65535.0;
-
-// The text as a decimal in tenths, held to 0..max before the truncation, so
-// that no text reaches the integer conversion outside the field's range.
-std::int32_t readTenths(const QLineEdit *edit, double max)
+// The text's leading decimal in tenths, truncated toward zero; a value
+// beyond 32 bits gives the nearest 32-bit one rather than an undefined one.
+std::int32_t readTenths(const QLineEdit *edit)
 {
     if (!edit)
         return 0;
-    const double tenths = vcl::StrToFloatDot(edit->text()) * 10.0;
+    const double tenths = std::trunc(vcl::StrToFloatDot(edit->text()) * 10.0);
     if (std::isnan(tenths))
         return 0;
-    return static_cast<std::int32_t>(std::clamp(tenths, 0.0, max));
+    return static_cast<std::int32_t>(std::clamp(tenths, double{INT32_MIN}, double{INT32_MAX}));
 }
 
 void showTenths(QLineEdit *edit, std::int32_t tenths)
@@ -213,7 +211,7 @@ void SetInputMode(int index, std::uint8_t mode)
 
 std::int32_t GetMaxCurrent(int index)
 {
-    return readTenths(pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index), MaxWordTenths);
+    return readTenths(pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index));
 }
 
 void SetMaxCurrent(int index, std::int32_t tenths)
@@ -223,7 +221,7 @@ void SetMaxCurrent(int index, std::int32_t tenths)
 
 std::int32_t GetDelay(int index)
 {
-    return readTenths(pagesItem(&TConfigPagesUi::EditDelayCH, index), MaxByteTenths);
+    return readTenths(pagesItem(&TConfigPagesUi::EditDelayCH, index));
 }
 
 void SetDelay(int index, std::int32_t tenths)
@@ -233,7 +231,7 @@ void SetDelay(int index, std::int32_t tenths)
 
 std::int32_t GetPeakTime(int index)
 {
-    return readTenths(pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index), MaxByteTenths);
+    return readTenths(pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index));
 }
 
 void SetPeakTime(int index, std::int32_t tenths)
@@ -243,7 +241,7 @@ void SetPeakTime(int index, std::int32_t tenths)
 
 std::int32_t GetLowCurrent(int index)
 {
-    return readTenths(pagesItem(&TConfigPagesUi::EditLowCurrentCH, index), MaxWordTenths);
+    return readTenths(pagesItem(&TConfigPagesUi::EditLowCurrentCH, index));
 }
 
 void SetLowCurrent(int index, std::int32_t tenths)
@@ -253,7 +251,7 @@ void SetLowCurrent(int index, std::int32_t tenths)
 
 std::int32_t GetLowCurrentTime(int index)
 {
-    return readTenths(pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index), MaxByteTenths);
+    return readTenths(pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index));
 }
 
 void SetLowCurrentTime(int index, std::int32_t tenths)
@@ -264,7 +262,7 @@ void SetLowCurrentTime(int index, std::int32_t tenths)
 std::int32_t GetOnTime(int index)
 {
     // "CONT." reads as 0 like any text without a number.
-    return readTenths(pagesItem(&TConfigPagesUi::EditOnTimeCH, index), MaxByteTenths);
+    return readTenths(pagesItem(&TConfigPagesUi::EditOnTimeCH, index));
 }
 
 void SetOnTime(int index, std::int32_t tenths)
@@ -274,6 +272,71 @@ void SetOnTime(int index, std::int32_t tenths)
         edit->setText(QStringLiteral("CONT."));
     else
         showTenths(edit, tenths);
+}
+
+bool StartsWithNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const auto at = [&text](qsizetype k) { return k < text.size() ? text.at(k) : QChar(); };
+    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    // The blanks the number reader skips.
+    while (i < text.size() && QStringView(u" \t\n\v\f\r").contains(at(i)))
+        ++i;
+    if (at(i) == QLatin1Char('+') || at(i) == QLatin1Char('-'))
+        ++i;
+    if (isDigit(at(i)))
+        return true;
+    return (at(i) == QLatin1Char('.') || at(i) == QLatin1Char(',')) && isDigit(at(i + 1));
+}
+
+QString NumberEntryError::message() const
+{
+    QString where = page;
+    for (const QString &part : {item, field})
+        if (!part.isEmpty())
+            where += QStringLiteral(", ") + part;
+    return QStringLiteral("%1: \"%2\" is no number.").arg(where, text);
+}
+
+std::optional<NumberEntryError> TenthsEntryError(TenthsField field, int index)
+{
+    const QLineEdit *edit = nullptr;
+    QString page = QStringLiteral("Outputs");
+    const char *name = "";
+    switch (field) {
+    case TenthsField::MaxCurrent:
+        edit = pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index);
+        name = "maximum current";
+        break;
+    case TenthsField::Delay:
+        edit = pagesItem(&TConfigPagesUi::EditDelayCH, index);
+        name = "delay";
+        break;
+    case TenthsField::PeakTime:
+        edit = pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index);
+        name = "peak time";
+        break;
+    case TenthsField::LowCurrent:
+        edit = pagesItem(&TConfigPagesUi::EditLowCurrentCH, index);
+        page = QStringLiteral("Low Current");
+        name = "low current";
+        break;
+    case TenthsField::LowCurrentTime:
+        edit = pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index);
+        page = QStringLiteral("Low Current");
+        name = "low current time";
+        break;
+    case TenthsField::OnTime:
+        edit = pagesItem(&TConfigPagesUi::EditOnTimeCH, index);
+        name = "on time";
+        break;
+    }
+    if (!edit || StartsWithNumber(edit->text()))
+        return std::nullopt;
+    if (field == TenthsField::OnTime && edit->text().trimmed() == QLatin1String("CONT."))
+        return std::nullopt;
+    return NumberEntryError{page, QStringLiteral("channel %1").arg(index), QLatin1String(name),
+                            edit->text()};
 }
 
 TriggerLevel GetTrigLevel(int index)

@@ -21,6 +21,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 
 class QComboBox;
@@ -135,10 +136,12 @@ void SetSequenceName(int index, const QString &name);
 std::uint8_t GetInputMode(int index);
 void SetInputMode(int index, std::uint8_t mode);
 
-// Values edited as decimals and held in tenths. Getters read the text as a
-// decimal (',' or '.'), clamp to the field's range on the wire (16 bits for
-// the currents, 8 bits for the times) and truncate toward zero; setters show
-// "%3.1f" of value / 10, the on-time 0 as "CONT.".
+// Values edited as decimals and held in tenths. Getters read the leading
+// decimal of the text (',' or '.'; no number reads as 0) times 10, truncated
+// toward zero, whole: the settings file keeps what the pages hold, and only a
+// frame for the unit holds the value to its field. A value beyond 32 bits
+// gives the nearest 32-bit one. Setters show "%3.1f" of value / 10, the
+// on-time 0 as "CONT.".
 std::int32_t GetMaxCurrent(int index); // 1..18, tenths of an ampere
 void SetMaxCurrent(int index, std::int32_t tenths);
 std::int32_t GetDelay(int index); // 1..34
@@ -151,6 +154,38 @@ std::int32_t GetLowCurrentTime(int index); // 1..18
 void SetLowCurrentTime(int index, std::int32_t tenths);
 std::int32_t GetOnTime(int index); // 1..34
 void SetOnTime(int index, std::int32_t tenths);
+
+// Whether the text, after leading blanks, starts with a decimal number as
+// the tenths getters read it (',' counting as '.'): "90.9abc" does, "abc",
+// "" and "-" do not.
+bool StartsWithNumber(const QString &text);
+
+// An entry that an upload or a save reads as a number but that holds none,
+// named for the user: the page, the channel or item (empty where the page has
+// only one such entry) and the field. The window shows message().
+struct NumberEntryError
+{
+    QString page;
+    QString item;
+    QString field;
+    QString text; // what the edit holds
+
+    QString message() const;
+};
+
+enum class TenthsField : std::uint8_t {
+    MaxCurrent,
+    Delay,
+    PeakTime,
+    LowCurrent,
+    LowCurrentTime,
+    OnTime
+};
+
+// Why the edit of `field` for output `index` cannot be read as a number, or
+// nothing when it can (or when the output has no such edit). The on-time
+// "CONT." is the on-time 0, not text without a number.
+std::optional<NumberEntryError> TenthsEntryError(TenthsField field, int index);
 
 using TriggerLevel = std::uint8_t;
 inline constexpr TriggerLevel TriggerLevelOpen = 1; // "OPEN", level entry 0

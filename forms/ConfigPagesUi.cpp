@@ -1,5 +1,7 @@
 #include "forms/ConfigPagesUi.h"
 
+#include "forms/FormControls.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
@@ -267,6 +269,11 @@ void TConfigPagesUi::setupUi(QWidget *const pages[PageCount])
     setupStartKillPage(pages[PageStartKill]);
     setupLowCurrentPage(pages[PageLowCurrent]);
     setupSocketInfoPage(pages[PageSocketInfo]);
+    // The scroll areas stand in for pages that fit the screen: the wheel
+    // scrolls them and leaves the settings under the pointer alone.
+    for (int p = 0; p < PageCount; ++p)
+        for (QScrollArea *area : pages[p]->findChildren<QScrollArea *>())
+            WheelScrollsPage(area);
 }
 
 void TConfigPagesUi::setupInputsPage(QWidget *page)

@@ -6,6 +6,8 @@
 #include "config/Settingsunit.h"
 #include "forms/ConfigPagesUi.h"
 
+#include <QLineEdit>
+
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -38,3 +40,14 @@ protected:
     TConfigPagesUi ui;
     std::array<QComboBox *, 132> canExportBitCombos{};
 };
+
+// Numbers in the CAN export edits, which are empty at start-up: a save or an
+// upload needs one in each.
+inline void FillCanExportEdits(TConfigPagesUi &ui)
+{
+    for (int e = 1; e <= TConfigPagesUi::CanExportCount; ++e) {
+        ui.EditCAN_ID_Export[static_cast<std::size_t>(e)]->setText(QStringLiteral("000"));
+        ui.Edit_REFRESS_Export[static_cast<std::size_t>(e)]->setText(QStringLiteral("100"));
+    }
+    ui.EditCAN_EXPORT_1_RowCounter->setText(QStringLiteral("12"));
+}

@@ -245,6 +245,7 @@ TEST_F(SettingsFileTest, SectionsKeysAndOrder)
     SetFlashName(1, latin1("Hazard \xE9"));
     CanInputTable[3].Multiplicator = 0.1f;
     CanInputTable[3].CalOffset = -3;
+    FillCanExportEdits(ui);
     ui.EditCAN_ID_Export[2]->setText("7ff");
     QByteArray text;
     ASSERT_TRUE(SaveSettingsText(text).ok());
@@ -479,6 +480,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFile)
     writeFile(name, "[INPUT]\nNAME1=old\n");
 
     // An export field that holds no number: nothing is written at all.
+    FillCanExportEdits(ui);
     ui.Edit_REFRESS_Export[3]->setText("fast");
     SettingsFileResult saved = SaveSettingsFile(name);
     EXPECT_TRUE(saved.error.contains("The refresh time of CAN export 3 (\"fast\") is not a whole "
@@ -487,7 +489,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFile)
     ui.Edit_REFRESS_Export[3]->setText("100");
     ui.EditCAN_ID_Export[2]->setText("0x12");
     EXPECT_TRUE(SaveSettingsFile(name).error.contains("CAN ID of CAN export 2"));
-    ui.EditCAN_ID_Export[2]->clear();
+    FillCanExportEdits(ui);
     EXPECT_EQ(readAll(name), "[INPUT]\nNAME1=old\n");
 
     // The disk refuses the new text half-way: the old file stays whole.
@@ -513,12 +515,110 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFile)
     EXPECT_TRUE(readAll(name).startsWith("[INPUT]\r\nNAME1=\r\nMODE1=0\r\n"));
 }
 
+// Entries a save reads as numbers but that hold none stop it before the file
+// is touched; the user is told which page, item and field.
+TEST_F(SettingsFileTest, EntriesWithoutANumberStopTheSave)
+{
+    const QString name = path("old.cfg");
+    const QByteArray old = "[OUTPUT]\nMAX_CURRENT1=100\n";
+    const struct
+    {
+        const char *what;
+        std::function<void()> spoil;
+        const char *message;
+    } cases[] = {
+        {"letters for a current", [this] { ui.EditMaxCurrentCH[1]->setText("abc"); },
+         "Outputs, channel 1, maximum current: \"abc\" is no number."},
+        {"empty delay", [this] { ui.EditDelayCH[34]->clear(); }, "Outputs, channel 34, delay"},
+        {"on time without a number", [this] { ui.EditOnTimeCH[2]->setText("CONT"); },
+         "Outputs, channel 2, on time"},
+        {"low current time", [this] { ui.EditLowCurrentTimeCH[18]->setText("."); },
+         "Low Current, channel 18, low current time"},
+        {"empty export CAN ID", [this] { ui.EditCAN_ID_Export[1]->clear(); },
+         "The CAN ID of CAN export 1 (\"\") is not a hexadecimal number."},
+        {"export CAN ID beyond 32 bits", [this] { ui.EditCAN_ID_Export[4]->setText("100000000"); },
+         "The CAN ID of CAN export 4"},
+        {"empty row count", [this] { ui.EditCAN_EXPORT_1_RowCounter->clear(); },
+         "The row count of CAN export 1 (\"\") is not a whole number."},
+        {"empty refresh time", [this] { ui.Edit_REFRESS_Export[3]->clear(); },
+         "The refresh time of CAN export 3"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        FillCanExportEdits(ui);
+        SetMaxCurrent(1, 100);
+        SetDelay(34, 0);
+        SetOnTime(2, 0);
+        SetLowCurrentTime(18, 0);
+        QByteArray text;
+        ASSERT_TRUE(SaveSettingsText(text).ok());
+        writeFile(name, old);
+        c.spoil();
+        const SettingsFileResult saved = SaveSettingsFile(name);
+        EXPECT_TRUE(saved.error.contains(latin1(c.message))) << saved.error.toStdString();
+        EXPECT_EQ(readAll(name), old);
+    }
+    // A number at the start of the text is read as the page reads it.
+    FillCanExportEdits(ui);
+    SetLowCurrentTime(18, 0);
+    ui.EditMaxCurrentCH[1]->setText("90.9abc");
+    ui.EditOnTimeCH[2]->setText("CONT.");
+    QByteArray text;
+    ASSERT_TRUE(SaveSettingsText(text).ok());
+    text.replace("\r\n", "\n");
+    EXPECT_TRUE(text.contains("\nMAX_CURRENT1=909\n"));
+    EXPECT_TRUE(text.contains("\nON_TIME2=0\n"));
+}
+
+// Numbers that the pages hold are saved as they stand, whatever field on the
+// wire they would not fit; a CAN export identifier is any 32-bit hexadecimal.
+TEST_F(SettingsFileTest, NumbersAreSavedAsThePagesHoldThem)
+{
+    const struct
+    {
+        const char *loaded; // a key as a file has it, in its section
+        const char *saved;  // the line written back
+        QLineEdit *edit;
+        const char *shown; // what the edit shows in between
+    } cases[] = {
+        {"[OUTPUT]\nDELAY1=300\n", "DELAY1=300", ui.EditDelayCH[1], "30.0"},
+        {"[OUTPUT]\nON_TIME2=259\n", "ON_TIME2=259", ui.EditOnTimeCH[2], "25.9"},
+        {"[OUTPUT]\nMAX_CURRENT1=70000\n", "MAX_CURRENT1=70000", ui.EditMaxCurrentCH[1], "7000.0"},
+        {"[OUTPUT]\nDELAY3=-5\n", "DELAY3=-5", ui.EditDelayCH[3], "-0.5"},
+        {"[OUTPUT]\nPEAK_TIME4=4000\n", "PEAK_TIME4=4000", ui.EditCurrentPeakTimeCH[4], "400.0"},
+        {"[OUTPUT]\nLOW_CURRENT5=-1\n", "LOW_CURRENT5=-1", ui.EditLowCurrentCH[5], "-0.1"},
+        {"[OUTPUT]\nLOW_CURRENT_TIME6=256\n", "LOW_CURRENT_TIME6=256", ui.EditLowCurrentTimeCH[6],
+         "25.6"},
+        {"[CAN_EXPORT_1]\nCAN_ID_1=536870912\n", "CAN_ID_1=536870912", ui.EditCAN_ID_Export[1],
+         "20000000"},
+        {"[CAN_EXPORT_2]\nCAN_ID=-1\n", "CAN_ID=-1", ui.EditCAN_ID_Export[2], "FFFFFFFF"},
+        {"[CAN_EXPORT_3]\nCAN_ID=-2147483648\n", "CAN_ID=-2147483648", ui.EditCAN_ID_Export[3],
+         "80000000"},
+        {"[CAN_EXPORT_4]\nCAN_ID=65536\n", "CAN_ID=65536", ui.EditCAN_ID_Export[4], "10000"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.loaded);
+        FillCanExportEdits(ui);
+        ASSERT_TRUE(LoadSettingsText(c.loaded).ok());
+        EXPECT_EQ(c.edit->text(), c.shown);
+        QByteArray text;
+        const SettingsFileResult saved = SaveSettingsText(text);
+        ASSERT_TRUE(saved.ok()) << saved.error.toStdString();
+        text.replace("\r\n", "\n");
+        EXPECT_TRUE(text.contains('\n' + QByteArray(c.saved) + '\n'));
+    }
+}
+
 TEST(SettingsFileName, ExtensionIsCfg)
 {
     const std::pair<const char *, const char *> names[] = {
-        {"truck", "truck.cfg"},         {"truck.txt", "truck.cfg"},
-        {"truck.CFG", "truck.cfg"},     {"truck.", "truck.cfg"},
-        {"a.b/truck", "a.b/truck.cfg"}, {"/x/truck.cfg.bak", "/x/truck.cfg.cfg"}};
+        {"truck", "truck.cfg"},
+        {"truck.txt", "truck.cfg"},
+        {"truck.CFG", "truck.CFG"},
+        {"TRUCK.Cfg", "TRUCK.Cfg"},
+        {"truck.", "truck.cfg"},
+        {"a.b/truck", "a.b/truck.cfg"},
+        {"/x/truck.cfg.bak", "/x/truck.cfg.cfg"}};
     for (const auto &[given, expected] : names)
         EXPECT_EQ(SettingsFileName(given), expected) << given;
 }

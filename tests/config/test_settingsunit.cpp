@@ -347,21 +347,20 @@ TEST_F(SettingsAccessors, TenthsShowOneDecimalAndOnTimeZeroAsCont)
     EXPECT_EQ(ui.EditMaxCurrentCH[18]->text(), QStringLiteral("123.4"));
 }
 
-TEST_F(SettingsAccessors, TenthsReadDecimalsClampedToTheField)
+// The leading decimal times 10, truncated, whole: the settings file keeps
+// what the page holds, and only a frame for the unit holds it to its field.
+TEST_F(SettingsAccessors, TenthsReadDecimalsWhole)
 {
-    // text, tenths in a byte field, tenths in a 16-bit field
     const struct
     {
         const char *text;
-        int byteField;
-        int wordField;
+        std::int32_t tenths;
     } table[] = {
-        {"12.34", 123, 123},    {"1,5", 15, 15},       {"7.99", 79, 79},     {"", 0, 0},
-        {"abc", 0, 0},          {"CONT.", 0, 0},       {" 2.5", 25, 25},     {"2.5 A", 25, 25},
-        {",5", 5, 5},           {"25.5", 255, 255},    {"25.59", 255, 255},  {"300", 255, 3000},
-        {"6553.5", 255, 65535}, {"99999", 255, 65535}, {"-3", 0, 0},         {"-0.5", 0, 0},
-        {"inf", 0, 0},          {"nan", 0, 0},         {"1e10", 255, 65535}, {"1e400", 0, 0},
-        {"-1e10", 0, 0},        {"1e-5", 0, 0},
+        {"12.34", 123}, {"1,5", 15},          {"7.99", 79},  {"", 0},           {"abc", 0},
+        {"CONT.", 0},   {" 2.5", 25},         {"2.5 A", 25}, {",5", 5},         {"25.5", 255},
+        {"25.59", 255}, {"25.9", 259},        {"300", 3000}, {"6553.5", 65535}, {"99999", 999990},
+        {"-3", -30},    {"-0.5", -5},         {"inf", 0},    {"nan", 0},        {"1e10", INT32_MAX},
+        {"1e400", 0},   {"-1e10", INT32_MIN}, {"1e-5", 0},   {"90.9abc", 909},
     };
     for (const TenthsFamily &family : tenthsFamilies) {
         SCOPED_TRACE(family.name);
@@ -369,9 +368,60 @@ TEST_F(SettingsAccessors, TenthsReadDecimalsClampedToTheField)
         for (const auto &row : table) {
             SCOPED_TRACE(row.text);
             edit->setText(QString::fromLatin1(row.text));
-            EXPECT_EQ(family.get(family.count), family.max == 255 ? row.byteField : row.wordField);
+            EXPECT_EQ(family.get(family.count), row.tenths);
         }
     }
+}
+
+// Text with no leading number is named for the user; "CONT." is the on-time 0.
+TEST_F(SettingsAccessors, TenthsWithoutANumberAreNamed)
+{
+    const struct
+    {
+        TenthsField field;
+        QLineEdit *edit;
+        const char *message; // for the text "abc"
+    } fields[] = {
+        {TenthsField::MaxCurrent, ui.EditMaxCurrentCH[3],
+         "Outputs, channel 3, maximum current: \"abc\" is no number."},
+        {TenthsField::Delay, ui.EditDelayCH[3], "Outputs, channel 3, delay: \"abc\" is no number."},
+        {TenthsField::PeakTime, ui.EditCurrentPeakTimeCH[3],
+         "Outputs, channel 3, peak time: \"abc\" is no number."},
+        {TenthsField::LowCurrent, ui.EditLowCurrentCH[3],
+         "Low Current, channel 3, low current: \"abc\" is no number."},
+        {TenthsField::LowCurrentTime, ui.EditLowCurrentTimeCH[3],
+         "Low Current, channel 3, low current time: \"abc\" is no number."},
+        {TenthsField::OnTime, ui.EditOnTimeCH[3],
+         "Outputs, channel 3, on time: \"abc\" is no number."},
+    };
+    const struct
+    {
+        const char *text;
+        bool number;
+        bool onTime; // on an on-time edit
+    } texts[] = {
+        {"abc", false, false},  {"", false, false},       {"-", false, false},
+        {".", false, false},    {"CONT", false, false},   {"90.9abc", true, true},
+        {" -1", true, true},    {",5", true, true},       {"+.5", true, true},
+        {"CONT.", false, true}, {" CONT. ", false, true}, {"0", true, true},
+    };
+    for (const auto &f : fields) {
+        SCOPED_TRACE(f.message);
+        for (const auto &t : texts) {
+            SCOPED_TRACE(t.text);
+            f.edit->setText(QString::fromLatin1(t.text));
+            EXPECT_EQ(StartsWithNumber(f.edit->text()), t.number);
+            const bool passes = f.field == TenthsField::OnTime ? t.onTime : t.number;
+            EXPECT_EQ(!TenthsEntryError(f.field, 3).has_value(), passes);
+        }
+        f.edit->setText("abc");
+        ASSERT_TRUE(TenthsEntryError(f.field, 3).has_value());
+        EXPECT_EQ(TenthsEntryError(f.field, 3)->message().toStdString(), f.message);
+        f.edit->setText("1.0");
+    }
+    // Outputs without such an edit have nothing to report.
+    EXPECT_FALSE(TenthsEntryError(TenthsField::MaxCurrent, 19).has_value());
+    EXPECT_FALSE(TenthsEntryError(TenthsField::Delay, 35).has_value());
 }
 
 TEST_F(SettingsAccessors, TenthsOutsideTheFamilyChangeNothing)

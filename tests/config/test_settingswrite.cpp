@@ -94,6 +94,25 @@ const std::vector<BlockCase> &blockCases()
                {{4, {5, 0x12, 0x34, 7, 0xD1, 16}},
                 {10, text("Fifteen chars!!")},
                 {25, {10, 0, 0x02, 0x01, 9}}})},
+        {"high-power output: values beyond their fields held, their texts kept",
+         [](Ui &ui) {
+             SetMaxCurrent(6, 70000);
+             ui.EditCurrentPeakTimeCH[6]->setText("300");
+             SetTriggerCode(6, 0);
+             SetOutputName(6, QStringLiteral("Big"));
+             SetDelay(6, -5);
+             SetOnTime(6, 259);
+             SetLowCurrent(6, -50);
+             ui.EditLowCurrentTimeCH[6]->setText("25,9");
+         },
+         [] { return BuildOutputConfig(6); },
+         frame(0x01, 30,
+               {{4, {6, 0xFF, 0xFF, 255, 0, 1}}, {10, text("Big")}, {25, {0, 255, 0, 0, 255}}}),
+         [](Ui &ui) {
+             EXPECT_EQ(ui.EditMaxCurrentCH[6]->text(), "7000.0");
+             EXPECT_EQ(ui.EditOnTimeCH[6]->text(), "25.9");
+             EXPECT_EQ(ui.EditDelayCH[6]->text(), "-0.5");
+         }},
         {"low-power output: no current fields",
          [](Ui &) {
              SetTriggerCode(20, 33);
@@ -347,6 +366,11 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
             at(ui.EditCAN_ID_Export, e)->setText("300");
         }
         ui.EditCAN_EXPORT_1_RowCounter->setText("0");
+        ui.EditLowVoltageTrig->setText("11.5");
+        ui.EditUpperVoltageTrig->setText("12");
+        SetMaxCurrent(1, 100);
+        SetOnTime(34, 0);
+        SetLowCurrentTime(18, 0);
     };
     fillExports();
     ASSERT_EQ(CheckUploadBlocks(), QString());
@@ -373,6 +397,17 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
          "CAN input 32: CAN ID on"},
         {"table operator beyond a byte", [] { CanInputTable[0].OperatorOff = 300; },
          "CAN input 1: operator 300"},
+        // Text without a number would go out as 0, a trip current of 0 A say.
+        {"maximum current no number", [this] { ui.EditMaxCurrentCH[1]->setText("abc"); },
+         "Outputs, channel 1, maximum current: \"abc\" is no number."},
+        {"on time empty", [this] { ui.EditOnTimeCH[34]->clear(); },
+         "Outputs, channel 34, on time: \"\" is no number."},
+        {"low current time no number", [this] { ui.EditLowCurrentTimeCH[18]->setText("-"); },
+         "Low Current, channel 18, low current time"},
+        {"switch-off voltage no number", [this] { ui.EditLowVoltageTrig->setText("---"); },
+         "Low Battery, switch-off voltage: \"---\" is no number."},
+        {"switch-on voltage empty", [this] { ui.EditUpperVoltageTrig->clear(); },
+         "Low Battery, switch-on voltage"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

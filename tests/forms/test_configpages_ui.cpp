@@ -1,6 +1,7 @@
 // The controls of the configuration pages: names, kinds, item lists and limits.
 #include "forms/ConfigPagesUi.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,8 +11,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QValidator>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -424,6 +428,59 @@ TEST_F(ConfigPagesUi, BytePositionSelectorShowsItsColumns)
     // Silver column borders at x = i * 25 + 1.
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(image.pixelColor(i * 25 + 1, 10), QColor(0xC0, 0xC0, 0xC0)) << i;
+}
+
+// On the long pages, which scroll, the wheel over a combo box without the
+// focus scrolls the page and leaves the setting alone; with the focus it
+// changes the setting as before.
+TEST_F(ConfigPagesUi, WheelScrollsThePageUnlessTheComboHasTheFocus)
+{
+    const struct
+    {
+        const char *page;
+        QComboBox *combo;
+    } cases[] = {
+        {"OutputsPageScroll", ui.ComboBoxInputTrigCH[20]},
+        {"CanInputsPageScroll", ui.NoCANdataComboBox},
+        {"CanExportPageScroll", ui.CanExportBits[40]},
+    };
+    const auto turn = [](QWidget *w, int notches) {
+        const QPointF at(w->width() / 2.0, w->height() / 2.0);
+        QWheelEvent wheel(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(w, &wheel);
+    };
+    auto *elsewhere = new QLineEdit(root.get());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.page);
+        auto *area = find<QScrollArea>(c.page);
+        ASSERT_NE(area, nullptr);
+        area->parentWidget()->setGeometry(0, 0, 600, 200);
+        area->parentWidget()->raise();
+        if (c.combo->count() == 0)
+            c.combo->addItems({"DISABLED", "Headlight R", "Headlight L"});
+        c.combo->setCurrentIndex(0);
+        root->show();
+        root->activateWindow();
+        elsewhere->setFocus();
+        QCoreApplication::processEvents();
+        QScrollBar *bar = area->verticalScrollBar();
+        ASSERT_GT(bar->maximum(), 0) << "the page must scroll for this test";
+        bar->setValue(0);
+
+        turn(c.combo, 2);
+        EXPECT_EQ(c.combo->currentIndex(), 0);
+        EXPECT_GT(bar->value(), 0);
+        EXPECT_EQ(c.combo->focusPolicy(), Qt::StrongFocus);
+
+        c.combo->setFocus();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), c.combo);
+        const int scrolled = bar->value();
+        turn(c.combo, 1);
+        EXPECT_EQ(c.combo->currentIndex(), 1);
+        EXPECT_EQ(bar->value(), scrolled);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "config/Settingsunit.h"
 #include "forms/ConfigPagesUi.h"
+#include "tests/config/config_fixture.h"
 
 #include <QAction>
 #include <QDir>
@@ -31,6 +32,7 @@ struct FileRig : MainRig
 
     FileRig()
     {
+        FillCanExportEdits(main().Config);
         const auto choose = [this](const QString &start) {
             starts << start;
             return answer;
@@ -98,7 +100,7 @@ TEST(SettingsFileCommands, SaveAsksBeforeReplacingAFile)
     EXPECT_EQ(r.flags(), unchanged);
 }
 
-// The settings file always has the extension ".cfg", ".CFG" among the ones
+// The settings file has the extension ".cfg" in any case, other ones are
 // replaced; the caption keeps the name chosen.
 TEST(SettingsFileCommands, TheChosenNameIsKept)
 {
@@ -108,7 +110,7 @@ TEST(SettingsFileCommands, TheChosenNameIsKept)
     {
         const char *chosen, *written, *caption;
     } cases[] = {
-        {"truck.CFG", "truck.cfg", "truck.CFG"},
+        {"truck.CFG", "truck.CFG", "truck.CFG"},
         {"truck.txt", "truck.cfg", "truck.txt"},
         {"bus.cfg", "bus.cfg", "bus.cfg"},
     };
@@ -128,6 +130,36 @@ TEST(SettingsFileCommands, TheChosenNameIsKept)
         EXPECT_EQ(m.ConfigFileName, c.caption);
     }
     EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+}
+
+// A folder that holds only TRUCK.CFG, as the Open dialog lists it: Open reads
+// that file, and Save writes it again after the question, with no second file
+// beside it.
+TEST(SettingsFileCommands, AnUpperCaseExtensionIsTheFileChosen)
+{
+    FileRig r;
+    TMainForm &m = r.main();
+    const QString truck = r.path("TRUCK.CFG");
+    {
+        QFile file(truck);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[OUTPUT]\r\nNAME3=Work light\r\n");
+    }
+    r.answer = truck;
+    m.OpenClick();
+    ASSERT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(GetOutputName(3), "Work light");
+    EXPECT_EQ(m.ConfigFileName, "TRUCK.CFG");
+    EXPECT_EQ(m.FileLoaded, 1);
+
+    SetOutputName(3, "Beacon");
+    r.dialogs.answer(vcl::MsgButton::Yes);
+    m.SaveClick();
+    ASSERT_EQ(r.dialogs.count(), 1);
+    EXPECT_EQ(r.dialogs.last().text, "File already exists: '" + truck + "'\nOverwrite ?");
+    EXPECT_EQ(QDir(r.files.path()).entryList(QDir::Files), QStringList{"TRUCK.CFG"});
+    EXPECT_TRUE(readAll(truck).contains("\r\nNAME3=Beacon\r\n"));
+    EXPECT_EQ(m.ConfigPath, truck);
 }
 
 TEST(SettingsFileCommands, OpenReplacesThePagesAndMarksTheFile)

@@ -208,6 +208,12 @@ TEST(Upload, GuardsSendNothing)
          [](UploadRig &r) { r.main().Config.EditCAN_ID_Export[3]->setText("XYZ"); },
          "Nothing was uploaded.\n\nCAN export 3 CAN ID: \"XYZ\" is no hexadecimal number from 0 "
          "to FFFF."},
+        {"letters for a current",
+         [](UploadRig &r) { r.main().Config.EditMaxCurrentCH[1]->setText("abc"); },
+         "Nothing was uploaded.\n\nOutputs, channel 1, maximum current: \"abc\" is no number."},
+        {"no switch-off voltage",
+         [](UploadRig &r) { r.main().Config.EditLowVoltageTrig->setText("---"); },
+         "Nothing was uploaded.\n\nLow Battery, switch-off voltage: \"---\" is no number."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
