@@ -236,8 +236,14 @@ WriteBlock BuildLowBattery()
         const char *field;
     } voltages[] = {{ui.EditLowVoltageTrig, "switch-off voltage"},
                     {ui.EditUpperVoltageTrig, "switch-on voltage"}};
+    // An empty edit (the form's start) and "---" (what a file without the
+    // level loads) are the page's own texts for no level: they go out as 0.
+    const auto ownText = [](const QString &text) {
+        const QString t = text.trimmed();
+        return t.isEmpty() || t == QLatin1String("---");
+    };
     for (const auto &v : voltages)
-        if (!StartsWithNumber(v.edit->text()))
+        if (!ownText(v.edit->text()) && !StartsWithNumber(v.edit->text()))
             return failed(NumberEntryError{QStringLiteral("Low Battery"), QString(),
                                            QLatin1String(v.field), v.edit->text()}
                               .message());

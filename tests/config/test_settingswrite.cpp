@@ -131,6 +131,13 @@ const std::vector<BlockCase> &blockCases()
          [] { return BuildLowBattery(); },
          frame(0x27, 18,
                {{4, {115, 123, 3, 34, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
+        {"low battery: the page's own texts for no level go out as 0",
+         [](Ui &ui) {
+             ui.EditLowVoltageTrig->setText("---");
+             ui.EditUpperVoltageTrig->clear();
+         },
+         [] { return BuildLowBattery(); },
+         frame(0x27, 18, {{4, {0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
         {"low battery: a voltage beyond the byte is held, 12 channels at most",
          [](Ui &ui) {
              ui.EditLowVoltageTrig->setText("30");
@@ -404,9 +411,9 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
          "Outputs, channel 34, on time: \"\" is no number."},
         {"low current time no number", [this] { ui.EditLowCurrentTimeCH[18]->setText("-"); },
          "Low Current, channel 18, low current time"},
-        {"switch-off voltage no number", [this] { ui.EditLowVoltageTrig->setText("---"); },
-         "Low Battery, switch-off voltage: \"---\" is no number."},
-        {"switch-on voltage empty", [this] { ui.EditUpperVoltageTrig->clear(); },
+        {"switch-off voltage no number", [this] { ui.EditLowVoltageTrig->setText("abc"); },
+         "Low Battery, switch-off voltage: \"abc\" is no number."},
+        {"switch-on voltage no number", [this] { ui.EditUpperVoltageTrig->setText("V"); },
          "Low Battery, switch-on voltage"},
     };
     for (const auto &c : cases) {

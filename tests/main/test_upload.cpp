@@ -211,9 +211,9 @@ TEST(Upload, GuardsSendNothing)
         {"letters for a current",
          [](UploadRig &r) { r.main().Config.EditMaxCurrentCH[1]->setText("abc"); },
          "Nothing was uploaded.\n\nOutputs, channel 1, maximum current: \"abc\" is no number."},
-        {"no switch-off voltage",
-         [](UploadRig &r) { r.main().Config.EditLowVoltageTrig->setText("---"); },
-         "Nothing was uploaded.\n\nLow Battery, switch-off voltage: \"---\" is no number."},
+        {"letters for a switch-off voltage",
+         [](UploadRig &r) { r.main().Config.EditLowVoltageTrig->setText("low"); },
+         "Nothing was uploaded.\n\nLow Battery, switch-off voltage: \"low\" is no number."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
