@@ -124,8 +124,7 @@ int main(int argc, char **argv)
         for (char &c : binary)
             c = static_cast<char>(rng());
         QFile f(binaryPath);
-        if (!f.open(QIODevice::WriteOnly) ||
-            f.write(binary.data(), qint64(binary.size())) < 0) {
+        if (!f.open(QIODevice::WriteOnly) || f.write(binary.data(), qint64(binary.size())) < 0) {
             std::fputs("bench_hex: cannot write the binary file\n", stderr);
             return 1;
         }

@@ -414,9 +414,9 @@ void SimLine::repeatBootBytes(std::uint8_t byte, int count)
 void SimLine::faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count)
 {
     std::lock_guard lock(mutex_);
-    bootFaults_.push_back({byte, std::max(skip, 0), count,
-                           fault == BootByteFault::Drop ? BootFault::Kind::Drop
-                                                        : BootFault::Kind::Repeat});
+    bootFaults_.push_back(
+        {byte, std::max(skip, 0), count,
+         fault == BootByteFault::Drop ? BootFault::Kind::Drop : BootFault::Kind::Repeat});
 }
 
 int SimLine::faultedBootBytes() const

@@ -82,7 +82,8 @@ private:
 // there, else `folder` (relative to the working folder) when it exists,
 // else nowhere in particular, so that no missing folder stands in the
 // dialog's name field.
-QString FirmwareDialogStart(const QString &path, const QString &folder = QStringLiteral("Firmware"));
+QString FirmwareDialogStart(const QString &path,
+                            const QString &folder = QStringLiteral("Firmware"));
 
 // The window while it is open.
 extern TFirmware *Firmware;

@@ -120,7 +120,8 @@ TEST(SimBootloader, ReadyFaultsOnTheLine)
             Bytes buffer(1024);
             std::size_t got = 0;
             ASSERT_TRUE(line.read(session, buffer, sim::Clock::duration::zero(), got));
-            raw.insert(raw.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+            raw.insert(raw.end(), buffer.begin(),
+                       buffer.begin() + static_cast<std::ptrdiff_t>(got));
         };
         take();
         ASSERT_EQ(raw, Bytes{'>'});
