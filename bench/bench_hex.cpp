@@ -115,14 +115,17 @@ int main(int argc, char **argv)
         }
     }
 
-    // A binary file of the same size picked by mistake is refused at its
-    // first line, whose quote in the message stays short.
+    // A binary file of the same size picked by mistake, without a line
+    // break in it, is one faulty line: refused at once, with a short quote.
     const QString binaryPath = dir.path() + "/one-megabyte.bin";
     {
         std::string binary(FileBytes, '\0');
         std::mt19937 rng(2);
-        for (char &c : binary)
+        for (char &c : binary) {
             c = static_cast<char>(rng());
+            if (c == '\n')
+                c = '\0';
+        }
         QFile f(binaryPath);
         if (!f.open(QIODevice::WriteOnly) || f.write(binary.data(), qint64(binary.size())) < 0) {
             std::fputs("bench_hex: cannot write the binary file\n", stderr);
