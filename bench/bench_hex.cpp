@@ -115,6 +115,40 @@ int main(int argc, char **argv)
         }
     }
 
+    // A binary file of the same size picked by mistake, without a line
+    // break in it, is one faulty line: refused at once, with a short quote.
+    const QString binaryPath = dir.path() + "/one-megabyte.bin";
+    {
+        std::string binary(FileBytes, '\0');
+        std::mt19937 rng(2);
+        for (char &c : binary) {
+            c = static_cast<char>(rng());
+            if (c == '\n')
+                c = '\0';
+        }
+        QFile f(binaryPath);
+        if (!f.open(QIODevice::WriteOnly) || f.write(binary.data(), qint64(binary.size())) < 0) {
+            std::fputs("bench_hex: cannot write the binary file\n", stderr);
+            return 1;
+        }
+    }
+    double refused = 1e300;
+    std::size_t messageLength = 0;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        HEXFile image(imageSize, 0xFF);
+        try {
+            image.readFile(binaryPath.toStdString());
+        } catch (const ErrorMsg &e) {
+            messageLength = e.describe().size();
+        }
+        refused = std::min(refused, double(t.nsecsElapsed()) / 1e6);
+    }
+    std::printf("| refusing a 1 MB binary file as a HEX file | %s ms, a message of %zu bytes | "
+                "well under 1000 ms |\n",
+                fixed(refused, 1).c_str(), messageLength);
+
     const std::string figure = "reading a 1 MB Intel HEX file, relative to srec_cat reading it";
     if (srecCat.isEmpty()) {
         std::printf("| %s | our reader %s ms; srec_cat not installed (package srecord) | at most "

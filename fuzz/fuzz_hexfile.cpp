@@ -1,6 +1,7 @@
 // The Intel HEX reader on any text: it reports a bad file with its own
 // error and never reads or writes outside its image, and on a well-formed
-// file it fills the image exactly as a small reference reader does.
+// file it fills the image exactly as a small reference reader does. Its
+// message, whatever the file holds, is short text that fits a message box.
 #include "fuzz/FuzzSupport.h"
 #include "tools/HexFile.h"
 
@@ -14,6 +15,24 @@ namespace {
 
 constexpr std::int32_t ImageSize = 4096;
 constexpr std::uint8_t Fill = 0xFF;
+// The longest message text with a quoted line of at most 60 characters and
+// the ellipsis after it.
+constexpr std::size_t MessageMax = 160;
+
+// Printable ASCII, and the ellipsis that ends a shortened quote.
+bool plainText(std::string_view message)
+{
+    const std::string_view ellipsis = "\xE2\x80\xA6";
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        const auto c = static_cast<unsigned char>(message[i]);
+        if (c >= 0x20 && c < 0x7F)
+            continue;
+        if (message.substr(i, ellipsis.size()) != ellipsis)
+            return false;
+        i += ellipsis.size() - 1;
+    }
+    return true;
+}
 
 struct Reference
 {
@@ -108,8 +127,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     bool read = true;
     try {
         file.readText(text);
-    } catch (const ErrorMsg &) {
+    } catch (const ErrorMsg &e) {
         read = false;
+        check(e.getMessage().size() <= MessageMax, "a short message");
+        check(plainText(e.getMessage()), "a message of plain text");
     }
     const std::optional<Reference> ref = readReference(text);
     if (!ref)

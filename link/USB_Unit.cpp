@@ -94,8 +94,10 @@ void UsbThread::Close()
     }
 }
 
-bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
+bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number)
 {
+    if (number)
+        *number = 0;
     if (count > TxSlotSize) {
         Trace("Tx refused: " + std::to_string(count) + " bytes do not fit a slot", TraceRed);
         return false;
@@ -111,6 +113,7 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count)
             free->Written = 0;
             std::memcpy(free->Data.data(), bytes, count);
             free->Used = 1;
+            free->Number = number ? (*number = ++LastNumber) : 0;
             LastTxFrame = *free; // Used doubles as Pending
             queued = true;
             if (cutHandle_ != d2xx::InvalidHandle) {
@@ -351,6 +354,8 @@ void UsbThread::WriteOneFrame()
             const std::uint32_t rest = slot.Length - slot.Written;
             if (driver_.WriteFile(FtHandle, slot.Data.data() + slot.Written, rest, written)) {
                 if (written >= rest) {
+                    if (slot.Number)
+                        LastWritten.store(slot.Number);
                     slot = TxSlot{};
                     wroteWhole = true;
                 } else {

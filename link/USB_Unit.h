@@ -17,6 +17,8 @@
 //   a frame queued within those 5 ms after bytes makes: Send ends the read's
 //   pause through the driver, which takes no lock of the thread's.
 // - LinkState and RxMode are atomics written by both threads.
+// - LastWritten is an atomic the worker stores after a numbered frame went
+//   out whole, before its next read; any thread reads it.
 #pragma once
 
 #include "platform/d2xx/d2xx.h"
@@ -48,6 +50,7 @@ struct TxSlot
     std::uint8_t Used = 0; // in LastTxFrame: Pending
     std::uint32_t Length = 0;
     std::uint32_t Written = 0; // bytes already on the wire after a partial write
+    std::uint64_t Number = 0;  // given when the sender asked for one; 0 otherwise
     std::array<std::uint8_t, TxSlotSize> Data{};
 };
 
@@ -89,8 +92,14 @@ public:
     void Close();
     // Queues one frame; false, with a red trace line, when it does not fit a
     // slot or every slot still waits to be written: the frames already
-    // queued stay, and the caller tells the user.
-    bool Send(const std::uint8_t *bytes, std::uint32_t count);
+    // queued stay, and the caller tells the user. With `number`, the frame
+    // is numbered (numbers rise from 1) and its number stored there, 0 when
+    // it was not queued.
+    bool Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number = nullptr);
+    // The number of the numbered frame written whole to the driver last, 0
+    // before any: a byte handed over after it changed came after that frame
+    // went out. Any thread.
+    std::uint64_t lastWrittenNumber() const { return LastWritten.load(); }
     void ResendLast();
     bool SetRxMode(std::uint8_t mode);
     // Drops every frame still waiting to be written, a partly written one too.
@@ -173,6 +182,8 @@ private:
     mutable std::mutex TxLock;
     std::array<TxSlot, TxSlotCount> TxQueue{};
     TxSlot LastTxFrame{};
+    std::uint64_t LastNumber = 0; // the number given last; under TxLock
+    std::atomic<std::uint64_t> LastWritten{0};
     // The device whose read's pause a frame queued before cutUntil_ cuts.
     d2xx::Handle cutHandle_ = d2xx::InvalidHandle;
     std::chrono::steady_clock::time_point cutUntil_{};

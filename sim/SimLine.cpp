@@ -411,6 +411,20 @@ void SimLine::repeatBootBytes(std::uint8_t byte, int count)
     bootFaults_.push_back({byte, 0, std::max(count, 0), BootFault::Kind::Repeat});
 }
 
+void SimLine::faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count)
+{
+    std::lock_guard lock(mutex_);
+    bootFaults_.push_back(
+        {byte, std::max(skip, 0), count,
+         fault == BootByteFault::Drop ? BootFault::Kind::Drop : BootFault::Kind::Repeat});
+}
+
+int SimLine::faultedBootBytes() const
+{
+    std::lock_guard lock(mutex_);
+    return bootFaulted_;
+}
+
 std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw,
                                                     std::size_t &delayFrom,
                                                     Clock::duration &delayBy)
@@ -430,7 +444,9 @@ std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8
                 --fault.skip;
                 continue;
             }
-            --fault.count;
+            if (fault.count > 0)
+                --fault.count;
+            ++bootFaulted_;
             switch (fault.kind) {
             case BootFault::Kind::Drop:
                 copies = 0;

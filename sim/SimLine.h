@@ -128,6 +128,13 @@ public:
     void replaceBootByte(std::uint8_t byte, std::uint8_t into, int skip = 0);
     void delayBootByte(std::uint8_t byte, Clock::duration by, int skip = 0);
     void repeatBootBytes(std::uint8_t byte, int count = 1);
+    // Of the bootloader's bytes equal to `byte`, the `count` after `skip`
+    // others vanish or go out twice; every one from there on for a negative
+    // count.
+    enum class BootByteFault { Drop, Repeat };
+    void faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count);
+    // Bootloader bytes that have met their fault so far.
+    int faultedBootBytes() const;
 
 private:
     struct Chunk
@@ -189,7 +196,7 @@ private:
         enum class Kind : std::uint8_t { Drop, Replace, Delay, Repeat };
         std::uint8_t byte = 0;
         int skip = 0;  // matching bytes let through before the fault
-        int count = 0; // faults still to do
+        int count = 0; // faults still to do; negative: no end
         Kind kind = Kind::Drop;
         std::uint8_t into = 0;   // Replace
         Clock::duration delay{}; // Delay
@@ -199,6 +206,7 @@ private:
     std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw,
                                                std::size_t &delayFrom, Clock::duration &delayBy);
     std::vector<BootFault> bootFaults_;
+    int bootFaulted_ = 0;
     std::vector<FaultRule> faults_;
     int faulted_ = 0;
     bool silent_ = false;

@@ -2,7 +2,8 @@
 // tool reaches it as a serial port (QM5230_SERIAL_PORTS=<path>). Prints the
 // terminal's path as one line and runs until SIGINT or SIGTERM. SIGUSR1
 // restarts the unit, which comes up in its bootloader for a moment, as a
-// power cycle does: a firmware update can be driven through the terminal.
+// power cycle does: a firmware update can be driven through the terminal,
+// with the bootloader's bytes bent by --boot-fault if need be.
 #include "sim/SimClock.h"
 #include "sim/SimLine.h"
 #include "sim/SimulatedUnit.h"
@@ -47,22 +48,37 @@ struct AnswerFault
     int count;
 };
 
+struct BootFault
+{
+    sim::SimLine::BootByteFault fault;
+    std::uint8_t byte;
+    int skip;
+    int count;
+};
+
 struct Options
 {
     std::string versionText;
     bool pacing = true;
     std::vector<AnswerFault> faults;
+    std::vector<BootFault> bootFaults;
 };
 
 void printUsage(std::FILE *to)
 {
     std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing] [--fault "
                "KIND,CODE[,RECORD[,COUNT]]]...\n"
+               "                 [--boot-fault KIND,BYTE[,NTH]]...\n"
                "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n"
                "--fault bends the answers with event CODE (and RECORD in their first data\n"
                "byte): KIND is drop, repeat, serial-error, corrupt or silence; COUNT answers\n"
-               "(1 when left out, -1 for all).\n"
-               "SIGUSR1 restarts the unit into its bootloader.\n",
+               "(1 when left out, -1 for all). RECORD may be left empty to give a COUNT\n"
+               "for answers of any record: drop,0x82,,3.\n"
+               "SIGUSR1 restarts the unit into its bootloader.\n"
+               "--boot-fault bends the bootloader's bytes equal to BYTE (a character such\n"
+               "as ! or a number such as 0x21): KIND is drop or repeat; NTH is the one\n"
+               "bent, counted from 1 since the program started (1 when left out, -1 for\n"
+               "every one): drop,!,3 loses the third '!'. Each bent byte is told on stderr.\n",
                to);
 }
 
@@ -102,16 +118,56 @@ bool parseFault(std::string_view text, AnswerFault &out)
         value = std::strtol(t.c_str(), &end, 0);
         return !t.empty() && errno == 0 && end && *end == '\0' && value >= low && value <= high;
     };
+    // An empty RECORD before a COUNT stands for any record.
+    const bool anyRecord = parts.size() == 4 && parts[2].empty();
     long code = 0, record = 0, count = 1;
     if (!number(parts[1], 0, 255, code) ||
-        (parts.size() > 2 && !number(parts[2], 0, 255, record)) ||
+        (parts.size() > 2 && !anyRecord && !number(parts[2], 0, 255, record)) ||
         (parts.size() > 3 && !number(parts[3], -1, 1000000, count)))
         return false;
     out.fault = kind->fault;
     out.match.code = static_cast<std::uint8_t>(code);
-    if (parts.size() > 2)
+    if (parts.size() > 2 && !anyRecord)
         out.match.record = static_cast<std::uint8_t>(record);
     out.count = static_cast<int>(count);
+    return true;
+}
+
+// "drop,!,3" and the like; false when the text is none.
+bool parseBootFault(std::string_view text, BootFault &out)
+{
+    using Fault = sim::SimLine::BootByteFault;
+    std::vector<std::string> parts(1);
+    for (const char ch : text) {
+        if (ch == ',')
+            parts.emplace_back();
+        else
+            parts.back() += ch;
+    }
+    if (parts.size() < 2 || parts.size() > 3)
+        return false;
+    if (parts[0] == "drop")
+        out.fault = Fault::Drop;
+    else if (parts[0] == "repeat")
+        out.fault = Fault::Repeat;
+    else
+        return false;
+    const auto number = [](const std::string &t, long low, long high, long &value) {
+        char *end = nullptr;
+        errno = 0;
+        value = std::strtol(t.c_str(), &end, 0);
+        return !t.empty() && errno == 0 && end && *end == '\0' && value >= low && value <= high;
+    };
+    long byte = 0, nth = 1;
+    if (parts[1].size() == 1)
+        byte = static_cast<unsigned char>(parts[1][0]);
+    else if (!number(parts[1], 0, 255, byte))
+        return false;
+    if (parts.size() > 2 && (!number(parts[2], -1, 1000000, nth) || nth == 0))
+        return false;
+    out.byte = static_cast<std::uint8_t>(byte);
+    out.skip = nth > 0 ? static_cast<int>(nth - 1) : 0;
+    out.count = nth > 0 ? 1 : -1;
     return true;
 }
 
@@ -140,6 +196,14 @@ int parseOptions(int argc, char **argv, Options &options)
             }
             ++i;
             options.faults.push_back(fault);
+        } else if (arg == "--boot-fault") {
+            BootFault fault{};
+            if (i + 1 >= argc || !parseBootFault(argv[i + 1], fault)) {
+                std::fputs("qm5230-sim: --boot-fault needs KIND,BYTE[,NTH]\n", stderr);
+                return 2;
+            }
+            ++i;
+            options.bootFaults.push_back(fault);
         } else if (arg == "--help" || arg == "-h") {
             printUsage(stdout);
             return -1;
@@ -231,6 +295,16 @@ void reportRejectedBlock(const sim::SimulatedUnit &unit, std::uint32_t &reported
     std::fputc('\n', stderr);
 }
 
+// Whoever drives the update learns that a '!' it waits for will not come.
+void reportBentBootBytes(const sim::SimLine &line, int &reported)
+{
+    const int bent = line.faultedBootBytes();
+    if (bent == reported)
+        return;
+    reported = bent;
+    std::fprintf(stderr, "qm5230-sim: --boot-fault has bent %d bootloader bytes\n", bent);
+}
+
 void installSignalHandlers()
 {
     struct sigaction sa
@@ -268,6 +342,8 @@ int main(int argc, char **argv)
     sim::SimLine line(unit, std::make_shared<sim::SteadyClock>(), options.pacing);
     for (const AnswerFault &f : options.faults)
         line.faultAnswers(f.fault, f.match, f.count);
+    for (const BootFault &f : options.bootFaults)
+        line.faultBootBytes(f.fault, f.byte, f.skip, f.count);
     const std::uint64_t session = line.openSession().value_or(0);
 
     std::printf("%s\n", pty.path.c_str());
@@ -277,6 +353,7 @@ int main(int argc, char **argv)
     std::array<std::uint8_t, 4096> in{};
     std::array<std::uint8_t, 4096> out{};
     std::uint32_t rejectedBlocks = 0;
+    int bentBootBytes = 0;
     while (!stopRequested) {
         if (restartRequested) {
             restartRequested = 0;
@@ -304,6 +381,7 @@ int main(int argc, char **argv)
         line.read(session, out, sim::Clock::duration::zero(), got);
         writeAll(pty.master, out.data(), got);
         reportRejectedBlock(*unit, rejectedBlocks);
+        reportBentBootBytes(line, bentBootBytes);
     }
     return 0;
 }

@@ -27,13 +27,6 @@ inline constexpr std::int32_t BootBlockOverhead = 3;
 std::vector<std::uint8_t> BuildBootBlock(const HEXFile &image, std::int32_t address,
                                          std::int32_t pageSize);
 
-// The shortest time a block of `pageSize` bytes takes to cross the link at
-// 38400 baud with 11 bits a byte: the bootloader cannot confirm it sooner.
-inline constexpr std::int64_t BootBlockWireMs(std::int32_t pageSize)
-{
-    return std::int64_t{pageSize + BootBlockOverhead} * 11 * 1000 / 38400;
-}
-
 // Progress 0..100 of a download that has sent `offset` bytes of the used
 // range start..end (end inclusive); short ranges count as well.
 int BootProgress(std::int32_t offset, std::int32_t start, std::int32_t end);

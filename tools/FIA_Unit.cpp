@@ -186,7 +186,7 @@ void TFIA_Form::BtnStartClick()
     Status(Rule());
     Status(QStringLiteral("Compare Startet ") +
            QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
-    Status(QStringLiteral("Comparing file : ") + file);
+    Status(QStringLiteral("Comparing file : ") + Path);
     Status(QStringLiteral("With firmware version :") +
            (MainForm ? MainForm->VersionText : QString()));
 
@@ -215,7 +215,7 @@ void TFIA_Form::TimerRequestTimer()
     ++RetryCount;
     if (RetryCount > MaxRequestRetries) {
         const QString text = QStringLiteral("No contact to target");
-        EndCompare(CompareResult::NoContact, text);
+        EndCompare(CompareResult::NoContact, text, false);
         vcl::ShowMessageLater(text, this);
         return;
     }
@@ -302,12 +302,13 @@ void TFIA_Form::HandleFirmwareRead(const std::uint8_t *frame)
     vcl::ShowMessageLater(text, this);
 }
 
-void TFIA_Form::EndCompare(CompareResult result, const QString &text)
+void TFIA_Form::EndCompare(CompareResult result, const QString &text, bool rule)
 {
     TimerRequest->stop();
     Result = result;
     Status(text);
-    Status(Rule());
+    if (rule)
+        Status(Rule());
 }
 
 void TFIA_Form::Status(const QString &line)

@@ -79,7 +79,8 @@ public:
 
 private:
     void HandleFirmwareRead(const std::uint8_t *frame);
-    void EndCompare(CompareResult result, const QString &text);
+    // `rule`: a line of dashes closes the compare's record.
+    void EndCompare(CompareResult result, const QString &text, bool rule = true);
     void Status(const QString &line);
 };
 

@@ -7,8 +7,9 @@
 #include "tools/BootBlock.h"
 #include "tools/HexFile.h"
 
+#include <QDir>
 #include <QFile>
-#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -37,8 +38,12 @@ const QString IniKey = QStringLiteral("PATH");
 TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
 {
     setupUi(this);
-    Send = [](const std::uint8_t *bytes, std::uint32_t count) {
-        return devlink::Usb && devlink::Usb->Send(bytes, count);
+    Send = [this](const std::uint8_t *bytes, std::uint32_t count) {
+        SentNumber = 0;
+        return devlink::Usb && devlink::Usb->Send(bytes, count, &SentNumber);
+    };
+    SentWritten = [this] {
+        return SentNumber != 0 && devlink::Usb && devlink::Usb->lastWrittenNumber() == SentNumber;
     };
     DropQueued = [] {
         if (devlink::Usb)
@@ -47,11 +52,6 @@ TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
     ChooseFile = [this](const QString &start) {
         return QFileDialog::getOpenFileName(this, QString(), start,
                                             QStringLiteral("Hex files (*.hex *.HEX)"));
-    };
-    NowMs = [clock = std::make_shared<QElapsedTimer>()] {
-        if (!clock->isValid())
-            clock->start();
-        return std::int64_t{clock->elapsed()};
     };
     Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     BlockTimer = new QTimer(this);
@@ -116,7 +116,7 @@ void TFirmware::BtnOpenFileClick()
 {
     if (!ChooseFile)
         return;
-    const QString name = ChooseFile(Path.isEmpty() ? QStringLiteral("Firmware") : Path);
+    const QString name = ChooseFile(FirmwareDialogStart(Path));
     if (name.isEmpty())
         return;
     FileEdit->setText(name);
@@ -173,21 +173,8 @@ bool TFirmware::SendBlock()
     if (block.empty() || !Send || !Send(block.data(), static_cast<std::uint32_t>(block.size())))
         return false;
     BootOffset += BootPageSize;
-    AwaitReady();
-    return true;
-}
-
-void TFirmware::AwaitReady()
-{
-    AwaitedSince = NowMs ? NowMs() : 0;
     BlockTimer->start();
-}
-
-bool TFirmware::ReadyIsFresh() const
-{
-    // A '!' that comes before the block can have reached the bootloader is a
-    // repeat of the one that asked for it, not the block's confirmation.
-    return !NowMs || NowMs() - AwaitedSince >= BootBlockWireMs(BootPageSize);
+    return true;
 }
 
 void TFirmware::BlockTimerTimer()
@@ -223,7 +210,6 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
                 if (Send)
                     Send(&BL_START_ACK, 1);
                 BootState = S_DEVICE_DATA;
-                AwaitedSince = NowMs ? NowMs() : 0;
                 BlockTimer->start();
             }
             break;
@@ -251,7 +237,10 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
             break;
         case S_SENDING_PAGES:
             if (byte == BL_READY) {
-                if (!ReadyIsFresh())
+                // The bootloader confirms a block only after it came: a '!'
+                // while the block still waits to be written is a repeat of
+                // the one that asked for it.
+                if (!SentWritten || !SentWritten())
                     break;
                 BlockTimer->stop();
                 if (FirstBlock() + BootOffset <= BootEnd) {
@@ -282,6 +271,15 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
         BlockTimer->stop();
         BootState = S_IDLE;
     }
+}
+
+QString FirmwareDialogStart(const QString &path, const QString &folder)
+{
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists())
+        return path;
+    if (QDir(folder).exists())
+        return QDir(folder).absolutePath();
+    return {};
 }
 
 void LaunchFirmware(QWidget *owner)

@@ -55,12 +55,15 @@ public:
 
     // Raw bytes to the bootloader; the worker's queue unless a test replaces it.
     std::function<bool(const std::uint8_t *bytes, std::uint32_t count)> Send;
+    // Whether the bytes handed to Send last have been written whole to the
+    // link; the worker's account unless a test replaces it. A '!' before
+    // then cannot answer them.
+    std::function<bool()> SentWritten;
     // Drops the frames still waiting in the worker's queue; tests replace it.
     std::function<void()> DropQueued;
     // The open dialog; tests replace it. Empty: cancelled.
     std::function<QString(const QString &start)> ChooseFile;
-    // A monotonic time in milliseconds and a pause; tests replace both.
-    std::function<std::int64_t()> NowMs;
+    // A pause; tests replace it.
     std::function<void(int ms)> Pause;
 
 private:
@@ -70,12 +73,17 @@ private:
     bool SendBlock();
     void Fail(const QString &why);
     std::int32_t FirstBlock() const;
-    void AwaitReady();
-    bool ReadyIsFresh() const;
 
-    // When the last block (or the start answer) went to the link.
-    std::int64_t AwaitedSince = 0;
+    // The worker's number for the bytes the default Send queued last.
+    std::uint64_t SentNumber = 0;
 };
+
+// Where the open dialog starts: the remembered file while its folder is
+// there, else `folder` (relative to the working folder) when it exists,
+// else nowhere in particular, so that no missing folder stands in the
+// dialog's name field.
+QString FirmwareDialogStart(const QString &path,
+                            const QString &folder = QStringLiteral("Firmware"));
 
 // The window while it is open.
 extern TFirmware *Firmware;

@@ -7,9 +7,32 @@
 
 namespace {
 
+// Characters of a faulty line that a message quotes.
+constexpr std::size_t QuotedLineMax = 60;
+
+// The line as a message quotes it: bytes that are no printable ASCII as
+// "\xNN", and cut short with an ellipsis, so that a binary file picked by
+// mistake still gives a message that fits on the screen.
 std::string quotedLine(std::string_view line)
 {
-    return " Line from file was: (" + std::string(line) + ").";
+    static const char digits[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char ch : line) {
+        const auto byte = static_cast<unsigned char>(ch);
+        const bool printable = byte >= 0x20 && byte < 0x7F;
+        if (shown.size() + (printable ? 1 : 4) > QuotedLineMax) {
+            shown += "\xE2\x80\xA6"; // U+2026, the ellipsis
+            break;
+        }
+        if (printable) {
+            shown += ch;
+        } else {
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 0xF];
+        }
+    }
+    return " Line from file was: (" + shown + ").";
 }
 
 std::uint8_t hexByte(std::string_view line, std::size_t at)

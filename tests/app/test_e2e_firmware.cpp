@@ -125,6 +125,15 @@ INSTANTIATE_TEST_SUITE_P(
         FirmwareCase{"EveryReadyRepeated", 8,
                      [](E2ERig &r) { r.unit->line().repeatBootBytes('!', 100); }, nullptr, nullptr,
                      "Target updated"},
+        // A line without pacing answers each block at once.
+        FirmwareCase{"Unpaced", 8, [](E2ERig &r) { r.unit->line().setPacing(false); }, nullptr,
+                     nullptr, "Target updated"},
+        FirmwareCase{"UnpacedEveryReadyRepeated", 8,
+                     [](E2ERig &r) {
+                         r.unit->line().setPacing(false);
+                         r.unit->line().repeatBootBytes('!', 100);
+                     },
+                     nullptr, nullptr, "Target updated"},
         FirmwareCase{
             "ReadyLate", 8,
             [](E2ERig &r) { r.unit->line().delayBootByte('!', std::chrono::milliseconds(500), 3); },

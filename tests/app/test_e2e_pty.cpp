@@ -67,10 +67,10 @@ struct PtyRig
         unit.terminate();
         unit.waitForFinished(10000);
     }
-    // Starts the unit and connects; false with the test failed.
-    bool start()
+    // Starts the unit with `args` and connects; false with the test failed.
+    bool start(const QStringList &args = {})
     {
-        unit.start(QM5230_SIM_PROGRAM, {});
+        unit.start(QM5230_SIM_PROGRAM, args);
         if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000))
             return false;
         path = QString::fromLocal8Bit(unit.readLine()).trimmed();
@@ -86,6 +86,13 @@ struct PtyRig
                waitFor([&] { return forms->Main->RefreshPending == 0; });
     }
     TMainForm &main() { return *forms->Main; }
+    // What the unit's program told on stderr so far.
+    QString errors()
+    {
+        told += QString::fromLocal8Bit(unit.readAllStandardError());
+        return told;
+    }
+    QString told;
 };
 
 } // namespace
@@ -128,12 +135,24 @@ TEST(EndToEndSerial, ConnectAndReadThroughAPseudoTerminal)
 }
 
 // A firmware update through the terminal: the unit's program restarts into
-// its bootloader on SIGUSR1, as a power cycle does; the flash compare then
-// finds the new pages in the unit.
-TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
+// its bootloader on SIGUSR1, as a power cycle does, and bends its '!' as
+// told; the flash compare then finds the new pages in the unit.
+struct PtyFirmwareCase
 {
+    const char *name;
+    QStringList args;
+    bool updates;
+};
+
+class EndToEndSerialFirmware : public testing::TestWithParam<PtyFirmwareCase>
+{
+};
+
+TEST_P(EndToEndSerialFirmware, UpdateThroughAPseudoTerminal)
+{
+    const PtyFirmwareCase &c = GetParam();
     PtyRig r;
-    ASSERT_TRUE(r.start()) << r.dialogs.texts().join('|').toStdString();
+    ASSERT_TRUE(r.start(c.args)) << r.dialogs.texts().join('|').toStdString();
 
     const std::string text = testsupport::patternHex(2);
     const QString file = r.dir.path() + "/update.hex";
@@ -148,7 +167,7 @@ TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
         ini.WriteString("FIA", "PATH", file);
     }
 
-    bool updated = false;
+    bool ended = false;
     QTimer::singleShot(1, &r.main(), [&] {
         TFirmware *w = Firmware;
         ASSERT_NE(w, nullptr);
@@ -165,21 +184,29 @@ TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
         })) << w->MemoDebug->toPlainText().toStdString();
         w->BtnProgramClick();
         ::kill(static_cast<pid_t>(r.unit.processId()), SIGUSR1);
-        updated = waitFor([&] {
+        if (!c.updates) {
+            // The program tells when it lost the '!': none comes after it, so
+            // the block timer's seconds need not pass.
+            EXPECT_TRUE(waitFor([&] { return r.errors().contains("has bent 1 bootloader"); }));
+            EXPECT_FALSE(r.dialogs.texts().contains("Target updated"));
+            w->BlockTimerTimer();
+        }
+        ended = waitFor([&] {
             return r.dialogs.texts().contains("Target updated") ||
                    r.dialogs.texts().contains("Target update failed");
         });
-        if (!r.dialogs.texts().contains("Target updated"))
-            ADD_FAILURE() << r.unit.readAllStandardError().toStdString()
-                          << w->MemoDebug->toPlainText().toStdString()
+        if (r.dialogs.texts().contains("Target updated") != c.updates)
+            ADD_FAILURE() << r.errors().toStdString() << w->MemoDebug->toPlainText().toStdString()
                           << r.forms->Log->RichEdit->toPlainText().toStdString();
         w->BtnExitClick();
     });
     r.main().Firmware1Click();
-    EXPECT_TRUE(updated);
-    EXPECT_TRUE(r.dialogs.texts().contains("Target updated"))
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(r.dialogs.texts().contains("Target updated"), c.updates)
         << r.dialogs.texts().join('|').toStdString();
-    EXPECT_FALSE(r.dialogs.texts().contains("Target update failed"));
+    EXPECT_NE(r.dialogs.texts().contains("Target update failed"), c.updates);
+    if (!c.updates)
+        return;
 
     using Result = TFIA_Form::CompareResult;
     Result result = Result::Idle;
@@ -197,6 +224,50 @@ TEST(EndToEndSerial, FirmwareUpdateThroughAPseudoTerminal)
     });
     r.main().FIAClick();
     EXPECT_EQ(result, Result::Equal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bootloader, EndToEndSerialFirmware,
+    testing::Values(PtyFirmwareCase{"Paced", {}, true},
+                    // Each '!' comes as soon as its block is in.
+                    PtyFirmwareCase{"Unpaced", {"--no-pacing"}, true},
+                    PtyFirmwareCase{"UnpacedEveryReadyTwice",
+                                    {"--no-pacing", "--boot-fault", "repeat,!,-1"},
+                                    true},
+                    PtyFirmwareCase{"EveryReadyTwice", {"--boot-fault", "repeat,0x21,-1"}, true},
+                    // The '!' for the second block is lost.
+                    PtyFirmwareCase{"ThirdReadyLost", {"--boot-fault", "drop,!,3"}, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The program's options: a fault's COUNT stands without a RECORD, and the
+// bootloader's bytes are bent by --boot-fault; a malformed one is refused.
+TEST(EndToEndSerial, FaultOptionsOfTheUnitsProgram)
+{
+    struct Case
+    {
+        QStringList args;
+        int exitCode;
+    } const cases[] = {
+        {{"--fault", "drop,0x82,,3", "--help"}, 0},
+        {{"--fault", "drop,0x82,5,3", "--help"}, 0},
+        {{"--fault", "drop,0x82,,"}, 2},
+        {{"--boot-fault", "drop,!", "--help"}, 0},
+        {{"--boot-fault", "drop,!,3", "--help"}, 0},
+        {{"--boot-fault", "repeat,0x21,-1", "--help"}, 0},
+        {{"--boot-fault", "drop,!,0"}, 2},
+        {{"--boot-fault", "twice,!"}, 2},
+        {{"--boot-fault", "drop,ab"}, 2},
+        {{"--boot-fault"}, 2},
+    };
+    for (const Case &c : cases) {
+        QProcess program;
+        program.start(QM5230_SIM_PROGRAM, c.args);
+        ASSERT_TRUE(program.waitForFinished(10000)) << c.args.join(' ').toStdString();
+        EXPECT_EQ(program.exitCode(), c.exitCode) << c.args.join(' ').toStdString();
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(program.readAllStandardOutput().contains("--boot-fault KIND,BYTE[,NTH]"));
+        }
+    }
 }
 
 // The unit's program ends in the middle of an EEPROM write: the write ends

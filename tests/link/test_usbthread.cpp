@@ -187,6 +187,49 @@ TEST(UsbThreadQueue, NewerFramesOvertakeAndClearingDropsEveryFrame)
     EXPECT_EQ(r.written().size(), 3u) << "nothing after the clearing";
 }
 
+// A numbered frame counts as written once the driver took all of it: not
+// while it waits, goes out in part or fails, and never when it was dropped.
+TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    FakeState &s = *r.backend->state;
+    const Bytes frame(8, 9);
+    std::uint64_t number = 99;
+    r.send(1); // not numbered
+    ASSERT_TRUE(r.usb.Send(frame.data(), 8, &number));
+    EXPECT_EQ(number, 1u);
+    r.usb.Pass(); // the frame before it
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 0u);
+    s.writeLimit = 3;
+    r.usb.Pass();
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 0u) << "in part";
+    s.failWrites = true;
+    r.usb.Pass();
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 0u) << "failed";
+    s.failWrites = false;
+    s.writeLimit = 0xFFFFFFFF;
+    r.usb.Pass();
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 1u);
+
+    ASSERT_TRUE(r.usb.Send(frame.data(), 8, &number));
+    EXPECT_EQ(number, 2u);
+    r.usb.ClearQueue();
+    r.usb.Pass();
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 1u) << "dropped, not written";
+    r.usb.ResendLast(); // a repeat is not numbered
+    r.usb.Pass();
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 1u);
+
+    const Bytes big(301, 0);
+    EXPECT_FALSE(r.usb.Send(big.data(), 301, &number));
+    EXPECT_EQ(number, 0u);
+    ASSERT_TRUE(r.usb.Send(frame.data(), 8, &number));
+    EXPECT_EQ(number, 3u);
+    r.usb.Pass();
+    EXPECT_EQ(r.usb.lastWrittenNumber(), 3u);
+}
+
 TEST(UsbThreadQueue, OversizeDataIsRefusedAndTraced)
 {
     Rig r;

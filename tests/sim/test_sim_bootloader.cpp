@@ -2,10 +2,15 @@
 // their sum and written to program memory, the end marker.
 #include "sim/SimulatedUnit.h"
 
+#include "sim/SimClock.h"
+#include "sim/SimLine.h"
+
 #include "link/DeviceCommands.h"
 #include "tests/sim/sim_test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -81,6 +86,53 @@ TEST(SimBootloader, Exchanges)
         // A rejected block is kept as it came, for the unit's program to tell.
         const bool rejected = c.answered.size() == 4 && c.answered.back() == '@';
         EXPECT_EQ(unit.bootloader().rejected, rejected ? c.sent.at(1) : Bytes{});
+    }
+}
+
+// The line bends the bootloader's '!': the n-th one or every one is lost
+// or goes out twice, as the unit's program offers them.
+TEST(SimBootloader, ReadyFaultsOnTheLine)
+{
+    using Fault = sim::SimLine::BootByteFault;
+    struct Case
+    {
+        const char *what;
+        Fault fault;
+        int skip, count;
+        Bytes answered; // after the announcement, for two pages
+        int bent;
+    } const cases[] = {
+        {"second lost", Fault::Drop, 1, 1, {'D', 'T', '!', '!'}, 1},
+        {"every one lost", Fault::Drop, 0, -1, {'D', 'T'}, 3},
+        {"third twice", Fault::Repeat, 2, 1, {'D', 'T', '!', '!', '!', '!'}, 1},
+        {"every one twice", Fault::Repeat, 0, -1, {'D', 'T', '!', '!', '!', '!', '!', '!'}, 3},
+        {"none of them", Fault::Drop, 5, 1, {'D', 'T', '!', '!', '!'}, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto unit = std::make_shared<sim::SimulatedUnit>();
+        sim::SimLine line(unit, std::make_shared<sim::ManualClock>(), false);
+        const std::uint64_t session = line.openSession().value_or(0);
+        line.faultBootBytes(c.fault, '!', c.skip, c.count);
+        line.restartUnit();
+        Bytes raw;
+        const auto take = [&] {
+            Bytes buffer(1024);
+            std::size_t got = 0;
+            ASSERT_TRUE(line.read(session, buffer, sim::Clock::duration::zero(), got));
+            raw.insert(raw.end(), buffer.begin(),
+                       buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        };
+        take();
+        ASSERT_EQ(raw, Bytes{'>'});
+        raw.clear();
+        for (const Bytes &chunk : {Bytes{'<'}, Block(0, 0, 1), Block(0, 1, 2)}) {
+            ASSERT_TRUE(line.write(session, chunk));
+            take();
+        }
+        EXPECT_EQ(raw, c.answered);
+        EXPECT_EQ(line.faultedBootBytes(), c.bent);
+        EXPECT_EQ(unit->bootloader().pagesWritten, 2u);
     }
 }
 

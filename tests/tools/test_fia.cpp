@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -146,6 +147,48 @@ TEST(FlashCompare, DifferenceReportsItsAddress)
         "Adr:0120 : 10:11:99:13:FF:FF:FF:FF:FF:FF:FF:FF:FF:FF:FF:FF:"));
     EXPECT_TRUE(t.form->MemoFile->toPlainText().endsWith(
         "Adr:0120 : 10:11:12:13:FF:FF:FF:FF:FF:FF:FF:FF:FF:FF:FF:FF:"));
+}
+
+// The status record of a compare: its head names the chosen file, and each
+// ending closes it with a rule, except the lost contact.
+TEST(FlashCompare, StatusRecordOfEachEnding)
+{
+    const QString rule(70, '-');
+    struct Case
+    {
+        const char *what;
+        std::function<void(Fia &)> run;
+        QString ending;
+    } const cases[] = {
+        {"identical", [](Fia &t) { t.play(); },
+         "FIA compare File is identical with firmware\n" + rule},
+        {"different",
+         [](Fia &t) {
+             t.memory[0x0122] = 0x99;
+             t.play();
+         },
+         "FIA compare Fail, File not the same in Adr: 0122\n" + rule},
+        {"cancelled", [](Fia &t) { t.form->BtnCancelClick(); }, "User cancel compare\n" + rule},
+        {"no contact",
+         [](Fia &t) {
+             for (int i = 0; i < 6; ++i)
+                 t.form->TimerRequestTimer();
+         },
+         "With firmware version :\nNo contact to target"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Fia t;
+        // A name typed into the edit is read, but the record names the file chosen.
+        const QString typed = t.dir.path() + "/typed.hex";
+        ASSERT_TRUE(QFile::copy(t.form->Path, typed));
+        t.form->FileEdit->setText(typed);
+        t.form->BtnStartClick();
+        c.run(t);
+        EXPECT_TRUE(t.status().contains("\nComparing file : " + t.form->Path + "\n"))
+            << t.status().toStdString();
+        EXPECT_TRUE(t.status().endsWith(c.ending)) << t.status().toStdString();
+    }
 }
 
 TEST(FlashCompare, SixTriesThenNoContactNeverEqual)

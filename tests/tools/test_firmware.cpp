@@ -7,6 +7,7 @@
 #include "tools/HexFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -85,7 +86,8 @@ struct Window
     QTemporaryDir dir;
     std::unique_ptr<TFirmware> form = std::make_unique<TFirmware>();
     std::vector<std::vector<std::uint8_t>> sent;
-    std::int64_t now = 0;
+    bool holding = false; // the worker leaves what is sent in the queue
+    bool written = false; // the bytes sent last are on the line
     std::vector<int> pauses;
     std::vector<std::size_t> droppedAfter; // frames sent when the queue was emptied
 
@@ -94,9 +96,10 @@ struct Window
         form->DropQueued = [this] { droppedAfter.push_back(sent.size()); };
         form->Send = [this](const std::uint8_t *bytes, std::uint32_t count) {
             sent.emplace_back(bytes, bytes + count);
+            written = !holding;
             return true;
         };
-        form->NowMs = [this] { return now; };
+        form->SentWritten = [this] { return written; };
         form->Pause = [this](int ms) { pauses.push_back(ms); };
     }
     void file(const std::string &text)
@@ -108,20 +111,19 @@ struct Window
         f.close();
         form->FileEdit->setText(name);
     }
-    // Each byte a block's time on the line after the one before, as a real
-    // bootloader answers; ',' lets no time pass before the next byte.
+    // The bootloader's bytes, however soon they come. What is sent goes out
+    // at once, except between '[' and ']': the worker writes it at ']'.
     void bytes(const char *chars)
     {
-        bool quick = false;
         for (const char *c = chars; *c; ++c) {
-            if (*c == ',') {
-                quick = true;
-                continue;
+            if (*c == '[') {
+                holding = true;
+            } else if (*c == ']') {
+                holding = false;
+                written = true;
+            } else {
+                form->HandleBootByte(static_cast<std::uint8_t>(*c));
             }
-            if (!quick)
-                now += 100;
-            quick = false;
-            form->HandleBootByte(static_cast<std::uint8_t>(*c));
         }
     }
 };
@@ -136,8 +138,9 @@ TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
         const char *shown;
     } const cases[] = {
         {"two blocks then the end", ">DT!!!", 4, "Target updated"},
-        {"every ready repeated", ">DT!,!!,!!,!", 4, "Target updated"},
-        {"a repeat right after the end stays unanswered", ">DT!!!,!", 4, "Target updated"},
+        {"every ready repeated while the next block waits", ">DT[!!][!!]!!", 4, "Target updated"},
+        {"readies while the last block waits", ">DT![!!!]!", 4, "Target updated"},
+        {"a repeat after the end stays unanswered", ">DT!!!!", 4, "Target updated"},
         {"error before the first block is only logged", ">DT@!!!", 4, "Target updated"},
         {"error for a block", ">DT!@!", 2, "Target update failed"},
         {"lost ready", ">DT!~!", 2, "Target update failed"},
@@ -191,6 +194,42 @@ TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
     EXPECT_FALSE(w.dialogs.texts().contains("Target updated"));
     // The test has no link: the window said so and opened all the same.
     EXPECT_TRUE(w.dialogs.texts().contains("! Not connected to target, please connect USB "));
+}
+
+// The open dialog never starts with a folder that is not there: its name
+// would stand in the dialog's name field.
+TEST(FirmwareWindow, DialogStartsWhereAFolderIs)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("kept"));
+    const QString kept = dir.path() + "/kept";
+    const QString gone = dir.path() + "/gone";
+    struct Case
+    {
+        const char *what;
+        QString path, folder, start;
+    } const cases[] = {
+        {"nothing remembered, no firmware folder", "", gone, ""},
+        {"nothing remembered, a firmware folder", "", kept, kept},
+        {"a file in a folder that is there", kept + "/fw.hex", gone, kept + "/fw.hex"},
+        {"a file in a folder that is gone", gone + "/fw.hex", gone, ""},
+        {"a file in a folder that is gone, a firmware folder", gone + "/fw.hex", kept, kept},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(FirmwareDialogStart(c.path, c.folder), c.start) << c.what;
+
+    if (QDir("Firmware").exists())
+        return; // the window's own folder is there where the tests run
+    Window w;
+    QStringList starts;
+    w.form->ChooseFile = [&](const QString &start) {
+        starts << start;
+        return QString();
+    };
+    w.form->BtnOpenFileClick();
+    w.form->Path = gone + "/fw.hex";
+    w.form->BtnOpenFileClick();
+    EXPECT_EQ(starts, (QStringList{"", ""}));
 }
 
 TEST(FirmwareWindow, FileFaultsAreShownAndArmNothing)

@@ -153,6 +153,18 @@ const std::string LongBad = ":64" + rec(0, 0, bytes(0, 100)).substr(3, 6) + "1" 
 
 const std::string Sixteen = ":10000000000102030405060708090A0B0C0D0E0F00";
 
+const std::string Ellipsis = "\xE2\x80\xA6";
+
+// A megabyte of bytes 0x80 to 0xFF over and over, without a line end: a
+// binary file picked by mistake.
+std::string binaryMegabyte()
+{
+    std::string text(1 << 20, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>(0x80 | (i & 0x7F));
+    return text;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, HexBad,
     testing::Values(
@@ -173,9 +185,34 @@ INSTANTIATE_TEST_SUITE_P(
                 1},
         BadCase{"UnknownType", ":00000006FA\n",
                 "Unsupported HEX record format! Line from file was: (:00000006FA).", 1},
-        // A line longer than any real record is still quoted whole.
-        BadCase{"LongLineQuotedWhole", rec(0, 0, {1}) + LongBad + "\n" + Eof,
-                "Wrong checksum for HEX record! Line from file was: (" + LongBad + ").", 2},
+        // A line longer than any real record is quoted in its first 60 characters.
+        BadCase{"LongLineCut", rec(0, 0, {1}) + LongBad + "\n" + Eof,
+                "Wrong checksum for HEX record! Line from file was: (" + LongBad.substr(0, 60) +
+                    Ellipsis + ").",
+                2},
+        BadCase{"SixtyCharactersQuotedWhole", std::string(60, 'y') + "\n",
+                "Wrong HEX file format, does not start with colon! Line from file was: (" +
+                    std::string(60, 'y') + ").",
+                1},
+        // Bytes that are no printable text show as escapes; a picture's
+        // header ends its first line early.
+        BadCase{"BinaryLineEscaped", std::string("\x89PNG\r\n\x1A\n\0\0", 10),
+                "Wrong HEX file format, missing fields! Line from file was: (\\x89PNG).", 1},
+        BadCase{"SixtyOneCharactersCut", std::string(61, 'y') + "\n",
+                "Wrong HEX file format, does not start with colon! Line from file was: (" +
+                    std::string(60, 'y') + Ellipsis + ").",
+                1},
+        BadCase{"ControlBytesEscapedInAQuote", std::string("\0\x01\x7F\t abcdefgh\n", 14),
+                "Wrong HEX file format, does not start with colon! Line from file was: "
+                "(\\x00\\x01\\x7F\\x09 abcdefgh).",
+                1},
+        // Fifteen escapes fill the 60 characters; the rest of the megabyte is left out.
+        BadCase{"BinaryMegabyteCut", binaryMegabyte(),
+                "Wrong HEX file format, does not start with colon! Line from file was: "
+                "(\\x80\\x81\\x82\\x83\\x84\\x85\\x86\\x87\\x88\\x89\\x8A\\x8B\\x8C"
+                "\\x8D\\x8E" +
+                    Ellipsis + ").",
+                1},
         BadCase{
             "ShortExtendedAddress", ":0100000401FA\n",
             "Extended address record needs two data bytes! Line from file was: (:0100000401FA).",
