@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -245,7 +247,9 @@ TEST(HexFile, ImageLimits)
 
 TEST(HexFile, ReadsFromFile)
 {
-    const auto path = std::filesystem::temp_directory_path() / "qm5230_test_hexfile.hex";
+    const QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::filesystem::path path = dir.filePath(QStringLiteral("image.hex")).toStdString();
     {
         std::ofstream out(path, std::ios::binary);
         out << rec(0x100, 0, bytes(0x40, 16)) << Eof;
