@@ -52,8 +52,8 @@ std::vector<Rect> pictureRuns(int count, int shift)
 QByteArray blockOf(const std::vector<Rect> &rects)
 {
     QByteArray out;
-    for (const std::int32_t v : {32, 1, std::int32_t(rects.size()), std::int32_t(rects.size() * 16),
-                                 0, 0, 0, 0})
+    for (const std::int32_t v :
+         {32, 1, std::int32_t(rects.size()), std::int32_t(rects.size() * 16), 0, 0, 0, 0})
         putI32(out, v);
     for (const Rect &r : rects)
         for (const std::int32_t v : {r.left, r.top, r.right, r.bottom})
@@ -64,8 +64,8 @@ QByteArray blockOf(const std::vector<Rect> &rects)
 std::string fixed(double value, int decimals)
 {
     char buffer[32];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                 decimals);
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     return std::string(buffer, r.ptr);
 }
 
@@ -96,8 +96,7 @@ void send(QWidget &w, QEvent::Type type)
 {
     const QPointF p(1, 0);
     QMouseEvent e(type, p, w.mapToGlobal(p), Qt::LeftButton,
-                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                  Qt::NoModifier);
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &e);
 }
 
@@ -125,14 +124,16 @@ int main(int argc, char **argv)
     putI32(bottomUp, 1 << 20);
     bottomUp += blockOf(rects);
 
-    for (const auto &[name, stream] : {std::pair{"shuffled", shuffled}, {"bottom row first", bottomUp}}) {
+    for (const auto &[name, stream] :
+         {std::pair{"shuffled", shuffled}, {"bottom row first", bottomUp}}) {
         const double ms = loadTime(stream, runs);
         if (ms < 0) {
             std::fprintf(stderr, "bench_regions: the %s block did not load\n", name);
             return 1;
         }
-        std::printf("| loading a 1 MiB region stream, rectangles %s | %s ms | well under 100 ms |\n",
-                    name, fixed(ms, 1).c_str());
+        std::printf(
+            "| loading a 1 MiB region stream, rectangles %s | %s ms | well under 100 ms |\n", name,
+            fixed(ms, 1).c_str());
     }
 
     // Up and down shapes of 256 KiB each, their rectangles shuffled.

@@ -256,8 +256,7 @@ void TzFastBmp::Sharpen(int amount)
             const std::size_t right = 3 * std::size_t(x == FWidth - 1 ? x - 1 : x + 1);
             for (std::size_t c = 0; c < 3; ++c) {
                 const std::int64_t sum = row[left + c] + row[right + c] + upper[centre + c] +
-                                         lower[centre + c] +
-                                         std::int64_t(amount) * row[centre + c];
+                                         lower[centre + c] + std::int64_t(amount) * row[centre + c];
                 const std::int64_t v = sum / divisor;
                 row[centre + c] = ClampByte(int(v < -1 ? -1 : v > 256 ? 256 : v));
             }
