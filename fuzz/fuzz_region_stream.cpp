@@ -11,6 +11,26 @@
 
 using fuzzsupport::check;
 
+namespace {
+
+// The union of a block's rectangles added one at a time, in their order.
+QRegion plainUnion(const QByteArray &block)
+{
+    const auto at = [&](qsizetype i) {
+        std::uint32_t v = 0;
+        for (int b = 3; b >= 0; --b)
+            v = (v << 8) | std::uint8_t(block[i + b]);
+        return std::int32_t(v);
+    };
+    QRegion region;
+    for (qsizetype i = 32; i + 16 <= block.size() && (i - 32) / 16 < at(8); i += 16)
+        if (at(i) < at(i + 8) && at(i + 4) < at(i + 12))
+            region += QRect(QPoint(at(i), at(i + 4)), QPoint(at(i + 8) - 1, at(i + 12) - 1));
+    return region;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     fuzzsupport::ensureApplication();
@@ -28,9 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(rgn.Data() == old, "a refused stream keeps the old region");
         return 0;
     }
+    if (bytes.startsWith(QByteArray(4, '\0'))) {
+        check(rgn.Data() == old, "a count of 0 keeps the old region");
+        return 0;
+    }
     // A block whose rectangles have no area is a valid, empty region.
     const std::optional<QRegion> region = widgets::RegionFromRgnData(rgn.Data());
-    check(rgn.Data().isEmpty() || region.has_value(), "a loaded region is valid");
+    check(region.has_value(), "a loaded region is valid");
+    check(rgn.Region().value_or(QRegion()) == region.value_or(QRegion()),
+          "the kept region is the block's");
+    check(region->xored(plainUnion(rgn.Data())).isEmpty(),
+          "the region covers what its rectangles cover, one by one");
 
     QByteArray saved;
     QBuffer out(&saved);

@@ -37,6 +37,7 @@ echo "|---|---|---|"
 "$B/bench_live" --seconds "$SECONDS_ARG" --serial build-bench/sim/qm5230-sim
 "$B/bench_startup" --runs 5
 "$B/bench_hex" --runs 5
+"$B/bench_regions" --runs 5
 echo
 echo "Main thread, one status poll cycle (box, inputs, 34 channels) handled and painted:"
 "$B/bench_liveview" --benchmark_min_time=0.5 2>/dev/null | grep '^BM_' || true

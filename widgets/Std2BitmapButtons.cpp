@@ -342,7 +342,9 @@ void TzcCustomFancyCheckBox::Toggle()
 void TzcCustomFancyCheckBox::Click()
 {
     QPointer<TzcCustomFancyCheckBox> self(this);
-    Q_EMIT OnClick();
+    Changed();
+    if (self)
+        Q_EMIT OnClick();
     if (self)
         ApplyState();
 }
@@ -378,7 +380,9 @@ void TzcCustomFancyRadioButton::SetChecked(bool value)
                     other->SetChecked(false);
             }
         }
-        Q_EMIT OnClick();
+        Changed();
+        if (self)
+            Q_EMIT OnClick();
     }
     if (self)
         ApplyState();
@@ -496,9 +500,19 @@ void TzcFancyButton::Click()
     widgets::ClickInDialog(this, FModalResult, [this] { Q_EMIT OnClick(); });
 }
 
+void TzcFancyButton::SetButtonStyle(bool makeDefault)
+{
+    // Until it is first shown the button takes its style from Default.
+    if (!testAttribute(Qt::WA_WState_Polished) || makeDefault == FDefaultStyle)
+        return;
+    FDefaultStyle = makeDefault;
+    update();
+}
+
 void TzcFancyButton::CMFocusChanged(QWidget *focused)
 {
     FActive = widgets::ActiveAfterFocus(this, focused, FDefault);
+    SetButtonStyle(FActive);
     FKeys.SetDialogKeys(FActive, FCancel);
     if (!hasFocus()) {
         FDown = false;
@@ -527,6 +541,7 @@ bool TzcFancyButton::event(QEvent *e)
         break;
     }
     if (e->type() == QEvent::Polish) {
+        FDefaultStyle = FDefault;
         FActive = FDefault;
         FKeys.SetDialogKeys(FActive, FCancel);
     }

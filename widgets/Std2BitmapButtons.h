@@ -231,8 +231,14 @@ public:
     void SetTabStop(bool value);
     int CurrentState() const override;
 
+Q_SIGNALS:
+    // The value shown has changed (the class library's change notification
+    // to the control's container); comes just before OnClick.
+    void CMChanged();
+
 protected:
     explicit TzcFancyCustomBtn(QWidget *parent);
+    void Changed() { Q_EMIT CMChanged(); }
     bool BoldCaption() const override { return hasFocus(); }
     // Checked and grayed as the descendant holds them.
     virtual bool IsChecked() const = 0;
@@ -366,6 +372,9 @@ public:
     void SetCancel(bool value);
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int value) { FModalResult = value; }
+    // The help topic of the button; only kept.
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int value) { FHelpContext = value; }
     bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
     void SetTabStop(bool value);
     bool Down() const { return FDown; }
@@ -386,6 +395,12 @@ Q_SIGNALS:
 
 protected:
     bool BoldCaption() const override { return hasFocus() || FDefault; }
+    // Marks the button as the default one, or not, when its style says
+    // otherwise; called with Active() on every focus change of the form.
+    virtual void SetButtonStyle(bool makeDefault);
+    // The style says "default button": Default when first shown, then the
+    // last SetButtonStyle that changed it.
+    bool DefaultStyle() const { return FDefaultStyle; }
     void AcceleratorPressed() override;
     // `focused` is the form's control that now has the focus (may be null).
     void CMFocusChanged(QWidget *focused);
@@ -412,6 +427,8 @@ private:
     bool FActive = false;
     bool FCancel = false;
     int FModalResult = 0;
+    int FHelpContext = 0;
+    bool FDefaultStyle = false;
     bool FDown = false;
     bool FTracking = false;
     // The default-button look follows the focus among the form's buttons.

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -23,9 +24,11 @@ namespace {
 constexpr std::uint32_t RdhRectangles = 1;
 constexpr qsizetype RectSize = 16;
 constexpr std::int64_t MaxCoordinate = std::int64_t(1) << 27;
-// Four million rectangles: more than any window of a real screen needs, and
-// a bound on what a stream can make us allocate.
-constexpr std::int32_t MaxRgnDataSize = 64 * 1024 * 1024;
+// A full-HD screen shaped pixel by pixel in every other column (960 runs in
+// each of 1080 rows) fits; a block of that many still becomes a region in a
+// fraction of a second, and a stream can make us allocate no more than it.
+constexpr qsizetype MaxRgnRects = qsizetype(1) << 20;
+constexpr std::int64_t MaxRgnDataSize = RgnDataHeaderSize + MaxRgnRects * RectSize;
 
 std::int32_t ReadI32(QByteArrayView bytes, qsizetype at)
 {
@@ -74,18 +77,57 @@ QByteArray Encode(const std::vector<Rect> &rects)
     return out;
 }
 
-// Rows from the top, each row's rectangles left to right without overlap:
-// the order QRegion takes without sorting.
+// Rows from the top, each row's rectangles left to right with a gap between
+// them: the form QRegion takes as it stands.
 bool IsBanded(const QList<QRect> &rects)
 {
     for (qsizetype i = 1; i < rects.size(); ++i) {
         const QRect &a = rects[i - 1];
         const QRect &b = rects[i];
-        const bool sameRow = b.top() == a.top() && b.bottom() == a.bottom() && b.left() > a.right();
+        const bool sameRow =
+            b.top() == a.top() && b.bottom() == a.bottom() && b.left() > a.right() + 1;
         if (!sameRow && b.top() <= a.bottom())
             return false;
     }
     return true;
+}
+
+// The union of rects[from, to), or none once it needs more rectangles than a
+// region holds. Halves of a sorted list lie mostly apart, so each union costs
+// about the size of its parts.
+std::optional<QRegion> UniteHalves(const QList<QRect> &rects, qsizetype from, qsizetype to)
+{
+    if (to - from == 1)
+        return QRegion(rects[from]);
+    const qsizetype middle = from + (to - from) / 2;
+    const std::optional<QRegion> upper = UniteHalves(rects, from, middle);
+    if (!upper)
+        return std::nullopt;
+    const std::optional<QRegion> lower = UniteHalves(rects, middle, to);
+    if (!lower)
+        return std::nullopt;
+    QRegion both = upper->united(*lower);
+    if (both.rectCount() > MaxRgnRects)
+        return std::nullopt;
+    return both;
+}
+
+// The union of `rects` in O(n log n) for any order: sorted into rows from
+// the top, a list of separate rows is taken as it is, and any other is
+// united half by half.
+std::optional<QRegion> UniteRects(QList<QRect> &rects)
+{
+    if (rects.isEmpty())
+        return QRegion();
+    std::sort(rects.begin(), rects.end(), [](const QRect &a, const QRect &b) {
+        return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
+    });
+    if (IsBanded(rects)) {
+        QRegion region;
+        region.setRects(rects.constData(), int(rects.size()));
+        return region;
+    }
+    return UniteHalves(rects, 0, rects.size());
 }
 
 // Shows the busy cursor while it lives, then whatever was shown before.
@@ -134,7 +176,7 @@ std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
         std::uint32_t(ReadI32(data, 4)) != RdhRectangles)
         return std::nullopt;
     const std::int64_t count = std::uint32_t(ReadI32(data, 8));
-    if (count * RectSize > data.size() - RgnDataHeaderSize)
+    if (count * RectSize > data.size() - RgnDataHeaderSize || count > MaxRgnRects)
         return std::nullopt;
     QList<QRect> rects;
     rects.reserve(qsizetype(count));
@@ -153,14 +195,7 @@ std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
                 return std::nullopt;
         rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
     }
-    QRegion region;
-    if (IsBanded(rects)) {
-        region.setRects(rects.constData(), int(rects.size()));
-    } else {
-        for (const QRect &r : rects)
-            region += r;
-    }
-    return region;
+    return UniteRects(rects);
 }
 
 QByteArray RgnDataFromRegion(const QRegion &region)
@@ -236,6 +271,18 @@ QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
 
 using namespace widgets;
 
+namespace {
+
+// A region without any pixel shapes nothing: it counts as no region.
+std::optional<QRegion> NonEmpty(std::optional<QRegion> region)
+{
+    if (region && region->isEmpty())
+        return std::nullopt;
+    return region;
+}
+
+} // namespace
+
 void TzcRgn::Changed()
 {
     FModified = true;
@@ -253,8 +300,10 @@ void TzcRgn::SetModified(bool value)
 
 void TzcRgn::Assign(const TzcRgn *source)
 {
-    if (source != this)
+    if (source != this) {
         FData = source ? source->FData : QByteArray();
+        FParsed = source ? source->FParsed : std::nullopt;
+    }
     Changed();
 }
 
@@ -264,6 +313,7 @@ void TzcRgn::SetRgn(const void *data, int size)
         FData.clear();
     else
         FData = QByteArray(static_cast<const char *>(data), size);
+    FParsed.reset();
 }
 
 QRegion TzcRgn::Handle() const
@@ -275,10 +325,9 @@ std::optional<QRegion> TzcRgn::Region() const
 {
     if (FData.isEmpty())
         return std::nullopt;
-    std::optional<QRegion> region = RegionFromRgnData(FData);
-    if (!region || region->isEmpty())
-        return std::nullopt;
-    return region;
+    if (!FParsed)
+        FParsed = NonEmpty(RegionFromRgnData(FData));
+    return *FParsed;
 }
 
 void TzcRgn::SaveToStream(QIODevice &stream) const
@@ -298,14 +347,20 @@ void TzcRgn::LoadFromStream(QIODevice &stream)
     const std::int32_t count = ReadI32(countBytes, 0);
     if (count < 0 || count > MaxRgnDataSize)
         throw EStreamError("Stream read error");
+    if (count == 0) {
+        Changed();
+        return;
+    }
     if (!stream.isSequential() && count > stream.size() - stream.pos())
         throw EStreamError("Stream read error");
     const QByteArray bytes = ReadExactly(stream, count);
     if (bytes.size() != count)
         throw EStreamError("Stream read error");
-    if (count != 0 && !RegionFromRgnData(bytes))
+    std::optional<QRegion> region = RegionFromRgnData(bytes);
+    if (!region)
         throw EStreamError("Invalid region data");
     FData = bytes;
+    FParsed = NonEmpty(std::move(region));
     Changed();
 }
 

@@ -10,8 +10,9 @@
 // Region stream: a 32-bit little-endian byte count n, then n bytes of block.
 //
 // Thread contract: the codec functions and TzcRgn are plain logic for any
-// thread (one thread per object); SerRgnFromBmp shows the busy cursor only
-// on the main thread. The components are main-thread objects.
+// thread (one thread per object, const calls included: Region() fills a
+// cache); SerRgnFromBmp shows the busy cursor only on the main thread. The
+// components are main-thread objects.
 #pragma once
 
 #include "platform/vcl/Colors.h"
@@ -37,9 +38,11 @@ namespace widgets {
 constexpr int RgnDataHeaderSize = 32;
 
 // The region of a block, or none when the header is not that of a
-// rectangle list, the rectangles do not fit in the bytes or one of them
-// lies beyond the window system's coordinates (2^27 either way). Rectangles
-// without area add nothing; nRgnSize and rcBound are not relied on.
+// rectangle list, the rectangles do not fit in the bytes, one of them lies
+// beyond the window system's coordinates (2^27 either way), or there are or
+// would be more than a region holds (2^20 rectangles). Rectangles without
+// area add nothing; nRgnSize and rcBound are not relied on. The rectangles
+// may come in any order and overlap: O(n log n) for a region's rectangles.
 std::optional<QRegion> RegionFromRgnData(QByteArrayView data);
 // The block of a region: its rectangles in rows from the top, each row left
 // to right; empty for an empty region.
@@ -80,14 +83,16 @@ public:
     void SetRgn(const void *data, int size);
     // The region, or an empty one when there is no data or it is not valid.
     QRegion Handle() const;
-    // The region when the data holds a valid, non-empty one.
+    // The region when the data holds a valid, non-empty one. Worked out once
+    // and kept until the bytes change.
     std::optional<QRegion> Region() const;
 
     void SaveToStream(QIODevice &stream) const;
-    // Reads one region stream: a count of 0 empties the region. A negative
-    // count, one beyond the end of the stream or above 64 MiB, a short read
-    // or bytes that are not a region raise EStreamError and keep the region
-    // as it was.
+    // Reads one region stream: a count of 0 keeps the region's bytes as they
+    // are (OnChange still fires). A negative count, one beyond the end of the
+    // stream or above the block of the largest region (16 MiB and its
+    // header), a short read or bytes that are not a region raise EStreamError
+    // and keep the region as it was.
     void LoadFromStream(QIODevice &stream);
     void LoadFromFile(const QString &fileName);
     void SaveToFile(const QString &fileName) const;
@@ -100,6 +105,8 @@ public:
 
 private:
     QByteArray FData;
+    // What Region() gives for FData, once it has been asked; reset with FData.
+    mutable std::optional<std::optional<QRegion>> FParsed;
     bool FModified = false;
 };
 

@@ -10,8 +10,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <numbers>
 #include <random>
+#include <vector>
 
 namespace widgets {
 
@@ -32,9 +34,18 @@ int RoundHalfEven(double value)
     return int(std::nearbyint(value));
 }
 
-int Stride(int width)
+std::int64_t Stride(int width)
 {
-    return width * 3 + width % 4;
+    return std::int64_t(width) * 3 + width % 4;
+}
+
+// More than any machine this runs on can give one bitmap: refused before
+// asking, so that no allocator gives up on the request instead.
+constexpr std::int64_t MaxBitmapBytes = std::int64_t(1) << 40;
+
+[[noreturn]] void OutOfResources()
+{
+    throw EOutOfResources("Out of system resources");
 }
 
 TColor PixelColor(const std::uint8_t *p)
@@ -119,49 +130,54 @@ TzFastBmp::TzFastBmp(const QImage &bitmap) : TzFastBmp(bitmap.width(), bitmap.he
     if (FSize == 0)
         return;
     const QImage bgr = bitmap.convertToFormat(QImage::Format_BGR888);
+    if (bgr.isNull())
+        OutOfResources();
     for (int y = 0; y < FHeight; ++y)
-        std::memcpy(FLines[std::size_t(y)], bgr.constScanLine(y), std::size_t(FWidth) * 3);
+        std::memcpy(Line(y), bgr.constScanLine(y), std::size_t(FWidth) * 3);
 }
 
 void TzFastBmp::DoCalcLines()
 {
     FRowInc = Stride(FWidth);
+    if (FHeight > 0 && FRowInc > MaxBitmapBytes / FHeight)
+        OutOfResources();
     FSize = FRowInc * FHeight;
-    FBits.assign(std::size_t(FSize), 0);
-    FLines.resize(std::size_t(FHeight));
-    for (int y = 0; y < FHeight; ++y)
-        FLines[std::size_t(y)] = FBits.data() + std::size_t(y) * std::size_t(FRowInc);
+    if (FSize == 0)
+        return;
+    FBits.reset(static_cast<std::uint8_t *>(std::calloc(std::size_t(FSize), 1)));
+    if (!FBits)
+        OutOfResources();
 }
 
 void TzFastBmp::SetPixel(int x, int y, vcl::TColor color)
 {
     if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
         return;
-    StoreColor(FLines[std::size_t(y)] + 3 * x, vcl::ColorToRGB(color));
+    StoreColor(Line(y) + 3 * std::size_t(x), vcl::ColorToRGB(color));
 }
 
 vcl::TColor TzFastBmp::GetPixel(int x, int y) const
 {
     if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
         return NoPixel;
-    return PixelColor(FLines[std::size_t(y)] + 3 * x);
+    return PixelColor(Line(y) + 3 * std::size_t(x));
 }
 
 std::uint8_t *TzFastBmp::GetLine(int y)
 {
-    return y >= 0 && y < FHeight ? FLines[std::size_t(y)] : nullptr;
+    return y >= 0 && y < FHeight ? Line(y) : nullptr;
 }
 
 void TzFastBmp::SetLine(int y, const std::uint8_t *src)
 {
     if (y >= 0 && y < FHeight && src)
-        std::memcpy(FLines[std::size_t(y)], src, std::size_t(FWidth) * 3);
+        std::memcpy(Line(y), src, std::size_t(FWidth) * 3);
 }
 
 void TzFastBmp::GetScanLine(int y, std::uint8_t *dst) const
 {
     if (y >= 0 && y < FHeight && dst)
-        std::memcpy(dst, FLines[std::size_t(y)], std::size_t(FWidth) * 3);
+        std::memcpy(dst, Line(y), std::size_t(FWidth) * 3);
 }
 
 QImage TzFastBmp::ToImage() const
@@ -169,8 +185,10 @@ QImage TzFastBmp::ToImage() const
     if (FSize == 0)
         return QImage();
     QImage image(FWidth, FHeight, QImage::Format_BGR888);
+    if (image.isNull())
+        OutOfResources();
     for (int y = 0; y < FHeight; ++y)
-        std::memcpy(image.scanLine(y), FLines[std::size_t(y)], std::size_t(FWidth) * 3);
+        std::memcpy(image.scanLine(y), Line(y), std::size_t(FWidth) * 3);
     return image;
 }
 
@@ -225,22 +243,22 @@ void TzFastBmp::Sharpen(int amount)
     // The neighbours need two rows and two columns; -4 would divide by zero.
     if (FWidth < 2 || FHeight < 2 || amount == -4)
         return;
-    const int divisor = amount + 4;
+    // In 64 bits, where no amount overflows.
+    const std::int64_t divisor = std::int64_t(amount) + 4;
     std::vector<std::uint8_t> row(std::size_t(FWidth) * 3);
     for (int y = 0; y < FHeight; ++y) {
-        const std::uint8_t *upper = FLines[std::size_t(y == 0 ? 1 : y - 1)];
-        const std::uint8_t *lower = FLines[std::size_t(y == FHeight - 1 ? y - 1 : y + 1)];
+        const std::uint8_t *upper = Line(y == 0 ? 1 : y - 1);
+        const std::uint8_t *lower = Line(y == FHeight - 1 ? y - 1 : y + 1);
         GetScanLine(y, row.data());
         for (int x = 0; x < FWidth; ++x) {
-            const int left = x == 0 ? 1 : x - 1;
-            const int right = x == FWidth - 1 ? x - 1 : x + 1;
-            for (int c = 0; c < 3; ++c) {
-                const std::int64_t sum = row[std::size_t(3 * left + c)] +
-                                         row[std::size_t(3 * right + c)] + upper[3 * x + c] +
-                                         lower[3 * x + c] +
-                                         std::int64_t(amount) * row[std::size_t(3 * x + c)];
+            const std::size_t centre = 3 * std::size_t(x);
+            const std::size_t left = 3 * std::size_t(x == 0 ? 1 : x - 1);
+            const std::size_t right = 3 * std::size_t(x == FWidth - 1 ? x - 1 : x + 1);
+            for (std::size_t c = 0; c < 3; ++c) {
+                const std::int64_t sum = row[left + c] + row[right + c] + upper[centre + c] +
+                                         lower[centre + c] + std::int64_t(amount) * row[centre + c];
                 const std::int64_t v = sum / divisor;
-                row[std::size_t(3 * x + c)] = ClampByte(int(v < -1 ? -1 : v > 256 ? 256 : v));
+                row[centre + c] = ClampByte(int(v < -1 ? -1 : v > 256 ? 256 : v));
             }
         }
         SetLine(y, row.data());
@@ -251,25 +269,27 @@ void TzFastBmp::Blur(int amount)
 {
     if (amount == 0)
         return;
-    // The samples as the effect picks them; one that would fall outside the
-    // image is the pixel's own row or column.
-    const auto first = [amount](int i, int n) {
-        const int s = i - amount >= 0 ? i - amount : i;
-        return s < n ? s : i;
+    // The samples as the effect picks them, in 64 bits where no amount
+    // overflows; one that would fall outside the image is the pixel's own row
+    // or column.
+    const std::int64_t a = amount;
+    const auto first = [a](int i, int n) {
+        const std::int64_t s = i - a >= 0 ? i - a : i;
+        return s < n ? int(s) : i;
     };
-    const auto second = [amount](int i, int n) {
-        const int s = i + amount < n ? i + amount : n - i;
-        return s >= 0 && s < n ? s : i;
+    const auto second = [a](int i, int n) {
+        const std::int64_t s = i + a < n ? i + a : n - i;
+        return s >= 0 && s < n ? int(s) : i;
     };
     for (int y = 0; y < FHeight; ++y) {
-        std::uint8_t *upper = FLines[std::size_t(first(y, FHeight))];
-        std::uint8_t *lower = FLines[std::size_t(second(y, FHeight))];
-        std::uint8_t *dst = FLines[std::size_t(y)];
+        const std::uint8_t *upper = Line(first(y, FHeight));
+        const std::uint8_t *lower = Line(second(y, FHeight));
+        std::uint8_t *dst = Line(y);
         for (int x = 0; x < FWidth; ++x) {
-            const int l = 3 * first(x, FWidth);
-            const int r = 3 * second(x, FWidth);
-            for (int c = 0; c < 3; ++c)
-                dst[3 * x + c] =
+            const std::size_t l = 3 * std::size_t(first(x, FWidth));
+            const std::size_t r = 3 * std::size_t(second(x, FWidth));
+            for (std::size_t c = 0; c < 3; ++c)
+                dst[3 * std::size_t(x) + c] =
                     std::uint8_t((upper[l + c] + lower[l + c] + upper[r + c] + lower[r + c]) >> 2);
         }
     }

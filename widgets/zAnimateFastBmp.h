@@ -15,7 +15,9 @@
 #include <QImage>
 
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
 
 namespace widgets {
 
@@ -45,6 +47,13 @@ constexpr std::uint8_t ClampByte(int value)
     return std::uint8_t(value < 0 ? 0 : value > 255 ? 255 : value);
 }
 
+// A bitmap whose pixels cannot be had: its size does not fit in memory.
+class EOutOfResources : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Seeds the noise of the calling thread, so that noisy results repeat.
 void Randomize(std::uint32_t seed);
 // A uniform integer 0 .. n - 1 from the calling thread's generator; 0 when n <= 0.
@@ -52,11 +61,13 @@ int Random(int n);
 
 } // namespace widgets
 
-// Pixel x of row y sits at Lines()[y] + 3x as blue, green, red; rows are
-// RowInc() bytes apart, the row length rounded up to a multiple of 4.
+// Pixel x of row y sits at GetLine(y) + 3x as blue, green, red; rows are
+// RowInc() bytes apart, the row length rounded up to a multiple of 4. Sizes
+// are counted in 64 bits: a bitmap may hold more than 2 GiB.
 class TzFastBmp
 {
 public:
+    // Raises widgets::EOutOfResources when the pixels do not fit in memory.
     TzFastBmp(int w, int h);
     explicit TzFastBmp(const QImage &bitmap);
     TzFastBmp(const TzFastBmp &) = delete;
@@ -64,10 +75,10 @@ public:
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    int Size() const { return FSize; }
-    int RowInc() const { return FRowInc; }
-    std::uint8_t *Bits() { return FBits.data(); }
-    const std::uint8_t *Bits() const { return FBits.data(); }
+    std::int64_t Size() const { return FSize; }
+    std::int64_t RowInc() const { return FRowInc; }
+    std::uint8_t *Bits() { return FBits.get(); }
+    const std::uint8_t *Bits() const { return FBits.get(); }
 
     // Outside the image SetPixel does nothing and GetPixel gives NoPixel.
     void SetPixel(int x, int y, vcl::TColor color);
@@ -77,7 +88,8 @@ public:
     void SetLine(int y, const std::uint8_t *src);
     void GetScanLine(int y, std::uint8_t *dst) const;
 
-    // A copy in the image format with the same byte layout.
+    // A copy in the image format with the same byte layout; raises
+    // widgets::EOutOfResources when the image cannot be made.
     QImage ToImage() const;
     void Draw(widgets::TCanvas &canvas, int x, int y) const;
 
@@ -97,13 +109,20 @@ public:
 
 private:
     void DoCalcLines();
+    std::uint8_t *Line(int y) const { return FBits.get() + std::size_t(y) * std::size_t(FRowInc); }
+
+    struct FreeBits
+    {
+        void operator()(std::uint8_t *bits) const { std::free(bits); }
+    };
 
     int FWidth = 0;
     int FHeight = 0;
-    int FSize = 0;
-    int FRowInc = 0;
-    std::vector<std::uint8_t> FBits;
-    std::vector<std::uint8_t *> FLines;
+    std::int64_t FSize = 0;
+    std::int64_t FRowInc = 0;
+    // Zeroed by the allocator: pages of a large bitmap cost memory only once
+    // they are written.
+    std::unique_ptr<std::uint8_t[], FreeBits> FBits;
 };
 
 enum TzRast : std::uint8_t { Rast25 = 0, Rast50 = 1, Rast75 = 2 };

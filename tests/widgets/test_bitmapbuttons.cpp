@@ -145,6 +145,7 @@ TEST_F(CheckBox, ClicksCycleTheState)
         box->SetAllowGrayed(c.allowGrayed);
         box->Loaded();
         QSignalSpy clicks(box, &TzcFancyBase::OnClick);
+        QSignalSpy changes(box, &TzcFancyCustomBtn::CMChanged);
         for (std::size_t i = 0; i < c.states.size(); ++i) {
             if (i % 2 == 0) {
                 click(box, QPoint(5, 5));
@@ -162,6 +163,7 @@ TEST_F(CheckBox, ClicksCycleTheState)
         box->SetChecked(true);
         box->SetChecked(true);
         EXPECT_EQ(clicks.count(), int(c.states.size()) + (wasChecked ? 0 : 1));
+        EXPECT_EQ(changes.count(), clicks.count()) << "each change is reported once";
         delete box;
     }
 }
@@ -264,6 +266,14 @@ TEST_F(RadioButton, CheckingUnchecksItsGroupOnly)
         r->SetChecked(true);
     QSignalSpy clicksA(a, &TzcFancyBase::OnClick);
     QSignalSpy clicksB(b, &TzcFancyBase::OnClick);
+    QSignalSpy changesB(b, &TzcFancyCustomBtn::CMChanged);
+    // The change is reported once the group has been unchecked, before OnClick.
+    std::vector<const char *> reports;
+    QObject::connect(a, &TzcFancyCustomBtn::CMChanged, a, [&] {
+        EXPECT_FALSE(b->Checked());
+        reports.push_back("changed");
+    });
+    QObject::connect(a, &TzcFancyBase::OnClick, a, [&] { reports.push_back("click"); });
     EXPECT_FALSE(a->Checked());
     EXPECT_TRUE(b->Checked());
     EXPECT_TRUE(c->Checked());
@@ -274,6 +284,8 @@ TEST_F(RadioButton, CheckingUnchecksItsGroupOnly)
     EXPECT_TRUE(d->Checked());
     EXPECT_EQ(clicksA.count(), 1);
     EXPECT_EQ(clicksB.count(), 0) << "unchecking clicks nothing";
+    EXPECT_EQ(changesB.count(), 0);
+    EXPECT_EQ(reports, (std::vector<const char *>{"changed", "click"}));
     EXPECT_TRUE(a->TabStop());
     EXPECT_FALSE(b->TabStop());
 
@@ -301,6 +313,22 @@ TEST_F(RadioButton, FocusChecksAndDoubleClickIsReported)
 }
 
 using PushButton = Form;
+
+// Shows which style the button is given.
+class StyleProbe : public TzcFancyButton
+{
+public:
+    using TzcFancyButton::DefaultStyle;
+    using TzcFancyButton::TzcFancyButton;
+    std::vector<bool> styles;
+
+protected:
+    void SetButtonStyle(bool makeDefault) override
+    {
+        styles.push_back(makeDefault);
+        TzcFancyButton::SetButtonStyle(makeDefault);
+    }
+};
 
 TEST_F(PushButton, PressFollowsTheShapeAndOnlyAReleaseInsideClicks)
 {
@@ -401,12 +429,14 @@ TEST_F(PushButton, DialogKeysAndModalResult)
     dialog.resize(200, 100);
     auto *edit = new QLineEdit(&dialog);
     edit->setGeometry(0, 60, 80, 20);
-    auto *ok = new TzcFancyButton(&dialog);
-    auto *cancel = new TzcFancyButton(&dialog);
+    auto *ok = new StyleProbe(&dialog);
+    auto *cancel = new StyleProbe(&dialog);
     cancel->move(100, 0);
     ok->SetModalResult(1);
     cancel->SetModalResult(2);
     ok->SetDefault(true);
+    EXPECT_EQ(ok->styles, std::vector<bool>{true}) << "asked, though not yet shown";
+    EXPECT_FALSE(ok->DefaultStyle());
     cancel->SetCancel(true);
     ok->Loaded();
     cancel->Loaded();
@@ -417,6 +447,8 @@ TEST_F(PushButton, DialogKeysAndModalResult)
     QSignalSpy okClicks(ok, &TzcFancyBase::OnClick);
     QSignalSpy cancelClicks(cancel, &TzcFancyBase::OnClick);
     EXPECT_TRUE(ok->Active());
+    EXPECT_TRUE(ok->DefaultStyle());
+    EXPECT_FALSE(cancel->DefaultStyle());
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(okClicks.count(), 1);
     EXPECT_EQ(dialog.result(), 1);
@@ -426,6 +458,9 @@ TEST_F(PushButton, DialogKeysAndModalResult)
     // Return goes to the focused picture button, not the default one.
     cancel->setFocus();
     EXPECT_FALSE(ok->Active());
+    EXPECT_FALSE(ok->DefaultStyle());
+    EXPECT_FALSE(ok->styles.back());
+    EXPECT_TRUE(cancel->DefaultStyle());
     QTest::keyClick(cancel, Qt::Key_Return);
     EXPECT_EQ(cancelClicks.count(), 2);
     EXPECT_EQ(okClicks.count(), 1);
@@ -443,6 +478,10 @@ TEST_F(PushButton, DialogKeysAndModalResult)
     ok->Click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 1);
+
+    EXPECT_EQ(ok->HelpContext(), 0);
+    ok->SetHelpContext(42);
+    EXPECT_EQ(ok->HelpContext(), 42);
 
     // Without a parent there is no form to tell.
     TzcFancyButton alone;

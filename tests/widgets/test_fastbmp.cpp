@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -66,6 +67,30 @@ TEST(FastBmp, RowsAreRoundedUpToFourBytes)
         EXPECT_EQ(bmp.Size(), expected[w - 1] * 3);
         EXPECT_EQ(bmp.RowInc() % 4, 0);
     }
+}
+
+// 65540 bytes a row and 65536 rows make 2^32 + 2^18 bytes, which 32 bits
+// would count as 2^18.
+TEST(FastBmp, LargeBitmapsAreWholeOrRefused)
+{
+    try {
+        TzFastBmp bmp(21846, 65536);
+        EXPECT_EQ(bmp.RowInc(), 65540);
+        ASSERT_EQ(bmp.Size(), std::int64_t(65540) * 65536);
+        ASSERT_EQ(bmp.GetLine(65535) - bmp.Bits(), std::int64_t(65540) * 65535);
+        bmp.SetPixel(21845, 65535, vcl::RGB(1, 2, 3));
+        EXPECT_EQ(bmp.GetPixel(21845, 65535), vcl::RGB(1, 2, 3));
+        EXPECT_EQ(bmp.GetPixel(21844, 65535), vcl::clBlack);
+    } catch (const EOutOfResources &) {
+        // A machine without the memory to spare refuses it, which is sound too.
+    }
+    struct Case
+    {
+        int w, h;
+    };
+    // Sizes no machine gives one bitmap, the last beyond 64 bits as well.
+    for (const Case c : {Case{1 << 30, 1 << 20}, Case{INT_MAX, INT_MAX}})
+        EXPECT_THROW(TzFastBmp(c.w, c.h), EOutOfResources) << c.w << " x " << c.h;
 }
 
 TEST(FastBmp, PixelsOutsideTheImage)
@@ -175,6 +200,17 @@ INSTANTIATE_TEST_SUITE_P(
                  {{10, 20}, {30, 40}},
                  [](QImage &i) { Sharpen(i, -5); },
                  {{0, 20}, {70, 20}}},
+        // The amounts at the ends of the integers, by the same rule without
+        // overflow: the centre's weight all but keeps the pixel (sums cut
+        // toward zero).
+        GreyCase{"SharpenLargestAmount",
+                 {{10, 20}, {30, 40}},
+                 [](QImage &i) { Sharpen(i, INT_MAX); },
+                 {{10, 20}, {29, 39}}},
+        GreyCase{"SharpenSmallestAmount",
+                 {{10, 20}, {30, 40}},
+                 [](QImage &i) { Sharpen(i, INT_MIN); },
+                 {{9, 19}, {30, 40}}},
         GreyCase{"SharpenOneColumn", {{10}, {90}}, [](QImage &i) { Sharpen(i, 1); }, {{10}, {90}}},
         GreyCase{"SharpenOneRow", {{10, 90, 50}}, [](QImage &i) { Sharpen(i, 1); }, {{10, 90, 50}}},
         GreyCase{"Blur1",
@@ -187,6 +223,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {{8, 16}, {24, 32}},
                  [](QImage &i) { Blur(i, 2); },
                  {{8, 16}, {24, 32}}},
+        // Wider than the image: the upper and left samples are the pixel's own
+        // row and column, the lower and right ones Height - y and Width - x
+        // (the pixel's own for the first row and column), as for Blur(3).
+        GreyCase{"BlurLargestAmount",
+                 {{0, 10, 20}, {30, 40, 50}, {60, 70, 80}},
+                 [](QImage &i) { Blur(i, INT_MAX); },
+                 {{0, 15, 17}, {45, 60, 65}, {52, 68, 68}}},
+        // Every sample lies outside and falls back to the pixel itself.
+        GreyCase{"BlurSmallestAmount",
+                 {{0, 10, 20}, {30, 40, 50}, {60, 70, 80}},
+                 [](QImage &i) { Blur(i, INT_MIN); },
+                 {{0, 10, 20}, {30, 40, 50}, {60, 70, 80}}},
         // A negative amount swaps the samples' sides: x - a is the right one,
         // x + a the left; the left sample of the first column and the right
         // one of the last lie outside and fall back to the pixel itself.

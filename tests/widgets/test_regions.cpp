@@ -9,11 +9,12 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <utility>
 #include <initializer_list>
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -119,6 +120,95 @@ TEST(RgnData, RegionsComeBackFromTheirBlocks)
     EXPECT_TRUE(RgnDataFromRegion(QRegion()).isEmpty());
 }
 
+// Blocks of rectangles as a writer might order them; each must give what
+// adding its rectangles one at a time gives.
+struct UnionCase
+{
+    const char *name;
+    std::vector<QRect> rects;
+};
+
+QByteArray blockOf(const std::vector<QRect> &rects)
+{
+    QByteArray data = block({32, 1, std::int32_t(rects.size()), 0, 0, 0, 0, 0}, {});
+    for (const QRect &r : rects)
+        data += block({r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}, {});
+    return data;
+}
+
+QRegion plainUnion(const std::vector<QRect> &rects)
+{
+    QRegion region;
+    for (const QRect &r : rects)
+        region += r;
+    return region;
+}
+
+// Rows from the top, each row's rectangles apart and left to right: the form
+// every region operation relies on.
+bool wellFormed(const QRegion &region)
+{
+    const QRect *previous = nullptr;
+    for (const QRect &r : region) {
+        if (previous) {
+            const bool sameRow = r.top() == previous->top() && r.bottom() == previous->bottom();
+            if (sameRow ? r.left() <= previous->right() + 1 : r.top() <= previous->bottom())
+                return false;
+        }
+        previous = &r;
+    }
+    return true;
+}
+
+class RectUnion : public testing::TestWithParam<UnionCase>
+{
+};
+
+TEST_P(RectUnion, EveryOrderGivesThePlainUnion)
+{
+    std::vector<QRect> rects = GetParam().rects;
+    const QRegion expected = plainUnion(rects);
+    std::mt19937 shuffle(7);
+    for (int order = 0; order < 4; ++order) {
+        const auto region = RegionFromRgnData(blockOf(rects));
+        ASSERT_TRUE(region.has_value()) << "order " << order;
+        EXPECT_TRUE(region->xored(expected).isEmpty()) << "order " << order;
+        EXPECT_TRUE(wellFormed(*region)) << "order " << order;
+        if (order == 0)
+            std::reverse(rects.begin(), rects.end());
+        else
+            std::shuffle(rects.begin(), rects.end(), shuffle);
+    }
+}
+
+// A scan of a random picture: many separate runs, as a region from a bitmap has them.
+std::vector<QRect> scannedRuns()
+{
+    std::mt19937 noise(3);
+    QImage image(48, 40, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, noise() % 3 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    const auto region = RegionFromRgnData(RgnDataFromBitmap(image, vcl::clWhite));
+    return region ? std::vector<QRect>(region->begin(), region->end()) : std::vector<QRect>();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Regions, RectUnion,
+    testing::Values(
+        UnionCase{"RowsFromTheBottom", {QRect(0, 4, 3, 1), QRect(0, 2, 3, 2), QRect(5, 0, 2, 2)}},
+        UnionCase{"Overlapping", {QRect(0, 0, 6, 6), QRect(3, 3, 6, 6), QRect(-2, 4, 4, 9)}},
+        UnionCase{"Nested", {QRect(2, 2, 2, 2), QRect(0, 0, 8, 8), QRect(1, 1, 1, 1)}},
+        UnionCase{"Duplicates", {QRect(1, 1, 3, 3), QRect(1, 1, 3, 3), QRect(1, 1, 3, 3)}},
+        UnionCase{"TouchingSideBySide", {QRect(0, 0, 2, 2), QRect(2, 0, 2, 2), QRect(4, 0, 1, 2)}},
+        UnionCase{"TouchingAboveAndBelow",
+                  {QRect(0, 2, 4, 2), QRect(0, 0, 4, 2), QRect(1, 4, 2, 1)}},
+        UnionCase{"RowsOfOtherHeights", {QRect(0, 0, 2, 4), QRect(3, 1, 2, 1), QRect(6, 0, 1, 2)}},
+        UnionCase{"Cross", {QRect(4, 0, 2, 10), QRect(0, 4, 10, 2)}},
+        UnionCase{"WithoutArea", {QRect(0, 0, 0, 5), QRect(1, 1, 2, 2), QRect(3, 3, 4, 0)}},
+        UnionCase{"ScannedRuns", scannedRuns()}),
+    [](const testing::TestParamInfo<UnionCase> &info) { return std::string(info.param.name); });
+
 TEST(RgnData, HostileBlocksAreNoRegion)
 {
     const QRect r(0, 0, 4, 4);
@@ -166,14 +256,18 @@ TEST(TzcRgn, StreamRoundTripAndEmptyRegions)
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(copy.Modified());
 
-    // A saved empty region loads back as empty.
+    // A count of 0 leaves the bytes as they are, and still reports a change.
     QBuffer empty;
     empty.setData(QByteArray(4, '\0'));
     empty.open(QIODevice::ReadOnly);
     copy.LoadFromStream(empty);
-    EXPECT_FALSE(copy.ExsistData());
-    EXPECT_EQ(copy.Handle(), QRegion());
+    EXPECT_EQ(copy.Data(), rgn.Data());
     EXPECT_EQ(changes, 2);
+    TzcRgn none;
+    empty.seek(0);
+    none.LoadFromStream(empty);
+    EXPECT_FALSE(none.ExsistData());
+    EXPECT_EQ(none.Handle(), QRegion());
 }
 
 // A stream whose length is not known in advance, like a pipe.
@@ -236,6 +330,72 @@ TEST(TzcRgn, MalformedStreamsKeepTheRegion)
         EXPECT_EQ(rgn.Data(), body) << c.name;
         EXPECT_EQ(changes, 0) << c.name;
     }
+}
+
+TEST(TzcRgn, RegionIsKeptUntilTheBytesChange)
+{
+    TzcRgn rgn;
+    rgn.SerRgnFromBmp(picture({"X.X", "XXX"}), vcl::clWhite);
+    // Copies of one worked-out region share its rectangles; a region worked
+    // out again would have rectangles of its own.
+    const QRegion first = rgn.Handle();
+    const QRegion again = *rgn.Region();
+    ASSERT_EQ(first.rectCount(), 3);
+    EXPECT_EQ(again.begin(), first.begin());
+
+    QBuffer empty;
+    empty.setData(QByteArray(4, '\0'));
+    empty.open(QIODevice::ReadOnly);
+    rgn.LoadFromStream(empty);
+    EXPECT_EQ(rgn.Handle().begin(), first.begin()) << "a count of 0 keeps the bytes";
+
+    const QRegion ring = QRegion(0, 0, 5, 5) - QRegion(2, 2, 1, 1);
+    const QByteArray ringBytes = RgnDataFromRegion(ring);
+    rgn.SetRgn(ringBytes.constData(), int(ringBytes.size()));
+    EXPECT_EQ(rgn.Handle(), ring);
+    QBuffer stream;
+    stream.setData(streamOf(rgn));
+    stream.open(QIODevice::ReadOnly);
+    TzcRgn loaded;
+    loaded.SerRgnFromBmp(picture({"X"}), vcl::clWhite);
+    EXPECT_EQ(loaded.Handle(), QRegion(0, 0, 1, 1));
+    loaded.LoadFromStream(stream);
+    EXPECT_EQ(loaded.Handle(), ring);
+    TzcRgn assigned;
+    assigned.Assign(&rgn);
+    EXPECT_EQ(assigned.Handle(), ring);
+    assigned.Assign(nullptr);
+    EXPECT_FALSE(assigned.Region().has_value());
+    rgn.SetRgn("not a region at all, no", 24);
+    EXPECT_FALSE(rgn.Region().has_value());
+}
+
+TEST(TzcRgn, StreamsClaimNoMoreThanARegionHolds)
+{
+    // One rectangle more than a region holds, each a row of its own.
+    constexpr std::int32_t rows = (1 << 20) + 1;
+    QByteArray body = block({32, 1, rows, rows * 16, 0, 0, 1, rows}, {});
+    body.reserve(32 + qsizetype(rows) * 16);
+    for (std::int32_t y = 0; y < rows; ++y)
+        body += block({0, y, 1, y + 1}, {});
+    const QByteArray stream = countPrefix(std::int32_t(body.size())) + body;
+    for (const bool sequential : {false, true}) {
+        TzcRgn rgn;
+        QBuffer buffer;
+        buffer.setData(stream);
+        buffer.open(QIODevice::ReadOnly);
+        Pipe pipe(stream);
+        QIODevice &device = sequential ? static_cast<QIODevice &>(pipe) : buffer;
+        EXPECT_THROW(rgn.LoadFromStream(device), EStreamError) << "sequential " << sequential;
+        EXPECT_FALSE(rgn.ExsistData());
+        EXPECT_EQ(device.bytesAvailable(), stream.size() - 4) << "nothing read beyond the count";
+    }
+    EXPECT_FALSE(RegionFromRgnData(body).has_value());
+    // One row fewer is a region.
+    body.replace(8, 4, countPrefix(rows - 1));
+    const auto region = RegionFromRgnData(body);
+    ASSERT_TRUE(region.has_value());
+    EXPECT_EQ(region->boundingRect(), QRect(0, 0, 1, rows - 1));
 }
 
 TEST(TzcRgn, FilesAndBytes)
