@@ -9,6 +9,7 @@
 #include "config/Settingsunit.h"
 #include "config/Transfer.h"
 #include "main/ToolWindows.h"
+#include "main/WindowPlace.h"
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/IniFile.h"
@@ -166,8 +167,11 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     WireFlashEditors();
 
     ClearLiveView();
-    InstallKeyPreview();
     FormCreate();
+    // After FormCreate: a place set before the native window exists is taken
+    // by the window manager as the frame's corner, as Top and Left are stored;
+    // set afterwards it would place the window's inside there instead.
+    InstallKeyPreview();
 }
 
 TMainForm::~TMainForm()
@@ -194,8 +198,17 @@ QString TMainForm::DefaultIniPath()
 void TMainForm::FormCreate()
 {
     vcl::TIniFile ini(iniPath_);
-    move(ini.ReadInteger("Form", "Left", x()), ini.ReadInteger("Form", "Top", y()));
     resize(ini.ReadInteger("Form", "Width", width()), height());
+    QPoint corner(ini.ReadInteger("Form", "Left", x()), ini.ReadInteger("Form", "Top", y()));
+    if (ini.ValueExists("Form", "Left") || ini.ValueExists("Form", "Top")) {
+        // A place kept from another screen, or one the user cannot reach, comes onto this screen.
+        const QScreen *screen = QGuiApplication::screenAt(corner);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen)
+            corner = PlaceOnScreen(QRect(corner, size()), screen->availableGeometry());
+    }
+    move(corner);
     if (ini.ReadBool("Form", "InitMax", false))
         setWindowState(windowState() | Qt::WindowMaximized);
     ConfigPath = ini.ReadString("CONFIG", "PATH", QDir::currentPath());

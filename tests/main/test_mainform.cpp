@@ -3,6 +3,7 @@
 #include "main/Login.h"
 #include "main/LogUnit.h"
 #include "main/ToolWindows.h"
+#include "main/WindowPlace.h"
 #include "platform/vcl/IniFile.h"
 
 #include <QAction>
@@ -125,6 +126,33 @@ TEST(MainStartup, WindowPlacementRoundTrips)
             ini.replace("InitMax=1", "InitMax=0"); // every run starts normal
         }
     }
+}
+
+// A stored place whose corner lies off the screen (a screen since removed,
+// a title bar above the top) comes onto it; any other stays as stored.
+TEST(MainStartup, StoredPlaceOffTheScreenComesOntoIt)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    const struct
+    {
+        const char *what;
+        QRect window;
+        QPoint placed;
+    } cases[] = {
+        {"inside", {100, 117, 1000, 740}, {100, 117}},
+        {"sticking out right and below", {1200, 900, 1000, 740}, {1200, 900}},
+        {"wider than the screen", {80, 120, 1400, 740}, {80, 120}},
+        {"title bar above the top", {100, -3, 1000, 740}, {100, 0}},
+        {"left of the screen", {-500, 200, 1000, 740}, {0, 200}},
+        {"on a screen to the right", {2500, 200, 1000, 740}, {280, 200}},
+        {"below and wider", {-20, 1100, 1400, 740}, {0, 284}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(PlaceOnScreen(c.window, screen), c.placed);
+    }
+    const QRect panelBelowATopBar(0, 24, 1280, 1000);
+    EXPECT_EQ(PlaceOnScreen({300, 10, 1000, 740}, panelBelowATopBar), QPoint(280, 24));
 }
 
 TEST(MainStartup, TraceWindowLinesAreTimeStampedAndSwitchable)
