@@ -122,8 +122,13 @@ public:
     void FormKeyDown(QKeyEvent *event);
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
+    // No run starts or goes on while a transfer or the firmware update owns
+    // the link; one that runs when they start is stopped.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
+    void StopKeypadRun();
+    // A transfer or the firmware window holds the link: no switching frame may go out.
+    bool LinkTakenFromManualSwitching() const;
     QTimer *KeypadTimer = nullptr;
     void BtnSaveClick();
 
