@@ -35,6 +35,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <chrono>
+
 using namespace devlink;
 
 std::uint8_t Connected = 0;
@@ -78,6 +80,11 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     TransferItem = 0;
     MainForm = this;
     Wait = [](std::uint32_t ms) { QThread::msleep(ms); };
+    SteadyClockMs = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
 
     setupUi(this);
     ConfigPages = &Config;
@@ -299,11 +306,18 @@ bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
     if (!Usb)
         return false;
     if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()))) {
-        // The worker traced the frame in red; the user sees it here.
-        SetPanel(2, "Transmit queue full: frame not sent");
+        // The worker traced the frame in red; the user sees it here when the
+        // queue is full because the unit does not take the frames fast
+        // enough. On a closed or lost link panel 0 already says why.
+        if (Usb->linkState() == LinkOpen && Usb->QueueFull()) {
+            SetPanel(2, "Transmit queue full: frame not sent");
+            queueFullShownAt_ = SteadyClockMs();
+        }
         return false;
     }
-    if (!StatusPanels[2]->text().isEmpty())
+    // Long enough to be read; the next poll comes 150 ms later.
+    if (!StatusPanels[2]->text().isEmpty() &&
+        SteadyClockMs() - queueFullShownAt_ >= QueueFullShownMs)
         SetPanel(2, QString());
     return true;
 }
@@ -531,6 +545,13 @@ void TMainForm::DeviceRemoved()
     }
     ClearLiveView();
     VersionText.clear();
+}
+
+void TMainForm::DeviceClosed()
+{
+    // Closed by the selection window: no device is connected until the user picks one.
+    if (Connected == 1)
+        SetPanel(0, "USB DISCONNECTED");
 }
 
 void TMainForm::DeviceArrived()

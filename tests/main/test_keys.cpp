@@ -210,11 +210,14 @@ TEST(KeypadSwitchAll, OneRunPerPress)
 }
 
 // A worker that writes nothing fills the queue: the frames it holds stay and
-// go out later, each one it cannot take is reported.
+// go out later, each one it cannot take is reported, and the report stays
+// long enough to be read.
 TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
 {
     ManualRig r;
     TMainForm &m = r.main();
+    std::int64_t now = 1000;
+    m.SteadyClockMs = [&now] { return now; };
     TraceEnabled = 1;
     m.KeypadSwitchAll();
     for (int tick = 0; tick < 34; ++tick)
@@ -228,8 +231,15 @@ TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
     const auto all = allOutputs(0x0F);
     const std::vector<std::pair<int, int>> first25(all.begin(), all.begin() + 25);
     EXPECT_EQ(sent, first25);
+    now += 150; // the next status poll
     m.SendChannelOn(1);
-    EXPECT_TRUE(r.panel(2).isEmpty()) << "the next frame that fits clears the text";
+    EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
+    now += TMainForm::QueueFullShownMs - 150 - 1;
+    m.SendChannelOn(1);
+    EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
+    now += 1;
+    m.SendChannelOn(1);
+    EXPECT_TRUE(r.panel(2).isEmpty()) << "a frame that fits after five seconds clears the text";
 }
 
 // F8, F9 and the keypad "/" reach the window's handler whichever control has

@@ -2,6 +2,7 @@
 
 #include "main/Login.h"
 #include "main/LogUnit.h"
+#include "link/UsbSelectUnit.h"
 #include "main/ToolWindows.h"
 #include "main/WindowPlace.h"
 #include "platform/vcl/IniFile.h"
@@ -215,6 +216,54 @@ TEST(MainConnection, ConnectPullReplugFollowTheStateTable)
     EXPECT_EQ(r.main().AutoReadPending, 1);
     r.receive(MainRig::frame(1, STATISTICS_CFM, {1, 2, 3, 4}));
     EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{PASSWORD_READ_REQ});
+
+    // The selection window closes the device; Cancel leaves it closed.
+    devlink::TUSB_SelectForm &select = *r.forms->UsbSelect;
+    select.FormActivate();
+    EXPECT_EQ(r.panel(0), "USB DISCONNECTED");
+    select.BtnCancelClick();
+    EXPECT_EQ(r.panel(0), "USB DISCONNECTED");
+    EXPECT_EQ(Connected, 1);
+    select.FormActivate();
+    select.BtnOpenClick();
+    EXPECT_EQ(r.panel(0), "USB CONNECTED");
+}
+
+// Frames that cannot be queued tell of a full queue only when the link is
+// open and the queue really is full; on a closed or lost link the pollers'
+// frames pile up unwritten, and panel 0 says why.
+TEST(MainConnection, QueueFullTextOnlyForAFullQueueOfAnOpenLink)
+{
+    const struct
+    {
+        const char *how;
+        std::function<void(MainRig &)> link;
+        bool shown;
+    } cases[] = {
+        {"open, the unit takes nothing", [](MainRig &) {}, true},
+        {"closed by the selection window",
+         [](MainRig &r) {
+             r.forms->UsbSelect->FormActivate();
+             r.forms->UsbSelect->BtnCancelClick();
+         },
+         false},
+        {"lost",
+         [](MainRig &r) {
+             r.backend->present = false;
+             r.backend->state->gone = true;
+             r.main().usb()->Pass();
+         },
+         false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        MainRig r({"KeeperEntry"});
+        r.connect();
+        c.link(r);
+        for (int i = 0; i < 30; ++i)
+            r.main().SendRequest(NodeApplication, BOX_STATUS_REQ);
+        EXPECT_EQ(r.panel(2), c.shown ? "Transmit queue full: frame not sent" : "");
+    }
 }
 
 TEST(MainConnection, WrongPasswordBoxComesAfterTheFrameWasHandled)
