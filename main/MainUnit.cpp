@@ -216,6 +216,7 @@ void TMainForm::FormCreate()
             corner = PlaceOnScreen(QRect(corner, size()), screen->availableGeometry());
     }
     move(corner);
+    restoredCorner_ = corner;
     if (ini.ReadBool("Form", "InitMax", false))
         setWindowState(windowState() | Qt::WindowMaximized);
     ConfigPath = ini.ReadString("CONFIG", "PATH", QDir::currentPath());
@@ -255,9 +256,12 @@ void TMainForm::FormClose()
         // Top and Left are the frame's corner, as move() takes them back at start.
         const Qt::WindowStates state = windowState();
         const bool normal = !(state & (Qt::WindowMaximized | Qt::WindowMinimized));
-        const QPoint frameOffset = pos() - geometry().topLeft();
         const QRect client = normal ? geometry() : normalGeometry();
-        const QPoint corner = normal ? pos() : client.topLeft() + frameOffset;
+        // A window that never moved while normal has not been placed by
+        // anyone since the start (its normal geometry may predate its frame).
+        const QPoint corner = normal         ? pos()
+                              : movedNormal_ ? client.topLeft() + normalFrameOffset_
+                                             : restoredCorner_;
         ini.WriteInteger("Form", "Top", corner.y());
         ini.WriteInteger("Form", "Left", corner.x());
         ini.WriteInteger("Form", "Width", client.width());
@@ -277,6 +281,16 @@ void TMainForm::FormClose()
     mainCall_.Shutdown();
     if (Usb)
         Usb->Terminate();
+}
+
+void TMainForm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    if (isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized |
+                                          Qt::WindowFullScreen))) {
+        movedNormal_ = true;
+        normalFrameOffset_ = pos() - geometry().topLeft();
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -312,6 +312,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -393,6 +394,12 @@ private:
     std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
     std::int64_t queueFullShownAt_ = 0; // when panel 2 last told of a full queue
+    // Where the frame's corner of the normal window is, for a window closed
+    // maximised or minimised: the place FormCreate gave it until the normal
+    // window moves, then its normal place with the frame it had there.
+    QPoint restoredCorner_;
+    bool movedNormal_ = false;
+    QPoint normalFrameOffset_;
     int keypadChannel_ = 0; // the last output the running keypad sequence switched
     int keypadRuns_ = 0;    // keypad sequences still to run, the current one included
     // The event that answers the transfer's last request; 0 when no transfer
