@@ -198,8 +198,10 @@ Place RunOnce(const QString &iniPath, QRect *reach, bool maximise = false)
 // and then stays.
 TEST(WindowPosition, StaysPutUnderAWindowManager)
 {
-    if (!Session || !Session->running())
-        GTEST_SKIP() << (Session ? Session->missing() : "no X session");
+    ASSERT_NE(Session, nullptr);
+    if (!Session->missing().empty())
+        GTEST_SKIP() << Session->missing();
+    ASSERT_TRUE(Session->running()) << "Xvfb or openbox did not start";
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const struct
     {
