@@ -20,7 +20,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +29,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -51,16 +49,28 @@ std::string FindProgram(const char *name)
     return {};
 }
 
-pid_t Spawn(const std::vector<std::string> &args, const posix_spawn_file_actions_t *actions)
+// Starts `args` with its output dropped and `closeFd` closed in it; the
+// child is ended with the test, even when the test itself is killed.
+pid_t Spawn(const std::vector<std::string> &args, int closeFd = -1)
 {
     std::vector<char *> argv;
     for (const std::string &a : args)
         argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0)
-        return 0;
-    return pid;
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid < 0 ? 0 : pid;
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::_exit(1);
+    if (closeFd >= 0)
+        ::close(closeFd);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
 }
 
 // An X server and a window manager of the test's own, ended with the test.
@@ -79,14 +89,9 @@ public:
         int fds[2];
         if (::pipe(fds) != 0)
             return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         server_ = Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
                          "-nolisten", "tcp"},
-                        &actions);
-        posix_spawn_file_actions_destroy(&actions);
+                        fds[0]);
         ::close(fds[1]);
         std::string number;
         QDeadlineTimer deadline(DeadlineMs);
@@ -104,12 +109,7 @@ public:
             return;
         display_ = ":" + number;
         ::setenv("DISPLAY", display_.c_str(), 1);
-        posix_spawn_file_actions_t quiet;
-        posix_spawn_file_actions_init(&quiet);
-        posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-        wm_ = Spawn({wm, "--sm-disable"}, &quiet);
-        posix_spawn_file_actions_destroy(&quiet);
+        wm_ = Spawn({wm, "--sm-disable"});
     }
     ~XSession()
     {
