@@ -94,8 +94,8 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
     const struct
     {
         const char *how;
-        // Takes the link and, while it is taken, runs `tick` and `press`
-        // (the keypad timer's ticks and a key press); returns the frames sent then.
+        // Takes the link, runs `during` (keypad timer ticks and a key press)
+        // while it is taken, gives it back; returns the frames sent meanwhile.
         std::function<std::vector<Bytes>(ManualRig &, const std::function<void()> &)> take;
     } cases[] = {
         {"transfer flag",
