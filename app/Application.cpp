@@ -18,8 +18,35 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+namespace {
+
+QString ExceptionText(const QString &message)
+{
+    return message.isEmpty() ? QStringLiteral("Unexpected error") : message;
+}
+
+} // namespace
+
 void TApplication::ShowException(const QString &message)
 {
-    vcl::PostMessageBox(message.isEmpty() ? QStringLiteral("Unexpected error") : message,
-                        applicationName(), vcl::MsgType::Error, vcl::MsgButton::Ok);
+    vcl::PostMessageBox(ExceptionText(message), applicationName(), vcl::MsgType::Error,
+                        vcl::MsgButton::Ok);
+}
+
+void TApplication::ShowExceptionNow(const QString &message)
+{
+    vcl::MessageBox(ExceptionText(message), applicationName(), vcl::MsgType::Error,
+                    vcl::MsgButton::Ok);
+}
+
+int TApplication::Run(const std::function<int()> &run)
+{
+    try {
+        return run();
+    } catch (const std::exception &e) {
+        ShowExceptionNow(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowExceptionNow(QStringLiteral("Unexpected error"));
+    }
+    return 1;
 }

@@ -4,13 +4,10 @@
 #include "app/AutoForms.h"
 #include "main/MainUnit.h"
 #include "platform/d2xx/d2xx.h"
-#include "platform/vcl/Dialogs.h"
 #include "sim/SimBackend.h"
 #include "widgets/WidgetUnits.h"
 
 #include <QApplication>
-
-#include <exception>
 
 int main(int argc, char *argv[])
 {
@@ -19,16 +16,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName("QM5230 Tessaron");
     d2xx::setSimulatorFactory([] { return sim::makeBackend(); });
 
-    try {
+    return TApplication::Run([] {
         QStringList arguments = QApplication::arguments();
         arguments.removeFirst();
         AutoForms forms(arguments, TMainForm::DefaultIniPath(), d2xx::systemDriver());
         forms.Show();
         return QApplication::exec();
-    } catch (const std::exception &e) {
-        vcl::ShowMessage(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        vcl::ShowMessage("Unexpected error");
-    }
-    return 1;
+    });
 }

@@ -123,7 +123,7 @@ constexpr std::array kTable = {
     CommandInfo{0, 0x53, "EEPROM_READ_REQ", Direction::ToUnit, 7, std::uint8_t(0xA3)},
     CommandInfo{0, 0xA3, "EEPROM_READ_CFM", Direction::FromUnit, 23, std::nullopt},
     CommandInfo{0, 0x54, "EEPROM_WRITE_REQ", Direction::ToUnit, 23, std::uint8_t(0xA4)},
-    CommandInfo{0, 0xA4, "EEPROM_WRITE_CFM", Direction::FromUnit, 0, std::nullopt},
+    CommandInfo{0, 0xA4, "EEPROM_WRITE_CFM", Direction::FromUnit, 4, std::nullopt},
 };
 } // namespace
 

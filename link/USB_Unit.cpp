@@ -85,13 +85,20 @@ int UsbThread::Open(const std::string &description)
 
 void UsbThread::Close()
 {
-    LinkState = LinkClosed;
+    if (CloseDevice() != LinkClosed)
+        client_.DeviceClosed();
+}
+
+UsbLinkState UsbThread::CloseDevice()
+{
+    const auto ended = static_cast<UsbLinkState>(LinkState.exchange(LinkClosed));
     std::lock_guard lock(DeviceLock);
     DeviceDescription.clear();
     if (FtHandle != d2xx::InvalidHandle) {
         driver_.Close(FtHandle);
         FtHandle = d2xx::InvalidHandle;
     }
+    return ended;
 }
 
 bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number)
@@ -132,6 +139,12 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64
                   TraceBytes(bytes, count),
               queued ? TraceGreen : TraceRed);
     return queued;
+}
+
+bool UsbThread::QueueFull() const
+{
+    std::lock_guard lock(TxLock);
+    return std::all_of(TxQueue.begin(), TxQueue.end(), [](const TxSlot &s) { return s.Used; });
 }
 
 void UsbThread::ResendLast()
@@ -176,7 +189,7 @@ bool UsbThread::Terminate(unsigned long waitMs)
     bool joined = true;
     if (isRunning() && currentThread() != this)
         joined = wait(QDeadlineTimer(waitMs));
-    Close();
+    CloseDevice();
     return joined;
 }
 

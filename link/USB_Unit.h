@@ -63,6 +63,9 @@ public:
     virtual void RxBootByte(std::uint8_t byte) = 0;
     virtual void DeviceRemoved() = 0;
     virtual void DeviceArrived() = 0;
+    // Close ended an open or lost link (not at the thread's end); runs on
+    // the thread that called Close, the main thread.
+    virtual void DeviceClosed() {}
     virtual void TraceLine(const std::string &text, std::uint32_t colour) = 0;
     // Whether trace lines are kept at all; while they are not, the thread
     // does not build them.
@@ -89,6 +92,7 @@ public:
 
     // Main thread (the connection), and the worker while the link is lost.
     int Open(const std::string &description);
+    // Main thread: closes the device; tells the client when a link was open or lost.
     void Close();
     // Queues one frame; false, with a red trace line, when it does not fit a
     // slot or every slot still waits to be written: the frames already
@@ -100,6 +104,8 @@ public:
     // before any: a byte handed over after it changed came after that frame
     // went out. Any thread.
     std::uint64_t lastWrittenNumber() const { return LastWritten.load(); }
+    // Every slot holds a frame that waits to be written.
+    bool QueueFull() const;
     void ResendLast();
     bool SetRxMode(std::uint8_t mode);
     // Drops every frame still waiting to be written, a partly written one too.
@@ -135,6 +141,8 @@ protected:
     void run() override; // Execute
 
 private:
+    // Closes the device; returns the link state it ended.
+    UsbLinkState CloseDevice();
     void DispatchRx();
     // Hand the loss and the return of the device to the main window.
     void NotifyLost();

@@ -211,14 +211,15 @@ void TMainForm::RadioButtonManuelClick()
 
 void TMainForm::SendChannelOn(std::uint8_t channel)
 {
-    if (ManualMode && Connected == 1)
+    // A switching frame must never reach a transfer's or the bootloader's exchange.
+    if (ManualMode && MaySend())
         SendRequest(NodeApplication, CHANNEL_SWITCH_REQ,
                     {channel, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
 }
 
 void TMainForm::SendChannelOff(std::uint8_t channel)
 {
-    if (ManualMode && Connected == 1)
+    if (ManualMode && MaySend())
         SendRequest(NodeApplication, CHANNEL_SWITCH_REQ,
                     {channel, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
 }

@@ -9,6 +9,7 @@
 #include "config/Settingsunit.h"
 #include "config/Transfer.h"
 #include "main/ToolWindows.h"
+#include "main/WindowPlace.h"
 #include "platform/d2xx/d2xx.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/IniFile.h"
@@ -33,6 +34,8 @@
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
+
+#include <chrono>
 
 using namespace devlink;
 
@@ -77,6 +80,11 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     TransferItem = 0;
     MainForm = this;
     Wait = [](std::uint32_t ms) { QThread::msleep(ms); };
+    SteadyClockMs = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
 
     setupUi(this);
     ConfigPages = &Config;
@@ -166,8 +174,11 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     WireFlashEditors();
 
     ClearLiveView();
-    InstallKeyPreview();
     FormCreate();
+    // After FormCreate: a place set before the native window exists is taken
+    // by the window manager as the frame's corner, as Top and Left are stored;
+    // set afterwards it would place the window's inside there instead.
+    InstallKeyPreview();
 }
 
 TMainForm::~TMainForm()
@@ -194,8 +205,18 @@ QString TMainForm::DefaultIniPath()
 void TMainForm::FormCreate()
 {
     vcl::TIniFile ini(iniPath_);
-    move(ini.ReadInteger("Form", "Left", x()), ini.ReadInteger("Form", "Top", y()));
     resize(ini.ReadInteger("Form", "Width", width()), height());
+    QPoint corner(ini.ReadInteger("Form", "Left", x()), ini.ReadInteger("Form", "Top", y()));
+    if (ini.ValueExists("Form", "Left") || ini.ValueExists("Form", "Top")) {
+        // A place kept from another screen, or one the user cannot reach, comes onto this screen.
+        const QScreen *screen = QGuiApplication::screenAt(corner);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen)
+            corner = PlaceOnScreen(QRect(corner, size()), screen->availableGeometry());
+    }
+    move(corner);
+    restoredCorner_ = corner;
     if (ini.ReadBool("Form", "InitMax", false))
         setWindowState(windowState() | Qt::WindowMaximized);
     ConfigPath = ini.ReadString("CONFIG", "PATH", QDir::currentPath());
@@ -235,9 +256,12 @@ void TMainForm::FormClose()
         // Top and Left are the frame's corner, as move() takes them back at start.
         const Qt::WindowStates state = windowState();
         const bool normal = !(state & (Qt::WindowMaximized | Qt::WindowMinimized));
-        const QPoint frameOffset = pos() - geometry().topLeft();
         const QRect client = normal ? geometry() : normalGeometry();
-        const QPoint corner = normal ? pos() : client.topLeft() + frameOffset;
+        // A window that never moved while normal has not been placed by
+        // anyone since the start (its normal geometry may predate its frame).
+        const QPoint corner = normal         ? pos()
+                              : movedNormal_ ? client.topLeft() + normalFrameOffset_
+                                             : restoredCorner_;
         ini.WriteInteger("Form", "Top", corner.y());
         ini.WriteInteger("Form", "Left", corner.x());
         ini.WriteInteger("Form", "Width", client.width());
@@ -257,6 +281,16 @@ void TMainForm::FormClose()
     mainCall_.Shutdown();
     if (Usb)
         Usb->Terminate();
+}
+
+void TMainForm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    if (isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized |
+                                          Qt::WindowFullScreen))) {
+        movedNormal_ = true;
+        normalFrameOffset_ = pos() - geometry().topLeft();
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -286,11 +320,18 @@ bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
     if (!Usb)
         return false;
     if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()))) {
-        // The worker traced the frame in red; the user sees it here.
-        SetPanel(2, "Transmit queue full: frame not sent");
+        // The worker traced the frame in red; the user sees it here when the
+        // queue is full because the unit does not take the frames fast
+        // enough. On a closed or lost link panel 0 already says why.
+        if (Usb->linkState() == LinkOpen && Usb->QueueFull()) {
+            SetPanel(2, "Transmit queue full: frame not sent");
+            queueFullShownAt_ = SteadyClockMs();
+        }
         return false;
     }
-    if (!StatusPanels[2]->text().isEmpty())
+    // Long enough to be read; the next poll comes 150 ms later.
+    if (!StatusPanels[2]->text().isEmpty() &&
+        SteadyClockMs() - queueFullShownAt_ >= QueueFullShownMs)
         SetPanel(2, QString());
     return true;
 }
@@ -518,6 +559,13 @@ void TMainForm::DeviceRemoved()
     }
     ClearLiveView();
     VersionText.clear();
+}
+
+void TMainForm::DeviceClosed()
+{
+    // Closed by the selection window: no device is connected until the user picks one.
+    if (Connected == 1)
+        SetPanel(0, "USB DISCONNECTED");
 }
 
 void TMainForm::DeviceArrived()

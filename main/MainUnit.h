@@ -73,8 +73,13 @@ public:
     void FormClose();
 
     // frames
-    // False when the frame could not be queued (status bar panel 2 says so).
+    // False when the frame could not be queued. When that is because the
+    // queue of an open link is full, status bar panel 2 says so for at least
+    // QueueFullShownMs; frames that fail on a closed or lost link say nothing.
     bool SendFrame(const std::uint8_t *frame, std::uint8_t count);
+    static constexpr std::int64_t QueueFullShownMs = 5000;
+    // Milliseconds of a steady clock; tests replace it.
+    std::function<std::int64_t()> SteadyClockMs;
     void SendRequest(std::uint8_t node, std::uint8_t command,
                      std::initializer_list<std::uint8_t> data = {});
     void ProcessFrame(const std::uint8_t *frame, std::size_t count);
@@ -84,6 +89,7 @@ public:
     void Connect(const QString &description);
     void DeviceRemoved() override;
     void DeviceArrived() override;
+    void DeviceClosed() override;
 
     // access
     void UpdateAccessLevel();
@@ -122,8 +128,13 @@ public:
     void FormKeyDown(QKeyEvent *event);
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
+    // No run starts or goes on while a transfer or the firmware update owns
+    // the link; one that runs when they start is stopped.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
+    void StopKeypadRun();
+    // A transfer or the firmware window holds the link: no switching frame may go out.
+    bool LinkTakenFromManualSwitching() const;
     QTimer *KeypadTimer = nullptr;
     void BtnSaveClick();
 
@@ -301,6 +312,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -381,6 +393,13 @@ private:
     bool LiveViewLaidOut = false;
     std::map<std::string, std::vector<QPointer<QWidget>>> accessButtons_;
     bool closed_ = false;
+    std::int64_t queueFullShownAt_ = 0; // when panel 2 last told of a full queue
+    // Where the frame's corner of the normal window is, for a window closed
+    // maximised or minimised: the place FormCreate gave it until the normal
+    // window moves, then its normal place with the frame it had there.
+    QPoint restoredCorner_;
+    bool movedNormal_ = false;
+    QPoint normalFrameOffset_;
     int keypadChannel_ = 0; // the last output the running keypad sequence switched
     int keypadRuns_ = 0;    // keypad sequences still to run, the current one included
     // The event that answers the transfer's last request; 0 when no transfer

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 void TMainForm::InstallKeyPreview()
 {
     // The window sees each key before the control with the focus does.
@@ -32,7 +34,8 @@ void TMainForm::FormKeyDown(QKeyEvent *event)
         BtnSaveClick();
         break;
     case Qt::Key_Slash:
-        if ((event->modifiers() & Qt::KeypadModifier) && ManualMode == 1)
+        // A key held down repeats its press; only the press itself starts a run.
+        if ((event->modifiers() & Qt::KeypadModifier) && ManualMode == 1 && !event->isAutoRepeat())
             KeypadSwitchAll();
         break;
     default:
@@ -40,20 +43,37 @@ void TMainForm::FormKeyDown(QKeyEvent *event)
     }
 }
 
+bool TMainForm::LinkTakenFromManualSwitching() const
+{
+    return FirmwareWindowOpen || TransferBusy;
+}
+
 void TMainForm::KeypadSwitchAll()
 {
-    // A press during a run follows it, as a key typed while the window was busy would.
-    ++keypadRuns_;
+    if (LinkTakenFromManualSwitching())
+        return;
+    // A press during a run follows it, as a key typed while the window was
+    // busy would; one press waits, not every one.
+    keypadRuns_ = std::min(keypadRuns_ + 1, 2);
     if (!KeypadTimer->isActive()) {
         keypadChannel_ = 0;
         KeypadTimer->start();
     }
 }
 
+void TMainForm::StopKeypadRun()
+{
+    // The outputs switched so far stay as they are; the next press repeats
+    // the same run, since this one did not reach every output.
+    KeypadTimer->stop();
+    keypadRuns_ = 0;
+    keypadChannel_ = 0;
+}
+
 void TMainForm::KeypadTimerTimer()
 {
-    if (keypadRuns_ == 0) {
-        KeypadTimer->stop();
+    if (keypadRuns_ == 0 || LinkTakenFromManualSwitching()) {
+        StopKeypadRun();
         return;
     }
     const auto channel = static_cast<std::uint8_t>(++keypadChannel_);

@@ -45,6 +45,8 @@ bool TMainForm::StartTransfer(TransferKind kind)
         vcl::ShowMessage("Is not connected to target, please connect USB", this);
         return false;
     }
+    // The transfer's frames go out from here on; no switching frame may come between them.
+    StopKeypadRun();
     if (kind == TransferKind::Upload) {
         // Every block is built once before anything goes out, so that an entry
         // that cannot go on the wire stops the upload here and not half-way.

@@ -45,6 +45,7 @@ void TMainForm::Firmware1Click()
     // The update owns the link while its window is open.
     PauseStatusPolling();
     FirmwareWindowOpen = 1;
+    StopKeypadRun();
     ClearLiveView();
     ToolLaunchers.Firmware(this);
     FirmwareWindowOpen = 0;

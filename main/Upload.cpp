@@ -51,9 +51,13 @@ void TMainForm::BtnSaveClick()
             text += "\n\n" + uploadError_;
         vcl::ShowMessage(text, this);
     }
-    // However the upload ended, the unit takes what it holds only after a reboot.
+    // However the upload ended, the unit takes what it holds only after a
+    // reboot; after one that did not complete Enter must not reboot it on
+    // part of the settings.
+    const vcl::MsgButton rebootDefault = uploadComplete_ ? vcl::MsgButton::Yes : vcl::MsgButton::No;
     if (vcl::MessageDlg("Reboot Target to use new settings?", vcl::MsgType::Confirmation,
-                        vcl::MsgButton::Yes | vcl::MsgButton::No, this) == vcl::MsgButton::Yes) {
+                        vcl::MsgButton::Yes | vcl::MsgButton::No, this,
+                        rebootDefault) == vcl::MsgButton::Yes) {
         const DeviceFrame reboot = TransferRequestFrame(REBOOT_REQ);
         SendFrame(reboot.data(), reboot.length());
     }

@@ -1,23 +1,36 @@
 #include "platform/vcl/Dialogs.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace vcl {
 
 namespace {
 
+// The width a window frame takes beside its caption's text: a window icon
+// and three buttons, each about a square a little higher than the text, and
+// the gaps between them.
+int CaptionRoom(const QFontMetrics &titleFont)
+{
+    return 5 * (titleFont.height() + 8);
+}
+
 class MessageBoxProvider final : public DialogProvider
 {
 public:
     MsgButton show(QWidget *parent, MsgType type, const QString &caption, const QString &text,
-                   MsgButtons buttons) override
+                   MsgButtons buttons, MsgButton defaultButton) override
     {
         QMessageBox box(icon(type), caption, text, QMessageBox::NoButton, parent);
         QMessageBox::StandardButtons standard;
@@ -32,6 +45,9 @@ public:
         if (standard == QMessageBox::NoButton)
             standard = QMessageBox::Ok;
         box.setStandardButtons(standard);
+        if (defaultButton != MsgButton::None && buttons.testFlag(defaultButton))
+            box.setDefaultButton(toStandard(defaultButton));
+        KeepCaptionWhole(box);
         const MsgButton escape = escapeButton(buttons);
         box.setEscapeButton(toStandard(escape));
         box.exec();
@@ -50,6 +66,26 @@ public:
     }
 
 private:
+    // The box sizes itself to its text, and the window manager shortens a
+    // caption that does not fit beside its buttons: the box is made as wide
+    // as the caption in a bold title font and the frame's icon and buttons need.
+    static void KeepCaptionWhole(QMessageBox &box)
+    {
+        auto *grid = qobject_cast<QGridLayout *>(box.layout());
+        if (!grid)
+            return;
+        QFont font = QApplication::font("QMdiSubWindowTitleBar");
+        font.setBold(true);
+        const QFontMetrics metrics(font);
+        int width = metrics.horizontalAdvance(box.windowTitle()) + CaptionRoom(metrics);
+        if (const QScreen *screen = box.screen())
+            width = std::min(width, screen->availableGeometry().width());
+        const QMargins margins = grid->contentsMargins();
+        grid->addItem(new QSpacerItem(width - margins.left() - margins.right(), 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+
     static QMessageBox::Icon icon(MsgType type)
     {
         switch (type) {
@@ -130,15 +166,16 @@ void ShowMessage(const QString &text, QWidget *parent)
                parent);
 }
 
-MsgButton MessageDlg(const QString &text, MsgType type, MsgButtons buttons, QWidget *parent)
+MsgButton MessageDlg(const QString &text, MsgType type, MsgButtons buttons, QWidget *parent,
+                     MsgButton defaultButton)
 {
-    return MessageBox(text, MsgTypeCaption(type), type, buttons, parent);
+    return MessageBox(text, MsgTypeCaption(type), type, buttons, parent, defaultButton);
 }
 
 MsgButton MessageBox(const QString &text, const QString &caption, MsgType type, MsgButtons buttons,
-                     QWidget *parent)
+                     QWidget *parent, MsgButton defaultButton)
 {
-    return dialogProvider().show(parent, type, caption, text, buttons);
+    return dialogProvider().show(parent, type, caption, text, buttons, defaultButton);
 }
 
 void ShowMessageLater(const QString &text, QWidget *parent)

@@ -16,14 +16,16 @@ Q_DECLARE_FLAGS(MsgButtons, MsgButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(MsgButtons)
 
 // Shows one modal box and returns the button pressed (closing the box counts
-// as Cancel, else No, else Ok, whichever the box has). Tests install one that
-// answers without a person; the default one shows a QMessageBox.
+// as Cancel, else No, else Ok, whichever the box has). `defaultButton` is the
+// one Enter presses; None leaves the box's own choice, its first of Ok and
+// Yes. Tests install one that answers without a person; the default one shows
+// a QMessageBox at least as wide as its caption needs.
 class DialogProvider
 {
 public:
     virtual ~DialogProvider() = default;
     virtual MsgButton show(QWidget *parent, MsgType type, const QString &caption,
-                           const QString &text, MsgButtons buttons) = 0;
+                           const QString &text, MsgButtons buttons, MsgButton defaultButton) = 0;
 };
 
 // Installs `provider` (nullptr: the default one) and returns the one it
@@ -39,10 +41,10 @@ void ShowMessage(const QString &text, QWidget *parent = nullptr);
 // Box captioned after its type ("Information", "Warning", "Error",
 // "Confirmation") with the given buttons; returns the one pressed.
 MsgButton MessageDlg(const QString &text, MsgType type, MsgButtons buttons,
-                     QWidget *parent = nullptr);
+                     QWidget *parent = nullptr, MsgButton defaultButton = MsgButton::None);
 // Box with a caption of the caller's choice.
 MsgButton MessageBox(const QString &text, const QString &caption, MsgType type, MsgButtons buttons,
-                     QWidget *parent = nullptr);
+                     QWidget *parent = nullptr, MsgButton defaultButton = MsgButton::None);
 
 // The same boxes shown once the current event handler has returned to the
 // main event loop; `answered`, when given, gets the button pressed. May be

@@ -26,6 +26,7 @@ public:
         QString text;
         MsgButtons buttons;
         MsgButton answer = MsgButton::None;
+        MsgButton defaultButton = MsgButton::None; // the one Enter would press; None: the box's own
     };
 
     ScriptedDialogs() : m_previous(setDialogProvider(this)) {}
@@ -72,9 +73,9 @@ public:
     }
 
     MsgButton show(QWidget *parent, MsgType type, const QString &caption, const QString &text,
-                   MsgButtons buttons) override
+                   MsgButtons buttons, MsgButton defaultButton) override
     {
-        Shown box{parent, type, caption, text, buttons, MsgButton::None};
+        Shown box{parent, type, caption, text, buttons, MsgButton::None, defaultButton};
         if (m_onShow)
             m_onShow(box);
         if (m_script.empty()) {

@@ -81,6 +81,36 @@ TEST(Application, ThrowingHandOverReleasesTheWorker)
     EXPECT_EQ(dialogs.last().text, "Invalid HEX record in line 7");
 }
 
+// An exception that leaves the start-up is shown in the same error box as
+// one from a handler, at once, since no message loop runs to show it later.
+TEST(Application, ExceptionFromTheStartUpIsShownInTheErrorBox)
+{
+    const struct
+    {
+        const char *how;
+        std::function<int()> run;
+        int result;
+        QString shown; // empty: no box
+    } cases[] = {
+        {"runs to its end", [] { return 0; }, 0, {}},
+        {"standard exception", []() -> int { throwRuntime(); }, 1, "Invalid HEX record in line 7"},
+        {"anything else", []() -> int { throw 42; }, 1, "Unexpected error"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        vcl::ScriptedDialogs dialogs;
+        EXPECT_EQ(TApplication::Run(c.run), c.result);
+        if (c.shown.isEmpty()) {
+            EXPECT_EQ(dialogs.count(), 0);
+            continue;
+        }
+        ASSERT_EQ(dialogs.count(), 1);
+        EXPECT_EQ(dialogs.last().text, c.shown);
+        EXPECT_EQ(dialogs.last().type, vcl::MsgType::Error);
+        EXPECT_EQ(dialogs.last().caption, "QM5230 Tessaron");
+    }
+}
+
 int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))

@@ -45,3 +45,25 @@ TEST(CommandTable, NamesAndCodesAreUniquePerNode)
         EXPECT_EQ(FindCommand(c.name), &c);
     }
 }
+
+// Lengths as the protocol's code table gives them; 0 where the length
+// follows the data. Node 0 whole, and the node 1 codes that share its numbers.
+TEST(CommandTable, LengthsOfTheProtocolTable)
+{
+    const struct
+    {
+        std::uint8_t node, code, length;
+    } lengths[] = {
+        {0, SERIAL_ERROR_IND, 4},      {0, PING_REQ, 21},           {0, PING_CFM, 0},
+        {0, ERROR_LOG_COUNT_REQ, 4},   {0, ERROR_LOG_COUNT_CFM, 5}, {0, ERROR_LOG_ENTRY_REQ, 5},
+        {0, ERROR_LOG_ENTRY_CFM, 0},   {0, ERROR_LOG_RESET_REQ, 4}, {0, ERROR_LOG_RESET_CFM, 4},
+        {0, EEPROM_READ_REQ, 7},       {0, EEPROM_READ_CFM, 23},    {0, EEPROM_WRITE_REQ, 23},
+        {0, EEPROM_WRITE_CFM, 4},      {1, DIAGNOSTIC_READ_REQ, 4}, {1, BOX_STATUS_CFM, 10},
+        {1, CAL_CHANNEL_READ_CFM, 12}, {1, CAN_MONITOR_REQ, 4},     {1, LP_DIAGNOSTIC_READ_CFM, 0},
+    };
+    for (const auto &l : lengths) {
+        const CommandInfo *c = FindCommand(l.node, l.code);
+        ASSERT_NE(c, nullptr) << int(l.node) << ":" << int(l.code);
+        EXPECT_EQ(c->length, l.length) << c->name;
+    }
+}

@@ -25,13 +25,14 @@ namespace {
 struct Client : UsbThreadClient
 {
     Bytes frameBytes, bootBytes;
-    int removed = 0, arrived = 0;
+    int removed = 0, arrived = 0, closed = 0;
     bool tracing = true;
     std::vector<std::pair<std::string, std::uint32_t>> trace;
     void RxFrameByte(std::uint8_t b) override { frameBytes.push_back(b); }
     void RxBootByte(std::uint8_t b) override { bootBytes.push_back(b); }
     void DeviceRemoved() override { ++removed; }
     void DeviceArrived() override { ++arrived; }
+    void DeviceClosed() override { ++closed; }
     void TraceLine(const std::string &t, std::uint32_t c) override { trace.emplace_back(t, c); }
     bool Tracing() const override { return tracing; }
 };
@@ -88,6 +89,10 @@ TEST(UsbThreadDevices, ListSkipsEmptyDescriptionsAndOpenConfiguresTheLine)
     r.usb.Close();
     r.usb.Close(); // harmless twice
     EXPECT_EQ(r.usb.linkState(), LinkClosed);
+    EXPECT_EQ(r.client.closed, 1) << "told once, when a link was ended";
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.usb.Terminate();
+    EXPECT_EQ(r.client.closed, 1) << "the thread's end tells nothing";
 }
 
 // A full queue refuses the new frame out loud and keeps the 25 it holds.
@@ -97,6 +102,7 @@ TEST(UsbThreadQueue, FullQueueRefusesTheNewFrameAndKeepsTheBacklog)
     ASSERT_EQ(r.usb.Open("Unit A"), 1);
     for (int i = 1; i <= 25; ++i)
         r.send(static_cast<std::uint8_t>(i));
+    EXPECT_TRUE(r.usb.QueueFull());
     const Bytes extra(6, 26);
     EXPECT_FALSE(r.usb.Send(extra.data(), 6));
     ASSERT_FALSE(r.client.trace.empty());

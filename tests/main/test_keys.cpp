@@ -1,8 +1,10 @@
 // The main window's keys and the keypad's switching of all outputs.
 #include "tests/main/MainRig.h"
+#include "tests/main/UnitScript.h"
 
 #include "forms/ConfigPagesUi.h"
 #include "main/LogUnit.h"
+#include "main/ToolWindows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 using namespace devlink;
 using testsupport::Bytes;
 using testsupport::MainRig;
+using testsupport::UnitScript;
 
 namespace {
 
@@ -83,12 +86,138 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
     EXPECT_TRUE(r.panel(2).isEmpty());
 }
 
+// A transfer or the firmware window that starts stops a running keypad run:
+// no switching frame goes out while they hold the link, and the run does
+// not go on after them. A press meanwhile starts nothing.
+TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
+{
+    const struct
+    {
+        const char *how;
+        // Takes the link, runs `during` (keypad timer ticks and a key press)
+        // while it is taken, gives it back; returns the frames sent meanwhile.
+        std::function<std::vector<Bytes>(ManualRig &, const std::function<void()> &)> take;
+    } cases[] = {
+        {"transfer flag",
+         [](ManualRig &r, const std::function<void()> &during) {
+             r.main().TransferBusy = 1;
+             during();
+             auto frames = r.sent();
+             r.main().TransferBusy = 0;
+             return frames;
+         }},
+        {"firmware window flag",
+         [](ManualRig &r, const std::function<void()> &during) {
+             r.main().FirmwareWindowOpen = 1;
+             during();
+             auto frames = r.sent();
+             r.main().FirmwareWindowOpen = 0;
+             return frames;
+         }},
+        {"firmware window opened",
+         [](ManualRig &r, const std::function<void()> &during) {
+             std::vector<Bytes> frames;
+             ToolLaunchers.Firmware = [&](QWidget *) {
+                 during();
+                 frames = r.sent();
+             };
+             r.main().Firmware1Click();
+             ToolLaunchers.Firmware = nullptr;
+             return frames;
+         }},
+        {"read of all settings",
+         [](ManualRig &r, const std::function<void()> &during) {
+             UnitScript unit(r);
+             unit.onTurn = [&](UnitScript &) {
+                 if (!UpdateForm->isVisible())
+                     return;
+                 during();
+                 r.main().CancelTransfer();
+             };
+             r.main().BtnLoadClick();
+             EXPECT_FALSE(unit.stuck);
+             return unit.sent;
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        ManualRig r;
+        TMainForm &m = r.main();
+        std::vector<Bytes> frames;
+        // Timer ticks, each followed by a pass of the worker.
+        auto ticks = [&](int count) {
+            for (int tick = 0; tick < count; ++tick) {
+                m.KeypadTimerTimer();
+                for (const Bytes &f : r.sent(1))
+                    frames.push_back(f);
+            }
+        };
+        m.KeypadSwitchAll();
+        ticks(5);
+        ASSERT_EQ(switches(frames).size(), 5u);
+
+        frames.clear();
+        std::vector<Bytes> during = c.take(r, [&] {
+            ticks(40);
+            m.KeypadSwitchAll();
+            ticks(40);
+        });
+        during.insert(during.end(), frames.begin(), frames.end());
+        EXPECT_TRUE(switches(during).empty());
+        EXPECT_FALSE(m.KeypadTimer->isActive());
+
+        // Afterwards nothing follows by itself; the next press repeats the
+        // run that was cut short, from the first output.
+        frames.clear();
+        ticks(40);
+        EXPECT_TRUE(switches(frames).empty());
+        m.KeypadSwitchAll();
+        ticks(40);
+        EXPECT_EQ(switches(frames), allOutputs(0x0F));
+    }
+}
+
+// One run a key press: the presses a held key repeats start none, and of
+// the presses during a run one waits behind it.
+TEST(KeypadSwitchAll, OneRunPerPress)
+{
+    ManualRig r;
+    TMainForm &m = r.main();
+    auto key = [&](bool repeat) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Slash, Qt::KeypadModifier, "/", repeat);
+        m.FormKeyDown(&press);
+    };
+    key(false);
+    for (int i = 0; i < 9; ++i)
+        key(true);
+    std::vector<Bytes> frames;
+    auto run = [&](int ticks) {
+        for (int tick = 0; tick < ticks; ++tick) {
+            m.KeypadTimerTimer();
+            for (const Bytes &f : r.sent(1))
+                frames.push_back(f);
+        }
+    };
+    run(10);
+    for (int i = 0; i < 3; ++i)
+        key(false);
+    run(400);
+    EXPECT_FALSE(m.KeypadTimer->isActive());
+    std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
+    const auto on = allOutputs(0xF0);
+    expected.insert(expected.end(), on.begin(), on.end());
+    EXPECT_EQ(switches(frames), expected);
+}
+
 // A worker that writes nothing fills the queue: the frames it holds stay and
-// go out later, each one it cannot take is reported.
+// go out later, each one it cannot take is reported, and the report stays
+// long enough to be read.
 TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
 {
     ManualRig r;
     TMainForm &m = r.main();
+    std::int64_t now = 1000;
+    m.SteadyClockMs = [&now] { return now; };
     TraceEnabled = 1;
     m.KeypadSwitchAll();
     for (int tick = 0; tick < 34; ++tick)
@@ -102,8 +231,15 @@ TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
     const auto all = allOutputs(0x0F);
     const std::vector<std::pair<int, int>> first25(all.begin(), all.begin() + 25);
     EXPECT_EQ(sent, first25);
+    now += 150; // the next status poll
     m.SendChannelOn(1);
-    EXPECT_TRUE(r.panel(2).isEmpty()) << "the next frame that fits clears the text";
+    EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
+    now += TMainForm::QueueFullShownMs - 150 - 1;
+    m.SendChannelOn(1);
+    EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
+    now += 1;
+    m.SendChannelOn(1);
+    EXPECT_TRUE(r.panel(2).isEmpty()) << "a frame that fits after five seconds clears the text";
 }
 
 // F8, F9 and the keypad "/" reach the window's handler whichever control has

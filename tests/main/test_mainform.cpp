@@ -2,7 +2,9 @@
 
 #include "main/Login.h"
 #include "main/LogUnit.h"
+#include "link/UsbSelectUnit.h"
 #include "main/ToolWindows.h"
+#include "main/WindowPlace.h"
 #include "platform/vcl/IniFile.h"
 
 #include <QAction>
@@ -127,6 +129,33 @@ TEST(MainStartup, WindowPlacementRoundTrips)
     }
 }
 
+// A stored place whose corner lies off the screen (a screen since removed,
+// a title bar above the top) comes onto it; any other stays as stored.
+TEST(MainStartup, StoredPlaceOffTheScreenComesOntoIt)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    const struct
+    {
+        const char *what;
+        QRect window;
+        QPoint placed;
+    } cases[] = {
+        {"inside", {100, 117, 1000, 740}, {100, 117}},
+        {"sticking out right and below", {1200, 900, 1000, 740}, {1200, 900}},
+        {"wider than the screen", {80, 120, 1400, 740}, {80, 120}},
+        {"title bar above the top", {100, -3, 1000, 740}, {100, 0}},
+        {"left of the screen", {-500, 200, 1000, 740}, {0, 200}},
+        {"on a screen to the right", {2500, 200, 1000, 740}, {280, 200}},
+        {"below and wider", {-20, 1100, 1400, 740}, {0, 284}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(PlaceOnScreen(c.window, screen), c.placed);
+    }
+    const QRect panelBelowATopBar(0, 24, 1280, 1000);
+    EXPECT_EQ(PlaceOnScreen({300, 10, 1000, 740}, panelBelowATopBar), QPoint(280, 24));
+}
+
 TEST(MainStartup, TraceWindowLinesAreTimeStampedAndSwitchable)
 {
     MainRig r;
@@ -187,6 +216,54 @@ TEST(MainConnection, ConnectPullReplugFollowTheStateTable)
     EXPECT_EQ(r.main().AutoReadPending, 1);
     r.receive(MainRig::frame(1, STATISTICS_CFM, {1, 2, 3, 4}));
     EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{PASSWORD_READ_REQ});
+
+    // The selection window closes the device; Cancel leaves it closed.
+    devlink::TUSB_SelectForm &select = *r.forms->UsbSelect;
+    select.FormActivate();
+    EXPECT_EQ(r.panel(0), "USB DISCONNECTED");
+    select.BtnCancelClick();
+    EXPECT_EQ(r.panel(0), "USB DISCONNECTED");
+    EXPECT_EQ(Connected, 1);
+    select.FormActivate();
+    select.BtnOpenClick();
+    EXPECT_EQ(r.panel(0), "USB CONNECTED");
+}
+
+// Frames that cannot be queued tell of a full queue only when the link is
+// open and the queue really is full; on a closed or lost link the pollers'
+// frames pile up unwritten, and panel 0 says why.
+TEST(MainConnection, QueueFullTextOnlyForAFullQueueOfAnOpenLink)
+{
+    const struct
+    {
+        const char *how;
+        std::function<void(MainRig &)> link;
+        bool shown;
+    } cases[] = {
+        {"open, the unit takes nothing", [](MainRig &) {}, true},
+        {"closed by the selection window",
+         [](MainRig &r) {
+             r.forms->UsbSelect->FormActivate();
+             r.forms->UsbSelect->BtnCancelClick();
+         },
+         false},
+        {"lost",
+         [](MainRig &r) {
+             r.backend->present = false;
+             r.backend->state->gone = true;
+             r.main().usb()->Pass();
+         },
+         false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        MainRig r({"KeeperEntry"});
+        r.connect();
+        c.link(r);
+        for (int i = 0; i < 30; ++i)
+            r.main().SendRequest(NodeApplication, BOX_STATUS_REQ);
+        EXPECT_EQ(r.panel(2), c.shown ? "Transmit queue full: frame not sent" : "");
+    }
 }
 
 TEST(MainConnection, WrongPasswordBoxComesAfterTheFrameWasHandled)

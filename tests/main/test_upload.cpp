@@ -122,6 +122,7 @@ TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
         EXPECT_EQ(r.writes(), uploadCommands());
         ASSERT_EQ(r.writes().size(), 114u);
         EXPECT_EQ(r.dialogs.texts(), QStringList{"Reboot Target to use new settings?"});
+        EXPECT_EQ(r.dialogs.last().defaultButton, vcl::MsgButton::Yes);
         EXPECT_EQ(afterwards, reboot == vcl::MsgButton::Yes ? std::vector<Bytes>{wire(REBOOT_REQ)}
                                                             : std::vector<Bytes>{});
         EXPECT_EQ(TransferState, tsIdle);
@@ -177,6 +178,8 @@ TEST(Upload, CancelOrTimeoutIsReportedAsNotDone)
         EXPECT_EQ(texts.contains(" Update timeout "), !cancel);
         EXPECT_TRUE(texts[texts.size() - 2].startsWith("The upload did not complete"));
         EXPECT_EQ(texts.last(), "Reboot Target to use new settings?");
+        EXPECT_EQ(r.dialogs.last().defaultButton, vcl::MsgButton::No)
+            << "Enter does not reboot the unit on part of the settings";
         EXPECT_EQ(r.main().SettingsModified, 1);
         EXPECT_EQ(r.main().RefreshPending, 0);
         EXPECT_EQ(r.main().TransferBusy, 0);

@@ -33,10 +33,13 @@ TEST(Dialogs, ScriptedProviderRecordsAndAnswers)
     EXPECT_EQ(MessageDlg("Reboot Target to use new settings?", MsgType::Confirmation,
                          MsgButton::Yes | MsgButton::No),
               MsgButton::Yes); // script empty: first button
-    EXPECT_EQ(MessageBox("x", "Own caption", MsgType::Error, MsgButton::No | MsgButton::Cancel),
+    EXPECT_EQ(MessageBox("x", "Own caption", MsgType::Error, MsgButton::No | MsgButton::Cancel,
+                         nullptr, MsgButton::Cancel),
               MsgButton::No);
 
     ASSERT_EQ(dialogs.count(), 3);
+    EXPECT_EQ(dialogs.shown()[1].defaultButton, MsgButton::None) << "the box's own choice";
+    EXPECT_EQ(dialogs.shown()[2].defaultButton, MsgButton::Cancel);
     const auto &shown = dialogs.shown();
     EXPECT_EQ(shown[0].caption, "QM5230 Tessaron");
     EXPECT_EQ(shown[0].type, MsgType::Information);
@@ -117,14 +120,15 @@ TEST(Dialogs, BoxPostedFromAWorkerShowsOnTheMainThread)
 }
 
 // The default provider, answered through the real box.
-MsgButton answerRealBox(MsgButtons buttons, const std::function<void(QMessageBox *)> &press)
+MsgButton answerRealBox(MsgButtons buttons, const std::function<void(QMessageBox *)> &press,
+                        MsgButton defaultButton = MsgButton::None)
 {
     QTimer::singleShot(0, qApp, [press] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         press(box);
     });
-    return MessageDlg("Question?", MsgType::Confirmation, buttons);
+    return MessageDlg("Question?", MsgType::Confirmation, buttons, nullptr, defaultButton);
 }
 
 TEST(Dialogs, DefaultProviderUsesAMessageBox)
@@ -142,6 +146,45 @@ TEST(Dialogs, DefaultProviderUsesAMessageBox)
     EXPECT_EQ(answerRealBox(MsgButton::Yes | MsgButton::No, escape), MsgButton::No);
     EXPECT_EQ(answerRealBox(MsgButton::Ok | MsgButton::Cancel, escape), MsgButton::Cancel);
     EXPECT_EQ(answerRealBox(MsgButton::Ok, escape), MsgButton::Ok);
+    // Enter presses the default button: the box's first of Yes and Ok unless
+    // the caller names another.
+    const auto enter = [](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); };
+    EXPECT_EQ(answerRealBox(MsgButton::Yes | MsgButton::No, enter), MsgButton::Yes);
+    EXPECT_EQ(answerRealBox(MsgButton::Yes | MsgButton::No, enter, MsgButton::No), MsgButton::No);
+    EXPECT_EQ(answerRealBox(MsgButton::Yes | MsgButton::No, enter, MsgButton::Yes), MsgButton::Yes);
+}
+
+// A window manager draws the caption in a bold font beside a window icon and
+// three buttons, and shortens a caption that does not fit ("QM5...aron"):
+// every box leaves room for its whole caption. Under openbox the buttons and
+// gaps take some 90 pixels at a 14-pixel font; 7 font heights cover them.
+TEST(Dialogs, DefaultBoxIsWideEnoughForItsCaption)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const struct
+    {
+        const char *caption;
+        const char *text;
+    } cases[] = {
+        {"QM5230 Tessaron", "Unexpected error"},
+        {"QM5230 Tessaron", "Data stored in Tessaron"},
+        {"Confirmation", "OK?"},
+        {"Error", "Wrong password.\n\nUnable to read or write data!"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        int width = 0;
+        QTimer::singleShot(0, qApp, [&width] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            width = box->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        MessageBox(c.text, c.caption, MsgType::Information, MsgButton::Ok);
+        EXPECT_GE(width, metrics.horizontalAdvance(c.caption) + 7 * metrics.height());
+    }
 }
 
 } // namespace
