@@ -78,7 +78,8 @@ void printUsage(std::FILE *to)
                "--boot-fault bends the bootloader's bytes equal to BYTE (a character such\n"
                "as ! or a number such as 0x21): KIND is drop or repeat; NTH is the one\n"
                "bent, counted from 1 since the program started (1 when left out, -1 for\n"
-               "every one): drop,!,3 loses the third '!'. Each bent byte is told on stderr.\n",
+               "every one): 'drop,!,3' loses the third '!' (quote a !, or write it 0x21,\n"
+               "for an interactive shell). Each bent byte is told on stderr.\n",
                to);
 }
 
