@@ -138,6 +138,19 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
              EXPECT_FALSE(unit.stuck);
              return unit.sent;
          }},
+        {"automatic read from its timer",
+         [](ManualRig &r, const std::function<void()> &during) {
+             UnitScript unit(r);
+             unit.onTurn = [&](UnitScript &) {
+                 if (!UpdateForm->isVisible())
+                     return;
+                 during();
+                 r.main().CancelTransfer();
+             };
+             r.main().TimerSerialTimer();
+             EXPECT_FALSE(unit.stuck);
+             return unit.sent;
+         }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
