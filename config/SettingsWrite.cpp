@@ -268,16 +268,16 @@ WriteBlock BuildCanSetup()
                                 MaxNoDataDelay);
     const std::optional<int> resetId = hexField(ui.CANresetChannelErrorIDedit, WordMax, 0);
     if (!resetId)
-        return failed(notHex(QStringLiteral("CAN ID of the channel-error reset"),
+        return failed(notHex(QStringLiteral("CAN Inputs, CAN setup, error reset ID"),
                              ui.CANresetChannelErrorIDedit, WordMax));
     const std::optional<int> mask = hexField(ui.CANresetChannelErrorBitMaskEdit, ByteMax, 0);
     if (!mask)
-        return failed(notHex(QStringLiteral("Bit mask of the channel-error reset"),
+        return failed(notHex(QStringLiteral("CAN Inputs, CAN setup, error reset bit mask"),
                              ui.CANresetChannelErrorBitMaskEdit, ByteMax));
     const std::optional<int> baseId = hexField(ui.CANexport5BaseIDEdit, WordMax, std::nullopt);
     if (!baseId)
-        return failed(
-            notHex(QStringLiteral("Base ID of CAN export 5"), ui.CANexport5BaseIDEdit, WordMax));
+        return failed(notHex(QStringLiteral("CAN Export, CAN export 5, base ID"),
+                             ui.CANexport5BaseIDEdit, WordMax));
 
     // The unit resets channel errors no sooner than after 5; 0 leaves them.
     constexpr int MinAutoReset = 5;
@@ -487,7 +487,7 @@ namespace {
 std::optional<QString> putExportHead(DeviceFrame &f, int exportNo)
 {
     Ui &ui = *ConfigPages;
-    const QString what = QStringLiteral("CAN export %1").arg(exportNo);
+    const QString what = QStringLiteral("CAN Export, CAN export %1,").arg(exportNo);
     QLineEdit *refresh = at(ui.Edit_REFRESS_Export, exportNo);
     const std::optional<int> time = decimalRequired(refresh, 0, WordMax);
     if (!time)
@@ -514,8 +514,8 @@ WriteBlock BuildCanExport1()
         return failed(*error);
     const std::optional<int> rows = decimalRequired(ui.EditCAN_EXPORT_1_RowCounter, 0, ByteMax);
     if (!rows)
-        return failed(
-            notDecimal(QStringLiteral("CAN export 1 row counter"), ui.EditCAN_EXPORT_1_RowCounter));
+        return failed(notDecimal(QStringLiteral("CAN Export, CAN export 1, rows"),
+                                 ui.EditCAN_EXPORT_1_RowCounter));
     for (int n = 1; n <= Ui::CanExport1ByteCount; ++n)
         f.set(9 + static_cast<std::size_t>(n), entry(at(ui.ComboBox_CAN_Export1_DataByte, n)));
     f.set(28, byte(*rows));

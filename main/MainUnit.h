@@ -129,7 +129,8 @@ public:
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
     // No run starts or goes on while a transfer or the firmware update owns
-    // the link; one that runs when they start is stopped.
+    // the link; one that runs when they start, or when a service tool that
+    // talks to the unit opens, is stopped.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
     void StopKeypadRun();

@@ -11,31 +11,42 @@ void Launch(const ToolLauncher &launcher, QWidget *owner)
         launcher(owner);
 }
 
+// A tool that talks to the unit gets the link to itself: a keypad run that
+// goes on would put switching frames into its exchange (into the
+// calibration mode, say), so the run stops as the window opens.
+void LaunchLinkTool(const ToolLauncher &launcher, TMainForm &form)
+{
+    if (!launcher)
+        return;
+    form.StopKeypadRun();
+    launcher(&form);
+}
+
 } // namespace
 
 void TMainForm::PingTest1Click()
 {
-    Launch(ToolLaunchers.Ping, this);
+    LaunchLinkTool(ToolLaunchers.Ping, *this);
 }
 
 void TMainForm::Systemsetup1Click()
 {
-    Launch(ToolLaunchers.SystemSetup, this);
+    LaunchLinkTool(ToolLaunchers.SystemSetup, *this);
 }
 
 void TMainForm::Calibration1Click()
 {
-    Launch(ToolLaunchers.Calibration, this);
+    LaunchLinkTool(ToolLaunchers.Calibration, *this);
 }
 
 void TMainForm::Runtimeerror1Click()
 {
-    Launch(ToolLaunchers.RunTimeError, this);
+    LaunchLinkTool(ToolLaunchers.RunTimeError, *this);
 }
 
 void TMainForm::EepromClick()
 {
-    Launch(ToolLaunchers.EEPROM, this);
+    LaunchLinkTool(ToolLaunchers.EEPROM, *this);
 }
 
 void TMainForm::Firmware1Click()
@@ -57,7 +68,7 @@ void TMainForm::FIAClick()
     if (!ToolLaunchers.FIA)
         return;
     PauseStatusPolling();
-    ToolLaunchers.FIA(this);
+    LaunchLinkTool(ToolLaunchers.FIA, *this);
     ResumeStatusPolling();
 }
 

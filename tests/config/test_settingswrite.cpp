@@ -389,17 +389,19 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
         const char *message;
     } cases[] = {
         {"export ID no hex", [this] { ui.EditCAN_ID_Export[2]->setText("ZZ"); },
-         "CAN export 2 CAN ID"},
+         "CAN Export, CAN export 2, CAN ID: \"ZZ\" is no hexadecimal number from 0 to FFFF."},
         {"export ID beyond 16 bits", [this] { ui.EditCAN_ID_Export[3]->setText("10000"); },
-         "CAN export 3 CAN ID"},
+         "CAN Export, CAN export 3, CAN ID"},
         {"no refresh time", [this] { ui.Edit_REFRESS_Export[1]->clear(); },
-         "CAN export 1 refresh time"},
+         "CAN Export, CAN export 1, refresh time: \"\" is no decimal number."},
         {"no row counter", [this] { ui.EditCAN_EXPORT_1_RowCounter->setText("x"); },
-         "CAN export 1 row counter"},
+         "CAN Export, CAN export 1, rows"},
         {"no export 5 base ID", [this] { ui.CANexport5BaseIDEdit->clear(); },
-         "Base ID of CAN export 5"},
+         "CAN Export, CAN export 5, base ID"},
+        {"reset ID no hex", [this] { ui.CANresetChannelErrorIDedit->setText("G1"); },
+         "CAN Inputs, CAN setup, error reset ID: \"G1\" is no hexadecimal number from 0 to FFFF."},
         {"reset mask beyond a byte", [this] { ui.CANresetChannelErrorBitMaskEdit->setText("1FF"); },
-         "Bit mask"},
+         "CAN Inputs, CAN setup, error reset bit mask"},
         {"table CAN ID beyond 16 bits", [] { CanInputTable[31].CanIdOn = 0x10000; },
          "CAN input 32: CAN ID on"},
         {"table operator beyond a byte", [] { CanInputTable[0].OperatorOff = 300; },
@@ -425,6 +427,7 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
         fillExports();
         ui.CANexport5BaseIDEdit->setText("700");
         ui.CANresetChannelErrorBitMaskEdit->setText("01");
+        ui.CANresetChannelErrorIDedit->setText("1A0");
         CanInputTable[31].CanIdOn = 0;
         CanInputTable[0].OperatorOff = 0;
         ASSERT_EQ(CheckUploadBlocks(), QString());

@@ -138,6 +138,19 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
              EXPECT_FALSE(unit.stuck);
              return unit.sent;
          }},
+        {"automatic read from its timer",
+         [](ManualRig &r, const std::function<void()> &during) {
+             UnitScript unit(r);
+             unit.onTurn = [&](UnitScript &) {
+                 if (!UpdateForm->isVisible())
+                     return;
+                 during();
+                 r.main().CancelTransfer();
+             };
+             r.main().TimerSerialTimer();
+             EXPECT_FALSE(unit.stuck);
+             return unit.sent;
+         }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
@@ -174,6 +187,49 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
         m.KeypadSwitchAll();
         ticks(40);
         EXPECT_EQ(switches(frames), allOutputs(0x0F));
+    }
+}
+
+// A service tool that talks to the unit opens with the link to itself: the
+// keypad run going when it opens sends nothing more, during it or after it.
+TEST(KeypadSwitchAll, ServiceToolWindowStopsTheRun)
+{
+    const struct
+    {
+        const char *tool;
+        ToolLauncher ToolLauncherSet::*launcher;
+        void (TMainForm::*open)();
+    } cases[] = {
+        {"calibration", &ToolLauncherSet::Calibration, &TMainForm::Calibration1Click},
+        {"ping test", &ToolLauncherSet::Ping, &TMainForm::PingTest1Click},
+        {"system setup", &ToolLauncherSet::SystemSetup, &TMainForm::Systemsetup1Click},
+        {"runtime error", &ToolLauncherSet::RunTimeError, &TMainForm::Runtimeerror1Click},
+        {"EEPROM editor", &ToolLauncherSet::EEPROM, &TMainForm::EepromClick},
+        {"flash compare", &ToolLauncherSet::FIA, &TMainForm::FIAClick},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tool);
+        ManualRig r;
+        TMainForm &m = r.main();
+        std::vector<Bytes> frames;
+        const auto ticks = [&](int count) {
+            for (int tick = 0; tick < count; ++tick) {
+                m.KeypadTimerTimer();
+                for (const Bytes &f : r.sent(1))
+                    frames.push_back(f);
+            }
+        };
+        m.KeypadSwitchAll();
+        m.KeypadSwitchAll();
+        ticks(5);
+        ASSERT_EQ(switches(frames).size(), 5u);
+        frames.clear();
+        ToolLaunchers.*c.launcher = [&](QWidget *) { ticks(80); };
+        (m.*c.open)();
+        ToolLaunchers.*c.launcher = nullptr;
+        ticks(80);
+        EXPECT_TRUE(switches(frames).empty());
+        EXPECT_FALSE(m.KeypadTimer->isActive());
     }
 }
 

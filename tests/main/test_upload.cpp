@@ -209,8 +209,8 @@ TEST(Upload, GuardsSendNothing)
          "Is not connected to target, please connect USB"},
         {"an entry that cannot go",
          [](UploadRig &r) { r.main().Config.EditCAN_ID_Export[3]->setText("XYZ"); },
-         "Nothing was uploaded.\n\nCAN export 3 CAN ID: \"XYZ\" is no hexadecimal number from 0 "
-         "to FFFF."},
+         "Nothing was uploaded.\n\nCAN Export, CAN export 3, CAN ID: \"XYZ\" is no hexadecimal "
+         "number from 0 to FFFF."},
         {"letters for a current",
          [](UploadRig &r) { r.main().Config.EditMaxCurrentCH[1]->setText("abc"); },
          "Nothing was uploaded.\n\nOutputs, channel 1, maximum current: \"abc\" is no number."},
