@@ -25,7 +25,8 @@ class InstanceLock : public QObject
     Q_DISABLE_COPY(InstanceLock)
 
 public:
-    // `directory`: where the lock file lies; empty for the runtime directory.
+    // `directory`: where the lock file and the socket lie; empty for the
+    // runtime directory (the lock file) and the system's socket directory.
     explicit InstanceLock(const QString &executablePath, const QString &directory = {},
                           QObject *parent = nullptr);
     ~InstanceLock() override;
@@ -44,7 +45,7 @@ public:
     bool Send(const QString &message, int timeoutMs = 2000) const;
 
 private:
-    QString m_name;
+    QString m_name; // the socket's name, or its path in a given directory
     QString m_lockFile;
     int m_fd = -1;
     QPointer<QLocalServer> m_server;
