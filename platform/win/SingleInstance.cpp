@@ -99,6 +99,12 @@ bool InstanceLock::Listen(std::function<void(const QString &)> onMessage)
     return true;
 }
 
+void InstanceLock::StopListening()
+{
+    if (m_server)
+        m_server->close();
+}
+
 bool InstanceLock::Send(const QString &message, int timeoutMs) const
 {
     QLocalSocket socket;

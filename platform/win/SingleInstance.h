@@ -40,6 +40,8 @@ public:
     // In the first copy: listens for later copies; `onMessage` gets each
     // message. False when the socket cannot be opened.
     bool Listen(std::function<void(const QString &)> onMessage);
+    // Closes the socket, so that its file goes; the lock stays held.
+    void StopListening();
     // In a later copy: hands `message` to the first; false when it cannot
     // be reached within `timeoutMs`.
     bool Send(const QString &message, int timeoutMs = 2000) const;

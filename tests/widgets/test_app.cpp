@@ -457,6 +457,13 @@ TEST(ShowApp, ASecondCopyEndsAndTellsTheFirst)
     EXPECT_TRUE(waitForLine(next, "ready", nextOut)) << nextOut.toStdString();
     next.kill();
     next.waitForFinished(10000);
+
+    // A first copy that ends takes its socket with it.
+    out = runToEnd(probe, instance + QStringList{QStringLiteral("--quit")}, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out, QByteArray("ready\n"));
+    const QString socket = win::InstanceName(QFileInfo(probe).canonicalFilePath());
+    EXPECT_FALSE(QFileInfo::exists(lockDir.filePath(socket)));
 }
 
 QString commandOutput(const QString &program, const QStringList &args)

@@ -2,10 +2,11 @@
 // process of its own can show: the system information it reports, and one
 // running copy.
 //   widget_app_probe --sysinfo            prints Key=Value lines
-//   widget_app_probe --instance DIR [--quiet]
+//   widget_app_probe --instance DIR [--quiet] [--quit]
 //                                         runs as a single-instance program
 //                                         whose lock lies in DIR; --quiet: a
-//                                         second copy tells no one
+//                                         second copy tells no one; --quit:
+//                                         a first copy ends once ready
 //   widget_app_probe --exception          an event handler throws; prints what
 //                                         OnExecption heard, then goes on
 #include "widgets/MystdApp.h"
@@ -125,5 +126,8 @@ int main(int argc, char **argv)
     }
     form.show();
     say(QStringLiteral("ready"));
+    if (args.contains(QStringLiteral("--quit")))
+        QMetaObject::invokeMethod(
+            &qapp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     return qapp.exec();
 }
