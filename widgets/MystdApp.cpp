@@ -409,6 +409,13 @@ win::InstanceLock *keepForTheProcess(std::unique_ptr<win::InstanceLock> lock)
 {
     // Never freed, like the process's hold on the lock.
     static auto *const kept = new std::vector<std::unique_ptr<win::InstanceLock>>;
+    // No message is delivered once the application has gone: its sockets go
+    // with it, so that a copy that ended leaves no file behind.
+    if (kept->empty())
+        qAddPostRoutine([] {
+            for (const auto &held : *kept)
+                held->StopListening();
+        });
     kept->push_back(std::move(lock));
     return kept->back().get();
 }

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 namespace widgets {
@@ -92,6 +94,118 @@ bool IsBanded(const QList<QRect> &rects)
     return true;
 }
 
+// A region's rows from the top: each a run of its rectangles with one top
+// and one bottom (bottom exclusive).
+struct Row
+{
+    int top;
+    std::int64_t bottom;
+    const QRect *first;
+    const QRect *last;
+};
+
+std::vector<Row> RowsOf(const QRegion &region)
+{
+    std::vector<Row> rows;
+    for (const QRect *r = region.begin(); r != region.end(); ++r) {
+        if (rows.empty() || rows.back().top != r->top())
+            rows.push_back({r->top(), std::int64_t(r->bottom()) + 1, r, r + 1});
+        else
+            rows.back().last = r + 1;
+    }
+    return rows;
+}
+
+// Whether the union of `a` and `b` would hold more than `limit` rectangles,
+// counted as the union forms them (rows cut at every edge of either, runs
+// that overlap or touch joined, a row equal to the one just above joined to
+// it) without making it: a few rows of a block can make a union of billions
+// of rectangles, which must be refused before it is tried, not after.
+bool UnionHoldsMoreThan(const QRegion &a, const QRegion &b, qsizetype limit)
+{
+    // Each of the union's rows lies between two of the 2n edges of the n
+    // rectangles and holds at most n runs: small unions need no count.
+    const std::int64_t n = a.rectCount() + b.rectCount();
+    if (2 * n * n <= limit)
+        return false;
+    using Run = std::pair<std::int64_t, std::int64_t>;
+    const std::vector<Row> rows[2] = {RowsOf(a), RowsOf(b)};
+    // The union's rows are the rows of either cut at the other's edges, each
+    // piece holding at most the runs of the rows it lies in: when that sum is
+    // within the limit, as for most unions, the count is not needed.
+    std::int64_t pieces = 0;
+    for (int i = 0; i < 2; ++i) {
+        std::vector<std::int64_t> edges;
+        for (const Row &row : rows[1 - i]) {
+            if (edges.empty() || edges.back() != row.top)
+                edges.push_back(row.top);
+            edges.push_back(row.bottom);
+        }
+        // Both run from the top, so the edges inside each row are found in
+        // one pass.
+        std::size_t inside = 0, end = 0;
+        for (const Row &row : rows[i]) {
+            while (inside < edges.size() && edges[inside] <= row.top)
+                ++inside;
+            end = std::max(end, inside);
+            while (end < edges.size() && edges[end] < row.bottom)
+                ++end;
+            pieces += (row.last - row.first) * std::int64_t(1 + end - inside);
+        }
+    }
+    if (pieces <= limit)
+        return false;
+    std::size_t next[2] = {0, 0};
+    std::vector<Run> runs, joined, above;
+    std::int64_t aboveBottom = std::numeric_limits<std::int64_t>::min();
+    std::int64_t y = std::numeric_limits<std::int64_t>::min();
+    qsizetype count = 0;
+    while (next[0] < rows[0].size() || next[1] < rows[1].size()) {
+        const Row *row[2] = {nullptr, nullptr};
+        std::int64_t top = std::numeric_limits<std::int64_t>::max();
+        for (int i = 0; i < 2; ++i) {
+            if (next[i] < rows[i].size()) {
+                row[i] = &rows[i][next[i]];
+                top = std::min(top, std::max<std::int64_t>(row[i]->top, y));
+            }
+        }
+        std::int64_t bottom = std::numeric_limits<std::int64_t>::max();
+        runs.clear();
+        for (const Row *r : row) {
+            if (!r)
+                continue;
+            for (const std::int64_t edge : {std::int64_t(r->top), r->bottom})
+                if (edge > top)
+                    bottom = std::min(bottom, edge);
+            if (r->top <= top) {
+                const auto middle = qsizetype(runs.size());
+                for (const QRect *p = r->first; p != r->last; ++p)
+                    runs.emplace_back(p->left(), std::int64_t(p->right()) + 1);
+                std::inplace_merge(runs.begin(), runs.begin() + middle, runs.end());
+            }
+        }
+        joined.clear();
+        for (const Run &run : runs) {
+            if (!joined.empty() && run.first <= joined.back().second)
+                joined.back().second = std::max(joined.back().second, run.second);
+            else
+                joined.push_back(run);
+        }
+        if (aboveBottom != top || joined != above) {
+            count += qsizetype(joined.size());
+            if (count > limit)
+                return true;
+        }
+        above.swap(joined);
+        aboveBottom = bottom;
+        y = bottom;
+        for (int i = 0; i < 2; ++i)
+            if (row[i] && row[i]->bottom <= y)
+                ++next[i];
+    }
+    return false;
+}
+
 // The union of rects[from, to), or none once it needs more rectangles than a
 // region holds. Halves of a sorted list lie mostly apart, so each union costs
 // about the size of its parts.
@@ -105,6 +219,8 @@ std::optional<QRegion> UniteHalves(const QList<QRect> &rects, qsizetype from, qs
         return std::nullopt;
     const std::optional<QRegion> lower = UniteHalves(rects, middle, to);
     if (!lower)
+        return std::nullopt;
+    if (UnionHoldsMoreThan(*upper, *lower, MaxRgnRects))
         return std::nullopt;
     QRegion both = upper->united(*lower);
     if (both.rectCount() > MaxRgnRects)

@@ -26,14 +26,18 @@ QString InstanceName(const QString &executablePath)
 }
 
 InstanceLock::InstanceLock(const QString &executablePath, const QString &directory, QObject *parent)
-    : QObject(parent), m_name(InstanceName(executablePath))
+    : QObject(parent)
 {
+    const QString name = InstanceName(executablePath);
+    // A directory of the caller's own keeps the socket too, so nothing of
+    // the lock lies beyond it.
+    m_name = directory.isEmpty() ? name : QDir(directory).filePath(name);
     QString dir = directory;
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    m_lockFile = QDir(dir).filePath(m_name + QStringLiteral(".lock"));
+    m_lockFile = QDir(dir).filePath(name + QStringLiteral(".lock"));
 }
 
 InstanceLock::~InstanceLock()
@@ -93,6 +97,12 @@ bool InstanceLock::Listen(std::function<void(const QString &)> onMessage)
         }
     });
     return true;
+}
+
+void InstanceLock::StopListening()
+{
+    if (m_server)
+        m_server->close();
 }
 
 bool InstanceLock::Send(const QString &message, int timeoutMs) const

@@ -25,7 +25,8 @@ class InstanceLock : public QObject
     Q_DISABLE_COPY(InstanceLock)
 
 public:
-    // `directory`: where the lock file lies; empty for the runtime directory.
+    // `directory`: where the lock file and the socket lie; empty for the
+    // runtime directory (the lock file) and the system's socket directory.
     explicit InstanceLock(const QString &executablePath, const QString &directory = {},
                           QObject *parent = nullptr);
     ~InstanceLock() override;
@@ -39,12 +40,14 @@ public:
     // In the first copy: listens for later copies; `onMessage` gets each
     // message. False when the socket cannot be opened.
     bool Listen(std::function<void(const QString &)> onMessage);
+    // Closes the socket, so that its file goes; the lock stays held.
+    void StopListening();
     // In a later copy: hands `message` to the first; false when it cannot
     // be reached within `timeoutMs`.
     bool Send(const QString &message, int timeoutMs = 2000) const;
 
 private:
-    QString m_name;
+    QString m_name; // the socket's name, or its path in a given directory
     QString m_lockFile;
     int m_fd = -1;
     QPointer<QLocalServer> m_server;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QMap>
 #include <QProcess>
@@ -373,6 +374,10 @@ TEST(InstanceLock, OneHolderPerPathAndNoneAfterItGoes)
 
     QString got;
     ASSERT_TRUE(first->Listen([&got](const QString &m) { got = m; }));
+    // The socket lies beside the lock, in the directory given.
+    const QString socket = win::InstanceName(QStringLiteral("/opt/a/tool"));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(socket)));
+    EXPECT_FALSE(QFileInfo::exists(QDir::temp().filePath(socket)));
     EXPECT_TRUE(second.Send(QStringLiteral("hello")));
     EXPECT_TRUE(QTest::qWaitFor([&got] { return !got.isEmpty(); }, 5000));
     EXPECT_EQ(got, QStringLiteral("hello"));
@@ -409,22 +414,24 @@ QByteArray runToEnd(const QString &program, const QStringList &args, int &exitCo
 TEST(ShowApp, ASecondCopyEndsAndTellsTheFirst)
 {
     const QString probe = QStringLiteral(WIDGET_APP_PROBE);
+    QTemporaryDir lockDir;
+    const QStringList instance = {QStringLiteral("--instance"), lockDir.path()};
     QProcess first;
     QByteArray firstOut;
-    first.start(probe, {QStringLiteral("--instance")});
+    first.start(probe, instance);
     ASSERT_TRUE(waitForLine(first, "ready", firstOut)) << firstOut.toStdString();
 
     int code = -1;
-    QByteArray out = runToEnd(probe, {QStringLiteral("--instance")}, code);
+    QByteArray out = runToEnd(probe, instance, code);
     EXPECT_EQ(code, 3);
     EXPECT_EQ(out, QByteArray("second\nended\n"));
     ASSERT_TRUE(waitForLine(first, "another", firstOut));
 
     // A copy that keeps quiet still ends, and the first hears nothing of it:
     // the next one it hears of is the loud copy after it.
-    out = runToEnd(probe, {QStringLiteral("--instance"), QStringLiteral("--quiet")}, code);
+    out = runToEnd(probe, instance + QStringList{QStringLiteral("--quiet")}, code);
     EXPECT_EQ(code, 3);
-    out = runToEnd(probe, {QStringLiteral("--instance")}, code);
+    out = runToEnd(probe, instance, code);
     EXPECT_EQ(code, 3);
     QByteArray later;
     ASSERT_TRUE(waitForLine(first, "another", later));
@@ -436,7 +443,7 @@ TEST(ShowApp, ASecondCopyEndsAndTellsTheFirst)
     ASSERT_TRUE(QFile::copy(probe, copy));
     QProcess elsewhere;
     QByteArray elsewhereOut;
-    elsewhere.start(copy, {QStringLiteral("--instance")});
+    elsewhere.start(copy, instance);
     EXPECT_TRUE(waitForLine(elsewhere, "ready", elsewhereOut));
     elsewhere.kill();
     elsewhere.waitForFinished(10000);
@@ -446,10 +453,17 @@ TEST(ShowApp, ASecondCopyEndsAndTellsTheFirst)
     first.waitForFinished(10000);
     QProcess next;
     QByteArray nextOut;
-    next.start(probe, {QStringLiteral("--instance")});
+    next.start(probe, instance);
     EXPECT_TRUE(waitForLine(next, "ready", nextOut)) << nextOut.toStdString();
     next.kill();
     next.waitForFinished(10000);
+
+    // A first copy that ends takes its socket with it.
+    out = runToEnd(probe, instance + QStringList{QStringLiteral("--quit")}, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out, QByteArray("ready\n"));
+    const QString socket = win::InstanceName(QFileInfo(probe).canonicalFilePath());
+    EXPECT_FALSE(QFileInfo::exists(lockDir.filePath(socket)));
 }
 
 QString commandOutput(const QString &program, const QStringList &args)

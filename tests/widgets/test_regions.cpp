@@ -236,6 +236,30 @@ TEST(RgnData, HostileBlocksAreNoRegion)
     EXPECT_EQ(*RegionFromRgnData(odd), QRegion(5, 5, 1, 1) + QRegion(0, 0, 2, 2));
 }
 
+// `bars` columns one pixel wide and `rows` high, and one pixel beside them
+// in every other row: each of those rows cuts every column, so the union
+// holds about bars x rows rectangles although the block holds bars + rows / 2.
+std::vector<QRect> barsCutByDots(int bars, int rows)
+{
+    std::vector<QRect> rects;
+    for (int i = 0; i < bars; ++i)
+        rects.emplace_back(2 * i, 0, 1, rows);
+    for (int y = 0; y < rows; y += 2)
+        rects.emplace_back(2 * bars + 1, y, 1, 1);
+    return rects;
+}
+
+TEST(RgnData, UnionsBeyondARegionAreRefusedBeforeTheyAreMade)
+{
+    // 1 MiB of block whose union would hold 2^31 rectangles (32 GiB).
+    EXPECT_FALSE(RegionFromRgnData(blockOf(barsCutByDots(32768, 65536))).has_value());
+    // The same shape just within a region's 2^20 rectangles, and just beyond.
+    const auto within = RegionFromRgnData(blockOf(barsCutByDots(1023, 1024)));
+    ASSERT_TRUE(within.has_value());
+    EXPECT_EQ(within->rectCount(), 512 * 1024 + 512 * 1023);
+    EXPECT_FALSE(RegionFromRgnData(blockOf(barsCutByDots(1024, 1024))).has_value());
+}
+
 TEST(TzcRgn, StreamRoundTripAndEmptyRegions)
 {
     TzcRgn rgn;

@@ -2,8 +2,11 @@
 // process of its own can show: the system information it reports, and one
 // running copy.
 //   widget_app_probe --sysinfo            prints Key=Value lines
-//   widget_app_probe --instance [--quiet] runs as a single-instance program;
-//                                         --quiet: a second copy tells no one
+//   widget_app_probe --instance DIR [--quiet] [--quit]
+//                                         runs as a single-instance program
+//                                         whose lock lies in DIR; --quiet: a
+//                                         second copy tells no one; --quit:
+//                                         a first copy ends once ready
 //   widget_app_probe --exception          an event handler throws; prints what
 //                                         OnExecption heard, then goes on
 #include "widgets/MystdApp.h"
@@ -23,6 +26,19 @@ void say(const QString &line)
     std::fputs(qPrintable(line + u'\n'), stdout);
     std::fflush(stdout);
 }
+
+// The wrapper with its instance lock in a directory of the test's own.
+class InstanceApp : public TzShowApp
+{
+public:
+    InstanceApp(QObject *owner, const QString &dir) : TzShowApp(owner), m_dir(dir) {}
+
+protected:
+    QString InstanceDirectory() const override { return m_dir; }
+
+private:
+    QString m_dir;
+};
 
 int sysinfo(QWidget &form)
 {
@@ -94,7 +110,8 @@ int main(int argc, char **argv)
     if (args.contains(QStringLiteral("--exception")))
         return exception(form);
 
-    TzShowApp app(&form);
+    const qsizetype at = args.indexOf(QStringLiteral("--instance"));
+    InstanceApp app(&form, at >= 0 ? args.value(at + 1) : QString());
     app.OnlyOneInstance = true;
     const bool quiet = args.contains(QStringLiteral("--quiet"));
     app.OnSecondInstance = [quiet](TzShowApp &, bool &bringToFront) {
@@ -109,5 +126,8 @@ int main(int argc, char **argv)
     }
     form.show();
     say(QStringLiteral("ready"));
+    if (args.contains(QStringLiteral("--quit")))
+        QMetaObject::invokeMethod(
+            &qapp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     return qapp.exec();
 }
