@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <mutex>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -166,6 +168,9 @@ public:
     {
         if (cutFd_ < 0)
             return;
+        const std::lock_guard lock(cutMutex_);
+        if (cutRaised_ == Clock::time_point::max())
+            cutRaised_ = Clock::now();
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = ::write(cutFd_, &one, sizeof one);
     }
@@ -214,8 +219,9 @@ public:
 private:
     // Sleeps until `start`. Bytes that come meanwhile wait in the port. A
     // hang-up (seen by the read after the pause) or, when `cuttable`, a cut
-    // wakes it; a cut ends the pause at `cutAt` instead (at once if that has
-    // passed): true, and the read has nothing. After a read that had bytes
+    // wakes it; a cut raised before `start` ends the pause at `cutAt` instead
+    // (at once if that has passed): true, and the read has nothing. The time
+    // the cut was raised decides, not the time this thread gets to see it. After a read that had bytes
     // the line is most likely still sending, and bytes do not wake the
     // pause. After a quiet read they do, so that a quiet line is waited for
     // once, up to `deadline`, instead of once for the pause and once more for
@@ -231,19 +237,24 @@ private:
         for (;;) {
             const auto until = cutting ? cutAt : fds[0].events != 0 ? deadline : start;
             const timespec wait = leftUntil(until);
-            if (wait.tv_sec == 0 && wait.tv_nsec == 0)
-                return cutting;
+            // Polled even once the time is over, so that a cut raised in time
+            // is not missed by a thread that woke late.
+            const bool over = wait.tv_sec == 0 && wait.tv_nsec == 0;
             const int ready = ::ppoll(fds, 2, &wait, nullptr);
             if (ready < 0 && errno != EINTR) {
+                if (over)
+                    return cutting;
                 ::nanosleep(&wait, nullptr);
                 continue;
             }
-            if (ready <= 0)
+            if (ready <= 0) {
+                if (over)
+                    return cutting;
                 continue;
+            }
             if ((fds[1].revents & POLLIN) != 0) {
-                dropCut();
                 fds[1].fd = -1;
-                cutting = Clock::now() < start;
+                cutting = dropCut() < start;
                 if (!cutting)
                     return false;
                 continue;
@@ -256,12 +267,16 @@ private:
         }
     }
 
-    void dropCut()
+    // Lowers a raised cut; the time it was raised, or Clock::time_point::max()
+    // if none was.
+    Clock::time_point dropCut()
     {
         if (cutFd_ < 0)
-            return;
+            return Clock::time_point::max();
+        const std::lock_guard lock(cutMutex_);
         std::uint64_t count = 0;
         [[maybe_unused]] const ssize_t n = ::read(cutFd_, &count, sizeof count);
+        return std::exchange(cutRaised_, Clock::time_point::max());
     }
 
     bool readPort(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
@@ -357,6 +372,8 @@ private:
 
     int fd_;
     int cutFd_; // raised by cutPause(); -1 if it could not be made, and nothing is cut
+    std::mutex cutMutex_; // guards cutRaised_ and the count in cutFd_, any thread
+    Clock::time_point cutRaised_ = Clock::time_point::max(); // when the raised cut was raised
     std::string path_;
     std::chrono::milliseconds readTimeout_{DefaultReadTimeoutMs};
     std::chrono::milliseconds writeTimeout_{DefaultWriteTimeoutMs};
