@@ -221,12 +221,12 @@ private:
     // hang-up (seen by the read after the pause) or, when `cuttable`, a cut
     // wakes it; a cut raised before `start` ends the pause at `cutAt` instead
     // (at once if that has passed): true, and the read has nothing. The time
-    // the cut was raised decides, not the time this thread gets to see it. After a read that had bytes
-    // the line is most likely still sending, and bytes do not wake the
-    // pause. After a quiet read they do, so that a quiet line is waited for
-    // once, up to `deadline`, instead of once for the pause and once more for
-    // the read; the first byte then leaves the rest of the pause to a wait
-    // that bytes do not end.
+    // the cut was raised decides, not the time this thread gets to see it.
+    // After a read that had bytes the line is most likely still sending, and
+    // bytes do not wake the pause. After a quiet read they do, so that a
+    // quiet line is waited for once, up to `deadline`, instead of once for
+    // the pause and once more for the read; the first byte then leaves the
+    // rest of the pause to a wait that bytes do not end.
     bool waitOutPause(Clock::time_point start, Clock::time_point deadline, Clock::time_point cutAt,
                       bool cuttable)
     {
@@ -371,7 +371,7 @@ private:
     }
 
     int fd_;
-    int cutFd_; // raised by cutPause(); -1 if it could not be made, and nothing is cut
+    int cutFd_;           // raised by cutPause(); -1 if it could not be made, and nothing is cut
     std::mutex cutMutex_; // guards cutRaised_ and the count in cutFd_, any thread
     Clock::time_point cutRaised_ = Clock::time_point::max(); // when the raised cut was raised
     std::string path_;
