@@ -86,6 +86,30 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
     EXPECT_TRUE(r.panel(2).isEmpty());
 }
 
+namespace {
+
+using TakeLink = std::function<std::vector<Bytes>(ManualRig &, const std::function<void()> &)>;
+
+// A read of all settings started by `start`, cancelled once its wait dialog
+// shows and `during` has run.
+TakeLink readStartedBy(void (TMainForm::*start)())
+{
+    return [start](ManualRig &r, const std::function<void()> &during) {
+        UnitScript unit(r);
+        unit.onTurn = [&](UnitScript &) {
+            if (!UpdateForm->isVisible())
+                return;
+            during();
+            r.main().CancelTransfer();
+        };
+        (r.main().*start)();
+        EXPECT_FALSE(unit.stuck);
+        return unit.sent;
+    };
+}
+
+} // namespace
+
 // A transfer or the firmware window that starts stops a running keypad run:
 // no switching frame goes out while they hold the link, and the run does
 // not go on after them. A press meanwhile starts nothing.
@@ -96,7 +120,7 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
         const char *how;
         // Takes the link, runs `during` (keypad timer ticks and a key press)
         // while it is taken, gives it back; returns the frames sent meanwhile.
-        std::function<std::vector<Bytes>(ManualRig &, const std::function<void()> &)> take;
+        TakeLink take;
     } cases[] = {
         {"transfer flag",
          [](ManualRig &r, const std::function<void()> &during) {
@@ -125,32 +149,8 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
              ToolLaunchers.Firmware = nullptr;
              return frames;
          }},
-        {"read of all settings",
-         [](ManualRig &r, const std::function<void()> &during) {
-             UnitScript unit(r);
-             unit.onTurn = [&](UnitScript &) {
-                 if (!UpdateForm->isVisible())
-                     return;
-                 during();
-                 r.main().CancelTransfer();
-             };
-             r.main().BtnLoadClick();
-             EXPECT_FALSE(unit.stuck);
-             return unit.sent;
-         }},
-        {"automatic read from its timer",
-         [](ManualRig &r, const std::function<void()> &during) {
-             UnitScript unit(r);
-             unit.onTurn = [&](UnitScript &) {
-                 if (!UpdateForm->isVisible())
-                     return;
-                 during();
-                 r.main().CancelTransfer();
-             };
-             r.main().TimerSerialTimer();
-             EXPECT_FALSE(unit.stuck);
-             return unit.sent;
-         }},
+        {"read of all settings", readStartedBy(&TMainForm::BtnLoadClick)},
+        {"automatic read from its timer", readStartedBy(&TMainForm::TimerSerialTimer)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
@@ -280,8 +280,8 @@ TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
         m.KeypadTimerTimer();
     TraceEnabled = 0;
     EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
-    const QStringList trace =
-        r.forms->Log->RichEdit->toPlainText().split('\n').filter("Tx buffer full, frame not sent: ");
+    const QStringList trace = r.forms->Log->RichEdit->toPlainText().split('\n').filter(
+        "Tx buffer full, frame not sent: ");
     EXPECT_EQ(trace.size(), 34 - 25);
     const auto sent = switches(r.sent());
     const auto all = allOutputs(0x0F);
