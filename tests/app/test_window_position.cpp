@@ -135,9 +135,9 @@ private:
 XSession *Session = nullptr;
 
 // Runs the event loop until `done` holds or the deadline passes.
-bool WaitFor(const std::function<bool()> &done)
+bool WaitFor(const std::function<bool()> &done, int deadlineMs = DeadlineMs)
 {
-    QDeadlineTimer deadline(DeadlineMs);
+    QDeadlineTimer deadline(deadlineMs);
     QTimer wake; // the loop sleeps until an event or this wakes it
     wake.start(10);
     while (!done()) {
@@ -262,11 +262,19 @@ int main(int argc, char **argv)
     {
         QApplication app(argc, argv);
         if (session.running()) {
-            // The window manager is up once it frames a window of ours.
+            // The window manager is up once it frames a window of ours. A
+            // window mapped while it was still starting may never be taken
+            // in, so one left unframed for a while is mapped again.
             QWidget probe;
             probe.resize(100, 50);
-            probe.show();
-            if (!WaitFor([&] { return Framed(probe); })) {
+            bool framed = false;
+            for (QDeadlineTimer deadline(3 * DeadlineMs); !framed && !deadline.hasExpired();) {
+                probe.show();
+                framed = WaitFor([&] { return Framed(probe); }, 2000);
+                if (!framed)
+                    probe.hide();
+            }
+            if (!framed) {
                 std::fprintf(stderr, "the window manager did not start\n");
                 return 1;
             }
