@@ -437,6 +437,10 @@ std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8
     for (const std::uint8_t byte : raw) {
         std::uint8_t sent = byte;
         int copies = 1;
+        bool bent = false;
+        // Every fault counts every byte of its kind, so that the n-th is the
+        // n-th since the start whatever the other faults did; a lost byte
+        // stays lost, whatever else falls on it.
         for (BootFault &fault : bootFaults_) {
             if (fault.byte != byte || fault.count == 0)
                 continue;
@@ -446,7 +450,7 @@ std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8
             }
             if (fault.count > 0)
                 --fault.count;
-            ++bootFaulted_;
+            bent = true;
             switch (fault.kind) {
             case BootFault::Kind::Drop:
                 copies = 0;
@@ -461,11 +465,12 @@ std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8
                 }
                 break;
             case BootFault::Kind::Repeat:
-                copies = 2;
+                copies = copies == 0 ? 0 : 2;
                 break;
             }
-            break;
         }
+        if (bent)
+            ++bootFaulted_;
         out.insert(out.end(), static_cast<std::size_t>(copies), sent);
     }
     if (delayFrom > out.size())

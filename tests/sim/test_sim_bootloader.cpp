@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -97,23 +98,33 @@ TEST(SimBootloader, ReadyFaultsOnTheLine)
     struct Case
     {
         const char *what;
-        Fault fault;
-        int skip, count;
-        Bytes answered; // after the announcement, for two pages
+        struct Bend
+        {
+            Fault fault;
+            int skip, count;
+        };
+        std::vector<Bend> bends; // in the order given
+        Bytes answered;          // after the announcement, for two pages
         int bent;
     } const cases[] = {
-        {"second lost", Fault::Drop, 1, 1, {'D', 'T', '!', '!'}, 1},
-        {"every one lost", Fault::Drop, 0, -1, {'D', 'T'}, 3},
-        {"third twice", Fault::Repeat, 2, 1, {'D', 'T', '!', '!', '!', '!'}, 1},
-        {"every one twice", Fault::Repeat, 0, -1, {'D', 'T', '!', '!', '!', '!', '!', '!'}, 3},
-        {"none of them", Fault::Drop, 5, 1, {'D', 'T', '!', '!', '!'}, 0},
+        {"second lost", {{Fault::Drop, 1, 1}}, {'D', 'T', '!', '!'}, 1},
+        {"every one lost", {{Fault::Drop, 0, -1}}, {'D', 'T'}, 3},
+        {"third twice", {{Fault::Repeat, 2, 1}}, {'D', 'T', '!', '!', '!', '!'}, 1},
+        {"every one twice", {{Fault::Repeat, 0, -1}}, {'D', 'T', '!', '!', '!', '!', '!', '!'}, 3},
+        {"none of them", {{Fault::Drop, 5, 1}}, {'D', 'T', '!', '!', '!'}, 0},
+        // Each fault counts from the start, whatever the one before it did.
+        {"every one twice but the third lost",
+         {{Fault::Repeat, 0, -1}, {Fault::Drop, 2, 1}},
+         {'D', 'T', '!', '!', '!', '!'},
+         3},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         auto unit = std::make_shared<sim::SimulatedUnit>();
         sim::SimLine line(unit, std::make_shared<sim::ManualClock>(), false);
         const std::uint64_t session = line.openSession().value_or(0);
-        line.faultBootBytes(c.fault, '!', c.skip, c.count);
+        for (const Case::Bend &b : c.bends)
+            line.faultBootBytes(b.fault, '!', b.skip, b.count);
         line.restartUnit();
         Bytes raw;
         const auto take = [&] {
