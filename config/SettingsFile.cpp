@@ -166,7 +166,7 @@ void numberEdit(SettingsIo &io, QLineEdit *edit, const NumberEdit &field, const 
         else if (field.noNumber)
             value = *field.noNumber;
         else
-            io.fail(QStringLiteral("%1 (\"%2\") is not a whole number.").arg(what, edit->text()));
+            io.fail(QStringLiteral("%1: \"%2\" is no decimal number.").arg(what, edit->text()));
     }
     if (const auto v = io.integer(QLatin1String(field.key), value, field.def))
         edit->setText(QString::number(*v));
@@ -196,8 +196,7 @@ void hexEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString 
         if (const std::optional<std::uint32_t> typed = hex32(edit->text()))
             value = static_cast<int>(*typed); // above 7FFFFFFF written signed, read back alike
         else
-            io.fail(
-                QStringLiteral("%1 (\"%2\") is not a hexadecimal number.").arg(what, edit->text()));
+            io.fail(QStringLiteral("%1: \"%2\" is no hexadecimal number.").arg(what, edit->text()));
     }
     // A negative number shows its 32-bit pattern, as hexadecimal does.
     if (const auto v = io.integer(key, value, 0))
@@ -501,15 +500,16 @@ void wiperSection(SettingsIo &io, Ui &ui)
 
 void canExportSections(SettingsIo &io, Ui &ui)
 {
+    // Named as the upload names them: page, item, field.
     const auto what = [](const char *field, int e) {
-        return QStringLiteral("The %1 of CAN export %2").arg(QLatin1String(field)).arg(e);
+        return QStringLiteral("CAN Export, CAN export %1, %2").arg(e).arg(QLatin1String(field));
     };
 
     io.section(QStringLiteral("CAN_EXPORT_1"));
     checkBox(io, QStringLiteral("ENABLED"), ui.CheckBoxCAN_Export[1]);
     hexEdit(io, QStringLiteral("CAN_ID_1"), ui.EditCAN_ID_Export[1], what("CAN ID", 1));
     numberEdit(io, ui.EditCAN_EXPORT_1_RowCounter, {"ROW_COUNT", 12, std::nullopt},
-               what("row count", 1));
+               what("rows", 1));
     numberEdit(io, ui.Edit_REFRESS_Export[1], {"REFRESS_TIME_1", 100, std::nullopt},
                what("refresh time", 1));
     for (int n = 1; n <= Ui::CanExport1ByteCount; ++n)

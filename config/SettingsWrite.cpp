@@ -492,13 +492,16 @@ std::optional<QString> putExportHead(DeviceFrame &f, int exportNo)
     const std::optional<int> time = decimalRequired(refresh, 0, WordMax);
     if (!time)
         return notDecimal(what + QStringLiteral(" refresh time"), refresh);
+    // Any 32-bit identifier the edit holds goes out, in the low 16 bits its
+    // field has, as the settings file keeps it whole.
     const QLineEdit *idEdit = at(ui.EditCAN_ID_Export, exportNo);
-    const std::optional<int> id = hexField(idEdit, WordMax, std::nullopt);
+    const std::optional<std::uint32_t> id = vcl::HexToUInt32(idEdit->text());
     if (!id)
-        return notHex(what + QStringLiteral(" CAN ID"), idEdit, WordMax);
+        return QStringLiteral("%1 CAN ID: \"%2\" is no hexadecimal number.")
+            .arg(what, idEdit->text());
     f.set(5, checked(at(ui.CheckBoxCAN_Export, exportNo)));
     f.setU16LE(6, static_cast<std::uint16_t>(*time));
-    f.setU16LE(8, static_cast<std::uint16_t>(*id));
+    f.setU16LE(8, static_cast<std::uint16_t>(*id & WordMax));
     return std::nullopt;
 }
 

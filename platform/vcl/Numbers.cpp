@@ -261,6 +261,18 @@ std::optional<int> HexToInt(const QString &text)
         trimmed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))), 16);
 }
 
+std::optional<std::uint32_t> HexToUInt32(const QString &text)
+{
+    const QByteArray bytes = text.toLatin1();
+    const std::string_view s =
+        trimmed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    std::uint32_t v = 0;
+    const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
+    if (ec != std::errc() || ptr != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
 int TruncToInt(double value)
 {
     // Written so that NaN fails the test as well.

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace vcl {
@@ -47,6 +48,8 @@ std::optional<int> StrToIntOrHex(const QString &text);
 // Hexadecimal digits only (either case, no prefix, no sign), blanks around
 // allowed; nullopt for other text or a value above INT_MAX.
 std::optional<int> HexToInt(const QString &text);
+// The same up to 32 bits: "FFFFFFFF" is 4294967295; nullopt above it.
+std::optional<std::uint32_t> HexToUInt32(const QString &text);
 
 // Truncation toward zero; NaN and values outside int give INT_MIN, as the
 // processor's own truncating conversion does, instead of undefined behaviour.

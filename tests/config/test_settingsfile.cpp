@@ -483,12 +483,12 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFile)
     FillCanExportEdits(ui);
     ui.Edit_REFRESS_Export[3]->setText("fast");
     SettingsFileResult saved = SaveSettingsFile(name);
-    EXPECT_TRUE(saved.error.contains("The refresh time of CAN export 3 (\"fast\") is not a whole "
-                                     "number."))
+    EXPECT_TRUE(saved.error.contains(
+        "CAN Export, CAN export 3, refresh time: \"fast\" is no decimal number."))
         << saved.error.toStdString();
     ui.Edit_REFRESS_Export[3]->setText("100");
     ui.EditCAN_ID_Export[2]->setText("0x12");
-    EXPECT_TRUE(SaveSettingsFile(name).error.contains("CAN ID of CAN export 2"));
+    EXPECT_TRUE(SaveSettingsFile(name).error.contains("CAN Export, CAN export 2, CAN ID"));
     FillCanExportEdits(ui);
     EXPECT_EQ(readAll(name), "[INPUT]\nNAME1=old\n");
 
@@ -535,13 +535,13 @@ TEST_F(SettingsFileTest, EntriesWithoutANumberStopTheSave)
         {"low current time", [this] { ui.EditLowCurrentTimeCH[18]->setText("."); },
          "Low Current, channel 18, low current time"},
         {"empty export CAN ID", [this] { ui.EditCAN_ID_Export[1]->clear(); },
-         "The CAN ID of CAN export 1 (\"\") is not a hexadecimal number."},
+         "CAN Export, CAN export 1, CAN ID: \"\" is no hexadecimal number."},
         {"export CAN ID beyond 32 bits", [this] { ui.EditCAN_ID_Export[4]->setText("100000000"); },
-         "The CAN ID of CAN export 4"},
+         "CAN Export, CAN export 4, CAN ID"},
         {"empty row count", [this] { ui.EditCAN_EXPORT_1_RowCounter->clear(); },
-         "The row count of CAN export 1 (\"\") is not a whole number."},
+         "CAN Export, CAN export 1, rows: \"\" is no decimal number."},
         {"empty refresh time", [this] { ui.Edit_REFRESS_Export[3]->clear(); },
-         "The refresh time of CAN export 3"},
+         "CAN Export, CAN export 3, refresh time: \"\" is no decimal number."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

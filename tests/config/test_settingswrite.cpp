@@ -308,6 +308,20 @@ const std::vector<BlockCase> &blockCases()
          },
          [] { return BuildCanExport(2); },
          frame(0x5A, 74, {{4, {2, 0, 0xE8, 0x03, 0x12, 0x03, 46}}, {73, {1}}})},
+        // The settings file keeps such an identifier whole; its field takes the low 16 bits.
+        {"CAN export 1: a 32-bit identifier",
+         [](Ui &ui) {
+             ui.Edit_REFRESS_Export[1]->setText("100");
+             ui.EditCAN_ID_Export[1]->setText("FFFFFFFF");
+             ui.EditCAN_EXPORT_1_RowCounter->setText("0");
+         },
+         [] { return BuildCanExport1(); }, frame(0x56, 29, {{5, {0, 0x64, 0x00, 0xFF, 0xFF}}})},
+        {"CAN export 3: an identifier beyond 16 bits",
+         [](Ui &ui) {
+             ui.Edit_REFRESS_Export[3]->setText("100");
+             ui.EditCAN_ID_Export[3]->setText("2000012A");
+         },
+         [] { return BuildCanExport(1); }, frame(0x5A, 74, {{4, {1, 0, 0x64, 0x00, 0x2A, 0x01}}})},
     };
     return cases;
 }
@@ -389,9 +403,11 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
         const char *message;
     } cases[] = {
         {"export ID no hex", [this] { ui.EditCAN_ID_Export[2]->setText("ZZ"); },
-         "CAN Export, CAN export 2, CAN ID: \"ZZ\" is no hexadecimal number from 0 to FFFF."},
-        {"export ID beyond 16 bits", [this] { ui.EditCAN_ID_Export[3]->setText("10000"); },
-         "CAN Export, CAN export 3, CAN ID"},
+         "CAN Export, CAN export 2, CAN ID: \"ZZ\" is no hexadecimal number."},
+        {"export ID empty", [this] { ui.EditCAN_ID_Export[3]->clear(); },
+         "CAN Export, CAN export 3, CAN ID: \"\" is no hexadecimal number."},
+        {"export ID beyond 32 bits", [this] { ui.EditCAN_ID_Export[4]->setText("100000000"); },
+         "CAN Export, CAN export 4, CAN ID"},
         {"no refresh time", [this] { ui.Edit_REFRESS_Export[1]->clear(); },
          "CAN Export, CAN export 1, refresh time: \"\" is no decimal number."},
         {"no row counter", [this] { ui.EditCAN_EXPORT_1_RowCounter->setText("x"); },

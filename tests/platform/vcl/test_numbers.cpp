@@ -171,37 +171,41 @@ void checkIntegers()
     const struct
     {
         const char *text;
-        std::optional<int> decimal; // StrToIntStrict
-        std::optional<int> orHex;   // StrToIntOrHex
-        std::optional<int> hex;     // HexToInt
+        std::optional<int> decimal;         // StrToIntStrict
+        std::optional<int> orHex;           // StrToIntOrHex
+        std::optional<int> hex;             // HexToInt
+        std::optional<std::uint32_t> hex32; // HexToUInt32
     } rows[] = {
-        {"12", 12, 12, 0x12},
-        {" -7 ", -7, -7, {}},
-        {"+5", 5, 5, {}},
-        {"2147483647", INT_MAX, INT_MAX, {}},
-        {"2147483648", {}, {}, {}},
-        {"-2147483648", INT_MIN, INT_MIN, {}},
-        {"-2147483649", {}, {}, {}},
-        {"12a", {}, {}, 0x12a},
-        {"", {}, {}, {}},
-        {"  ", {}, {}, {}},
-        {"+-5", {}, {}, {}},
-        {"--5", {}, {}, {}},
-        {"1 2", {}, {}, {}},
-        {"0x1F", {}, 31, {}},
-        {"0X1f", {}, 31, {}},
-        {" 0x10 ", {}, 16, {}},
-        {"0x", {}, {}, {}},
-        {"0x-1", {}, {}, {}},
-        {"-0x10", {}, {}, {}},
-        {"0x7FFFFFFF", {}, INT_MAX, {}},
-        {"0x80000000", {}, {}, {}},
-        {"ff", {}, {}, 255},
-        {" 7FF ", {}, {}, 0x7FF},
-        {"7FFFFFFF", {}, {}, INT_MAX},
-        {"80000000", 80000000, 80000000, {}},
-        {"G", {}, {}, {}},
-        {"1.5", {}, {}, {}},
+        {"12", 12, 12, 0x12, 0x12},
+        {" -7 ", -7, -7, {}, {}},
+        {"+5", 5, 5, {}, {}},
+        {"2147483647", INT_MAX, INT_MAX, {}, {}},
+        {"2147483648", {}, {}, {}, {}},
+        {"-2147483648", INT_MIN, INT_MIN, {}, {}},
+        {"-2147483649", {}, {}, {}, {}},
+        {"12a", {}, {}, 0x12a, 0x12a},
+        {"", {}, {}, {}, {}},
+        {"  ", {}, {}, {}, {}},
+        {"+-5", {}, {}, {}, {}},
+        {"--5", {}, {}, {}, {}},
+        {"1 2", {}, {}, {}, {}},
+        {"0x1F", {}, 31, {}, {}},
+        {"0X1f", {}, 31, {}, {}},
+        {" 0x10 ", {}, 16, {}, {}},
+        {"0x", {}, {}, {}, {}},
+        {"0x-1", {}, {}, {}, {}},
+        {"-0x10", {}, {}, {}, {}},
+        {"0x7FFFFFFF", {}, INT_MAX, {}, {}},
+        {"0x80000000", {}, {}, {}, {}},
+        {"ff", {}, {}, 255, 255},
+        {" 7FF ", {}, {}, 0x7FF, 0x7FF},
+        {"7FFFFFFF", {}, {}, INT_MAX, 0x7FFFFFFF},
+        {"80000000", 80000000, 80000000, {}, 0x80000000u},
+        {"G", {}, {}, {}, {}},
+        {"1.5", {}, {}, {}, {}},
+        {"FFFFFFFF", {}, {}, {}, 0xFFFFFFFFu},
+        {"100000000", 100000000, 100000000, {}, {}},
+        {"-1", -1, -1, {}, {}},
     };
     for (const auto &row : rows) {
         const QString text = QString::fromLatin1(row.text);
@@ -211,6 +215,7 @@ void checkIntegers()
         EXPECT_EQ(vcl::StrToIntDef(text, -99), row.decimal.value_or(-99)) << row.text;
         EXPECT_EQ(StrToIntOrHex(text), row.orHex) << row.text;
         EXPECT_EQ(HexToInt(text), row.hex) << row.text;
+        EXPECT_EQ(vcl::HexToUInt32(text), row.hex32) << row.text;
     }
 
     const struct
