@@ -172,20 +172,6 @@ void numberEdit(SettingsIo &io, QLineEdit *edit, const NumberEdit &field, const 
         edit->setText(QString::number(*v));
 }
 
-// Hexadecimal digits only (blanks around them allowed) as a 32-bit pattern.
-std::optional<std::uint32_t> hex32(const QString &text)
-{
-    const QString digits = text.trimmed();
-    bool ok = false;
-    const qulonglong value = digits.toULongLong(&ok, 16);
-    const bool plain = std::all_of(digits.begin(), digits.end(), [](QChar c) {
-        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
-    });
-    if (!ok || !plain || digits.isEmpty() || value > UINT32_MAX)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(value);
-}
-
 // A CAN identifier that an edit holds as hexadecimal digits, written whatever
 // its value; an edit that holds no hexadecimal number, an empty one too, fails
 // the save.
@@ -193,7 +179,7 @@ void hexEdit(SettingsIo &io, const QString &key, QLineEdit *edit, const QString 
 {
     int value = 0;
     if (io.saving()) {
-        if (const std::optional<std::uint32_t> typed = hex32(edit->text()))
+        if (const std::optional<std::uint32_t> typed = vcl::HexToUInt32(edit->text()))
             value = static_cast<int>(*typed); // above 7FFFFFFF written signed, read back alike
         else
             io.fail(QStringLiteral("%1: \"%2\" is no hexadecimal number.").arg(what, edit->text()));
