@@ -363,8 +363,8 @@ TEST(Effects, NoiseOfTheLargestAmountSaturates)
     EXPECT_EQ(qGreen(image.pixel(0, 1)), 255);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
-            for (const int c : {qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)),
-                                qBlue(image.pixel(x, y))})
+            for (const int c :
+                 {qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)), qBlue(image.pixel(x, y))})
                 EXPECT_TRUE(c == 0 || c == 255) << x << ", " << y << ": " << c;
 }
 
