@@ -738,6 +738,9 @@ void TzShowApp::Loaded()
             FSavedOnRestore = app.OnRestore;
             app.OnRestore = [this](QObject *) { tempRestore(); };
             app.ShowMainForm = false;
+            // The application minimised: with no window of its own, the form
+            // waits minimised in the task bar, so that the user can restore it.
+            form()->showMinimized();
         }
     }
     FCPUType = Mystd::CpuID();

@@ -203,7 +203,12 @@ TEST(ShowApp, MinimisedStartRestoresThroughTheApplication)
     app.Loaded();
     EXPECT_TRUE(form.isMinimized());
     EXPECT_FALSE(Application().ShowMainForm);
-    form.show();
+    // The program runs; its form waits minimised where the user can find it.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    EXPECT_EQ(Application().Run(), 0);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
     form.setWindowState(Qt::WindowNoState); // the user restores it
     EXPECT_TRUE(Application().ShowMainForm);
     EXPECT_FALSE(form.isMinimized());
