@@ -751,7 +751,10 @@ void TzShowApp::Loaded()
         // form above other windows).
         QWidget *f = form();
         const bool visible = f->isVisible();
+        // A tool window would no longer end the program when it closes.
+        const bool quitOnClose = f->testAttribute(Qt::WA_QuitOnClose);
         f->setWindowFlag(Qt::Tool, true);
+        f->setAttribute(Qt::WA_QuitOnClose, quitOnClose);
         if (visible)
             f->show();
     }
