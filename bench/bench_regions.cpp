@@ -1,8 +1,8 @@
 // Region blocks whose rectangles do not come in rows from the top: loading a
 // 1 MiB region stream (65534 rectangles, the runs of a 4096-row picture)
-// shuffled and from the bottom row up, and a press and release of a picture
-// button whose up and down shapes are such blocks of 256 KiB, shuffled. The
-// fastest of several runs counts.
+// shuffled and from the bottom row up, and one of 64 covered staircases; and
+// a press and release of a picture button whose up and down shapes are such
+// blocks of 256 KiB, shuffled. The fastest of several runs counts.
 //
 //   bench_regions [--runs N]
 //
@@ -123,9 +123,23 @@ int main(int argc, char **argv)
     QByteArray bottomUp;
     putI32(bottomUp, 1 << 20);
     bottomUp += blockOf(rects);
+    // Each of 64 squares cut into a staircase of 1022 columns, whose halves
+    // unite into half a million rectangles, and covered by one rectangle.
+    std::vector<Rect> covered;
+    for (int g = 0; g < 64; ++g) {
+        covered.push_back({-10, 4096 * g, 3000, 4096 * g + 3000});
+        for (int i = 0; i < 1022; ++i)
+            covered.push_back({2 * i, 4096 * g + i, 2 * i + 1, 4096 * g + i + 1024});
+    }
+    std::shuffle(covered.begin(), covered.end(), rng);
+    const QByteArray coveredBlock = blockOf(covered);
+    QByteArray staircases;
+    putI32(staircases, std::int32_t(coveredBlock.size()));
+    staircases += coveredBlock;
 
-    for (const auto &[name, stream] :
-         {std::pair{"shuffled", shuffled}, {"bottom row first", bottomUp}}) {
+    for (const auto &[name, stream] : {std::pair{"shuffled", shuffled},
+                                       {"bottom row first", bottomUp},
+                                       {"in covered staircases", staircases}}) {
         const double ms = loadTime(stream, runs);
         if (ms < 0) {
             std::fprintf(stderr, "bench_regions: the %s block did not load\n", name);

@@ -738,6 +738,9 @@ void TzShowApp::Loaded()
             FSavedOnRestore = app.OnRestore;
             app.OnRestore = [this](QObject *) { tempRestore(); };
             app.ShowMainForm = false;
+            // The application minimised: with no window of its own, the form
+            // waits minimised in the task bar, so that the user can restore it.
+            form()->showMinimized();
         }
     }
     FCPUType = Mystd::CpuID();
@@ -748,7 +751,10 @@ void TzShowApp::Loaded()
         // form above other windows).
         QWidget *f = form();
         const bool visible = f->isVisible();
+        // A tool window would no longer end the program when it closes.
+        const bool quitOnClose = f->testAttribute(Qt::WA_QuitOnClose);
         f->setWindowFlag(Qt::Tool, true);
+        f->setAttribute(Qt::WA_QuitOnClose, quitOnClose);
         if (visible)
             f->show();
     }

@@ -94,143 +94,151 @@ bool IsBanded(const QList<QRect> &rects)
     return true;
 }
 
-// A region's rows from the top: each a run of its rectangles with one top
-// and one bottom (bottom exclusive).
-struct Row
+// How many rectangles cover each column piece, over pieces 0 .. n - 1: a
+// count added to a whole node is kept there, with the least and the most of
+// the node's range, so that adding to a span, asking whether any piece of it
+// is uncovered and listing the covered runs each cost a path per run.
+class CoverTree
 {
-    int top;
-    std::int64_t bottom;
-    const QRect *first;
-    const QRect *last;
+public:
+    explicit CoverTree(std::size_t pieces)
+        : m_pieces(pieces), m_add(4 * pieces), m_least(4 * pieces), m_most(4 * pieces)
+    {
+    }
+
+    void Add(std::size_t from, std::size_t to, int count) { Add(1, 0, m_pieces, from, to, count); }
+    // Whether a piece of [from, to) is covered by no rectangle.
+    bool AnyUncovered(std::size_t from, std::size_t to) const
+    {
+        return Least(1, 0, m_pieces, from, to) == 0;
+    }
+    // The covered runs of pieces from the left, [first, end) each.
+    void Runs(std::vector<std::pair<std::size_t, std::size_t>> &runs) const
+    {
+        runs.clear();
+        Runs(1, 0, m_pieces, 0, runs);
+    }
+
+private:
+    void Add(std::size_t node, std::size_t lo, std::size_t hi, std::size_t from, std::size_t to,
+             int count)
+    {
+        if (to <= lo || hi <= from)
+            return;
+        if (from <= lo && hi <= to) {
+            m_add[node] += count;
+            m_least[node] += count;
+            m_most[node] += count;
+            return;
+        }
+        const std::size_t mid = lo + (hi - lo) / 2;
+        Add(2 * node, lo, mid, from, to, count);
+        Add(2 * node + 1, mid, hi, from, to, count);
+        m_least[node] = m_add[node] + std::min(m_least[2 * node], m_least[2 * node + 1]);
+        m_most[node] = m_add[node] + std::max(m_most[2 * node], m_most[2 * node + 1]);
+    }
+
+    int Least(std::size_t node, std::size_t lo, std::size_t hi, std::size_t from,
+              std::size_t to) const
+    {
+        if (from <= lo && hi <= to)
+            return m_least[node];
+        const std::size_t mid = lo + (hi - lo) / 2;
+        int least = std::numeric_limits<int>::max();
+        if (from < mid)
+            least = std::min(least, Least(2 * node, lo, mid, from, to));
+        if (mid < to)
+            least = std::min(least, Least(2 * node + 1, mid, hi, from, to));
+        return m_add[node] + least;
+    }
+
+    void Runs(std::size_t node, std::size_t lo, std::size_t hi, int above,
+              std::vector<std::pair<std::size_t, std::size_t>> &runs) const
+    {
+        if (above + m_most[node] == 0)
+            return;
+        if (above + m_least[node] > 0) {
+            if (!runs.empty() && runs.back().second == lo)
+                runs.back().second = hi;
+            else
+                runs.emplace_back(lo, hi);
+            return;
+        }
+        const std::size_t mid = lo + (hi - lo) / 2;
+        Runs(2 * node, lo, mid, above + m_add[node], runs);
+        Runs(2 * node + 1, mid, hi, above + m_add[node], runs);
+    }
+
+    std::size_t m_pieces;
+    std::vector<int> m_add, m_least, m_most;
 };
 
-std::vector<Row> RowsOf(const QRegion &region)
+// The union of rectangles with area, or none once it needs more rectangles
+// than a region holds. Swept from the top: a row of the result starts only
+// where the covered columns change, so the work grows with the rectangles
+// and the result (O((n + result) log n)), never with a part's union.
+std::optional<QRegion> SweepUnion(const QList<QRect> &rects)
 {
-    std::vector<Row> rows;
-    for (const QRect *r = region.begin(); r != region.end(); ++r) {
-        if (rows.empty() || rows.back().top != r->top())
-            rows.push_back({r->top(), std::int64_t(r->bottom()) + 1, r, r + 1});
-        else
-            rows.back().last = r + 1;
+    std::vector<int> xs;
+    xs.reserve(std::size_t(2 * rects.size()));
+    for (const QRect &r : rects) {
+        xs.push_back(r.left());
+        xs.push_back(r.right() + 1);
     }
-    return rows;
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    const auto piece = [&xs](int x) {
+        return std::size_t(std::lower_bound(xs.begin(), xs.end(), x) - xs.begin());
+    };
+    struct Edge
+    {
+        int y;
+        int count; // +1 where a rectangle starts, -1 below its last row
+        std::size_t from, to;
+    };
+    std::vector<Edge> edges;
+    edges.reserve(std::size_t(2 * rects.size()));
+    for (const QRect &r : rects) {
+        const std::size_t from = piece(r.left()), to = piece(r.right() + 1);
+        edges.push_back({r.top(), 1, from, to});
+        edges.push_back({r.bottom() + 1, -1, from, to});
+    }
+    // At one height the starts come first: a rectangle that takes over from
+    // one ending there changes nothing, and every change seen is real.
+    std::sort(edges.begin(), edges.end(), [](const Edge &a, const Edge &b) {
+        return a.y != b.y ? a.y < b.y : a.count > b.count;
+    });
+    CoverTree cover(xs.size() - 1);
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    QList<QRect> out;
+    int rowTop = 0;
+    for (std::size_t i = 0; i < edges.size();) {
+        const int y = edges[i].y;
+        bool changed = false;
+        for (; i < edges.size() && edges[i].y == y; ++i) {
+            const Edge &e = edges[i];
+            if (e.count > 0 && cover.AnyUncovered(e.from, e.to))
+                changed = true;
+            cover.Add(e.from, e.to, e.count);
+            if (e.count < 0 && cover.AnyUncovered(e.from, e.to))
+                changed = true;
+        }
+        if (!changed)
+            continue;
+        for (const auto &[from, to] : runs)
+            out.append(QRect(xs[from], rowTop, xs[to] - xs[from], y - rowTop));
+        if (out.size() > MaxRgnRects)
+            return std::nullopt;
+        cover.Runs(runs);
+        rowTop = y;
+    }
+    QRegion region;
+    region.setRects(out.constData(), int(out.size()));
+    return region;
 }
 
-// Whether the union of `a` and `b` would hold more than `limit` rectangles,
-// counted as the union forms them (rows cut at every edge of either, runs
-// that overlap or touch joined, a row equal to the one just above joined to
-// it) without making it: a few rows of a block can make a union of billions
-// of rectangles, which must be refused before it is tried, not after.
-bool UnionHoldsMoreThan(const QRegion &a, const QRegion &b, qsizetype limit)
-{
-    // Each of the union's rows lies between two of the 2n edges of the n
-    // rectangles and holds at most n runs: small unions need no count.
-    const std::int64_t n = a.rectCount() + b.rectCount();
-    if (2 * n * n <= limit)
-        return false;
-    using Run = std::pair<std::int64_t, std::int64_t>;
-    const std::vector<Row> rows[2] = {RowsOf(a), RowsOf(b)};
-    // The union's rows are the rows of either cut at the other's edges, each
-    // piece holding at most the runs of the rows it lies in: when that sum is
-    // within the limit, as for most unions, the count is not needed.
-    std::int64_t pieces = 0;
-    for (int i = 0; i < 2; ++i) {
-        std::vector<std::int64_t> edges;
-        for (const Row &row : rows[1 - i]) {
-            if (edges.empty() || edges.back() != row.top)
-                edges.push_back(row.top);
-            edges.push_back(row.bottom);
-        }
-        // Both run from the top, so the edges inside each row are found in
-        // one pass.
-        std::size_t inside = 0, end = 0;
-        for (const Row &row : rows[i]) {
-            while (inside < edges.size() && edges[inside] <= row.top)
-                ++inside;
-            end = std::max(end, inside);
-            while (end < edges.size() && edges[end] < row.bottom)
-                ++end;
-            pieces += (row.last - row.first) * std::int64_t(1 + end - inside);
-        }
-    }
-    if (pieces <= limit)
-        return false;
-    std::size_t next[2] = {0, 0};
-    std::vector<Run> runs, joined, above;
-    std::int64_t aboveBottom = std::numeric_limits<std::int64_t>::min();
-    std::int64_t y = std::numeric_limits<std::int64_t>::min();
-    qsizetype count = 0;
-    while (next[0] < rows[0].size() || next[1] < rows[1].size()) {
-        const Row *row[2] = {nullptr, nullptr};
-        std::int64_t top = std::numeric_limits<std::int64_t>::max();
-        for (int i = 0; i < 2; ++i) {
-            if (next[i] < rows[i].size()) {
-                row[i] = &rows[i][next[i]];
-                top = std::min(top, std::max<std::int64_t>(row[i]->top, y));
-            }
-        }
-        std::int64_t bottom = std::numeric_limits<std::int64_t>::max();
-        runs.clear();
-        for (const Row *r : row) {
-            if (!r)
-                continue;
-            for (const std::int64_t edge : {std::int64_t(r->top), r->bottom})
-                if (edge > top)
-                    bottom = std::min(bottom, edge);
-            if (r->top <= top) {
-                const auto middle = qsizetype(runs.size());
-                for (const QRect *p = r->first; p != r->last; ++p)
-                    runs.emplace_back(p->left(), std::int64_t(p->right()) + 1);
-                std::inplace_merge(runs.begin(), runs.begin() + middle, runs.end());
-            }
-        }
-        joined.clear();
-        for (const Run &run : runs) {
-            if (!joined.empty() && run.first <= joined.back().second)
-                joined.back().second = std::max(joined.back().second, run.second);
-            else
-                joined.push_back(run);
-        }
-        if (aboveBottom != top || joined != above) {
-            count += qsizetype(joined.size());
-            if (count > limit)
-                return true;
-        }
-        above.swap(joined);
-        aboveBottom = bottom;
-        y = bottom;
-        for (int i = 0; i < 2; ++i)
-            if (row[i] && row[i]->bottom <= y)
-                ++next[i];
-    }
-    return false;
-}
-
-// The union of rects[from, to), or none once it needs more rectangles than a
-// region holds. Halves of a sorted list lie mostly apart, so each union costs
-// about the size of its parts.
-std::optional<QRegion> UniteHalves(const QList<QRect> &rects, qsizetype from, qsizetype to)
-{
-    if (to - from == 1)
-        return QRegion(rects[from]);
-    const qsizetype middle = from + (to - from) / 2;
-    const std::optional<QRegion> upper = UniteHalves(rects, from, middle);
-    if (!upper)
-        return std::nullopt;
-    const std::optional<QRegion> lower = UniteHalves(rects, middle, to);
-    if (!lower)
-        return std::nullopt;
-    if (UnionHoldsMoreThan(*upper, *lower, MaxRgnRects))
-        return std::nullopt;
-    QRegion both = upper->united(*lower);
-    if (both.rectCount() > MaxRgnRects)
-        return std::nullopt;
-    return both;
-}
-
-// The union of `rects` in O(n log n) for any order: sorted into rows from
-// the top, a list of separate rows is taken as it is, and any other is
-// united half by half.
+// The union of `rects` for any order: sorted into rows from the top, a list
+// of separate rows is taken as it is, and any other is swept.
 std::optional<QRegion> UniteRects(QList<QRect> &rects)
 {
     if (rects.isEmpty())
@@ -243,7 +251,7 @@ std::optional<QRegion> UniteRects(QList<QRect> &rects)
         region.setRects(rects.constData(), int(rects.size()));
         return region;
     }
-    return UniteHalves(rects, 0, rects.size());
+    return SweepUnion(rects);
 }
 
 // Shows the busy cursor while it lives, then whatever was shown before.

@@ -42,7 +42,8 @@ constexpr int RgnDataHeaderSize = 32;
 // beyond the window system's coordinates (2^27 either way), or there are or
 // would be more than a region holds (2^20 rectangles). Rectangles without
 // area add nothing; nRgnSize and rcBound are not relied on. The rectangles
-// may come in any order and overlap: O(n log n) for a region's rectangles.
+// may come in any order and overlap: O((n + m) log n) for n rectangles that
+// make a region of m.
 std::optional<QRegion> RegionFromRgnData(QByteArrayView data);
 // The block of a region: its rectangles in rows from the top, each row left
 // to right; empty for an empty region.

@@ -201,8 +201,12 @@ void TzFastBmp::ColorNoise(int amount)
 {
     const int half = amount / 2;
     ForEachPixel(*this, [&](std::uint8_t *p) {
-        for (int c = 2; c >= 0; --c) // red, green, blue
-            p[c] = ClampByte(p[c] + Random(amount) - half);
+        for (int c = 2; c >= 0; --c) { // red, green, blue
+            // In 64 bits: a draw near the largest amount plus the channel
+            // overflows an int.
+            const std::int64_t v = std::int64_t(p[c]) + Random(amount) - half;
+            p[c] = ClampByte(int(v < -1 ? -1 : v > 256 ? 256 : v));
+        }
     });
 }
 

@@ -203,7 +203,12 @@ TEST(ShowApp, MinimisedStartRestoresThroughTheApplication)
     app.Loaded();
     EXPECT_TRUE(form.isMinimized());
     EXPECT_FALSE(Application().ShowMainForm);
-    form.show();
+    // The program runs; its form waits minimised where the user can find it.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    EXPECT_EQ(Application().Run(), 0);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
     form.setWindowState(Qt::WindowNoState); // the user restores it
     EXPECT_TRUE(Application().ShowMainForm);
     EXPECT_FALSE(form.isMinimized());
@@ -226,6 +231,17 @@ TEST(ShowApp, HiddenFromTheTaskBarButNeverOnTop)
         app.Loaded();
         EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool) << nonOnStatusBar;
         EXPECT_FALSE(form.windowFlags() & Qt::WindowStaysOnTopHint) << nonOnStatusBar;
+        // Closing the program's last window still ends it.
+        form.show();
+        int lastClosed = 0;
+        const auto counted = QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &form,
+                                              [&lastClosed] { ++lastClosed; });
+        QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QCoreApplication::exec();
+        QObject::disconnect(counted);
+        EXPECT_EQ(lastClosed, 1) << nonOnStatusBar;
     }
 }
 

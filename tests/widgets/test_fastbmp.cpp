@@ -350,6 +350,24 @@ TEST(Effects, GreyWeightsTheChannels)
     EXPECT_EQ(at(image, 1, 0), vcl::RGB(18, 18, 18));
 }
 
+// With the largest amount a channel moves by a draw of up to 2^31 - 2 less
+// half of it: the 14th draw after this seed is 2147483528, which on a white
+// channel lies beyond the integers before half is taken off.
+TEST(Effects, NoiseOfTheLargestAmountSaturates)
+{
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    Randomize(107631);
+    AddColorNoise(image, INT_MAX);
+    // Pixel 4 (x 0, y 1) draws red, then green: the 14th.
+    EXPECT_EQ(qGreen(image.pixel(0, 1)), 255);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            for (const int c :
+                 {qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)), qBlue(image.pixel(x, y))})
+                EXPECT_TRUE(c == 0 || c == 255) << x << ", " << y << ": " << c;
+}
+
 TEST(Effects, NoiseStaysWithinItsRangeAndRepeats)
 {
     const QImage source = varied(7, 6);

@@ -260,6 +260,19 @@ TEST(RgnData, UnionsBeyondARegionAreRefusedBeforeTheyAreMade)
     EXPECT_FALSE(RegionFromRgnData(blockOf(barsCutByDots(1024, 1024))).has_value());
 }
 
+TEST(RgnData, OnlyTheWholeUnionIsBoundByWhatARegionHolds)
+{
+    // 4096 columns in a staircase, whose halves alone would unite into two
+    // million rectangles, all inside one rectangle: the region is that one.
+    const QRect cover(-10, 0, 9010, 9000);
+    std::vector<QRect> rects{cover};
+    for (int i = 0; i < 4096; ++i)
+        rects.emplace_back(2 * i, i, 1, 4096);
+    const auto region = RegionFromRgnData(blockOf(rects));
+    ASSERT_TRUE(region.has_value());
+    EXPECT_EQ(*region, QRegion(cover));
+}
+
 TEST(TzcRgn, StreamRoundTripAndEmptyRegions)
 {
     TzcRgn rgn;
