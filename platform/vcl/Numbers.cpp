@@ -254,13 +254,6 @@ std::optional<int> StrToIntOrHex(const QString &text)
     return parseInt(s, 10);
 }
 
-std::optional<int> HexToInt(const QString &text)
-{
-    const QByteArray bytes = text.toLatin1();
-    return parseInt(
-        trimmed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))), 16);
-}
-
 std::optional<std::uint32_t> HexToUInt32(const QString &text)
 {
     const QByteArray bytes = text.toLatin1();
@@ -271,6 +264,14 @@ std::optional<std::uint32_t> HexToUInt32(const QString &text)
     if (ec != std::errc() || ptr != s.data() + s.size())
         return std::nullopt;
     return v;
+}
+
+std::optional<int> HexToInt(const QString &text)
+{
+    const std::optional<std::uint32_t> v = HexToUInt32(text);
+    if (!v || *v > static_cast<std::uint32_t>(INT_MAX))
+        return std::nullopt;
+    return static_cast<int>(*v);
 }
 
 int TruncToInt(double value)
