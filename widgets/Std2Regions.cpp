@@ -30,7 +30,7 @@ constexpr std::int64_t MaxCoordinate = std::int64_t(1) << 27;
 // each of 1080 rows) fits; a block of that many still becomes a region in a
 // fraction of a second, and a stream can make us allocate no more than it.
 constexpr qsizetype MaxRgnRects = qsizetype(1) << 20;
-constexpr std::int64_t MaxRgnDataSize = RgnDataHeaderSize + MaxRgnRects * RectSize;
+static_assert(MaxRgnDataSize == RgnDataHeaderSize + MaxRgnRects * RectSize);
 
 std::int32_t ReadI32(QByteArrayView bytes, qsizetype at)
 {
@@ -330,10 +330,12 @@ QByteArray RgnDataFromRegion(const QRegion &region)
     return Encode(rects);
 }
 
-QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
+std::optional<QByteArray> RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
 {
     if (bitmap.width() <= 0 || bitmap.height() <= 0)
-        return {};
+        return QByteArray();
+    if (bitmap.width() + 2 > MaxCoordinate || bitmap.height() + 2 > MaxCoordinate)
+        return std::nullopt;
     const vcl::TColor key = vcl::ColorToRGB(transparent);
     // Two transparent columns and rows more, so every row ends transparent.
     QImage work(bitmap.width() + 2, bitmap.height() + 2, QImage::Format_RGB32);
@@ -372,6 +374,9 @@ QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
         } else {
             bandStart = rects.size();
             rects.insert(rects.end(), row.begin(), row.end());
+            // Given up as soon as it is too many, before it costs more.
+            if (qsizetype(rects.size()) > MaxRgnRects)
+                return std::nullopt;
         }
     }
     return Encode(rects);
@@ -445,17 +450,31 @@ QRegion TzcRgn::Handle() const
     return Region().value_or(QRegion());
 }
 
+const std::optional<QRegion> &TzcRgn::Parsed() const
+{
+    if (!FParsed)
+        FParsed = RegionFromRgnData(FData);
+    return *FParsed;
+}
+
 std::optional<QRegion> TzcRgn::Region() const
 {
     if (FData.isEmpty())
         return std::nullopt;
-    if (!FParsed)
-        FParsed = NonEmpty(RegionFromRgnData(FData));
-    return *FParsed;
+    return NonEmpty(Parsed());
+}
+
+void TzcRgn::CheckSavable() const
+{
+    if (FData.isEmpty())
+        return;
+    if (FData.size() > MaxRgnDataSize || !Parsed())
+        throw EStreamError("Stream write error");
 }
 
 void TzcRgn::SaveToStream(QIODevice &stream) const
 {
+    CheckSavable();
     QByteArray out;
     PutI32(out, std::int32_t(FData.size()));
     out.append(FData);
@@ -484,7 +503,7 @@ void TzcRgn::LoadFromStream(QIODevice &stream)
     if (!region)
         throw EStreamError("Invalid region data");
     FData = bytes;
-    FParsed = NonEmpty(std::move(region));
+    FParsed = std::move(region);
     Changed();
 }
 
@@ -499,6 +518,7 @@ void TzcRgn::LoadFromFile(const QString &fileName)
 
 void TzcRgn::SaveToFile(const QString &fileName) const
 {
+    CheckSavable();
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EStreamError("Cannot create file \"" + fileName.toStdString() + "\". " +
@@ -513,9 +533,11 @@ void TzcRgn::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
         return;
     }
     const BusyCursor busy;
-    const QByteArray bytes = RgnDataFromBitmap(bitmap, transparent);
+    const std::optional<QByteArray> bytes = RgnDataFromBitmap(bitmap, transparent);
+    if (!bytes)
+        throw EStreamError("Stream read error");
     TzcRgn built;
-    built.SetRgn(bytes.constData(), int(bytes.size()));
+    built.SetRgn(bytes->constData(), int(bytes->size()));
     Assign(&built);
 }
 
