@@ -253,7 +253,8 @@ public:
 protected:
     // The start-up show command; a stand-in on Linux.
     virtual int StartupShowCommand() const;
-    // Where the instance lock lies; empty for the runtime directory.
+    // Where the instance lock and socket lie; empty for the user's own
+    // directory of them (win::InstanceDirectory).
     virtual QString InstanceDirectory() const { return {}; }
 
 private:
