@@ -12,7 +12,10 @@
 #include "ButtonRig.h"
 
 #include <QMenu>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include <functional>
 #include <memory>
@@ -281,6 +284,96 @@ INSTANTIATE_TEST_SUITE_P(EveryClass, PlainAccelerator, testing::ValuesIn(acceler
                          [](const testing::TestParamInfo<AcceleratorClass> &info) {
                              return std::string(info.param.name);
                          });
+
+// The output lines of a program, as they come.
+class Lines
+{
+public:
+    explicit Lines(QProcess &p) : m_p(p) {}
+    // The next line, or empty when none comes within the deadline.
+    std::string next(int deadlineMs = 10000)
+    {
+        while (m_buffer.indexOf('\n') < 0) {
+            if (!m_p.waitForReadyRead(deadlineMs))
+                return {};
+            m_buffer += m_p.readAllStandardOutput();
+        }
+        const qsizetype end = m_buffer.indexOf('\n');
+        const std::string line = m_buffer.left(end).toStdString();
+        m_buffer.remove(0, end + 1);
+        return line;
+    }
+
+private:
+    QProcess &m_p;
+    QByteArray m_buffer;
+};
+
+// The same rule for keys typed on a keyboard of a real X server: a program
+// with one control of every class, each with a letter of its own.
+TEST(PlainAcceleratorUnderX, TypedLettersActInEveryClass)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    QProcess server;
+    server.start(xvfb,
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("640x480x24"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp")});
+    const QString display = QString::fromStdString(Lines(server).next(20000)).trimmed();
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    QProcess probe;
+    probe.setProcessEnvironment(env);
+    probe.start(QStringLiteral(WIDGET_KEY_PROBE));
+    Lines out(probe);
+    ASSERT_EQ(out.next(20000), "ready");
+    const auto type = [&](const QStringList &keys) {
+        QProcess x;
+        x.setProcessEnvironment(env);
+        x.start(xdotool,
+                QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5")} +
+                    keys);
+        return x.waitForFinished(20000) && x.exitCode() == 0;
+    };
+    const struct
+    {
+        const char *letter;
+        const char *acted;
+    } rows[] = {{"a", "TzColorBtn acted"},       {"b", "TzGradBtn acted"},
+                {"c", "TzBitColBtn acted"},      {"d", "TzIconColBtn acted"},
+                {"e", "TzNWColorBtn acted"},     {"f", "TzNWBitColBtn acted"},
+                {"g", "TzNWIconColBtn acted"},   {"h", "TzcShapeColorBtn acted"},
+                {"i", "TzcShapeGradBtn acted"},  {"j", "TzcFancyButton acted"},
+                {"k", "TzcFancyCheckBox acted"}, {"l", "TzcFancyRadioButton acted"},
+                {"m", "TzcURLLabel acted"},      {"n", "TzShapeBtn acted"}};
+    // With the focus on a button: each letter alone, then with Shift.
+    QStringList keys;
+    for (const auto &row : rows)
+        keys << QString::fromLatin1(row.letter) << QStringLiteral("shift+") + row.letter;
+    ASSERT_TRUE(type(keys));
+    for (const auto &row : rows)
+        for (const char *typed : {"", "shift+"}) {
+            SCOPED_TRACE(std::string(typed) + row.letter);
+            EXPECT_EQ(out.next(), row.acted);
+        }
+    // Typed into a text field, letters stay text; Alt still acts.
+    probe.write("focus edit\n");
+    ASSERT_EQ(out.next(), "focused");
+    ASSERT_TRUE(type({QStringLiteral("a"), QStringLiteral("shift+b"), QStringLiteral("alt+c")}));
+    EXPECT_EQ(out.next(), "TzBitColBtn acted");
+    probe.write("text\n");
+    EXPECT_EQ(out.next(), "text=aB");
+    probe.write("quit\n");
+    EXPECT_TRUE(probe.waitForFinished(10000));
+    server.terminate();
+    server.waitForFinished(10000);
+}
 
 TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)
 {
