@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 using Mystd::HintSettings;
 
@@ -403,8 +404,10 @@ void TzHint::UpDate()
         filter() = new HintFilter(qApp);
         qApp->installEventFilter(filter());
     }
-    // The next hint opens a fresh window with the new settings.
-    delete currentWindow();
+    // The next hint opens a fresh window with the new settings. The old one
+    // is forgotten first: its destruction passes events through the filter,
+    // which must no longer take it for the hint window.
+    delete std::exchange(currentWindow(), nullptr).data();
 }
 
 TzHintWindow *TzHint::HintWindow()
