@@ -292,48 +292,13 @@ QByteArray ReadExactly(QIODevice &stream, qint64 count)
     return out;
 }
 
-} // namespace
-
-std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
-{
-    if (data.size() < RgnDataHeaderSize || ReadI32(data, 0) != RgnDataHeaderSize ||
-        std::uint32_t(ReadI32(data, 4)) != RdhRectangles)
-        return std::nullopt;
-    const std::int64_t count = std::uint32_t(ReadI32(data, 8));
-    if (count * RectSize > data.size() - RgnDataHeaderSize || count > MaxRgnRects)
-        return std::nullopt;
-    QList<QRect> rects;
-    rects.reserve(qsizetype(count));
-    for (qsizetype i = 0; i < count; ++i) {
-        const qsizetype at = RgnDataHeaderSize + i * RectSize;
-        const std::int64_t left = ReadI32(data, at);
-        const std::int64_t top = ReadI32(data, at + 4);
-        const std::int64_t right = ReadI32(data, at + 8);
-        const std::int64_t bottom = ReadI32(data, at + 12);
-        if (left >= right || top >= bottom)
-            continue;
-        // The window system's coordinates have 28 bits; beyond them a union of
-        // rectangles no longer fits the region's integer arithmetic.
-        for (const std::int64_t v : {left, top, right, bottom})
-            if (v < -MaxCoordinate || v > MaxCoordinate)
-                return std::nullopt;
-        rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
-    }
-    return UniteRects(rects);
-}
-
-QByteArray RgnDataFromRegion(const QRegion &region)
-{
-    std::vector<Rect> rects;
-    for (const QRect &r : region)
-        rects.push_back({r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
-    return Encode(rects);
-}
-
-std::optional<QByteArray> RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
+// The runs of every pixel of `bitmap` whose colour differs from
+// `transparent`, in rows from the top, rows with the same runs joined; none
+// beyond what a region holds.
+std::optional<std::vector<Rect>> ScanBitmap(const QImage &bitmap, vcl::TColor transparent)
 {
     if (bitmap.width() <= 0 || bitmap.height() <= 0)
-        return QByteArray();
+        return std::vector<Rect>();
     if (bitmap.width() + 2 > MaxCoordinate || bitmap.height() + 2 > MaxCoordinate)
         return std::nullopt;
     const vcl::TColor key = vcl::ColorToRGB(transparent);
@@ -379,7 +344,53 @@ std::optional<QByteArray> RgnDataFromBitmap(const QImage &bitmap, vcl::TColor tr
                 return std::nullopt;
         }
     }
+    return rects;
+}
+
+} // namespace
+
+std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
+{
+    if (data.size() < RgnDataHeaderSize || ReadI32(data, 0) != RgnDataHeaderSize ||
+        std::uint32_t(ReadI32(data, 4)) != RdhRectangles)
+        return std::nullopt;
+    const std::int64_t count = std::uint32_t(ReadI32(data, 8));
+    if (count * RectSize > data.size() - RgnDataHeaderSize || count > MaxRgnRects)
+        return std::nullopt;
+    QList<QRect> rects;
+    rects.reserve(qsizetype(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype at = RgnDataHeaderSize + i * RectSize;
+        const std::int64_t left = ReadI32(data, at);
+        const std::int64_t top = ReadI32(data, at + 4);
+        const std::int64_t right = ReadI32(data, at + 8);
+        const std::int64_t bottom = ReadI32(data, at + 12);
+        if (left >= right || top >= bottom)
+            continue;
+        // The window system's coordinates have 28 bits; beyond them a union of
+        // rectangles no longer fits the region's integer arithmetic.
+        for (const std::int64_t v : {left, top, right, bottom})
+            if (v < -MaxCoordinate || v > MaxCoordinate)
+                return std::nullopt;
+        rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
+    }
+    return UniteRects(rects);
+}
+
+QByteArray RgnDataFromRegion(const QRegion &region)
+{
+    std::vector<Rect> rects;
+    for (const QRect &r : region)
+        rects.push_back({r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
     return Encode(rects);
+}
+
+std::optional<QByteArray> RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
+{
+    const std::optional<std::vector<Rect>> rects = ScanBitmap(bitmap, transparent);
+    if (!rects)
+        return std::nullopt;
+    return Encode(*rects);
 }
 
 QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
@@ -533,11 +544,21 @@ void TzcRgn::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
         return;
     }
     const BusyCursor busy;
-    const std::optional<QByteArray> bytes = RgnDataFromBitmap(bitmap, transparent);
-    if (!bytes)
+    const std::optional<std::vector<Rect>> rects = ScanBitmap(bitmap, transparent);
+    if (!rects)
         throw EStreamError("Stream read error");
+    const QByteArray bytes = Encode(*rects);
     TzcRgn built;
-    built.SetRgn(bytes->constData(), int(bytes->size()));
+    built.SetRgn(bytes.constData(), int(bytes.size()));
+    // The runs are rows from the top, each left to right with gaps between:
+    // the region as it stands, without working it out from the bytes again.
+    QList<QRect> banded;
+    banded.reserve(qsizetype(rects->size()));
+    for (const Rect &r : *rects)
+        banded.append(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    QRegion region;
+    region.setRects(banded.constData(), int(banded.size()));
+    built.FParsed = std::optional<QRegion>(std::move(region));
     Assign(&built);
 }
 
