@@ -52,9 +52,6 @@ public:
         return (hit == Return && active) || (hit == Escape && cancel);
     }
 
-    // Whether the accelerator without Alt is on now.
-    bool PlainAccelerator() const { return m_plainOn; }
-
 private:
     friend class ButtonKeyWatch;
     // Follows the focus of the owner's window, as it is now.
