@@ -13,6 +13,8 @@
 #include <QShortcutEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace widgets {
 
 FormFocusWatch::FormFocusWatch(QWidget *button, std::function<void(QWidget *)> changed)
@@ -30,17 +32,26 @@ FormFocusWatch::~FormFocusWatch()
     QObject::disconnect(m_connection);
 }
 
-namespace {
-
 // Accepts the shortcut override of a Return or Enter its button claims, so
-// the key press goes to the button and no window shortcut fires.
-class ReturnClaim : public QObject
+// the key press goes to the button and no window shortcut fires; and brings
+// the plain accelerator in line with the focus once the button is readied
+// for showing or moves to another window.
+class ButtonKeyWatch : public QObject
 {
 public:
-    explicit ReturnClaim(const ButtonShortcuts &keys) : m_keys(keys) {}
+    explicit ButtonKeyWatch(ButtonShortcuts &keys) : m_keys(keys) {}
 
     bool eventFilter(QObject *, QEvent *e) override
     {
+        switch (e->type()) {
+        case QEvent::Polish:
+        case QEvent::ParentChange:
+        case QEvent::Show:
+            m_keys.FollowFocus();
+            return false;
+        default:
+            break;
+        }
         if (!m_keys.ClaimsReturn(e))
             return false;
         e->accept();
@@ -48,31 +59,60 @@ public:
     }
 
 private:
-    const ButtonShortcuts &m_keys;
+    ButtonShortcuts &m_keys;
 };
 
-} // namespace
-
 ButtonShortcuts::ButtonShortcuts(QWidget *owner)
-    : m_owner(owner), m_returnClaim(std::make_unique<ReturnClaim>(*this))
+    : m_owner(owner), m_watch(std::make_unique<ButtonKeyWatch>(*this))
 {
-    m_owner->installEventFilter(m_returnClaim.get());
+    m_owner->installEventFilter(m_watch.get());
+    // Every control of the window that takes the focus decides whether the
+    // letters typed go to it or may click.
+    m_focusConnection = QObject::connect(qApp, &QApplication::focusChanged, m_owner,
+                                         [this](QWidget *, QWidget *now) {
+                                             if (now && now->window() == m_owner->window())
+                                                 SetPlainAccelerator(IsButton(now));
+                                         });
 }
 
-ButtonShortcuts::~ButtonShortcuts() = default;
+// Disconnected here, before QWidget's own destructor moves the focus.
+ButtonShortcuts::~ButtonShortcuts()
+{
+    QObject::disconnect(m_focusConnection);
+}
+
+void ButtonShortcuts::Grab(std::vector<int> &ids, int modifiers)
+{
+    ids.push_back(m_owner->grabShortcut(QKeySequence(m_accelKey | modifiers)));
+    // A letter answers typed in either case.
+    if (m_accelKey >= Qt::Key_A && m_accelKey <= Qt::Key_Z)
+        ids.push_back(m_owner->grabShortcut(QKeySequence(m_accelKey | modifiers | Qt::SHIFT)));
+}
+
+void ButtonShortcuts::Release(std::vector<int> &ids)
+{
+    for (const int id : ids)
+        m_owner->releaseShortcut(id);
+    ids.clear();
+}
 
 void ButtonShortcuts::SetCaption(const QString &caption)
 {
-    if (m_accel != 0)
-        m_owner->releaseShortcut(m_accel);
-    m_accel = 0;
+    Release(m_accel);
+    Release(m_plain);
     m_accelKey = 0;
     const QKeySequence accel = QKeySequence::mnemonic(caption);
     if (!accel.isEmpty()) {
-        m_accel = m_owner->grabShortcut(accel);
         m_accelKey = int(accel[0].key());
+        Grab(m_accel, Qt::ALT);
+        if (m_plainOn)
+            Grab(m_plain, 0);
     }
-    UpdatePlain();
+}
+
+void ButtonShortcuts::FollowFocus()
+{
+    SetPlainAccelerator(IsButton(m_owner->window()->focusWidget()));
 }
 
 void ButtonShortcuts::SetPlainAccelerator(bool on)
@@ -80,16 +120,9 @@ void ButtonShortcuts::SetPlainAccelerator(bool on)
     if (on == m_plainOn)
         return;
     m_plainOn = on;
-    UpdatePlain();
-}
-
-void ButtonShortcuts::UpdatePlain()
-{
-    if (m_plain != 0)
-        m_owner->releaseShortcut(m_plain);
-    m_plain = 0;
+    Release(m_plain);
     if (m_plainOn && m_accelKey != 0)
-        m_plain = m_owner->grabShortcut(QKeySequence(m_accelKey));
+        Grab(m_plain, 0);
 }
 
 bool ButtonShortcuts::ClaimsReturn(const QEvent *e) const
@@ -130,7 +163,8 @@ ButtonShortcuts::Hit ButtonShortcuts::Match(const QEvent *e) const
     const int id = static_cast<const QShortcutEvent *>(e)->shortcutId();
     if (id == 0)
         return None;
-    if (id == m_accel || id == m_plain)
+    if (std::find(m_accel.begin(), m_accel.end(), id) != m_accel.end() ||
+        std::find(m_plain.begin(), m_plain.end(), id) != m_plain.end())
         return Accelerator;
     if (id == m_return || id == m_enter)
         return Return;

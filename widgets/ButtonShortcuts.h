@@ -1,6 +1,7 @@
 // The keys a button takes from its window: the accelerator of its caption
-// ("&x" gives Alt+X) and, for dialog buttons, Return and Escape; and what a
-// dialog button's click hands to its dialog.
+// ("&x" gives Alt+X, and X alone while the window's focus is on a control
+// that takes no characters) and, for dialog buttons, Return and Escape; and
+// what a dialog button's click hands to its dialog.
 //
 // Thread contract: main thread only, with its widget.
 #pragma once
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QEvent;
 class QWidget;
@@ -29,11 +31,12 @@ public:
     ButtonShortcuts(const ButtonShortcuts &) = delete;
     ButtonShortcuts &operator=(const ButtonShortcuts &) = delete;
 
-    // The accelerator follows the caption; "&&" is a plain "&".
+    // The accelerator follows the caption; "&&" is a plain "&". A letter
+    // answers in either case (Shift or not). With Alt it acts wherever the
+    // focus is; without, only while the focus of the owner's window is on a
+    // button, which takes no characters (typing into a text field stays
+    // typing).
     void SetCaption(const QString &caption);
-    // The accelerator's key without Alt as well, while `on`; a button turns
-    // it on while its window's focus is on a button, which takes no text.
-    void SetPlainAccelerator(bool on);
     // Return and Enter while `returnKey`, Escape while `escapeKey`.
     void SetDialogKeys(bool returnKey, bool escapeKey);
     // Whether the focused owner takes this Return or Enter itself.
@@ -50,18 +53,24 @@ public:
     }
 
 private:
-    void UpdatePlain();
+    friend class ButtonKeyWatch;
+    // Follows the focus of the owner's window, as it is now.
+    void FollowFocus();
+    void SetPlainAccelerator(bool on);
+    void Grab(std::vector<int> &ids, int modifiers);
+    void Release(std::vector<int> &ids);
 
     QWidget *m_owner;
-    int m_accel = 0;
-    int m_accelKey = 0; // the accelerator's key, without Alt
-    int m_plain = 0;
+    std::vector<int> m_accel; // with Alt
+    int m_accelKey = 0;       // the accelerator's key, without Alt
+    std::vector<int> m_plain; // without
     bool m_plainOn = false;
     bool m_dialogButton = false;
     int m_return = 0;
     int m_enter = 0;
     int m_escape = 0;
-    std::unique_ptr<QObject> m_returnClaim;
+    std::unique_ptr<QObject> m_watch;
+    QMetaObject::Connection m_focusConnection;
 };
 
 // Whether `w` is a button of any kind, a control that takes no text.

@@ -192,6 +192,11 @@ bool TApplication::AllowShowHint(QString &hint)
     return canShow;
 }
 
+int TApplication::HintShowTime(const QWidget &w) const
+{
+    return w.toolTipDuration() > 0 ? w.toolTipDuration() : FHintHidePause;
+}
+
 bool TApplication::toolTip(QWidget *w, QHelpEvent *e)
 {
     QString hint = w->toolTip();
@@ -201,7 +206,7 @@ bool TApplication::toolTip(QWidget *w, QHelpEvent *e)
         QToolTip::hideText();
         return true;
     }
-    const int duration = w->toolTipDuration() > 0 ? w->toolTipDuration() : FHintHidePause;
+    const int duration = HintShowTime(*w);
     if (ShowToolTip)
         ShowToolTip(e->globalPos(), hint, w, duration);
     return true;

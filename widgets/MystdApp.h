@@ -55,6 +55,9 @@ public:
     void SetHintPause(int value);
     int HintHidePause() const { return FHintHidePause; }
     void SetHintHidePause(int value) { FHintHidePause = value; }
+    // Milliseconds the hint of `w` stays: its own tool-tip duration when it
+    // has one, else HintHidePause; 0 or less leaves it to the text's length.
+    int HintShowTime(const QWidget &w) const;
     // Whether Run() shows the main form.
     bool ShowMainForm = true;
 
@@ -253,7 +256,8 @@ public:
 protected:
     // The start-up show command; a stand-in on Linux.
     virtual int StartupShowCommand() const;
-    // Where the instance lock lies; empty for the runtime directory.
+    // Where the instance lock and socket lie; empty for the user's own
+    // directory of them (win::InstanceDirectory).
     virtual QString InstanceDirectory() const { return {}; }
 
 private:

@@ -8,8 +8,10 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 using Mystd::HintSettings;
 
@@ -107,12 +109,27 @@ QPointer<TzHint> &showOwner()
     return owner;
 }
 
+// How long a hint stays when the application leaves it to the text: as long
+// as a plain tool tip of that text stays.
+int HintShowTimeOfText(const QString &hint)
+{
+    return 10000 + 40 * std::max(0, int(hint.size()) - 100);
+}
+
 // Takes the program's tool tips and shows them in the hint window; hides the
-// hint when the hint window says so.
+// hint when the hint window says so, and once the application's hint hide
+// pause has passed, as the plain tool tips go.
 class HintFilter : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit HintFilter(QObject *parent) : QObject(parent)
+    {
+        m_hide.setSingleShot(true);
+        connect(&m_hide, &QTimer::timeout, this, [] {
+            if (TzHintWindow *window = currentWindow())
+                window->hide();
+        });
+    }
 
     bool eventFilter(QObject *watched, QEvent *e) override
     {
@@ -133,6 +150,11 @@ public:
             const QPoint at = static_cast<QHelpEvent *>(e)->globalPos();
             // The class library proposes the place under the pointer.
             currentWindow()->ActivateHint(QRect(at + QPoint(0, 20), QSize(1, 1)), hint);
+            if (currentWindow() && currentWindow()->isVisible()) {
+                const widgets::TApplication *app = widgets::ExistingApplication();
+                const int stay = app ? app->HintShowTime(*w) : 2500;
+                m_hide.start(stay > 0 ? stay : HintShowTimeOfText(hint));
+            }
             return true;
         }
         TzHintWindow *window = currentWindow();
@@ -145,6 +167,9 @@ public:
         }
         return false;
     }
+
+private:
+    QTimer m_hide;
 };
 
 QPointer<HintFilter> &filter()
@@ -379,8 +404,10 @@ void TzHint::UpDate()
         filter() = new HintFilter(qApp);
         qApp->installEventFilter(filter());
     }
-    // The next hint opens a fresh window with the new settings.
-    delete currentWindow();
+    // The next hint opens a fresh window with the new settings. The old one
+    // is forgotten first: its destruction passes events through the filter,
+    // which must no longer take it for the hint window.
+    delete std::exchange(currentWindow(), nullptr).data();
 }
 
 TzHintWindow *TzHint::HintWindow()

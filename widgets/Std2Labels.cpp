@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
-#include <QShortcut>
 
 #include <cmath>
 #include <numbers>
@@ -308,17 +307,17 @@ void TzcURLLabel::Click()
 void TzcURLLabel::TextChanged()
 {
     Tz3DLabel::TextChanged();
-    delete FAccel;
-    FAccel = nullptr;
-    const QKeySequence key = QKeySequence::mnemonic(Caption());
-    if (key.isEmpty())
-        return;
-    FAccel = new QShortcut(key, this);
-    FAccel->setContext(Qt::WindowShortcut);
-    connect(FAccel, &QShortcut::activated, this, [this] {
+    FKeys.SetCaption(Caption());
+}
+
+bool TzcURLLabel::event(QEvent *e)
+{
+    if (FKeys.Match(e) == widgets::ButtonShortcuts::Accelerator) {
         if (isEnabled())
             Click();
-    });
+        return true;
+    }
+    return Tz3DLabel::event(e);
 }
 
 TzAngleLabel::TzAngleLabel(QWidget *parent) : T3DTextLabel<TzLabelBase>(parent)

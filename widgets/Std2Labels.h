@@ -2,14 +2,13 @@
 // raised or sunken one, a link, a rotated one, and an invisible hot spot.
 #pragma once
 
+#include "widgets/ButtonShortcuts.h"
 #include "widgets/Canvas.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <vector>
-
-class QShortcut;
 
 enum TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
 
@@ -210,11 +209,12 @@ public:
 
 protected:
     void TextChanged() override;
+    bool event(QEvent *e) override;
 
 private:
     QString FURL = QStringLiteral("https://www.example.com/");
     bool FLastClickOK = true;
-    QShortcut *FAccel = nullptr;
+    widgets::ButtonShortcuts FKeys{this};
 };
 
 // The caption turned by Angle degrees counter-clockwise about the centre of a

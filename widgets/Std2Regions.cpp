@@ -30,7 +30,7 @@ constexpr std::int64_t MaxCoordinate = std::int64_t(1) << 27;
 // each of 1080 rows) fits; a block of that many still becomes a region in a
 // fraction of a second, and a stream can make us allocate no more than it.
 constexpr qsizetype MaxRgnRects = qsizetype(1) << 20;
-constexpr std::int64_t MaxRgnDataSize = RgnDataHeaderSize + MaxRgnRects * RectSize;
+static_assert(MaxRgnDataSize == RgnDataHeaderSize + MaxRgnRects * RectSize);
 
 std::int32_t ReadI32(QByteArrayView bytes, qsizetype at)
 {
@@ -292,48 +292,15 @@ QByteArray ReadExactly(QIODevice &stream, qint64 count)
     return out;
 }
 
-} // namespace
-
-std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
-{
-    if (data.size() < RgnDataHeaderSize || ReadI32(data, 0) != RgnDataHeaderSize ||
-        std::uint32_t(ReadI32(data, 4)) != RdhRectangles)
-        return std::nullopt;
-    const std::int64_t count = std::uint32_t(ReadI32(data, 8));
-    if (count * RectSize > data.size() - RgnDataHeaderSize || count > MaxRgnRects)
-        return std::nullopt;
-    QList<QRect> rects;
-    rects.reserve(qsizetype(count));
-    for (qsizetype i = 0; i < count; ++i) {
-        const qsizetype at = RgnDataHeaderSize + i * RectSize;
-        const std::int64_t left = ReadI32(data, at);
-        const std::int64_t top = ReadI32(data, at + 4);
-        const std::int64_t right = ReadI32(data, at + 8);
-        const std::int64_t bottom = ReadI32(data, at + 12);
-        if (left >= right || top >= bottom)
-            continue;
-        // The window system's coordinates have 28 bits; beyond them a union of
-        // rectangles no longer fits the region's integer arithmetic.
-        for (const std::int64_t v : {left, top, right, bottom})
-            if (v < -MaxCoordinate || v > MaxCoordinate)
-                return std::nullopt;
-        rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
-    }
-    return UniteRects(rects);
-}
-
-QByteArray RgnDataFromRegion(const QRegion &region)
-{
-    std::vector<Rect> rects;
-    for (const QRect &r : region)
-        rects.push_back({r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
-    return Encode(rects);
-}
-
-QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
+// The runs of every pixel of `bitmap` whose colour differs from
+// `transparent`, in rows from the top, rows with the same runs joined; none
+// beyond what a region holds.
+std::optional<std::vector<Rect>> ScanBitmap(const QImage &bitmap, vcl::TColor transparent)
 {
     if (bitmap.width() <= 0 || bitmap.height() <= 0)
-        return {};
+        return std::vector<Rect>();
+    if (bitmap.width() + 2 > MaxCoordinate || bitmap.height() + 2 > MaxCoordinate)
+        return std::nullopt;
     const vcl::TColor key = vcl::ColorToRGB(transparent);
     // Two transparent columns and rows more, so every row ends transparent.
     QImage work(bitmap.width() + 2, bitmap.height() + 2, QImage::Format_RGB32);
@@ -372,9 +339,58 @@ QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
         } else {
             bandStart = rects.size();
             rects.insert(rects.end(), row.begin(), row.end());
+            // Given up as soon as it is too many, before it costs more.
+            if (qsizetype(rects.size()) > MaxRgnRects)
+                return std::nullopt;
         }
     }
+    return rects;
+}
+
+} // namespace
+
+std::optional<QRegion> RegionFromRgnData(QByteArrayView data)
+{
+    if (data.size() < RgnDataHeaderSize || ReadI32(data, 0) != RgnDataHeaderSize ||
+        std::uint32_t(ReadI32(data, 4)) != RdhRectangles)
+        return std::nullopt;
+    const std::int64_t count = std::uint32_t(ReadI32(data, 8));
+    if (count * RectSize > data.size() - RgnDataHeaderSize || count > MaxRgnRects)
+        return std::nullopt;
+    QList<QRect> rects;
+    rects.reserve(qsizetype(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype at = RgnDataHeaderSize + i * RectSize;
+        const std::int64_t left = ReadI32(data, at);
+        const std::int64_t top = ReadI32(data, at + 4);
+        const std::int64_t right = ReadI32(data, at + 8);
+        const std::int64_t bottom = ReadI32(data, at + 12);
+        if (left >= right || top >= bottom)
+            continue;
+        // The window system's coordinates have 28 bits; beyond them a union of
+        // rectangles no longer fits the region's integer arithmetic.
+        for (const std::int64_t v : {left, top, right, bottom})
+            if (v < -MaxCoordinate || v > MaxCoordinate)
+                return std::nullopt;
+        rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
+    }
+    return UniteRects(rects);
+}
+
+QByteArray RgnDataFromRegion(const QRegion &region)
+{
+    std::vector<Rect> rects;
+    for (const QRect &r : region)
+        rects.push_back({r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
     return Encode(rects);
+}
+
+std::optional<QByteArray> RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent)
+{
+    const std::optional<std::vector<Rect>> rects = ScanBitmap(bitmap, transparent);
+    if (!rects)
+        return std::nullopt;
+    return Encode(*rects);
 }
 
 QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
@@ -445,17 +461,31 @@ QRegion TzcRgn::Handle() const
     return Region().value_or(QRegion());
 }
 
+const std::optional<QRegion> &TzcRgn::Parsed() const
+{
+    if (!FParsed)
+        FParsed = RegionFromRgnData(FData);
+    return *FParsed;
+}
+
 std::optional<QRegion> TzcRgn::Region() const
 {
     if (FData.isEmpty())
         return std::nullopt;
-    if (!FParsed)
-        FParsed = NonEmpty(RegionFromRgnData(FData));
-    return *FParsed;
+    return NonEmpty(Parsed());
+}
+
+void TzcRgn::CheckSavable() const
+{
+    if (FData.isEmpty())
+        return;
+    if (FData.size() > MaxRgnDataSize || !Parsed())
+        throw EStreamError("Stream write error");
 }
 
 void TzcRgn::SaveToStream(QIODevice &stream) const
 {
+    CheckSavable();
     QByteArray out;
     PutI32(out, std::int32_t(FData.size()));
     out.append(FData);
@@ -484,7 +514,7 @@ void TzcRgn::LoadFromStream(QIODevice &stream)
     if (!region)
         throw EStreamError("Invalid region data");
     FData = bytes;
-    FParsed = NonEmpty(std::move(region));
+    FParsed = std::move(region);
     Changed();
 }
 
@@ -499,6 +529,7 @@ void TzcRgn::LoadFromFile(const QString &fileName)
 
 void TzcRgn::SaveToFile(const QString &fileName) const
 {
+    CheckSavable();
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EStreamError("Cannot create file \"" + fileName.toStdString() + "\". " +
@@ -513,9 +544,21 @@ void TzcRgn::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
         return;
     }
     const BusyCursor busy;
-    const QByteArray bytes = RgnDataFromBitmap(bitmap, transparent);
+    const std::optional<std::vector<Rect>> rects = ScanBitmap(bitmap, transparent);
+    if (!rects)
+        throw EStreamError("Stream read error");
+    const QByteArray bytes = Encode(*rects);
     TzcRgn built;
     built.SetRgn(bytes.constData(), int(bytes.size()));
+    // The runs are rows from the top, each left to right with gaps between:
+    // the region as it stands, without working it out from the bytes again.
+    QList<QRect> banded;
+    banded.reserve(qsizetype(rects->size()));
+    for (const Rect &r : *rects)
+        banded.append(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    QRegion region;
+    region.setRects(banded.constData(), int(banded.size()));
+    built.FParsed = std::optional<QRegion>(std::move(region));
     Assign(&built);
 }
 

@@ -50,8 +50,12 @@ std::optional<QRegion> RegionFromRgnData(QByteArrayView data);
 QByteArray RgnDataFromRegion(const QRegion &region);
 // The block of every pixel of `bitmap` whose colour differs from
 // `transparent` (a system colour is resolved first): one rectangle per run
-// of such pixels, rows with the same runs joined. Empty when there is none.
-QByteArray RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent);
+// of such pixels, rows with the same runs joined. Empty when there is none;
+// none when it would need more rectangles than a region holds (2^20), so
+// that no block is made that could not be used, saved and loaded back.
+std::optional<QByteArray> RgnDataFromBitmap(const QImage &bitmap, vcl::TColor transparent);
+// The largest block a region stream carries: a header and 2^20 rectangles.
+constexpr qsizetype MaxRgnDataSize = RgnDataHeaderSize + (qsizetype(1) << 20) * 16;
 
 // A stream or file that cannot be read or written, or holds no region.
 class EStreamError : public std::runtime_error
@@ -88,6 +92,9 @@ public:
     // and kept until the bytes change.
     std::optional<QRegion> Region() const;
 
+    // Writes the region stream. Bytes that LoadFromStream would refuse (not a
+    // region, or beyond the largest one) raise EStreamError and nothing is
+    // written: what is saved always loads back.
     void SaveToStream(QIODevice &stream) const;
     // Reads one region stream: a count of 0 keeps the region's bytes as they
     // are (OnChange still fires). A negative count, one beyond the end of the
@@ -96,17 +103,26 @@ public:
     // and keep the region as it was.
     void LoadFromStream(QIODevice &stream);
     void LoadFromFile(const QString &fileName);
+    // Raises EStreamError before the file is made when the bytes cannot be
+    // saved (see SaveToStream).
     void SaveToFile(const QString &fileName) const;
 
     // The region of the bitmap's pixels that differ from `transparent`, taken
-    // over through Assign; an empty bitmap empties the region.
+    // over through Assign; an empty bitmap empties the region. A bitmap whose
+    // region needs more rectangles than a region holds raises EStreamError
+    // "Stream read error", as loading a stream of such a region does, and
+    // keeps the region as it was.
     void SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent);
 
     std::function<void()> OnChange;
 
 private:
+    // What RegionFromRgnData gives for FData, worked out once.
+    const std::optional<QRegion> &Parsed() const;
+    void CheckSavable() const;
+
     QByteArray FData;
-    // What Region() gives for FData, once it has been asked; reset with FData.
+    // RegionFromRgnData of FData, once it has been asked; reset with FData.
     mutable std::optional<std::optional<QRegion>> FParsed;
     bool FModified = false;
 };

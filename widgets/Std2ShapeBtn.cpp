@@ -101,8 +101,6 @@ void TzcShapeColorBtn::CMFocusChanged(QWidget *focused)
     FActive = widgets::ActiveAfterFocus(this, focused, FDefault);
     SetButtonStyle(FActive);
     FKeys.SetDialogKeys(FActive, FCancel);
-    // A button takes no characters, so the window offers them as accelerators.
-    FKeys.SetPlainAccelerator(widgets::IsButton(focused));
     if (!hasFocus())
         FPush.Reset();
     update();
@@ -134,7 +132,6 @@ bool TzcShapeColorBtn::event(QEvent *e)
         // Once, when the control is first readied for showing.
         FActive = FDefault;
         FKeys.SetDialogKeys(FActive, FCancel);
-        FKeys.SetPlainAccelerator(widgets::IsButton(window()->focusWidget()));
     }
     return QWidget::event(e);
 }

@@ -271,8 +271,13 @@ void TzFastBmp::Sharpen(int amount)
 
 void TzFastBmp::Blur(int amount)
 {
+    BlurPass(amount);
+}
+
+bool TzFastBmp::BlurPass(int amount)
+{
     if (amount == 0)
-        return;
+        return false;
     // The samples as the effect picks them, in 64 bits where no amount
     // overflows; one that would fall outside the image is the pixel's own row
     // or column.
@@ -285,6 +290,7 @@ void TzFastBmp::Blur(int amount)
         const std::int64_t s = i + a < n ? i + a : n - i;
         return s >= 0 && s < n ? int(s) : i;
     };
+    bool changed = false;
     for (int y = 0; y < FHeight; ++y) {
         const std::uint8_t *upper = Line(first(y, FHeight));
         const std::uint8_t *lower = Line(second(y, FHeight));
@@ -292,16 +298,33 @@ void TzFastBmp::Blur(int amount)
         for (int x = 0; x < FWidth; ++x) {
             const std::size_t l = 3 * std::size_t(first(x, FWidth));
             const std::size_t r = 3 * std::size_t(second(x, FWidth));
-            for (std::size_t c = 0; c < 3; ++c)
-                dst[3 * std::size_t(x) + c] =
+            for (std::size_t c = 0; c < 3; ++c) {
+                const auto v =
                     std::uint8_t((upper[l + c] + lower[l + c] + upper[r + c] + lower[r + c]) >> 2);
+                changed = changed || dst[3 * std::size_t(x) + c] != v;
+                dst[3 * std::size_t(x) + c] = v;
+            }
         }
     }
+    return changed;
 }
 
 void TzFastBmp::GaussianBlur(int amount)
 {
-    for (int a = amount; a >= 1; --a)
+    // From the longer side on, every amount takes the same samples (the
+    // pixel's own and its mirror image), so the passes of all those amounts
+    // are one pass repeated, and once a pass changes nothing no later one
+    // does. Each such pass takes every group of mirrored pixels towards its
+    // mean and lowers the group's highest value, so it settles within 256
+    // passes: any larger amount gives what the amount where it settled gives.
+    const int same = IntMax(FWidth, FHeight);
+    int a = amount;
+    if (a > same) {
+        while (a > same && BlurPass(same))
+            --a;
+        a = same;
+    }
+    for (; a >= 1; --a)
         Blur(a);
 }
 

@@ -104,11 +104,16 @@ public:
     void Sharpen(int amount);
     // Averages the four diagonal samples `amount` pixels away (0: nothing).
     void Blur(int amount);
-    // Blur(amount), Blur(amount - 1), ..., Blur(1).
+    // Blur(amount), Blur(amount - 1), ..., Blur(1). Amounts from the longer
+    // side on all blur alike, so a larger amount stops once its passes no
+    // longer change the picture: its time is bounded by the picture, not by
+    // the amount.
     void GaussianBlur(int amount);
 
 private:
     void DoCalcLines();
+    // Blur(amount); whether it changed a pixel.
+    bool BlurPass(int amount);
     std::uint8_t *Line(int y) const { return FBits.get() + std::size_t(y) * std::size_t(FRowInc); }
 
     struct FreeBits

@@ -2,13 +2,14 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace win {
@@ -25,18 +26,41 @@ QString InstanceName(const QString &executablePath)
     return QStringLiteral("qm5230-instance-") + QString::fromLatin1(hash.left(32));
 }
 
+QString InstanceDirectory()
+{
+    return QStringLiteral("/tmp/qm5230-instances-%1").arg(::getuid());
+}
+
+namespace {
+
+// The user's own directory for the lock and the socket, made when missing;
+// false when it cannot be made, or when someone else could have put or may
+// change anything in it.
+bool OwnDirectory(const QString &dir)
+{
+    const QByteArray path = QFile::encodeName(dir);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st = {};
+    if (::lstat(path.constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+} // namespace
+
 InstanceLock::InstanceLock(const QString &executablePath, const QString &directory, QObject *parent)
     : QObject(parent)
 {
     const QString name = InstanceName(executablePath);
-    // A directory of the caller's own keeps the socket too, so nothing of
-    // the lock lies beyond it.
-    m_name = directory.isEmpty() ? name : QDir(directory).filePath(name);
+    // One directory keeps the lock and the socket, so copies that find the
+    // one find the other.
     QString dir = directory;
-    if (dir.isEmpty())
-        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
+    if (dir.isEmpty()) {
+        dir = InstanceDirectory();
+        m_usable = OwnDirectory(dir);
+    }
+    m_name = QDir(dir).filePath(name);
     m_lockFile = QDir(dir).filePath(name + QStringLiteral(".lock"));
 }
 
@@ -50,7 +74,7 @@ InstanceLock::~InstanceLock()
 
 bool InstanceLock::Acquire()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0 || !m_usable)
         return true;
     const int fd =
         ::open(QFile::encodeName(m_lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -67,6 +91,8 @@ bool InstanceLock::Acquire()
 
 bool InstanceLock::Listen(std::function<void(const QString &)> onMessage)
 {
+    if (!m_usable)
+        return false;
     if (!m_server) {
         m_server = new QLocalServer(this);
         // Only the holder of the lock listens, so a socket left by a copy
@@ -107,6 +133,8 @@ void InstanceLock::StopListening()
 
 bool InstanceLock::Send(const QString &message, int timeoutMs) const
 {
+    if (!m_usable)
+        return false;
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(timeoutMs))

@@ -17,6 +17,11 @@ namespace win {
 // The names used for one executable path: the same path gives the same
 // names, another path others; short enough for any socket name.
 QString InstanceName(const QString &executablePath);
+// Where every copy of a program run by this user looks for the lock and the
+// socket: a directory of the user's own under /tmp, the same whatever the
+// environment says (TMPDIR, XDG_RUNTIME_DIR), so that copies started from
+// different shells or sessions still find each other.
+QString InstanceDirectory();
 
 // Thread contract: main thread only (the server delivers on its thread).
 class InstanceLock : public QObject
@@ -25,8 +30,9 @@ class InstanceLock : public QObject
     Q_DISABLE_COPY(InstanceLock)
 
 public:
-    // `directory`: where the lock file and the socket lie; empty for the
-    // runtime directory (the lock file) and the system's socket directory.
+    // `directory`: where the lock file and the socket lie; empty for
+    // InstanceDirectory(). A directory that cannot be made or is not the
+    // user's own alone holds no lock (every copy is the first) and no socket.
     explicit InstanceLock(const QString &executablePath, const QString &directory = {},
                           QObject *parent = nullptr);
     ~InstanceLock() override;
@@ -50,6 +56,7 @@ private:
     QString m_name; // the socket's name, or its path in a given directory
     QString m_lockFile;
     int m_fd = -1;
+    bool m_usable = true; // false: the directory is not safely the user's
     QPointer<QLocalServer> m_server;
 };
 

@@ -16,6 +16,7 @@
 #include <QHelpEvent>
 #include <QMap>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -480,6 +481,55 @@ TEST(ShowApp, ASecondCopyEndsAndTellsTheFirst)
     EXPECT_EQ(out, QByteArray("ready\n"));
     const QString socket = win::InstanceName(QFileInfo(probe).canonicalFilePath());
     EXPECT_FALSE(QFileInfo::exists(lockDir.filePath(socket)));
+}
+
+// Copies of one program find each other whatever their environment says
+// about temporary files: the lock and the socket lie where only the user and
+// the program's path decide.
+TEST(ShowApp, CopiesFindEachOtherWhateverTheirEnvironment)
+{
+    const QString probe = QStringLiteral(WIDGET_APP_PROBE);
+    QTemporaryDir tmpA, tmpB;
+    ASSERT_TRUE(tmpA.isValid() && tmpB.isValid());
+    // The program's own place for its lock: an empty directory argument.
+    const QStringList instance = {QStringLiteral("--instance"), QString()};
+    const auto environment = [](const QString &tmp, const QString &runtime) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmp);
+        if (runtime.isEmpty())
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        else
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        return env;
+    };
+    const struct
+    {
+        const char *name;
+        QProcessEnvironment first, second;
+    } rows[] = {
+        {"another TMPDIR, no runtime directory", environment(tmpA.path(), QString()),
+         environment(tmpB.path(), QString())},
+        {"another TMPDIR and runtime directory", environment(tmpA.path(), tmpA.path()),
+         environment(tmpB.path(), tmpB.path())},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QProcess first;
+        first.setProcessEnvironment(row.first);
+        QByteArray firstOut;
+        first.start(probe, instance);
+        ASSERT_TRUE(waitForLine(first, "ready", firstOut)) << firstOut.toStdString();
+
+        QProcess second;
+        second.setProcessEnvironment(row.second);
+        second.start(probe, instance);
+        ASSERT_TRUE(second.waitForFinished(20000));
+        EXPECT_EQ(second.exitCode(), 3);
+        EXPECT_EQ(second.readAllStandardOutput(), QByteArray("second\nended\n"));
+        EXPECT_TRUE(waitForLine(first, "another", firstOut)) << firstOut.toStdString();
+        first.kill();
+        first.waitForFinished(10000);
+    }
 }
 
 QString commandOutput(const QString &program, const QStringList &args)

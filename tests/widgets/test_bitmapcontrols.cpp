@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QBuffer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -230,6 +232,22 @@ TEST(BitmapControl, BlackAndWhite)
     EXPECT_EQ(at(bitmap.BitMap(), 1, 0), vcl::clBlack);
     EXPECT_EQ(at(bitmap.BitMap(), 2, 0), vcl::clBlack);
     EXPECT_EQ(bitmap.BitMap().format(), picture.format());
+}
+
+// The control's blur of the largest amount returns, with the picture of the
+// largest amount that still changes it.
+TEST(BitmapControl, GaussianBlurOfTheLargestAmountReturns)
+{
+    QImage picture = solid(6, 4, vcl::clWhite);
+    for (int x = 0; x < 6; ++x)
+        picture.setPixel(x, x % 4, qRgb(40 * x, 0, 255 - 40 * x));
+    TzBitmap bitmap;
+    bitmap.SetBitMap(picture);
+    bitmap.GaussianBlur(INT_MAX);
+    QImage settled = picture;
+    widgets::GaussianBlur(settled, 1000);
+    EXPECT_EQ(bitmap.BitMap(), settled);
+    EXPECT_NE(bitmap.BitMap(), picture);
 }
 
 TEST(Divider, KeepsTwoPixelsAndOrdersItsColours)

@@ -332,6 +332,48 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.expected);
     });
 
+// GaussianBlur by its rule: Blur(amount), Blur(amount - 1), ..., Blur(1).
+QImage gaussianByRule(QImage image, int amount)
+{
+    for (int a = amount; a >= 1; --a)
+        Blur(image, a);
+    return image;
+}
+
+// From the longer side on every amount blurs alike (the pixel's own samples
+// and their mirror images), so its passes settle: any larger amount gives
+// what the amount where they settled gives, and returns as soon.
+TEST(Effects, GaussianBlurOfAnyAmountSettles)
+{
+    const QImage picture = varied(7, 5);
+    const int longest = 7;
+    // After j passes of the largest blur, then the smaller amounts: the rule
+    // for the amount longest - 1 + j.
+    std::vector<QImage> byRule{gaussianByRule(picture, longest - 1)};
+    QImage passes = picture;
+    for (int j = 1; j <= 300; ++j) {
+        const QImage before = passes;
+        Blur(passes, longest);
+        byRule.push_back(gaussianByRule(passes, longest - 1));
+        if (passes == before)
+            break;
+    }
+    ASSERT_LT(byRule.size(), 300u) << "the passes do not settle";
+    // The amount from which the picture no longer changes.
+    const int settled = longest - 2 + int(byRule.size());
+    ASSERT_GT(settled, longest + 2); // the passes beyond the image matter
+    const auto expected = [&](long long amount) {
+        return byRule[std::size_t(std::min<long long>(amount, settled) - (longest - 1))];
+    };
+    for (const int amount :
+         {longest, longest + 1, longest + 2, settled - 1, settled, settled + 1, 1000000, INT_MAX}) {
+        QImage image = picture;
+        GaussianBlur(image, amount);
+        EXPECT_EQ(image, expected(amount)) << amount;
+    }
+    EXPECT_EQ(gaussianByRule(picture, longest + 2), expected(longest + 2));
+}
+
 TEST(Effects, SaturationZeroGivesTheMean)
 {
     QImage image(1, 1, QImage::Format_RGB32);

@@ -1,5 +1,6 @@
 // The hint window: placement, the move count, the shared settings and the
 // tool tips it takes over.
+#include "widgets/MystdApp.h"
 #include "widgets/MystdHint.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <QWindow>
 
 #include <memory>
@@ -152,6 +154,37 @@ TEST(HintWindow, TakesOverTheToolTips)
     QApplication::sendEvent(&form, &help);
     EXPECT_FALSE(window->isVisible());
     SetApplicationShowHint(true);
+}
+
+// A hint under a resting pointer goes once the application's hint hide
+// pause has passed, as a plain tool tip does.
+TEST(HintWindow, GoesAfterTheApplicationsHidePause)
+{
+    QWidget form;
+    form.resize(200, 100);
+    form.setToolTip(QStringLiteral("Form hint"));
+    form.show();
+    TzHint hint;
+    hint.Loaded();
+    TApplication &app = Application();
+    const int pause = app.HintHidePause();
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), form.mapToGlobal(QPoint(20, 20)));
+    const struct
+    {
+        int hidePause;
+        int ownDuration; // the control's own tool-tip duration, 0 for none
+    } rows[] = {{60, 0}, {60000, 80}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.hidePause);
+        app.SetHintHidePause(row.hidePause);
+        form.setToolTipDuration(row.ownDuration);
+        QApplication::sendEvent(&form, &help);
+        TzHintWindow *window = TzHint::HintWindow();
+        ASSERT_TRUE(window);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(QTest::qWaitFor([window] { return !window->isVisible(); }, 10000));
+    }
+    app.SetHintHidePause(pause);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -189,7 +190,7 @@ std::vector<QRect> scannedRuns()
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, noise() % 3 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-    const auto region = RegionFromRgnData(RgnDataFromBitmap(image, vcl::clWhite));
+    const auto region = RegionFromRgnData(RgnDataFromBitmap(image, vcl::clWhite).value());
     return region ? std::vector<QRect>(region->begin(), region->end()) : std::vector<QRect>();
 }
 
@@ -463,6 +464,114 @@ TEST(TzcRgn, FilesAndBytes)
     back.Assign(nullptr);
     EXPECT_FALSE(back.ExsistData());
     EXPECT_EQ(changes, 2);
+}
+
+// A checkerboard of single pixels: every row has its own width / 2 runs.
+QImage checkerboard(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+    }
+    return image;
+}
+
+struct BoardCase
+{
+    const char *name;
+    int width, height;
+    bool made;
+};
+
+class BitmapBound : public testing::TestWithParam<BoardCase>
+{
+};
+
+// One bound for making, using, saving and loading: a bitmap whose region
+// would need more rectangles than a region holds is refused as loading such
+// a region is, and keeps the region; one just within it is made, used, saved
+// and read back.
+TEST_P(BitmapBound, MakesOnlyRegionsThatLoadBack)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const BoardCase &row = GetParam();
+    const QImage image = checkerboard(row.width, row.height);
+    TzcRgn rgn;
+    rgn.SerRgnFromBmp(picture({"X"}), vcl::clWhite);
+    const QByteArray before = rgn.Data();
+    int changes = 0;
+    rgn.OnChange = [&] { ++changes; };
+    if (!row.made) {
+        try {
+            rgn.SerRgnFromBmp(image, vcl::clWhite);
+            ADD_FAILURE() << "a region beyond the bound was made";
+        } catch (const EStreamError &e) {
+            EXPECT_STREQ(e.what(), "Stream read error");
+        }
+        EXPECT_EQ(rgn.Data(), before);
+        EXPECT_EQ(changes, 0);
+
+        // The components keep their region and their control's shape.
+        QWidget control;
+        control.resize(30, 20);
+        TzcFancyControl fancy;
+        fancy.SetTW(&control);
+        fancy.Loaded();
+        fancy.SerRgnFromBmp(picture({"XX", "X."}), vcl::clWhite);
+        const QRegion shape = control.mask();
+        EXPECT_THROW(fancy.SerRgnFromBmp(image, vcl::clWhite), EStreamError);
+        EXPECT_EQ(control.mask(), shape);
+        EXPECT_EQ(fancy.GetRgn()->Handle(), shape);
+        return;
+    }
+    rgn.SerRgnFromBmp(image, vcl::clWhite);
+    EXPECT_EQ(changes, 1);
+    ASSERT_TRUE(rgn.Region().has_value());
+    EXPECT_EQ(rgn.Region()->rectCount(), 1 << 20);
+    const QString name = dir.filePath(QStringLiteral("board.rgn"));
+    rgn.SaveToFile(name);
+    TzcRgn back;
+    back.LoadFromFile(name);
+    EXPECT_EQ(back.Data(), rgn.Data());
+    EXPECT_EQ(back.Handle(), rgn.Handle());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checkerboards, BitmapBound,
+    testing::Values(BoardCase{"JustWithin", 2048, 1024, true}, // 1024 x 1024 runs: 2^20
+                    BoardCase{"Beyond", 2048, 1025, false}),   // 1024 more
+    [](const testing::TestParamInfo<BoardCase> &info) { return std::string(info.param.name); });
+
+// Bytes that loading would refuse are not saved either: no stream, no file.
+TEST(TzcRgn, OnlyWhatLoadsBackIsSaved)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray valid = RgnDataFromRegion(QRegion(0, 0, 4, 4));
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } rows[] = {
+        {"not a region", QByteArray("not a region at all, no")},
+        {"beyond the largest region", valid + QByteArray(MaxRgnDataSize, '\0')},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TzcRgn rgn;
+        rgn.SetRgn(row.bytes.constData(), int(row.bytes.size()));
+        QByteArray saved;
+        QBuffer out(&saved);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_THROW(rgn.SaveToStream(out), EStreamError);
+        EXPECT_TRUE(saved.isEmpty());
+        const QString name = dir.filePath(QStringLiteral("bad.rgn"));
+        EXPECT_THROW(rgn.SaveToFile(name), EStreamError);
+        EXPECT_FALSE(QFileInfo::exists(name));
+    }
 }
 
 TEST(TzcRgn, BitmapsWithoutPixelsAndSystemColours)

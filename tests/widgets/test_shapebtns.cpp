@@ -1,13 +1,24 @@
 // The shape buttons as a person uses them: clicks that keep to the shape,
 // the window mask, dialog results, the windowless button's accelerator and
 // transparency, and the faces of the shape-button variants.
+#include "widgets/Std2BitmapButtons.h"
+#include "widgets/Std2Labels.h"
 #include "widgets/Std2ShapeBtns.h"
 #include "widgets/zAnimate.h"
+#include "widgets/zAnimateColorBtns.h"
+#include "widgets/zAnimateNWColorBtns.h"
 #include "widgets/zAnimateShapeBtn.h"
 
 #include "ButtonRig.h"
 
+#include <QMenu>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
+#include <QStandardPaths>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -138,6 +149,230 @@ TEST_F(ShapeColorBtn, PlainAcceleratorWhileTheFocusIsOnAButton)
     btn->setEnabled(false);
     QTest::keyClick(colour, Qt::Key_G);
     EXPECT_EQ(clicks.count(), 0);
+}
+
+// How a control answers its accelerator: a count of clicks since it was last
+// asked, or of times the focus moved to it and it was checked.
+using Acted = std::function<int()>;
+
+template <class Btn> Acted countClicks(Btn *b)
+{
+    auto clicks = std::make_shared<int>(0);
+    QObject::connect(b, &Btn::OnClick, b, [clicks] { ++*clicks; });
+    return [clicks] { return std::exchange(*clicks, 0); };
+}
+
+template <class Btn> std::pair<QWidget *, Acted> captioned(QWidget *form)
+{
+    auto *b = new Btn(form);
+    b->SetCaption(QStringLiteral("&Go"));
+    return {b, countClicks(b)};
+}
+
+struct AcceleratorClass
+{
+    const char *name;
+    std::function<std::pair<QWidget *, Acted>(QWidget *form)> make;
+};
+
+const AcceleratorClass acceleratorClasses[] = {
+    {"TzColorBtn", captioned<TzColorBtn>},
+    {"TzGradBtn", captioned<TzGradBtn>},
+    {"TzBitColBtn", captioned<TzBitColBtn>},
+    {"TzIconColBtn", captioned<TzIconColBtn>},
+    {"TzNWColorBtn", captioned<TzNWColorBtn>},
+    {"TzNWBitColBtn", captioned<TzNWBitColBtn>},
+    {"TzNWIconColBtn", captioned<TzNWIconColBtn>},
+    {"TzcShapeColorBtn", captioned<TzcShapeColorBtn>},
+    {"TzcShapeGradBtn", captioned<TzcShapeGradBtn>},
+    {"TzcFancyButton", captioned<TzcFancyButton>},
+    {"TzcURLLabel",
+     [](QWidget *form) -> std::pair<QWidget *, Acted> {
+         auto *label = new TzcURLLabel(form);
+         label->SetURL(QString()); // a click opens nothing
+         label->SetCaption(QStringLiteral("&Go"));
+         return {label, countClicks(label)};
+     }},
+    {"TzShapeBtn",
+     [](QWidget *form) -> std::pair<QWidget *, Acted> {
+         auto *b = new TzShapeBtn(form);
+         b->SetAcceleratorKey(u'g');
+         return {b, countClicks(b)};
+     }},
+    // The check box takes the focus and toggles; the radio button takes the
+    // focus, which checks it.
+    {"TzcFancyCheckBox",
+     [](QWidget *form) -> std::pair<QWidget *, Acted> {
+         auto *box = new TzcFancyCheckBox(form);
+         box->SetCaption(QStringLiteral("&Go"));
+         const Acted clicks = countClicks(box);
+         return {box, [box, clicks] {
+                     const int n = clicks();
+                     return n > 0 && !box->hasFocus() ? -1 : n;
+                 }};
+     }},
+    {"TzcFancyRadioButton",
+     [](QWidget *form) -> std::pair<QWidget *, Acted> {
+         auto *radio = new TzcFancyRadioButton(form);
+         radio->SetCaption(QStringLiteral("&Go"));
+         return {radio, [radio] {
+                     const int n = radio->hasFocus() && radio->Checked() ? 1 : 0;
+                     radio->SetChecked(false);
+                     return n;
+                 }};
+     }},
+};
+
+void PrintTo(const AcceleratorClass &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PlainAccelerator : public testing::TestWithParam<AcceleratorClass>
+{
+};
+
+// Every class with a caption accelerator: its letter, in either case, acts
+// alone while the focus is on a control that takes no characters (a button)
+// and with Alt wherever the focus is; typed into a text field it stays text.
+TEST_P(PlainAccelerator, ActsWhileTheFocusTakesNoCharacters)
+{
+    QWidget form;
+    form.resize(240, 120);
+    auto *edit = new QLineEdit(&form);
+    edit->setGeometry(10, 80, 80, 20);
+    auto *push = new QPushButton(QStringLiteral("OK"), &form);
+    push->setGeometry(100, 80, 40, 20);
+    const auto [control, acted] = GetParam().make(&form);
+    control->setGeometry(10, 10, 60, 30);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const struct
+    {
+        QWidget *focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int acts;
+    } rows[] = {
+        {edit, Qt::Key_G, Qt::NoModifier, 0},
+        {edit, Qt::Key_G, Qt::ShiftModifier, 0},
+        {push, Qt::Key_G, Qt::NoModifier, 1},
+        {push, Qt::Key_G, Qt::ShiftModifier, 1},
+        {push, Qt::Key_O, Qt::NoModifier, 0},
+        {edit, Qt::Key_G, Qt::AltModifier, 1},
+        {edit, Qt::Key_G, Qt::AltModifier | Qt::ShiftModifier, 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.focus == edit ? "edit " : "button ") +
+                     std::to_string(row.modifiers.toInt()) + " " + std::to_string(row.key));
+        row.focus->setFocus();
+        (void)acted();
+        QTest::keyClick(row.focus, row.key, row.modifiers);
+        EXPECT_EQ(acted(), row.acts);
+    }
+    // Both letters went into the text (the test's Shift adds no capital).
+    EXPECT_EQ(edit->text().toLower(), QStringLiteral("gg"));
+    // A disabled control answers to nothing.
+    control->setEnabled(false);
+    push->setFocus();
+    QTest::keyClick(push, Qt::Key_G);
+    EXPECT_EQ(acted(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryClass, PlainAccelerator, testing::ValuesIn(acceleratorClasses),
+                         [](const testing::TestParamInfo<AcceleratorClass> &info) {
+                             return std::string(info.param.name);
+                         });
+
+// The output lines of a program, as they come.
+class Lines
+{
+public:
+    explicit Lines(QProcess &p) : m_p(p) {}
+    // The next line, or empty when none comes within the deadline.
+    std::string next(int deadlineMs = 10000)
+    {
+        while (m_buffer.indexOf('\n') < 0) {
+            if (!m_p.waitForReadyRead(deadlineMs))
+                return {};
+            m_buffer += m_p.readAllStandardOutput();
+        }
+        const qsizetype end = m_buffer.indexOf('\n');
+        const std::string line = m_buffer.left(end).toStdString();
+        m_buffer.remove(0, end + 1);
+        return line;
+    }
+
+private:
+    QProcess &m_p;
+    QByteArray m_buffer;
+};
+
+// The same rule for keys typed on a keyboard of a real X server: a program
+// with one control of every class, each with a letter of its own.
+TEST(PlainAcceleratorUnderX, TypedLettersActInEveryClass)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    QProcess server;
+    server.start(xvfb,
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("640x480x24"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp")});
+    const QString display = QString::fromStdString(Lines(server).next(20000)).trimmed();
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    QProcess probe;
+    probe.setProcessEnvironment(env);
+    probe.start(QStringLiteral(WIDGET_KEY_PROBE));
+    Lines out(probe);
+    ASSERT_EQ(out.next(20000), "ready");
+    const auto type = [&](const QStringList &keys) {
+        QProcess x;
+        x.setProcessEnvironment(env);
+        x.start(xdotool,
+                QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5")} +
+                    keys);
+        return x.waitForFinished(20000) && x.exitCode() == 0;
+    };
+    const struct
+    {
+        const char *letter;
+        const char *acted;
+    } rows[] = {{"a", "TzColorBtn acted"},       {"b", "TzGradBtn acted"},
+                {"c", "TzBitColBtn acted"},      {"d", "TzIconColBtn acted"},
+                {"e", "TzNWColorBtn acted"},     {"f", "TzNWBitColBtn acted"},
+                {"g", "TzNWIconColBtn acted"},   {"h", "TzcShapeColorBtn acted"},
+                {"i", "TzcShapeGradBtn acted"},  {"j", "TzcFancyButton acted"},
+                {"k", "TzcFancyCheckBox acted"}, {"l", "TzcFancyRadioButton acted"},
+                {"m", "TzcURLLabel acted"},      {"n", "TzShapeBtn acted"}};
+    // With the focus on a button: each letter alone, then with Shift.
+    QStringList keys;
+    for (const auto &row : rows)
+        keys << QString::fromLatin1(row.letter) << QStringLiteral("shift+") + row.letter;
+    ASSERT_TRUE(type(keys));
+    for (const auto &row : rows)
+        for (const char *typed : {"", "shift+"}) {
+            SCOPED_TRACE(std::string(typed) + row.letter);
+            EXPECT_EQ(out.next(), row.acted);
+        }
+    // Typed into a text field, letters stay text; Alt still acts.
+    probe.write("focus edit\n");
+    ASSERT_EQ(out.next(), "focused");
+    ASSERT_TRUE(type({QStringLiteral("a"), QStringLiteral("shift+b"), QStringLiteral("alt+c")}));
+    EXPECT_EQ(out.next(), "TzBitColBtn acted");
+    probe.write("text\n");
+    EXPECT_EQ(out.next(), "text=aB");
+    probe.write("quit\n");
+    EXPECT_TRUE(probe.waitForFinished(10000));
+    server.terminate();
+    server.waitForFinished(10000);
 }
 
 TEST_F(ShapeColorBtn, OwnerDrawGetsShadowBeforeHighlight)

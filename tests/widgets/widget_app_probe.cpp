@@ -4,7 +4,8 @@
 //   widget_app_probe --sysinfo            prints Key=Value lines
 //   widget_app_probe --instance DIR [--quiet] [--quit]
 //                                         runs as a single-instance program
-//                                         whose lock lies in DIR; --quiet: a
+//                                         whose lock lies in DIR (an empty
+//                                         DIR: where programs keep it); --quiet: a
 //                                         second copy tells no one; --quit:
 //                                         a first copy ends once ready
 //   widget_app_probe --exception          an event handler throws; prints what
