@@ -536,6 +536,8 @@ void TMainForm::USB1Click()
 
 void TMainForm::Connect(const QString &description)
 {
+    // A keypad run's frames go to the device it started on, or to none.
+    StopKeypadRun();
     if (!Usb || Usb->Open(description.toLatin1().toStdString()) != 1) {
         SetPanel(0, "NOT CONNECTED");
         return;
@@ -551,6 +553,7 @@ void TMainForm::Connect(const QString &description)
 
 void TMainForm::DeviceRemoved()
 {
+    StopKeypadRun();
     if (Connected == 1) {
         ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = LinkUp = 0;
         UpdateAccessLevel();
@@ -563,6 +566,7 @@ void TMainForm::DeviceRemoved()
 
 void TMainForm::DeviceClosed()
 {
+    StopKeypadRun();
     // Closed by the selection window: no device is connected until the user picks one.
     if (Connected == 1)
         SetPanel(0, "USB DISCONNECTED");
@@ -570,6 +574,7 @@ void TMainForm::DeviceClosed()
 
 void TMainForm::DeviceArrived()
 {
+    StopKeypadRun();
     RxDecoder.Reset();
     AutoReadPending = 1;
     LinkUp = 1;

@@ -126,11 +126,15 @@ public:
     void ChannelButtonClick(TzColorBtn *button); // BtnHighPowerChNClick, BtnLowPowerChNClick
     // F8, F9 and the keypad "/", seen before the focused control gets them.
     void FormKeyDown(QKeyEvent *event);
+    // The keypad "/" let go: its next press starts a run again.
+    void FormKeyUp(QKeyEvent *event);
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
     // No run starts or goes on while a transfer or the firmware update owns
-    // the link; one that runs when they start, or when a service tool that
-    // talks to the unit opens, is stopped.
+    // the link; one that runs when they start, when a service tool that
+    // talks to the unit opens, or when the device is closed, opened, lost or
+    // back (its frames would be dropped or reach another exchange), is stopped.
+    // A key held down starts one run, however long it is held.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
     void StopKeypadRun();
@@ -403,6 +407,10 @@ private:
     QPoint normalFrameOffset_;
     int keypadChannel_ = 0; // the last output the running keypad sequence switched
     int keypadRuns_ = 0;    // keypad sequences still to run, the current one included
+    bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press
+    std::uint64_t keypadReleasedAt_ = 0; // the platform's time of its last release
+    // Whether a press of the keypad "/" is the key held down, repeated.
+    bool KeypadKeyRepeated(const QKeyEvent *press) const;
     // The event that answers the transfer's last request; 0 when no transfer
     // waits. Settings events are acted on only when they are that answer.
     std::uint8_t awaitedReply_ = 0;
