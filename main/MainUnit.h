@@ -275,6 +275,8 @@ public:
 
     devlink::UsbThread *usb() const { return Usb.get(); }
     const QString &iniPath() const { return iniPath_; }
+    // A stored place waits to be judged with the frame the window manager gives.
+    bool PlacePending() const { return placePending_; }
     // Milliseconds the main thread pauses to let the unit catch up; tests set 0.
     std::uint32_t PauseMs = 10;
     // The main thread's longer waits (the CAN monitor's stop before a read);
@@ -403,6 +405,11 @@ private:
     // maximised or minimised: the place FormCreate gave it until the normal
     // window moves, then its normal place with the frame it had there.
     QPoint restoredCorner_;
+    // The place the INI file gave, judged again once the window is framed.
+    QPoint storedCorner_;
+    bool placePending_ = false;
+    // Where a window whose frame is `frame` goes for a stored place (WindowPlace.h).
+    QPoint PlaceStoredCorner(const QRect &frame, int titleBar) const;
     bool movedNormal_ = false;
     QPoint normalFrameOffset_;
     int keypadChannel_ = 0; // the last output the running keypad sequence switched
