@@ -77,15 +77,17 @@ void TMainForm::FormKeyDown(QKeyEvent *event)
     case Qt::Key_F9:
         BtnSaveClick();
         break;
-    case Qt::Key_Slash:
+    case Qt::Key_Slash: {
         // A key held down repeats its press, for as long as it is held;
         // only the press itself starts a run.
-        if (!IsKeypadSlash(event) || KeypadKeyRepeated(event))
+        if (!IsKeypadSlash(event))
             break;
-        keypadKeyHeld_ = true;
-        if (ManualMode == 1)
+        const bool repeated = KeypadKeyRepeated(event);
+        keypadKeyHeld_ = true; // down until it is let go
+        if (!repeated && ManualMode == 1)
             KeypadSwitchAll();
         break;
+    }
     default:
         break;
     }
