@@ -295,10 +295,9 @@ WriteBlock BuildCanSetup()
 
     // The unit takes a delay from 2 to 2000: one outside is held to it.
     constexpr int MinNoDataDelay = 2, MaxNoDataDelay = 2000, DefaultNoDataDelay = 15;
-    const int delay =
-        held(ui.CANdelayBeforeNoCANdataEdit,
-             decimalOf(ui.CANdelayBeforeNoCANdataEdit).value_or(DefaultNoDataDelay),
-             MinNoDataDelay, MaxNoDataDelay);
+    const int delay = held(ui.CANdelayBeforeNoCANdataEdit,
+                           decimalOf(ui.CANdelayBeforeNoCANdataEdit).value_or(DefaultNoDataDelay),
+                           MinNoDataDelay, MaxNoDataDelay);
     const std::optional<int> resetId = hexField(ui.CANresetChannelErrorIDedit, WordMax, 0);
     if (!resetId)
         return failed(notHex(QStringLiteral("CAN Inputs, CAN setup, error reset ID"),
@@ -547,9 +546,9 @@ std::optional<QString> putExportHead(DeviceFrame &f, int exportNo)
     Ui &ui = *ConfigPages;
     const QString what = QStringLiteral("CAN Export, CAN export %1,").arg(exportNo);
     QString error;
-    const std::optional<int> time = decimalField(at(ui.Edit_REFRESS_Export, exportNo),
-                                                 std::nullopt, 0, WordMax,
-                                                 what + QStringLiteral(" refresh time"), error);
+    const std::optional<int> time =
+        decimalField(at(ui.Edit_REFRESS_Export, exportNo), std::nullopt, 0, WordMax,
+                     what + QStringLiteral(" refresh time"), error);
     if (!time)
         return error;
     // The settings file keeps any 32-bit identifier whole, but the field

@@ -302,8 +302,7 @@ void TMainForm::moveEvent(QMoveEvent *event)
     if (placePending_ && isVisible() && windowHandle() &&
         windowHandle()->frameMargins().top() > 0) {
         placePending_ = false;
-        if (!(windowState() &
-              (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+        if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
             const QPoint corner = PlaceStoredCorner(QRect(storedCorner_, frameGeometry().size()),
                                                     windowHandle()->frameMargins().top());
             restoredCorner_ = corner;

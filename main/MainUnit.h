@@ -412,8 +412,8 @@ private:
     QPoint PlaceStoredCorner(const QRect &frame, int titleBar) const;
     bool movedNormal_ = false;
     QPoint normalFrameOffset_;
-    int keypadChannel_ = 0; // the last output the running keypad sequence switched
-    int keypadRuns_ = 0;    // keypad sequences still to run, the current one included
+    int keypadChannel_ = 0;              // the last output the running keypad sequence switched
+    int keypadRuns_ = 0;                 // keypad sequences still to run, the current one included
     bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press
     std::uint64_t keypadReleasedAt_ = 0; // the platform's time of its last release
     // Whether a press of the keypad "/" is the key held down, repeated.

@@ -120,9 +120,7 @@ TEST(EndToEndSettingsFile, FreshStartSavesLoadsBackAndUploads)
     E2ERig r;
     TMainForm &m = r.main();
     const QString file = r.dir.filePath("fresh.cfg");
-    m.ChooseSettingsFileToOpen = m.ChooseSettingsFileToSave = [&](const QString &) {
-        return file;
-    };
+    m.ChooseSettingsFileToOpen = m.ChooseSettingsFileToSave = [&](const QString &) { return file; };
     // The entries' texts; the lists a load fills with the file's names, and
     // the level choices a trigger that is "DISABLED" leaves as they were,
     // differ from a fresh start's without being settings.
@@ -165,7 +163,8 @@ TEST(EndToEndSettingsFile, FreshStartSavesLoadsBackAndUploads)
     QFile::remove(file);
     m.Save->trigger();
     ASSERT_EQ(r.dialogs.texts(), QStringList()) << r.dialogs.texts().join('|').toStdString();
-    EXPECT_EQ(QString::fromLatin1(text(file)).toStdString(), QString::fromLatin1(first).toStdString());
+    EXPECT_EQ(QString::fromLatin1(text(file)).toStdString(),
+              QString::fromLatin1(first).toStdString());
 
     m.BtnSaveClick();
     ASSERT_FALSE(watchdog.fired);

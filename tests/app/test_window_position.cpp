@@ -113,8 +113,8 @@ TEST(WindowPosition, StaysPutUnderAWindowManager)
             EXPECT_EQ(first.left, c.left);
         } else {
             EXPECT_TRUE(screen.contains(reach))
-                << "frame at " << reach.x() << "," << reach.y() << " size " << reach.width()
-                << "x" << reach.height();
+                << "frame at " << reach.x() << "," << reach.y() << " size " << reach.width() << "x"
+                << reach.height();
         }
         for (int run = 1; run < 3; ++run) {
             const Place again = RunOnce(iniPath, nullptr);

@@ -106,10 +106,9 @@ const std::vector<BlockCase> &blockCases()
              ui.EditLowCurrentTimeCH[6]->setText("25.59");
          },
          [] { return BuildOutputConfig(6); },
-         frame(0x01, 30,
-               {{4, {6, 0xFF, 0xFF, 255, 0, 1}},
-                {10, text("Big")},
-                {25, {0, 255, 0xFF, 0xFF, 255}}}),
+         frame(
+             0x01, 30,
+             {{4, {6, 0xFF, 0xFF, 255, 0, 1}}, {10, text("Big")}, {25, {0, 255, 0xFF, 0xFF, 255}}}),
          [](Ui &ui) {
              EXPECT_EQ(ui.EditMaxCurrentCH[6]->text(), "6553.5");
              EXPECT_EQ(ui.EditCurrentPeakTimeCH[6]->text(), "25,5");
@@ -140,7 +139,8 @@ const std::vector<BlockCase> &blockCases()
              ui.EditUpperVoltageTrig->clear();
          },
          [] { return BuildLowBattery(); },
-         frame(0x27, 18, {{4, {0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
+         frame(0x27, 18,
+               {{4, {0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
         {"low battery: the byte's range, 12 channels at most",
          [](Ui &ui) {
              ui.EditLowVoltageTrig->setText("25.5");
@@ -465,7 +465,8 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
          "6553.5.",
          [this] { return ui.EditMaxCurrentCH[1]; }},
         {"maximum current beyond 16 bits", [] { SetMaxCurrent(7, 70000); },
-         "Outputs, channel 7, maximum current: \"7000.0\" is outside", [this] { return ui.EditMaxCurrentCH[7]; }},
+         "Outputs, channel 7, maximum current: \"7000.0\" is outside",
+         [this] { return ui.EditMaxCurrentCH[7]; }},
         {"peak time below 0", [this] { ui.EditCurrentPeakTimeCH[2]->setText("-1"); },
          "Outputs, channel 2, peak time: \"-1\" is outside what the unit takes, 0.0 to 25.5.",
          [this] { return ui.EditCurrentPeakTimeCH[2]; }},

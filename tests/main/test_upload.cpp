@@ -236,9 +236,7 @@ TEST(Upload, GuardsSendNothing)
          },
          "Nothing was uploaded.\n\nCAN Export, CAN export 2, CAN ID: \"20000000\" is outside "
          "what the unit takes, 0 to FFFF.",
-         [](UploadRig &r) {
-             EXPECT_EQ(r.main().Config.EditCAN_ID_Export[2]->text(), "20000000");
-         }},
+         [](UploadRig &r) { EXPECT_EQ(r.main().Config.EditCAN_ID_Export[2]->text(), "20000000"); }},
         {"a negative maximum current typed",
          [](UploadRig &r) { r.main().Config.EditMaxCurrentCH[3]->setText("-5"); },
          "Nothing was uploaded.\n\nOutputs, channel 3, maximum current: \"-5\" is outside what "
