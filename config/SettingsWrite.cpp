@@ -98,7 +98,8 @@ std::optional<int> decimalOf(const QLineEdit *edit)
     return negative ? INT_MIN : INT_MAX;
 }
 
-// Held to min..max; the edit shows the value sent when it had to be held.
+// Held to min..max, where the unit's own rules say so; the edit shows the
+// value sent when it had to be held.
 int held(QLineEdit *edit, int value, int min, int max)
 {
     const int kept = std::clamp(value, min, max);
@@ -107,19 +108,42 @@ int held(QLineEdit *edit, int value, int min, int max)
     return kept;
 }
 
-// A decimal with a default for text that is no number.
-int decimalOr(QLineEdit *edit, int fallback, int min, int max)
+QString notDecimal(const QString &what, const QLineEdit *edit)
 {
-    return held(edit, decimalOf(edit).value_or(fallback), min, max);
+    return QStringLiteral("%1: \"%2\" is no decimal number.").arg(what, edit->text());
 }
 
-// A decimal without a default: text that is no number stops the block.
-std::optional<int> decimalRequired(QLineEdit *edit, int min, int max)
+QString notHex(const QString &what, const QLineEdit *edit, int max)
 {
-    const std::optional<int> value = decimalOf(edit);
+    return QStringLiteral("%1: \"%2\" is no hexadecimal number from 0 to %3.")
+        .arg(what, edit->text(), QString::number(max, 16).toUpper());
+}
+
+QString outOfRange(const QString &what, const QLineEdit *edit, const QString &min,
+                   const QString &max)
+{
+    return NumberEntryError{what, {}, {}, edit->text()}.rangeMessage(min, max);
+}
+
+// The edit's decimal number; `fallback` for text that is no number, or,
+// without one, such text stops the block. A number outside min..max, what
+// the field on the wire holds, stops the block too, rather than going out
+// as another. `error` says why it stopped.
+std::optional<int> decimalField(const QLineEdit *edit, std::optional<int> fallback, int min,
+                                int max, const QString &what, QString &error)
+{
+    std::optional<int> value = decimalOf(edit);
     if (!value)
+        value = fallback;
+    if (!value) {
+        error = notDecimal(what, edit);
         return std::nullopt;
-    return held(edit, *value, min, max);
+    }
+    if (*value < min || *value > max) {
+        error = outOfRange(what, edit, QString::number(min), QString::number(max));
+        return std::nullopt;
+    }
+    return value;
 }
 
 // Hexadecimal digits only (blanks around them allowed); `whenEmpty` is the
@@ -136,25 +160,25 @@ std::optional<int> hexField(const QLineEdit *edit, int max, std::optional<int> w
     return value;
 }
 
-QString notDecimal(const QString &what, const QLineEdit *edit)
+// A voltage in tenths, truncated toward zero; the page's own texts for no
+// level, empty and "---", are 0. Nothing, with `error` set, for text without
+// a number or a voltage its byte cannot hold.
+std::optional<int> voltageTenths(const QLineEdit *edit, const QString &field, QString &error)
 {
-    return QStringLiteral("%1: \"%2\" is no decimal number.").arg(what, edit->text());
-}
-
-QString notHex(const QString &what, const QLineEdit *edit, int max)
-{
-    return QStringLiteral("%1: \"%2\" is no hexadecimal number from 0 to %3.")
-        .arg(what, edit->text(), QString::number(max, 16).toUpper());
-}
-
-// A voltage in tenths, truncated toward zero and held to one byte.
-std::uint8_t voltageTenths(QLineEdit *edit)
-{
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty() || text == QLatin1String("---"))
+        return 0;
+    const NumberEntryError entry{QStringLiteral("Low Battery"), QString(), field, edit->text()};
+    if (!StartsWithNumber(edit->text())) {
+        error = entry.message();
+        return std::nullopt;
+    }
     const double tenths = std::trunc(vcl::StrToFloatDot(edit->text()) * 10.0);
-    const double kept = std::clamp(tenths, 0.0, double(ByteMax));
-    if (kept != tenths)
-        edit->setText(vcl::FormatTenths(static_cast<int>(kept)));
-    return byte(static_cast<int>(kept));
+    if (!(tenths >= 0.0 && tenths <= double(ByteMax))) {
+        error = entry.rangeMessage(vcl::FormatTenths(0), vcl::FormatTenths(ByteMax));
+        return std::nullopt;
+    }
+    return static_cast<int>(tenths);
 }
 
 // `slots` bytes of 255, then the numbers (1-based) of the checked outputs in
@@ -199,29 +223,43 @@ WriteBlock BuildOutputConfig(int channel)
           TenthsField::LowCurrent, TenthsField::LowCurrentTime})
         if (const std::optional<NumberEntryError> error = TenthsEntryError(field, channel))
             return failed(error->message());
-    // Held to the field rather than cut to its low bits; the edit keeps its
-    // text, since the settings file keeps the value as the page has it.
-    const auto word = [](std::int32_t tenths) {
-        return static_cast<std::uint16_t>(std::clamp(tenths, 0, WordMax));
-    };
-    const auto tenthsByte = [](std::int32_t tenths) {
-        return byte(std::clamp(tenths, 0, ByteMax));
-    };
+    // A number its field cannot hold (below 0, or an on-time of 25.9 s in a
+    // byte of tenths) would go out as another: the block is not built. The
+    // edit keeps its text, which the settings file saves as it stands.
+    const struct
+    {
+        TenthsField field;
+        std::int32_t (*get)(int);
+        int max; // of the field on the wire
+        bool highPowerOnly;
+    } fields[] = {{TenthsField::MaxCurrent, GetMaxCurrent, WordMax, true},
+                  {TenthsField::PeakTime, GetPeakTime, ByteMax, true},
+                  {TenthsField::LowCurrent, GetLowCurrent, WordMax, true},
+                  {TenthsField::LowCurrentTime, GetLowCurrentTime, ByteMax, true},
+                  {TenthsField::Delay, GetDelay, ByteMax, false},
+                  {TenthsField::OnTime, GetOnTime, ByteMax, false}};
+    for (const auto &field : fields) {
+        if (field.highPowerOnly && !high)
+            continue;
+        if (const std::int32_t tenths = field.get(channel); tenths < 0 || tenths > field.max)
+            return failed(TenthsEntry(field.field, channel)
+                              .rangeMessage(vcl::FormatTenths(0), vcl::FormatTenths(field.max)));
+    }
     DeviceFrame f = newFrame(OUTPUT_CONFIG_WRITE_REQ);
     f.set(4, byte(channel));
     if (high) {
-        f.setU16BE(5, word(GetMaxCurrent(channel)));
-        f.set(7, tenthsByte(GetPeakTime(channel)));
-        f.setU16LE(27, word(GetLowCurrent(channel)));
-        f.set(29, tenthsByte(GetLowCurrentTime(channel)));
+        f.setU16BE(5, static_cast<std::uint16_t>(GetMaxCurrent(channel)));
+        f.set(7, byte(GetPeakTime(channel)));
+        f.setU16LE(27, static_cast<std::uint16_t>(GetLowCurrent(channel)));
+        f.set(29, byte(GetLowCurrentTime(channel)));
     } else {
         f.setU16BE(5, WordMax); // a low-power channel has no current limit
     }
     f.set(8, GetTriggerCode(channel));
     f.set(9, GetTrigLevel(channel));
     putName(f, 10, NameLength, GetOutputName(channel));
-    f.set(25, tenthsByte(GetDelay(channel)));
-    f.set(26, tenthsByte(GetOnTime(channel)));
+    f.set(25, byte(GetDelay(channel)));
+    f.set(26, byte(GetOnTime(channel)));
     return done(f);
 }
 
@@ -230,26 +268,18 @@ WriteBlock BuildLowBattery()
     if (!ConfigPages)
         return noPages();
     Ui &ui = *ConfigPages;
-    const struct
-    {
-        QLineEdit *edit;
-        const char *field;
-    } voltages[] = {{ui.EditLowVoltageTrig, "switch-off voltage"},
-                    {ui.EditUpperVoltageTrig, "switch-on voltage"}};
-    // An empty edit (the form's start) and "---" (what a file without the
-    // level loads) are the page's own texts for no level: they go out as 0.
-    const auto ownText = [](const QString &text) {
-        const QString t = text.trimmed();
-        return t.isEmpty() || t == QLatin1String("---");
-    };
-    for (const auto &v : voltages)
-        if (!ownText(v.edit->text()) && !StartsWithNumber(v.edit->text()))
-            return failed(NumberEntryError{QStringLiteral("Low Battery"), QString(),
-                                           QLatin1String(v.field), v.edit->text()}
-                              .message());
+    QString error;
+    const std::optional<int> low =
+        voltageTenths(ui.EditLowVoltageTrig, QStringLiteral("switch-off voltage"), error);
+    if (!low)
+        return failed(error);
+    const std::optional<int> upper =
+        voltageTenths(ui.EditUpperVoltageTrig, QStringLiteral("switch-on voltage"), error);
+    if (!upper)
+        return failed(error);
     DeviceFrame f = newFrame(LOW_BATTERY_WRITE_REQ);
-    f.set(4, voltageTenths(ui.EditLowVoltageTrig));
-    f.set(5, voltageTenths(ui.EditUpperVoltageTrig));
+    f.set(4, byte(*low));
+    f.set(5, byte(*upper));
     putCheckedOutputs(f, 6, 12, ui.CheckListBoxLowBatt);
     return done(f);
 }
@@ -263,9 +293,11 @@ WriteBlock BuildCanSetup()
     const int rate = ui.CANbitRateComboBox->currentIndex();
     const std::uint16_t kbit = rate >= 0 && rate < 3 ? BitRates[rate] : 1000;
 
+    // The unit takes a delay from 2 to 2000: one outside is held to it.
     constexpr int MinNoDataDelay = 2, MaxNoDataDelay = 2000, DefaultNoDataDelay = 15;
-    const int delay = decimalOr(ui.CANdelayBeforeNoCANdataEdit, DefaultNoDataDelay, MinNoDataDelay,
-                                MaxNoDataDelay);
+    const int delay = held(ui.CANdelayBeforeNoCANdataEdit,
+                           decimalOf(ui.CANdelayBeforeNoCANdataEdit).value_or(DefaultNoDataDelay),
+                           MinNoDataDelay, MaxNoDataDelay);
     const std::optional<int> resetId = hexField(ui.CANresetChannelErrorIDedit, WordMax, 0);
     if (!resetId)
         return failed(notHex(QStringLiteral("CAN Inputs, CAN setup, error reset ID"),
@@ -281,10 +313,19 @@ WriteBlock BuildCanSetup()
 
     // The unit resets channel errors no sooner than after 5; 0 leaves them.
     constexpr int MinAutoReset = 5;
-    int autoReset = decimalOr(ui.AutoResetChannelErrorEdit, 0, 0, ByteMax);
-    if (autoReset > 0 && autoReset < MinAutoReset)
-        autoReset = held(ui.AutoResetChannelErrorEdit, autoReset, MinAutoReset, ByteMax);
-    const int interval = decimalOr(ui.CANexport5IntervalEdit, 0, 0, ByteMax);
+    QString error;
+    std::optional<int> autoReset =
+        decimalField(ui.AutoResetChannelErrorEdit, 0, 0, ByteMax,
+                     QStringLiteral("Diagnostic, CAN setup, automatic error reset"), error);
+    if (!autoReset)
+        return failed(error);
+    if (*autoReset > 0 && *autoReset < MinAutoReset)
+        autoReset = held(ui.AutoResetChannelErrorEdit, *autoReset, MinAutoReset, ByteMax);
+    const std::optional<int> interval =
+        decimalField(ui.CANexport5IntervalEdit, 0, 0, ByteMax,
+                     QStringLiteral("CAN Export, CAN export 5, interval"), error);
+    if (!interval)
+        return failed(error);
     const int dataByte = ui.CANresetChannelErrorDataCombo->currentIndex();
 
     DeviceFrame f = newFrame(CAN_SETUP_WRITE_REQ);
@@ -293,8 +334,8 @@ WriteBlock BuildCanSetup()
     f.setU16LE(9, static_cast<std::uint16_t>(*resetId));
     f.set(11, dataByte >= 0 ? byte(dataByte) : Unused);
     f.set(12, byte(*mask));
-    f.set(13, byte(autoReset));
-    f.set(14, byte(interval));
+    f.set(13, byte(*autoReset));
+    f.set(14, byte(*interval));
     f.setU16LE(15, static_cast<std::uint16_t>(*baseId));
     return done(f);
 }
@@ -310,11 +351,17 @@ WriteBlock BuildStartKill()
         return ListIndexToTriggerCode(combo->currentIndex());
     };
     constexpr int DefaultKillDelay = 10;
+    QString error;
+    const std::optional<int> killDelay =
+        decimalField(ui.KillInputDelayEdit, DefaultKillDelay, 0, ByteMax,
+                     QStringLiteral("Start / Kill Button, kill button, input delay"), error);
+    if (!killDelay)
+        return failed(error);
     DeviceFrame f = newFrame(START_KILL_WRITE_REQ);
     f.set(4, code(ui.ComboBoxInputTrigStartButton));
     putCheckedOutputs(f, 5, 14, ui.CheckListBoxStartButton);
     f.set(19, code(ui.ComboBoxInputTrigKillButton));
-    f.set(20, byte(decimalOr(ui.KillInputDelayEdit, DefaultKillDelay, 0, ByteMax)));
+    f.set(20, byte(*killDelay));
     putCheckedOutputs(f, 21, 14, ui.CheckListBoxKillButton);
     return done(f);
 }
@@ -441,15 +488,25 @@ WriteBlock BuildWiper()
         return ShortListIndexToTriggerCode(combo->currentIndex());
     };
     constexpr int DefaultTime = 30;
+    QString error;
+    const QString wiper = QStringLiteral("Flash / Wiper / Sequence, wiper, ");
+    const std::optional<int> interval = decimalField(ui.WiperIntervalTimeEdit, DefaultTime, 0,
+                                                     ByteMax, wiper + "interval time", error);
+    if (!interval)
+        return failed(error);
+    const std::optional<int> wash =
+        decimalField(ui.WiperWashTimeEdit, DefaultTime, 0, ByteMax, wiper + "wash time", error);
+    if (!wash)
+        return failed(error);
     DeviceFrame f = newFrame(WIPER_WRITE_REQ);
     f.set(4, code(ui.WiperLowSpeedInputComboBox));
     f.set(5, code(ui.WiperHighSpeedInputComboBox));
     f.set(6, code(ui.WiperIntervalInputComboBox));
     f.set(7, code(ui.WiperHomeParkInputComboBox));
     f.set(8, entry(ui.WiperHomeParkILevelComboBox));
-    f.set(9, byte(decimalOr(ui.WiperIntervalTimeEdit, DefaultTime, 0, ByteMax)));
+    f.set(9, byte(*interval));
     f.set(10, code(ui.WiperWashInputComboBox));
-    f.set(11, byte(decimalOr(ui.WiperWashTimeEdit, DefaultTime, 0, ByteMax)));
+    f.set(11, byte(*wash));
     return done(f);
 }
 
@@ -488,20 +545,25 @@ std::optional<QString> putExportHead(DeviceFrame &f, int exportNo)
 {
     Ui &ui = *ConfigPages;
     const QString what = QStringLiteral("CAN Export, CAN export %1,").arg(exportNo);
-    QLineEdit *refresh = at(ui.Edit_REFRESS_Export, exportNo);
-    const std::optional<int> time = decimalRequired(refresh, 0, WordMax);
+    QString error;
+    const std::optional<int> time =
+        decimalField(at(ui.Edit_REFRESS_Export, exportNo), std::nullopt, 0, WordMax,
+                     what + QStringLiteral(" refresh time"), error);
     if (!time)
-        return notDecimal(what + QStringLiteral(" refresh time"), refresh);
-    // Any 32-bit identifier the edit holds goes out, in the low 16 bits its
-    // field has, as the settings file keeps it whole.
+        return error;
+    // The settings file keeps any 32-bit identifier whole, but the field
+    // holds 16 bits: cut, 20000000 would go out as identifier 0.
     const QLineEdit *idEdit = at(ui.EditCAN_ID_Export, exportNo);
     const std::optional<std::uint32_t> id = vcl::HexToUInt32(idEdit->text());
     if (!id)
         return QStringLiteral("%1 CAN ID: \"%2\" is no hexadecimal number.")
             .arg(what, idEdit->text());
+    if (*id > WordMax)
+        return outOfRange(what + QStringLiteral(" CAN ID"), idEdit, QStringLiteral("0"),
+                          QStringLiteral("FFFF"));
     f.set(5, checked(at(ui.CheckBoxCAN_Export, exportNo)));
     f.setU16LE(6, static_cast<std::uint16_t>(*time));
-    f.setU16LE(8, static_cast<std::uint16_t>(*id & WordMax));
+    f.setU16LE(8, static_cast<std::uint16_t>(*id));
     return std::nullopt;
 }
 
@@ -515,10 +577,12 @@ WriteBlock BuildCanExport1()
     DeviceFrame f = newFrame(CAN_EXPORT1_WRITE_REQ);
     if (const std::optional<QString> error = putExportHead(f, 1))
         return failed(*error);
-    const std::optional<int> rows = decimalRequired(ui.EditCAN_EXPORT_1_RowCounter, 0, ByteMax);
+    QString error;
+    const std::optional<int> rows =
+        decimalField(ui.EditCAN_EXPORT_1_RowCounter, std::nullopt, 0, ByteMax,
+                     QStringLiteral("CAN Export, CAN export 1, rows"), error);
     if (!rows)
-        return failed(notDecimal(QStringLiteral("CAN Export, CAN export 1, rows"),
-                                 ui.EditCAN_EXPORT_1_RowCounter));
+        return failed(error);
     for (int n = 1; n <= Ui::CanExport1ByteCount; ++n)
         f.set(9 + static_cast<std::size_t>(n), entry(at(ui.ComboBox_CAN_Export1_DataByte, n)));
     f.set(28, byte(*rows));

@@ -3,17 +3,21 @@
 // byte for byte as the unit takes them.
 //
 // Every value goes on the wire inside its field: names are Latin-1, cut to
-// their field and padded with NUL bytes; a number outside its field is held
-// to the field's range and the edit shows the value sent (the decimals held
-// in tenths keep their text, which the settings file saves as it stands), or,
-// where another number would change its meaning (identifiers, hexadecimal
-// masks, table fields), the block is not built and says why. Nothing is ever
-// cut to its low bits. An edit read as a number without a default of its
-// own (the outputs' decimals, the low-battery voltages) that holds no number
-// stops its block too, rather than going out as 0.
+// their field and padded with NUL bytes. A number in an edit that its field
+// cannot hold (below 0, above the field's largest value) stops its block and
+// says why, naming page, item, field and the range the unit takes; so does
+// an identifier, mask or table field beyond its field. Nothing is ever cut to
+// its low bits or held to the field, except where the unit's own rules hold
+// an entry (the no-CAN-data delay to 2..2000, an automatic error reset of 1
+// to 4 to 5), and the edit then shows the value sent. Texts with a meaning
+// of their own keep it (the on-time "CONT.", a low-battery level "---"); a
+// combo's entry goes out as its low 8 bits. An edit read as a number without
+// a default of its own (the outputs' decimals, the low-battery voltages, the
+// CAN exports' entries) that holds no number stops its block too, rather
+// than going out as 0.
 //
 // Main thread only, like the pages and tables they read. Building a block
-// may rewrite an edit whose value had to be held to its range.
+// may rewrite an edit whose value the unit's rules hold.
 #pragma once
 
 #include "link/FrameCodec.h"

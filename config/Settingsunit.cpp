@@ -289,54 +289,78 @@ bool StartsWithNumber(const QString &text)
     return (at(i) == QLatin1Char('.') || at(i) == QLatin1Char(',')) && isDigit(at(i + 1));
 }
 
-QString NumberEntryError::message() const
+QString NumberEntryError::where() const
 {
     QString where = page;
     for (const QString &part : {item, field})
         if (!part.isEmpty())
             where += QStringLiteral(", ") + part;
-    return QStringLiteral("%1: \"%2\" is no number.").arg(where, text);
+    return where;
+}
+
+QString NumberEntryError::message() const
+{
+    return QStringLiteral("%1: \"%2\" is no number.").arg(where(), text);
+}
+
+QString NumberEntryError::rangeMessage(const QString &min, const QString &max) const
+{
+    return QStringLiteral("%1: \"%2\" is outside what the unit takes, %3 to %4.")
+        .arg(where(), text, min, max);
+}
+
+namespace {
+
+const QLineEdit *tenthsEdit(TenthsField field, int index, QString &page, const char *&name)
+{
+    page = QStringLiteral("Outputs");
+    switch (field) {
+    case TenthsField::MaxCurrent:
+        name = "maximum current";
+        return pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index);
+    case TenthsField::Delay:
+        name = "delay";
+        return pagesItem(&TConfigPagesUi::EditDelayCH, index);
+    case TenthsField::PeakTime:
+        name = "peak time";
+        return pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index);
+    case TenthsField::LowCurrent:
+        page = QStringLiteral("Low Current");
+        name = "low current";
+        return pagesItem(&TConfigPagesUi::EditLowCurrentCH, index);
+    case TenthsField::LowCurrentTime:
+        page = QStringLiteral("Low Current");
+        name = "low current time";
+        return pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index);
+    case TenthsField::OnTime:
+        name = "on time";
+        return pagesItem(&TConfigPagesUi::EditOnTimeCH, index);
+    }
+    name = "";
+    return nullptr;
+}
+
+} // namespace
+
+NumberEntryError TenthsEntry(TenthsField field, int index)
+{
+    QString page;
+    const char *name = "";
+    const QLineEdit *edit = tenthsEdit(field, index, page, name);
+    return NumberEntryError{page, QStringLiteral("channel %1").arg(index), QLatin1String(name),
+                            edit ? edit->text() : QString()};
 }
 
 std::optional<NumberEntryError> TenthsEntryError(TenthsField field, int index)
 {
-    const QLineEdit *edit = nullptr;
-    QString page = QStringLiteral("Outputs");
+    QString page;
     const char *name = "";
-    switch (field) {
-    case TenthsField::MaxCurrent:
-        edit = pagesItem(&TConfigPagesUi::EditMaxCurrentCH, index);
-        name = "maximum current";
-        break;
-    case TenthsField::Delay:
-        edit = pagesItem(&TConfigPagesUi::EditDelayCH, index);
-        name = "delay";
-        break;
-    case TenthsField::PeakTime:
-        edit = pagesItem(&TConfigPagesUi::EditCurrentPeakTimeCH, index);
-        name = "peak time";
-        break;
-    case TenthsField::LowCurrent:
-        edit = pagesItem(&TConfigPagesUi::EditLowCurrentCH, index);
-        page = QStringLiteral("Low Current");
-        name = "low current";
-        break;
-    case TenthsField::LowCurrentTime:
-        edit = pagesItem(&TConfigPagesUi::EditLowCurrentTimeCH, index);
-        page = QStringLiteral("Low Current");
-        name = "low current time";
-        break;
-    case TenthsField::OnTime:
-        edit = pagesItem(&TConfigPagesUi::EditOnTimeCH, index);
-        name = "on time";
-        break;
-    }
+    const QLineEdit *edit = tenthsEdit(field, index, page, name);
     if (!edit || StartsWithNumber(edit->text()))
         return std::nullopt;
     if (field == TenthsField::OnTime && edit->text().trimmed() == QLatin1String("CONT."))
         return std::nullopt;
-    return NumberEntryError{page, QStringLiteral("channel %1").arg(index), QLatin1String(name),
-                            edit->text()};
+    return TenthsEntry(field, index);
 }
 
 TriggerLevel GetTrigLevel(int index)

@@ -170,7 +170,12 @@ struct NumberEntryError
     QString field;
     QString text; // what the edit holds
 
+    // "page, item, field", as the messages name the entry.
+    QString where() const;
     QString message() const;
+    // The entry holds a number, but one its field on the wire cannot hold:
+    // `min` and `max` are the range the unit takes, as the page shows them.
+    QString rangeMessage(const QString &min, const QString &max) const;
 };
 
 enum class TenthsField : std::uint8_t {
@@ -181,6 +186,10 @@ enum class TenthsField : std::uint8_t {
     LowCurrentTime,
     OnTime
 };
+
+// The edit of `field` for output `index`, named for the user, with its text
+// (empty when the output has no such edit).
+NumberEntryError TenthsEntry(TenthsField field, int index);
 
 // Why the edit of `field` for output `index` cannot be read as a number, or
 // nothing when it can (or when the output has no such edit). The on-time

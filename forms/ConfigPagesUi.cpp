@@ -430,6 +430,7 @@ void TConfigPagesUi::setupCanInputsPage(QWidget *page)
         newHexEdit(setup, QStringLiteral("CANresetChannelErrorBitMaskEdit"), 2);
     // Part of the CAN setup block, shown on the Diagnostic page (placed by the main window).
     AutoResetChannelErrorEdit = newEdit(setup, QStringLiteral("AutoResetChannelErrorEdit"), 0, 4);
+    AutoResetChannelErrorEdit->setText(QStringLiteral("0"));
     AutoResetChannelErrorEdit->hide();
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Bit rate"), CANbitRateComboBox);
@@ -596,6 +597,9 @@ void TConfigPagesUi::setupCanExportPage(QWidget *page)
             newCheck(group, numbered("CheckBoxCAN_Export", e), QStringLiteral("Enabled"));
         EditCAN_ID_Export[e] = newHexEdit(group, numbered("EditCAN_ID_Export", e), 3);
         Edit_REFRESS_Export[e] = newEdit(group, numbered("Edit_REFRESS_Export", e), 0, 6);
+        // What a settings file without the export gives: a fresh start saves and uploads.
+        EditCAN_ID_Export[e]->setText(QStringLiteral("000"));
+        Edit_REFRESS_Export[e]->setText(QStringLiteral("100"));
         h->addWidget(CheckBoxCAN_Export[e]);
         h->addSpacing(16);
         h->addWidget(caption(group, QStringLiteral("CAN ID (hex)")));
@@ -613,6 +617,7 @@ void TConfigPagesUi::setupCanExportPage(QWidget *page)
     QHBoxLayout *h1 = exportHeader(export1, 1);
     EditCAN_EXPORT_1_RowCounter =
         newEdit(export1, QStringLiteral("EditCAN_EXPORT_1_RowCounter"), 0, 4);
+    EditCAN_EXPORT_1_RowCounter->setText(QStringLiteral("12"));
     h1->addSpacing(16);
     h1->addWidget(caption(export1, QStringLiteral("Rows")));
     h1->addWidget(EditCAN_EXPORT_1_RowCounter);
@@ -759,10 +764,10 @@ void TConfigPagesUi::setupOutputsPage(QWidget *page)
         grid->addWidget(EditOnTimeCH[n], row, 6);
         if (high) {
             EditMaxCurrentCH[n] = newEdit(group, numbered("EditMaxCurrentCH", n), 0, TenthsChars);
-            EditMaxCurrentCH[n]->setText(QStringLiteral("0.0"));
+            EditMaxCurrentCH[n]->setText(QStringLiteral("10.0"));
             EditCurrentPeakTimeCH[n] =
                 newEdit(group, numbered("EditCurrentPeakTimeCH", n), 0, TenthsChars);
-            EditCurrentPeakTimeCH[n]->setText(QStringLiteral("0.0"));
+            EditCurrentPeakTimeCH[n]->setText(QStringLiteral("10.0"));
             grid->addWidget(EditMaxCurrentCH[n], row, 7);
             grid->addWidget(EditCurrentPeakTimeCH[n], row, 8);
         }
@@ -827,6 +832,8 @@ void TConfigPagesUi::setupFlashWiperSequencePage(QWidget *page)
                                            {QStringLiteral("On"), QStringLiteral("Off")}, 4);
     WiperIntervalTimeEdit = newEdit(wiper, QStringLiteral("WiperIntervalTimeEdit"), 0, 5);
     WiperWashTimeEdit = newEdit(wiper, QStringLiteral("WiperWashTimeEdit"), 0, 5);
+    WiperIntervalTimeEdit->setText(QStringLiteral("30"));
+    WiperWashTimeEdit->setText(QStringLiteral("50"));
     wf->addWidget(caption(wiper, QStringLiteral("Low speed input")), 0, 0);
     wf->addWidget(WiperLowSpeedInputComboBox, 0, 1);
     wf->addWidget(caption(wiper, QStringLiteral("High speed input")), 1, 0);
@@ -886,6 +893,9 @@ void TConfigPagesUi::setupLowBatteryPage(QWidget *page)
     auto *form = new QFormLayout(levels);
     EditLowVoltageTrig = newEdit(levels, QStringLiteral("EditLowVoltageTrig"), 4, 5);
     EditUpperVoltageTrig = newEdit(levels, QStringLiteral("EditUpperVoltageTrig"), 4, 5);
+    // No level, as a settings file without one gives.
+    EditLowVoltageTrig->setText(QStringLiteral("---"));
+    EditUpperVoltageTrig->setText(QStringLiteral("---"));
     form->addRow(QStringLiteral("Switch off below (V)"), EditLowVoltageTrig);
     form->addRow(QStringLiteral("Switch on again above (V)"), EditUpperVoltageTrig);
     h->addWidget(levels, 0, Qt::AlignTop);
@@ -922,6 +932,7 @@ void TConfigPagesUi::setupStartKillPage(QWidget *page)
                     "CheckListBoxKillButton", ComboBoxInputTrigKillButton, CheckListBoxKillButton);
     KillInputDelayEdit =
         newEdit(CheckListBoxKillButton->parentWidget(), QStringLiteral("KillInputDelayEdit"), 0, 5);
+    KillInputDelayEdit->setText(QStringLiteral("0"));
     kill->addRow(QStringLiteral("Input delay"), KillInputDelayEdit);
     kill->addRow(QStringLiteral("Outputs (max 14)"), CheckListBoxKillButton);
     h->addStretch(1);

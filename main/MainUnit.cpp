@@ -30,6 +30,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QWindow>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
@@ -208,12 +210,14 @@ void TMainForm::FormCreate()
     resize(ini.ReadInteger("Form", "Width", width()), height());
     QPoint corner(ini.ReadInteger("Form", "Left", x()), ini.ReadInteger("Form", "Top", y()));
     if (ini.ValueExists("Form", "Left") || ini.ValueExists("Form", "Top")) {
-        // A place kept from another screen, or one the user cannot reach, comes onto this screen.
-        const QScreen *screen = QGuiApplication::screenAt(corner);
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen)
-            corner = PlaceOnScreen(QRect(corner, size()), screen->availableGeometry());
+        // A place kept from another screen, or one whose title bar the user
+        // cannot grab, comes onto this screen. The frame is not known before
+        // the window manager has put it round the window: a title bar of the
+        // style's height stands in for it until then (see moveEvent).
+        storedCorner_ = corner;
+        placePending_ = true;
+        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        corner = PlaceStoredCorner(QRect(corner, size() + QSize(0, titleBar)), titleBar);
     }
     move(corner);
     restoredCorner_ = corner;
@@ -283,8 +287,29 @@ void TMainForm::FormClose()
         Usb->Terminate();
 }
 
+QPoint TMainForm::PlaceStoredCorner(const QRect &frame, int titleBar) const
+{
+    const QScreen *screen = QGuiApplication::screenAt(frame.topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? PlaceOnScreen(frame, titleBar, screen->availableGeometry()) : frame.topLeft();
+}
+
 void TMainForm::moveEvent(QMoveEvent *event)
 {
+    // The window manager has framed the window: the stored place is judged
+    // again with the frame it really has, title bar and borders counted.
+    if (placePending_ && isVisible() && windowHandle() &&
+        windowHandle()->frameMargins().top() > 0) {
+        placePending_ = false;
+        if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+            const QPoint corner = PlaceStoredCorner(QRect(storedCorner_, frameGeometry().size()),
+                                                    windowHandle()->frameMargins().top());
+            restoredCorner_ = corner;
+            if (corner != pos())
+                move(corner);
+        }
+    }
     QMainWindow::moveEvent(event);
     if (isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized |
                                           Qt::WindowFullScreen))) {
@@ -536,6 +561,8 @@ void TMainForm::USB1Click()
 
 void TMainForm::Connect(const QString &description)
 {
+    // A keypad run's frames go to the device it started on, or to none.
+    StopKeypadRun();
     if (!Usb || Usb->Open(description.toLatin1().toStdString()) != 1) {
         SetPanel(0, "NOT CONNECTED");
         return;
@@ -551,6 +578,7 @@ void TMainForm::Connect(const QString &description)
 
 void TMainForm::DeviceRemoved()
 {
+    StopKeypadRun();
     if (Connected == 1) {
         ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = LinkUp = 0;
         UpdateAccessLevel();
@@ -563,6 +591,7 @@ void TMainForm::DeviceRemoved()
 
 void TMainForm::DeviceClosed()
 {
+    StopKeypadRun();
     // Closed by the selection window: no device is connected until the user picks one.
     if (Connected == 1)
         SetPanel(0, "USB DISCONNECTED");
@@ -570,6 +599,7 @@ void TMainForm::DeviceClosed()
 
 void TMainForm::DeviceArrived()
 {
+    StopKeypadRun();
     RxDecoder.Reset();
     AutoReadPending = 1;
     LinkUp = 1;

@@ -126,11 +126,15 @@ public:
     void ChannelButtonClick(TzColorBtn *button); // BtnHighPowerChNClick, BtnLowPowerChNClick
     // F8, F9 and the keypad "/", seen before the focused control gets them.
     void FormKeyDown(QKeyEvent *event);
+    // The keypad "/" let go: its next press starts a run again.
+    void FormKeyUp(QKeyEvent *event);
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
     // No run starts or goes on while a transfer or the firmware update owns
-    // the link; one that runs when they start, or when a service tool that
-    // talks to the unit opens, is stopped.
+    // the link; one that runs when they start, when a service tool that
+    // talks to the unit opens, or when the device is closed, opened, lost or
+    // back (its frames would be dropped or reach another exchange), is stopped.
+    // A key held down starts one run, however long it is held.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
     void StopKeypadRun();
@@ -271,6 +275,8 @@ public:
 
     devlink::UsbThread *usb() const { return Usb.get(); }
     const QString &iniPath() const { return iniPath_; }
+    // A stored place waits to be judged with the frame the window manager gives.
+    bool PlacePending() const { return placePending_; }
     // Milliseconds the main thread pauses to let the unit catch up; tests set 0.
     std::uint32_t PauseMs = 10;
     // The main thread's longer waits (the CAN monitor's stop before a read);
@@ -399,10 +405,19 @@ private:
     // maximised or minimised: the place FormCreate gave it until the normal
     // window moves, then its normal place with the frame it had there.
     QPoint restoredCorner_;
+    // The place the INI file gave, judged again once the window is framed.
+    QPoint storedCorner_;
+    bool placePending_ = false;
+    // Where a window whose frame is `frame` goes for a stored place (WindowPlace.h).
+    QPoint PlaceStoredCorner(const QRect &frame, int titleBar) const;
     bool movedNormal_ = false;
     QPoint normalFrameOffset_;
-    int keypadChannel_ = 0; // the last output the running keypad sequence switched
-    int keypadRuns_ = 0;    // keypad sequences still to run, the current one included
+    int keypadChannel_ = 0;              // the last output the running keypad sequence switched
+    int keypadRuns_ = 0;                 // keypad sequences still to run, the current one included
+    bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press
+    std::uint64_t keypadReleasedAt_ = 0; // the platform's time of its last release
+    // Whether a press of the keypad "/" is the key held down, repeated.
+    bool KeypadKeyRepeated(const QKeyEvent *press) const;
     // The event that answers the transfer's last request; 0 when no transfer
     // waits. Settings events are acted on only when they are that answer.
     std::uint8_t awaitedReply_ = 0;

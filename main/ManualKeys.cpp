@@ -18,10 +18,54 @@ void TMainForm::InstallKeyPreview()
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && watched == windowHandle())
-        FormKeyDown(static_cast<QKeyEvent *>(event));
+    if (watched == windowHandle()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            FormKeyDown(static_cast<QKeyEvent *>(event));
+            break;
+        case QEvent::KeyRelease:
+            FormKeyUp(static_cast<QKeyEvent *>(event));
+            break;
+        case QEvent::FocusOut:
+            // The key's release goes to the window that has the focus now.
+            keypadKeyHeld_ = false;
+            break;
+        default:
+            break;
+        }
+    }
     // The key goes on to the focused control as well (typed into an edit).
     return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+
+bool IsKeypadSlash(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Slash && (event->modifiers() & Qt::KeypadModifier);
+}
+
+} // namespace
+
+bool TMainForm::KeypadKeyRepeated(const QKeyEvent *press) const
+{
+    if (press->isAutoRepeat() || keypadKeyHeld_)
+        return true;
+    // X repeats a held key as a release and a press of the same time, and
+    // on a busy machine the toolkit often fails to mark them as repeats: a
+    // press at the time of the last release is the key still held. A hand
+    // cannot let go of a key and press it again within a millisecond.
+    const std::uint64_t at = press->timestamp();
+    return at != 0 && keypadReleasedAt_ != 0 && at >= keypadReleasedAt_ &&
+           at - keypadReleasedAt_ <= 1;
+}
+
+void TMainForm::FormKeyUp(QKeyEvent *event)
+{
+    if (!IsKeypadSlash(event) || event->isAutoRepeat())
+        return;
+    keypadKeyHeld_ = false;
+    keypadReleasedAt_ = event->timestamp();
 }
 
 void TMainForm::FormKeyDown(QKeyEvent *event)
@@ -33,11 +77,17 @@ void TMainForm::FormKeyDown(QKeyEvent *event)
     case Qt::Key_F9:
         BtnSaveClick();
         break;
-    case Qt::Key_Slash:
-        // A key held down repeats its press; only the press itself starts a run.
-        if ((event->modifiers() & Qt::KeypadModifier) && ManualMode == 1 && !event->isAutoRepeat())
+    case Qt::Key_Slash: {
+        // A key held down repeats its press, for as long as it is held;
+        // only the press itself starts a run.
+        if (!IsKeypadSlash(event))
+            break;
+        const bool repeated = KeypadKeyRepeated(event);
+        keypadKeyHeld_ = true; // down until it is let go
+        if (!repeated && ManualMode == 1)
             KeypadSwitchAll();
         break;
+    }
     default:
         break;
     }

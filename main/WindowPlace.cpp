@@ -10,12 +10,22 @@ int Clamp(int at, int length, int from, int room)
     return std::max(from, std::min(at, from + room - length));
 }
 
+bool TitleBarGrabbable(const QRect &frame, int titleBar, const QRect &available)
+{
+    if (!available.contains(frame.topLeft()))
+        return false;
+    // The part of the title bar on the screen starts at the corner.
+    const int wide = std::min(available.x() + available.width() - frame.x(), frame.width());
+    const int high = available.y() + available.height() - frame.y();
+    return high >= titleBar && wide >= std::min(frame.width(), TitleBarGrip);
+}
+
 } // namespace
 
-QPoint PlaceOnScreen(const QRect &window, const QRect &available)
+QPoint PlaceOnScreen(const QRect &frame, int titleBar, const QRect &available)
 {
-    if (!available.isValid() || available.contains(window.topLeft()))
-        return window.topLeft();
-    return {Clamp(window.x(), window.width(), available.x(), available.width()),
-            Clamp(window.y(), window.height(), available.y(), available.height())};
+    if (!available.isValid() || TitleBarGrabbable(frame, titleBar, available))
+        return frame.topLeft();
+    return {Clamp(frame.x(), frame.width(), available.x(), available.width()),
+            Clamp(frame.y(), frame.height(), available.y(), available.height())};
 }

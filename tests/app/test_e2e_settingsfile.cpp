@@ -8,6 +8,10 @@
 #include "config/Settingsunit.h"
 #include "sim/SettingsMemory.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
 #include <gtest/gtest.h>
 
 using testsupport::E2ERig;
@@ -104,6 +108,72 @@ TEST(EndToEndSettingsFile, SavedUnitComesBackAfterTheUnitChanged)
     EXPECT_EQ(CanInputTable[9].CalOffset, -40);
     EXPECT_EQ(GetFlashName(3), "Beacon");
     EXPECT_EQ(m.windowTitle(), "Tessaron Tool - [ workshop.cfg ]");
+}
+
+// A main window just started saves its pages, the file loads back to the
+// same pages, and those go to the unit: every entry a save or an upload
+// reads as a number starts with a number.
+TEST(EndToEndSettingsFile, FreshStartSavesLoadsBackAndUploads)
+{
+    testsupport::QuickVersionCheck quickCheck;
+
+    E2ERig r;
+    TMainForm &m = r.main();
+    const QString file = r.dir.filePath("fresh.cfg");
+    m.ChooseSettingsFileToOpen = m.ChooseSettingsFileToSave = [&](const QString &) { return file; };
+    // The entries' texts; the lists a load fills with the file's names, and
+    // the level choices a trigger that is "DISABLED" leaves as they were,
+    // differ from a fresh start's without being settings.
+    const auto entries = [&m] {
+        QStringList texts;
+        for (QWidget *page : configPages(m))
+            for (const QLineEdit *edit : page->findChildren<QLineEdit *>())
+                if (testsupport::isSettingControl(edit->objectName()))
+                    texts << edit->objectName() + "=" + edit->text();
+        texts.sort();
+        return texts;
+    };
+    const QStringList freshPages = entries();
+    m.Save->trigger();
+    ASSERT_EQ(r.dialogs.texts(), QStringList()) << r.dialogs.texts().join('|').toStdString();
+    ASSERT_TRUE(QFileInfo::exists(file));
+
+    // The unit's settings come in with the connection; the file puts the
+    // fresh pages back.
+    ModalWatchdog watchdog(60000);
+    r.connectAndRead();
+    ASSERT_NE(SnapshotDiff(freshPages, entries()), "");
+    m.Open->trigger();
+    ASSERT_EQ(r.dialogs.texts(), QStringList()) << r.dialogs.texts().join('|').toStdString();
+    ASSERT_TRUE(r.waitFor([&] { return m.RefreshPending == 0; }));
+    EXPECT_EQ(SnapshotDiff(freshPages, entries()), "");
+    // Saved again, the pages give the same file, but for the output lists,
+    // which a fresh start has not filled with names yet.
+    const auto text = [](const QString &name) {
+        QFile f(name);
+        if (!f.open(QIODevice::ReadOnly))
+            return QByteArray("<missing>");
+        QByteArray kept;
+        for (const QByteArray &line : f.readAll().split('\n'))
+            if (!line.startsWith("OUTPUT_LIST_COUNT=") && !line.startsWith("LIST_SELECTED"))
+                kept += line + '\n';
+        return kept;
+    };
+    const QByteArray first = text(file);
+    QFile::remove(file);
+    m.Save->trigger();
+    ASSERT_EQ(r.dialogs.texts(), QStringList()) << r.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(QString::fromLatin1(text(file)).toStdString(),
+              QString::fromLatin1(first).toStdString());
+
+    m.BtnSaveClick();
+    ASSERT_FALSE(watchdog.fired);
+    EXPECT_EQ(r.dialogs.texts(), QStringList{"Reboot Target to use new settings?"});
+    const sim::SettingsMemory held = r.unit->unit().settings();
+    EXPECT_EQ(held.canExport1.canId, 0);
+    EXPECT_EQ(held.canExport1.refreshTime, 100);
+    EXPECT_EQ(held.canExport1.rowCounter, 12);
+    EXPECT_EQ(held.outputs[0].maxCurrentTenths, 100);
 }
 
 } // namespace

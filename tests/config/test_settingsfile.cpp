@@ -271,7 +271,8 @@ TEST_F(SettingsFileTest, SectionsKeysAndOrder)
     };
     const Expected expected[] = {
         {"INPUT", "[INPUT]\nNAME1=I1\nMODE1=0\nNAME2=I2\nMODE2=1\nNAME3=I3\nMODE3=0\n"},
-        {"KILL BUTTON", "[KILL BUTTON]\nINPUT_TRIGGER_INDEX=0\nINPUT_DELAY=10\n"
+        // The form starts with what a file without these keys loads.
+        {"KILL BUTTON", "[KILL BUTTON]\nINPUT_TRIGGER_INDEX=0\nINPUT_DELAY=0\n"
                         "OUTPUT_LIST_COUNT=0\n"},
         {"CAN_SETUP", "[CAN_SETUP]\nBitRate=1000\nNoCANdelay=15\nResetChannelErrorID=\n"
                       "ResetChannelErrorDataByte=-1\nResetChannelErrorMask=01\n"
@@ -282,7 +283,7 @@ TEST_F(SettingsFileTest, SectionsKeysAndOrder)
                   "FLASH_NAME1=Hazard \xE9\nENABLED2=0\n"},
         {"WIPER", "[WIPER]\nLOW_SPEED_INPUT=0\nWASH_INPUT=0\nHIGH_SPEED_INPUT=0\n"
                   "INTERVAL_INPUT=0\nHOME_PARK_INPUT=0\nHOME_PARK_LEVEL=0\nINTERVAL_TIME=30\n"
-                  "WASH_TIME=30\n"},
+                  "WASH_TIME=50\n"},
         {"CAN_EXPORT_1", "[CAN_EXPORT_1]\nENABLED=0\nCAN_ID_1=0\nROW_COUNT=12\n"
                          "REFRESS_TIME_1=100\nCHANNEL_INDEX_1=0\n"},
         {"CAN_EXPORT_2", "[CAN_EXPORT_2]\nENABLED=0\nCAN_ID=2047\nREFRESS_TIME=100\n"

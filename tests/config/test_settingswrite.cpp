@@ -94,24 +94,26 @@ const std::vector<BlockCase> &blockCases()
                {{4, {5, 0x12, 0x34, 7, 0xD1, 16}},
                 {10, text("Fifteen chars!!")},
                 {25, {10, 0, 0x02, 0x01, 9}}})},
-        {"high-power output: values beyond their fields held, their texts kept",
+        {"high-power output: the largest values their fields hold, their texts kept",
          [](Ui &ui) {
-             SetMaxCurrent(6, 70000);
-             ui.EditCurrentPeakTimeCH[6]->setText("300");
+             SetMaxCurrent(6, 65535);
+             ui.EditCurrentPeakTimeCH[6]->setText("25,5");
              SetTriggerCode(6, 0);
              SetOutputName(6, QStringLiteral("Big"));
-             SetDelay(6, -5);
-             SetOnTime(6, 259);
-             SetLowCurrent(6, -50);
-             ui.EditLowCurrentTimeCH[6]->setText("25,9");
+             SetDelay(6, 0);
+             SetOnTime(6, 255);
+             SetLowCurrent(6, 65535);
+             ui.EditLowCurrentTimeCH[6]->setText("25.59");
          },
          [] { return BuildOutputConfig(6); },
-         frame(0x01, 30,
-               {{4, {6, 0xFF, 0xFF, 255, 0, 1}}, {10, text("Big")}, {25, {0, 255, 0, 0, 255}}}),
+         frame(
+             0x01, 30,
+             {{4, {6, 0xFF, 0xFF, 255, 0, 1}}, {10, text("Big")}, {25, {0, 255, 0xFF, 0xFF, 255}}}),
          [](Ui &ui) {
-             EXPECT_EQ(ui.EditMaxCurrentCH[6]->text(), "7000.0");
-             EXPECT_EQ(ui.EditOnTimeCH[6]->text(), "25.9");
-             EXPECT_EQ(ui.EditDelayCH[6]->text(), "-0.5");
+             EXPECT_EQ(ui.EditMaxCurrentCH[6]->text(), "6553.5");
+             EXPECT_EQ(ui.EditCurrentPeakTimeCH[6]->text(), "25,5");
+             EXPECT_EQ(ui.EditOnTimeCH[6]->text(), "25.5");
+             EXPECT_EQ(ui.EditLowCurrentTimeCH[6]->text(), "25.59");
          }},
         {"low-power output: no current fields",
          [](Ui &) {
@@ -137,19 +139,16 @@ const std::vector<BlockCase> &blockCases()
              ui.EditUpperVoltageTrig->clear();
          },
          [] { return BuildLowBattery(); },
-         frame(0x27, 18, {{4, {0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
-        {"low battery: a voltage beyond the byte is held, 12 channels at most",
+         frame(0x27, 18,
+               {{4, {0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}}})},
+        {"low battery: the byte's range, 12 channels at most",
          [](Ui &ui) {
-             ui.EditLowVoltageTrig->setText("30");
-             ui.EditUpperVoltageTrig->setText("-1");
+             ui.EditLowVoltageTrig->setText("25.5");
+             ui.EditUpperVoltageTrig->setText("0");
              checkRows(ui.CheckListBoxLowBatt, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
          },
          [] { return BuildLowBattery(); },
-         frame(0x27, 18, {{4, {255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}}),
-         [](Ui &ui) {
-             EXPECT_EQ(ui.EditLowVoltageTrig->text(), "25.5");
-             EXPECT_EQ(ui.EditUpperVoltageTrig->text(), "0.0");
-         }},
+         frame(0x27, 18, {{4, {255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}})},
         {"CAN setup: limits shown, empty reset ID, no data byte",
          [](Ui &ui) {
              ui.CANbitRateComboBox->setCurrentIndex(1);
@@ -167,14 +166,14 @@ const std::vector<BlockCase> &blockCases()
              EXPECT_EQ(ui.CANdelayBeforeNoCANdataEdit->text(), "2");
              EXPECT_EQ(ui.AutoResetChannelErrorEdit->text(), "5");
          }},
-        {"CAN setup: no number takes the default, 5000 is held at 2000",
+        {"CAN setup: no number takes the default, 5000 is held at 2000 as the unit does",
          [](Ui &ui) {
              ui.CANbitRateComboBox->setCurrentIndex(-1);
              ui.CANdelayBeforeNoCANdataEdit->setText("abc");
              ui.CANresetChannelErrorDataCombo->setCurrentIndex(7);
              ui.CANresetChannelErrorBitMaskEdit->setText("80");
              ui.AutoResetChannelErrorEdit->setText("0");
-             ui.CANexport5IntervalEdit->setText("99999999999");
+             ui.CANexport5IntervalEdit->setText("255");
          },
          [] { return BuildCanSetup(); },
          frame(0x25, 17, {{5, {0xE8, 0x03, 15, 0, 0, 0, 7, 0x80, 0, 255, 0x00, 0x07}}}),
@@ -253,7 +252,7 @@ const std::vector<BlockCase> &blockCases()
          [] { return BuildFlash(4); },
          frame(0x58, 30,
                {{4, {4, 1, 1, 0xC3, 5, 6, 7, 12, 13, 255, 255}}, {15, text("Hazard warnings")}})},
-        {"wiper: short-list codes, defaults, a time held to the byte",
+        {"wiper: short-list codes, a default, the largest time",
          [](Ui &ui) {
              SetTriggerCode(35, 0xC5);
              SetTriggerCode(37, 3);
@@ -262,7 +261,7 @@ const std::vector<BlockCase> &blockCases()
              SetTriggerCode(36, 0xD3);
              ui.WiperHomeParkILevelComboBox->setCurrentIndex(1);
              ui.WiperIntervalTimeEdit->clear();
-             ui.WiperWashTimeEdit->setText("300");
+             ui.WiperWashTimeEdit->setText("255");
          },
          [] { return BuildWiper(); }, frame(0x66, 12, {{4, {0xC5, 3, 255, 40, 1, 30, 0xD3, 255}}}),
          [](Ui &ui) { EXPECT_EQ(ui.WiperWashTimeEdit->text(), "255"); }},
@@ -308,20 +307,14 @@ const std::vector<BlockCase> &blockCases()
          },
          [] { return BuildCanExport(2); },
          frame(0x5A, 74, {{4, {2, 0, 0xE8, 0x03, 0x12, 0x03, 46}}, {73, {1}}})},
-        // The settings file keeps such an identifier whole; its field takes the low 16 bits.
-        {"CAN export 1: a 32-bit identifier",
+        {"CAN export 1: the largest identifier and refresh time, rows 255",
          [](Ui &ui) {
-             ui.Edit_REFRESS_Export[1]->setText("100");
-             ui.EditCAN_ID_Export[1]->setText("FFFFFFFF");
-             ui.EditCAN_EXPORT_1_RowCounter->setText("0");
+             ui.Edit_REFRESS_Export[1]->setText("65535");
+             ui.EditCAN_ID_Export[1]->setText("0000FFFF");
+             ui.EditCAN_EXPORT_1_RowCounter->setText("255");
          },
-         [] { return BuildCanExport1(); }, frame(0x56, 29, {{5, {0, 0x64, 0x00, 0xFF, 0xFF}}})},
-        {"CAN export 3: an identifier beyond 16 bits",
-         [](Ui &ui) {
-             ui.Edit_REFRESS_Export[3]->setText("100");
-             ui.EditCAN_ID_Export[3]->setText("2000012A");
-         },
-         [] { return BuildCanExport(1); }, frame(0x5A, 74, {{4, {1, 0, 0x64, 0x00, 0x2A, 0x01}}})},
+         [] { return BuildCanExport1(); },
+         frame(0x56, 29, {{5, {0, 0xFF, 0xFF, 0xFF, 0xFF}}, {28, {255}}})},
     };
     return cases;
 }
@@ -401,6 +394,8 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
         const char *name;
         std::function<void()> spoil;
         const char *message;
+        // The edit spoiled, which keeps its text: the settings file saves it as it stands.
+        std::function<QLineEdit *()> edit = {};
     } cases[] = {
         {"export ID no hex", [this] { ui.EditCAN_ID_Export[2]->setText("ZZ"); },
          "CAN Export, CAN export 2, CAN ID: \"ZZ\" is no hexadecimal number."},
@@ -433,12 +428,83 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
          "Low Battery, switch-off voltage: \"abc\" is no number."},
         {"switch-on voltage no number", [this] { ui.EditUpperVoltageTrig->setText("V"); },
          "Low Battery, switch-on voltage"},
+        // A number that its field cannot hold would go out as another: an
+        // identifier cut to 16 bits, a negative current as 0 A, 25.9 s as 3.5 s.
+        {"export ID beyond 16 bits", [this] { ui.EditCAN_ID_Export[1]->setText("20000000"); },
+         "CAN Export, CAN export 1, CAN ID: \"20000000\" is outside what the unit takes, 0 to "
+         "FFFF."},
+        {"export ID all 32 bits", [this] { ui.EditCAN_ID_Export[3]->setText("FFFFFFFF"); },
+         "CAN Export, CAN export 3, CAN ID: \"FFFFFFFF\" is outside what the unit takes"},
+        {"export ID one above 16 bits", [this] { ui.EditCAN_ID_Export[4]->setText("10000"); },
+         "CAN Export, CAN export 4, CAN ID: \"10000\" is outside"},
+        {"refresh time beyond 16 bits", [this] { ui.Edit_REFRESS_Export[2]->setText("65536"); },
+         "CAN Export, CAN export 2, refresh time: \"65536\" is outside what the unit takes, 0 "
+         "to 65535."},
+        {"refresh time below 0", [this] { ui.Edit_REFRESS_Export[4]->setText("-1"); },
+         "CAN Export, CAN export 4, refresh time: \"-1\" is outside"},
+        {"rows beyond a byte", [this] { ui.EditCAN_EXPORT_1_RowCounter->setText("256"); },
+         "CAN Export, CAN export 1, rows: \"256\" is outside what the unit takes, 0 to 255."},
+        {"export 5 interval below 0", [this] { ui.CANexport5IntervalEdit->setText("-1"); },
+         "CAN Export, CAN export 5, interval: \"-1\" is outside what the unit takes, 0 to 255."},
+        {"export 5 interval beyond a byte",
+         [this] { ui.CANexport5IntervalEdit->setText("99999999999"); },
+         "CAN Export, CAN export 5, interval: \"99999999999\" is outside"},
+        {"automatic error reset below 0", [this] { ui.AutoResetChannelErrorEdit->setText("-3"); },
+         "Diagnostic, CAN setup, automatic error reset: \"-3\" is outside what the unit takes, 0 "
+         "to 255."},
+        {"kill delay beyond a byte", [this] { ui.KillInputDelayEdit->setText("256"); },
+         "Start / Kill Button, kill button, input delay: \"256\" is outside what the unit takes, "
+         "0 to 255."},
+        {"wiper interval below 0", [this] { ui.WiperIntervalTimeEdit->setText("-1"); },
+         "Flash / Wiper / Sequence, wiper, interval time: \"-1\" is outside"},
+        {"wiper wash time beyond a byte", [this] { ui.WiperWashTimeEdit->setText("300"); },
+         "Flash / Wiper / Sequence, wiper, wash time: \"300\" is outside what the unit takes, 0 "
+         "to 255."},
+        {"maximum current below 0", [] { SetMaxCurrent(1, -5); },
+         "Outputs, channel 1, maximum current: \"-0.5\" is outside what the unit takes, 0.0 to "
+         "6553.5.",
+         [this] { return ui.EditMaxCurrentCH[1]; }},
+        {"maximum current beyond 16 bits", [] { SetMaxCurrent(7, 70000); },
+         "Outputs, channel 7, maximum current: \"7000.0\" is outside",
+         [this] { return ui.EditMaxCurrentCH[7]; }},
+        {"peak time below 0", [this] { ui.EditCurrentPeakTimeCH[2]->setText("-1"); },
+         "Outputs, channel 2, peak time: \"-1\" is outside what the unit takes, 0.0 to 25.5.",
+         [this] { return ui.EditCurrentPeakTimeCH[2]; }},
+        {"delay below 0", [] { SetDelay(20, -5); },
+         "Outputs, channel 20, delay: \"-0.5\" is outside what the unit takes, 0.0 to 25.5.",
+         [this] { return ui.EditDelayCH[20]; }},
+        {"on time below 0", [this] { ui.EditOnTimeCH[3]->setText("-5"); },
+         "Outputs, channel 3, on time: \"-5\" is outside what the unit takes, 0.0 to 25.5.",
+         [this] { return ui.EditOnTimeCH[3]; }},
+        {"on time beyond a byte of tenths", [this] { ui.EditOnTimeCH[34]->setText("25.9"); },
+         "Outputs, channel 34, on time: \"25.9\" is outside what the unit takes, 0.0 to 25.5.",
+         [this] { return ui.EditOnTimeCH[34]; }},
+        {"low current below 0", [this] { ui.EditLowCurrentCH[4]->setText("-5"); },
+         "Low Current, channel 4, low current: \"-5\" is outside what the unit takes, 0.0 to "
+         "6553.5.",
+         [this] { return ui.EditLowCurrentCH[4]; }},
+        {"low current time beyond a byte of tenths",
+         [this] { ui.EditLowCurrentTimeCH[18]->setText("25,9"); },
+         "Low Current, channel 18, low current time: \"25,9\" is outside what the unit takes, "
+         "0.0 to 25.5.",
+         [this] { return ui.EditLowCurrentTimeCH[18]; }},
+        {"switch-off voltage below 0", [this] { ui.EditLowVoltageTrig->setText("-5"); },
+         "Low Battery, switch-off voltage: \"-5\" is outside what the unit takes, 0.0 to 25.5.",
+         [this] { return ui.EditLowVoltageTrig; }},
+        {"switch-on voltage beyond a byte of tenths",
+         [this] { ui.EditUpperVoltageTrig->setText("30"); },
+         "Low Battery, switch-on voltage: \"30\" is outside what the unit takes, 0.0 to 25.5.",
+         [this] { return ui.EditUpperVoltageTrig; }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         c.spoil();
+        const QString kept = c.edit ? c.edit()->text() : QString();
         EXPECT_TRUE(CheckUploadBlocks().contains(QLatin1String(c.message)))
             << CheckUploadBlocks().toStdString();
+        if (c.edit) {
+            EXPECT_EQ(c.edit()->text(), kept);
+        }
         // Put right again for the next case.
         fillExports();
         ui.CANexport5BaseIDEdit->setText("700");
@@ -446,6 +512,17 @@ TEST_F(ConfigPagesTest, EntriesThatCannotGoOnTheWire)
         ui.CANresetChannelErrorIDedit->setText("1A0");
         CanInputTable[31].CanIdOn = 0;
         CanInputTable[0].OperatorOff = 0;
+        ui.CANexport5IntervalEdit->setText("0");
+        ui.AutoResetChannelErrorEdit->setText("0");
+        ui.KillInputDelayEdit->setText("0");
+        ui.WiperIntervalTimeEdit->setText("30");
+        ui.WiperWashTimeEdit->setText("50");
+        SetMaxCurrent(1, 100);
+        SetMaxCurrent(7, 100);
+        SetPeakTime(2, 100);
+        SetDelay(20, 0);
+        SetOnTime(3, 0);
+        SetLowCurrent(4, 0);
         ASSERT_EQ(CheckUploadBlocks(), QString());
     }
     EXPECT_FALSE(BuildCanInput(32).isValid());

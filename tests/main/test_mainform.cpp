@@ -129,31 +129,45 @@ TEST(MainStartup, WindowPlacementRoundTrips)
     }
 }
 
-// A stored place whose corner lies off the screen (a screen since removed,
-// a title bar above the top) comes onto it; any other stays as stored.
+// A stored place whose title bar the user could not grab (a screen since
+// removed, a title bar above the top or below the bottom, only the frame's
+// corner on the screen) comes onto it, the whole frame; any other stays as
+// stored. Frames of 1000 x 740 with a title bar of 20 on 1280 x 1024.
 TEST(MainStartup, StoredPlaceOffTheScreenComesOntoIt)
 {
     const QRect screen(0, 0, 1280, 1024);
     const struct
     {
         const char *what;
-        QRect window;
+        QRect frame;
         QPoint placed;
     } cases[] = {
         {"inside", {100, 117, 1000, 740}, {100, 117}},
-        {"sticking out right and below", {1200, 900, 1000, 740}, {1200, 900}},
+        {"sticking out right and below, title bar to grab",
+         {1280 - TitleBarGrip, 1004, 1000, 740},
+         {1280 - TitleBarGrip, 1004}},
         {"wider than the screen", {80, 120, 1400, 740}, {80, 120}},
+        {"narrower than the grip, all of its title bar on", {1200, 100, 80, 50}, {1200, 100}},
         {"title bar above the top", {100, -3, 1000, 740}, {100, 0}},
         {"left of the screen", {-500, 200, 1000, 740}, {0, 200}},
         {"on a screen to the right", {2500, 200, 1000, 740}, {280, 200}},
         {"below and wider", {-20, 1100, 1400, 740}, {0, 284}},
+        // Only the corner of the frame on the screen.
+        {"only the corner on", {1270, 1000, 1000, 740}, {280, 284}},
+        {"too little title bar beside the right edge",
+         {1281 - TitleBarGrip, 200, 1000, 740},
+         {280, 200}},
+        {"title bar cut by the bottom", {100, 1005, 1000, 740}, {100, 284}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(PlaceOnScreen(c.window, screen), c.placed);
+        EXPECT_EQ(PlaceOnScreen(c.frame, 20, screen), c.placed);
+        EXPECT_TRUE(c.placed == c.frame.topLeft() ||
+                    screen.contains(QRect(c.placed, c.frame.size())) ||
+                    c.frame.width() > screen.width());
     }
     const QRect panelBelowATopBar(0, 24, 1280, 1000);
-    EXPECT_EQ(PlaceOnScreen({300, 10, 1000, 740}, panelBelowATopBar), QPoint(280, 24));
+    EXPECT_EQ(PlaceOnScreen({300, 10, 1000, 740}, 20, panelBelowATopBar), QPoint(280, 24));
 }
 
 TEST(MainStartup, TraceWindowLinesAreTimeStampedAndSwitchable)

@@ -2,6 +2,7 @@
 // simulated unit's settings memory one worker pass at a time.
 #include "tests/main/UnitScript.h"
 
+#include "config/SettingsFile.h"
 #include "config/Settingsunit.h"
 #include "config/Transfer.h"
 #include "forms/ConfigPagesUi.h"
@@ -200,6 +201,8 @@ TEST(Upload, GuardsSendNothing)
         const char *name;
         std::function<void(UploadRig &)> set;
         const char *message; // nullptr: none
+        // What the pages show afterwards, unchanged by the refusal.
+        std::function<void(UploadRig &)> shown = {};
     } cases[] = {
         {"read-only access", [](UploadRig &r) { r.main().ReadWriteAccess = 0; }, nullptr},
         {"transfer running", [](UploadRig &r) { r.main().TransferBusy = 1; }, nullptr},
@@ -217,6 +220,28 @@ TEST(Upload, GuardsSendNothing)
         {"letters for a switch-off voltage",
          [](UploadRig &r) { r.main().Config.EditLowVoltageTrig->setText("low"); },
          "Nothing was uploaded.\n\nLow Battery, switch-off voltage: \"low\" is no number."},
+        // Loaded as the file has them, refused only on their way to the unit.
+        {"an on-time of 25.9 s loaded",
+         [](UploadRig &r) {
+             ASSERT_TRUE(LoadSettingsText("[OUTPUT]\nON_TIME5=259\n").ok());
+             EXPECT_EQ(r.main().Config.EditOnTimeCH[5]->text(), "25.9");
+         },
+         "Nothing was uploaded.\n\nOutputs, channel 5, on time: \"25.9\" is outside what the "
+         "unit takes, 0.0 to 25.5.",
+         [](UploadRig &r) { EXPECT_EQ(r.main().Config.EditOnTimeCH[5]->text(), "25.9"); }},
+        {"a CAN export identifier above FFFF loaded",
+         [](UploadRig &r) {
+             ASSERT_TRUE(LoadSettingsText("[CAN_EXPORT_2]\nCAN_ID=536870912\n").ok());
+             EXPECT_EQ(r.main().Config.EditCAN_ID_Export[2]->text(), "20000000");
+         },
+         "Nothing was uploaded.\n\nCAN Export, CAN export 2, CAN ID: \"20000000\" is outside "
+         "what the unit takes, 0 to FFFF.",
+         [](UploadRig &r) { EXPECT_EQ(r.main().Config.EditCAN_ID_Export[2]->text(), "20000000"); }},
+        {"a negative maximum current typed",
+         [](UploadRig &r) { r.main().Config.EditMaxCurrentCH[3]->setText("-5"); },
+         "Nothing was uploaded.\n\nOutputs, channel 3, maximum current: \"-5\" is outside what "
+         "the unit takes, 0.0 to 6553.5.",
+         [](UploadRig &r) { EXPECT_EQ(r.main().Config.EditMaxCurrentCH[3]->text(), "-5"); }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -232,6 +257,8 @@ TEST(Upload, GuardsSendNothing)
         EXPECT_FALSE(versionAsked);
         EXPECT_TRUE(r.sent(5).empty());
         EXPECT_TRUE(r.script.sent.empty());
+        if (c.shown)
+            c.shown(r);
     }
 }
 
