@@ -10,12 +10,17 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -82,12 +87,19 @@ TEST(BootBlock, Progress)
 
 struct Window
 {
+    using Time = TFirmware::Time;
     vcl::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     std::unique_ptr<TFirmware> form = std::make_unique<TFirmware>();
     std::vector<std::vector<std::uint8_t>> sent;
     bool holding = false; // the worker leaves what is sent in the queue
-    bool written = false; // the bytes sent last are on the line
+    Time now = Time(std::chrono::seconds(1));
+    std::optional<Time> handedAt; // the first byte sent last went to the driver
+    std::optional<Time> stamped;  // the bytes handled now were read then
+    Time readAt{};                // of the byte being handled
+    Time handledUpTo{};           // every byte read by then has been handled
+    // Per send: when it went to the driver and when the byte that caused it was read.
+    std::vector<std::pair<Time, Time>> sendTimes;
     std::vector<int> pauses;
     std::vector<std::size_t> droppedAfter; // frames sent when the queue was emptied
 
@@ -96,10 +108,19 @@ struct Window
         form->DropQueued = [this] { droppedAfter.push_back(sent.size()); };
         form->Send = [this](const std::uint8_t *bytes, std::uint32_t count) {
             sent.emplace_back(bytes, bytes + count);
-            written = !holding;
+            handedAt.reset();
+            if (!holding)
+                handedAt = now;
+            sendTimes.emplace_back(now, readAt);
             return true;
         };
-        form->SentWritten = [this] { return written; };
+        form->SentAt = [this](Time &at) {
+            if (handedAt)
+                at = *handedAt;
+            return handedAt.has_value();
+        };
+        form->ReadAt = [this] { return readAt; };
+        form->HandledUpTo = [this] { return handledUpTo; };
         form->Pause = [this](int ms) { pauses.push_back(ms); };
     }
     void file(const std::string &text)
@@ -111,18 +132,49 @@ struct Window
         f.close();
         form->FileEdit->setText(name);
     }
-    // The bootloader's bytes, however soon they come. What is sent goes out
-    // at once, except between '[' and ']': the worker writes it at ']'.
+    // The bootloader's bytes, each read and handled at once, at the time the
+    // script has reached. What is sent goes out at once, except between '['
+    // and ']': the worker writes it at ']'. '+': 80 ms pass, more than a
+    // block's time on the line. '(' ... ')': the bytes between were read at
+    // '(' however much later they are handled. '~': the block timer runs
+    // out. '=': the answer time passes, every byte read meanwhile handled.
+    // '%': it passes while a read still waits to be handled.
     void bytes(const char *chars)
     {
         for (const char *c = chars; *c; ++c) {
-            if (*c == '[') {
+            switch (*c) {
+            case '[':
                 holding = true;
-            } else if (*c == ']') {
+                break;
+            case ']':
                 holding = false;
-                written = true;
-            } else {
+                handedAt = now;
+                break;
+            case '+':
+                now += std::chrono::milliseconds(80);
+                break;
+            case '(':
+                stamped = now;
+                break;
+            case ')':
+                stamped.reset();
+                break;
+            case '~':
+                form->BlockTimerTimer();
+                break;
+            case '=':
+                now += std::chrono::milliseconds(TFirmware::AnswerTimeMs);
+                handledUpTo = now;
+                form->AnswerTimerTimer();
+                break;
+            case '%':
+                now += std::chrono::milliseconds(TFirmware::AnswerTimeMs);
+                form->AnswerTimerTimer();
+                break;
+            default:
+                readAt = stamped.value_or(now);
                 form->HandleBootByte(static_cast<std::uint8_t>(*c));
+                handledUpTo = std::max(handledUpTo, readAt);
             }
         }
     }
@@ -133,18 +185,26 @@ TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
     struct Case
     {
         const char *what;
-        const char *bytes; // '~': the block timer runs out
+        const char *bytes;
         std::size_t sends; // the ack, the blocks and the end marker
         const char *shown;
     } const cases[] = {
-        {"two blocks then the end", ">DT!!!", 4, "Target updated"},
-        {"every ready repeated while the next block waits", ">DT[!!][!!]!!", 4, "Target updated"},
-        {"readies while the last block waits", ">DT![!!!]!", 4, "Target updated"},
-        {"a repeat after the end stays unanswered", ">DT!!!!", 4, "Target updated"},
-        {"error before the first block is only logged", ">DT@!!!", 4, "Target updated"},
-        {"error for a block", ">DT!@!", 2, "Target update failed"},
+        {"two blocks then the end", ">DT!+!+!=", 4, "Target updated"},
+        {"every ready repeated while the next block waits", ">DT[!!]+[!!]+!!=", 4,
+         "Target updated"},
+        {"readies while the last block waits", ">DT!+[!!!]+!=", 4, "Target updated"},
+        {"every ready repeated at once", ">DT!!+!!+!!=", 4, "Target updated"},
+        {"a repeat read before the block was through, handled after", ">DT!(+!)+!+!=", 4,
+         "Target updated"},
+        {"a repeat after the end stays unanswered", ">DT!+!+!!=!", 4, "Target updated"},
+        {"error before the first block is only logged", ">DT@!+!+!=", 4, "Target updated"},
+        {"error for a block", ">DT!+@!", 2, "Target update failed"},
+        {"error after the last block's ready", ">DT!+!+!@=", 4, "Target update failed"},
+        {"error read within the answer time, handled after it", ">DT!+!+!(%@)=", 4,
+         "Target update failed"},
         {"lost ready", ">DT!~!", 2, "Target update failed"},
         {"no ready after the start answer", ">DT~!", 1, "Target update failed"},
+        {"reads stop within the answer time", ">DT!+!+!%~", 4, "Target update failed"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -152,15 +212,7 @@ TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
         w.file(TwoPages);
         w.form->BtnProgramClick();
         w.dialogs.clear();
-        const std::string script = c.bytes;
-        for (std::size_t from = 0;;) {
-            const std::size_t at = script.find('~', from);
-            w.bytes(script.substr(from, at - from).c_str());
-            if (at == std::string::npos)
-                break;
-            w.form->BlockTimerTimer();
-            from = at + 1;
-        }
+        w.bytes(c.bytes);
         vcl::ScriptedDialogs::deliverPosted();
         EXPECT_EQ(w.sent.size(), c.sends);
         EXPECT_EQ(BootState, TFirmware::S_IDLE);
@@ -169,9 +221,17 @@ TEST(FirmwareWindow, OneReadyPerBlockAndAnEndWithinTime)
                       w.dialogs.texts().count("Target update failed"),
                   1);
         EXPECT_FALSE(w.form->BlockTimer->isActive());
+        EXPECT_FALSE(w.form->AnswerTimer->isActive());
+        EXPECT_TRUE(w.form->BtnProgram->isEnabled());
         // Requests queued for the application never go out between the
         // bootloader's bytes: the queue is emptied once, before the answer.
         EXPECT_EQ(w.droppedAfter, std::vector<std::size_t>{0});
+        // What follows a block is sent only on a byte read once the block
+        // could be through: never two blocks on their way at once.
+        for (std::size_t i = 2; i < w.sent.size(); ++i)
+            EXPECT_GE(w.sendTimes[i].second,
+                      w.sendTimes[i - 1].first + TFirmware::LineTime(w.sent[i - 1].size()))
+                << "send " << i;
         if (c.sends == 4) {
             EXPECT_EQ(w.sent.back(), (std::vector<std::uint8_t>{0xFF, 0xFF}));
             EXPECT_EQ(w.pauses, std::vector<int>{1}); // the bootloader's time to leave
@@ -184,7 +244,7 @@ TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
     Window w;
     w.file(TwoPages);
     w.form->BtnProgramClick();
-    w.bytes("!>DT!@!");           // a '!' before the start changes nothing
+    w.bytes("!>DT!+@!");          // a '!' before the start changes nothing
     ASSERT_EQ(w.sent.size(), 2u); // the ack and the first block; nothing after '@'
     EXPECT_EQ(w.sent[0], std::vector<std::uint8_t>{'<'});
     EXPECT_EQ(w.sent[1].size(), 259u);
