@@ -49,7 +49,7 @@ bool SimLine::write(std::uint64_t session, std::span<const std::uint8_t> bytes)
         arrives = std::max(now, inboundFree_) + transferTime(bytes.size());
         inboundFree_ = arrives;
     }
-    inbox_.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), arrives});
+    inbox_.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), arrives, now});
     cv_.notify_all();
     return true;
 }
@@ -171,8 +171,10 @@ void SimLine::processLocked(Clock::duration now, Clock::duration arrivedBy)
         const std::uint32_t doneBefore = unit_->bootBlocksDone();
         if (heldBefore && *heldBefore == 0 && !chunk.bytes.empty()) {
             bootBlockFrom_ = firstAt;
-            if (bootAnswered_ && firstAt < *bootAnswered_)
+            if (bootBlockHanded_ &&
+                chunk.handed < *bootBlockHanded_ + transferTime(BootloaderState::BlockSize))
                 ++bootBlocksAhead_;
+            bootBlockHanded_ = chunk.handed;
         }
         // The answers to one chunk leave back to back, unless a fault holds
         // some of them back.
@@ -244,7 +246,6 @@ void SimLine::processLocked(Clock::duration now, Clock::duration arrivedBy)
         Clock::duration rawAt = start;
         if (unit_->bootBlocksDone() != doneBefore) {
             rawAt = std::max(start, bootBlockFrom_ + transferTime(BootloaderState::BlockSize));
-            bootAnswered_ = rawAt;
             // The next block began within this chunk.
             if (const auto held = unit_->bootBlockHeld(); held && *held > 0)
                 bootBlockFrom_ = pacing_ ? chunk.arrives - transferTime(*held) : chunk.arrives;
@@ -400,7 +401,7 @@ void SimLine::unplug()
 void SimLine::restartUnit()
 {
     std::lock_guard lock(mutex_);
-    bootAnswered_.reset();
+    bootBlockHanded_.reset();
     queueLocked(unit_->restart(), clock_->now());
     cv_.notify_all();
 }

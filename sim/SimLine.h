@@ -138,8 +138,9 @@ public:
                         Clock::duration late = {});
     // Bootloader bytes that have met their fault so far.
     int faultedBootBytes() const;
-    // Blocks whose first byte reached the bootloader before its answer to
-    // the block before had left: the tool sent them ahead of the unit.
+    // Blocks handed to the line sooner after the block before than that
+    // block's time on the line: before the bootloader's answer to it could
+    // have come, the tool sent them ahead of the unit.
     int bootBlocksAhead() const;
 
 private:
@@ -147,6 +148,7 @@ private:
     {
         std::vector<std::uint8_t> bytes;
         Clock::duration arrives{};
+        Clock::duration handed{}; // when the tool wrote it
     };
     struct OutByte
     {
@@ -217,9 +219,9 @@ private:
     std::vector<BootFault> bootFaults_;
     int bootFaulted_ = 0;
     // When the first byte of the block the bootloader is receiving came, and
-    // when its answer to the block before left.
+    // when the tool wrote it (none yet since the restart).
     Clock::duration bootBlockFrom_{};
-    std::optional<Clock::duration> bootAnswered_;
+    std::optional<Clock::duration> bootBlockHanded_;
     int bootBlocksAhead_ = 0;
     std::vector<FaultRule> faults_;
     int faulted_ = 0;

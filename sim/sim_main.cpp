@@ -70,7 +70,7 @@ void printUsage(std::FILE *to)
 {
     std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing] [--fault "
                "KIND,CODE[,RECORD[,COUNT]]]...\n"
-               "                 [--boot-fault KIND,BYTE[,NTH[,MS]]]... [--bad-block N]\n"
+               "                 [--boot-fault KIND,BYTE[,NTH][,MS]]... [--bad-block N]\n"
                "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n"
                "--fault bends the answers with event CODE (and RECORD in their first data\n"
                "byte): KIND is drop, repeat, serial-error, corrupt or silence; COUNT answers\n"
@@ -213,7 +213,7 @@ int parseOptions(int argc, char **argv, Options &options)
         } else if (arg == "--boot-fault") {
             BootFault fault{};
             if (i + 1 >= argc || !parseBootFault(argv[i + 1], fault)) {
-                std::fputs("qm5230-sim: --boot-fault needs KIND,BYTE[,NTH[,MS]]\n", stderr);
+                std::fputs("qm5230-sim: --boot-fault needs KIND,BYTE[,NTH][,MS]\n", stderr);
                 return 2;
             }
             ++i;

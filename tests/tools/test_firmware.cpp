@@ -5,6 +5,9 @@
 #include "platform/vcl/TestDialogs.h"
 #include "tools/BootBlock.h"
 #include "tools/HexFile.h"
+#include "sim/SimClock.h"
+#include "sim/SimLine.h"
+#include "sim/SimulatedUnit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <functional>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -255,6 +261,187 @@ TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
     // The test has no link: the window said so and opened all the same.
     EXPECT_TRUE(w.dialogs.texts().contains("! Not connected to target, please connect USB "));
 }
+
+// A full image against the simulated unit's bootloader on a line whose time
+// the test moves: the worker's passes (read, hand over, write) every 10 ms,
+// each byte stamped with the time its read returned, each block with the
+// time it went to the driver. Each read takes one byte, so that a repeat
+// comes in a read of its own, after the block its first asked for went out.
+struct SimulatedUpdate
+{
+    using Time = TFirmware::Time;
+    static constexpr std::int32_t Pages = TFirmware::ImageSize / 256; // 504
+    static constexpr auto PassTime = std::chrono::milliseconds(10);
+
+    std::shared_ptr<sim::ManualClock> clock = std::make_shared<sim::ManualClock>();
+    std::shared_ptr<sim::SimulatedUnit> unit = std::make_shared<sim::SimulatedUnit>();
+    sim::SimLine line{unit, clock};
+    std::uint64_t session = line.openSession().value_or(0);
+    Window w;
+    std::vector<std::vector<std::uint8_t>> queue; // handed to Send, not yet to the driver
+    Time readAt{};
+
+    SimulatedUpdate(bool pacing)
+    {
+        line.setPacing(pacing);
+        line.setMaxBytesPerRead(1);
+        unit->setProgramMemory(sim::ProgramMemory{});
+        w.form->Send = [this](const std::uint8_t *bytes, std::uint32_t count) {
+            queue.emplace_back(bytes, bytes + count);
+            w.sent.emplace_back(bytes, bytes + count);
+            w.handedAt.reset();
+            return true;
+        };
+        w.form->ReadAt = [this] { return readAt; };
+        w.form->HandledUpTo = [this] { return readAt; };
+    }
+    Time now() const { return Time(clock->now()); }
+    static std::uint8_t byteAt(std::int32_t address)
+    {
+        return static_cast<std::uint8_t>(address * 7 + 3);
+    }
+    // Every page of the image, as a HEX file.
+    static std::string fullImage()
+    {
+        std::string text;
+        char buf[16];
+        for (std::int32_t at = 0; at < TFirmware::ImageSize; at += 16) {
+            if (at % 0x10000 == 0) {
+                const unsigned segment = static_cast<unsigned>(at >> 16);
+                std::snprintf(buf, sizeof buf, ":02000004%04X", segment);
+                text += buf;
+                std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - ((6 + segment) & 0xFF)) & 0xFF);
+                text += buf;
+            }
+            unsigned sum = 16 + ((at >> 8) & 0xFF) + (at & 0xFF);
+            std::snprintf(buf, sizeof buf, ":10%04X00", static_cast<unsigned>(at & 0xFFFF));
+            text += buf;
+            for (std::int32_t i = 0; i < 16; ++i) {
+                std::snprintf(buf, sizeof buf, "%02X", byteAt(at + i));
+                text += buf;
+                sum += byteAt(at + i);
+            }
+            std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+            text += buf;
+        }
+        return text + ":00000001FF\n";
+    }
+    // Runs the update to its end; false when it did not end within a minute.
+    bool run()
+    {
+        w.file(fullImage());
+        w.form->BtnProgramClick();
+        w.dialogs.clear();
+        line.restartUnit();
+        Time lastProgress = now();
+        std::size_t sentBefore = 0;
+        std::optional<Time> confirmedAt;
+        for (int pass = 0; pass < 6000; ++pass) {
+            std::array<std::uint8_t, 4096> in{};
+            std::size_t got = 0;
+            line.read(session, in, sim::Clock::duration::zero(), got);
+            readAt = now();
+            for (std::size_t i = 0; i < got; ++i)
+                w.form->HandleBootByte(in[i]);
+            for (const auto &bytes : queue) {
+                w.handedAt = now();
+                line.write(session, bytes);
+            }
+            queue.clear();
+            if (w.sent.size() != sentBefore) {
+                sentBefore = w.sent.size();
+                lastProgress = now();
+            }
+            if (BootState == TFirmware::S_LAST_CONFIRMED && !confirmedAt)
+                confirmedAt = now();
+            if (confirmedAt && now() >= *confirmedAt + std::chrono::milliseconds(
+                                                           TFirmware::AnswerTimeMs))
+                w.form->AnswerTimerTimer();
+            if (now() >= lastProgress + std::chrono::milliseconds(TFirmware::BlockTimeoutMs))
+                w.form->BlockTimerTimer();
+            if (BootState == TFirmware::S_IDLE) {
+                vcl::ScriptedDialogs::deliverPosted();
+                return true;
+            }
+            clock->advance(PassTime);
+        }
+        return false;
+    }
+};
+
+struct SimulatedCase
+{
+    const char *name;
+    bool pacing;
+    std::function<void(SimulatedUpdate &)> bend;
+    const char *shown;
+};
+
+class FirmwareFullImage : public testing::TestWithParam<SimulatedCase>
+{
+};
+
+TEST_P(FirmwareFullImage, EndsAsTheUnitAnsweredAndNeverRunsAhead)
+{
+    const SimulatedCase &c = GetParam();
+    SimulatedUpdate u(c.pacing);
+    if (c.bend)
+        c.bend(u);
+    ASSERT_TRUE(u.run());
+    EXPECT_EQ(u.w.dialogs.texts().count(c.shown), 1) << u.w.dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(u.w.dialogs.texts().count("Target updated") +
+                  u.w.dialogs.texts().count("Target update failed"),
+              1);
+    // No block reached the unit before its answer to the one before had left.
+    EXPECT_EQ(u.line.bootBlocksAhead(), 0);
+    const sim::BootloaderState boot = u.unit->bootloader();
+    const sim::ProgramMemory memory = u.unit->programMemory();
+    if (QString(c.shown) == "Target updated") {
+        EXPECT_EQ(boot.pagesWritten, static_cast<std::uint32_t>(SimulatedUpdate::Pages));
+        EXPECT_EQ(boot.phase, sim::BootloaderState::Phase::Application);
+        // The whole flash agrees with the file.
+        for (std::int32_t a = 0; a < TFirmware::ImageSize; ++a)
+            ASSERT_EQ(memory.at(static_cast<std::uint32_t>(a)), SimulatedUpdate::byteAt(a)) << a;
+    } else {
+        EXPECT_EQ(boot.blocksRejected, 1u);
+    }
+}
+
+const auto everyReadyRepeated = [](SimulatedUpdate &u) {
+    u.line.faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 0, -1);
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Bootloader, FirmwareFullImage,
+    testing::Values(
+        SimulatedCase{"Paced", true, nullptr, "Target updated"},
+        SimulatedCase{"EveryReadyRepeatedPaced", true, everyReadyRepeated, "Target updated"},
+        SimulatedCase{"EveryReadyRepeatedUnpaced", false, everyReadyRepeated, "Target updated"},
+        SimulatedCase{"EveryReadyRepeatedLastBlockBadPaced", true,
+                      [](SimulatedUpdate &u) {
+                          everyReadyRepeated(u);
+                          u.unit->bendBootBlock(SimulatedUpdate::Pages);
+                      },
+                      "Target update failed"},
+        SimulatedCase{"EveryReadyRepeatedLastBlockBadUnpaced", false,
+                      [](SimulatedUpdate &u) {
+                          everyReadyRepeated(u);
+                          u.unit->bendBootBlock(SimulatedUpdate::Pages);
+                      },
+                      "Target update failed"},
+        SimulatedCase{"OneReadyRepeated20msLate", true,
+                      [](SimulatedUpdate &u) {
+                          u.line.faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 10, 1,
+                                                std::chrono::milliseconds(20));
+                      },
+                      "Target updated"},
+        SimulatedCase{"EveryReadyRepeatedLateUnpaced", false,
+                      [](SimulatedUpdate &u) {
+                          u.line.faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 0, -1,
+                                                std::chrono::milliseconds(70));
+                      },
+                      "Target updated"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The open dialog never starts with a folder that is not there: its name
 // would stand in the dialog's name field.
