@@ -6,6 +6,7 @@
 #include "config/UnitVersion.h"
 #include "link/USB_Unit.h"
 #include "platform/vcl/IniFile.h"
+#include "tools/FIA_Unit.h"
 #include "tools/FirmwareUnit.h"
 
 #include <QFile>
@@ -117,6 +118,27 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
             ASSERT_EQ(memory.at(a), patternAt(a)) << a;
         EXPECT_EQ(memory.at(c.pages * 256), 0xFF); // not in the file
         EXPECT_EQ(r.unit->unit().bootloader().pagesWritten, c.pages);
+    }
+    if (updates && c.pages == FullImagePages) {
+        // The flash compare says the same. Its first pages only: the whole
+        // memory was checked above, and its whole range takes the window's
+        // own tests (here it would take more than a minute on the line).
+        r.unit->line().setMaxBytesPerRead(0);
+        vcl::TIniFile(r.main().iniPath()).WriteString("FIA", "PATH", file);
+        using Result = TFIA_Form::CompareResult;
+        Result result = Result::Idle;
+        QTimer::singleShot(1, &r.main(), [&] {
+            TFIA_Form *w = FIA_Form;
+            ASSERT_NE(w, nullptr);
+            w->CompareEnd = 0x800;
+            w->BtnStartClick();
+            r.waitFor([&] { return w->Result != Result::Running; });
+            result = w->Result;
+            w->BtnExitClick();
+        });
+        r.main().FIAClick();
+        EXPECT_EQ(result, Result::Equal);
+        EXPECT_TRUE(r.dialogs.texts().contains("FIA compare File is identical with firmware"));
     }
     EXPECT_EQ(vcl::TIniFile(r.main().iniPath()).ReadString("FIRMWARE", "PATH", {}), file);
 }
