@@ -262,6 +262,57 @@ TEST(FirmwareWindow, RejectedBlockIsReportedAsFailure)
     EXPECT_TRUE(w.dialogs.texts().contains("! Not connected to target, please connect USB "));
 }
 
+// A file goes into an image of its own, which takes the old one's place
+// only when the file was read whole; while an update runs, Program leaves
+// the image being sent alone.
+TEST(FirmwareWindow, FileReadWholeOrNotAtAll)
+{
+    struct Case
+    {
+        const char *what;
+        const char *before; // the bootloader's bytes before the second Program
+        std::string second;
+        std::uint8_t at0, at110; // image bytes afterwards
+        std::int32_t start, end;
+        std::uint8_t state;
+        bool errorShown;
+    } const cases[] = {
+        {"broken file while armed", "", ":0100000022DD\n:0101F000", 0x11, 0xFF, 0x0000, 0x01F0,
+         TFirmware::S_ARMED, true},
+        {"file without an end while armed", "", ":0100000022DD\n", 0x11, 0xFF, 0x0000, 0x01F0,
+         TFirmware::S_ARMED, true},
+        // As in one image: the second file's records over the first's bytes.
+        {"whole file while armed", "", PartPage, 0x11, 0x01, 0x0110, 0x011F, TFirmware::S_ARMED,
+         false},
+        {"whole file during the update", ">DT!", PartPage, 0x11, 0xFF, 0x0000, 0x01F0,
+         TFirmware::S_SENDING_PAGES, false},
+        {"broken file during the update", ">DT!", ":0100000022DD\n:01", 0x11, 0xFF, 0x0000,
+         0x01F0, TFirmware::S_SENDING_PAGES, false},
+        {"whole file after the update", ">DT!+!+!=", PartPage, 0x11, 0x01, 0x0110, 0x011F,
+         TFirmware::S_ARMED, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Window w;
+        w.file(TwoPages);
+        w.form->BtnProgramClick();
+        w.bytes(c.before);
+        vcl::ScriptedDialogs::deliverPosted();
+        w.dialogs.clear();
+        w.file(c.second);
+        w.form->BtnProgramClick();
+        EXPECT_EQ(BootImage->getData(0), c.at0);
+        EXPECT_EQ(BootImage->getData(0x110), c.at110);
+        EXPECT_EQ(BootStart, c.start);
+        EXPECT_EQ(BootEnd, c.end);
+        EXPECT_EQ(BootState, c.state);
+        EXPECT_EQ(!w.dialogs.shown().empty() && w.dialogs.last().type == vcl::MsgType::Error,
+                  c.errorShown);
+        // Program is offered only while no update runs.
+        EXPECT_EQ(w.form->BtnProgram->isEnabled(), c.state != TFirmware::S_SENDING_PAGES);
+    }
+}
+
 // A full image against the simulated unit's bootloader on a line whose time
 // the test moves: the worker's passes (read, hand over, write) every 10 ms,
 // each byte stamped with the time its read returned, each block with the
@@ -280,6 +331,8 @@ struct SimulatedUpdate
     Window w;
     std::vector<std::vector<std::uint8_t>> queue; // handed to Send, not yet to the driver
     Time readAt{};
+    // Called on every pass while the update runs.
+    std::function<void(SimulatedUpdate &)> during;
 
     SimulatedUpdate(bool pacing)
     {
@@ -326,6 +379,21 @@ struct SimulatedUpdate
         }
         return text + ":00000001FF\n";
     }
+    // `lines` records of 16 zero bytes from address 0, then a broken line.
+    static std::string brokenZeroes(int lines)
+    {
+        std::string text;
+        char buf[16];
+        for (int line = 0; line < lines; ++line) {
+            const unsigned at = static_cast<unsigned>(line) * 16;
+            std::snprintf(buf, sizeof buf, ":10%04X00", at);
+            text += buf + std::string(32, '0');
+            std::snprintf(buf, sizeof buf, "%02X\n",
+                          (0x100 - ((16 + (at >> 8) + (at & 0xFF)) & 0xFF)) & 0xFF);
+            text += buf;
+        }
+        return text + ":10FFFF\n";
+    }
     // Runs the update to its end; false when it did not end within a minute.
     bool run()
     {
@@ -343,6 +411,8 @@ struct SimulatedUpdate
             readAt = now();
             for (std::size_t i = 0; i < got; ++i)
                 w.form->HandleBootByte(in[i]);
+            if (during)
+                during(*this);
             for (const auto &bytes : queue) {
                 w.handedAt = now();
                 line.write(session, bytes);
@@ -439,6 +509,28 @@ INSTANTIATE_TEST_SUITE_P(
                       [](SimulatedUpdate &u) {
                           u.line.faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 0, -1,
                                                 std::chrono::milliseconds(70));
+                      },
+                      "Target updated"},
+        // At 17 % Program is pressed with another file, whose first 2,000
+        // lines hold other bytes and whose next line is broken: the update
+        // goes on with the image it started with, and no box interrupts it.
+        SimulatedCase{"ProgramPressedWithABrokenFileMidway", true,
+                      [](SimulatedUpdate &u) {
+                          u.during = [](SimulatedUpdate &v) {
+                              const QString name = v.w.dir.path() + "/other.hex";
+                              if (BootProgress(BootOffset, BootStart, BootEnd) < 17 ||
+                                  v.w.form->FileEdit->text() == name)
+                                  return;
+                              const std::string text = SimulatedUpdate::brokenZeroes(2000);
+                              QFile f(name);
+                              f.open(QIODevice::WriteOnly);
+                              f.write(text.data(), static_cast<qint64>(text.size()));
+                              f.close();
+                              v.w.form->FileEdit->setText(name);
+                              v.w.form->BtnProgramClick();
+                              EXPECT_TRUE(v.w.dialogs.shown().empty());
+                              EXPECT_EQ(BootState, TFirmware::S_SENDING_PAGES);
+                          };
                       },
                       "Target updated"}),
     [](const auto &info) { return std::string(info.param.name); });
