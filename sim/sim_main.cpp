@@ -175,8 +175,7 @@ bool parseBootFault(std::string_view text, BootFault &out)
     if (parts.size() > 2 && (!number(parts[2], -1, 1000000, nth) || nth == 0))
         return false;
     long lateMs = 0;
-    if (parts.size() > 3 &&
-        (out.fault != Fault::Repeat || !number(parts[3], 0, 60000, lateMs)))
+    if (parts.size() > 3 && (out.fault != Fault::Repeat || !number(parts[3], 0, 60000, lateMs)))
         return false;
     out.lateMs = static_cast<int>(lateMs);
     out.byte = static_cast<std::uint8_t>(byte);

@@ -258,8 +258,7 @@ void TEEPROMForm::SendWriteRequest()
     DeviceFrame f(NodeSystem, EEPROM_WRITE_REQ, BlockFrameLength);
     f.set(CountAt, BlockSize).setU16LE(AddressAt, EepromAddr);
     for (std::size_t i = 0; i < BlockSize; ++i)
-        f.set(BytesAt + i,
-              EepromAddr + i < EepromEnd ? image_[EepromAddr + i] : tail_[i]);
+        f.set(BytesAt + i, EepromAddr + i < EepromEnd ? image_[EepromAddr + i] : tail_[i]);
     f.finish();
     if (MainForm)
         MainForm->SendFrame(f.data(), f.length());

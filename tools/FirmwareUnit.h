@@ -54,9 +54,8 @@ public:
     // How long `bytes` bytes take on the line: 38400 baud, 8N2 (11 bits a byte).
     static constexpr std::chrono::nanoseconds LineTime(std::size_t bytes)
     {
-        return std::chrono::nanoseconds((static_cast<std::int64_t>(bytes) * 11 * 1'000'000'000 +
-                                         38400 - 1) /
-                                        38400);
+        return std::chrono::nanoseconds(
+            (static_cast<std::int64_t>(bytes) * 11 * 1'000'000'000 + 38400 - 1) / 38400);
     }
 
     explicit TFirmware(QWidget *owner = nullptr);

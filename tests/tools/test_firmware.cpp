@@ -286,8 +286,8 @@ TEST(FirmwareWindow, FileReadWholeOrNotAtAll)
          false},
         {"whole file during the update", ">DT!", PartPage, 0x11, 0xFF, 0x0000, 0x01F0,
          TFirmware::S_SENDING_PAGES, false},
-        {"broken file during the update", ">DT!", ":0100000022DD\n:01", 0x11, 0xFF, 0x0000,
-         0x01F0, TFirmware::S_SENDING_PAGES, false},
+        {"broken file during the update", ">DT!", ":0100000022DD\n:01", 0x11, 0xFF, 0x0000, 0x01F0,
+         TFirmware::S_SENDING_PAGES, false},
         {"whole file after the update", ">DT!+!+!=", PartPage, 0x11, 0x01, 0x0110, 0x011F,
          TFirmware::S_ARMED, false},
     };
@@ -424,8 +424,8 @@ struct SimulatedUpdate
             }
             if (BootState == TFirmware::S_LAST_CONFIRMED && !confirmedAt)
                 confirmedAt = now();
-            if (confirmedAt && now() >= *confirmedAt + std::chrono::milliseconds(
-                                                           TFirmware::AnswerTimeMs))
+            if (confirmedAt &&
+                now() >= *confirmedAt + std::chrono::milliseconds(TFirmware::AnswerTimeMs))
                 w.form->AnswerTimerTimer();
             if (now() >= lastProgress + std::chrono::milliseconds(TFirmware::BlockTimeoutMs))
                 w.form->BlockTimerTimer();
