@@ -141,6 +141,15 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64
     return queued;
 }
 
+bool UsbThread::handedAt(std::uint64_t number, Time &at) const
+{
+    std::lock_guard lock(TxLock);
+    if (number == 0 || HandedNumber != number)
+        return false;
+    at = HandedAt;
+    return true;
+}
+
 bool UsbThread::QueueFull() const
 {
     std::lock_guard lock(TxLock);
@@ -300,12 +309,14 @@ void UsbThread::Pass()
         bool ok = false, gone = false;
         std::uint32_t got = 0;
         d2xx::Handle handle = d2xx::InvalidHandle;
+        Time readAt{};
         {
             std::lock_guard lock(DeviceLock);
             if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
                 return;
             handle = FtHandle;
             ok = driver_.ReadFile(FtHandle, RxBuffer.data(), RxBuffer.size(), got, pause);
+            readAt = std::chrono::steady_clock::now();
             // Closed while the read waited: what came goes with the handle,
             // as it does when the link is closed before the read.
             if (LinkState != LinkOpen)
@@ -315,10 +326,14 @@ void UsbThread::Pass()
         }
         if (ok && got > 0) {
             RxCount = static_cast<std::int32_t>(got);
+            RxReadAt.store(readAt.time_since_epoch().count());
             Synchronize([this] { DispatchRx(); });
+            RxHandledUpTo.store(readAt.time_since_epoch().count());
             if (OwePauseAfterData(handle))
                 return; // nothing to write after the pause: the next read takes it
             sleep_(AfterDataMs);
+        } else if (ok) {
+            RxHandledUpTo.store(readAt.time_since_epoch().count());
         } else if (gone) {
             NotifyLost();
             std::uint8_t expected = LinkOpen;
@@ -365,7 +380,12 @@ void UsbThread::WriteOneFrame()
                 continue;
             std::uint32_t written = 0;
             const std::uint32_t rest = slot.Length - slot.Written;
+            const Time handing = std::chrono::steady_clock::now();
             if (driver_.WriteFile(FtHandle, slot.Data.data() + slot.Written, rest, written)) {
+                if (slot.Number && slot.Written == 0 && written > 0) {
+                    HandedNumber = slot.Number;
+                    HandedAt = handing;
+                }
                 if (written >= rest) {
                     if (slot.Number)
                         LastWritten.store(slot.Number);

@@ -19,6 +19,9 @@
 // - LinkState and RxMode are atomics written by both threads.
 // - LastWritten is an atomic the worker stores after a numbered frame went
 //   out whole, before its next read; any thread reads it.
+// - HandedNumber and HandedAt are guarded by TxLock. RxReadAt and
+//   RxHandledUpTo are atomics the worker stores around a hand-over of
+//   received bytes; any thread reads them.
 #pragma once
 
 #include "platform/d2xx/d2xx.h"
@@ -104,6 +107,17 @@ public:
     // before any: a byte handed over after it changed came after that frame
     // went out. Any thread.
     std::uint64_t lastWrittenNumber() const { return LastWritten.load(); }
+    using Time = std::chrono::steady_clock::time_point;
+    // When the first byte of the numbered frame `number` was handed to the
+    // driver (taken just before the call that took it); false while none of
+    // it has been, or when another numbered frame was handed since. Any thread.
+    bool handedAt(std::uint64_t number, Time &at) const;
+    // When the worker's read returned the bytes it hands over now; the main
+    // thread asks inside the hand-over. No byte of them arrived later.
+    Time rxReadAt() const { return Time(Time::duration(RxReadAt.load())); }
+    // Every byte that the worker's reads returned up to this time has been
+    // handed over whole. Any thread.
+    Time rxHandledUpTo() const { return Time(Time::duration(RxHandledUpTo.load())); }
     // Every slot holds a frame that waits to be written.
     bool QueueFull() const;
     void ResendLast();
@@ -192,6 +206,10 @@ private:
     TxSlot LastTxFrame{};
     std::uint64_t LastNumber = 0; // the number given last; under TxLock
     std::atomic<std::uint64_t> LastWritten{0};
+    std::uint64_t HandedNumber = 0; // the numbered frame handed last; under TxLock
+    Time HandedAt{};
+    std::atomic<Time::rep> RxReadAt{0};
+    std::atomic<Time::rep> RxHandledUpTo{0};
     // The device whose read's pause a frame queued before cutUntil_ cuts.
     d2xx::Handle cutHandle_ = d2xx::InvalidHandle;
     std::chrono::steady_clock::time_point cutUntil_{};

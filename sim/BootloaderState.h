@@ -27,6 +27,9 @@ struct BootloaderState
     std::uint32_t pagesWritten = 0;   // since the last restart
     std::uint32_t blocksRejected = 0; // since the last restart
     std::vector<std::uint8_t> rejected; // the last block rejected, as it came
+    // The block, counted from 1 after each restart, that arrives with one
+    // byte bent on its way (and is rejected as any bad block is); 0: none.
+    std::uint32_t bentBlock = 0;
 };
 
 } // namespace sim

@@ -37,6 +37,26 @@ BootloaderState SimulatedUnit::bootloader() const
     return boot_;
 }
 
+std::optional<std::size_t> SimulatedUnit::bootBlockHeld() const
+{
+    std::lock_guard lock(mutex_);
+    if (boot_.phase != BootloaderState::Phase::Receiving)
+        return std::nullopt;
+    return boot_.block.size();
+}
+
+std::uint32_t SimulatedUnit::bootBlocksDone() const
+{
+    std::lock_guard lock(mutex_);
+    return boot_.pagesWritten + boot_.blocksRejected;
+}
+
+void SimulatedUnit::bendBootBlock(std::uint32_t nth)
+{
+    std::lock_guard lock(mutex_);
+    boot_.bentBlock = nth;
+}
+
 void SimulatedUnit::bootElapsedLocked(std::chrono::milliseconds by)
 {
     if (boot_.phase != BootloaderState::Phase::Announced)
@@ -74,6 +94,8 @@ bool SimulatedUnit::bootByteLocked(std::uint8_t byte)
     if (boot_.block.size() < BootloaderState::BlockSize)
         return true;
     std::vector<std::uint8_t> block = std::exchange(boot_.block, {});
+    if (boot_.bentBlock != 0 && boot_.pagesWritten + boot_.blocksRejected + 1 == boot_.bentBlock)
+        block[2] ^= 0x01; // a bit flipped on the line: the sum no longer agrees
     const std::size_t address = (std::size_t{block[0]} << 16) | (std::size_t{block[1]} << 8);
     std::uint8_t sum = 0;
     for (std::size_t i = 2; i < 2 + BootloaderState::PageSize; ++i)

@@ -49,7 +49,7 @@ bool SimLine::write(std::uint64_t session, std::span<const std::uint8_t> bytes)
         arrives = std::max(now, inboundFree_) + transferTime(bytes.size());
         inboundFree_ = arrives;
     }
-    inbox_.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), arrives});
+    inbox_.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), arrives, now});
     cv_.notify_all();
     return true;
 }
@@ -163,6 +163,19 @@ void SimLine::processLocked(Clock::duration now, Clock::duration arrivedBy)
         Chunk chunk = std::move(inbox_.front());
         inbox_.pop_front();
         syncUnitLocked(chunk.arrives);
+        // A paced chunk is through at `arrives`; its first byte came one
+        // chunk's time before.
+        const Clock::duration firstAt =
+            pacing_ ? chunk.arrives - transferTime(chunk.bytes.size()) : chunk.arrives;
+        const std::optional<std::size_t> heldBefore = unit_->bootBlockHeld();
+        const std::uint32_t doneBefore = unit_->bootBlocksDone();
+        if (heldBefore && *heldBefore == 0 && !chunk.bytes.empty()) {
+            bootBlockFrom_ = firstAt;
+            if (bootBlockHanded_ &&
+                chunk.handed < *bootBlockHanded_ + transferTime(BootloaderState::BlockSize))
+                ++bootBlocksAhead_;
+            bootBlockHanded_ = chunk.handed;
+        }
         // The answers to one chunk leave back to back, unless a fault holds
         // some of them back.
         std::vector<std::uint8_t> burst;
@@ -227,14 +240,26 @@ void SimLine::processLocked(Clock::duration now, Clock::duration arrivedBy)
                 break;
             }
         }
-        // The bootloader's answers are raw bytes, not frames.
+        // The bootloader's answers are raw bytes, not frames. Like any on a
+        // real line it answers a block no sooner than the block's time on
+        // the line after its first byte, paced or not.
+        Clock::duration rawAt = start;
+        if (unit_->bootBlocksDone() != doneBefore) {
+            rawAt = std::max(start, bootBlockFrom_ + transferTime(BootloaderState::BlockSize));
+            // The next block began within this chunk.
+            if (const auto held = unit_->bootBlockHeld(); held && *held > 0)
+                bootBlockFrom_ = pacing_ ? chunk.arrives - transferTime(*held) : chunk.arrives;
+        }
         std::size_t delayFrom = 0;
         Clock::duration delayBy{};
-        const auto raw = bootFaultsLocked(unit_->takeRawOutput(), delayFrom, delayBy);
+        std::vector<std::pair<std::uint8_t, Clock::duration>> lateCopies;
+        const auto raw = bootFaultsLocked(unit_->takeRawOutput(), delayFrom, delayBy, lateCopies);
         const auto late = raw.begin() + static_cast<std::ptrdiff_t>(delayFrom);
-        burst.insert(burst.end(), raw.begin(), late);
         queueLocked(burst, start);
-        queueLocked(std::vector<std::uint8_t>(late, raw.end()), start + delayBy);
+        queueLocked(std::vector<std::uint8_t>(raw.begin(), late), rawAt);
+        queueLocked(std::vector<std::uint8_t>(late, raw.end()), rawAt + delayBy);
+        for (const auto &[byte, by] : lateCopies)
+            queueLocked({byte}, rawAt + by);
     }
     syncUnitLocked(now);
 }
@@ -376,6 +401,7 @@ void SimLine::unplug()
 void SimLine::restartUnit()
 {
     std::lock_guard lock(mutex_);
+    bootBlockHanded_.reset();
     queueLocked(unit_->restart(), clock_->now());
     cv_.notify_all();
 }
@@ -411,12 +437,20 @@ void SimLine::repeatBootBytes(std::uint8_t byte, int count)
     bootFaults_.push_back({byte, 0, std::max(count, 0), BootFault::Kind::Repeat});
 }
 
-void SimLine::faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count)
+void SimLine::faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count,
+                             Clock::duration late)
 {
     std::lock_guard lock(mutex_);
     bootFaults_.push_back(
         {byte, std::max(skip, 0), count,
-         fault == BootByteFault::Drop ? BootFault::Kind::Drop : BootFault::Kind::Repeat});
+         fault == BootByteFault::Drop ? BootFault::Kind::Drop : BootFault::Kind::Repeat, 0,
+         std::max(late, Clock::duration::zero())});
+}
+
+int SimLine::bootBlocksAhead() const
+{
+    std::lock_guard lock(mutex_);
+    return bootBlocksAhead_;
 }
 
 int SimLine::faultedBootBytes() const
@@ -425,9 +459,10 @@ int SimLine::faultedBootBytes() const
     return bootFaulted_;
 }
 
-std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw,
-                                                    std::size_t &delayFrom,
-                                                    Clock::duration &delayBy)
+std::vector<std::uint8_t>
+SimLine::bootFaultsLocked(const std::vector<std::uint8_t> &raw, std::size_t &delayFrom,
+                          Clock::duration &delayBy,
+                          std::vector<std::pair<std::uint8_t, Clock::duration>> &late)
 {
     delayFrom = raw.size();
     delayBy = Clock::duration::zero();
@@ -465,7 +500,12 @@ std::vector<std::uint8_t> SimLine::bootFaultsLocked(const std::vector<std::uint8
                 }
                 break;
             case BootFault::Kind::Repeat:
-                copies = copies == 0 ? 0 : 2;
+                if (fault.delay > Clock::duration::zero()) {
+                    if (copies != 0)
+                        late.emplace_back(sent, fault.delay);
+                } else {
+                    copies = copies == 0 ? 0 : 2;
+                }
                 break;
             }
         }

@@ -22,6 +22,7 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -130,17 +131,24 @@ public:
     void repeatBootBytes(std::uint8_t byte, int count = 1);
     // Of the bootloader's bytes equal to `byte`, the `count` after `skip`
     // others vanish or go out twice; every one from there on for a negative
-    // count.
+    // count. A repeat leaves `late` after the byte itself (back to back when
+    // zero); what the unit sends after it queues behind it.
     enum class BootByteFault { Drop, Repeat };
-    void faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count);
+    void faultBootBytes(BootByteFault fault, std::uint8_t byte, int skip, int count,
+                        Clock::duration late = {});
     // Bootloader bytes that have met their fault so far.
     int faultedBootBytes() const;
+    // Blocks handed to the line sooner after the block before than that
+    // block's time on the line: before the bootloader's answer to it could
+    // have come, the tool sent them ahead of the unit.
+    int bootBlocksAhead() const;
 
 private:
     struct Chunk
     {
         std::vector<std::uint8_t> bytes;
         Clock::duration arrives{};
+        Clock::duration handed{}; // when the tool wrote it
     };
     struct OutByte
     {
@@ -199,14 +207,22 @@ private:
         int count = 0; // faults still to do; negative: no end
         Kind kind = Kind::Drop;
         std::uint8_t into = 0;   // Replace
-        Clock::duration delay{}; // Delay
+        Clock::duration delay{}; // Delay; Repeat: how late the copy leaves
     };
     // The bootloader's bytes as the faults leave them; those from `delayFrom`
     // on leave `delayBy` later.
-    std::vector<std::uint8_t> bootFaultsLocked(const std::vector<std::uint8_t> &raw,
-                                               std::size_t &delayFrom, Clock::duration &delayBy);
+    // Repeats that leave late are put in `late`, each with its lateness.
+    std::vector<std::uint8_t>
+    bootFaultsLocked(const std::vector<std::uint8_t> &raw, std::size_t &delayFrom,
+                     Clock::duration &delayBy,
+                     std::vector<std::pair<std::uint8_t, Clock::duration>> &late);
     std::vector<BootFault> bootFaults_;
     int bootFaulted_ = 0;
+    // When the first byte of the block the bootloader is receiving came, and
+    // when the tool wrote it (none yet since the restart).
+    Clock::duration bootBlockFrom_{};
+    std::optional<Clock::duration> bootBlockHanded_;
+    int bootBlocksAhead_ = 0;
     std::vector<FaultRule> faults_;
     int faulted_ = 0;
     bool silent_ = false;

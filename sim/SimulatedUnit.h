@@ -29,6 +29,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <optional>
 #include <vector>
 
 namespace sim {
@@ -100,6 +101,14 @@ public:
     // The bootloader's answers since the last call, raw bytes, not frames.
     std::vector<std::uint8_t> takeRawOutput();
     BootloaderState bootloader() const;
+    // Bytes of the block the bootloader is receiving; nullopt while it
+    // receives none (announced, failed, or the application runs).
+    std::optional<std::size_t> bootBlockHeld() const;
+    // Blocks the bootloader has taken or rejected since the last restart.
+    std::uint32_t bootBlocksDone() const;
+    // From the next block on: the `nth` block after each restart (from 1)
+    // comes with a byte bent on its way; 0: none.
+    void bendBootBlock(std::uint32_t nth);
     // The CAN monitor's choice, as the last CAN_MONITOR_REQ set it, and the
     // number of reports handed to the line so far.
     std::uint8_t canMonitorSelector() const;

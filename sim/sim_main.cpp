@@ -54,6 +54,7 @@ struct BootFault
     std::uint8_t byte;
     int skip;
     int count;
+    int lateMs; // a repeat's copy leaves this much after the byte
 };
 
 struct Options
@@ -62,13 +63,14 @@ struct Options
     bool pacing = true;
     std::vector<AnswerFault> faults;
     std::vector<BootFault> bootFaults;
+    std::uint32_t badBlock = 0;
 };
 
 void printUsage(std::FILE *to)
 {
     std::fputs("usage: qm5230-sim [--version-text TEXT] [--no-pacing] [--fault "
                "KIND,CODE[,RECORD[,COUNT]]]...\n"
-               "                 [--boot-fault KIND,BYTE[,NTH]]...\n"
+               "                 [--boot-fault KIND,BYTE[,NTH][,MS]]... [--bad-block N]\n"
                "Serves a simulated QM5230 on a pseudo-terminal and prints its path.\n"
                "--fault bends the answers with event CODE (and RECORD in their first data\n"
                "byte): KIND is drop, repeat, serial-error, corrupt or silence; COUNT answers\n"
@@ -79,7 +81,13 @@ void printUsage(std::FILE *to)
                "as ! or a number such as 0x21): KIND is drop or repeat; NTH is the one\n"
                "bent, counted from 1 since the program started (1 when left out, -1 for\n"
                "every one): 'drop,!,3' loses the third '!' (quote a !, or write it 0x21,\n"
-               "for an interactive shell). Each bent byte is told on stderr.\n",
+               "for an interactive shell). A repeat's copy goes out back to back, or MS\n"
+               "milliseconds after the byte: 'repeat,!,-1,20' sends every '!' again 20 ms\n"
+               "late. Each bent byte is told on stderr.\n"
+               "--bad-block N: the N-th block after each restart (from 1) comes with one\n"
+               "byte bent on its way, so the bootloader answers it '@' and takes no more.\n"
+               "The bootloader answers a block no sooner than the block's time on a\n"
+               "38400-baud line after its first byte, with --no-pacing too.\n",
                to);
 }
 
@@ -145,7 +153,7 @@ bool parseBootFault(std::string_view text, BootFault &out)
         else
             parts.back() += ch;
     }
-    if (parts.size() < 2 || parts.size() > 3)
+    if (parts.size() < 2 || parts.size() > 4)
         return false;
     if (parts[0] == "drop")
         out.fault = Fault::Drop;
@@ -166,6 +174,10 @@ bool parseBootFault(std::string_view text, BootFault &out)
         return false;
     if (parts.size() > 2 && (!number(parts[2], -1, 1000000, nth) || nth == 0))
         return false;
+    long lateMs = 0;
+    if (parts.size() > 3 && (out.fault != Fault::Repeat || !number(parts[3], 0, 60000, lateMs)))
+        return false;
+    out.lateMs = static_cast<int>(lateMs);
     out.byte = static_cast<std::uint8_t>(byte);
     out.skip = nth > 0 ? static_cast<int>(nth - 1) : 0;
     out.count = nth > 0 ? 1 : -1;
@@ -200,11 +212,22 @@ int parseOptions(int argc, char **argv, Options &options)
         } else if (arg == "--boot-fault") {
             BootFault fault{};
             if (i + 1 >= argc || !parseBootFault(argv[i + 1], fault)) {
-                std::fputs("qm5230-sim: --boot-fault needs KIND,BYTE[,NTH]\n", stderr);
+                std::fputs("qm5230-sim: --boot-fault needs KIND,BYTE[,NTH][,MS]\n", stderr);
                 return 2;
             }
             ++i;
             options.bootFaults.push_back(fault);
+        } else if (arg == "--bad-block") {
+            char *end = nullptr;
+            errno = 0;
+            const long nth = i + 1 < argc ? std::strtol(argv[i + 1], &end, 0) : 0;
+            if (i + 1 >= argc || errno != 0 || !end || *end != '\0' || end == argv[i + 1] ||
+                nth < 1 || nth > 1000000) {
+                std::fputs("qm5230-sim: --bad-block needs a block number from 1\n", stderr);
+                return 2;
+            }
+            ++i;
+            options.badBlock = static_cast<std::uint32_t>(nth);
         } else if (arg == "--help" || arg == "-h") {
             printUsage(stdout);
             return -1;
@@ -344,7 +367,8 @@ int main(int argc, char **argv)
     for (const AnswerFault &f : options.faults)
         line.faultAnswers(f.fault, f.match, f.count);
     for (const BootFault &f : options.bootFaults)
-        line.faultBootBytes(f.fault, f.byte, f.skip, f.count);
+        line.faultBootBytes(f.fault, f.byte, f.skip, f.count, std::chrono::milliseconds(f.lateMs));
+    unit->bendBootBlock(options.badBlock);
     const std::uint64_t session = line.openSession().value_or(0);
 
     std::printf("%s\n", pty.path.c_str());

@@ -74,6 +74,10 @@ TCalibrationForm::TCalibrationForm(QWidget *owner, Sender send)
     connect(RatioConfirmTimer, &QTimer::timeout, this, &TCalibrationForm::RatioConfirmTimeout);
     connect(OffsetConfirmTimer, &QTimer::timeout, this, &TCalibrationForm::OffsetConfirmTimeout);
     connect(ReadTimeoutTimer, &QTimer::timeout, this, &TCalibrationForm::ReadTimeout);
+    ModeTimeoutTimer = new QTimer(this);
+    ModeTimeoutTimer->setSingleShot(true);
+    ModeTimeoutTimer->setInterval(ReadTimeoutMs);
+    connect(ModeTimeoutTimer, &QTimer::timeout, this, &TCalibrationForm::ModeTimeout);
     connect(CheckBoxOffset, &QCheckBox::clicked, this, &TCalibrationForm::CheckBoxOffsetClick);
     connect(CheckBoxRation, &QCheckBox::clicked, this, &TCalibrationForm::CheckBoxRationClick);
     connect(ChannelUpdateBtn, &QPushButton::clicked, this,
@@ -103,6 +107,19 @@ void TCalibrationForm::FormCreate()
     RatioTable = {};
     CurrentChannel = 1;
     const DeviceFrame f = ModeRequest(ModeCalibration);
+    // A lost confirmation costs one wait, never the poll it starts.
+    AwaitingMode = true;
+    ModeTimeoutTimer->start();
+    send_(f.data(), f.length());
+}
+
+void TCalibrationForm::ModeTimeout()
+{
+    ModeTimeoutTimer->stop();
+    if (!AwaitingMode)
+        return;
+    const DeviceFrame f = ModeRequest(ModeCalibration);
+    ModeTimeoutTimer->start();
     send_(f.data(), f.length());
 }
 
@@ -125,6 +142,8 @@ void TCalibrationForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
         return;
     switch (frame[FrameCommandAt]) {
     case MODE_CFM:
+        AwaitingMode = false;
+        ModeTimeoutTimer->stop();
         vcl::ShowMessageLater("Tessaron in Calibration mode", this);
         // The poll starts over from here: a pause already running is dropped,
         // so that the poll never runs twice.

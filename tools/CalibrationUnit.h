@@ -58,11 +58,17 @@ public:
     void OffsetConfirmTimeout();
     // The reading awaited did not come: the same channel is asked for again.
     void ReadTimeout();
+    // The mode confirmation did not come within a reading's time: calibration
+    // mode is asked for again.
+    void ModeTimeout();
 
     QTimer *TimerRefres = nullptr;
     QTimer *RatioConfirmTimer = nullptr;
     QTimer *OffsetConfirmTimer = nullptr;
     QTimer *ReadTimeoutTimer = nullptr;
+    QTimer *ModeTimeoutTimer = nullptr;
+    // Calibration mode was asked for and not confirmed yet.
+    bool AwaitingMode = false;
     // The channel whose ratio write waits for its confirmation, 0 for none.
     int AwaitedRatioChannel = 0;
     // The channel whose reading the poll waits for, 0 for none.

@@ -210,6 +210,8 @@ void TEEPROMForm::EEPROMReadBtnClick()
     EEPROMReadBtn->setEnabled(false);
     EEPROMProgressBar->setValue(0);
     opStart_ = range->start;
+    tailAddr_.reset();
+    tailKnown_ = false;
     EepromOp = EepromReading;
     EepromAddr = static_cast<std::uint16_t>(range->start);
     EepromEnd = static_cast<std::uint16_t>(range->end);
@@ -227,6 +229,8 @@ void TEEPROMForm::EEPROMWriteBtnClick()
     EEPROMWriteBtn->setEnabled(false);
     EEPROMProgressBar->setValue(0);
     opStart_ = range->start;
+    tailAddr_.reset();
+    tailKnown_ = false;
     EepromOp = EepromWriting;
     EepromAddr = static_cast<std::uint16_t>(range->start);
     EepromEnd = static_cast<std::uint16_t>(range->end);
@@ -244,10 +248,17 @@ void TEEPROMForm::SendReadRequest()
 
 void TEEPROMForm::SendWriteRequest()
 {
+    // A block that reaches beyond the range: the unit's own bytes first.
+    const bool partial = EepromAddr + BlockSize > EepromEnd;
+    if (partial && !tailKnown_) {
+        tailAddr_ = EepromAddr;
+        SendReadRequest();
+        return;
+    }
     DeviceFrame f(NodeSystem, EEPROM_WRITE_REQ, BlockFrameLength);
     f.set(CountAt, BlockSize).setU16LE(AddressAt, EepromAddr);
     for (std::size_t i = 0; i < BlockSize; ++i)
-        f.set(BytesAt + i, image_[EepromAddr + i]);
+        f.set(BytesAt + i, EepromAddr + i < EepromEnd ? image_[EepromAddr + i] : tail_[i]);
     f.finish();
     if (MainForm)
         MainForm->SendFrame(f.data(), f.length());
@@ -264,6 +275,18 @@ void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
         const std::size_t address = U16LE(frame, AddressAt);
         if (address + BlockSize > eeprom::GridSize)
             return; // outside the grid
+        if (tailAddr_ && address == *tailAddr_) {
+            // The unit's block under a write's last one: kept for the write,
+            // not shown over the grid the user is writing from.
+            tailAddr_.reset();
+            if (EepromOp == EepromWriting && address == EepromAddr) {
+                std::copy_n(frame + BytesAt, BlockSize, tail_.begin());
+                tailKnown_ = true;
+                ReadWriteTimer->start();
+                SendWriteRequest();
+            }
+            return;
+        }
         std::copy_n(frame + BytesAt, BlockSize,
                     image_.begin() + static_cast<std::ptrdiff_t>(address));
         // The unit's block rebuilds the ASCII text only when it starts a row.
@@ -274,6 +297,9 @@ void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
             BlockDone();
         }
     } else if (command == EEPROM_WRITE_CFM && EepromOp == EepromWriting) {
+        // Nothing of the block is written while its unit bytes are read.
+        if (tailAddr_)
+            return;
         // A confirmation that names its block moves the write on only for the
         // block awaited; a repeated one would skip blocks never written.
         if (frame[FrameLengthAt] >= BytesAt && U16LE(frame, AddressAt) != EepromAddr)

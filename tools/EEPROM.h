@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -89,6 +90,12 @@ private:
     void EndTransfer();
     void OnItemChanged(int row, int column);
 
+    // A write whose last block reaches beyond the range first reads that
+    // block from the unit: the bytes beyond the range go back as the unit
+    // holds them, never the grid's. The grid does not show them.
+    std::optional<std::uint16_t> tailAddr_; // that read awaits its answer
+    bool tailKnown_ = false;                // tail_ holds the unit's block
+    std::array<std::uint8_t, eeprom::RowBytes> tail_{};
     eeprom::Image image_{};
     std::vector<bool> filled_ = std::vector<bool>(eeprom::GridRowCount); // rows shown
     std::size_t opStart_ = 0;

@@ -42,9 +42,13 @@ TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
         SentNumber = 0;
         return devlink::Usb && devlink::Usb->Send(bytes, count, &SentNumber);
     };
-    SentWritten = [this] {
-        return SentNumber != 0 && devlink::Usb && devlink::Usb->lastWrittenNumber() == SentNumber;
+    SentAt = [this](Time &at) {
+        return SentNumber != 0 && devlink::Usb && devlink::Usb->handedAt(SentNumber, at);
     };
+    ReadAt = [] {
+        return devlink::Usb ? devlink::Usb->rxReadAt() : std::chrono::steady_clock::now();
+    };
+    HandledUpTo = [] { return devlink::Usb ? devlink::Usb->rxHandledUpTo() : Time{}; };
     DropQueued = [] {
         if (devlink::Usb)
             devlink::Usb->ClearQueue();
@@ -58,6 +62,9 @@ TFirmware::TFirmware(QWidget *owner) : QDialog(owner)
     BlockTimer->setSingleShot(true);
     BlockTimer->setInterval(BlockTimeoutMs);
     connect(BlockTimer, &QTimer::timeout, this, &TFirmware::BlockTimerTimer);
+    AnswerTimer = new QTimer(this);
+    AnswerTimer->setSingleShot(true);
+    connect(AnswerTimer, &QTimer::timeout, this, &TFirmware::AnswerTimerTimer);
     connect(BtnOpenFile, &QPushButton::clicked, this, &TFirmware::BtnOpenFileClick);
     connect(BtnProgram, &QPushButton::clicked, this, &TFirmware::BtnProgramClick);
     connect(BtnExit, &QPushButton::clicked, this, &TFirmware::BtnExitClick);
@@ -103,6 +110,7 @@ void TFirmware::FormDestroy()
     }
     BootState = S_IDLE;
     BlockTimer->stop();
+    AnswerTimer->stop();
     delete BootImage;
     BootImage = nullptr;
 }
@@ -125,13 +133,22 @@ void TFirmware::BtnOpenFileClick()
 
 void TFirmware::BtnProgramClick()
 {
+    // The image being sent stays as it is until the update has ended.
+    if (Updating()) {
+        Log("Update running, Program ignored ");
+        return;
+    }
     const QString name = FileEdit->text();
     if (name.isEmpty()) {
         vcl::ShowMessage("! No file selected", this);
         return;
     }
+    // The file goes into an image of its own (over the bytes loaded before,
+    // as into the old one), which takes the old one's place only when the
+    // file was read whole.
+    auto next = std::make_unique<HEXFile>(*BootImage);
     try {
-        BootImage->readFile(std::filesystem::path(QFile::encodeName(name).toStdString()));
+        next->readFile(std::filesystem::path(QFile::encodeName(name).toStdString()));
     } catch (const ErrorMsg &e) {
         vcl::MessageDlg(QString::fromStdString(e.describe()), vcl::MsgType::Error,
                         vcl::MsgButton::Ok, this);
@@ -142,15 +159,17 @@ void TFirmware::BtnProgramClick()
         return;
     }
     // With no data the range is empty and there is no page to send.
-    if (!BootImage->hasData()) {
+    if (!next->hasData()) {
         vcl::ShowMessage("! No data in file", this);
         return;
     }
+    *BootImage = std::move(*next);
     BootStart = BootImage->getRangeStart();
     BootEnd = BootImage->getRangeEnd();
     BootOffset = 0;
     BootState = S_ARMED;
     BlockTimer->stop();
+    AnswerTimer->stop();
     vcl::ShowMessage("Reboot target to start programming", this);
 }
 
@@ -172,26 +191,79 @@ bool TFirmware::SendBlock()
         BuildBootBlock(*BootImage, FirstBlock() + BootOffset, BootPageSize);
     if (block.empty() || !Send || !Send(block.data(), static_cast<std::uint32_t>(block.size())))
         return false;
+    BlockBytes = block.size();
     BootOffset += BootPageSize;
     BlockTimer->start();
     return true;
 }
 
+bool TFirmware::Updating() const
+{
+    return BootState == S_DEVICE_DATA || BootState == S_SENDING_PAGES ||
+           BootState == S_LAST_CONFIRMED;
+}
+
 void TFirmware::BlockTimerTimer()
 {
     BlockTimer->stop();
-    if (BootState == S_DEVICE_DATA || BootState == S_SENDING_PAGES)
+    // Also when the reads stopped within the answer time: no telling then
+    // whether the unit took the last block.
+    if (Updating())
         Fail("No answer from target, State = S_IDLE ");
+}
+
+void TFirmware::AnswerTimerTimer()
+{
+    if (BootState != S_LAST_CONFIRMED)
+        return;
+    // A byte read within the answer time may still wait to be handled.
+    if (!HandledUpTo || HandledUpTo() < AnswerEnd) {
+        AnswerTimer->start(10);
+        return;
+    }
+    Succeed();
 }
 
 void TFirmware::Fail(const QString &why)
 {
     Log(why);
     BlockTimer->stop();
+    AnswerTimer->stop();
     BootState = S_IDLE;
+    BtnProgram->setEnabled(true);
     ProgressBar1->setValue(0);
     vcl::PostMessageBox("Target update failed", vcl::MsgTypeCaption(vcl::MsgType::Error),
                         vcl::MsgType::Error, vcl::MsgButton::Ok, this);
+}
+
+void TFirmware::Succeed()
+{
+    BlockTimer->stop();
+    AnswerTimer->stop();
+    vcl::ShowMessageLater("Target updated", this);
+    ProgressBar1->setValue(0);
+    Log("FLASH_OK, State = S_IDLE ");
+    BootState = S_IDLE;
+    BtnProgram->setEnabled(true);
+}
+
+bool TFirmware::ReadyAnswersBlock()
+{
+    // The block has not reached the driver yet: the '!' asked for it.
+    Time sent;
+    if (!SentAt || !SentAt(sent)) {
+        Log("Ready before the block went out, ignored ");
+        return false;
+    }
+    // Read before the block could be through: not the unit's answer to it,
+    // however late it is handled.
+    const Time read = ReadAt ? ReadAt() : std::chrono::steady_clock::now();
+    if (read < sent + LineTime(BlockBytes)) {
+        Log("Ready before the block was through, ignored ");
+        return false;
+    }
+    AnswerEnd = read + std::chrono::milliseconds(AnswerTimeMs);
+    return true;
 }
 
 void TFirmware::HandleBootByte(std::uint8_t byte)
@@ -210,6 +282,7 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
                 if (Send)
                     Send(&BL_START_ACK, 1);
                 BootState = S_DEVICE_DATA;
+                BtnProgram->setEnabled(false);
                 BlockTimer->start();
             }
             break;
@@ -237,10 +310,9 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
             break;
         case S_SENDING_PAGES:
             if (byte == BL_READY) {
-                // The bootloader confirms a block only after it came: a '!'
-                // while the block still waits to be written is a repeat of
-                // the one that asked for it.
-                if (!SentWritten || !SentWritten())
+                // The bootloader answers a block only after the whole of it
+                // came: one block at most is ever on its way to the unit.
+                if (!ReadyAnswersBlock())
                     break;
                 BlockTimer->stop();
                 if (FirstBlock() + BootOffset <= BootEnd) {
@@ -253,14 +325,20 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
                         Send(BL_END, sizeof BL_END);
                     if (Pause)
                         Pause(1);
-                    vcl::ShowMessageLater("Target updated", this);
-                    ProgressBar1->setValue(0);
-                    Log("FLASH_OK, State = S_IDLE ");
-                    BootState = S_IDLE;
+                    // The '!' may have been a late repeat; the unit's own
+                    // answer to the last block comes within its answer time.
+                    Log("Last block confirmed, State = S_LAST_CONFIRMED ");
+                    BootState = S_LAST_CONFIRMED;
+                    AnswerTimer->start(AnswerTimeMs);
+                    BlockTimer->start();
                 }
             } else if (byte == BL_ERROR) {
                 Fail("ERROR_, State = S_IDLE ");
             }
+            break;
+        case S_LAST_CONFIRMED:
+            if (byte == BL_ERROR)
+                Fail("ERROR_, State = S_IDLE ");
             break;
         default:
             break;
@@ -269,7 +347,9 @@ void TFirmware::HandleBootByte(std::uint8_t byte)
         // The reader's bounds are checked before; this only keeps the worker's
         // hand-over free of exceptions.
         BlockTimer->stop();
+        AnswerTimer->stop();
         BootState = S_IDLE;
+        BtnProgram->setEnabled(true);
     }
 }
 

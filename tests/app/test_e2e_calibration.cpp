@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using testsupport::E2ERig;
@@ -68,6 +69,33 @@ TEST(EndToEndCalibration, CalibrateOneChannel)
     EXPECT_EQ(unit.calibration().channels[1].storedRatio, sim::CalibrationState::DefaultRatio);
     // Closing sends nothing: the unit stays in calibration mode.
     EXPECT_EQ(unit.mode(), sim::UnitMode::Calibration);
+}
+
+// The first two mode confirmations are lost: the window asks again and the
+// poll reads every channel all the same.
+TEST(EndToEndCalibration, LostModeConfirmationsStopNothing)
+{
+    testsupport::QuickVersionCheck quickCheck;
+    E2ERig r;
+    ModalWatchdog watchdog(60000);
+    r.connectThroughSelection();
+    ASSERT_TRUE(r.waitFor([&] { return r.main().ReadFromDevice == 1; }, 30000));
+    r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Drop, {devlink::MODE_CFM, {}}, 2);
+
+    bool polled = false;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TCalibrationForm *form = CalibrationForm;
+        ASSERT_NE(form, nullptr);
+        polled = r.waitFor([&] {
+            return std::all_of(form->Label_AD.begin(), form->Label_AD.end(),
+                               [](const QLabel *l) { return l->text() != "--"; });
+        });
+        form->BtnOK->click();
+    });
+    r.main().Calibration1Click();
+    EXPECT_TRUE(polled) << r.trace().toStdString();
+    EXPECT_EQ(r.unit->line().faultedAnswers(), 2);
+    EXPECT_EQ(r.dialogs.texts().count("Tessaron in Calibration mode"), 1);
 }
 
 // Two ratios stored while the link bends every answer from the first write on.

@@ -6,6 +6,7 @@
 #include "config/UnitVersion.h"
 #include "link/USB_Unit.h"
 #include "platform/vcl/IniFile.h"
+#include "tools/FIA_Unit.h"
 #include "tools/FirmwareUnit.h"
 
 #include <QFile>
@@ -48,6 +49,9 @@ struct FirmwareCase
     const char *shown;
 };
 
+// Every page of the window's image.
+constexpr std::uint32_t FullImagePages = TFirmware::ImageSize / 256;
+
 class EndToEndFirmware : public testing::TestWithParam<FirmwareCase>
 {
 };
@@ -57,7 +61,9 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
     const FirmwareCase &c = GetParam();
     testsupport::QuickVersionCheck quickCheck;
     E2ERig r;
-    ModalWatchdog watchdog(60000);
+    // A full image takes 504 blocks of 74 ms on the line, paced or not.
+    const int waitMs = c.pages == FullImagePages ? 90000 : 20000;
+    ModalWatchdog watchdog(waitMs + 40000);
     ASSERT_NO_FATAL_FAILURE(r.connectAndRead());
 
     const QString file = writeUpdateFile(r, c.pages);
@@ -89,11 +95,13 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
             EXPECT_FALSE(r.dialogs.texts().contains("Target updated"));
             w->BlockTimerTimer();
         }
-        finished = r.waitFor([&] {
-            return r.dialogs.texts().contains(c.shown) &&
-                   (!updates ||
-                    r.unit->unit().bootloader().phase == sim::BootloaderState::Phase::Application);
-        });
+        finished = r.waitFor(
+            [&] {
+                return r.dialogs.texts().contains(c.shown) &&
+                       (!updates || r.unit->unit().bootloader().phase ==
+                                        sim::BootloaderState::Phase::Application);
+            },
+            waitMs);
         w->BtnExitClick();
     });
     r.main().Firmware1Click();
@@ -102,12 +110,35 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
     EXPECT_EQ(Firmware, nullptr);
     EXPECT_EQ(r.main().usb()->rxMode(), devlink::RxModeFrames);
     EXPECT_FALSE(r.dialogs.texts().contains(updates ? "Target update failed" : "Target updated"));
+    // The tool never sent a block before the unit could have answered the one before.
+    EXPECT_EQ(r.unit->line().bootBlocksAhead(), 0);
     if (updates) {
         const sim::ProgramMemory memory = r.unit->unit().programMemory();
         for (std::uint32_t a = 0; a < c.pages * 256; ++a)
             ASSERT_EQ(memory.at(a), patternAt(a)) << a;
         EXPECT_EQ(memory.at(c.pages * 256), 0xFF); // not in the file
         EXPECT_EQ(r.unit->unit().bootloader().pagesWritten, c.pages);
+    }
+    if (updates && c.pages == FullImagePages) {
+        // The flash compare says the same. Its first pages only: the whole
+        // memory was checked above, and its whole range takes the window's
+        // own tests (here it would take more than a minute on the line).
+        r.unit->line().setMaxBytesPerRead(0);
+        vcl::TIniFile(r.main().iniPath()).WriteString("FIA", "PATH", file);
+        using Result = TFIA_Form::CompareResult;
+        Result result = Result::Idle;
+        QTimer::singleShot(1, &r.main(), [&] {
+            TFIA_Form *w = FIA_Form;
+            ASSERT_NE(w, nullptr);
+            w->CompareEnd = 0x800;
+            w->BtnStartClick();
+            r.waitFor([&] { return w->Result != Result::Running; });
+            result = w->Result;
+            w->BtnExitClick();
+        });
+        r.main().FIAClick();
+        EXPECT_EQ(result, Result::Equal);
+        EXPECT_TRUE(r.dialogs.texts().contains("FIA compare File is identical with firmware"));
     }
     EXPECT_EQ(vcl::TIniFile(r.main().iniPath()).ReadString("FIRMWARE", "PATH", {}), file);
 }
@@ -165,6 +196,34 @@ INSTANTIATE_TEST_SUITE_P(
                          return true;
                      },
                      nullptr, "Target update failed"},
+        // A full image: a '!' repeated at once, or 20 ms late, is never
+        // taken for the answer to the block sent on the first. Each read
+        // takes one byte, as a serial port's may, so that a repeat comes in
+        // a read of its own, once the block sent on the first went out.
+        FirmwareCase{"FullImageEveryReadyRepeated", FullImagePages,
+                     [](E2ERig &r) {
+                         r.unit->line().setMaxBytesPerRead(1);
+                         r.unit->line().faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 0,
+                                                       -1);
+                     },
+                     nullptr, nullptr, "Target updated"},
+        FirmwareCase{"FullImageOneReadyRepeated20msLate", FullImagePages,
+                     [](E2ERig &r) {
+                         r.unit->line().setMaxBytesPerRead(1);
+                         r.unit->line().faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 5,
+                                                       1, std::chrono::milliseconds(20));
+                     },
+                     nullptr, nullptr, "Target updated"},
+        // The unit's '@' to the last block is the end, whatever came before.
+        FirmwareCase{"FullImageUnpacedEveryReadyRepeatedLastBlockBad", FullImagePages,
+                     [](E2ERig &r) {
+                         r.unit->line().setPacing(false);
+                         r.unit->line().setMaxBytesPerRead(1);
+                         r.unit->line().faultBootBytes(sim::SimLine::BootByteFault::Repeat, '!', 0,
+                                                       -1);
+                         r.unit->unit().bendBootBlock(FullImagePages);
+                     },
+                     nullptr, nullptr, "Target update failed"},
         FirmwareCase{"UnpluggedMidway", 8, nullptr,
                      [](E2ERig &r) {
                          if (pagesWritten(r) < 2)

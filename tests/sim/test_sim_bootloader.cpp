@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include <memory>
 #include <vector>
 
@@ -91,10 +94,14 @@ TEST(SimBootloader, Exchanges)
 }
 
 // The line bends the bootloader's '!': the n-th one or every one is lost
-// or goes out twice, as the unit's program offers them.
+// or goes out twice, back to back or late, as the unit's program offers
+// them. Paced or not, a block is answered no sooner than its time on the
+// line after its first byte.
 TEST(SimBootloader, ReadyFaultsOnTheLine)
 {
     using Fault = sim::SimLine::BootByteFault;
+    using std::chrono::milliseconds;
+    const auto blockTime = sim::SimLine::transferTime(sim::BootloaderState::BlockSize);
     struct Case
     {
         const char *what;
@@ -102,10 +109,12 @@ TEST(SimBootloader, ReadyFaultsOnTheLine)
         {
             Fault fault;
             int skip, count;
+            milliseconds late{0};
         };
         std::vector<Bend> bends; // in the order given
         Bytes answered;          // after the announcement, for two pages
         int bent;
+        Bytes later{}; // what comes 30 ms after the second block's answer
     } const cases[] = {
         {"second lost", {{Fault::Drop, 1, 1}}, {'D', 'T', '!', '!'}, 1},
         {"every one lost", {{Fault::Drop, 0, -1}}, {'D', 'T'}, 3},
@@ -117,33 +126,98 @@ TEST(SimBootloader, ReadyFaultsOnTheLine)
          {{Fault::Repeat, 0, -1}, {Fault::Drop, 2, 1}},
          {'D', 'T', '!', '!', '!', '!'},
          3},
+        {"third again 20 ms late",
+         {{Fault::Repeat, 2, 1, milliseconds(20)}},
+         {'D', 'T', '!', '!', '!'},
+         1,
+         {'!'}},
+        {"second again 20 ms late: before the next block's answer",
+         {{Fault::Repeat, 1, 1, milliseconds(20)}},
+         {'D', 'T', '!', '!', '!', '!'},
+         1},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        auto unit = std::make_shared<sim::SimulatedUnit>();
-        sim::SimLine line(unit, std::make_shared<sim::ManualClock>(), false);
-        const std::uint64_t session = line.openSession().value_or(0);
-        for (const Case::Bend &b : c.bends)
-            line.faultBootBytes(b.fault, '!', b.skip, b.count);
+    for (const bool pacing : {false, true}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.what);
+            SCOPED_TRACE(pacing ? "paced" : "unpaced");
+            auto unit = std::make_shared<sim::SimulatedUnit>();
+            auto clock = std::make_shared<sim::ManualClock>();
+            sim::SimLine line(unit, clock, pacing);
+            const std::uint64_t session = line.openSession().value_or(0);
+            for (const Case::Bend &b : c.bends)
+                line.faultBootBytes(b.fault, '!', b.skip, b.count, b.late);
+            line.restartUnit();
+            Bytes raw;
+            const auto take = [&] {
+                Bytes buffer(1024);
+                std::size_t got = 0;
+                ASSERT_TRUE(line.read(session, buffer, sim::Clock::duration::zero(), got));
+                raw.insert(raw.end(), buffer.begin(),
+                           buffer.begin() + static_cast<std::ptrdiff_t>(got));
+            };
+            clock->advance(milliseconds(1));
+            take();
+            ASSERT_EQ(raw, Bytes{'>'});
+            raw.clear();
+            for (const Bytes &chunk : {Bytes{'<'}, Block(0, 0, 1), Block(0, 1, 2)}) {
+                ASSERT_TRUE(line.write(session, chunk));
+                if (chunk.size() > 1) {
+                    // Just short of the block's time on the line: no answer
+                    // yet (a late copy of the one before may come meanwhile).
+                    const auto before = std::count(raw.begin(), raw.end(), '!');
+                    clock->advance(blockTime - std::chrono::microseconds(50));
+                    take();
+                    const bool late = std::any_of(c.bends.begin(), c.bends.end(),
+                                                  [](const auto &b) { return b.late.count(); });
+                    if (!late) {
+                        EXPECT_EQ(std::count(raw.begin(), raw.end(), '!'), before);
+                    }
+                    clock->advance(std::chrono::microseconds(50));
+                }
+                clock->advance(milliseconds(5));
+                take();
+            }
+            EXPECT_EQ(raw, c.answered);
+            raw.clear();
+            clock->advance(milliseconds(30));
+            take();
+            EXPECT_EQ(raw, c.later);
+            EXPECT_EQ(line.faultedBootBytes(), c.bent);
+            EXPECT_EQ(unit->bootloader().pagesWritten, 2u);
+        }
+    }
+}
+
+// A block bent on its way is answered '@' as any bad block is, after each
+// restart; the ones before it are written.
+TEST(SimBootloader, BentBlockIsRejected)
+{
+    auto unit = std::make_shared<sim::SimulatedUnit>();
+    auto clock = std::make_shared<sim::ManualClock>();
+    sim::SimLine line(unit, clock, false);
+    const std::uint64_t session = line.openSession().value_or(0);
+    unit->setProgramMemory(sim::ProgramMemory{});
+    unit->bendBootBlock(2);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
         line.restartUnit();
         Bytes raw;
-        const auto take = [&] {
+        for (const Bytes &chunk : {Bytes{'<'}, Block(0, 0, 1), Block(0, 1, 2), Block(0, 2, 3)}) {
+            ASSERT_TRUE(line.write(session, chunk));
+            clock->advance(std::chrono::milliseconds(80));
             Bytes buffer(1024);
             std::size_t got = 0;
             ASSERT_TRUE(line.read(session, buffer, sim::Clock::duration::zero(), got));
             raw.insert(raw.end(), buffer.begin(),
                        buffer.begin() + static_cast<std::ptrdiff_t>(got));
-        };
-        take();
-        ASSERT_EQ(raw, Bytes{'>'});
-        raw.clear();
-        for (const Bytes &chunk : {Bytes{'<'}, Block(0, 0, 1), Block(0, 1, 2)}) {
-            ASSERT_TRUE(line.write(session, chunk));
-            take();
         }
-        EXPECT_EQ(raw, c.answered);
-        EXPECT_EQ(line.faultedBootBytes(), c.bent);
-        EXPECT_EQ(unit->bootloader().pagesWritten, 2u);
+        EXPECT_EQ(raw, (Bytes{'>', 'D', 'T', '!', '!', '@'}));
+        const sim::BootloaderState boot = unit->bootloader();
+        EXPECT_EQ(boot.pagesWritten, 1u);
+        EXPECT_EQ(boot.blocksRejected, 1u);
+        EXPECT_EQ(boot.phase, sim::BootloaderState::Phase::Failed);
+        EXPECT_EQ(unit->programMemory().at(0x0000), 1);
+        EXPECT_EQ(unit->programMemory().at(0x0100), 0xFF);
     }
 }
 

@@ -240,6 +240,30 @@ TEST(CalibrationWindow, PollsTheChannelsRoundRobin)
     EXPECT_EQ(w.text("ChannelUpdateLabel", 1), "*");
 }
 
+// A lost mode confirmation is asked for again after a reading's time, as
+// often as it takes; once it came the poll runs and nothing more is asked.
+TEST(CalibrationWindow, LostModeConfirmationIsAskedAgain)
+{
+    Window w;
+    EXPECT_EQ(w.take(), bytes(ModeRequest(2)));
+    EXPECT_EQ(w.form.ModeTimeoutTimer->interval(), TCalibrationForm::ReadTimeoutMs);
+    for (int lost = 0; lost < 2; ++lost) {
+        ASSERT_TRUE(w.form.ModeTimeoutTimer->isActive());
+        w.form.ModeTimeout();
+        EXPECT_EQ(w.take(), bytes(ModeRequest(2))) << lost;
+        EXPECT_TRUE(w.sent.empty());
+    }
+    EXPECT_TRUE(w.dialogs.texts().isEmpty());
+    w.receive(answer(devlink::MODE_CFM));
+    EXPECT_EQ(w.dialogs.texts(), QStringList{"Tessaron in Calibration mode"});
+    EXPECT_EQ(w.take(), bytes(ChannelReadRequest(1)));
+    EXPECT_FALSE(w.form.ModeTimeoutTimer->isActive());
+    w.form.ModeTimeout(); // a time-out already on its way asks nothing
+    EXPECT_TRUE(w.sent.empty());
+    w.receive(reading(1, 5, 10000, 114, 15));
+    EXPECT_EQ(+CurrentChannel, 2);
+}
+
 TEST(CalibrationWindow, StoresRatiosOneAfterTheOther)
 {
     Window w;

@@ -136,6 +136,9 @@ TEST(EepromWindow, OnlyTheAwaitedBlockMovesATransferOn)
         bool named;
         std::uint16_t addrAfter;
         int progressAfter;
+        // The unit's answer to the read of a last block that reaches beyond
+        // the range, instead of a write confirmation.
+        bool tailRead = false;
     };
     struct Case
     {
@@ -159,10 +162,20 @@ TEST(EepromWindow, OnlyTheAwaitedBlockMovesATransferOn)
          true},
         // Hundredths of the range: 16 / (4096 / 100) = 0.
         {"progress in integer hundredths", "0000", "1000", {{0x0000, true, 0x0010, 0}}, false},
+        // The last block reaches beyond the end: it is read from the unit
+        // first, and a confirmation before its write moves nothing.
         {"unaligned start and end",
          "0008",
          "0021",
-         {{0x0008, true, 0x0018, 64}, {0x0018, true, 0x0028, 100}},
+         {{0x0008, true, 0x0018, 64},
+          {0x0018, true, 0x0018, 64},
+          {0x0018, true, 0x0018, 64, true},
+          {0x0018, true, 0x0028, 100}},
+         true},
+        {"end inside the only block",
+         "0000",
+         "0008",
+         {{0x0000, true, 0x0000, 0}, {0x0000, true, 0x0000, 0, true}, {0x0000, true, 0x0010, 100}},
          true},
     };
     for (const Case &c : cases) {
@@ -172,8 +185,10 @@ TEST(EepromWindow, OnlyTheAwaitedBlockMovesATransferOn)
         w.form.EEPROMWriteBtnClick();
         ASSERT_EQ(EepromOp, EepromWriting);
         for (const Step &s : c.steps) {
-            const auto ack = WriteAck(s.ackFor, s.named);
+            const auto ack = s.tailRead ? ReadAnswer(s.ackFor, 0x41) : WriteAck(s.ackFor, s.named);
             w.form.HandleFrame(ack.data(), ack[1]);
+            // The unit's bytes under the last block are not shown.
+            EXPECT_EQ(w.cell(s.ackFor), "00");
             EXPECT_EQ(EepromAddr, s.addrAfter);
             EXPECT_EQ(w.form.EEPROMProgressBar->value(), s.progressAfter);
         }
