@@ -84,8 +84,10 @@ ButtonShortcuts::~ButtonShortcuts()
 void ButtonShortcuts::Grab(std::vector<int> &ids, int modifiers)
 {
     ids.push_back(m_owner->grabShortcut(QKeySequence(m_accelKey | modifiers)));
-    // A letter answers typed in either case.
-    if (m_accelKey >= Qt::Key_A && m_accelKey <= Qt::Key_Z)
+    // A letter answers typed in either case: the key of a letter with two
+    // cases is its capital, which Shift types; that of "ä" is "Ä".
+    const auto key = char32_t(m_accelKey);
+    if (key <= QChar::LastValidCodePoint && QChar::isLetter(key) && QChar::toLower(key) != key)
         ids.push_back(m_owner->grabShortcut(QKeySequence(m_accelKey | modifiers | Qt::SHIFT)));
 }
 

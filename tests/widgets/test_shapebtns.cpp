@@ -151,6 +151,45 @@ TEST_F(ShapeColorBtn, PlainAcceleratorWhileTheFocusIsOnAButton)
     EXPECT_EQ(clicks.count(), 0);
 }
 
+// A letter of any alphabet answers in either case (Shift types its capital);
+// a key without cases answers only as it is.
+TEST_F(ShapeColorBtn, AcceleratorLettersOfEveryAlphabetInEitherCase)
+{
+    auto *push = new QPushButton(QStringLiteral("OK"), form.get());
+    push->setGeometry(100, 10, 40, 20);
+    show();
+    QSignalSpy clicks(btn, &TzcShapeColorBtn::OnClick);
+    const struct
+    {
+        const char *caption;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int clicks;
+    } rows[] = {
+        {"&Go", Qt::Key_G, Qt::ShiftModifier, 1},
+        {"&\u00e4rger", Qt::Key_Adiaeresis, Qt::NoModifier, 1},
+        {"&\u00e4rger", Qt::Key_Adiaeresis, Qt::ShiftModifier, 1},
+        {"&\u00d6l", Qt::Key_Odiaeresis, Qt::ShiftModifier, 1},
+        {"&\u00d6l", Qt::Key_Odiaeresis, Qt::AltModifier | Qt::ShiftModifier, 1},
+        {"&\u0436", 0x416, Qt::ShiftModifier, 1}, // Cyrillic zhe
+        // Shift+1 types "!", not the accelerator "1".
+        {"&1st", Qt::Key_1, Qt::ShiftModifier, 0},
+        {"&1st", Qt::Key_1, Qt::NoModifier, 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.caption) + " " + std::to_string(row.modifiers.toInt()));
+        btn->SetCaption(QString::fromUtf8(row.caption));
+        push->setFocus();
+        clicks.clear();
+        // The text a keyboard gives: the capital with Shift.
+        const QChar letter = QChar(char16_t(row.key));
+        const QString text = row.modifiers & Qt::ShiftModifier ? QString(letter.toUpper())
+                                                                : QString(letter.toLower());
+        QTest::sendKeyEvent(QTest::Click, push, Qt::Key(row.key), text, row.modifiers);
+        EXPECT_EQ(clicks.count(), row.clicks);
+    }
+}
+
 // How a control answers its accelerator: a count of clicks since it was last
 // asked, or of times the focus moved to it and it was checked.
 using Acted = std::function<int()>;
