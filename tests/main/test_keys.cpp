@@ -274,18 +274,26 @@ TEST(KeypadSwitchAll, OneRunPerPress)
                 frames.push_back(f);
         }
     };
-    run(10);
-    for (int i = 0; i < 3; ++i) {
+    // The held key's run alone, with none queued behind it.
+    run(400);
+    EXPECT_FALSE(m.KeypadTimer->isActive());
+    std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
+    EXPECT_EQ(switches(frames), expected);
+
+    const auto press = [&] {
         now += 100;
         key(QEvent::KeyPress, false);
         now += 80;
         key(QEvent::KeyRelease, false);
-    }
+    };
+    press();
+    run(10);
+    press();
+    press();
     run(400);
     EXPECT_FALSE(m.KeypadTimer->isActive());
-    std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
-    const auto on = allOutputs(0xF0);
-    expected.insert(expected.end(), on.begin(), on.end());
+    for (const auto &more : {allOutputs(0xF0), allOutputs(0x0F)})
+        expected.insert(expected.end(), more.begin(), more.end());
     EXPECT_EQ(switches(frames), expected);
 }
 
