@@ -138,7 +138,13 @@ TEST_P(EndToEndFirmware, EndsAsTheUnitAnswered)
         });
         r.main().FIAClick();
         EXPECT_EQ(result, Result::Equal);
-        EXPECT_TRUE(r.dialogs.texts().contains("FIA compare File is identical with firmware"));
+        // The compare's box comes up from a timer after its end, which a slow
+        // build may not have reached when the window closed.
+        EXPECT_TRUE(r.waitFor(
+            [&] {
+                return r.dialogs.texts().contains("FIA compare File is identical with firmware");
+            },
+            5000));
     }
     EXPECT_EQ(vcl::TIniFile(r.main().iniPath()).ReadString("FIRMWARE", "PATH", {}), file);
 }

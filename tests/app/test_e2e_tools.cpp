@@ -3,6 +3,7 @@
 #include "tests/app/E2ERig.h"
 #include "tests/config/modal_watchdog.h"
 
+#include "link/DeviceCommands.h"
 #include "main/ToolWindows.h"
 #include "tools/About.h"
 #include "tools/EEPROM.h"
@@ -134,6 +135,8 @@ TEST(EndToEndTools, EepromWriteChangesOnlyItsRange)
         {"0000", "0008", 0x0000, 0x0008},
         {"0008", "0021", 0x0008, 0x0021},
         {"0100", "0120", 0x0100, 0x0120},
+        {"0003", "0008", 0x0003, 0x0008},
+        {"000C", "0012", 0x000C, 0x0012},
     };
     E2ERig r;
     sim::EepromState sample = sim::EepromState::sample();
@@ -164,6 +167,41 @@ TEST(EndToEndTools, EepromWriteChangesOnlyItsRange)
             r.unit->unit().setEeprom(sample);
         }
         EXPECT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
+        ran = true;
+        form->reject();
+    });
+    r.main().EepromClick();
+    EXPECT_TRUE(ran);
+}
+
+// The unit's bytes under a write's last block do not come: nothing of the
+// range is written, and the user is told, as for any answer that does not come.
+TEST(EndToEndTools, EepromWriteWithoutTheUnitsBytesWritesNothing)
+{
+    E2ERig r;
+    sim::EepromState sample = sim::EepromState::sample();
+    for (std::size_t a = 0; a < sample.bytes.size(); ++a)
+        sample.bytes[a] = static_cast<std::uint8_t>(a * 13 + 1); // no byte 00 by chance
+    r.unit->unit().setEeprom(sample);
+    ConnectAndWait(r);
+    r.main().PauseStatusPolling();
+    r.unit->line().faultAnswers(sim::SimLine::AnswerFault::Drop,
+                                {devlink::EEPROM_READ_CFM, {}}, 1);
+    ModalWatchdog watchdog(60000);
+    bool ran = false;
+    QTimer::singleShot(1, &r.main(), [&] {
+        TEEPROMForm *form = EEPROMForm;
+        ASSERT_NE(form, nullptr);
+        form->EEPROMStartEdit->setText("0003");
+        form->EEPROMEndEdit->setText("0008");
+        form->EEPROMWriteBtnClick();
+        EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
+        EXPECT_EQ(r.dialogs.texts(), QStringList{"Please power up the Target and try again"});
+        EXPECT_EQ(r.unit->line().faultedAnswers(), 1);
+        // Time for a write that should not have gone out to arrive.
+        r.waitFor([] { return false; }, 300);
+        EXPECT_EQ(r.unit->unit().eeprom().bytes, sample.bytes);
+        EXPECT_TRUE(form->EEPROMWriteBtn->isEnabled());
         ran = true;
         form->reject();
     });
