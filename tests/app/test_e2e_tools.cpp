@@ -123,6 +123,15 @@ TEST(EndToEndTools, AboutShowsTheUnitsStatistics)
     EXPECT_FALSE(AboutForm->Timer1SecTick->isActive());
 }
 
+// The unit's EEPROM with no byte 00, so that a byte the write set to 00 shows.
+static sim::EepromState NoZeroEeprom()
+{
+    sim::EepromState sample = sim::EepromState::sample();
+    for (std::size_t a = 0; a < sample.bytes.size(); ++a)
+        sample.bytes[a] = static_cast<std::uint8_t>(a * 13 + 1);
+    return sample;
+}
+
 // A write from a grid never read from the unit changes the bytes of its range
 // and none beyond, whether its last block reaches past the range or not.
 TEST(EndToEndTools, EepromWriteChangesOnlyItsRange)
@@ -139,9 +148,7 @@ TEST(EndToEndTools, EepromWriteChangesOnlyItsRange)
         {"000C", "0012", 0x000C, 0x0012},
     };
     E2ERig r;
-    sim::EepromState sample = sim::EepromState::sample();
-    for (std::size_t a = 0; a < sample.bytes.size(); ++a)
-        sample.bytes[a] = static_cast<std::uint8_t>(a * 13 + 1); // no byte 00 by chance
+    const sim::EepromState sample = NoZeroEeprom();
     r.unit->unit().setEeprom(sample);
     ConnectAndWait(r);
     r.main().PauseStatusPolling();
@@ -179,9 +186,7 @@ TEST(EndToEndTools, EepromWriteChangesOnlyItsRange)
 TEST(EndToEndTools, EepromWriteWithoutTheUnitsBytesWritesNothing)
 {
     E2ERig r;
-    sim::EepromState sample = sim::EepromState::sample();
-    for (std::size_t a = 0; a < sample.bytes.size(); ++a)
-        sample.bytes[a] = static_cast<std::uint8_t>(a * 13 + 1); // no byte 00 by chance
+    const sim::EepromState sample = NoZeroEeprom();
     r.unit->unit().setEeprom(sample);
     ConnectAndWait(r);
     r.main().PauseStatusPolling();

@@ -8,6 +8,7 @@
 #include "sim/SimClock.h"
 #include "sim/SimLine.h"
 #include "sim/SimulatedUnit.h"
+#include "tests/support/PatternHex.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -349,36 +350,6 @@ struct SimulatedUpdate
         w.form->HandledUpTo = [this] { return readAt; };
     }
     Time now() const { return Time(clock->now()); }
-    static std::uint8_t byteAt(std::int32_t address)
-    {
-        return static_cast<std::uint8_t>(address * 7 + 3);
-    }
-    // Every page of the image, as a HEX file.
-    static std::string fullImage()
-    {
-        std::string text;
-        char buf[16];
-        for (std::int32_t at = 0; at < TFirmware::ImageSize; at += 16) {
-            if (at % 0x10000 == 0) {
-                const unsigned segment = static_cast<unsigned>(at >> 16);
-                std::snprintf(buf, sizeof buf, ":02000004%04X", segment);
-                text += buf;
-                std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - ((6 + segment) & 0xFF)) & 0xFF);
-                text += buf;
-            }
-            unsigned sum = 16 + ((at >> 8) & 0xFF) + (at & 0xFF);
-            std::snprintf(buf, sizeof buf, ":10%04X00", static_cast<unsigned>(at & 0xFFFF));
-            text += buf;
-            for (std::int32_t i = 0; i < 16; ++i) {
-                std::snprintf(buf, sizeof buf, "%02X", byteAt(at + i));
-                text += buf;
-                sum += byteAt(at + i);
-            }
-            std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-            text += buf;
-        }
-        return text + ":00000001FF\n";
-    }
     // `lines` records of 16 zero bytes from address 0, then a broken line.
     static std::string brokenZeroes(int lines)
     {
@@ -397,7 +368,7 @@ struct SimulatedUpdate
     // Runs the update to its end; false when it did not end within a minute.
     bool run()
     {
-        w.file(fullImage());
+        w.file(testsupport::patternHex(TFirmware::ImageSize / 256));
         w.form->BtnProgramClick();
         w.dialogs.clear();
         line.restartUnit();
@@ -471,7 +442,7 @@ TEST_P(FirmwareFullImage, EndsAsTheUnitAnsweredAndNeverRunsAhead)
         EXPECT_EQ(boot.phase, sim::BootloaderState::Phase::Application);
         // The whole flash agrees with the file.
         for (std::int32_t a = 0; a < TFirmware::ImageSize; ++a)
-            ASSERT_EQ(memory.at(static_cast<std::uint32_t>(a)), SimulatedUpdate::byteAt(a)) << a;
+            ASSERT_EQ(memory.at(static_cast<std::uint32_t>(a)), testsupport::patternAt(static_cast<std::uint32_t>(a))) << a;
     } else {
         EXPECT_EQ(boot.blocksRejected, 1u);
     }
