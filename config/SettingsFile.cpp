@@ -38,6 +38,23 @@ constexpr std::int8_t NoOperator = -1;
 constexpr int BitRates[] = {125, 250, 500, 1000};
 constexpr int BitRateDefaultIndex = 3;
 
+// Every section a save writes. A file that holds none of them is no settings
+// file (a HEX file, or any other file given the extension), and loading it
+// would put every default on the pages.
+constexpr const char *Sections[] = {
+    "INPUT",        "OUTPUT",       "LOW_BATTERY",      "START BUTTON",  "KILL BUTTON",
+    "CAN_SETUP",    "CAN_INPUT",    "CAN_INPUT_ENABLE", "VIRTUAL_INPUT", "FLASH",
+    "WIPER",        "SEQUENCE1",    "SEQUENCE2",        "SEQUENCE3",     "SEQUENCE4",
+    "CAN_EXPORT_1", "CAN_EXPORT_2", "CAN_EXPORT_3",     "CAN_EXPORT_4",
+};
+
+bool holdsSettings(const vcl::TIniFile &ini)
+{
+    return std::any_of(std::begin(Sections), std::end(Sections), [&ini](const char *section) {
+        return ini.SectionExists(QLatin1String(section));
+    });
+}
+
 QString key(const char *stem, int n)
 {
     return QLatin1String(stem) + QString::number(n);
@@ -598,8 +615,15 @@ SettingsFileResult LoadSettingsText(const QByteArray &text)
 {
     if (!ConfigPages)
         return noPages();
-    // A file without these sections loads every default, as a missing key does.
     vcl::TIniFile ini = vcl::TIniFile::fromText(text);
+    // Refused before anything is applied; a file with some of the sections
+    // gives the keys it lacks their defaults.
+    if (!holdsSettings(ini)) {
+        SettingsFileResult refused{QStringLiteral(
+            "It holds none of the sections of a settings file, such as [INPUT] or [OUTPUT].")};
+        refused.noSettings = true;
+        return refused;
+    }
     SettingsIo io(ini, false);
     walk(io, *ConfigPages);
     return {};
@@ -624,7 +648,13 @@ SettingsFileResult LoadSettingsFile(const QString &fileName)
     if (text.size() > MaxFileSize)
         return unable(QStringLiteral("The file is too large to be a settings file."));
     // Nothing is applied before the whole file is read.
-    if (const SettingsFileResult loaded = LoadSettingsText(text); !loaded)
+    if (SettingsFileResult loaded = LoadSettingsText(text); !loaded) {
+        if (loaded.noSettings) {
+            loaded.error =
+                QStringLiteral("'%1' is not a settings file.\n\n%2").arg(name, loaded.error);
+            return loaded;
+        }
         return unable(loaded.error);
+    }
     return {};
 }

@@ -13,9 +13,10 @@
 // as no selection. A number that selects something (a trigger, a source, an
 // output, an operator) but lies beyond what its byte holds selects nothing,
 // never whatever its low bits name ("+30" only comes from a file that says
-// 255); a calibration offset is held to its signed byte. A file without any
-// of the sections loads every default; a file that cannot be read changes
-// nothing.
+// 255); a calibration offset is held to its signed byte. A file that holds
+// none of the sections (section names match without regard to case), an
+// empty one too, is refused, and so is a file that cannot be read: either
+// changes nothing.
 //
 // Saving builds the whole text first, with Windows (CRLF) line ends; an entry that cannot be
 // written (a CAN export field that holds no number, an empty one too; an output's decimal
@@ -35,6 +36,7 @@ struct SettingsFileResult
 {
     QString error;
     bool notCreated = false; // the file could not be created or written
+    bool noSettings = false; // the text holds none of the settings file's sections
 
     bool ok() const { return error.isEmpty(); }
     explicit operator bool() const { return ok(); }

@@ -64,8 +64,8 @@ void TMainForm::OpenClick()
     if (chosen.isEmpty())
         return;
     const QString name = SettingsFileName(chosen);
-    // A file that cannot be read leaves the pages, the flags and the caption
-    // as they were.
+    // A file that cannot be read, or that holds no settings, leaves the
+    // pages, the unit name, the flags and the caption as they were.
     if (const SettingsFileResult loaded = LoadSettingsFile(name); !loaded) {
         vcl::MessageDlg(loaded.error, vcl::MsgType::Error, vcl::MsgButton::Ok, this);
         return;

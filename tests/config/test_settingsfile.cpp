@@ -6,6 +6,7 @@
 
 #include "config/SettingsFile.h"
 #include "config/TriggerLists.h"
+#include "support/PatternHex.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 
 #include <csignal>
 #include <functional>
+#include <random>
 #include <sys/resource.h>
 
 namespace {
@@ -435,26 +437,62 @@ TEST_F(SettingsFileTest, UnreadableFileChangesNothing)
     EXPECT_EQ(SnapshotDiff(before, SettingsSnapshot({root.get()})), "");
 }
 
-// An empty file, or one without any known section, loads the same as a file
-// of empty sections: every default.
-TEST_F(SettingsFileTest, EmptyOrForeignFileLoadsEveryDefault)
+// A file that holds none of the settings file's sections is refused before
+// anything changes, its name in the message: an empty file (a save always
+// writes every section), another program's profile, a HEX file and random
+// bytes given the extension.
+TEST_F(SettingsFileTest, FileWithoutAnySectionIsRefused)
 {
+    QByteArray noise(3000, '\0');
+    std::mt19937 random(5230);
+    for (char &byte : noise)
+        byte = static_cast<char>(random() & 0xFF);
     const std::pair<const char *, QByteArray> files[] = {
         {"empty.cfg", ""},
         {"foreign.cfg", "; some other program's file\r\n[Form]\r\nTop=3\r\n"},
+        {"firmware.cfg", QByteArray::fromStdString(testsupport::patternHex(4))},
+        {"noise.cfg", noise},
     };
     for (const auto &[file, text] : files) {
         SCOPED_TRACE(file);
         fillDistinct(ui);
-        ASSERT_TRUE(LoadSettingsText("[INPUT]\n").ok());
-        const QStringList defaults = SettingsSnapshot({root.get()});
-        fillDistinct(ui);
+        const QStringList before = SettingsSnapshot({root.get()});
         writeFile(path(file), text);
-        ASSERT_TRUE(LoadSettingsFile(path(file)).ok());
-        EXPECT_EQ(SnapshotDiff(defaults, SettingsSnapshot({root.get()})), "");
-        EXPECT_EQ(GetOutputName(5), "---");
-        EXPECT_EQ(ui.EditOnTimeCH[5]->text(), "CONT.");
+        const SettingsFileResult loaded = LoadSettingsFile(path(file));
+        EXPECT_TRUE(loaded.noSettings);
+        EXPECT_TRUE(loaded.error.startsWith("'" + path(file) + "' is not a settings file."))
+            << loaded.error.toStdString();
+        EXPECT_FALSE(LoadSettingsText(text).ok());
+        EXPECT_EQ(SnapshotDiff(before, SettingsSnapshot({root.get()})), "");
     }
+}
+
+// Any one of the sections a save writes makes a settings file, its name in
+// any case; the keys it lacks take their defaults.
+TEST_F(SettingsFileTest, AnyOneSectionInAnyCaseLoads)
+{
+    FillCanExportEdits(ui);
+    QByteArray saved;
+    ASSERT_TRUE(SaveSettingsText(saved).ok());
+    QStringList sections;
+    for (const QByteArray &line : saved.split('\n'))
+        if (line.startsWith('['))
+            sections << QString::fromLatin1(line.trimmed());
+    ASSERT_EQ(sections.size(), 19);
+    fillDistinct(ui);
+    ASSERT_TRUE(LoadSettingsText("[INPUT]\n").ok());
+    const QStringList defaults = SettingsSnapshot({root.get()});
+    for (const QString &section : sections) {
+        SCOPED_TRACE(section.toStdString());
+        fillDistinct(ui);
+        ASSERT_TRUE(LoadSettingsText(section.toLower().toLatin1() + "\r\n").ok());
+        EXPECT_EQ(SnapshotDiff(defaults, SettingsSnapshot({root.get()})), "");
+    }
+    fillDistinct(ui);
+    ASSERT_TRUE(LoadSettingsText("[output]\r\nname5=Horn\r\n").ok());
+    EXPECT_EQ(GetOutputName(5), "Horn");
+    EXPECT_EQ(GetOutputName(6), "---");
+    EXPECT_EQ(ui.EditOnTimeCH[5]->text(), "CONT.");
 }
 
 // Either line end is read, and a file written with CRLF reads back equal.

@@ -4,7 +4,9 @@
 
 #include "config/Settingsunit.h"
 #include "forms/ConfigPagesUi.h"
+#include "tests/config/SettingsSnapshot.h"
 #include "tests/config/config_fixture.h"
+#include "tests/support/PatternHex.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,6 +15,9 @@
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
+
+#include <random>
+#include <utility>
 
 using testsupport::MainRig;
 
@@ -162,6 +167,34 @@ TEST(SettingsFileCommands, AnUpperCaseExtensionIsTheFileChosen)
     EXPECT_EQ(m.ConfigPath, truck);
 }
 
+// A main window just started: a HEX file chosen by mistake changes no page,
+// no flag, the caption nor the unit name; the box names the file.
+TEST(SettingsFileCommands, AFreshWindowRefusesAFileWithoutSettings)
+{
+    FileRig r;
+    TMainForm &m = r.main();
+    m.Config.EditBoxName->setText("Unit 3");
+    m.TimerVersionTimer();
+    const QString caption = m.windowTitle();
+    const std::vector<QWidget *> pages(m.Pages.begin() + TMainFormUi::PageInputs, m.Pages.end());
+    const QStringList before = testsupport::SettingsSnapshot(pages);
+    const FileRig::Flags flags = r.flags();
+    r.answer = r.path("firmware.cfg");
+    QFile hex(r.answer);
+    ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
+    hex.write(QByteArray::fromStdString(testsupport::patternHex(2)));
+    hex.close();
+
+    m.Open->trigger();
+    ASSERT_EQ(r.dialogs.count(), 1);
+    EXPECT_TRUE(r.dialogs.last().text.startsWith("'" + r.answer + "' is not a settings file."));
+    EXPECT_EQ(testsupport::SnapshotDiff(before, testsupport::SettingsSnapshot(pages)), "");
+    EXPECT_EQ(r.flags(), flags);
+    EXPECT_EQ(m.Config.EditBoxName->text(), "Unit 3");
+    m.TimerVersionTimer();
+    EXPECT_EQ(m.windowTitle(), caption);
+}
+
 TEST(SettingsFileCommands, OpenReplacesThePagesAndMarksTheFile)
 {
     FileRig r;
@@ -197,6 +230,41 @@ TEST(SettingsFileCommands, OpenReplacesThePagesAndMarksTheFile)
     EXPECT_EQ(r.flags(), (FileRig::Flags{1, 0, 0, 1, "truck.cfg", r.path("truck.cfg")}));
     m.TimerVersionTimer();
     EXPECT_EQ(m.windowTitle(), "Tessaron Tool - [ truck.cfg ]");
+
+    // Files that hold no settings: told, with their names; the pages, the
+    // unit name, the flags and the caption stay as they were.
+    QByteArray noise(3000, '\0');
+    std::mt19937 random(17);
+    for (char &byte : noise)
+        byte = static_cast<char>(random() & 0xFF);
+    const std::pair<const char *, QByteArray> refused[] = {
+        {"firmware.cfg", QByteArray::fromStdString(testsupport::patternHex(2))},
+        {"noise.cfg", noise},
+        {"empty.cfg", QByteArray()},
+    };
+    SetOutputName(7, "Changed");
+    m.Config.EditBoxName->setText("Unit 7");
+    m.SettingsModified = 1;
+    for (const auto &[file, bytes] : refused) {
+        SCOPED_TRACE(file);
+        r.answer = r.path(file);
+        QFile f(r.answer);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const FileRig::Flags kept = r.flags();
+        const int boxes = r.dialogs.count();
+        m.OpenClick();
+        ASSERT_EQ(r.dialogs.count(), boxes + 1);
+        EXPECT_TRUE(r.dialogs.last().text.startsWith("'" + r.answer + "' is not a settings file."))
+            << r.dialogs.last().text.toStdString();
+        EXPECT_EQ(r.dialogs.last().type, vcl::MsgType::Error);
+        EXPECT_EQ(r.flags(), kept);
+        EXPECT_EQ(GetOutputName(7), "Changed");
+        EXPECT_EQ(m.Config.EditBoxName->text(), "Unit 7");
+        m.TimerVersionTimer();
+        EXPECT_EQ(m.windowTitle(), "Tessaron Tool - [ truck.cfg ]");
+    }
 }
 
 } // namespace
