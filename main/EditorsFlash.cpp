@@ -10,12 +10,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -23,6 +26,40 @@ using Ui = TConfigPagesUi;
 
 // Set while the flash editor is loaded from its record (see the CAN editor).
 int loadingFlash = 0;
+
+constexpr int MinRefreshTimeMs = 20;
+
+void holdRefreshTime(QLineEdit *edit)
+{
+    if (edit && LeadingInteger(edit->text()) < MinRefreshTimeMs)
+        edit->setText(QString::number(MinRefreshTimeMs));
+}
+
+// Reports an edit that the focus leaves for another control of its window.
+// A menu or another window taking the keyboard is no leaving: the technician
+// comes back to the edit as it was.
+class FocusLeaveFilter final : public QObject
+{
+public:
+    FocusLeaveFilter(QObject *parent, std::function<void(QObject *)> left)
+        : QObject(parent), left_(std::move(left))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                left_(watched);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(QObject *)> left_;
+};
 
 } // namespace
 
@@ -52,10 +89,14 @@ void TMainForm::WireFlashEditors()
         connect(type, &QComboBox::activated, this,
                 [this, type] { SequenceTypeComboBoxChange(type); });
     }
+    auto *leave = new FocusLeaveFilter(this, [this](QObject *edit) {
+        CAN_ExportRefressTimeExit(qobject_cast<QLineEdit *>(edit));
+    });
     for (int e = 1; e <= Ui::CanExportCount; ++e) {
         QLineEdit *refresh = ui.Edit_REFRESS_Export[static_cast<std::size_t>(e)];
         connect(refresh, &QLineEdit::textChanged, this,
                 [this, refresh] { CAN_ExportRefressTimeChange(refresh); });
+        refresh->installEventFilter(leave);
     }
     connect(ui.EditCAN_EXPORT_1_RowCounter, &QLineEdit::textChanged, this,
             &TMainForm::EditCAN_EXPORT_1_RowCounterChange);
@@ -170,8 +211,22 @@ void TMainForm::SequenceTypeComboBoxChange(QComboBox *combo)
 
 void TMainForm::CAN_ExportRefressTimeChange(QLineEdit *edit)
 {
-    if (edit && LeadingInteger(edit->text()) < 20)
-        edit->setText(QStringLiteral("20"));
+    // Text being typed waits until the technician leaves the edit: held on
+    // every key, the "5" of 500 would become "20". Text that a load or a read
+    // puts in (which clears the modified mark) is held at once.
+    if (edit && !edit->isModified())
+        holdRefreshTime(edit);
+}
+
+void TMainForm::CAN_ExportRefressTimeExit(QLineEdit *edit)
+{
+    holdRefreshTime(edit);
+}
+
+void TMainForm::HoldRefreshTimes()
+{
+    for (int e = 1; e <= Ui::CanExportCount; ++e)
+        holdRefreshTime(Config.Edit_REFRESS_Export[static_cast<std::size_t>(e)]);
 }
 
 void TMainForm::EditCAN_EXPORT_1_RowCounterChange()

@@ -244,7 +244,13 @@ public:
     void EditFlashDurationChange();
     void WiperHomeParkInputComboBoxChange();
     void SequenceTypeComboBoxChange(QComboBox *combo);
+    // The refresh time's minimum of 20 acts when the focus leaves the edit,
+    // on text set by a load or a read, and (HoldRefreshTimes) before an
+    // upload or a save reads the four edits, so that none of them ever sends
+    // or saves less, nor an empty edit.
     void CAN_ExportRefressTimeChange(QLineEdit *edit);
+    void CAN_ExportRefressTimeExit(QLineEdit *edit);
+    void HoldRefreshTimes();
     void EditCAN_EXPORT_1_RowCounterChange();
 
     // settings file and the File menu's repeats of the page commands

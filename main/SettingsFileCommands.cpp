@@ -95,6 +95,9 @@ void TMainForm::SaveClick()
                         vcl::MsgType::Warning, vcl::MsgButton::Yes | vcl::MsgButton::No,
                         this) != vcl::MsgButton::Yes)
         return;
+    // A menu click leaves the focus in an edit that may hold a refresh time
+    // typed below its minimum.
+    HoldRefreshTimes();
     if (const SettingsFileResult saved = SaveSettingsFile(name); !saved) {
         // The box of a file that cannot be created asks Yes or No; the answer changes nothing.
         vcl::MessageDlg(

@@ -25,6 +25,9 @@ constexpr int NoItem = -1;
 
 void TMainForm::BtnSaveClick()
 {
+    // F9 or the menu leaves the focus in an edit that may hold a refresh
+    // time typed below its minimum.
+    HoldRefreshTimes();
     if (!StartTransfer(TransferKind::Upload))
         return;
 

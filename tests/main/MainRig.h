@@ -9,6 +9,7 @@
 #include "support/FakeDriver.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -94,6 +95,20 @@ struct MainRig
             f.set(4 + i, data[i]);
         f.finish();
         return Bytes(f.data(), f.data() + 4 + data.size());
+    }
+
+    // Keys typed into a control, each pressed and let go; '\b' is Backspace.
+    static void type(QWidget *control, const QString &keys)
+    {
+        for (const QChar c : keys) {
+            const bool back = c == QLatin1Char('\b');
+            const int key = back ? int{Qt::Key_Backspace} : int{c.toUpper().unicode()};
+            const QString text = back ? QString() : QString(c);
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent event(type, key, Qt::NoModifier, text);
+                QCoreApplication::sendEvent(control, &event);
+            }
+        }
     }
 
     static Bytes passwords(Bytes ro, Bytes rw)

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 using testsupport::MainRig;
 
@@ -306,8 +307,40 @@ TEST(Editors, FlashWiperSequenceAndExportControls)
     rig.pick(rig.ui.SequenceTypeComboBox[3], 3);
     EXPECT_EQ(rig.ui.SequenceTypeInfoLabel[3]->text(), QLatin1String("Off -> A -> B -> C -> Off"));
 
+    // The refresh time's minimum: text put in by a load or a read at once,
+    // typed text when the focus leaves the edit for another control.
     rig.ui.Edit_REFRESS_Export[2]->setText(QStringLiteral("5"));
     EXPECT_EQ(rig.ui.Edit_REFRESS_Export[2]->text(), QLatin1String("20"));
+    const struct
+    {
+        const char *keys; // typed over the whole text
+        std::optional<Qt::FocusReason> leave;
+        const char *shown;
+    } refresh[] = {
+        {"500", std::nullopt, "500"},
+        {"150", std::nullopt, "150"},
+        {"\b", std::nullopt, ""},
+        {"5", std::nullopt, "5"},
+        {"5", Qt::PopupFocusReason, "5"},        // a menu opened
+        {"5", Qt::ActiveWindowFocusReason, "5"}, // another window took the keyboard
+        {"5", Qt::TabFocusReason, "20"},
+        {"\b", Qt::MouseFocusReason, "20"},
+        {"19", Qt::OtherFocusReason, "20"},
+        {"20", Qt::TabFocusReason, "20"},
+        {"25", Qt::TabFocusReason, "25"},
+    };
+    for (const auto &r : refresh) {
+        SCOPED_TRACE(r.keys);
+        QLineEdit *edit = rig.ui.Edit_REFRESS_Export[3];
+        edit->setText(QStringLiteral("100"));
+        edit->selectAll();
+        MainRig::type(edit, QString::fromLatin1(r.keys));
+        if (r.leave) {
+            QFocusEvent out(QEvent::FocusOut, *r.leave);
+            QCoreApplication::sendEvent(edit, &out);
+        }
+        EXPECT_EQ(edit->text().toStdString(), r.shown);
+    }
 
     rig.ui.EditCAN_EXPORT_1_RowCounter->setText(QStringLiteral("3"));
     for (int n = 1; n <= TConfigPagesUi::CanExport1ByteCount; ++n)

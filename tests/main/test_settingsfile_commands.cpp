@@ -66,11 +66,22 @@ TEST(SettingsFileCommands, SaveAsksBeforeReplacingAFile)
     TMainForm &m = r.main();
     SetInputName(1, "Horn");
     m.SettingsModified = 1;
+    // Refresh times typed below their minimum, the focus still in their
+    // edits (a menu click does not take it): saved as the minimum.
+    for (QLineEdit *edit : {m.Config.Edit_REFRESS_Export[2], m.Config.Edit_REFRESS_Export[4]})
+        edit->selectAll();
+    MainRig::type(m.Config.Edit_REFRESS_Export[2], "5");
+    MainRig::type(m.Config.Edit_REFRESS_Export[4], "\b");
     r.answer = r.path("NEW");
     m.Save->trigger();
     const QString saved = r.path("NEW.cfg");
     ASSERT_EQ(r.dialogs.count(), 0) << r.dialogs.texts().join('|').toStdString();
     EXPECT_TRUE(readAll(saved).startsWith("[INPUT]\r\nNAME1=Horn\r\n"));
+    EXPECT_TRUE(readAll(saved).contains("[CAN_EXPORT_2]\r\nENABLED=0\r\nCAN_ID=0\r\n"
+                                        "REFRESS_TIME=20\r\n"));
+    EXPECT_TRUE(readAll(saved).contains("[CAN_EXPORT_4]\r\nENABLED=0\r\nCAN_ID=0\r\n"
+                                        "REFRESS_TIME=20\r\n"));
+    EXPECT_EQ(m.Config.Edit_REFRESS_Export[2]->text(), "20");
     EXPECT_EQ(m.ConfigPath, saved);
     EXPECT_EQ(m.SettingsModified, 0);
     EXPECT_EQ(m.FileLoaded, 0);

@@ -115,6 +115,14 @@ TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
         r.main().SettingsModified = 1;
         SetBoxName(QStringLiteral("Uploaded"));
         r.dialogs.answer(reboot);
+        // Refresh times typed below their minimum, the focus still in their
+        // edits (F9 and the menu do not take it): sent as the minimum.
+        QLineEdit *export1 = r.main().Config.Edit_REFRESS_Export[1];
+        QLineEdit *export3 = r.main().Config.Edit_REFRESS_Export[3];
+        export1->selectAll();
+        MainRig::type(export1, "\b");
+        export3->selectAll();
+        MainRig::type(export3, "5");
 
         r.main().BtnSaveClick();
         const std::vector<Bytes> afterwards = r.sent(5);
@@ -132,6 +140,9 @@ TEST(Upload, CompleteUploadFollowsTheChainOnlyOnItsOwnAcknowledgements)
         EXPECT_EQ(r.main().RefreshPending, 1);
         EXPECT_EQ(r.main().SettingsModified, 0);
         EXPECT_EQ(sim::nameText(r.unit.settings().boxName), "Uploaded");
+        EXPECT_EQ(r.unit.settings().canExport1.refreshTime, 20);
+        EXPECT_EQ(r.unit.settings().canExports[1].refreshTime, 20);
+        EXPECT_EQ(export3->text(), "20");
     }
 }
 
