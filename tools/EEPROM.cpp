@@ -77,6 +77,10 @@ TEEPROMForm::TEEPROMForm(QWidget *parent) : QDialog(parent)
                                             "text file (*.txt);;bin (*.bin)", nullptr,
                                             QFileDialog::DontConfirmOverwrite);
     };
+    Send = [](const std::uint8_t *frame, std::uint8_t count) {
+        if (MainForm)
+            MainForm->SendFrame(frame, count);
+    };
     connect(EEPROMReadBtn, &QPushButton::clicked, this, &TEEPROMForm::EEPROMReadBtnClick);
     connect(EEPROMWriteBtn, &QPushButton::clicked, this, &TEEPROMForm::EEPROMWriteBtnClick);
     connect(FileLoadBtn, &QPushButton::clicked, this, &TEEPROMForm::FileLoadBtnClick);
@@ -169,17 +173,18 @@ void TEEPROMForm::SetByte(std::size_t address, std::uint8_t value)
 }
 
 std::optional<TEEPROMForm::Range> TEEPROMForm::RangeOf(const QLineEdit *startEdit,
-                                                       const QLineEdit *endEdit)
+                                                       const QLineEdit *endEdit, bool unit)
 {
+    const std::size_t limit = unit ? eeprom::ImageSize : eeprom::GridSize;
     const auto start = vcl::HexToInt(startEdit->text());
     const auto end = vcl::HexToInt(endEdit->text());
     QString why;
     if (!start || !end)
         why = "Start and end must be hexadecimal addresses.";
-    else if (*end > static_cast<int>(eeprom::GridSize) || *start >= *end)
+    else if (*end > static_cast<int>(limit) || *start >= *end)
         why = "The range must lie within 0000 to " +
-              Latin1(eeprom::HexAddress(static_cast<std::uint16_t>(eeprom::GridSize))) +
-              " and end after its start.";
+              Latin1(eeprom::HexAddress(static_cast<std::uint16_t>(limit))) +
+              (unit ? ", the unit's EEPROM," : "") + " and end after its start.";
     if (!why.isEmpty()) {
         vcl::MessageDlg(why, vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
         return std::nullopt;
@@ -189,11 +194,14 @@ std::optional<TEEPROMForm::Range> TEEPROMForm::RangeOf(const QLineEdit *startEdi
 
 std::optional<TEEPROMForm::Range> TEEPROMForm::TransferRange()
 {
-    auto range = RangeOf(EEPROMStartEdit, EEPROMEndEdit);
+    // A unit may take an address past its EEPROM as one from its start, so a
+    // block reaching past it would read or overwrite the wrong bytes.
+    auto range = RangeOf(EEPROMStartEdit, EEPROMEndEdit, true);
     // Every block moves 16 bytes from its address, so the last one must fit.
     if (range && range->start + eeprom::RowsOfRange(range->start, range->end) * BlockSize >
-                     eeprom::GridSize) {
-        vcl::MessageDlg("The last block of 16 bytes would end beyond the grid.",
+                     eeprom::ImageSize) {
+        vcl::MessageDlg("The last block of 16 bytes would end beyond the unit's EEPROM, "
+                        "0000 to 1000.",
                         vcl::MsgType::Warning, vcl::MsgButton::Ok, this);
         return std::nullopt;
     }
@@ -242,8 +250,8 @@ void TEEPROMForm::SendReadRequest()
 {
     DeviceFrame f(NodeSystem, EEPROM_READ_REQ, 7);
     f.set(CountAt, BlockSize).setU16LE(AddressAt, EepromAddr).finish();
-    if (MainForm)
-        MainForm->SendFrame(f.data(), f.length());
+    if (Send)
+        Send(f.data(), f.length());
 }
 
 void TEEPROMForm::SendWriteRequest()
@@ -260,8 +268,8 @@ void TEEPROMForm::SendWriteRequest()
     for (std::size_t i = 0; i < BlockSize; ++i)
         f.set(BytesAt + i, EepromAddr + i < EepromEnd ? image_[EepromAddr + i] : tail_[i]);
     f.finish();
-    if (MainForm)
-        MainForm->SendFrame(f.data(), f.length());
+    if (Send)
+        Send(f.data(), f.length());
 }
 
 void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)

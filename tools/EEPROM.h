@@ -66,6 +66,8 @@ public:
     // The file dialogs: the chosen file, empty when cancelled. Tests replace them.
     std::function<QString()> ChooseFileToOpen;
     std::function<QString()> ChooseFileToSave;
+    // Where requests go; the main window's SendFrame unless a test replaces it.
+    std::function<void(const std::uint8_t *frame, std::uint8_t count)> Send;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -76,9 +78,12 @@ private:
         std::size_t start = 0;
         std::size_t end = 0;
     };
-    // The range of two address edits, or nullopt with the user told why.
-    std::optional<Range> RangeOf(const QLineEdit *startEdit, const QLineEdit *endEdit);
-    // The EEPROM edits' range, blocks of 16 bytes from its start.
+    // The range of two address edits within the grid or, with `unit`, within
+    // the unit's EEPROM; nullopt with the user told why.
+    std::optional<Range> RangeOf(const QLineEdit *startEdit, const QLineEdit *endEdit,
+                                 bool unit = false);
+    // The EEPROM edits' range, blocks of 16 bytes from its start, every one
+    // of them inside the unit's EEPROM.
     std::optional<Range> TransferRange();
     // Shows the bytes of address .. address + count - 1 and, with `ascii`, the
     // ASCII text of their rows.

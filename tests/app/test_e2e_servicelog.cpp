@@ -104,6 +104,16 @@ TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
         EXPECT_EQ(form->EEPROMProgressBar->value(), 100);
         EXPECT_TRUE(std::equal(sample.bytes.begin(), sample.bytes.end(), form->image().begin()));
 
+        // A write reaching past the unit's EEPROM is refused before any frame
+        // (length 23, node 0, EEPROM_WRITE_REQ of 16 bytes in the trace).
+        const auto writesTraced = [&] { return r.trace().contains(" 23 0 84 16 "); };
+        form->EEPROMStartEdit->setText("0FF0");
+        form->EEPROMEndEdit->setText("1010");
+        form->EEPROMWriteBtnClick();
+        EXPECT_EQ(EepromOp, EepromIdle);
+        EXPECT_FALSE(writesTraced());
+        EXPECT_TRUE(r.dialogs.texts().join("").contains("0000 to 1000"));
+
         // One byte changed in the grid, the row written, then read back.
         form->EEStringGridSetEditText(3, 18, "5A"); // address 0x0112
         form->EEPROMStartEdit->setText("0110");
@@ -111,11 +121,12 @@ TEST(EndToEndServiceTools, EepromReadChangeWriteReadBack)
         form->EEPROMWriteBtnClick();
         EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
         EXPECT_TRUE(form->EEPROMWriteBtn->isEnabled());
+        EXPECT_TRUE(writesTraced());
         form->SetByte(0x0112, 0);
         form->EEPROMReadBtnClick();
         EXPECT_TRUE(r.waitFor([&] { return EepromOp == EepromIdle; }));
         EXPECT_EQ(form->Byte(0x0112), 0x5A);
-        EXPECT_EQ(r.dialogs.count(), 0);
+        EXPECT_EQ(r.dialogs.count(), 1);
         ran = true;
         form->reject();
     });

@@ -72,25 +72,69 @@ std::array<std::uint8_t, 256> WriteAck(std::uint16_t address, bool named = true)
 
 } // namespace
 
-TEST(EepromWindow, RangesOutsideTheGridAreRefused)
+// The unit holds 0000 to 1000 (end exclusive); a unit may take an address
+// past it as one from its start, so no block of a transfer may reach past it.
+TEST(EepromWindow, RangesOutsideTheUnitAreRefused)
 {
+    constexpr bool Read = false, Write = true;
     struct Case
     {
         const char *start, *end;
-        bool starts;
+        bool write;
+        std::uint8_t code; // of the first frame, when the transfer starts
+        std::uint16_t address;
+        const char *refusal; // the box's words when refused before any frame
     } cases[] = {
-        {"0000", "1000", true},  {"0ff0", "1000", true}, {"0000", "0018", true},
-        {"0FF0", "1010", true},  {"0008", "3E60", true}, {"0020", "0010", false},
-        {"0010", "0010", false}, {"zz", "0010", false},  {"0000", "3E80", false},
-        {"3E68", "3E70", false}, // its one block would end beyond the grid
+        {"0000", "1000", Read, EEPROM_READ_REQ, 0x0000, nullptr},
+        {"0ff0", "1000", Read, EEPROM_READ_REQ, 0x0FF0, nullptr},
+        {"0000", "0018", Read, EEPROM_READ_REQ, 0x0000, nullptr},
+        {"0FF0", "1000", Write, EEPROM_WRITE_REQ, 0x0FF0, nullptr},
+        // The unit's block under a last block that reaches beyond the range.
+        {"0FF0", "0FF8", Write, EEPROM_READ_REQ, 0x0FF0, nullptr},
+        {"1000", "1020", Read, 0, 0, "0000 to 1000"},
+        {"1000", "1010", Write, 0, 0, "0000 to 1000"},
+        {"0FF0", "1010", Read, 0, 0, "0000 to 1000"},
+        {"0FF0", "1010", Write, 0, 0, "0000 to 1000"},
+        {"0008", "3E60", Read, 0, 0, "0000 to 1000"},
+        // Within the range, but its one block would reach 0FF8 to 1007.
+        {"0FF8", "1000", Read, 0, 0, "0000 to 1000"},
+        {"0FF8", "1000", Write, 0, 0, "0000 to 1000"},
+        {"0FE8", "0FFF", Write, 0, 0, "0000 to 1000"}, // its second block: 0FF8 to 1007
+        {"0020", "0010", Read, 0, 0, "0000 to 1000"},
+        {"0010", "0010", Read, 0, 0, "0000 to 1000"},
+        {"zz", "0010", Read, 0, 0, "hexadecimal"},
+        {"0000", "3E80", Read, 0, 0, "0000 to 1000"},
+        {"3E68", "3E70", Write, 0, 0, "0000 to 1000"},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.write ? "write " : "read ") + c.start + ".." + c.end);
         Window w;
+        std::vector<std::vector<std::uint8_t>> sent;
+        w.form.Send = [&](const std::uint8_t *f, std::uint8_t n) { sent.emplace_back(f, f + n); };
         w.range(c.start, c.end);
-        w.form.EEPROMReadBtnClick();
-        EXPECT_EQ(EepromOp == EepromReading, c.starts) << c.start << ".." << c.end;
-        EXPECT_EQ(w.dialogs.count(), c.starts ? 0 : 1) << c.start << ".." << c.end;
-        EXPECT_EQ(w.form.EEPROMReadBtn->isEnabled(), !c.starts);
+        if (c.write)
+            w.form.EEPROMWriteBtnClick();
+        else
+            w.form.EEPROMReadBtnClick();
+        QPushButton *button = c.write ? w.form.EEPROMWriteBtn : w.form.EEPROMReadBtn;
+        if (c.refusal) {
+            EXPECT_EQ(EepromOp, EepromIdle);
+            EXPECT_TRUE(sent.empty());
+            EXPECT_EQ(w.dialogs.count(), 1);
+            EXPECT_TRUE(w.dialogs.texts().join("").contains(c.refusal))
+                << w.dialogs.texts().join("|").toStdString();
+            EXPECT_TRUE(button->isEnabled());
+            EXPECT_FALSE(w.form.ReadWriteTimer->isActive());
+        } else {
+            EXPECT_EQ(EepromOp, c.write ? EepromWriting : EepromReading);
+            EXPECT_EQ(w.dialogs.count(), 0);
+            EXPECT_FALSE(button->isEnabled());
+            EXPECT_EQ(sent.size(), 1u);
+            if (!sent.empty()) {
+                EXPECT_EQ(sent[0][FrameCommandAt], c.code);
+                EXPECT_EQ(sent[0][5] | sent[0][6] << 8, c.address);
+            }
+        }
     }
 }
 
@@ -256,6 +300,12 @@ TEST(EepromWindow, FilesAndFills)
     w.form.FillGrid(0x0028, 0x0031, 0x11);
     EXPECT_EQ(w.cell(0x0020), "11");
     EXPECT_EQ(w.cell(0x0030), "00");
+    // Fills and files keep the grid's rows beyond the unit's EEPROM.
+    w.form.FillStartEdit->setText("0FF0");
+    w.form.FillEndEdit->setText("1010");
+    w.form.BufferFillFFBtnClick();
+    EXPECT_EQ(w.cell(0x100F), "FF");
+    EXPECT_EQ(w.dialogs.count(), 0);
 
     // A malformed line is skipped and counted; the good ones are taken.
     const QString bad = dir.filePath("bad.txt");
@@ -294,6 +344,13 @@ TEST(EepromWindow, FilesAndFills)
     w.form.ChooseFileToSave = [&] { return dir.filePath("plain"); };
     w.form.FileSaveBtnClick();
     EXPECT_TRUE(QFile::exists(dir.filePath("plain.txt")));
+    w.form.FileStartEdit->setText("0FF0");
+    w.form.FileEndEdit->setText("1010");
+    const QString beyond = dir.filePath("beyond.txt");
+    ASSERT_TRUE(w.form.SaveFile(beyond));
+    QFile rows(beyond);
+    ASSERT_TRUE(rows.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(rows.readAll().contains("\n1000:FF,"));
 }
 
 TEST(EepromWindow, GridColumnsFitAtTheDefaultSize)
