@@ -1,21 +1,47 @@
 #include "widgets/ButtonShortcuts.h"
 
-#include "widgets/ButtonEvents.h"
-#include "widgets/Std2BitmapButtons.h"
-
-#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QHash>
 #include <QKeyEvent>
-#include <QKeySequence>
-#include <QMenu>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QShortcutEvent>
+#include <QTextEdit>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace widgets {
+
+namespace {
+
+// The keys of every control that has them, by control: a key several
+// controls share is handed to the first of them in tab order.
+QHash<const QWidget *, const ButtonShortcuts *> &Holders()
+{
+    static QHash<const QWidget *, const ButtonShortcuts *> holders;
+    return holders;
+}
+
+// Whether letters typed alone may act: the focus is on a control of
+// `owner`'s window, that window is the active one (Qt keeps a window's
+// shortcuts live while a tool window it owns is active), and the control
+// takes no characters.
+bool PlainLettersAct(const QWidget *owner)
+{
+    const QWidget *focus = QApplication::focusWidget();
+    const QWidget *window = owner->window();
+    return focus && focus->window() == window && QApplication::activeWindow() == window &&
+           !TakesCharacters(focus);
+}
+
+} // namespace
 
 FormFocusWatch::FormFocusWatch(QWidget *button, std::function<void(QWidget *)> changed)
 {
@@ -33,9 +59,10 @@ FormFocusWatch::~FormFocusWatch()
 }
 
 // Accepts the shortcut override of a Return or Enter its button claims, so
-// the key press goes to the button and no window shortcut fires; and brings
-// the plain accelerator in line with the focus once the button is readied
-// for showing or moves to another window.
+// the key press goes to the button and no window shortcut fires; hands an
+// accelerator several controls share to the first of them; and brings the
+// plain accelerator in line with the focus once the button is readied for
+// showing or moves to another window.
 class ButtonKeyWatch : public QObject
 {
 public:
@@ -49,6 +76,8 @@ public:
         case QEvent::Show:
             m_keys.FollowFocus();
             return false;
+        case QEvent::Shortcut:
+            return m_keys.HandOver(e);
         default:
             break;
         }
@@ -66,36 +95,79 @@ ButtonShortcuts::ButtonShortcuts(QWidget *owner)
     : m_owner(owner), m_watch(std::make_unique<ButtonKeyWatch>(*this))
 {
     m_owner->installEventFilter(m_watch.get());
-    // Every control of the window that takes the focus decides whether the
-    // letters typed go to it or may click.
-    m_focusConnection = QObject::connect(qApp, &QApplication::focusChanged, m_owner,
-                                         [this](QWidget *, QWidget *now) {
-                                             if (now && now->window() == m_owner->window())
-                                                 SetPlainAccelerator(IsButton(now));
-                                         });
+    Holders().insert(m_owner, this);
+    // Every move of the focus, to a control of this window or of another,
+    // decides whether the letters typed go to the control or may click.
+    m_focusConnection =
+        QObject::connect(qApp, &QApplication::focusChanged, m_owner, [this] { FollowFocus(); });
 }
 
 // Disconnected here, before QWidget's own destructor moves the focus.
 ButtonShortcuts::~ButtonShortcuts()
 {
     QObject::disconnect(m_focusConnection);
+    Holders().remove(m_owner);
 }
 
-void ButtonShortcuts::Grab(std::vector<int> &ids, int modifiers)
+void ButtonShortcuts::Grab(std::vector<Grabbed> &grabbed, int modifiers)
 {
-    ids.push_back(m_owner->grabShortcut(QKeySequence(m_accelKey | modifiers)));
+    const auto grab = [&](int keys) {
+        const QKeySequence sequence(keys);
+        grabbed.push_back({m_owner->grabShortcut(sequence), sequence});
+    };
+    grab(m_accelKey | modifiers);
     // A letter answers typed in either case: the key of a letter with two
     // cases is its capital, which Shift types; that of "ä" is "Ä".
     const auto key = char32_t(m_accelKey);
     if (key <= QChar::LastValidCodePoint && QChar::isLetter(key) && QChar::toLower(key) != key)
-        ids.push_back(m_owner->grabShortcut(QKeySequence(m_accelKey | modifiers | Qt::SHIFT)));
+        grab(m_accelKey | modifiers | Qt::SHIFT);
 }
 
-void ButtonShortcuts::Release(std::vector<int> &ids)
+void ButtonShortcuts::Release(std::vector<Grabbed> &grabbed)
 {
-    for (const int id : ids)
-        m_owner->releaseShortcut(id);
-    ids.clear();
+    for (const Grabbed &g : grabbed)
+        m_owner->releaseShortcut(g.id);
+    grabbed.clear();
+}
+
+int ButtonShortcuts::AcceleratorId(const QKeySequence &keys) const
+{
+    for (const auto *grabbed : {&m_accel, &m_plain})
+        for (const Grabbed &g : *grabbed)
+            if (g.keys == keys)
+                return g.id;
+    return 0;
+}
+
+bool ButtonShortcuts::HandOver(const QEvent *e) const
+{
+    const auto *shortcut = static_cast<const QShortcutEvent *>(e);
+    if (!shortcut->isAmbiguous() || AcceleratorId(shortcut->key()) != shortcut->shortcutId())
+        return false;
+    // Qt rotates among the holders of one key; the dialog character goes to
+    // the controls in order and the first that can answer takes it. The
+    // active window is asked first: a tool window's own controls come before
+    // those of the window that owns it.
+    const QKeySequence keys = shortcut->key();
+    std::vector<QWidget *> windows{m_owner->window()};
+    if (QWidget *active = QApplication::activeWindow(); active && active != windows.front())
+        windows.insert(windows.begin(), active);
+    for (QWidget *window : windows) {
+        QWidget *w = window;
+        do {
+            const ButtonShortcuts *holder = Holders().value(w);
+            const int id = holder ? holder->AcceleratorId(keys) : 0;
+            if (id != 0 && w->window() == window && w->isVisible() && w->isEnabled()) {
+                if (holder == this)
+                    return false;
+                QShortcutEvent handed(keys, id, false);
+                QCoreApplication::sendEvent(w, &handed);
+                return true;
+            }
+            w = w->nextInFocusChain();
+        } while (w != window);
+    }
+    return false;
 }
 
 void ButtonShortcuts::SetCaption(const QString &caption)
@@ -114,7 +186,7 @@ void ButtonShortcuts::SetCaption(const QString &caption)
 
 void ButtonShortcuts::FollowFocus()
 {
-    SetPlainAccelerator(IsButton(m_owner->window()->focusWidget()));
+    SetPlainAccelerator(PlainLettersAct(m_owner));
 }
 
 void ButtonShortcuts::SetPlainAccelerator(bool on)
@@ -165,8 +237,9 @@ ButtonShortcuts::Hit ButtonShortcuts::Match(const QEvent *e) const
     const int id = static_cast<const QShortcutEvent *>(e)->shortcutId();
     if (id == 0)
         return None;
-    if (std::find(m_accel.begin(), m_accel.end(), id) != m_accel.end() ||
-        std::find(m_plain.begin(), m_plain.end(), id) != m_plain.end())
+    const auto isId = [id](const Grabbed &g) { return g.id == id; };
+    if (std::any_of(m_accel.begin(), m_accel.end(), isId) ||
+        std::any_of(m_plain.begin(), m_plain.end(), isId))
         return Accelerator;
     if (id == m_return || id == m_enter)
         return Return;
@@ -175,11 +248,13 @@ ButtonShortcuts::Hit ButtonShortcuts::Match(const QEvent *e) const
     return None;
 }
 
-bool IsButton(const QWidget *w)
+bool TakesCharacters(const QWidget *w)
 {
-    return qobject_cast<const QAbstractButton *>(w) != nullptr ||
-           qobject_cast<const PushButtonBase *>(w) != nullptr ||
-           qobject_cast<const TzcFancyBase *>(w) != nullptr;
+    // A read-only edit counts too: letters typed there are not meant to click.
+    return w->testAttribute(Qt::WA_InputMethodEnabled) || qobject_cast<const QLineEdit *>(w) ||
+           qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w) ||
+           qobject_cast<const QAbstractSpinBox *>(w) || qobject_cast<const QComboBox *>(w) ||
+           qobject_cast<const QAbstractItemView *>(w) || qobject_cast<const QKeySequenceEdit *>(w);
 }
 
 void ClickInDialog(QWidget *button, int modalResult, const std::function<void()> &onClick)

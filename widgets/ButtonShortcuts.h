@@ -1,11 +1,13 @@
 // The keys a button takes from its window: the accelerator of its caption
-// ("&x" gives Alt+X, and X alone while the window's focus is on a control
-// that takes no characters) and, for dialog buttons, Return and Escape; and
-// what a dialog button's click hands to its dialog.
+// ("&x" gives Alt+X, and X alone while the focus is on a control of the
+// button's own, active window that takes no characters) and, for dialog
+// buttons, Return and Escape; and what a dialog button's click hands to its
+// dialog.
 //
 // Thread contract: main thread only, with its widget.
 #pragma once
 
+#include <QKeySequence>
 #include <QMetaObject>
 #include <QObject>
 #include <QString>
@@ -33,9 +35,11 @@ public:
 
     // The accelerator follows the caption; "&&" is a plain "&". A letter
     // answers in either case (Shift or not). With Alt it acts wherever the
-    // focus is; without, only while the focus of the owner's window is on a
-    // button, which takes no characters (typing into a text field stays
-    // typing).
+    // focus is; without, only while the owner's window is the active one and
+    // its focus is on a control that takes no characters (typing into a text
+    // field, a list or a combo box of any window stays typing). A key that
+    // several controls hold answers in the first of them in the window's tab
+    // order that is shown and enabled, every time.
     void SetCaption(const QString &caption);
     // Return and Enter while `returnKey`, Escape while `escapeKey`.
     void SetDialogKeys(bool returnKey, bool escapeKey);
@@ -54,16 +58,26 @@ public:
 
 private:
     friend class ButtonKeyWatch;
-    // Follows the focus of the owner's window, as it is now.
+    struct Grabbed
+    {
+        int id;
+        QKeySequence keys;
+    };
+    // Follows the application's focus, as it is now.
     void FollowFocus();
     void SetPlainAccelerator(bool on);
-    void Grab(std::vector<int> &ids, int modifiers);
-    void Release(std::vector<int> &ids);
+    void Grab(std::vector<Grabbed> &grabbed, int modifiers);
+    void Release(std::vector<Grabbed> &grabbed);
+    // The id of the accelerator that is `keys`, or 0.
+    int AcceleratorId(const QKeySequence &keys) const;
+    // Hands an accelerator Qt found ambiguous to the first control in tab
+    // order that holds it and can answer; false when that is the owner.
+    bool HandOver(const QEvent *e) const;
 
     QWidget *m_owner;
-    std::vector<int> m_accel; // with Alt
-    int m_accelKey = 0;       // the accelerator's key, without Alt
-    std::vector<int> m_plain; // without
+    std::vector<Grabbed> m_accel; // with Alt
+    int m_accelKey = 0;           // the accelerator's key, without Alt
+    std::vector<Grabbed> m_plain; // without
     bool m_plainOn = false;
     bool m_dialogButton = false;
     int m_return = 0;
@@ -73,8 +87,10 @@ private:
     QMetaObject::Connection m_focusConnection;
 };
 
-// Whether `w` is a button of any kind, a control that takes no text.
-bool IsButton(const QWidget *w);
+// Whether the focused `w` takes typed characters: edits, spin boxes, combo
+// boxes (a closed one jumps to the item typed), lists and other item views,
+// and whatever accepts input-method text.
+bool TakesCharacters(const QWidget *w);
 
 // A dialog button's eye on the focus: `changed` learns every control of the
 // button's window that takes the focus. It stops watching when destroyed, so

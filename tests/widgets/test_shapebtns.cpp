@@ -11,10 +11,14 @@
 
 #include "ButtonRig.h"
 
+#include <QComboBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStandardPaths>
 
 #include <functional>
@@ -272,21 +276,42 @@ class PlainAccelerator : public testing::TestWithParam<AcceleratorClass>
 };
 
 // Every class with a caption accelerator: its letter, in either case, acts
-// alone while the focus is on a control that takes no characters (a button)
-// and with Alt wherever the focus is; typed into a text field it stays text.
+// alone while the focus is on a control that takes no characters (a button,
+// a slider) and with Alt wherever the focus is; typed into a text field, a
+// list, a combo box or a spin box it stays typing. A twin of the control
+// later in tab order holds the same letter: the first answers every time.
 TEST_P(PlainAccelerator, ActsWhileTheFocusTakesNoCharacters)
 {
     QWidget form;
-    form.resize(240, 120);
+    form.resize(240, 220);
     auto *edit = new QLineEdit(&form);
     edit->setGeometry(10, 80, 80, 20);
     auto *push = new QPushButton(QStringLiteral("OK"), &form);
     push->setGeometry(100, 80, 40, 20);
+    auto *slider = new QSlider(Qt::Horizontal, &form);
+    slider->setGeometry(150, 80, 80, 20);
+    auto *combo = new QComboBox(&form);
+    combo->addItems({QStringLiteral("apple"), QStringLiteral("go")});
+    combo->setGeometry(10, 110, 80, 20);
+    auto *list = new QListWidget(&form);
+    list->addItems({QStringLiteral("apple"), QStringLiteral("go")});
+    list->setGeometry(100, 110, 80, 60);
+    auto *spin = new QSpinBox(&form);
+    spin->setGeometry(10, 180, 80, 20);
     const auto [control, acted] = GetParam().make(&form);
     control->setGeometry(10, 10, 60, 30);
+    const auto [twin, twinActed] = GetParam().make(&form);
+    twin->setGeometry(80, 10, 60, 30);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const auto press = [&](QWidget *focus, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        focus->setFocus();
+        (void)acted();
+        (void)twinActed();
+        QTest::keyClick(focus, key, modifiers);
+        return std::pair{acted(), twinActed()};
+    };
     const struct
     {
         QWidget *focus;
@@ -298,25 +323,58 @@ TEST_P(PlainAccelerator, ActsWhileTheFocusTakesNoCharacters)
         {edit, Qt::Key_G, Qt::ShiftModifier, 0},
         {push, Qt::Key_G, Qt::NoModifier, 1},
         {push, Qt::Key_G, Qt::ShiftModifier, 1},
+        {slider, Qt::Key_G, Qt::NoModifier, 1},
+        {combo, Qt::Key_G, Qt::NoModifier, 0},
+        {list, Qt::Key_G, Qt::NoModifier, 0},
+        {spin, Qt::Key_G, Qt::NoModifier, 0},
         {push, Qt::Key_O, Qt::NoModifier, 0},
         {edit, Qt::Key_G, Qt::AltModifier, 1},
         {edit, Qt::Key_G, Qt::AltModifier | Qt::ShiftModifier, 1},
+        {combo, Qt::Key_G, Qt::AltModifier, 1},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(std::string(row.focus == edit ? "edit " : "button ") +
+        SCOPED_TRACE(std::string(row.focus->metaObject()->className()) + " " +
                      std::to_string(row.modifiers.toInt()) + " " + std::to_string(row.key));
-        row.focus->setFocus();
-        (void)acted();
-        QTest::keyClick(row.focus, row.key, row.modifiers);
-        EXPECT_EQ(acted(), row.acts);
+        // Twice: Qt hands a key two controls hold to each in turn.
+        for (int time = 0; time < 2; ++time)
+            EXPECT_EQ(press(row.focus, row.key, row.modifiers), std::pair(row.acts, 0));
     }
-    // Both letters went into the text (the test's Shift adds no capital).
-    EXPECT_EQ(edit->text().toLower(), QStringLiteral("gg"));
-    // A disabled control answers to nothing.
-    control->setEnabled(false);
-    push->setFocus();
-    QTest::keyClick(push, Qt::Key_G);
-    EXPECT_EQ(acted(), 0);
+    // The letters went into the text (the test's Shift adds no capital); the
+    // combo box and the list went to their item.
+    EXPECT_EQ(edit->text().toLower(), QStringLiteral("gggg"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("go"));
+    EXPECT_EQ(list->currentItem()->text(), QStringLiteral("go"));
+    // The next holder in tab order answers when the first cannot; a control
+    // that takes the focus can be put first, a windowless one keeps its place.
+    const struct
+    {
+        const char *state;
+        std::function<void()> change;
+        std::pair<int, int> acts;
+    } order[] = {
+        {"hidden", [&] { control->hide(); }, {0, 1}},
+        {"disabled",
+         [&] {
+             control->show();
+             control->setEnabled(false);
+         },
+         {0, 1}},
+        {"both disabled", [&] { twin->setEnabled(false); }, {0, 0}},
+        {"twin first",
+         [&] {
+             control->setEnabled(true);
+             twin->setEnabled(true);
+             QWidget::setTabOrder(twin, control);
+         },
+         control->focusPolicy() == Qt::NoFocus ? std::pair(1, 0) : std::pair(0, 1)},
+    };
+    for (const auto &row : order) {
+        SCOPED_TRACE(row.state);
+        row.change();
+        for (const Qt::KeyboardModifiers modifiers :
+             {Qt::NoModifier, Qt::NoModifier, Qt::AltModifier, Qt::AltModifier})
+            EXPECT_EQ(press(push, Qt::Key_G, modifiers), row.acts);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryClass, PlainAccelerator, testing::ValuesIn(acceleratorClasses),
@@ -349,7 +407,8 @@ private:
 };
 
 // The same rule for keys typed on a keyboard of a real X server: a program
-// with one control of every class, each with a letter of its own.
+// with two controls of every class, each class with a letter both hold, and
+// a tool window the form owns.
 TEST(PlainAcceleratorUnderX, TypedLettersActInEveryClass)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
@@ -376,9 +435,13 @@ TEST(PlainAcceleratorUnderX, TypedLettersActInEveryClass)
         QProcess x;
         x.setProcessEnvironment(env);
         x.start(xdotool,
-                QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("5")} +
+                QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("2")} +
                     keys);
         return x.waitForFinished(20000) && x.exitCode() == 0;
+    };
+    const auto focus = [&](const char *command) {
+        probe.write(QByteArray("focus ") + command + '\n');
+        return out.next() == "focused";
     };
     const struct
     {
@@ -391,23 +454,60 @@ TEST(PlainAcceleratorUnderX, TypedLettersActInEveryClass)
                 {"i", "TzcShapeGradBtn acted"},  {"j", "TzcFancyButton acted"},
                 {"k", "TzcFancyCheckBox acted"}, {"l", "TzcFancyRadioButton acted"},
                 {"m", "TzcURLLabel acted"},      {"n", "TzShapeBtn acted"}};
-    // With the focus on a button: each letter alone, then with Shift.
+    // With the focus on a button (F11 gives it back): each letter alone and
+    // with Alt, in either case; the first of the two controls holding it
+    // answers every time, where Qt would take turns.
+    const char *const modifiers[] = {"", "", "shift+", "alt+", "alt+", "alt+shift+"};
     QStringList keys;
     for (const auto &row : rows)
-        keys << QString::fromLatin1(row.letter) << QStringLiteral("shift+") + row.letter;
-    ASSERT_TRUE(type(keys));
+        for (const char *typed : modifiers)
+            keys << QString::fromLatin1(typed) + row.letter << QStringLiteral("F11");
+    ASSERT_TRUE(type(keys << QStringLiteral("F12")));
     for (const auto &row : rows)
-        for (const char *typed : {"", "shift+"}) {
+        for (const char *typed : modifiers) {
             SCOPED_TRACE(std::string(typed) + row.letter);
             EXPECT_EQ(out.next(), row.acted);
         }
+    ASSERT_EQ(out.next(), "mark");
     // Typed into a text field, letters stay text; Alt still acts.
-    probe.write("focus edit\n");
-    ASSERT_EQ(out.next(), "focused");
+    ASSERT_TRUE(focus("edit"));
     ASSERT_TRUE(type({QStringLiteral("a"), QStringLiteral("shift+b"), QStringLiteral("alt+c")}));
     EXPECT_EQ(out.next(), "TzBitColBtn acted");
     probe.write("text\n");
     EXPECT_EQ(out.next(), "text=aB");
+
+    // In the tool window the form owns, a closed combo box and a list jump
+    // to the item typed, and no letter of any class acts on the form, whose
+    // focus was last on a button.
+    ASSERT_TRUE(focus("button"));
+    for (const char *control : {"combo", "list"}) {
+        SCOPED_TRACE(control);
+        ASSERT_TRUE(focus(control));
+        ASSERT_TRUE(type({QStringLiteral("h"), QStringLiteral("F12")}));
+        EXPECT_EQ(out.next(), "mark");
+    }
+    probe.write("tool\n");
+    EXPECT_EQ(out.next(), "combo=hello");
+    EXPECT_EQ(out.next(), "list=hello");
+    EXPECT_EQ(out.next(), "edit=");
+    QStringList letters;
+    for (const auto &row : rows)
+        letters << QString::fromLatin1(row.letter) << QStringLiteral("shift+") + row.letter;
+    for (const char *control : {"combo", "list", "tool button", "tool edit"}) {
+        SCOPED_TRACE(control);
+        ASSERT_TRUE(focus(control));
+        ASSERT_TRUE(type(letters + QStringList{QStringLiteral("F12")}));
+        EXPECT_EQ(out.next(), "mark");
+    }
+    probe.write("tool\n");
+    (void)out.next();
+    (void)out.next();
+    EXPECT_EQ(out.next(), "edit=aAbBcCdDeEfFgGhHiIjJkKlLmMnN");
+    // Back on the form, the letter acts again.
+    ASSERT_TRUE(focus("button"));
+    ASSERT_TRUE(type({QStringLiteral("h")}));
+    EXPECT_EQ(out.next(), "TzcShapeColorBtn acted");
+
     probe.write("quit\n");
     EXPECT_TRUE(probe.waitForFinished(10000));
     server.terminate();

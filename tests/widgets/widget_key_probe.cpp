@@ -1,12 +1,20 @@
-// A test-only program that shows one control of every class with a caption
-// accelerator, each with a letter of its own, for keys typed through a real
-// X server.
+// A test-only program that shows two controls of every class with a caption
+// accelerator, each class with a letter of its own that both hold, and a
+// tool window the form owns, for keys typed through a real X server.
 //   widget_key_probe    prints "ready" once its window has the focus (on a
 //                       push button); then "<class> acted" for every action
-//                       of a control; reads lines from its input:
-//                       "focus edit", "focus button" (answered "focused"),
-//                       "text" (answered "text=" and the text field's text)
-//                       and "quit".
+//                       of the first control of a class, "<class> second
+//                       acted" for the second, and "mark" for F12 in any
+//                       window (F11 gives the focus back to the push button
+//                       with the radio buttons unchecked); reads lines from
+//                       its input: "focus edit", "focus button" on the form,
+//                       "focus combo", "focus list", "focus tool edit",
+//                       "focus tool button" in the tool window (each answered
+//                       "focused" once its window is active and the control
+//                       has the focus), "text" (answered "text=" and the
+//                       form's text field's text), "tool" (answered
+//                       "combo=", "list=" and "edit=" with the tool window's
+//                       current items and text) and "quit".
 #include "widgets/Std2BitmapButtons.h"
 #include "widgets/Std2Labels.h"
 #include "widgets/Std2ShapeBtns.h"
@@ -16,13 +24,22 @@
 #include "widgets/zAnimateShapeBtn.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <iterator>
+#include <utility>
+
 #include <unistd.h>
 
 namespace {
@@ -41,14 +58,70 @@ void place(QWidget *w)
     ++column;
 }
 
-template <class Btn> void add(QWidget &form, const char *name, QChar letter)
+template <class Btn> void add(QWidget &form, const QString &name, QChar letter)
 {
     auto *b = new Btn(&form);
     b->SetCaption(QStringLiteral("&") + letter);
     place(b);
-    const QString line = QString::fromLatin1(name) + QStringLiteral(" acted");
+    const QString line = name + QStringLiteral(" acted");
     QObject::connect(b, &Btn::OnClick, b, [line] { say(line); });
 }
+
+// One control of every class, named with `suffix` in what it says.
+void addAll(QWidget &form, const QString &suffix)
+{
+    add<TzColorBtn>(form, QStringLiteral("TzColorBtn") + suffix, u'a');
+    add<TzGradBtn>(form, QStringLiteral("TzGradBtn") + suffix, u'b');
+    add<TzBitColBtn>(form, QStringLiteral("TzBitColBtn") + suffix, u'c');
+    add<TzIconColBtn>(form, QStringLiteral("TzIconColBtn") + suffix, u'd');
+    add<TzNWColorBtn>(form, QStringLiteral("TzNWColorBtn") + suffix, u'e');
+    add<TzNWBitColBtn>(form, QStringLiteral("TzNWBitColBtn") + suffix, u'f');
+    add<TzNWIconColBtn>(form, QStringLiteral("TzNWIconColBtn") + suffix, u'g');
+    add<TzcShapeColorBtn>(form, QStringLiteral("TzcShapeColorBtn") + suffix, u'h');
+    add<TzcShapeGradBtn>(form, QStringLiteral("TzcShapeGradBtn") + suffix, u'i');
+    add<TzcFancyButton>(form, QStringLiteral("TzcFancyButton") + suffix, u'j');
+    add<TzcFancyCheckBox>(form, QStringLiteral("TzcFancyCheckBox") + suffix, u'k');
+    {
+        // Checked once it takes the focus; F11 unchecks it again.
+        auto *radio = new TzcFancyRadioButton(&form);
+        radio->SetCaption(QStringLiteral("&l"));
+        place(radio);
+        const QString line =
+            QStringLiteral("TzcFancyRadioButton") + suffix + QStringLiteral(" acted");
+        QObject::connect(radio, &TzcFancyRadioButton::OnClick, radio, [line] { say(line); });
+    }
+    {
+        auto *label = new TzcURLLabel(&form);
+        label->SetURL(QString());
+        label->SetCaption(QStringLiteral("&m"));
+        place(label);
+        const QString line = QStringLiteral("TzcURLLabel") + suffix + QStringLiteral(" acted");
+        QObject::connect(label, &TzcURLLabel::OnClick, label, [line] { say(line); });
+    }
+    {
+        auto *shape = new TzShapeBtn(&form);
+        shape->SetAcceleratorKey(u'n');
+        place(shape);
+        const QString line = QStringLiteral("TzShapeBtn") + suffix + QStringLiteral(" acted");
+        QObject::connect(shape, &TzShapeBtn::OnClick, shape, [line] { say(line); });
+    }
+}
+
+// Hands every key pressed in the application to `pressed`, which says
+// whether it took it.
+class KeyWatch : public QObject
+{
+public:
+    explicit KeyWatch(std::function<bool(int)> pressed) : m_pressed(std::move(pressed)) {}
+
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        return e->type() == QEvent::KeyPress && m_pressed(static_cast<QKeyEvent *>(e)->key());
+    }
+
+private:
+    std::function<bool(int)> m_pressed;
+};
 
 } // namespace
 
@@ -56,63 +129,71 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QWidget form;
-    form.resize(520, 200);
-    add<TzColorBtn>(form, "TzColorBtn", u'a');
-    add<TzGradBtn>(form, "TzGradBtn", u'b');
-    add<TzBitColBtn>(form, "TzBitColBtn", u'c');
-    add<TzIconColBtn>(form, "TzIconColBtn", u'd');
-    add<TzNWColorBtn>(form, "TzNWColorBtn", u'e');
-    add<TzNWBitColBtn>(form, "TzNWBitColBtn", u'f');
-    add<TzNWIconColBtn>(form, "TzNWIconColBtn", u'g');
-    add<TzcShapeColorBtn>(form, "TzcShapeColorBtn", u'h');
-    add<TzcShapeGradBtn>(form, "TzcShapeGradBtn", u'i');
-    add<TzcFancyButton>(form, "TzcFancyButton", u'j');
-    add<TzcFancyCheckBox>(form, "TzcFancyCheckBox", u'k');
+    form.resize(520, 240);
     auto *push = new QPushButton(QStringLiteral("OK"), &form);
-    {
-        auto *radio = new TzcFancyRadioButton(&form);
-        radio->SetCaption(QStringLiteral("&l"));
-        place(radio);
-        // Checked once it takes the focus; unchecked again and the focus
-        // given back, so that the next accelerator moves the focus anew.
-        QObject::connect(radio, &TzcFancyRadioButton::OnClick, radio, [radio, push] {
-            say(QStringLiteral("TzcFancyRadioButton acted"));
-            QTimer::singleShot(0, radio, [radio, push] {
-                radio->SetChecked(false);
-                push->setFocus();
-            });
-        });
-    }
-    {
-        auto *label = new TzcURLLabel(&form);
-        label->SetURL(QString());
-        label->SetCaption(QStringLiteral("&m"));
-        place(label);
-        QObject::connect(label, &TzcURLLabel::OnClick, label,
-                         [] { say(QStringLiteral("TzcURLLabel acted")); });
-    }
-    {
-        auto *shape = new TzShapeBtn(&form);
-        shape->SetAcceleratorKey(u'n');
-        place(shape);
-        QObject::connect(shape, &TzShapeBtn::OnClick, shape,
-                         [] { say(QStringLiteral("TzShapeBtn acted")); });
-    }
+    // The second of each class comes after the first in tab order.
+    addAll(form, QString());
+    addAll(form, QStringLiteral(" second"));
     auto *edit = new QLineEdit(&form);
-    edit->setGeometry(10, 150, 200, 24);
-    push->setGeometry(220, 150, 60, 24);
+    edit->setGeometry(10, 190, 200, 24);
+    push->setGeometry(220, 190, 60, 24);
 
-    form.show();
-    form.activateWindow();
-    push->setFocus();
-    auto *ready = new QTimer(&form);
-    QObject::connect(ready, &QTimer::timeout, &form, [&form, push, ready] {
-        if (QGuiApplication::focusWindow() != form.windowHandle() || !push->hasFocus())
-            return;
-        ready->stop();
-        say(QStringLiteral("ready"));
+    QWidget tool(&form, Qt::Tool);
+    tool.setGeometry(10, 260, 300, 150);
+    const QStringList items{QStringLiteral("apple"), QStringLiteral("hello"),
+                            QStringLiteral("zebra")};
+    auto *combo = new QComboBox(&tool);
+    combo->addItems(items);
+    combo->setGeometry(10, 10, 120, 24);
+    auto *list = new QListWidget(&tool);
+    list->addItems(items);
+    list->setCurrentRow(0);
+    list->setGeometry(140, 10, 120, 80);
+    auto *toolEdit = new QLineEdit(&tool);
+    toolEdit->setGeometry(10, 100, 120, 24);
+    auto *toolPush = new QPushButton(QStringLiteral("Close"), &tool);
+    toolPush->setGeometry(140, 100, 60, 24);
+
+    // F11 gives the focus back to the push button with every radio button
+    // unchecked, so that the next accelerator moves the focus anew; F12 marks
+    // the end of what the test typed. Neither is a shortcut, which would
+    // reset Qt's turn among the holders of a shared key.
+    KeyWatch keys([&](int key) {
+        if (key == Qt::Key_F11) {
+            const auto radios = form.findChildren<TzcFancyRadioButton *>();
+            for (TzcFancyRadioButton *radio : radios)
+                radio->SetChecked(false);
+            push->setFocus();
+        } else if (key == Qt::Key_F12) {
+            say(QStringLiteral("mark"));
+        }
+        return key == Qt::Key_F11 || key == Qt::Key_F12;
     });
-    ready->start(20);
+    app.installEventFilter(&keys);
+
+    // Gives the focus to `target` and says `answer` once its window is the
+    // active one and the focus is there.
+    QPointer<QWidget> awaited;
+    QString answer;
+    QTimer awaiting;
+    const auto arrived = [&] {
+        if (awaited && (QApplication::activeWindow() != awaited->window() ||
+                        QApplication::focusWidget() != awaited))
+            return;
+        awaiting.stop();
+        say(answer);
+    };
+    QObject::connect(&awaiting, &QTimer::timeout, &form, arrived);
+    const auto await = [&](QWidget *target, const QString &reply) {
+        awaited = target;
+        answer = reply;
+        target->window()->show();
+        target->window()->activateWindow();
+        target->setFocus();
+        awaiting.start(10);
+        arrived();
+    };
+    await(push, QStringLiteral("ready"));
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pending;
@@ -128,12 +209,21 @@ int main(int argc, char **argv)
         while ((end = pending.indexOf('\n')) >= 0) {
             const QByteArray command = pending.left(end).trimmed();
             pending.remove(0, end + 1);
-            if (command == "focus edit" || command == "focus button") {
-                QWidget *target = command == "focus edit" ? static_cast<QWidget *>(edit) : push;
-                target->setFocus();
-                say(QStringLiteral("focused"));
+            const std::pair<const char *, QWidget *> targets[] = {
+                {"focus edit", edit},          {"focus button", push},
+                {"focus combo", combo},        {"focus list", list},
+                {"focus tool edit", toolEdit}, {"focus tool button", toolPush}};
+            const auto target = std::find_if(std::begin(targets), std::end(targets),
+                                             [&](const auto &t) { return command == t.first; });
+            if (target != std::end(targets)) {
+                await(target->second, QStringLiteral("focused"));
             } else if (command == "text") {
                 say(QStringLiteral("text=") + edit->text());
+            } else if (command == "tool") {
+                say(QStringLiteral("combo=") + combo->currentText());
+                say(QStringLiteral("list=") +
+                    (list->currentItem() ? list->currentItem()->text() : QString()));
+                say(QStringLiteral("edit=") + toolEdit->text());
             } else if (command == "quit") {
                 QCoreApplication::quit();
             }
