@@ -8,7 +8,8 @@ set -eu
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES="build-essential cmake pkg-config ninja-build qt6-base-dev libgl-dev libserialport-dev \
-libgtest-dev libgmock-dev libbenchmark-dev clang fonts-dejavu-core xvfb xauth openbox xdotool locales $*"
+libxcb1-dev libxcb-shape0-dev libgtest-dev libgmock-dev libbenchmark-dev clang fonts-dejavu-core xvfb \
+xauth openbox xdotool locales $*"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,5 +1,6 @@
 #include "widgets/Std2BitmapButtons.h"
 
+#include "widgets/Std2WindowShape.h"
 #include "widgets/zAnimate.h"
 #include "widgets/zAnimateFastBmp.h"
 
@@ -91,7 +92,7 @@ void TzcFancyBase::Loaded()
 
 bool TzcFancyBase::InShape(QPoint p) const
 {
-    const QRegion shape = mask();
+    const QRegion shape = widgets::WindowMask(*this);
     return shape.isEmpty() ? rect().contains(p) : shape.contains(p);
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/Std2Regions.h"
 
 #include "widgets/MystdForms.h"
+#include "widgets/Std2WindowShape.h"
 #include "widgets/zAnimateFastBmp.h"
 
 #include <QCoreApplication>
@@ -402,8 +403,8 @@ QRegion ApplyWindowRegion(QWidget &widget, const std::optional<QRegion> &region)
     const QSize size(box.x() + box.width(), box.y() + box.height());
     if (widget.size() != size)
         widget.resize(size);
-    if (widget.mask() != shape)
-        widget.setMask(shape);
+    if (WindowMask(widget) != shape)
+        SetWindowMask(widget, shape);
     return shape;
 }
 

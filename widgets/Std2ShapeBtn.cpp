@@ -1,6 +1,7 @@
 #include "widgets/Std2ShapeBtn.h"
 
 #include "widgets/ButtonMenu.h"
+#include "widgets/Std2WindowShape.h"
 #include "widgets/zAnimate.h"
 
 #include <QApplication>
@@ -77,7 +78,7 @@ void TzcShapeColorBtn::ApplyShape()
     FShapeRgn = RgnFromShape(width(), height());
     FRgn = FShapeRgn;
     // An empty mask would show the whole rectangle: keep nothing instead.
-    setMask(FShapeRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FShapeRgn);
+    widgets::SetWindowMask(*this, FShapeRgn.isEmpty() ? QRegion(-1, -1, 1, 1) : FShapeRgn);
 }
 
 void TzcShapeColorBtn::ReshapeLater()

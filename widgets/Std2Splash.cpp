@@ -3,6 +3,7 @@
 #include "platform/win/SystemTime.h"
 #include "widgets/Canvas.h"
 #include "widgets/MystdForms.h"
+#include "widgets/Std2WindowShape.h"
 #include "widgets/zAnimateBitmapControls.h"
 #include "widgets/zAnimateFastBmp.h"
 
@@ -126,7 +127,7 @@ public:
     {
         setAttribute(Qt::WA_ShowWithoutActivating);
         setGeometry(QRect(at, image.size()));
-        setMask(shape);
+        widgets::SetWindowMask(*this, shape);
     }
 
     const QImage &Image() const { return m_image; }

@@ -1,19 +1,32 @@
 // Region blocks, their streams and files, regions scanned from bitmaps, and
-// the two components that shape windows with them.
+// the two components that shape windows with them, also as an X server shows
+// them.
 #include "widgets/Std2Regions.h"
+#include "widgets/Std2WindowShape.h"
+
+#include "app/XSession.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QWidget>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <random>
 #include <utility>
 #include <vector>
@@ -617,9 +630,209 @@ TEST(FancyForm, FramelessAtTheRegionsSize)
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(form.geometry(), QRect(30, 40, 3, 2));
     EXPECT_EQ(form.mask(), QRegion(0, 0, 1, 2) + QRegion(1, 1, 2, 1));
+    // Where Qt shapes windows itself, a region of more rectangles than one
+    // X request holds is its mask as any other.
+    fancy.SerRgnFromBmp(checkerboard(400, 200), vcl::clWhite);
+    EXPECT_EQ(form.mask().rectCount(), 40000);
+    EXPECT_EQ(WindowMask(form), form.mask());
 
     TzcFancyForm orphan;
     EXPECT_THROW(orphan.Loaded(), EComponentError);
+}
+
+// The rectangles an X server is sent for a window's shape: cut to what a
+// window there can show, scaled as Qt scales a mask, and as many in one
+// request as its largest request holds.
+TEST(WindowShape, RectanglesAsTheXServerTakesThem)
+{
+    EXPECT_EQ(ShapeRectsPerRequest(65535), 32765); // no BIG-REQUESTS: 16 + 8 n <= 65535 * 4
+    EXPECT_EQ(ShapeRectsPerRequest(4096), 2046);   // the least a server may take
+    const struct
+    {
+        const char *name;
+        QRegion shape;
+        qreal scale;
+        std::vector<QRect> sent;
+    } rows[] = {
+        {"as it stands",
+         QRegion(1, 2, 3, 4) + QRegion(9, 2, 1, 4),
+         1.0,
+         {QRect(1, 2, 3, 4), QRect(9, 2, 1, 4)}},
+        {"left of and above the window", QRegion(-5, -6, 10, 10), 1.0, {QRect(0, 0, 5, 4)}},
+        {"beyond the largest window",
+         QRegion(32760, 0, 100, 1) + QRegion(40000, 5, 3, 3),
+         1.0,
+         {QRect(32760, 0, 7, 1)}},
+        {"scaled", QRegion(1, 2, 3, 4), 2.0, {QRect(2, 4, 6, 8)}},
+        {"scaled and rounded", QRegion(1, 1, 1, 1), 1.5, {QRect(2, 2, 2, 2)}},
+        {"nothing", QRegion(), 1.0, {}},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(NativeShapeRects(row.shape, row.scale), row.sent) << row.name;
+}
+
+struct FreeReply
+{
+    void operator()(void *p) const { std::free(p); }
+};
+template <class T> using Reply = std::unique_ptr<T, FreeReply>;
+
+// What an X server shows, asked as one more of its clients.
+class ServerView
+{
+public:
+    ServerView() : m_c(xcb_connect(nullptr, nullptr)) {}
+    ~ServerView() { xcb_disconnect(m_c); }
+    ServerView(const ServerView &) = delete;
+    ServerView &operator=(const ServerView &) = delete;
+
+    bool Connected() const { return !xcb_connection_has_error(m_c); }
+
+    std::vector<QRect> BoundingShape(xcb_window_t w) const
+    {
+        const Reply<xcb_shape_get_rectangles_reply_t> reply(xcb_shape_get_rectangles_reply(
+            m_c, xcb_shape_get_rectangles(m_c, w, XCB_SHAPE_SK_BOUNDING), nullptr));
+        std::vector<QRect> rects;
+        if (!reply)
+            return rects;
+        const xcb_rectangle_t *r = xcb_shape_get_rectangles_rectangles(reply.get());
+        for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply.get()); ++i)
+            rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
+        return rects;
+    }
+
+    QSize Size(xcb_window_t w) const
+    {
+        const Reply<xcb_get_geometry_reply_t> reply(
+            xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, w), nullptr));
+        return reply ? QSize(reply->width, reply->height) : QSize();
+    }
+
+    // Where the window's top-left corner is on the screen.
+    QPoint Origin(xcb_window_t w) const
+    {
+        const Reply<xcb_translate_coordinates_reply_t> reply(xcb_translate_coordinates_reply(
+            m_c, xcb_translate_coordinates(m_c, w, Root(), 0, 0), nullptr));
+        return reply ? QPoint(reply->dst_x, reply->dst_y) : QPoint();
+    }
+
+    // Whether the screen shows red at `at`; none when that is off the screen.
+    std::optional<bool> RedAt(QPoint at) const
+    {
+        const Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(
+            m_c,
+            xcb_get_image(m_c, XCB_IMAGE_FORMAT_Z_PIXMAP, Root(), std::int16_t(at.x()),
+                          std::int16_t(at.y()), 1, 1, ~0u),
+            nullptr));
+        if (!image || xcb_get_image_data_length(image.get()) < 4)
+            return std::nullopt;
+        const std::uint8_t *p = xcb_get_image_data(image.get()); // blue, green, red
+        return p[2] == 0xFF && p[1] == 0 && p[0] == 0;
+    }
+
+private:
+    xcb_window_t Root() const { return xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root; }
+
+    xcb_connection_t *m_c;
+};
+
+// A form shaped through TzcFancyForm on an X server with a window manager:
+// the server holds every shape a region holds, however many rectangles one
+// request takes, and shows the form's pixels in it and none beside it; the
+// shape stays through hiding and showing and native windows made anew, and
+// gives way to a smaller region and to none.
+TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
+{
+    xtest::XSession session;
+    if (!session.running())
+        GTEST_SKIP() << session.missing();
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    probe.setProcessEnvironment(env);
+    probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    probe.start(QStringLiteral(WIDGET_SHAPE_PROBE));
+    const auto answer = [&probe] {
+        while (!probe.canReadLine())
+            if (!probe.waitForReadyRead(xtest::DeadlineMs))
+                return QByteArray();
+        return probe.readLine().trimmed();
+    };
+    // The form's native window, named in an answer.
+    const auto windowOf = [](const QByteArray &line) {
+        const QList<QByteArray> words = line.split(' ');
+        return words.size() == 2 ? xcb_window_t(words[1].toULong()) : 0;
+    };
+    QByteArray line = answer();
+    ASSERT_TRUE(line.startsWith("shown ")) << "the probe did not show its form";
+    xcb_window_t window = windowOf(line);
+    ServerView server;
+    ASSERT_TRUE(server.Connected());
+
+    const struct
+    {
+        const char *command;
+        int runs, rows; // the form's checkerboard: runs in each row; 0 for the whole form
+        bool shown;
+        bool anew; // whether the form has a new native window
+    } steps[] = {
+        // 40000 rectangles: more than one request holds. Few in each row:
+        // the server's time to show a shape grows with both.
+        {"board 2 20000", 2, 20000, true, false},
+        {"hide", 2, 20000, false, false},
+        // Near the most a region holds, 2^20 - 32, in the highest window:
+        // the server would take seconds to show it, but holds it at once.
+        {"board 32 32767", 32, 32767, false, false},
+        {"board 2 16383", 2, 16383, false, false}, // 32766: the fewest one request does not hold
+        {"show", 2, 16383, true, false},
+        {"anew", 2, 16383, true, true},
+        {"ontop", 2, 16383, true, true},
+        {"board 5 6553", 5, 6553, true, false}, // 32765: the most one request holds
+        {"board 2 20000", 2, 20000, true, false},
+        {"clear", 0, 0, true, false},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.command);
+        probe.write(QByteArray(step.command) + '\n');
+        line = answer();
+        ASSERT_TRUE(line.startsWith(step.shown ? "shown " : "hidden ")) << line.constData();
+        const xcb_window_t now = windowOf(line);
+        EXPECT_EQ(now != window, step.anew) << "the step tests the native window it means to";
+        window = now;
+        const QRegion expected =
+            step.runs ? RegionFromRgnData(*RgnDataFromBitmap(checkerboard(2 * step.runs, step.rows),
+                                                             vcl::clWhite))
+                            .value_or(QRegion())
+                      : QRegion(QRect(QPoint(0, 0), server.Size(window)));
+        const std::vector<QRect> wanted(expected.begin(), expected.end());
+        const std::vector<QRect> held = server.BoundingShape(window);
+        EXPECT_EQ(held.size(), wanted.size());
+        EXPECT_TRUE(held == wanted) << "the server holds another shape";
+        if (!step.shown)
+            continue;
+        // Painted red: the first pixel of the shape in the form's first row
+        // on the screen shows (a window manager may place a high form above
+        // the screen's top), the one beside it only when the shape holds it.
+        std::optional<bool> shows, nextShows;
+        bool nextHeld = false;
+        for (QDeadlineTimer deadline(5000); !deadline.hasExpired(); QThread::msleep(10)) {
+            const QPoint origin = server.Origin(window);
+            const int row = std::max(0, -origin.y());
+            const QPoint first(row % 2 && step.runs ? 1 : 0, row);
+            ASSERT_TRUE(expected.contains(first));
+            nextHeld = expected.contains(first + QPoint(1, 0));
+            shows = server.RedAt(origin + first);
+            nextShows = server.RedAt(origin + first + QPoint(1, 0));
+            if (shows == true && nextShows == nextHeld)
+                break;
+        }
+        EXPECT_EQ(shows, std::optional<bool>(true)) << "the shape shows none of the form";
+        EXPECT_EQ(nextShows, std::optional<bool>(nextHeld));
+    }
+    probe.write("quit\n");
+    EXPECT_TRUE(probe.waitForFinished(xtest::DeadlineMs));
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe.exitCode(), 0);
 }
 
 } // namespace
