@@ -193,6 +193,9 @@ void TMainForm::HandleChannelStatus(const std::uint8_t *frame)
 
 void TMainForm::RadioButtonAutoClick()
 {
+    // The unit drops switching frames in automatic mode: a run going on
+    // would count as done with its outputs left as they were.
+    StopKeypadRun();
     if (Connected == 1)
         SendRequest(NodeApplication, MODE_REQ, {0});
     ManualMode = 0;

@@ -136,8 +136,9 @@ public:
     // queue any more, so the runs reach the unit in the order of the presses.
     // No run starts or goes on while a transfer or the firmware update owns
     // the link; one that runs when they start, when a service tool that
-    // talks to the unit opens, or when the device is closed, opened, lost or
-    // back (its frames would be dropped or reach another exchange), is stopped.
+    // talks to the unit opens, when "Auto" is chosen, or when the device is
+    // closed, opened, lost or back (its frames would be dropped or reach
+    // another exchange), is stopped and does not count as done.
     // A key held down starts one run, however long it is held.
     void KeypadSwitchAll();
     void KeypadTimerTimer();

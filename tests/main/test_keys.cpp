@@ -324,8 +324,9 @@ TEST(KeypadSwitchAll, OneRunPerPress)
 
 // Closing or opening the device stops a keypad run, as a transfer does: its
 // frames would be dropped with the closed device's queue or reach the new
-// link in the middle of its password exchange. The run is not counted as
-// done: the next press repeats it from the first output.
+// link in the middle of its password exchange; so does choosing "Auto", in
+// which the unit drops them. The run is not counted as done: the next press
+// repeats it from the first output.
 TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
 {
     const struct
@@ -354,6 +355,15 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
              r.main().usb()->Pass();
              r.backend->present = true;
              r.main().usb()->Pass();
+         }},
+        {"Auto chosen, then manual mode again",
+         [](ManualRig &r) {
+             r.main().General.RadioButtonAuto->click();
+             // Long enough for the rest of a run that went on in automatic
+             // mode, where no switching frame goes out.
+             for (int tick = 0; tick < 40; ++tick)
+                 r.main().KeypadTimerTimer();
+             r.main().General.RadioButtonManuel->click();
          }},
     };
     for (const auto &c : cases) {
