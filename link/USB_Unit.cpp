@@ -150,6 +150,14 @@ bool UsbThread::handedAt(std::uint64_t number, Time &at) const
     return true;
 }
 
+bool UsbThread::Waiting(std::uint64_t first, std::uint64_t last) const
+{
+    std::lock_guard lock(TxLock);
+    return std::any_of(TxQueue.begin(), TxQueue.end(), [=](const TxSlot &s) {
+        return s.Used && s.Number != 0 && s.Number >= first && s.Number <= last;
+    });
+}
+
 bool UsbThread::QueueFull() const
 {
     std::lock_guard lock(TxLock);

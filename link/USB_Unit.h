@@ -18,7 +18,8 @@
 //   pause through the driver, which takes no lock of the thread's.
 // - LinkState and RxMode are atomics written by both threads.
 // - LastWritten is an atomic the worker stores after a numbered frame went
-//   out whole, before its next read; any thread reads it.
+//   out whole, before its next read; any thread reads it. Waiting looks at
+//   the queue under TxLock alone; any thread may ask it.
 // - HandedNumber and HandedAt are guarded by TxLock. RxReadAt and
 //   RxHandledUpTo are atomics the worker stores around a hand-over of
 //   received bytes; any thread reads them.
@@ -118,6 +119,10 @@ public:
     // Every byte that the worker's reads returned up to this time has been
     // handed over whole. Any thread.
     Time rxHandledUpTo() const { return Time(Time::duration(RxHandledUpTo.load())); }
+    // Whether a numbered frame from `first` to `last` still waits in the
+    // queue, whole or its unwritten rest; one dropped from the queue no
+    // longer does. Any thread.
+    bool Waiting(std::uint64_t first, std::uint64_t last) const;
     // Every slot holds a frame that waits to be written.
     bool QueueFull() const;
     void ResendLast();

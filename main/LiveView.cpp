@@ -193,6 +193,9 @@ void TMainForm::HandleChannelStatus(const std::uint8_t *frame)
 
 void TMainForm::RadioButtonAutoClick()
 {
+    // The unit drops switching frames in automatic mode: a run going on
+    // would count as done with its outputs left as they were.
+    StopKeypadRun();
     if (Connected == 1)
         SendRequest(NodeApplication, MODE_REQ, {0});
     ManualMode = 0;
@@ -211,17 +214,22 @@ void TMainForm::RadioButtonManuelClick()
 
 void TMainForm::SendChannelOn(std::uint8_t channel)
 {
-    // A switching frame must never reach a transfer's or the bootloader's exchange.
-    if (ManualMode && MaySend())
-        SendRequest(NodeApplication, CHANNEL_SWITCH_REQ,
-                    {channel, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+    SendChannelSwitch(channel, 0xF0);
 }
 
 void TMainForm::SendChannelOff(std::uint8_t channel)
 {
+    SendChannelSwitch(channel, 0x0F);
+}
+
+std::uint64_t TMainForm::SendChannelSwitch(std::uint8_t channel, std::uint8_t how)
+{
+    std::uint64_t number = 0;
+    // A switching frame must never reach a transfer's or the bootloader's exchange.
     if (ManualMode && MaySend())
         SendRequest(NodeApplication, CHANNEL_SWITCH_REQ,
-                    {channel, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+                    {channel, how, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, &number);
+    return number;
 }
 
 bool TMainForm::IsCaptionOn(const TzColorBtn *button)

@@ -339,12 +339,14 @@ void TMainForm::ShowProductionMenu()
 
 // ---- frames ----------------------------------------------------------------
 
-bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
+bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count, std::uint64_t *number)
 {
+    if (number)
+        *number = 0;
     const std::vector<std::uint8_t> stuffed = SlipEncode(frame, count);
     if (!Usb)
         return false;
-    if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()))) {
+    if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()), number)) {
         // The worker traced the frame in red; the user sees it here when the
         // queue is full because the unit does not take the frames fast
         // enough. On a closed or lost link panel 0 already says why.
@@ -362,14 +364,14 @@ bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count)
 }
 
 void TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
-                            std::initializer_list<std::uint8_t> data)
+                            std::initializer_list<std::uint8_t> data, std::uint64_t *number)
 {
     DeviceFrame f(node, command, static_cast<std::uint8_t>(4 + data.size()));
     std::size_t at = FrameDataAt;
     for (std::uint8_t b : data)
         f.set(at++, b);
     f.finish();
-    SendFrame(f.data(), f.length());
+    SendFrame(f.data(), f.length(), number);
 }
 
 void TMainForm::RxFrameByte(std::uint8_t byte)

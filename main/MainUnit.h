@@ -76,12 +76,14 @@ public:
     // False when the frame could not be queued. When that is because the
     // queue of an open link is full, status bar panel 2 says so for at least
     // QueueFullShownMs; frames that fail on a closed or lost link say nothing.
-    bool SendFrame(const std::uint8_t *frame, std::uint8_t count);
+    // With `number`, the frame is numbered in the transmit queue (UsbThread::Send).
+    bool SendFrame(const std::uint8_t *frame, std::uint8_t count, std::uint64_t *number = nullptr);
     static constexpr std::int64_t QueueFullShownMs = 5000;
     // Milliseconds of a steady clock; tests replace it.
     std::function<std::int64_t()> SteadyClockMs;
     void SendRequest(std::uint8_t node, std::uint8_t command,
-                     std::initializer_list<std::uint8_t> data = {});
+                     std::initializer_list<std::uint8_t> data = {},
+                     std::uint64_t *number = nullptr);
     void ProcessFrame(const std::uint8_t *frame, std::size_t count);
 
     // connection
@@ -130,10 +132,13 @@ public:
     void FormKeyUp(QKeyEvent *event);
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
+    // A run starts once no frame of the run before it waits in the transmit
+    // queue any more, so the runs reach the unit in the order of the presses.
     // No run starts or goes on while a transfer or the firmware update owns
     // the link; one that runs when they start, when a service tool that
-    // talks to the unit opens, or when the device is closed, opened, lost or
-    // back (its frames would be dropped or reach another exchange), is stopped.
+    // talks to the unit opens, when "Auto" is chosen, or when the device is
+    // closed, opened, lost or back (its frames would be dropped or reach
+    // another exchange), is stopped and does not count as done.
     // A key held down starts one run, however long it is held.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
@@ -418,7 +423,15 @@ private:
     QPoint PlaceStoredCorner(const QRect &frame, int titleBar) const;
     bool movedNormal_ = false;
     QPoint normalFrameOffset_;
+    // Sends CHANNEL_SWITCH_REQ (`how` 0xF0 on, 0x0F off) when manual mode
+    // and the link allow; the frame's number in the transmit queue, 0 when
+    // none was queued.
+    std::uint64_t SendChannelSwitch(std::uint8_t channel, std::uint8_t how);
     int keypadChannel_ = 0;              // the last output the running keypad sequence switched
+    // Numbers of the first and the last frame the latest keypad run queued;
+    // the next run waits until none of them waits in the transmit queue.
+    std::uint64_t keypadFirstFrame_ = 0;
+    std::uint64_t keypadLastFrame_ = 0;
     int keypadRuns_ = 0;                 // keypad sequences still to run, the current one included
     bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press
     std::uint64_t keypadReleasedAt_ = 0; // the platform's time of its last release

@@ -126,11 +126,22 @@ void TMainForm::KeypadTimerTimer()
         StopKeypadRun();
         return;
     }
+    if (keypadChannel_ == 0) {
+        // The queue writes its lowest used slot first: a frame of the run
+        // before, left in a higher slot behind the status poll, would reach
+        // the unit after this run's first frames and switch an output
+        // against the last press. This run waits until none is left.
+        if (Usb && Usb->Waiting(keypadFirstFrame_, keypadLastFrame_))
+            return;
+        keypadFirstFrame_ = keypadLastFrame_ = 0;
+    }
     const auto channel = static_cast<std::uint8_t>(++keypadChannel_);
-    if (KeypadSwitchAllOn == 1)
-        SendChannelOn(channel);
-    else
-        SendChannelOff(channel);
+    if (const std::uint64_t number =
+            SendChannelSwitch(channel, KeypadSwitchAllOn == 1 ? 0xF0 : 0x0F)) {
+        if (keypadFirstFrame_ == 0)
+            keypadFirstFrame_ = number;
+        keypadLastFrame_ = number;
+    }
     if (keypadChannel_ < TGeneralPageUi::Channels)
         return;
     KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;

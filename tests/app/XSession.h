@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -135,7 +136,13 @@ class BusyProcessors
 public:
     BusyProcessors()
     {
-        const long count = std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN));
+        // The processors this process may run on: all of the machine's, or
+        // those a CI runner or `taskset` gives it.
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        const long count = ::sched_getaffinity(0, sizeof set, &set) == 0
+                               ? std::max(1, CPU_COUNT(&set))
+                               : std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN));
         const pid_t parent = ::getpid();
         for (long i = 0; i < count; ++i) {
             const pid_t pid = ::fork();
@@ -194,6 +201,25 @@ inline int RunProgram(const std::vector<std::string> &args)
     if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+// Starts `args` and runs the event loop until it ends, so that the window
+// takes what the program does to it as it happens; its exit status, -1 when
+// it did not run or did not end within the deadline.
+inline int RunProgramLooping(const std::vector<std::string> &args)
+{
+    const pid_t pid = Spawn(args);
+    if (pid <= 0)
+        return -1;
+    int status = 0;
+    bool ended = false;
+    WaitFor([&] { return ended = ::waitpid(pid, &status, WNOHANG) == pid; });
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Runs the tests on `session`'s display, once its window manager frames a

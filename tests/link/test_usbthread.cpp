@@ -195,6 +195,7 @@ TEST(UsbThreadQueue, NewerFramesOvertakeAndClearingDropsEveryFrame)
 
 // A numbered frame counts as written once the driver took all of it: not
 // while it waits, goes out in part or fails, and never when it was dropped.
+// Until then it waits in the queue, unless it was dropped.
 TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
 {
     Rig r;
@@ -203,13 +204,17 @@ TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
     const Bytes frame(8, 9);
     std::uint64_t number = 99;
     r.send(1); // not numbered
+    EXPECT_FALSE(r.usb.Waiting(0, 0)) << "a frame without a number is none of them";
     ASSERT_TRUE(r.usb.Send(frame.data(), 8, &number));
     EXPECT_EQ(number, 1u);
+    EXPECT_TRUE(r.usb.Waiting(1, 1));
+    EXPECT_FALSE(r.usb.Waiting(2, 9));
     r.usb.Pass(); // the frame before it
     EXPECT_EQ(r.usb.lastWrittenNumber(), 0u);
     s.writeLimit = 3;
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 0u) << "in part";
+    EXPECT_TRUE(r.usb.Waiting(0, 1)) << "its rest waits";
     s.failWrites = true;
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 0u) << "failed";
@@ -217,10 +222,13 @@ TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
     s.writeLimit = 0xFFFFFFFF;
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u);
+    EXPECT_FALSE(r.usb.Waiting(1, 1));
 
     ASSERT_TRUE(r.usb.Send(frame.data(), 8, &number));
     EXPECT_EQ(number, 2u);
+    EXPECT_TRUE(r.usb.Waiting(1, 2));
     r.usb.ClearQueue();
+    EXPECT_FALSE(r.usb.Waiting(1, 2)) << "dropped";
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u) << "dropped, not written";
     r.usb.ResendLast(); // a repeat is not numbered

@@ -61,30 +61,55 @@ struct ManualRig : MainRig
 } // namespace
 
 // The keypad "/" sends one frame every 25 ms from a timer: the first press
-// switches all outputs off, the next on; a press during a run follows it.
+// switches all outputs off, the next on; a press during a run follows it,
+// and its run reaches the unit after the whole run before it, also when the
+// status poll has left that run's last frames in higher slots of the queue,
+// which the worker writes after the lower ones.
 TEST(KeypadSwitchAll, FramesPacedByTheTimer)
 {
-    ManualRig r;
-    TMainForm &m = r.main();
-    m.KeypadSwitchAll();
-    m.KeypadSwitchAll();
-    EXPECT_TRUE(m.KeypadTimer->isActive());
-    EXPECT_EQ(m.KeypadTimer->interval(), 25);
-    EXPECT_TRUE(r.sent().empty()) << "the first frame waits for the first tick";
+    const struct
+    {
+        const char *how;
+        // Runs before keypad tick `tick` (from 1); returns the worker passes after it.
+        std::function<int(ManualRig &, int tick)> around;
+    } cases[] = {
+        {"each frame written before the next tick", [](ManualRig &, int) { return 1; }},
+        {"two status requests in the low slots as the first run ends",
+         [](ManualRig &r, int tick) {
+             if (tick == 33) {
+                 r.main().Timer1Timer();
+                 r.main().Timer1Timer();
+             }
+             return tick == 33 || tick == 34 ? 0 : 1;
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        ManualRig r;
+        TMainForm &m = r.main();
+        m.KeypadSwitchAll();
+        m.KeypadSwitchAll();
+        EXPECT_TRUE(m.KeypadTimer->isActive());
+        EXPECT_EQ(m.KeypadTimer->interval(), 25);
+        EXPECT_TRUE(r.sent().empty()) << "the first frame waits for the first tick";
 
-    std::vector<Bytes> frames;
-    for (int tick = 0; tick < 68; ++tick) {
-        m.KeypadTimerTimer();
-        for (const Bytes &f : r.sent(1))
+        std::vector<Bytes> frames;
+        for (int tick = 1; tick <= 200 && m.KeypadTimer->isActive(); ++tick) {
+            const int passes = c.around(r, tick);
+            m.KeypadTimerTimer();
+            for (const Bytes &f : r.sent(passes))
+                frames.push_back(f);
+        }
+        for (const Bytes &f : r.sent())
             frames.push_back(f);
+        EXPECT_FALSE(m.KeypadTimer->isActive());
+        std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
+        const auto on = allOutputs(0xF0);
+        expected.insert(expected.end(), on.begin(), on.end());
+        EXPECT_EQ(switches(frames), expected);
+        EXPECT_EQ(KeypadSwitchAllOn, 0);
+        EXPECT_TRUE(r.panel(2).isEmpty());
     }
-    EXPECT_FALSE(m.KeypadTimer->isActive());
-    std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
-    const auto on = allOutputs(0xF0);
-    expected.insert(expected.end(), on.begin(), on.end());
-    EXPECT_EQ(switches(frames), expected);
-    EXPECT_EQ(KeypadSwitchAllOn, 0);
-    EXPECT_TRUE(r.panel(2).isEmpty());
 }
 
 namespace {
@@ -299,8 +324,9 @@ TEST(KeypadSwitchAll, OneRunPerPress)
 
 // Closing or opening the device stops a keypad run, as a transfer does: its
 // frames would be dropped with the closed device's queue or reach the new
-// link in the middle of its password exchange. The run is not counted as
-// done: the next press repeats it from the first output.
+// link in the middle of its password exchange; so does choosing "Auto", in
+// which the unit drops them. The run is not counted as done: the next press
+// repeats it from the first output.
 TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
 {
     const struct
@@ -329,6 +355,15 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
              r.main().usb()->Pass();
              r.backend->present = true;
              r.main().usb()->Pass();
+         }},
+        {"Auto chosen, then manual mode again",
+         [](ManualRig &r) {
+             r.main().General.RadioButtonAuto->click();
+             // Long enough for the rest of a run that went on in automatic
+             // mode, where no switching frame goes out.
+             for (int tick = 0; tick < 40; ++tick)
+                 r.main().KeypadTimerTimer();
+             r.main().General.RadioButtonManuel->click();
          }},
     };
     for (const auto &c : cases) {
