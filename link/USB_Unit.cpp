@@ -383,8 +383,12 @@ void UsbThread::WriteOneFrame()
         std::lock_guard devLock(DeviceLock);
         if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
             return;
+        // A frame partly on the wire is finished before any other starts:
+        // a frame written into the middle of another breaks both.
+        const auto partial = std::find_if(TxQueue.begin(), TxQueue.end(),
+                                          [](const TxSlot &s) { return s.Used && s.Written > 0; });
         for (auto &slot : TxQueue) {
-            if (!slot.Used)
+            if (!slot.Used || (partial != TxQueue.end() && &slot != &*partial))
                 continue;
             std::uint32_t written = 0;
             const std::uint32_t rest = slot.Length - slot.Written;

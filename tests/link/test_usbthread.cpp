@@ -168,6 +168,33 @@ TEST(UsbThreadQueue, PartialWriteGoesOnWithTheRestAndFailedWritesKeepTheFrame)
     EXPECT_EQ(joined, frame);
 }
 
+// A frame queued in a lower slot while a higher one is partly on the wire
+// waits until that one is whole, through a failed write too.
+TEST(UsbThreadQueue, PartlyWrittenFrameIsFinishedBeforeAnyOther)
+{
+    Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.send(1); // slot 0
+    r.send(2); // slot 1
+    r.usb.Pass();
+    r.backend->state->writeLimit = 2;
+    r.usb.Pass(); // 2, in slot 1, goes out in part
+    r.send(3);    // slot 0
+    r.backend->state->failWrites = true;
+    r.usb.Pass();
+    r.backend->state->failWrites = false;
+    r.backend->state->writeLimit = 0xFFFFFFFF;
+    r.usb.Pass();
+    r.usb.Pass();
+    Bytes joined;
+    for (const auto &w : r.written())
+        joined.insert(joined.end(), w.begin(), w.end());
+    Bytes expected(6, 1);
+    expected.insert(expected.end(), 6, 2);
+    expected.insert(expected.end(), 6, 3);
+    EXPECT_EQ(joined, expected);
+}
+
 // The lowest used slot goes first, so a newer frame can overtake an older
 // one; emptying the queue drops every frame, a partly written one too.
 TEST(UsbThreadQueue, NewerFramesOvertakeAndClearingDropsEveryFrame)
