@@ -22,7 +22,11 @@ std::vector<QRect> NativeShapeRects(const QRegion &shape, qreal scale)
     std::vector<QRect> rects;
     rects.reserve(std::size_t(shape.rectCount()));
     for (const QRect &r : shape) {
-        const QRect scaled = scale == 1.0 ? r : QRect(r.topLeft() * scale, r.size() * scale);
+        // Each edge is rounded on its own, as Qt scales a mask, so that the
+        // rectangles still meet where they met, without overlapping.
+        const QRect scaled =
+            scale == 1.0 ? r
+                         : QRectF(QPointF(r.topLeft()) * scale, QSizeF(r.size()) * scale).toRect();
         const QRect part = scaled & shown;
         if (!part.isEmpty())
             rects.push_back(part);

@@ -664,7 +664,11 @@ TEST(WindowShape, RectanglesAsTheXServerTakesThem)
          1.0,
          {QRect(32760, 0, 7, 1)}},
         {"scaled", QRegion(1, 2, 3, 4), 2.0, {QRect(2, 4, 6, 8)}},
-        {"scaled and rounded", QRegion(1, 1, 1, 1), 1.5, {QRect(2, 2, 2, 2)}},
+        // Edges rounded, as Qt rounds them: neighbours meet, never overlap.
+        {"scaled and rounded",
+         QRegion(0, 0, 1, 1) + QRegion(1, 1, 1, 1),
+         1.5,
+         {QRect(0, 0, 2, 2), QRect(2, 2, 1, 1)}},
         {"nothing", QRegion(), 1.0, {}},
     };
     for (const auto &row : rows)
@@ -736,6 +740,53 @@ private:
     xcb_connection_t *m_c;
 };
 
+// The shape probe on the test's X server, its Qt scaled by `scale` (none
+// when empty): commands in, answers out.
+class ShapeProbe
+{
+public:
+    explicit ShapeProbe(const QString &scale = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (!scale.isEmpty())
+            env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(WIDGET_SHAPE_PROBE));
+    }
+
+    // The next answer; empty when none comes.
+    QByteArray Answer()
+    {
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(xtest::DeadlineMs))
+                return QByteArray();
+        return m_process.readLine().trimmed();
+    }
+    QByteArray Ask(const QByteArray &command)
+    {
+        m_process.write(command + '\n');
+        return Answer();
+    }
+    // The form's native window, named in an answer.
+    static xcb_window_t WindowOf(const QByteArray &line)
+    {
+        const QList<QByteArray> words = line.split(' ');
+        return words.size() == 2 ? xcb_window_t(words[1].toULong()) : 0;
+    }
+    // Whether the probe ends as asked, without an error.
+    bool Quit()
+    {
+        m_process.write("quit\n");
+        return m_process.waitForFinished(xtest::DeadlineMs) &&
+               m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
+
+private:
+    QProcess m_process;
+};
+
 // A form shaped through TzcFancyForm on an X server with a window manager:
 // the server holds every shape a region holds, however many rectangles one
 // request takes, and shows the form's pixels in it and none beside it; the
@@ -746,26 +797,10 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
     xtest::XSession session;
     if (!session.running())
         GTEST_SKIP() << session.missing();
-    QProcess probe;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    probe.setProcessEnvironment(env);
-    probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    probe.start(QStringLiteral(WIDGET_SHAPE_PROBE));
-    const auto answer = [&probe] {
-        while (!probe.canReadLine())
-            if (!probe.waitForReadyRead(xtest::DeadlineMs))
-                return QByteArray();
-        return probe.readLine().trimmed();
-    };
-    // The form's native window, named in an answer.
-    const auto windowOf = [](const QByteArray &line) {
-        const QList<QByteArray> words = line.split(' ');
-        return words.size() == 2 ? xcb_window_t(words[1].toULong()) : 0;
-    };
-    QByteArray line = answer();
+    ShapeProbe probe;
+    QByteArray line = probe.Answer();
     ASSERT_TRUE(line.startsWith("shown ")) << "the probe did not show its form";
-    xcb_window_t window = windowOf(line);
+    xcb_window_t window = ShapeProbe::WindowOf(line);
     ServerView server;
     ASSERT_TRUE(server.Connected());
 
@@ -793,10 +828,9 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.command);
-        probe.write(QByteArray(step.command) + '\n');
-        line = answer();
+        line = probe.Ask(step.command);
         ASSERT_TRUE(line.startsWith(step.shown ? "shown " : "hidden ")) << line.constData();
-        const xcb_window_t now = windowOf(line);
+        const xcb_window_t now = ShapeProbe::WindowOf(line);
         EXPECT_EQ(now != window, step.anew) << "the step tests the native window it means to";
         window = now;
         const QRegion expected =
@@ -829,10 +863,35 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
         EXPECT_EQ(shows, std::optional<bool>(true)) << "the shape shows none of the form";
         EXPECT_EQ(nextShows, std::optional<bool>(nextHeld));
     }
-    probe.write("quit\n");
-    EXPECT_TRUE(probe.waitForFinished(xtest::DeadlineMs));
-    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_TRUE(probe.Quit());
+}
+
+// Qt scales a window's shape by rounding each rectangle's edges to device
+// pixels. At 1.5 pixels a point, a shape sent in parts (32766 rectangles)
+// shows as Qt shows the same checkerboard one row shorter, sent whole: a
+// checkerboard still, not grown together where rounded sizes overlap.
+TEST(FancyForm, AShapeSentInPartsIsScaledAsQtScalesOne)
+{
+    xtest::XSession session;
+    if (!session.running())
+        GTEST_SKIP() << session.missing();
+    ShapeProbe probe(QStringLiteral("1.5"));
+    ASSERT_TRUE(probe.Answer().startsWith("shown ")) << "the probe did not show its form";
+    ServerView server;
+    ASSERT_TRUE(server.Connected());
+    // The rows both shapes have: those above the shorter one's last point
+    // row, which starts at device row 16381 * 1.5, rounded.
+    const auto rowsOf = [&server](xcb_window_t window) {
+        std::vector<QRect> rects = server.BoundingShape(window);
+        std::erase_if(rects, [](const QRect &r) { return r.bottom() >= 24572; });
+        return rects;
+    };
+    const std::vector<QRect> whole = rowsOf(ShapeProbe::WindowOf(probe.Ask("board 2 16382")));
+    const std::vector<QRect> inParts = rowsOf(ShapeProbe::WindowOf(probe.Ask("board 2 16383")));
+    EXPECT_EQ(whole.size(), 32762u); // two in each of the 16381 point rows
+    EXPECT_EQ(inParts.size(), whole.size());
+    EXPECT_TRUE(inParts == whole) << "the shape sent in parts is scaled otherwise";
+    EXPECT_TRUE(probe.Quit());
 }
 
 } // namespace
