@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QShortcutEvent>
@@ -251,10 +252,13 @@ ButtonShortcuts::Hit ButtonShortcuts::Match(const QEvent *e) const
 bool TakesCharacters(const QWidget *w)
 {
     // A read-only edit counts too: letters typed there are not meant to click.
+    // A menu bar has the focus only while Alt has handed it the keyboard, and
+    // then the letters typed pick its menus.
     return w->testAttribute(Qt::WA_InputMethodEnabled) || qobject_cast<const QLineEdit *>(w) ||
            qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w) ||
            qobject_cast<const QAbstractSpinBox *>(w) || qobject_cast<const QComboBox *>(w) ||
-           qobject_cast<const QAbstractItemView *>(w) || qobject_cast<const QKeySequenceEdit *>(w);
+           qobject_cast<const QAbstractItemView *>(w) ||
+           qobject_cast<const QKeySequenceEdit *>(w) || qobject_cast<const QMenuBar *>(w);
 }
 
 void ClickInDialog(QWidget *button, int modalResult, const std::function<void()> &onClick)

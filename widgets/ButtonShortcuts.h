@@ -89,7 +89,7 @@ private:
 
 // Whether the focused `w` takes typed characters: edits, spin boxes, combo
 // boxes (a closed one jumps to the item typed), lists and other item views,
-// and whatever accepts input-method text.
+// a menu bar (its menus' letters), and whatever accepts input-method text.
 bool TakesCharacters(const QWidget *w);
 
 // A dialog button's eye on the focus: `changed` learns every control of the

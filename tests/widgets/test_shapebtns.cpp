@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
@@ -278,8 +279,9 @@ class PlainAccelerator : public testing::TestWithParam<AcceleratorClass>
 // Every class with a caption accelerator: its letter, in either case, acts
 // alone while the focus is on a control that takes no characters (a button,
 // a slider) and with Alt wherever the focus is; typed into a text field, a
-// list, a combo box or a spin box it stays typing. A twin of the control
-// later in tab order holds the same letter: the first answers every time.
+// list, a combo box or a spin box it stays typing, and on the menu bar Alt
+// gave the focus to it picks a menu. A twin of the control later in tab
+// order holds the same letter: the first answers every time.
 TEST_P(PlainAccelerator, ActsWhileTheFocusTakesNoCharacters)
 {
     QWidget form;
@@ -298,6 +300,9 @@ TEST_P(PlainAccelerator, ActsWhileTheFocusTakesNoCharacters)
     list->setGeometry(100, 110, 80, 60);
     auto *spin = new QSpinBox(&form);
     spin->setGeometry(10, 180, 80, 20);
+    auto *menus = new QMenuBar(&form);
+    menus->addMenu(QStringLiteral("&File"));
+    menus->setGeometry(100, 180, 80, 20);
     const auto [control, acted] = GetParam().make(&form);
     control->setGeometry(10, 10, 60, 30);
     const auto [twin, twinActed] = GetParam().make(&form);
@@ -327,6 +332,7 @@ TEST_P(PlainAccelerator, ActsWhileTheFocusTakesNoCharacters)
         {combo, Qt::Key_G, Qt::NoModifier, 0},
         {list, Qt::Key_G, Qt::NoModifier, 0},
         {spin, Qt::Key_G, Qt::NoModifier, 0},
+        {menus, Qt::Key_G, Qt::NoModifier, 0},
         {push, Qt::Key_O, Qt::NoModifier, 0},
         {edit, Qt::Key_G, Qt::AltModifier, 1},
         {edit, Qt::Key_G, Qt::AltModifier | Qt::ShiftModifier, 1},
@@ -475,6 +481,13 @@ TEST(PlainAcceleratorUnderX, TypedLettersActInEveryClass)
     EXPECT_EQ(out.next(), "TzBitColBtn acted");
     probe.write("text\n");
     EXPECT_EQ(out.next(), "text=aB");
+    // Alt alone hands the keyboard to the menu bar: a letter typed there picks
+    // a menu, or nothing, and clicks no control, not even one holding it.
+    ASSERT_TRUE(focus("button"));
+    ASSERT_TRUE(type({QStringLiteral("alt"), QStringLiteral("h"), QStringLiteral("o")}));
+    EXPECT_EQ(out.next(), "menu");
+    ASSERT_TRUE(type({QStringLiteral("Escape"), QStringLiteral("Escape"), QStringLiteral("F12")}));
+    EXPECT_EQ(out.next(), "mark");
 
     // In the tool window the form owns, a closed combo box and a list jump
     // to the item typed, and no letter of any class acts on the form, whose

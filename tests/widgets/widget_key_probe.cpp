@@ -1,12 +1,14 @@
 // A test-only program that shows two controls of every class with a caption
-// accelerator, each class with a letter of its own that both hold, and a
-// tool window the form owns, for keys typed through a real X server.
+// accelerator, each class with a letter of its own that both hold, a menu
+// bar with the menu "&Other", and a tool window the form owns, for keys
+// typed through a real X server.
 //   widget_key_probe    prints "ready" once its window has the focus (on a
 //                       push button); then "<class> acted" for every action
 //                       of the first control of a class, "<class> second
-//                       acted" for the second, and "mark" for F12 in any
-//                       window (F11 gives the focus back to the push button
-//                       with the radio buttons unchecked); reads lines from
+//                       acted" for the second, "menu" when the menu opens
+//                       and "mark" for F12 in any window (F11 gives the
+//                       focus back to the push button with the radio
+//                       buttons unchecked); reads lines from
 //                       its input: "focus edit", "focus button" on the form,
 //                       "focus combo", "focus list", "focus tool edit",
 //                       "focus tool button" in the tool window (each answered
@@ -29,6 +31,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QSocketNotifier>
@@ -137,6 +140,11 @@ int main(int argc, char **argv)
     auto *edit = new QLineEdit(&form);
     edit->setGeometry(10, 190, 200, 24);
     push->setGeometry(220, 190, 60, 24);
+    auto *menus = new QMenuBar(&form);
+    menus->setGeometry(290, 190, 100, 24);
+    QMenu *other = menus->addMenu(QStringLiteral("&Other"));
+    other->addAction(QStringLiteral("Nothing"));
+    QObject::connect(other, &QMenu::aboutToShow, other, [] { say(QStringLiteral("menu")); });
 
     QWidget tool(&form, Qt::Tool);
     tool.setGeometry(10, 260, 300, 150);
