@@ -103,6 +103,12 @@ UsbLinkState UsbThread::CloseDevice()
 
 bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number)
 {
+    return Queue(bytes, count, number, 0);
+}
+
+bool UsbThread::Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number,
+                      std::uint64_t repeats)
+{
     if (number)
         *number = 0;
     if (count > TxSlotSize) {
@@ -121,6 +127,7 @@ bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64
             std::memcpy(free->Data.data(), bytes, count);
             free->Used = 1;
             free->Number = number ? (*number = ++LastNumber) : 0;
+            free->Repeats = repeats;
             LastTxFrame = *free; // Used doubles as Pending
             queued = true;
             if (cutHandle_ != d2xx::InvalidHandle) {
@@ -154,7 +161,8 @@ bool UsbThread::Waiting(std::uint64_t first, std::uint64_t last) const
 {
     std::lock_guard lock(TxLock);
     return std::any_of(TxQueue.begin(), TxQueue.end(), [=](const TxSlot &s) {
-        return s.Used && s.Number != 0 && s.Number >= first && s.Number <= last;
+        const std::uint64_t n = s.Number != 0 ? s.Number : s.Repeats;
+        return s.Used && n != 0 && n >= first && n <= last;
     });
 }
 
@@ -173,7 +181,9 @@ void UsbThread::ResendLast()
             return;
         copy = LastTxFrame;
     }
-    Send(copy.Data.data(), copy.Length);
+    // The repeat stands for the frame it repeats: whoever waits for that
+    // frame to leave the queue (Waiting) waits for the repeat too.
+    Queue(copy.Data.data(), copy.Length, nullptr, copy.Number != 0 ? copy.Number : copy.Repeats);
     std::lock_guard lock(TxLock);
     LastTxFrame.Used = 0;
 }

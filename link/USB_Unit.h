@@ -55,6 +55,7 @@ struct TxSlot
     std::uint32_t Length = 0;
     std::uint32_t Written = 0; // bytes already on the wire after a partial write
     std::uint64_t Number = 0;  // given when the sender asked for one; 0 otherwise
+    std::uint64_t Repeats = 0; // a repeat's: the number of the frame it repeats
     std::array<std::uint8_t, TxSlotSize> Data{};
 };
 
@@ -119,9 +120,9 @@ public:
     // Every byte that the worker's reads returned up to this time has been
     // handed over whole. Any thread.
     Time rxHandledUpTo() const { return Time(Time::duration(RxHandledUpTo.load())); }
-    // Whether a numbered frame from `first` to `last` still waits in the
-    // queue, whole or its unwritten rest; one dropped from the queue no
-    // longer does. Any thread.
+    // Whether a numbered frame from `first` to `last`, or a repeat of one
+    // (ResendLast), still waits in the queue, whole or its unwritten rest;
+    // one dropped from the queue no longer does. Any thread.
     bool Waiting(std::uint64_t first, std::uint64_t last) const;
     // Every slot holds a frame that waits to be written.
     bool QueueFull() const;
@@ -172,6 +173,10 @@ private:
     bool Tracing() const;
     bool Synchronize(std::function<void()> fn);
     void ClearQueueLocked();
+    // Send; a repeat (`repeats` non-zero) is not numbered but keeps the number
+    // of the frame it repeats for Waiting.
+    bool Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number,
+               std::uint64_t repeats);
     void WriteOneFrame();
     void Nap(std::uint32_t ms);
     // A pause that nothing but the next read can follow: it is owed to that

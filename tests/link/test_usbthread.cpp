@@ -245,8 +245,11 @@ TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u) << "dropped, not written";
     r.usb.ResendLast(); // a repeat is not numbered
+    EXPECT_TRUE(r.usb.Waiting(2, 2)) << "a repeat waits as the frame it repeats";
+    EXPECT_FALSE(r.usb.Waiting(3, 9));
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u);
+    EXPECT_FALSE(r.usb.Waiting(1, 2));
 
     const Bytes big(301, 0);
     EXPECT_FALSE(r.usb.Send(big.data(), 301, &number));

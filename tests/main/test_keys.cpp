@@ -72,6 +72,7 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
         const char *how;
         // Runs before keypad tick `tick` (from 1); returns the worker passes after it.
         std::function<int(ManualRig &, int tick)> around;
+        bool repeated = false; // the unit asked for the first run's last frame again
     } cases[] = {
         {"each frame written before the next tick", [](ManualRig &, int) { return 1; }},
         {"two status requests in the low slots as the first run ends",
@@ -82,6 +83,17 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
              }
              return tick == 33 || tick == 34 ? 0 : 1;
          }},
+        {"the run's last frame sent again from a higher slot, as a serial error asks",
+         [](ManualRig &r, int tick) {
+             if (tick == 33) {
+                 r.main().Timer1Timer();
+                 r.main().Timer1Timer();
+             }
+             if (tick == 35)
+                 r.main().usb()->ResendLast();
+             return tick == 33 || tick == 34 ? 0 : 1;
+         },
+         true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
@@ -104,6 +116,8 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
             frames.push_back(f);
         EXPECT_FALSE(m.KeypadTimer->isActive());
         std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
+        if (c.repeated)
+            expected.emplace_back(34, 0x0F);
         const auto on = allOutputs(0xF0);
         expected.insert(expected.end(), on.begin(), on.end());
         EXPECT_EQ(switches(frames), expected);
