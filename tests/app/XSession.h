@@ -222,6 +222,27 @@ inline int RunProgramLooping(const std::vector<std::string> &args)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Whether a test can drive `session`: skipped where Xvfb or openbox (or,
+// given `xdotool`, that tool, whose path it gets) is not installed, failed
+// where they did not start.
+inline bool SessionReady(const XSession *session, std::string *xdotool = nullptr)
+{
+    bool ready = false;
+    [&] {
+        ASSERT_NE(session, nullptr);
+        if (!session->missing().empty())
+            GTEST_SKIP() << session->missing();
+        ASSERT_TRUE(session->running()) << "Xvfb or openbox did not start";
+        if (xdotool) {
+            *xdotool = FindProgram("xdotool");
+            if (xdotool->empty())
+                GTEST_SKIP() << "xdotool is not installed";
+        }
+        ready = true;
+    }();
+    return ready;
+}
+
 // Runs the tests on `session`'s display, once its window manager frames a
 // window; on the offscreen platform where no session runs (the tests then
 // skip). Returns the tests' result.

@@ -36,13 +36,9 @@ constexpr int ShownWithinMs = 3000;
 // leaves the edit (Tab, another page, F9 reading it), never while typing.
 TEST(EntryUnderX, RefreshTimeIsTypedKeyByKey)
 {
-    ASSERT_NE(Session, nullptr);
-    if (!Session->missing().empty())
-        GTEST_SKIP() << Session->missing();
-    ASSERT_TRUE(Session->running()) << "Xvfb or openbox did not start";
-    const std::string xdotool = FindProgram("xdotool");
-    if (xdotool.empty())
-        GTEST_SKIP() << "xdotool is not installed";
+    std::string xdotool;
+    if (!SessionReady(Session, &xdotool))
+        return;
 
     QTemporaryDir dir;
     d2xx::Driver driver;

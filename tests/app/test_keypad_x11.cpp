@@ -120,13 +120,9 @@ private:
 // starts one run: each output switched once, all of them off.
 TEST(KeypadUnderX, AHeldKeyStartsOneRun)
 {
-    ASSERT_NE(Session, nullptr);
-    if (!Session->missing().empty())
-        GTEST_SKIP() << Session->missing();
-    ASSERT_TRUE(Session->running()) << "Xvfb or openbox did not start";
-    const std::string xdotool = FindProgram("xdotool");
-    if (xdotool.empty())
-        GTEST_SKIP() << "xdotool is not installed";
+    std::string xdotool;
+    if (!SessionReady(Session, &xdotool))
+        return;
 
     QTemporaryDir dir;
     auto backend = std::make_shared<testsupport::FakeBackend>();
@@ -177,13 +173,9 @@ TEST(KeypadUnderX, AHeldKeyStartsOneRun)
 // give two changes of run.
 TEST(KeypadUnderX, QuickPressesReachTheUnitInOrder)
 {
-    ASSERT_NE(Session, nullptr);
-    if (!Session->missing().empty())
-        GTEST_SKIP() << Session->missing();
-    ASSERT_TRUE(Session->running()) << "Xvfb or openbox did not start";
-    const std::string xdotool = FindProgram("xdotool");
-    if (xdotool.empty())
-        GTEST_SKIP() << "xdotool is not installed";
+    std::string xdotool;
+    if (!SessionReady(Session, &xdotool))
+        return;
 
     testsupport::QuickVersionCheck quickCheck;
     QTemporaryDir dir;

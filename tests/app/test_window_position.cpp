@@ -68,10 +68,8 @@ Place RunOnce(const QString &iniPath, QRect *reach, bool maximise = false)
 // onto the screen, its whole frame, and then stays.
 TEST(WindowPosition, StaysPutUnderAWindowManager)
 {
-    ASSERT_NE(Session, nullptr);
-    if (!Session->missing().empty())
-        GTEST_SKIP() << Session->missing();
-    ASSERT_TRUE(Session->running()) << "Xvfb or openbox did not start";
+    if (!SessionReady(Session))
+        return;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const struct
     {

@@ -25,6 +25,8 @@
 #include "widgets/zAnimateNWColorBtns.h"
 #include "widgets/zAnimateShapeBtn.h"
 
+#include "tests/widgets/ProbeInput.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -203,38 +205,25 @@ int main(int argc, char **argv)
     };
     await(push, QStringLiteral("ready"));
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, &form, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
+    OnInputLines(&form, [&](const QByteArray &line) {
+        const QByteArray &command = line;
+        const std::pair<const char *, QWidget *> targets[] = {
+            {"focus edit", edit},          {"focus button", push},
+            {"focus combo", combo},        {"focus list", list},
+            {"focus tool edit", toolEdit}, {"focus tool button", toolPush}};
+        const auto target = std::find_if(std::begin(targets), std::end(targets),
+                                         [&](const auto &t) { return command == t.first; });
+        if (target != std::end(targets)) {
+            await(target->second, QStringLiteral("focused"));
+        } else if (command == "text") {
+            say(QStringLiteral("text=") + edit->text());
+        } else if (command == "tool") {
+            say(QStringLiteral("combo=") + combo->currentText());
+            say(QStringLiteral("list=") +
+                (list->currentItem() ? list->currentItem()->text() : QString()));
+            say(QStringLiteral("edit=") + toolEdit->text());
+        } else if (command == "quit") {
             QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, n);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QByteArray command = pending.left(end).trimmed();
-            pending.remove(0, end + 1);
-            const std::pair<const char *, QWidget *> targets[] = {
-                {"focus edit", edit},          {"focus button", push},
-                {"focus combo", combo},        {"focus list", list},
-                {"focus tool edit", toolEdit}, {"focus tool button", toolPush}};
-            const auto target = std::find_if(std::begin(targets), std::end(targets),
-                                             [&](const auto &t) { return command == t.first; });
-            if (target != std::end(targets)) {
-                await(target->second, QStringLiteral("focused"));
-            } else if (command == "text") {
-                say(QStringLiteral("text=") + edit->text());
-            } else if (command == "tool") {
-                say(QStringLiteral("combo=") + combo->currentText());
-                say(QStringLiteral("list=") +
-                    (list->currentItem() ? list->currentItem()->text() : QString()));
-                say(QStringLiteral("edit=") + toolEdit->text());
-            } else if (command == "quit") {
-                QCoreApplication::quit();
-            }
         }
     });
     return app.exec();

@@ -14,6 +14,8 @@
 #include "app/XSession.h"
 #include "widgets/Std2Regions.h"
 
+#include "tests/widgets/ProbeInput.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -106,43 +108,30 @@ int main(int argc, char **argv)
     form.show();
     showAnew();
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, &form, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
+    OnInputLines(&form, [&](const QByteArray &line) {
+        const QList<QByteArray> command = line.split(' ');
+        const QByteArray &verb = command.front();
+        if (verb == "board" && command.size() == 3)
+            fancy.SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
+                                vcl::clWhite);
+        else if (verb == "clear")
+            fancy.Clear();
+        else if (verb == "show")
+            form.show();
+        else if (verb == "anew")
+            form.Anew();
+        else if (verb == "ontop") {
+            form.setWindowFlag(Qt::WindowStaysOnTopHint,
+                               !(form.windowFlags() & Qt::WindowStaysOnTopHint));
+            form.show(); // changing the flags hides the form
+        } else if (verb == "hide")
+            form.hide();
+        if (verb == "quit")
             QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, n);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QList<QByteArray> command = pending.left(end).trimmed().split(' ');
-            pending.remove(0, end + 1);
-            const QByteArray &verb = command.front();
-            if (verb == "board" && command.size() == 3)
-                fancy.SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
-                                    vcl::clWhite);
-            else if (verb == "clear")
-                fancy.Clear();
-            else if (verb == "show")
-                form.show();
-            else if (verb == "anew")
-                form.Anew();
-            else if (verb == "ontop") {
-                form.setWindowFlag(Qt::WindowStaysOnTopHint,
-                                   !(form.windowFlags() & Qt::WindowStaysOnTopHint));
-                form.show(); // changing the flags hides the form
-            } else if (verb == "hide")
-                form.hide();
-            if (verb == "quit")
-                QCoreApplication::quit();
-            else if (form.isVisible())
-                showAnew();
-            else
-                say(QStringLiteral("hidden %1").arg(form.windowHandle()->winId()));
-        }
+        else if (form.isVisible())
+            showAnew();
+        else
+            say(QStringLiteral("hidden %1").arg(form.windowHandle()->winId()));
     });
     return app.exec();
 }
