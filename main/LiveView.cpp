@@ -246,6 +246,14 @@ void TMainForm::ChannelButtonClick(TzColorBtn *button)
     const int channel = name.right(digits).toInt();
     if (channel < 1 || channel > TGeneralPageUi::Channels)
         return;
+    // A click while keypad runs go, or their frames still wait, follows
+    // them, as it did while a run held the window: sent at once, it would
+    // be undone by the run's frame for the same output.
+    if (KeypadBusy() && ManualMode && MaySend()) {
+        QueueKeypadStep({static_cast<std::uint8_t>(channel),
+                         std::uint8_t(IsCaptionOn(button) ? 0x0F : 0xF0)});
+        return;
+    }
     if (IsCaptionOn(button))
         SendChannelOff(static_cast<std::uint8_t>(channel));
     else

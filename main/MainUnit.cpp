@@ -564,7 +564,7 @@ void TMainForm::USB1Click()
 void TMainForm::Connect(const QString &description)
 {
     // A keypad run's frames go to the device it started on, or to none.
-    StopKeypadRun();
+    StopKeypadRun(true);
     if (!Usb || Usb->Open(description.toLatin1().toStdString()) != 1) {
         SetPanel(0, "NOT CONNECTED");
         return;
@@ -580,7 +580,7 @@ void TMainForm::Connect(const QString &description)
 
 void TMainForm::DeviceRemoved()
 {
-    StopKeypadRun();
+    StopKeypadRun(true);
     if (Connected == 1) {
         ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = LinkUp = 0;
         UpdateAccessLevel();
@@ -593,7 +593,7 @@ void TMainForm::DeviceRemoved()
 
 void TMainForm::DeviceClosed()
 {
-    StopKeypadRun();
+    StopKeypadRun(true);
     // Closed by the selection window: no device is connected until the user picks one.
     if (Connected == 1)
         SetPanel(0, "USB DISCONNECTED");
@@ -601,7 +601,7 @@ void TMainForm::DeviceClosed()
 
 void TMainForm::DeviceArrived()
 {
-    StopKeypadRun();
+    StopKeypadRun(true);
     RxDecoder.Reset();
     AutoReadPending = 1;
     LinkUp = 1;

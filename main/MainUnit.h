@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <vector>
 #include <functional>
@@ -132,17 +133,24 @@ public:
     void FormKeyUp(QKeyEvent *event);
     // The keypad "/": all outputs switched one by one, a frame every 25 ms
     // from KeypadTimer, so the window and the link keep running meanwhile.
-    // A run starts once no frame of the run before it waits in the transmit
-    // queue any more, so the runs reach the unit in the order of the presses.
+    // Every press gives its run, each switching the other way. A run starts
+    // once no frame queued before it waits in the transmit queue any more,
+    // so the runs reach the unit in the order of the presses; a run passes
+    // an output only once its frame is queued, and a full queue takes it on
+    // a later tick. An output button clicked while runs go or their frames
+    // wait follows them the same way, so the output ends as the click asked.
     // No run starts or goes on while a transfer or the firmware update owns
     // the link; one that runs when they start, when a service tool that
     // talks to the unit opens, when "Auto" is chosen, or when the device is
     // closed, opened, lost or back (its frames would be dropped or reach
-    // another exchange), is stopped and does not count as done.
+    // another exchange), is stopped and does not count as done, and so are
+    // the presses and clicks waiting behind it. When the link goes
+    // (`framesDropped`), a finished run whose frames still wait is not
+    // counted as done either: they never reach the unit.
     // A key held down starts one run, however long it is held.
     void KeypadSwitchAll();
     void KeypadTimerTimer();
-    void StopKeypadRun();
+    void StopKeypadRun(bool framesDropped = false);
     // A transfer or the firmware window holds the link: no switching frame may go out.
     bool LinkTakenFromManualSwitching() const;
     QTimer *KeypadTimer = nullptr;
@@ -428,11 +436,24 @@ private:
     // none was queued.
     std::uint64_t SendChannelSwitch(std::uint8_t channel, std::uint8_t how);
     int keypadChannel_ = 0;              // the last output the running keypad sequence switched
-    // Numbers of the first and the last frame the latest keypad run queued;
-    // the next run waits until none of them waits in the transmit queue.
+    // Numbers of the first and the last frame the latest keypad step queued;
+    // the next step waits until none of them waits in the transmit queue.
     std::uint64_t keypadFirstFrame_ = 0;
     std::uint64_t keypadLastFrame_ = 0;
-    int keypadRuns_ = 0;                 // keypad sequences still to run, the current one included
+    bool keypadRunCounted_ = false; // those frames are a run that flipped KeypadSwitchAllOn
+    // What the keypad still has to send, in the order of the presses and
+    // clicks, the running step first: a run of all outputs (`channel` 0),
+    // or a click on one output with its switching byte.
+    struct KeypadStep
+    {
+        std::uint8_t channel = 0;
+        std::uint8_t how = 0;
+    };
+    std::deque<KeypadStep> keypadSteps_;
+    // Whether keypad steps wait or their frames still wait in the queue.
+    bool KeypadBusy() const;
+    // Appends `step` and starts the keypad timer when it does not run.
+    void QueueKeypadStep(KeypadStep step);
     bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press
     std::uint64_t keypadReleasedAt_ = 0; // the platform's time of its last release
     // Whether a press of the keypad "/" is the key held down, repeated.

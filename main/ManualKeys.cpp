@@ -6,8 +6,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <algorithm>
-
 void TMainForm::InstallKeyPreview()
 {
     // The window sees each key before the control with the focus does.
@@ -103,49 +101,79 @@ void TMainForm::KeypadSwitchAll()
     if (LinkTakenFromManualSwitching())
         return;
     // A press during a run follows it, as a key typed while the window was
-    // busy would; one press waits, not every one.
-    keypadRuns_ = std::min(keypadRuns_ + 1, 2);
+    // busy would: every press its run, in the order of the presses.
+    QueueKeypadStep({});
+}
+
+void TMainForm::QueueKeypadStep(KeypadStep step)
+{
+    keypadSteps_.push_back(step);
     if (!KeypadTimer->isActive()) {
         keypadChannel_ = 0;
         KeypadTimer->start();
     }
 }
 
-void TMainForm::StopKeypadRun()
+bool TMainForm::KeypadBusy() const
+{
+    return !keypadSteps_.empty() || (Usb && Usb->Waiting(keypadFirstFrame_, keypadLastFrame_));
+}
+
+void TMainForm::StopKeypadRun(bool framesDropped)
 {
     // The outputs switched so far stay as they are; the next press repeats
     // the same run, since this one did not reach every output.
+    if (framesDropped && keypadRunCounted_ && Usb &&
+        Usb->Waiting(keypadFirstFrame_, keypadLastFrame_))
+        KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
     KeypadTimer->stop();
-    keypadRuns_ = 0;
+    keypadSteps_.clear();
     keypadChannel_ = 0;
+    keypadRunCounted_ = false;
 }
 
 void TMainForm::KeypadTimerTimer()
 {
-    if (keypadRuns_ == 0 || LinkTakenFromManualSwitching()) {
-        StopKeypadRun();
+    // Frames queued on a link that is not open never reach the unit.
+    const bool linkOpen = Usb && Usb->linkState() == devlink::LinkOpen && LinkUp == 1;
+    if (keypadSteps_.empty() || LinkTakenFromManualSwitching() || !linkOpen) {
+        StopKeypadRun(!linkOpen);
         return;
     }
     if (keypadChannel_ == 0) {
-        // The queue writes its lowest used slot first: a frame of the run
+        // The queue writes its lowest used slot first: a frame of the step
         // before, left in a higher slot behind the status poll, would reach
-        // the unit after this run's first frames and switch an output
-        // against the last press. This run waits until none is left.
-        if (Usb && Usb->Waiting(keypadFirstFrame_, keypadLastFrame_))
+        // the unit after this step's first frames and switch an output
+        // against the last press or click. This step waits until none is left.
+        if (Usb->Waiting(keypadFirstFrame_, keypadLastFrame_))
             return;
         keypadFirstFrame_ = keypadLastFrame_ = 0;
+        keypadRunCounted_ = false;
     }
-    const auto channel = static_cast<std::uint8_t>(++keypadChannel_);
-    if (const std::uint64_t number =
-            SendChannelSwitch(channel, KeypadSwitchAllOn == 1 ? 0xF0 : 0x0F)) {
-        if (keypadFirstFrame_ == 0)
-            keypadFirstFrame_ = number;
-        keypadLastFrame_ = number;
-    }
-    if (keypadChannel_ < TGeneralPageUi::Channels)
+    const KeypadStep step = keypadSteps_.front();
+    const bool run = step.channel == 0;
+    const std::uint64_t number =
+        run ? SendChannelSwitch(static_cast<std::uint8_t>(keypadChannel_ + 1),
+                                KeypadSwitchAllOn == 1 ? 0xF0 : 0x0F)
+            : SendChannelSwitch(step.channel, step.how);
+    if (number == 0) {
+        // A full queue takes the frame on a later tick; a frame refused for
+        // any other reason would be refused again.
+        if (!Usb->QueueFull())
+            StopKeypadRun();
         return;
-    KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
+    }
+    if (keypadFirstFrame_ == 0)
+        keypadFirstFrame_ = number;
+    keypadLastFrame_ = number;
+    if (run && ++keypadChannel_ < TGeneralPageUi::Channels)
+        return;
+    if (run) {
+        KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
+        keypadRunCounted_ = true;
+    }
     keypadChannel_ = 0;
-    if (--keypadRuns_ == 0)
+    keypadSteps_.pop_front();
+    if (keypadSteps_.empty())
         KeypadTimer->stop();
 }

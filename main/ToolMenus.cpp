@@ -56,7 +56,7 @@ void TMainForm::Firmware1Click()
     // The update owns the link while its window is open.
     PauseStatusPolling();
     FirmwareWindowOpen = 1;
-    StopKeypadRun();
+    StopKeypadRun(true); // the update drops what waits in the queue
     ClearLiveView();
     ToolLaunchers.Firmware(this);
     FirmwareWindowOpen = 0;

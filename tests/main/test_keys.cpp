@@ -6,6 +6,7 @@
 #include "main/LogUnit.h"
 #include "link/UsbSelectUnit.h"
 #include "main/ToolWindows.h"
+#include "widgets/zAnimate.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -73,6 +74,7 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
         // Runs before keypad tick `tick` (from 1); returns the worker passes after it.
         std::function<int(ManualRig &, int tick)> around;
         bool repeated = false; // the unit asked for the first run's last frame again
+        bool clicked = false;  // output 34, shown "On", clicked during the second run
     } cases[] = {
         {"each frame written before the next tick", [](ManualRig &, int) { return 1; }},
         {"two status requests in the low slots as the first run ends",
@@ -94,6 +96,16 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
              return tick == 33 || tick == 34 ? 0 : 1;
          },
          true},
+        {"output 34 clicked during the second run follows it",
+         [](ManualRig &r, int tick) {
+             if (tick == 40) {
+                 TzColorBtn *button = r.main().General.ChannelButtons[34];
+                 button->SetCaption("On");
+                 button->Click();
+             }
+             return 1;
+         },
+         false, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
@@ -120,6 +132,8 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
             expected.emplace_back(34, 0x0F);
         const auto on = allOutputs(0xF0);
         expected.insert(expected.end(), on.begin(), on.end());
+        if (c.clicked)
+            expected.emplace_back(34, 0x0F);
         EXPECT_EQ(switches(frames), expected);
         EXPECT_EQ(KeypadSwitchAllOn, 0);
         EXPECT_TRUE(r.panel(2).isEmpty());
@@ -276,7 +290,7 @@ TEST(KeypadSwitchAll, ServiceToolWindowStopsTheRun)
 // One run a key press: a held key's repeats start none, however the
 // platform gives them (marked as repeats; as a release and a press of one
 // time, as X does and, on a busy machine, often leaves unmarked; as presses
-// alone), and of the presses during a run one waits behind it.
+// alone), and every press during a run gives a run of its own behind it.
 TEST(KeypadSwitchAll, OneRunPerPress)
 {
     ManualRig r;
@@ -329,9 +343,9 @@ TEST(KeypadSwitchAll, OneRunPerPress)
     run(10);
     press();
     press();
-    run(400);
+    run(600);
     EXPECT_FALSE(m.KeypadTimer->isActive());
-    for (const auto &more : {allOutputs(0xF0), allOutputs(0x0F)})
+    for (const auto &more : {allOutputs(0xF0), allOutputs(0x0F), allOutputs(0xF0)})
         expected.insert(expected.end(), more.begin(), more.end());
     EXPECT_EQ(switches(frames), expected);
 }
@@ -369,6 +383,26 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
              r.main().usb()->Pass();
              r.backend->present = true;
              r.main().usb()->Pass();
+         }},
+        {"device lost once the run queued its last frame, before it was written",
+         [](ManualRig &r) {
+             for (int tick = 6; tick <= 34; ++tick) {
+                 r.main().KeypadTimerTimer();
+                 if (tick <= 30)
+                     r.sent(1);
+             }
+             r.backend->present = false;
+             r.backend->state->gone = true;
+             r.main().usb()->Pass();
+         }},
+        {"a press while the device is lost",
+         [](ManualRig &r) {
+             r.backend->present = false;
+             r.backend->state->gone = true;
+             r.main().usb()->Pass();
+             r.main().KeypadSwitchAll();
+             for (int tick = 0; tick < 40; ++tick)
+                 r.main().KeypadTimerTimer();
          }},
         {"Auto chosen, then manual mode again",
          [](ManualRig &r) {
@@ -412,7 +446,7 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
 
 // A worker that writes nothing fills the queue: the frames it holds stay and
 // go out later, each one it cannot take is reported, and the report stays
-// long enough to be read.
+// long enough to be read. The run loses none: it goes on once there is room.
 TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
 {
     ManualRig r;
@@ -432,6 +466,15 @@ TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
     const auto all = allOutputs(0x0F);
     const std::vector<std::pair<int, int>> first25(all.begin(), all.begin() + 25);
     EXPECT_EQ(sent, first25);
+    // The run waited at the frame the queue refused and goes on from it.
+    EXPECT_TRUE(m.KeypadTimer->isActive());
+    EXPECT_EQ(KeypadSwitchAllOn, 0);
+    for (int tick = 0; tick < 9; ++tick)
+        m.KeypadTimerTimer();
+    const std::vector<std::pair<int, int>> rest(all.begin() + 25, all.end());
+    EXPECT_EQ(switches(r.sent()), rest);
+    EXPECT_FALSE(m.KeypadTimer->isActive());
+    EXPECT_EQ(KeypadSwitchAllOn, 1);
     now += 150; // the next status poll
     m.SendChannelOn(1);
     EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
