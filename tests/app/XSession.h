@@ -128,13 +128,13 @@ private:
     pid_t wm_ = 0;
 };
 
-// Children that keep every processor busy while it lives, so that key
-// repeats and timers come as on a loaded machine; ended with it, or with
-// the test when the test is killed.
+// Children that keep every processor busy while it lives, `perProcessor`
+// loops each, so that key repeats and timers come as on a loaded machine;
+// ended with it, or with the test when the test is killed.
 class BusyProcessors
 {
 public:
-    BusyProcessors()
+    explicit BusyProcessors(int perProcessor = 1)
     {
         // The processors this process may run on: all of the machine's, or
         // those a CI runner or `taskset` gives it.
@@ -144,7 +144,7 @@ public:
                                ? std::max(1, CPU_COUNT(&set))
                                : std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN));
         const pid_t parent = ::getpid();
-        for (long i = 0; i < count; ++i) {
+        for (long i = 0; i < count * perProcessor; ++i) {
             const pid_t pid = ::fork();
             if (pid == 0) {
                 ::prctl(PR_SET_PDEATHSIG, SIGKILL);

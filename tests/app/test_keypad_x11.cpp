@@ -15,16 +15,19 @@
 #include "tests/app/E2ERig.h"
 #include "tests/app/XSession.h"
 #include "tests/support/FakeDriver.h"
+#include "widgets/zAnimate.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QRadioButton>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,9 +66,15 @@ public:
     std::vector<std::string> descriptions() override { return inner_->descriptions(); }
     std::unique_ptr<d2xx::Device> open(const std::string &description) override
     {
+        if (!wire_->plugged)
+            return nullptr;
         std::unique_ptr<d2xx::Device> device = inner_->open(description);
         return device ? std::make_unique<Device>(std::move(device), wire_) : nullptr;
     }
+    // The cable pulled and plugged back: meanwhile the tool's reads and
+    // writes fail as on a device that is gone, and it cannot open it.
+    void unplug() { wire_->plugged = false; }
+    void replug() { wire_->plugged = true; }
     Bytes wire() const
     {
         std::lock_guard lock(wire_->mutex);
@@ -77,6 +86,7 @@ private:
     {
         mutable std::mutex mutex;
         Bytes bytes;
+        std::atomic<bool> plugged{true};
     };
     class Device : public d2xx::Device
     {
@@ -85,6 +95,7 @@ private:
             : inner_(std::move(inner)), wire_(std::move(wire))
         {
         }
+        bool gone() const { return !wire_->plugged.load(); }
         void setBaudRate(int baud) override { inner_->setBaudRate(baud); }
         void setDataCharacteristics(int d, int s, int p) override
         {
@@ -94,17 +105,24 @@ private:
         bool read(std::uint8_t *buffer, std::uint32_t size, std::uint32_t &got,
                   d2xx::ReadPause pause) override
         {
-            return inner_->read(buffer, size, got, pause);
+            got = 0;
+            return !gone() && inner_->read(buffer, size, got, pause) && !gone();
         }
         void cutPause() override { inner_->cutPause(); }
         bool write(const std::uint8_t *data, std::uint32_t size, std::uint32_t &written) override
         {
+            written = 0;
+            if (gone())
+                return false;
             const bool ok = inner_->write(data, size, written);
             std::lock_guard lock(wire_->mutex);
             wire_->bytes.insert(wire_->bytes.end(), data, data + (ok ? written : 0));
             return ok;
         }
-        std::uint32_t lastError() const override { return inner_->lastError(); }
+        std::uint32_t lastError() const override
+        {
+            return gone() ? d2xx::ErrorDeviceGone : inner_->lastError();
+        }
 
     private:
         std::unique_ptr<d2xx::Device> inner_;
@@ -165,28 +183,103 @@ TEST(KeypadUnderX, AHeldKeyStartsOneRun)
     main.close();
 }
 
-// Quick presses with the link's timers running and the processors busy: the
-// status poll and the identity request keep the transmit queue's low slots
-// busy, yet the runs reach the unit in the order of the presses, no frame of
-// a run after the first frame of the next, and every output ends off, as the
-// last press says. Two presses 0.1 s apart and a third during the second run
-// give two changes of run.
-TEST(KeypadUnderX, QuickPressesReachTheUnitInOrder)
+// One step of what the keypad sends: a run over every output (`channel`
+// 0) or one output clicked; `how` is the switching byte.
+struct Step
+{
+    int channel = 0;
+    int how = 0;
+};
+constexpr int Off = 0x0F;
+constexpr int On = 0xF0;
+
+// The tool on a real X server against the simulated unit's program on a
+// pseudo-terminal, behind a relay that keeps every byte the unit gets.
+struct KeypadRig
 {
     std::string xdotool;
-    if (!SessionReady(Session, &xdotool))
-        return;
-
-    testsupport::QuickVersionCheck quickCheck;
+    QProcess program;
+    std::shared_ptr<RecordingBackend> relay;
     QTemporaryDir dir;
-    const std::shared_ptr<sim::SimBackend> unit = sim::makeSimBackend();
-    auto recording = std::make_shared<RecordingBackend>(unit);
     d2xx::Driver driver;
-    driver.addBackend(recording);
     vcl::ScriptedDialogs dialogs;
-    AutoForms forms({}, dir.path() + "/qm5230.INI", driver);
-    forms.Show();
-    TMainForm &main = *forms.Main;
+    testsupport::QuickVersionCheck quickCheck;
+    std::unique_ptr<AutoForms> forms;
+    ~KeypadRig()
+    {
+        forms.reset();
+        program.terminate();
+        program.waitForFinished(10000);
+    }
+    TMainForm &main() { return *forms->Main; }
+    // Runs xdotool with `args`, the window taking what it does meanwhile.
+    void xdo(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), xdotool);
+        ASSERT_EQ(RunProgramLooping(args), 0);
+    }
+    // The output's button as xdotool's arguments of a click on it.
+    std::vector<std::string> click(int channel)
+    {
+        TzColorBtn *button = main().General.ChannelButtons[static_cast<std::size_t>(channel)];
+        const QPoint at = button->mapToGlobal(button->rect().center());
+        return {"mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "1"};
+    }
+    // Every keypad step done, every frame written and the unit's answers in.
+    bool settled()
+    {
+        return WaitFor([&] {
+            const auto queue = main().usb()->queueSnapshot();
+            return !main().KeypadTimer->isActive() &&
+                   std::none_of(queue.begin(), queue.end(),
+                                [](const devlink::TxSlot &s) { return s.Used != 0; });
+        });
+    }
+    bool showsOn(int channel)
+    {
+        return TMainForm::IsCaptionOn(
+            main().General.ChannelButtons[static_cast<std::size_t>(channel)]);
+    }
+    bool shows(int channel, bool on)
+    {
+        return WaitFor([&] { return showsOn(channel) == on; });
+    }
+};
+
+// Presses of the keypad "/" and clicks on the outputs through the X server,
+// with the link's timers running, the trace logging every frame and the
+// processors busy: every press gives its run, each the other way, and the
+// unit gets the runs and clicks in the order they were made, no frame of a
+// step after the first frame of the next, none lost, none of a run made
+// while the unit was unplugged; every output ends as the last step said, and
+// its button shows it.
+struct KeypadRow
+{
+    const char *name;
+    int busyPerProcessor; // busy loops a processor while `drive` runs
+    std::function<void(KeypadRig &)> drive;
+    std::vector<Step> steps; // what reaches the unit after the set-up
+};
+
+class KeypadRunsUnderX : public ::testing::TestWithParam<KeypadRow>
+{
+};
+
+TEST_P(KeypadRunsUnderX, PressesAndClicksReachTheUnitInOrder)
+{
+    const KeypadRow &row = GetParam();
+    KeypadRig rig;
+    if (!SessionReady(Session, &rig.xdotool))
+        return;
+    rig.program.start(QM5230_SIM_PROGRAM, {});
+    ASSERT_TRUE(rig.program.waitForStarted(10000) && rig.program.waitForReadyRead(10000));
+    const std::string path = QString::fromLocal8Bit(rig.program.readLine()).trimmed().toStdString();
+    rig.relay = std::make_shared<RecordingBackend>(d2xx::makeExtraPortsBackend(path));
+    rig.driver.addBackend(rig.relay);
+    rig.forms = std::make_unique<AutoForms>(QStringList{}, rig.dir.path() + "/qm5230.INI",
+                                            rig.driver);
+    rig.forms->Show();
+    TMainForm &main = rig.main();
     // The trace window logs every frame, as for a technician watching the
     // link: the main thread takes longer over each hand-over of the worker,
     // and the queue fills further behind the status answers.
@@ -197,69 +290,142 @@ TEST(KeypadUnderX, QuickPressesReachTheUnitInOrder)
         Tracing(const Tracing &) = delete;
         Tracing &operator=(const Tracing &) = delete;
     } tracing;
-    main.Connect(sim::SimulatorDescription);
+    main.Connect(QString::fromStdString(path));
     // The automatic read of a new connection comes first, as it does for the user.
     ASSERT_TRUE(WaitFor([&] { return main.ReadFromDevice == 1 && !main.TransferRunning(); }));
     main.General.RadioButtonManuel->click();
-    ASSERT_TRUE(WaitFor([&] { return unit->unit().mode() == sim::UnitMode::Manual; }));
     main.activateWindow();
     ASSERT_TRUE(WaitFor([&] {
         return Framed(main) && QGuiApplication::focusWindow() == main.windowHandle();
     })) << "the window did not get the keyboard";
     ASSERT_TRUE(main.Timer1->isActive() && main.TimerVersion->isActive());
-    const std::size_t before = recording->wire().size();
+    ASSERT_TRUE(rig.settled());
+    const std::size_t before = rig.relay->wire().size();
 
     {
-        BusyProcessors busy;
-        ASSERT_EQ(
-            RunProgramLooping({xdotool, "key", "KP_Divide", "sleep", "0.1", "key", "KP_Divide"}),
-            0);
-        // The first run has sent its last frame: the second one follows.
-        ASSERT_TRUE(WaitFor([&] { return KeypadSwitchAllOn == 1; }));
-        ASSERT_EQ(RunProgramLooping({xdotool, "key", "KP_Divide"}), 0);
-        ASSERT_TRUE(WaitFor([&] { return !main.KeypadTimer->isActive(); }));
+        BusyProcessors busy(row.busyPerProcessor);
+        row.drive(rig);
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(rig.settled());
     }
-    // Everything queued has been written and has reached the unit.
-    ASSERT_TRUE(WaitFor([&] {
-        const auto queue = main.usb()->queueSnapshot();
-        return std::none_of(queue.begin(), queue.end(),
-                            [](const devlink::TxSlot &s) { return s.Used != 0; }) &&
-               !unit->line().untilNextEvent();
-    }));
-    const Bytes wire = recording->wire();
+    const Bytes wire = rig.relay->wire();
     const auto switches =
         Switches(Bytes(wire.begin() + static_cast<std::ptrdiff_t>(before), wire.end()));
-    // An output's n-th frame is its frame of run n: off, on, off.
-    const int how[] = {0x0F, 0xF0, 0x0F};
-    constexpr int Runs = 3;
-    std::array<int, TGeneralPageUi::Channels + 1> seen{};
-    std::array<std::size_t, Runs> first, last{};
-    first.fill(switches.size());
+
+    // Each output's frames, step by step, and where each step's frames lie.
+    constexpr std::size_t Channels = TGeneralPageUi::Channels;
+    std::array<std::vector<std::size_t>, Channels + 1> stepsOf{};
+    for (std::size_t step = 0; step < row.steps.size(); ++step)
+        for (int channel = 1; channel <= int(Channels); ++channel)
+            if (row.steps[step].channel == 0 || row.steps[step].channel == channel)
+                stepsOf[std::size_t(channel)].push_back(step);
+    std::array<std::size_t, Channels + 1> seen{};
+    std::vector<std::size_t> first(row.steps.size(), switches.size()), last(row.steps.size());
     std::string wrong;
     for (std::size_t at = 0; at < switches.size(); ++at) {
-        const auto [channel, what] = switches[at];
-        const int run = channel >= 1 && channel <= TGeneralPageUi::Channels
-                            ? seen[static_cast<std::size_t>(channel)]++
-                            : Runs;
-        if (run >= Runs || what != how[run]) {
+        const auto [channel, how] = switches[at];
+        const auto c = std::size_t(std::clamp(channel, 0, int(Channels)));
+        const std::size_t n = seen[c]++;
+        if (c == 0 || n >= stepsOf[c].size() || row.steps[stepsOf[c][n]].how != how) {
             wrong += " " + std::to_string(channel);
             continue;
         }
-        first[static_cast<std::size_t>(run)] = std::min(first[static_cast<std::size_t>(run)], at);
-        last[static_cast<std::size_t>(run)] = at;
+        const std::size_t step = stepsOf[c][n];
+        first[step] = std::min(first[step], at);
+        last[step] = at;
     }
-    EXPECT_EQ(switches.size(), std::size_t{Runs * TGeneralPageUi::Channels});
+    std::size_t expected = 0;
+    for (const auto &steps : stepsOf)
+        expected += steps.size();
+    EXPECT_EQ(switches.size(), expected) << "switching frames";
     EXPECT_EQ(wrong, "") << "outputs switched out of turn";
-    for (std::size_t run = 0; run + 1 < Runs; ++run)
-        EXPECT_LT(last[run], first[run + 1])
-            << "a frame of run " << run + 1 << " came after the first of run " << run + 2;
-    std::string on;
-    for (int channel = 1; channel <= TGeneralPageUi::Channels; ++channel)
-        if (unit->unit().output(channel).manualOn)
-            on += " " + std::to_string(channel);
-    EXPECT_EQ(on, "") << "outputs left on";
+    for (std::size_t step = 0; step + 1 < row.steps.size(); ++step)
+        EXPECT_LT(last[step], first[step + 1])
+            << "a frame of step " << step + 1 << " came after the first of step " << step + 2;
+    const auto shownWrong = [&] {
+        std::string channels;
+        for (int channel = 1; channel <= int(Channels); ++channel) {
+            const auto &steps = stepsOf[std::size_t(channel)];
+            if (!steps.empty() && rig.showsOn(channel) != (row.steps[steps.back()].how == On))
+                channels.append(" ").append(std::to_string(channel));
+        }
+        return channels;
+    };
+    WaitFor([&] { return shownWrong().empty(); });
+    EXPECT_EQ(shownWrong(), "") << "buttons that do not show the last step's state";
     main.close();
 }
+
+namespace {
+
+void PressKeypadSlash(KeypadRig &rig)
+{
+    rig.xdo({"key", "KP_Divide"});
+}
+
+std::vector<Step> Runs(std::initializer_list<int> hows)
+{
+    std::vector<Step> steps;
+    for (int how : hows)
+        steps.push_back({0, how});
+    return steps;
+}
+
+const KeypadRow KeypadRows[] = {
+    {"two presses 0.1 s apart and a third during the second run", 1,
+     [](KeypadRig &rig) {
+         rig.xdo({"key", "KP_Divide", "sleep", "0.1", "key", "KP_Divide"});
+         // The first run has sent its last frame: the second one follows.
+         ASSERT_TRUE(WaitFor([&] { return KeypadSwitchAllOn == 1; }));
+         PressKeypadSlash(rig);
+     },
+     Runs({Off, On, Off})},
+    {"three presses 0.1 s apart", 1,
+     [](KeypadRig &rig) {
+         rig.xdo({"key", "KP_Divide", "sleep", "0.1", "key", "KP_Divide", "sleep", "0.1", "key",
+                  "KP_Divide"});
+     },
+     Runs({Off, On, Off})},
+    {"output 34 clicked 0.3 s after a press that switches it the other way", 1,
+     [](KeypadRig &rig) {
+         PressKeypadSlash(rig);
+         ASSERT_TRUE(rig.settled() && rig.shows(34, false));
+         rig.xdo(rig.click(34));
+         ASSERT_TRUE(rig.settled() && rig.shows(34, true));
+         std::vector<std::string> args{"key", "KP_Divide", "sleep", "0.3"};
+         const auto click = rig.click(34);
+         args.insert(args.end(), click.begin(), click.end());
+         rig.xdo(args);
+     },
+     {{0, Off}, {34, On}, {0, On}, {34, Off}}},
+    {"one press, four busy loops a processor", 4, PressKeypadSlash, Runs({Off})},
+    {"a press while the unit is unplugged", 0,
+     [](KeypadRig &rig) {
+         TMainForm &main = rig.main();
+         PressKeypadSlash(rig);
+         ASSERT_TRUE(rig.settled());
+         rig.relay->unplug();
+         ASSERT_TRUE(WaitFor([&] { return main.StatusPanels[0]->text() == "USB DISCONNECTED"; }));
+         PressKeypadSlash(rig);
+         // Long enough for a whole run.
+         WaitFor([] { return false; }, 1500);
+         ASSERT_FALSE(main.KeypadTimer->isActive());
+         rig.relay->replug();
+         ASSERT_TRUE(WaitFor([&] {
+             // The automatic read of the link that came back is over.
+             return main.StatusPanels[0]->text() == "USB CONNECTED" &&
+                    main.AutoReadPending == 0 && !main.TimerSerial->isActive() &&
+                    !main.TransferRunning();
+         }));
+         PressKeypadSlash(rig);
+     },
+     Runs({Off, On})},
+};
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Rows, KeypadRunsUnderX, ::testing::ValuesIn(KeypadRows));
 
 int main(int argc, char **argv)
 {
