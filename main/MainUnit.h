@@ -81,7 +81,8 @@ public:
     static constexpr std::int64_t QueueFullShownMs = 5000;
     // Milliseconds of a steady clock; tests replace it.
     std::function<std::int64_t()> SteadyClockMs;
-    void SendRequest(std::uint8_t node, std::uint8_t command,
+    // SendFrame of a request built from its data bytes.
+    bool SendRequest(std::uint8_t node, std::uint8_t command,
                      std::initializer_list<std::uint8_t> data = {},
                      std::uint64_t *number = nullptr);
     void ProcessFrame(const std::uint8_t *frame, std::size_t count);
