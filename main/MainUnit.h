@@ -161,8 +161,9 @@ public:
     void ClearLogBtnClick();
     void CANmonitorFileLogBtnClick();
     void CANmonitorFileLogNameBtnClick();
-    // The choice back to "Off" (telling the unit when it was on) and the
-    // CAN input names in it: the "CAN Inputs" page was selected.
+    // The choice back to "Off" (telling the unit when it was on; when the
+    // "Off" cannot be sent, the unit's choice stays shown) and the CAN input
+    // names in it: the "CAN Inputs" page was selected.
     void ResetCanMonitorChoice();
     void RenameCanMonitorItems();
     // Closes the log file and unticks its box: only the box, a failed write
@@ -452,6 +453,9 @@ private:
     QTimer *readAnswerTimer_ = nullptr; // made with the first read
     bool readRunning_ = false;
     bool readIncomplete_ = false; // the read ended with blocks that never came
+    // The CAN monitor choice last sent to the unit: the selector goes back to
+    // it when a new choice could not be sent.
+    int canMonitorChoice_ = 0;
 };
 
 extern TMainForm *MainForm;
