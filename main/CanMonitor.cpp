@@ -67,7 +67,11 @@ void TMainForm::CANmonitorEnableComboBoxChange()
     // The selector travels as a fifth byte outside Length and the checksum.
     DeviceFrame frame(NodeApplication, CAN_MONITOR_REQ, 4);
     frame.set(FrameDataAt, static_cast<std::uint8_t>(choice)).finish();
-    SendFrame(frame.data(), 5);
+    // The selector shows what the unit monitors, never a choice it did not get.
+    if (SendFrame(frame.data(), 5))
+        canMonitorChoice_ = choice;
+    else
+        Config.CANmonitorEnableComboBox->setCurrentIndex(canMonitorChoice_);
 }
 
 void TMainForm::ClearLogBtnClick()
@@ -82,7 +86,6 @@ void TMainForm::ResetCanMonitorChoice()
     // stops; the log file stays open for as long as its box is ticked.
     if (Config.CANmonitorEnableComboBox->currentIndex() > 0)
         SwitchCanMonitorOff();
-    Config.CANmonitorEnableComboBox->setCurrentIndex(0);
     RenameCanMonitorItems();
 }
 

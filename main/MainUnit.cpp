@@ -363,7 +363,7 @@ bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count, std::ui
     return true;
 }
 
-void TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
+bool TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
                             std::initializer_list<std::uint8_t> data, std::uint64_t *number)
 {
     DeviceFrame f(node, command, static_cast<std::uint8_t>(4 + data.size()));
@@ -371,7 +371,7 @@ void TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
     for (std::uint8_t b : data)
         f.set(at++, b);
     f.finish();
-    SendFrame(f.data(), f.length(), number);
+    return SendFrame(f.data(), f.length(), number);
 }
 
 void TMainForm::RxFrameByte(std::uint8_t byte)

@@ -82,7 +82,8 @@ public:
     static constexpr std::int64_t QueueFullShownMs = 5000;
     // Milliseconds of a steady clock; tests replace it.
     std::function<std::int64_t()> SteadyClockMs;
-    void SendRequest(std::uint8_t node, std::uint8_t command,
+    // SendFrame of a request built from its data bytes.
+    bool SendRequest(std::uint8_t node, std::uint8_t command,
                      std::initializer_list<std::uint8_t> data = {},
                      std::uint64_t *number = nullptr);
     void ProcessFrame(const std::uint8_t *frame, std::size_t count);
@@ -168,8 +169,9 @@ public:
     void ClearLogBtnClick();
     void CANmonitorFileLogBtnClick();
     void CANmonitorFileLogNameBtnClick();
-    // The choice back to "Off" (telling the unit when it was on) and the
-    // CAN input names in it: the "CAN Inputs" page was selected.
+    // The choice back to "Off" (telling the unit when it was on; when the
+    // "Off" cannot be sent, the unit's choice stays shown) and the CAN input
+    // names in it: the "CAN Inputs" page was selected.
     void ResetCanMonitorChoice();
     void RenameCanMonitorItems();
     // Closes the log file and unticks its box: only the box, a failed write
@@ -472,6 +474,9 @@ private:
     QTimer *readAnswerTimer_ = nullptr; // made with the first read
     bool readRunning_ = false;
     bool readIncomplete_ = false; // the read ended with blocks that never came
+    // The CAN monitor choice last sent to the unit: the selector goes back to
+    // it when a new choice could not be sent.
+    int canMonitorChoice_ = 0;
 };
 
 extern TMainForm *MainForm;

@@ -54,8 +54,7 @@ TCalibrationForm::TCalibrationForm(QWidget *owner, Sender send)
 {
     if (!send_)
         send_ = [](const std::uint8_t *frame, std::uint8_t count) {
-            if (MainForm)
-                MainForm->SendFrame(frame, count);
+            return MainForm && MainForm->SendFrame(frame, count);
         };
     setupUi(this);
     TimerRefres = new QTimer(this);
@@ -238,7 +237,10 @@ void TCalibrationForm::SendSwitches()
     CalibrateChannelEdit->setText(QString::number(number));
     const DeviceFrame f = SwitchesRequest(CheckBoxOffset->isChecked(), CheckBoxRation->isChecked(),
                                           static_cast<std::uint8_t>(number));
-    send_(f.data(), f.length());
+    // Nothing answers the switches: unsent, they would pass for the unit's.
+    if (!send_(f.data(), f.length()))
+        vcl::ShowMessage("The switches were not sent to the unit: the transmit queue is full.",
+                         this);
 }
 
 void TCalibrationForm::CheckBoxOffsetClick()

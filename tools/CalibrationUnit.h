@@ -24,7 +24,8 @@ extern std::uint8_t CurrentChannel;
 class TCalibrationForm : public QDialog, public TCalibrationFormUi, public TFrameHandler
 {
 public:
-    using Sender = std::function<void(const std::uint8_t *frame, std::uint8_t count)>;
+    // False when the frame was not queued.
+    using Sender = std::function<bool(const std::uint8_t *frame, std::uint8_t count)>;
     // The unit answers within milliseconds; a write not confirmed in this
     // time is reported as failed.
     static constexpr int ConfirmMs = 1000;

@@ -83,8 +83,7 @@ TFIA_Form::TFIA_Form(QWidget *owner) : QDialog(owner)
 {
     setupUi(this);
     Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        if (MainForm)
-            MainForm->SendFrame(frame, count);
+        return MainForm && MainForm->SendFrame(frame, count);
     };
     Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     ChooseFile = [this](const QString &current) {
@@ -176,7 +175,7 @@ void TFIA_Form::BtnStartClick()
 
     DeviceFrame identity(NodeApplication, SYSTEM_SETUP_READ_REQ, 4);
     identity.finish();
-    Send(identity.data(), identity.length());
+    const bool serialAsked = Send(identity.data(), identity.length());
     if (Pause)
         Pause(IdentityPauseMs);
 
@@ -189,6 +188,9 @@ void TFIA_Form::BtnStartClick()
     Status(QStringLiteral("Comparing file : ") + Path);
     Status(QStringLiteral("With firmware version :") +
            (MainForm ? MainForm->VersionText : QString()));
+    // The record of the compare says why it names no unit.
+    if (!serialAsked)
+        Status(QStringLiteral("Tessaron serial no : not asked for, transmit queue full"));
 
     CompareAddr = 0;
     RetryCount = 0;

@@ -72,7 +72,8 @@ public:
     // The file dialog: the chosen name, empty when cancelled.
     std::function<QString(const QString &current)> ChooseFile;
     // Where frames go; the main window's SendFrame unless a test replaces it.
-    std::function<void(const std::uint8_t *frame, std::uint8_t count)> Send;
+    // False when the frame was not queued.
+    std::function<bool(const std::uint8_t *frame, std::uint8_t count)> Send;
     // The pause after the identity request; tests replace it.
     std::function<void(int ms)> Pause;
     static constexpr int IdentityPauseMs = 20;

@@ -31,8 +31,7 @@ TPingForm::TPingForm(QWidget *owner) : QDialog(owner), random_(std::random_devic
     PingWaiting = 0;
     PingTicks = 0;
     Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        if (MainForm)
-            MainForm->SendFrame(frame, count);
+        return MainForm && MainForm->SendFrame(frame, count);
     };
     connect(BtnPing, &QPushButton::clicked, this, &TPingForm::BtnPingClick);
     connect(BtnTimer, &QPushButton::clicked, this, &TPingForm::BtnTimerClick);
@@ -64,9 +63,17 @@ void TPingForm::BtnPingClick()
     const auto n = static_cast<std::size_t>(Random(MaxPingData + 1));
     for (std::size_t i = 0; i < n; ++i)
         data[i] = static_cast<std::uint8_t>(Random(255));
-    BuildPingRequest(LastPing, {data.data(), n});
-    if (Send)
-        Send(LastPing.data(), PingRequestLength);
+    PingBuffer request{};
+    BuildPingRequest(request, {data.data(), n});
+    // A ping the queue refused never reached the line: it is neither awaited
+    // nor counted, and the timer's next tick sends another.
+    if (!Send || !Send(request.data(), PingRequestLength)) {
+        const QTime at = Clock();
+        AddLine(QString::number(at.second()) + ':' + QString::number(at.msec()) +
+                ": PING_REQ not sent: transmit queue full");
+        return;
+    }
+    LastPing = request;
     PingWaiting = 1;
     failureCounted_ = false;
     ++PingsSent;

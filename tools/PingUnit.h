@@ -40,7 +40,8 @@ public:
     void Seed(std::uint32_t seed) { random_.seed(seed); }
 
     // Where requests go; the main window's SendFrame unless a test replaces it.
-    std::function<void(const std::uint8_t *frame, std::uint8_t count)> Send;
+    // False when the frame was not queued.
+    std::function<bool(const std::uint8_t *frame, std::uint8_t count)> Send;
     // Time stamps of the log lines; tests replace it.
     std::function<QTime()> Clock = [] { return QTime::currentTime(); };
 

@@ -55,29 +55,31 @@ void TRunTimeErrorForm::FormActivate()
 {
     MemoErrorLog->clear();
     awaitedEntry_ = 0;
-    countAwaited_ = true;
-    Send(NodeSystem, ERROR_LOG_COUNT_REQ);
+    countAwaited_ = Send("Error list count request", NodeSystem, ERROR_LOG_COUNT_REQ);
 }
 
 void TRunTimeErrorForm::RequestEntry(std::uint8_t index)
 {
-    awaitedEntry_ = index;
-    Send(NodeSystem, ERROR_LOG_ENTRY_REQ, {index});
+    // A request refused ends the read there, as a lost answer does, but says so.
+    awaitedEntry_ = Send("Request of entry " + QString::number(index), NodeSystem,
+                         ERROR_LOG_ENTRY_REQ, {index})
+                        ? index
+                        : 0;
 }
 
 void TRunTimeErrorForm::BtnResetLogClick()
 {
-    Send(NodeSystem, ERROR_LOG_RESET_REQ);
+    Send("Error log reset", NodeSystem, ERROR_LOG_RESET_REQ);
 }
 
 void TRunTimeErrorForm::BtnResetSystemLogClick()
 {
-    Send(NodeApplication, SYSTEM_LOG_RESET_REQ);
+    Send("System log reset", NodeApplication, SYSTEM_LOG_RESET_REQ);
 }
 
 void TRunTimeErrorForm::BtnRebootClick()
 {
-    Send(NodeApplication, REBOOT_REQ);
+    Send("Reboot", NodeApplication, REBOOT_REQ);
 }
 
 void TRunTimeErrorForm::BtnOKClick()
@@ -85,11 +87,13 @@ void TRunTimeErrorForm::BtnOKClick()
     accept();
 }
 
-void TRunTimeErrorForm::Send(std::uint8_t node, std::uint8_t command,
+bool TRunTimeErrorForm::Send(const QString &what, std::uint8_t node, std::uint8_t command,
                              std::initializer_list<std::uint8_t> data)
 {
-    if (MainForm)
-        MainForm->SendRequest(node, command, data);
+    if (MainForm && MainForm->SendRequest(node, command, data))
+        return true;
+    AddLine(" " + what + " not sent: transmit queue full");
+    return false;
 }
 
 void TRunTimeErrorForm::AddLine(const QString &line)

@@ -34,7 +34,9 @@ protected:
 
 private:
     void AddLine(const QString &line);
-    void Send(std::uint8_t node, std::uint8_t command,
+    // False, with a line that names `what` as not sent, when the frame was
+    // refused: no answer comes then, so nothing else would tell.
+    bool Send(const QString &what, std::uint8_t node, std::uint8_t command,
               std::initializer_list<std::uint8_t> data = {});
 
     // The entry whose answer continues the read; 0 when none is awaited.

@@ -28,8 +28,7 @@ TSystemSetupForm::TSystemSetupForm(QWidget *owner) : QDialog(owner)
             QRegularExpression(QString(".{0,%1}").arg(limit)), edit));
     }
     Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        if (MainForm)
-            MainForm->SendFrame(frame, count);
+        return MainForm && MainForm->SendFrame(frame, count);
     };
     connect(BtnUpload, &QPushButton::clicked, this, &TSystemSetupForm::BtnUploadClick);
     connect(BtnOK, &QPushButton::clicked, this, &TSystemSetupForm::BtnOKClick);
@@ -62,8 +61,11 @@ void TSystemSetupForm::RequestIdentity()
         MaunUnitVersion->setText(MainForm->VersionText);
     DeviceFrame f(NodeApplication, SYSTEM_SETUP_READ_REQ);
     f.finish();
-    if (Send)
-        Send(f.data(), f.length());
+    // Unasked, the unit sends nothing, and the fields would pass for its values.
+    if (!Send || !Send(f.data(), f.length()))
+        vcl::ShowMessageLater("The identity was not read from the unit: the transmit queue is "
+                              "full.",
+                              this);
 }
 
 void TSystemSetupForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
@@ -99,8 +101,10 @@ void TSystemSetupForm::BtnUploadClick()
         return;
     }
     const DeviceFrame f = EncodeIdentityWrite(*entry.identity);
-    if (Send)
-        Send(f.data(), f.length());
+    if (!Send || !Send(f.data(), f.length()))
+        vcl::ShowMessage("The identity was not sent to the unit: the transmit queue is full. "
+                         "Nothing was stored.",
+                         this);
 }
 
 void TSystemSetupForm::BtnOKClick()

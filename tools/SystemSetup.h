@@ -27,7 +27,8 @@ public:
     void BtnOKClick();
 
     // Where requests go; the main window's SendFrame unless a test replaces it.
-    std::function<void(const std::uint8_t *frame, std::uint8_t count)> Send;
+    // False when the frame was not queued.
+    std::function<bool(const std::uint8_t *frame, std::uint8_t count)> Send;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -77,6 +77,14 @@ struct MainRig
         return c;
     }
 
+    // A worker that does not get to write (a busy machine) while frames are
+    // queued: every slot of the queue ends up waiting, and the next frame is refused.
+    void fillQueue()
+    {
+        while (!main().usb()->QueueFull())
+            main().SendRequest(devlink::NodeApplication, devlink::BOX_STATUS_REQ);
+    }
+
     // Delivers a frame from the unit through the worker's read path.
     void receive(const Bytes &frame)
     {

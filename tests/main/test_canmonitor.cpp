@@ -272,3 +272,42 @@ TEST(CanMonitor, PageSelectionResetsTheChoice)
     ui.ClearLogBtn->click();
     EXPECT_EQ(ui.CANmonitorEnableComboBox->itemText(4), "Door");
 }
+
+// A choice the transmit queue refused never reached the unit: the selector
+// goes on showing what the unit monitors, and the next switch-off tries again.
+TEST(CanMonitor, RefusedChoiceIsNotShown)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(MainRig &)> refused; // runs with the queue full
+        int shown;                              // the choice shown afterwards
+    } cases[] = {
+        {"a new choice", [](MainRig &r) { choose(r, 2); }, 5},
+        {"the switch-off of the CAN inputs page",
+         [](MainRig &r) {
+             r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageCanInputs);
+         },
+         5},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        MainRig r({"KeeperEntry"});
+        r.connect();
+        QComboBox *combo = r.main().Config.CANmonitorEnableComboBox;
+        choose(r, 5);
+        r.sent();
+        r.fillQueue();
+        c.refused(r);
+        EXPECT_EQ(combo->currentIndex(), c.shown);
+        for (const Bytes &f : r.sent(60))
+            EXPECT_NE(f[3], CAN_MONITOR_REQ) << "nothing but the polls was queued";
+        // Room again: the page's switch-off goes out and is shown.
+        r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageGeneral);
+        r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageCanInputs);
+        EXPECT_EQ(combo->currentIndex(), 0);
+        const auto sent = r.sent();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.back(), (Bytes{0x59, 0x04, 0x01, 0x5C, 0x00}));
+    }
+}

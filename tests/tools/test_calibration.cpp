@@ -125,7 +125,10 @@ struct Window
     vcl::ScriptedDialogs dialogs;
     std::vector<Bytes> sent;
     TCalibrationForm form{
-        nullptr, [this](const std::uint8_t *f, std::uint8_t n) { sent.emplace_back(f, f + n); }};
+        nullptr, [this](const std::uint8_t *f, std::uint8_t n) {
+            sent.emplace_back(f, f + n);
+            return true;
+        }};
 
     void receive(const Bytes &frame)
     {

@@ -4,11 +4,16 @@
 
 #include "link/DeviceCommands.h"
 #include "tools/About.h"
+#include "tools/CalibrationUnit.h"
+#include "tools/FIA_Unit.h"
 #include "tools/PingUnit.h"
+#include "tools/RuntimeErrorUnit.h"
 #include "tools/SystemSetup.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,7 +39,10 @@ struct SentFrames
     std::vector<Bytes> frames;
     auto sink()
     {
-        return [this](const std::uint8_t *f, std::uint8_t n) { frames.emplace_back(f, f + n); };
+        return [this](const std::uint8_t *f, std::uint8_t n) {
+            frames.emplace_back(f, f + n);
+            return true;
+        };
     }
 };
 
@@ -226,6 +234,108 @@ TEST(SystemSetupWindow, UploadIsRefusedWithTheReason)
     form.BtnUploadClick();
     ASSERT_EQ(sent.frames.size(), 1u);
     EXPECT_EQ(sent.frames[0][8], 0); // the week
+}
+
+// ---- frames the transmit queue refused ----
+
+// The main window's queue is full while a window sends (a busy machine whose
+// worker did not get to write): what did not go out is said at once, and
+// nothing goes on as if it had.
+TEST(ServiceWindows, RefusedFrameIsNoticed)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(MainRig &)> run;
+    } cases[] = {
+        {"ping by the timer: not counted, and a later tick sends it",
+         [](MainRig &r) {
+             TPingForm form;
+             form.BtnTimerClick();
+             r.fillQueue();
+             form.Timer1Timer();
+             form.Timer1Timer();
+             EXPECT_EQ(Lines(form, ": PING_REQ not sent: transmit queue full"), 2);
+             EXPECT_EQ(form.PingsSent, 0);
+             r.sent(60);
+             form.Timer1Timer();
+             EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{PING_REQ});
+         }},
+        {"calibration switches",
+         [](MainRig &r) {
+             TCalibrationForm form(nullptr);
+             r.fillQueue();
+             form.CheckBoxOffset->click();
+             EXPECT_EQ(r.dialogs.texts().count("The switches were not sent to the unit: the "
+                                               "transmit queue is full."),
+                       1);
+         }},
+        {"identity read when the window opens",
+         [](MainRig &r) {
+             TSystemSetupForm form;
+             r.fillQueue();
+             form.FormActivate();
+             vcl::ScriptedDialogs::deliverPosted();
+             EXPECT_EQ(r.dialogs.texts().count(
+                           "The identity was not read from the unit: the transmit queue is full."),
+                       1);
+         }},
+        {"identity upload",
+         [](MainRig &r) {
+             TSystemSetupForm form;
+             r.fillQueue();
+             form.BtnUploadClick();
+             EXPECT_EQ(r.dialogs.texts().count("The identity was not sent to the unit: the "
+                                               "transmit queue is full. Nothing was stored."),
+                       1);
+         }},
+        {"error log count: a count that comes anyway starts nothing",
+         [](MainRig &r) {
+             TRunTimeErrorForm &form = *RunTimeErrorForm;
+             r.fillQueue();
+             form.FormActivate();
+             EXPECT_EQ(form.MemoErrorLog->toPlainText(),
+                       " Error list count request not sent: transmit queue full");
+             r.sent(60);
+             r.receive(MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
+             EXPECT_TRUE(r.sent().empty());
+         }},
+        {"error log entry: the read ends there and says so",
+         [](MainRig &r) {
+             TRunTimeErrorForm &form = *RunTimeErrorForm;
+             form.FormActivate();
+             r.sent();
+             r.fillQueue();
+             r.receive(MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
+             EXPECT_TRUE(form.MemoErrorLog->toPlainText().endsWith(
+                 "\n Request of entry 1 not sent: transmit queue full"));
+         }},
+        {"flash compare: its record says why it names no unit",
+         [](MainRig &r) {
+             const QString name = r.dir.path() + "/fw.hex";
+             QFile f(name);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(":00000001FF\n") > 0);
+             f.close();
+             TFIA_Form form;
+             form.Pause = nullptr;
+             form.Path = name;
+             form.FileEdit->setText(name);
+             r.fillQueue();
+             form.BtnStartClick();
+             form.TimerRequest->stop();
+             EXPECT_TRUE(form.MemoStatus->toPlainText().contains(
+                 "Tessaron serial no : not asked for, transmit queue full"))
+                 << form.MemoStatus->toPlainText().toStdString();
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        MainRig rig({"KeeperEntry"});
+        rig.connect();
+        rig.sent();
+        rig.dialogs.clear();
+        c.run(rig);
+    }
 }
 
 // ---- About box ----
