@@ -84,20 +84,8 @@ protected:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    {
-        // The window manager is up once it frames a window.
-        QWidget probe;
-        probe.resize(100, 50);
-        bool framed = false;
-        for (int tries = 0; !framed && tries < 20; ++tries) {
-            probe.show();
-            framed = xtest::WaitFor([&] { return xtest::Framed(probe); }, 2000);
-            if (!framed)
-                probe.hide();
-        }
-        if (!framed)
-            return 1;
-    }
+    if (!xtest::AwaitWindowManager())
+        return 1;
     Form form;
     form.setGeometry(40, 30, 60, 40);
     TzcFancyForm fancy(&form);
