@@ -131,10 +131,11 @@ private:
 // been called (a form calls it after building its components), and at every
 // change after that.
 //
-// A window of its own on an X server takes no shape of more rectangles than
-// MaxServerWindowShapeRects: a region that would shape one so raises
-// EStreamError "Stream read error" before anything changes, and the region
-// and the window keep their shape (Loaded and SetTW still take effect).
+// A window (not a control inside one) on an X server takes no shape of more
+// rectangles than MaxServerWindowShapeRects: a region that would shape one
+// so raises EStreamError "Stream read error" before anything changes, and
+// the region and the window keep their shape (Loaded and SetTW still take
+// effect).
 class TzcFancyRgnComponent : public QObject
 {
     Q_OBJECT

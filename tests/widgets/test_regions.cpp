@@ -715,20 +715,15 @@ public:
     {
         const unsigned int request = xcb_get_input_focus(m_c).sequence;
         xcb_flush(m_c);
-        for (QDeadlineTimer deadline(ms);;) {
-            void *reply = nullptr;
-            xcb_generic_error_t *error = nullptr;
-            if (xcb_poll_for_reply(m_c, request, &reply, &error)) {
-                std::free(reply);
-                std::free(error);
-                return true;
-            }
-            pollfd p{xcb_get_file_descriptor(m_c), POLLIN, 0};
-            if (deadline.hasExpired() || ::poll(&p, 1, int(deadline.remainingTime())) < 0) {
+        pollfd p{xcb_get_file_descriptor(m_c), POLLIN, 0};
+        void *reply = nullptr;
+        for (QDeadlineTimer deadline(ms); !xcb_poll_for_reply(m_c, request, &reply, nullptr);)
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0) {
                 xcb_discard_reply(m_c, request);
                 return false;
             }
-        }
+        std::free(reply);
+        return true;
     }
 
     QSize Size(xcb_window_t w) const
@@ -853,11 +848,13 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
     } steps[] = {
         // The most the form takes, every rectangle on the screen; one more;
         // 64000 on the screen (seconds of the server's time, and 2^18 ended
-        // it); near the most a region holds, 2^20 - 32, in the highest window.
+        // it); near the most a region holds, 2^20 - 32, in the highest window;
+        // 8208 given to a component before it is loaded.
         {"board 16 512", 16, 512, true, false, false},
         {"board 8193 1", 16, 512, true, false, true},
         {"board 64 1000", 16, 512, true, false, true},
         {"board 32 32767", 16, 512, true, false, true},
+        {"loaded 16 513", 16, 512, true, false, true},
         {"hide", 16, 512, false, false, false},
         {"board 32 32767", 16, 512, false, false, true},
         {"show", 16, 512, true, false, false},
@@ -867,7 +864,8 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
         {"inner 2 20000", 2, 20000, true, true, false},
         {"hide", 2, 20000, false, false, false},
         {"inner 32 32767", 32, 32767, false, false, false},
-        {"inner 2 16383", 2, 16383, false, false, false}, // 32766: the fewest one request does not hold
+        // 32766: the fewest one request does not hold.
+        {"inner 2 16383", 2, 16383, false, false, false},
         {"show", 2, 16383, true, false, false},
         {"anew", 2, 16383, true, true, false},
         {"inner 5 6553", 5, 6553, true, false, false}, // 32765: the most one request holds

@@ -10,10 +10,12 @@
 //                        made as large, white and unshaped, and the answers
 //                        name the control's window from then on; "clear"
 //                        takes the region of what was shaped last away;
-//                        "hide" and
-//                        "show"; "anew" makes the form's native window anew;
-//                        "ontop" turns staying on top over, which Qt shows
-//                        in a new native window of its own making; "quit".
+//                        "loaded RUNS ROWS" gives the board to a second
+//                        component for the form before it is loaded; "hide"
+//                        and "show"; "anew" makes the form's native window
+//                        anew; "ontop" turns staying on top over, which Qt
+//                        shows in a new native window of its own making;
+//                        "quit".
 //                        Each is answered "shown ID" once the form has
 //                        painted since, or "hidden ID" while it is hidden,
 //                        after "refused " when the library refused the shape.
@@ -141,6 +143,12 @@ int main(int argc, char **argv)
                                        vcl::clWhite);
             else if (verb == "clear")
                 shaping->Clear();
+            else if (verb == "loaded" && command.size() == 3) {
+                TzcFancyForm late(&form);
+                late.GetRgn()->SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
+                                             vcl::clWhite);
+                late.Loaded();
+            }
         } catch (const widgets::EStreamError &) {
             prefix = QStringLiteral("refused ");
         }
