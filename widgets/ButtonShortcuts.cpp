@@ -43,7 +43,7 @@ bool PlainLettersAct(const QWidget *owner)
 }
 
 // Whether a menu bar of `window` that Qt's shortcuts reach (shown and
-// enabled) holds `keys` for one of its menus, as Alt and its letter.
+// enabled) holds `keys` for one of the menus it shows, as Alt and its letter.
 bool MenuBarHolds(const QWidget *window, const QKeySequence &keys)
 {
     const QList<QMenuBar *> bars = window->findChildren<QMenuBar *>();
@@ -51,7 +51,7 @@ bool MenuBarHolds(const QWidget *window, const QKeySequence &keys)
         const QList<QAction *> menus = bar->actions();
         return bar->window() == window && bar->isVisible() && bar->isEnabled() &&
                std::any_of(menus.begin(), menus.end(), [&](const QAction *menu) {
-                   return QKeySequence::mnemonic(menu->text()) == keys;
+                   return menu->isVisible() && QKeySequence::mnemonic(menu->text()) == keys;
                });
     });
 }

@@ -841,7 +841,7 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
     const struct
     {
         const char *command;
-        int runs, rows; // the checkerboard held after the step: runs in each row; 0 for none
+        int runs, rows; // the checkerboard held after the step; 0 for the whole window
         bool shown;
         bool anew;    // whether the answer names a new native window
         bool refused; // whether the library refuses the step's shape
