@@ -849,12 +849,14 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
         // The most the form takes, every rectangle on the screen; one more;
         // 64000 on the screen (seconds of the server's time, and 2^18 ended
         // it); near the most a region holds, 2^20 - 32, in the highest window;
-        // 8208 given to a component before it is loaded.
+        // 8208 given to a component before it is loaded, and to one for
+        // another window.
         {"board 16 512", 16, 512, true, false, false},
         {"board 8193 1", 16, 512, true, false, true},
         {"board 64 1000", 16, 512, true, false, true},
         {"board 32 32767", 16, 512, true, false, true},
         {"loaded 16 513", 16, 512, true, false, true},
+        {"window 16 513", 16, 512, true, false, true},
         {"hide", 16, 512, false, false, false},
         {"board 32 32767", 16, 512, false, false, true},
         {"show", 16, 512, true, false, false},

@@ -11,7 +11,9 @@
 //                        name the control's window from then on; "clear"
 //                        takes the region of what was shaped last away;
 //                        "loaded RUNS ROWS" gives the board to a second
-//                        component for the form before it is loaded; "hide"
+//                        component for the form before it is loaded, and
+//                        "window RUNS ROWS" to one for a window of its own,
+//                        never shown, each left at once after; "hide"
 //                        and "show"; "anew" makes the form's native window
 //                        anew; "ontop" turns staying on top over, which Qt
 //                        shows in a new native window of its own making;
@@ -148,6 +150,13 @@ int main(int argc, char **argv)
                 late.GetRgn()->SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
                                              vcl::clWhite);
                 late.Loaded();
+            } else if (verb == "window" && command.size() == 3) {
+                QWidget window;
+                TzcFancyControl control(&form);
+                control.SetTW(&window);
+                control.Loaded();
+                control.SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
+                                      vcl::clWhite);
             }
         } catch (const widgets::EStreamError &) {
             prefix = QStringLiteral("refused ");
