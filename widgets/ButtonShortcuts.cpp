@@ -42,7 +42,44 @@ bool PlainLettersAct(const QWidget *owner)
            !TakesCharacters(focus);
 }
 
+// Whether a menu bar of `window` that Qt's shortcuts reach (shown and
+// enabled) holds `keys` for one of the menus it shows, as Alt and its letter.
+bool MenuBarHolds(const QWidget *window, const QKeySequence &keys)
+{
+    const QList<QMenuBar *> bars = window->findChildren<QMenuBar *>();
+    return std::any_of(bars.begin(), bars.end(), [&](const QMenuBar *bar) {
+        const QList<QAction *> menus = bar->actions();
+        return bar->window() == window && bar->isVisible() && bar->isEnabled() &&
+               std::any_of(menus.begin(), menus.end(), [&](const QAction *menu) {
+                   return menu->isVisible() && QKeySequence::mnemonic(menu->text()) == keys;
+               });
+    });
+}
+
 } // namespace
+
+// A form's menu bar answers Alt and the letter of a menu before any control;
+// Qt would take turns between the menu bar and a button holding the same
+// keys. Qt asks the focus about each key before it looks its shortcuts up,
+// so the buttons holding it stand aside here, for that key alone.
+class MenuBarFirst : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto *k = static_cast<const QKeyEvent *>(e);
+        if (k->modifiers() & Qt::AltModifier) {
+            const QKeySequence keys(k->keyCombination());
+            for (const ButtonShortcuts *holder : std::as_const(Holders()))
+                holder->YieldToMenuBar(keys);
+        }
+        return false;
+    }
+};
 
 FormFocusWatch::FormFocusWatch(QWidget *button, std::function<void(QWidget *)> changed)
 {
@@ -97,6 +134,11 @@ ButtonShortcuts::ButtonShortcuts(QWidget *owner)
 {
     m_owner->installEventFilter(m_watch.get());
     Holders().insert(m_owner, this);
+    static QPointer<MenuBarFirst> menuBarFirst;
+    if (!menuBarFirst) {
+        menuBarFirst = new MenuBarFirst(qApp);
+        qApp->installEventFilter(menuBarFirst);
+    }
     // Every move of the focus, to a control of this window or of another,
     // decides whether the letters typed go to the control or may click.
     m_focusConnection =
@@ -169,6 +211,13 @@ bool ButtonShortcuts::HandOver(const QEvent *e) const
         } while (w != window);
     }
     return false;
+}
+
+void ButtonShortcuts::YieldToMenuBar(const QKeySequence &keys) const
+{
+    for (const Grabbed &g : m_accel)
+        if (g.keys == keys)
+            m_owner->setShortcutEnabled(g.id, !MenuBarHolds(m_owner->window(), keys));
 }
 
 void ButtonShortcuts::SetCaption(const QString &caption)

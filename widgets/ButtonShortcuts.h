@@ -39,7 +39,8 @@ public:
     // its focus is on a control that takes no characters (typing into a text
     // field, a list or a combo box of any window stays typing). A key that
     // several controls hold answers in the first of them in the window's tab
-    // order that is shown and enabled, every time.
+    // order that is shown and enabled, every time; Alt and the letter of a
+    // menu of the window's shown menu bar open that menu, every time.
     void SetCaption(const QString &caption);
     // Return and Enter while `returnKey`, Escape while `escapeKey`.
     void SetDialogKeys(bool returnKey, bool escapeKey);
@@ -58,6 +59,7 @@ public:
 
 private:
     friend class ButtonKeyWatch;
+    friend class MenuBarFirst;
     struct Grabbed
     {
         int id;
@@ -73,6 +75,9 @@ private:
     // Hands an accelerator Qt found ambiguous to the first control in tab
     // order that holds it and can answer; false when that is the owner.
     bool HandOver(const QEvent *e) const;
+    // Lets Alt and a letter go, as Qt is about to look `keys` up, while a
+    // menu bar of the owner's window holds them for a menu.
+    void YieldToMenuBar(const QKeySequence &keys) const;
 
     QWidget *m_owner;
     std::vector<Grabbed> m_accel; // with Alt

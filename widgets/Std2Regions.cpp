@@ -422,6 +422,20 @@ std::optional<QRegion> NonEmpty(std::optional<QRegion> region)
     return region;
 }
 
+// What a component shapes `widget` with: the region, or the whole widget.
+QRegion ShapeOf(const QWidget &widget, const std::optional<QRegion> &region)
+{
+    return region.value_or(QRegion(0, 0, widget.width(), widget.height()));
+}
+
+// Refuses a shape the window system would take too long to show, as a
+// region that cannot be made is refused.
+void CheckWindowShape(const QWidget &widget, const QRegion &shape)
+{
+    if (!ServerTakesShape(widget, shape))
+        throw EStreamError("Stream read error");
+}
+
 } // namespace
 
 void TzcRgn::Changed()
@@ -567,14 +581,25 @@ TzcFancyRgnComponent::TzcFancyRgnComponent(QObject *owner) : QObject(owner) {}
 
 void TzcFancyRgnComponent::SetRgn(const TzcRgn *region)
 {
+    if (region)
+        CheckShape(region->Region());
     FRegion.Assign(region);
     DoUpdate();
 }
 
 void TzcFancyRgnComponent::SerRgnFromBmp(const QImage &bitmap, vcl::TColor transparent)
 {
-    FRegion.SerRgnFromBmp(bitmap, transparent);
+    TzcRgn built;
+    built.SerRgnFromBmp(bitmap, transparent);
+    CheckShape(built.Region());
+    FRegion.Assign(&built);
     DoUpdate();
+}
+
+void TzcFancyRgnComponent::CheckShape(const std::optional<QRegion> &region) const
+{
+    if (QWidget *widget = ShapedWidget())
+        CheckWindowShape(*widget, ShapeOf(*widget, region));
 }
 
 void TzcFancyRgnComponent::Clear()
@@ -604,7 +629,14 @@ void TzcFancyControl::DoUpdate()
 {
     if (!FControl || !IsLoaded())
         return;
-    ApplyWindowRegion(*FControl, GetRgn()->Region());
+    const QRegion shape = ShapeOf(*FControl, GetRgn()->Region());
+    CheckWindowShape(*FControl, shape);
+    ApplyWindowRegion(*FControl, shape);
+}
+
+QWidget *TzcFancyControl::ShapedWidget() const
+{
+    return IsLoaded() ? FControl.data() : nullptr;
 }
 
 void TzcFancyForm::DoUpdate()
@@ -612,8 +644,8 @@ void TzcFancyForm::DoUpdate()
     if (!IsLoaded())
         return;
     QWidget *form = FindForm(this);
-    const std::optional<QRegion> region = GetRgn()->Region();
-    const QRegion shape = region.value_or(QRegion(0, 0, form->width(), form->height()));
+    const QRegion shape = ShapeOf(*form, GetRgn()->Region());
+    CheckWindowShape(*form, shape);
     if (!(form->windowFlags() & Qt::FramelessWindowHint)) {
         // Changing the flags hides a shown window.
         const bool shown = form->isVisible();
@@ -622,4 +654,17 @@ void TzcFancyForm::DoUpdate()
             form->show();
     }
     ApplyWindowRegion(*form, shape);
+}
+
+QWidget *TzcFancyForm::ShapedWidget() const
+{
+    if (!IsLoaded())
+        return nullptr;
+    // Without a form the update itself raises "NoForm", after the region
+    // has changed, as it always has.
+    try {
+        return FindForm(this);
+    } catch (const EComponentError &) {
+        return nullptr;
+    }
 }

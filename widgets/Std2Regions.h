@@ -130,6 +130,12 @@ private:
 // A component that shapes a window with its Region. It acts once Loaded has
 // been called (a form calls it after building its components), and at every
 // change after that.
+//
+// A window (not a control inside one) on an X server takes no shape of more
+// rectangles than MaxServerWindowShapeRects: a region that would shape one
+// so raises EStreamError "Stream read error" before anything changes, and
+// the region and the window keep their shape (Loaded and SetTW still take
+// effect).
 class TzcFancyRgnComponent : public QObject
 {
     Q_OBJECT
@@ -146,6 +152,10 @@ public:
 
 protected:
     explicit TzcFancyRgnComponent(QObject *owner);
+    // The widget DoUpdate shapes now; null when it shapes none.
+    virtual QWidget *ShapedWidget() const = 0;
+    // Raises the error of a region the widget DoUpdate shapes cannot take.
+    void CheckShape(const std::optional<QRegion> &region) const;
 
 private:
     TzcRgn FRegion;
@@ -167,6 +177,9 @@ public:
     void SetTW(QWidget *control);
     void DoUpdate() override;
 
+protected:
+    QWidget *ShapedWidget() const override;
+
 private:
     QPointer<QWidget> FControl; // not owned; null once the control goes
 };
@@ -183,6 +196,9 @@ public:
 
     // Raises EComponentError "NoForm" when no form owns the component.
     void DoUpdate() override;
+
+protected:
+    QWidget *ShapedWidget() const override;
 };
 
 namespace widgets {

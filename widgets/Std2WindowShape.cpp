@@ -254,6 +254,12 @@ void widgets::SetWindowMask(QWidget &widget, const QRegion &shape)
     keeper->SetShape(shape);
 }
 
+bool widgets::ServerTakesShape(const QWidget &widget, const QRegion &shape)
+{
+    return !widget.isWindow() || shape.rectCount() <= MaxServerWindowShapeRects ||
+           !ShapingConnection();
+}
+
 QRegion widgets::WindowMask(const QWidget &widget)
 {
     const ShapeKeeper *keeper = KeeperOf(widget);

@@ -27,6 +27,19 @@ void SetWindowMask(QWidget &widget, const QRegion &shape);
 // The shape last given to SetWindowMask (or QWidget::setMask).
 QRegion WindowMask(const QWidget &widget);
 
+// The most rectangles a window's shape has where an X server shows the
+// window. A window manager frames such a window, and the server fills what
+// the shape uncovers at a cost that grows with the square of the shape's
+// rectangles, answering no client meanwhile: 8192 on the screen took up to
+// a third of a second on two busy processors, 12288 up to 0.7 s, 32000 up
+// to 2.7 s on a quiet machine, and 2^18 ended the server. A native window
+// inside another gets no frame and takes any shape quickly.
+constexpr int MaxServerWindowShapeRects = 8192;
+// Whether `widget` may take `shape` as its window shape: false only for a
+// window (not a control inside one) on an X server and a shape of more than
+// MaxServerWindowShapeRects rectangles.
+bool ServerTakesShape(const QWidget &widget, const QRegion &shape);
+
 // The rectangles of `shape` in a window's device pixels (each scaled by
 // `scale` as Qt scales a mask), cut to the part an X window can show: its
 // coordinates have 16 bits and no window is wider or higher than 32767.

@@ -193,6 +193,22 @@ inline bool Framed(QWidget &w)
     return window && window->isExposed() && window->frameMargins().top() > 0;
 }
 
+// Waits until the window manager frames a window of ours. A window mapped
+// while it was still starting may never be taken in, so one left unframed
+// for a while is mapped again.
+inline bool AwaitWindowManager()
+{
+    QWidget probe;
+    probe.resize(100, 50);
+    for (QDeadlineTimer deadline(3 * DeadlineMs); !deadline.hasExpired();) {
+        probe.show();
+        if (WaitFor([&] { return Framed(probe); }, 2000))
+            return true;
+        probe.hide();
+    }
+    return false;
+}
+
 // Starts `args` and waits for it to end; its exit status, -1 when it did not run.
 inline int RunProgram(const std::vector<std::string> &args)
 {
@@ -253,23 +269,9 @@ template <class App> int RunTests(int argc, char **argv, XSession &session)
     else
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     App app(argc, argv);
-    if (session.running()) {
-        // The window manager is up once it frames a window of ours. A
-        // window mapped while it was still starting may never be taken
-        // in, so one left unframed for a while is mapped again.
-        QWidget probe;
-        probe.resize(100, 50);
-        bool framed = false;
-        for (QDeadlineTimer deadline(3 * DeadlineMs); !framed && !deadline.hasExpired();) {
-            probe.show();
-            framed = WaitFor([&] { return Framed(probe); }, 2000);
-            if (!framed)
-                probe.hide();
-        }
-        if (!framed) {
-            std::fprintf(stderr, "the window manager did not start\n");
-            return 1;
-        }
+    if (session.running() && !AwaitWindowManager()) {
+        std::fprintf(stderr, "the window manager did not start\n");
+        return 1;
     }
     return RUN_ALL_TESTS();
 }

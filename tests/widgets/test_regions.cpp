@@ -19,11 +19,15 @@
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <poll.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -705,6 +709,23 @@ public:
         return rects;
     }
 
+    // Whether the server answers a request within `ms`, as it answers any
+    // other client.
+    bool Answers(int ms) const
+    {
+        const unsigned int request = xcb_get_input_focus(m_c).sequence;
+        xcb_flush(m_c);
+        pollfd p{xcb_get_file_descriptor(m_c), POLLIN, 0};
+        void *reply = nullptr;
+        for (QDeadlineTimer deadline(ms); !xcb_poll_for_reply(m_c, request, &reply, nullptr);)
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0) {
+                xcb_discard_reply(m_c, request);
+                return false;
+            }
+        std::free(reply);
+        return true;
+    }
+
     QSize Size(xcb_window_t w) const
     {
         const Reply<xcb_get_geometry_reply_t> reply(
@@ -756,24 +777,31 @@ public:
         m_process.start(QStringLiteral(WIDGET_SHAPE_PROBE));
     }
 
-    // The next answer; empty when none comes.
-    QByteArray Answer()
+    // The next answer; empty when none comes. `meanwhile` runs every 10 ms
+    // until the answer has come and for 200 ms after, while it holds.
+    QByteArray Answer(std::function<bool()> meanwhile = {})
     {
-        while (!m_process.canReadLine())
-            if (!m_process.waitForReadyRead(xtest::DeadlineMs))
+        for (QDeadlineTimer deadline(xtest::DeadlineMs); !m_process.canReadLine();) {
+            if (deadline.hasExpired())
                 return QByteArray();
+            if (meanwhile && !meanwhile())
+                meanwhile = nullptr;
+            m_process.waitForReadyRead(meanwhile ? 10 : int(deadline.remainingTime()));
+        }
+        for (QDeadlineTimer after(200); meanwhile && !after.hasExpired() && meanwhile();)
+            QThread::msleep(10);
         return m_process.readLine().trimmed();
     }
-    QByteArray Ask(const QByteArray &command)
+    QByteArray Ask(const QByteArray &command, std::function<bool()> meanwhile = {})
     {
         m_process.write(command + '\n');
-        return Answer();
+        return Answer(std::move(meanwhile));
     }
-    // The form's native window, named in an answer.
+    // The shaped native window, named last in an answer.
     static xcb_window_t WindowOf(const QByteArray &line)
     {
         const QList<QByteArray> words = line.split(' ');
-        return words.size() == 2 ? xcb_window_t(words[1].toULong()) : 0;
+        return words.size() >= 2 ? xcb_window_t(words.back().toULong()) : 0;
     }
     // Whether the probe ends as asked, without an error.
     bool Quit()
@@ -787,49 +815,72 @@ private:
     QProcess m_process;
 };
 
-// A form shaped through TzcFancyForm on an X server with a window manager:
-// the server holds every shape a region holds, however many rectangles one
-// request takes, and shows the form's pixels in it and none beside it; the
-// shape stays through hiding and showing and native windows made anew, and
-// gives way to a smaller region and to none.
+// A form shaped through TzcFancyForm on an X server with a window manager,
+// on a busy machine: the server shows every shape the form takes at once
+// and answers another client meanwhile; a shape beyond what it takes so
+// (the window manager's frame makes its time grow with the square of the
+// rectangles) is refused, shown or hidden, and the form keeps its shape on
+// the screen. A control with a native window of its own, unframed, holds
+// every shape a region holds, however many rectangles one request takes.
+// Each shows its pixels in its shape and none beside it; the shape stays
+// through hiding and showing and native windows made anew, and gives way to
+// a smaller region and to none.
 TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
 {
     xtest::XSession session;
     if (!session.running())
         GTEST_SKIP() << session.missing();
+    const xtest::BusyProcessors busy;
     ShapeProbe probe;
     QByteArray line = probe.Answer();
     ASSERT_TRUE(line.startsWith("shown ")) << "the probe did not show its form";
     xcb_window_t window = ShapeProbe::WindowOf(line);
-    ServerView server;
-    ASSERT_TRUE(server.Connected());
+    ServerView server, other;
+    ASSERT_TRUE(server.Connected() && other.Connected());
 
     const struct
     {
         const char *command;
-        int runs, rows; // the form's checkerboard: runs in each row; 0 for the whole form
+        int runs, rows; // the checkerboard held after the step; 0 for the whole window
         bool shown;
-        bool anew; // whether the form has a new native window
+        bool anew;    // whether the answer names a new native window
+        bool refused; // whether the library refuses the step's shape
     } steps[] = {
-        // 40000 rectangles: more than one request holds. Few in each row:
-        // the server's time to show a shape grows with both.
-        {"board 2 20000", 2, 20000, true, false},
-        {"hide", 2, 20000, false, false},
-        // Near the most a region holds, 2^20 - 32, in the highest window:
-        // the server would take seconds to show it, but holds it at once.
-        {"board 32 32767", 32, 32767, false, false},
-        {"board 2 16383", 2, 16383, false, false}, // 32766: the fewest one request does not hold
-        {"show", 2, 16383, true, false},
-        {"anew", 2, 16383, true, true},
-        {"ontop", 2, 16383, true, true},
-        {"board 5 6553", 5, 6553, true, false}, // 32765: the most one request holds
-        {"board 2 20000", 2, 20000, true, false},
-        {"clear", 0, 0, true, false},
+        // The most the form takes, every rectangle on the screen; one more;
+        // 64000 on the screen (seconds of the server's time, and 2^18 ended
+        // it); near the most a region holds, 2^20 - 32, in the highest window;
+        // 8208 given to a component before it is loaded, and to one for
+        // another window.
+        {"board 16 512", 16, 512, true, false, false},
+        {"board 8193 1", 16, 512, true, false, true},
+        {"board 64 1000", 16, 512, true, false, true},
+        {"board 32 32767", 16, 512, true, false, true},
+        {"loaded 16 513", 16, 512, true, false, true},
+        {"window 16 513", 16, 512, true, false, true},
+        {"hide", 16, 512, false, false, false},
+        {"board 32 32767", 16, 512, false, false, true},
+        {"show", 16, 512, true, false, false},
+        {"ontop", 16, 512, true, true, false},
+        {"clear", 0, 0, true, false, false},
+        // 40000 rectangles in the inner control: more than one request holds.
+        {"inner 2 20000", 2, 20000, true, true, false},
+        {"hide", 2, 20000, false, false, false},
+        {"inner 32 32767", 32, 32767, false, false, false},
+        // 32766: the fewest one request does not hold.
+        {"inner 2 16383", 2, 16383, false, false, false},
+        {"show", 2, 16383, true, false, false},
+        {"anew", 2, 16383, true, true, false},
+        {"inner 5 6553", 5, 6553, true, false, false}, // 32765: the most one request holds
+        {"inner 2 20000", 2, 20000, true, false, false},
+        {"clear", 0, 0, true, false, false},
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.command);
-        line = probe.Ask(step.command);
-        ASSERT_TRUE(line.startsWith(step.shown ? "shown " : "hidden ")) << line.constData();
+        bool answers = true;
+        line = probe.Ask(step.command, [&] { return answers = other.Answers(3000); });
+        ASSERT_TRUE(answers) << "the X server answered no other client for 3 s";
+        ASSERT_TRUE(line.contains(step.shown ? "shown " : "hidden ")) << line.constData();
+        EXPECT_EQ(line.startsWith("refused "), step.refused) << line.constData();
         const xcb_window_t now = ShapeProbe::WindowOf(line);
         EXPECT_EQ(now != window, step.anew) << "the step tests the native window it means to";
         window = now;
@@ -886,8 +937,8 @@ TEST(FancyForm, AShapeSentInPartsIsScaledAsQtScalesOne)
         std::erase_if(rects, [](const QRect &r) { return r.bottom() >= 24572; });
         return rects;
     };
-    const std::vector<QRect> whole = rowsOf(ShapeProbe::WindowOf(probe.Ask("board 2 16382")));
-    const std::vector<QRect> inParts = rowsOf(ShapeProbe::WindowOf(probe.Ask("board 2 16383")));
+    const std::vector<QRect> whole = rowsOf(ShapeProbe::WindowOf(probe.Ask("inner 2 16382")));
+    const std::vector<QRect> inParts = rowsOf(ShapeProbe::WindowOf(probe.Ask("inner 2 16383")));
     EXPECT_EQ(whole.size(), 32762u); // two in each of the 16381 point rows
     EXPECT_EQ(inParts.size(), whole.size());
     EXPECT_TRUE(inParts == whole) << "the shape sent in parts is scaled otherwise";

@@ -1,15 +1,16 @@
 // A test-only program that shows two controls of every class with a caption
 // accelerator, each class with a letter of its own that both hold, a menu
-// bar with the menu "&Other", and a tool window the form owns, for keys
-// typed through a real X server.
-//   widget_key_probe    prints "ready" once its window has the focus (on a
-//                       push button); then "<class> acted" for every action
-//                       of the first control of a class, "<class> second
-//                       acted" for the second, "menu" when the menu opens
-//                       and "mark" for F12 in any window (F11 gives the
-//                       focus back to the push button with the radio
-//                       buttons unchecked); reads lines from
-//                       its input: "focus edit", "focus button" on the form,
+// bar with the menu "&Other" and a button "&Over", and a tool window the
+// form owns, for keys typed through a real X server and its window manager.
+//   widget_key_probe    waits for the window manager, prints "ready" once
+//                       its window has the focus (on a push button); then
+//                       "<class> acted" for every action of the first
+//                       control of a class, "<class> second acted" for the
+//                       second, "menu" when the menu opens, "Over acted" for
+//                       the button "&Over", and "mark" for F12 in any window
+//                       (F11 gives the focus back to the push button with
+//                       the radio buttons unchecked); reads lines from its
+//                       input: "focus edit", "focus button" on the form,
 //                       "focus combo", "focus list", "focus tool edit",
 //                       "focus tool button" in the tool window (each answered
 //                       "focused" once its window is active and the control
@@ -25,6 +26,7 @@
 #include "widgets/zAnimateNWColorBtns.h"
 #include "widgets/zAnimateShapeBtn.h"
 
+#include "app/XSession.h"
 #include "tests/widgets/ProbeInput.h"
 
 #include <QApplication>
@@ -133,6 +135,8 @@ private:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    if (!xtest::AwaitWindowManager())
+        return 1;
     QWidget form;
     form.resize(520, 240);
     auto *push = new QPushButton(QStringLiteral("OK"), &form);
@@ -147,6 +151,10 @@ int main(int argc, char **argv)
     QMenu *other = menus->addMenu(QStringLiteral("&Other"));
     other->addAction(QStringLiteral("Nothing"));
     QObject::connect(other, &QMenu::aboutToShow, other, [] { say(QStringLiteral("menu")); });
+    auto *over = new TzColorBtn(&form);
+    over->SetCaption(QStringLiteral("&Over"));
+    over->setGeometry(400, 190, 60, 24);
+    QObject::connect(over, &TzColorBtn::OnClick, over, [] { say(QStringLiteral("Over acted")); });
 
     QWidget tool(&form, Qt::Tool);
     tool.setGeometry(10, 260, 300, 150);

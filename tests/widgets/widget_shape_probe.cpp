@@ -5,14 +5,25 @@
 //                        in decimal); then reads lines:
 //                        "board RUNS ROWS" shapes the form with a
 //                        checkerboard of single pixels, RUNS in each of ROWS
-//                        rows; "clear" takes the region away; "hide" and
-//                        "show"; "anew" makes the form's native window anew;
-//                        "ontop" turns staying on top over, which Qt shows
-//                        in a new native window of its own making; "quit".
+//                        rows; "inner RUNS ROWS" shapes a control with a
+//                        native window of its own that way, red in the form
+//                        made as large, white and unshaped, and the answers
+//                        name the control's window from then on; "clear"
+//                        takes the region of what was shaped last away;
+//                        "loaded RUNS ROWS" gives the board to a second
+//                        component for the form before it is loaded, and
+//                        "window RUNS ROWS" to one for a window of its own,
+//                        never shown, each left at once after; "hide"
+//                        and "show"; "anew" makes the form's native window
+//                        anew; "ontop" turns staying on top over, which Qt
+//                        shows in a new native window of its own making;
+//                        "quit".
 //                        Each is answered "shown ID" once the form has
-//                        painted since, or "hidden ID" while it is hidden.
+//                        painted since, or "hidden ID" while it is hidden,
+//                        after "refused " when the library refused the shape.
 #include "app/XSession.h"
 #include "widgets/Std2Regions.h"
+#include "widgets/Std2WindowShape.h"
 
 #include "tests/widgets/ProbeInput.h"
 
@@ -50,6 +61,7 @@ class Form : public QWidget
 {
 public:
     bool painted = false;
+    QColor colour = Qt::red;
 
     void Anew()
     {
@@ -61,7 +73,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
-        QPainter(this).fillRect(rect(), Qt::red);
+        // Qt leaves a shape sent in parts to the window system and paints
+        // the whole control, which its form's window shows in the holes.
+        QPainter p(this);
+        if (const QRegion shape = widgets::WindowMask(*this); !shape.isEmpty())
+            p.setClipRegion(shape);
+        p.fillRect(rect(), colour);
         painted = true;
     }
 };
@@ -71,26 +88,22 @@ protected:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    {
-        // The window manager is up once it frames a window.
-        QWidget probe;
-        probe.resize(100, 50);
-        bool framed = false;
-        for (int tries = 0; !framed && tries < 20; ++tries) {
-            probe.show();
-            framed = xtest::WaitFor([&] { return xtest::Framed(probe); }, 2000);
-            if (!framed)
-                probe.hide();
-        }
-        if (!framed)
-            return 1;
-    }
+    if (!xtest::AwaitWindowManager())
+        return 1;
     Form form;
     form.setGeometry(40, 30, 60, 40);
     TzcFancyForm fancy(&form);
     fancy.Loaded();
+    // Made at its first command: Qt makes no native control anew when it
+    // makes its form's window anew.
+    Form *inner = nullptr;
+    TzcFancyControl fancyInner(&form);
+    fancyInner.Loaded();
+    TzcFancyRgnComponent *shaping = &fancy;
+    QWidget *shaped = &form;
 
     // Answers once the form has painted since the command.
+    QString prefix;
     QTimer answer;
     answer.setInterval(10);
     QObject::connect(&answer, &QTimer::timeout, &form, [&] {
@@ -98,7 +111,7 @@ int main(int argc, char **argv)
         if (!form.painted || !window || !window->isExposed())
             return;
         answer.stop();
-        say(QStringLiteral("shown %1").arg(window->winId()));
+        say(prefix + QStringLiteral("shown %1").arg(shaped->windowHandle()->winId()));
     });
     const auto showAnew = [&] {
         form.painted = false;
@@ -111,12 +124,44 @@ int main(int argc, char **argv)
     OnInputLines(&form, [&](const QByteArray &line) {
         const QList<QByteArray> command = line.split(' ');
         const QByteArray &verb = command.front();
-        if (verb == "board" && command.size() == 3)
-            fancy.SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
-                                vcl::clWhite);
-        else if (verb == "clear")
+        prefix.clear();
+        if (verb == "inner" && command.size() == 3) {
+            form.resize(2 * command[1].toInt(), command[2].toInt());
             fancy.Clear();
-        else if (verb == "show")
+            form.colour = Qt::white; // only the inner control is red
+            if (!inner) {
+                inner = new Form;
+                inner->setParent(&form);
+                inner->setAttribute(Qt::WA_NativeWindow);
+                inner->show();
+                fancyInner.SetTW(inner);
+            }
+            shaping = &fancyInner;
+            shaped = inner;
+        }
+        try {
+            if ((verb == "board" || verb == "inner") && command.size() == 3)
+                shaping->SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
+                                       vcl::clWhite);
+            else if (verb == "clear")
+                shaping->Clear();
+            else if (verb == "loaded" && command.size() == 3) {
+                TzcFancyForm late(&form);
+                late.GetRgn()->SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
+                                             vcl::clWhite);
+                late.Loaded();
+            } else if (verb == "window" && command.size() == 3) {
+                QWidget window;
+                TzcFancyControl control(&form);
+                control.SetTW(&window);
+                control.Loaded();
+                control.SerRgnFromBmp(checkerboard(command[1].toInt(), command[2].toInt()),
+                                      vcl::clWhite);
+            }
+        } catch (const widgets::EStreamError &) {
+            prefix = QStringLiteral("refused ");
+        }
+        if (verb == "show")
             form.show();
         else if (verb == "anew")
             form.Anew();
@@ -131,7 +176,7 @@ int main(int argc, char **argv)
         else if (form.isVisible())
             showAnew();
         else
-            say(QStringLiteral("hidden %1").arg(form.windowHandle()->winId()));
+            say(prefix + QStringLiteral("hidden %1").arg(shaped->windowHandle()->winId()));
     });
     return app.exec();
 }
