@@ -350,6 +350,18 @@ TEST(KeypadSwitchAll, OneRunPerPress)
     EXPECT_EQ(switches(frames), expected);
 }
 
+namespace {
+
+// The unit unplugged, as the worker finds it at its next read.
+void pull(ManualRig &r)
+{
+    r.backend->present = false;
+    r.backend->state->gone = true;
+    r.main().usb()->Pass();
+}
+
+} // namespace
+
 // Closing or opening the device stops a keypad run, as a transfer does: its
 // frames would be dropped with the closed device's queue or reach the new
 // link in the middle of its password exchange; so does choosing "Auto", in
@@ -370,17 +382,10 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
          }},
         {"a connect", [](ManualRig &r) { r.connect(); }},
         {"a connect that fails", [](ManualRig &r) { r.connect("No such unit"); }},
-        {"device lost",
-         [](ManualRig &r) {
-             r.backend->present = false;
-             r.backend->state->gone = true;
-             r.main().usb()->Pass();
-         }},
+        {"device lost", pull},
         {"device back",
          [](ManualRig &r) {
-             r.backend->present = false;
-             r.backend->state->gone = true;
-             r.main().usb()->Pass();
+             pull(r);
              r.backend->present = true;
              r.main().usb()->Pass();
          }},
@@ -391,15 +396,11 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
                  if (tick <= 30)
                      r.sent(1);
              }
-             r.backend->present = false;
-             r.backend->state->gone = true;
-             r.main().usb()->Pass();
+             pull(r);
          }},
         {"a press while the device is lost",
          [](ManualRig &r) {
-             r.backend->present = false;
-             r.backend->state->gone = true;
-             r.main().usb()->Pass();
+             pull(r);
              r.main().KeypadSwitchAll();
              for (int tick = 0; tick < 40; ++tick)
                  r.main().KeypadTimerTimer();
