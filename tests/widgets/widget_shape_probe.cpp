@@ -75,10 +75,14 @@ protected:
     {
         // Qt leaves a shape sent in parts to the window system and paints
         // the whole control, which its form's window shows in the holes.
+        // Filled rectangle by rectangle: Qt's painter fails on a clip region
+        // of 65534 rectangles or more.
         QPainter p(this);
-        if (const QRegion shape = widgets::WindowMask(*this); !shape.isEmpty())
-            p.setClipRegion(shape);
-        p.fillRect(rect(), colour);
+        const QRegion shape = widgets::WindowMask(*this);
+        if (shape.isEmpty())
+            p.fillRect(rect(), colour);
+        for (const QRect &r : shape)
+            p.fillRect(r, colour);
         painted = true;
     }
 };
