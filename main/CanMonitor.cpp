@@ -64,14 +64,20 @@ void TMainForm::CANmonitorEnableComboBoxChange()
     const int choice = Config.CANmonitorEnableComboBox->currentIndex();
     if (choice < 0)
         return;
+    // The selector shows what the unit monitors, never a choice it did not get.
+    if (!SendCanMonitorChoice(choice))
+        Config.CANmonitorEnableComboBox->setCurrentIndex(canMonitorChoice_);
+}
+
+bool TMainForm::SendCanMonitorChoice(int choice)
+{
     // The selector travels as a fifth byte outside Length and the checksum.
     DeviceFrame frame(NodeApplication, CAN_MONITOR_REQ, 4);
     frame.set(FrameDataAt, static_cast<std::uint8_t>(choice)).finish();
-    // The selector shows what the unit monitors, never a choice it did not get.
-    if (SendFrame(frame.data(), 5))
-        canMonitorChoice_ = choice;
-    else
-        Config.CANmonitorEnableComboBox->setCurrentIndex(canMonitorChoice_);
+    if (!SendFrame(frame.data(), 5))
+        return false;
+    canMonitorChoice_ = choice;
+    return true;
 }
 
 void TMainForm::ClearLogBtnClick()

@@ -48,6 +48,11 @@ std::int32_t ActivePageIndex = 0;
 std::uint8_t ManualMode = 0;
 std::uint8_t KeypadSwitchAllOn = 0;
 TMainForm *MainForm = nullptr;
+
+bool SendToMainForm(const std::uint8_t *frame, std::uint8_t count)
+{
+    return MainForm && MainForm->SendFrame(frame, count);
+}
 ToolWindowSet ToolWindows;
 ToolLauncherSet ToolLaunchers;
 

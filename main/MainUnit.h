@@ -477,6 +477,12 @@ private:
     // The CAN monitor choice last sent to the unit: the selector goes back to
     // it when a new choice could not be sent.
     int canMonitorChoice_ = 0;
+    // Tells the unit `choice` (0 = off) and keeps it as canMonitorChoice_;
+    // false when the frame was not queued.
+    bool SendCanMonitorChoice(int choice);
 };
 
 extern TMainForm *MainForm;
+// The main window's SendFrame for the service windows; false without a main
+// window or when the frame was not queued.
+bool SendToMainForm(const std::uint8_t *frame, std::uint8_t count);

@@ -150,12 +150,12 @@ void TMainForm::KeypadTimerTimer()
         keypadFirstFrame_ = keypadLastFrame_ = 0;
         keypadRunCounted_ = false;
     }
-    const KeypadStep step = keypadSteps_.front();
+    KeypadStep step = keypadSteps_.front();
     const bool run = step.channel == 0;
-    const std::uint64_t number =
-        run ? SendChannelSwitch(static_cast<std::uint8_t>(keypadChannel_ + 1),
-                                KeypadSwitchAllOn == 1 ? 0xF0 : 0x0F)
-            : SendChannelSwitch(step.channel, step.how);
+    if (run)
+        step = {static_cast<std::uint8_t>(keypadChannel_ + 1),
+                std::uint8_t(KeypadSwitchAllOn == 1 ? 0xF0 : 0x0F)};
+    const std::uint64_t number = SendChannelSwitch(step.channel, step.how);
     if (number == 0) {
         // A full queue takes the frame on a later tick; a frame refused for
         // any other reason would be refused again.

@@ -130,15 +130,10 @@ void TMainForm::CancelTransfer()
 
 void TMainForm::SwitchCanMonitorOff()
 {
-    if (Connected == 1 && !FirmwareWindowOpen) {
-        // The selector travels as a fifth byte outside Length and the checksum.
-        DeviceFrame frame(NodeApplication, CAN_MONITOR_REQ, 4);
-        frame.set(FrameDataAt, 0).finish();
-        // A unit that did not get the "Off" goes on monitoring, and the
-        // selector keeps saying so; the next switch-off tries again.
-        if (!SendFrame(frame.data(), 5))
-            return;
-    }
+    // A unit that did not get the "Off" goes on monitoring, and the selector
+    // keeps saying so; the next switch-off tries again.
+    if (Connected == 1 && !FirmwareWindowOpen && !SendCanMonitorChoice(0))
+        return;
     Config.CANmonitorEnableComboBox->setCurrentIndex(0);
     canMonitorChoice_ = 0;
 }

@@ -53,9 +53,7 @@ TCalibrationForm::TCalibrationForm(QWidget *owner, Sender send)
     : QDialog(owner), send_(std::move(send))
 {
     if (!send_)
-        send_ = [](const std::uint8_t *frame, std::uint8_t count) {
-            return MainForm && MainForm->SendFrame(frame, count);
-        };
+        send_ = SendToMainForm;
     setupUi(this);
     TimerRefres = new QTimer(this);
     TimerRefres->setObjectName("TimerRefres");

@@ -77,10 +77,7 @@ TEEPROMForm::TEEPROMForm(QWidget *parent) : QDialog(parent)
                                             "text file (*.txt);;bin (*.bin)", nullptr,
                                             QFileDialog::DontConfirmOverwrite);
     };
-    Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        if (MainForm)
-            MainForm->SendFrame(frame, count);
-    };
+    Send = SendToMainForm;
     connect(EEPROMReadBtn, &QPushButton::clicked, this, &TEEPROMForm::EEPROMReadBtnClick);
     connect(EEPROMWriteBtn, &QPushButton::clicked, this, &TEEPROMForm::EEPROMWriteBtnClick);
     connect(FileLoadBtn, &QPushButton::clicked, this, &TEEPROMForm::FileLoadBtnClick);

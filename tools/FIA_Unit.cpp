@@ -82,9 +82,7 @@ std::optional<std::uint32_t> FirstDifference(const HEXFile &image, std::uint32_t
 TFIA_Form::TFIA_Form(QWidget *owner) : QDialog(owner)
 {
     setupUi(this);
-    Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        return MainForm && MainForm->SendFrame(frame, count);
-    };
+    Send = SendToMainForm;
     Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     ChooseFile = [this](const QString &current) {
         return QFileDialog::getOpenFileName(this, QString(), current,

@@ -30,9 +30,7 @@ TPingForm::TPingForm(QWidget *owner) : QDialog(owner), random_(std::random_devic
     LastPing.fill(0);
     PingWaiting = 0;
     PingTicks = 0;
-    Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        return MainForm && MainForm->SendFrame(frame, count);
-    };
+    Send = SendToMainForm;
     connect(BtnPing, &QPushButton::clicked, this, &TPingForm::BtnPingClick);
     connect(BtnTimer, &QPushButton::clicked, this, &TPingForm::BtnTimerClick);
     connect(Timer1, &QTimer::timeout, this, &TPingForm::Timer1Timer);

@@ -27,9 +27,7 @@ TSystemSetupForm::TSystemSetupForm(QWidget *owner) : QDialog(owner)
         edit->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QString(".{0,%1}").arg(limit)), edit));
     }
-    Send = [](const std::uint8_t *frame, std::uint8_t count) {
-        return MainForm && MainForm->SendFrame(frame, count);
-    };
+    Send = SendToMainForm;
     connect(BtnUpload, &QPushButton::clicked, this, &TSystemSetupForm::BtnUploadClick);
     connect(BtnOK, &QPushButton::clicked, this, &TSystemSetupForm::BtnOKClick);
 }
