@@ -454,6 +454,8 @@ private:
     std::deque<KeypadStep> keypadSteps_;
     // Whether keypad steps wait or their frames still wait in the queue.
     bool KeypadBusy() const;
+    // Whether a frame of the latest keypad step still waits in the queue.
+    bool KeypadFramesWait() const;
     // Appends `step` and starts the keypad timer when it does not run.
     void QueueKeypadStep(KeypadStep step);
     bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press

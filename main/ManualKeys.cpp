@@ -116,15 +116,19 @@ void TMainForm::QueueKeypadStep(KeypadStep step)
 
 bool TMainForm::KeypadBusy() const
 {
-    return !keypadSteps_.empty() || (Usb && Usb->Waiting(keypadFirstFrame_, keypadLastFrame_));
+    return !keypadSteps_.empty() || KeypadFramesWait();
+}
+
+bool TMainForm::KeypadFramesWait() const
+{
+    return Usb && Usb->Waiting(keypadFirstFrame_, keypadLastFrame_);
 }
 
 void TMainForm::StopKeypadRun(bool framesDropped)
 {
     // The outputs switched so far stay as they are; the next press repeats
     // the same run, since this one did not reach every output.
-    if (framesDropped && keypadRunCounted_ && Usb &&
-        Usb->Waiting(keypadFirstFrame_, keypadLastFrame_))
+    if (framesDropped && keypadRunCounted_ && KeypadFramesWait())
         KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
     KeypadTimer->stop();
     keypadSteps_.clear();
@@ -145,7 +149,7 @@ void TMainForm::KeypadTimerTimer()
         // before, left in a higher slot behind the status poll, would reach
         // the unit after this step's first frames and switch an output
         // against the last press or click. This step waits until none is left.
-        if (Usb->Waiting(keypadFirstFrame_, keypadLastFrame_))
+        if (KeypadFramesWait())
             return;
         keypadFirstFrame_ = keypadLastFrame_ = 0;
         keypadRunCounted_ = false;

@@ -627,11 +627,12 @@ void TzcFancyControl::SetTW(QWidget *control)
 
 void TzcFancyControl::DoUpdate()
 {
-    if (!FControl || !IsLoaded())
+    QWidget *control = ShapedWidget();
+    if (!control)
         return;
-    const QRegion shape = ShapeOf(*FControl, GetRgn()->Region());
-    CheckWindowShape(*FControl, shape);
-    ApplyWindowRegion(*FControl, shape);
+    const QRegion shape = ShapeOf(*control, GetRgn()->Region());
+    CheckWindowShape(*control, shape);
+    ApplyWindowRegion(*control, shape);
 }
 
 QWidget *TzcFancyControl::ShapedWidget() const
