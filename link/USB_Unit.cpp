@@ -92,6 +92,11 @@ void UsbThread::Close()
 UsbLinkState UsbThread::CloseDevice()
 {
     const auto ended = static_cast<UsbLinkState>(LinkState.exchange(LinkClosed));
+    {
+        // Nothing is written on a closed link: what waits is dropped now.
+        std::lock_guard lock(TxLock);
+        ClearQueueLocked();
+    }
     std::lock_guard lock(DeviceLock);
     DeviceDescription.clear();
     if (FtHandle != d2xx::InvalidHandle) {
@@ -101,35 +106,43 @@ UsbLinkState UsbThread::CloseDevice()
     return ended;
 }
 
-bool UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number)
+TxOutcome UsbThread::Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number)
 {
     return Queue(bytes, count, number, 0);
 }
 
-bool UsbThread::Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number,
-                      std::uint64_t repeats)
+TxOutcome UsbThread::Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number,
+                           std::uint64_t repeats)
 {
     if (number)
         *number = 0;
     if (count > TxSlotSize) {
         Trace("Tx refused: " + std::to_string(count) + " bytes do not fit a slot", TraceRed);
-        return false;
+        return {TxRefusal::TooLong};
     }
-    bool queued = false;
+    TxRefusal refusal = TxRefusal::None;
     d2xx::Handle cut = d2xx::InvalidHandle;
     {
         std::lock_guard lock(TxLock);
         auto free = std::find_if(TxQueue.begin(), TxQueue.end(),
                                  [](const TxSlot &s) { return s.Used == 0; });
-        if (free != TxQueue.end()) {
+        // The worker empties the queue when the link goes, under this lock:
+        // a frame taken after that would wait for a device that is gone.
+        if (LinkState != LinkOpen)
+            refusal = TxRefusal::LinkNotOpen;
+        else if (free == TxQueue.end())
+            refusal = TxRefusal::QueueFull;
+        else {
             free->Length = count;
             free->Written = 0;
             std::memcpy(free->Data.data(), bytes, count);
             free->Used = 1;
+            free->Order = ++LastOrder;
             free->Number = number ? (*number = ++LastNumber) : 0;
             free->Repeats = repeats;
+            if (free->Number)
+                Fates[free->Number % FateWindow] = TxFate::Waiting;
             LastTxFrame = *free; // Used doubles as Pending
-            queued = true;
             if (cutHandle_ != d2xx::InvalidHandle) {
                 if (std::chrono::steady_clock::now() < cutUntil_)
                     cut = cutHandle_;
@@ -141,11 +154,38 @@ bool UsbThread::Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint6
     // wakes at their end to write it, as it would have after sleeping them.
     if (cut != d2xx::InvalidHandle)
         driver_.CutPause(cut);
-    if (Tracing())
-        Trace((queued ? "-> Tx;add to Tx buffer: " : "Tx buffer full, frame not sent: ") +
-                  TraceBytes(bytes, count),
-              queued ? TraceGreen : TraceRed);
-    return queued;
+    if (Tracing()) {
+        const char *what = refusal == TxRefusal::None ? "-> Tx;add to Tx buffer: "
+                           : refusal == TxRefusal::QueueFull
+                               ? "Tx buffer full, frame not sent: "
+                               : "USB not open, frame not sent: ";
+        Trace(what + TraceBytes(bytes, count),
+              refusal == TxRefusal::None ? TraceGreen : TraceRed);
+    }
+    return {refusal};
+}
+
+void UsbThread::SetFateLocked(const TxSlot &slot, TxFate fate)
+{
+    const std::uint64_t n = slot.Number != 0 ? slot.Number : slot.Repeats;
+    // A repeat dropped says nothing of the frame it repeats, which went before it.
+    if (n != 0 && (slot.Number != 0 || fate == TxFate::Written))
+        Fates[n % FateWindow] = fate;
+}
+
+TxFate UsbThread::Fate(std::uint64_t number) const
+{
+    std::lock_guard lock(TxLock);
+    if (std::any_of(TxQueue.begin(), TxQueue.end(), [=](const TxSlot &s) {
+            return s.Used && number != 0 && (s.Number == number || s.Repeats == number);
+        }))
+        return TxFate::Waiting;
+    if (number == 0 || number > LastNumber)
+        return TxFate::Dropped;
+    if (LastNumber - number >= FateWindow)
+        return number <= LastWritten.load() ? TxFate::Written : TxFate::Dropped;
+    const TxFate fate = Fates[number % FateWindow];
+    return fate == TxFate::Waiting ? TxFate::Dropped : fate;
 }
 
 bool UsbThread::handedAt(std::uint64_t number, Time &at) const
@@ -240,8 +280,11 @@ TxSlot UsbThread::lastTxFrame() const
 
 void UsbThread::ClearQueueLocked()
 {
-    for (auto &s : TxQueue)
+    for (auto &s : TxQueue) {
+        if (s.Used)
+            SetFateLocked(s, TxFate::Dropped);
         s = TxSlot{};
+    }
 }
 
 void UsbThread::Trace(const std::string &text, std::uint32_t colour)
@@ -353,14 +396,18 @@ void UsbThread::Pass()
         } else if (ok) {
             RxHandledUpTo.store(readAt.time_since_epoch().count());
         } else if (gone) {
-            NotifyLost();
+            // Lost before the main window hears of it: from here on nothing
+            // is queued, and what waits can never be written, so it goes now.
             std::uint8_t expected = LinkOpen;
             if (LinkState.compare_exchange_strong(expected, LinkLost)) {
+                std::lock_guard txLock(TxLock);
+                ClearQueueLocked();
                 std::lock_guard lock(DeviceLock);
                 if (FtHandle != d2xx::InvalidHandle)
                     driver_.Close(FtHandle);
                 FtHandle = d2xx::InvalidHandle;
             }
+            NotifyLost();
             return; // nothing is written on a port that is gone
         }
         WriteOneFrame();
@@ -393,13 +440,16 @@ void UsbThread::WriteOneFrame()
         std::lock_guard devLock(DeviceLock);
         if (LinkState != LinkOpen || FtHandle == d2xx::InvalidHandle)
             return;
-        // A frame partly on the wire is finished before any other starts:
-        // a frame written into the middle of another breaks both.
-        const auto partial = std::find_if(TxQueue.begin(), TxQueue.end(),
-                                          [](const TxSlot &s) { return s.Used && s.Written > 0; });
-        for (auto &slot : TxQueue) {
-            if (!slot.Used || (partial != TxQueue.end() && &slot != &*partial))
-                continue;
+        // Frames leave in the order they were queued, so none waits behind
+        // a later one; a frame partly on the wire is the oldest, and is
+        // finished before any other starts: a frame written into the middle
+        // of another breaks both. A failed write keeps it first in line.
+        TxSlot *oldest = nullptr;
+        for (auto &slot : TxQueue)
+            if (slot.Used && (!oldest || slot.Order < oldest->Order))
+                oldest = &slot;
+        if (oldest) {
+            TxSlot &slot = *oldest;
             std::uint32_t written = 0;
             const std::uint32_t rest = slot.Length - slot.Written;
             const Time handing = std::chrono::steady_clock::now();
@@ -411,6 +461,7 @@ void UsbThread::WriteOneFrame()
                 if (written >= rest) {
                     if (slot.Number)
                         LastWritten.store(slot.Number);
+                    SetFateLocked(slot, TxFate::Written);
                     slot = TxSlot{};
                     wroteWhole = true;
                 } else {
@@ -418,9 +469,9 @@ void UsbThread::WriteOneFrame()
                     slot.Written += written;
                     pause += 5;
                 }
-                break;
+            } else {
+                pause += 5;
             }
-            pause += 5;
         }
     }
     if (pause)

@@ -6,7 +6,7 @@
 //   return of the device, trace lines) always run on the main thread.
 // - Worker thread: Execute, i.e. repeated Pass() calls; it also calls Open
 //   itself while the link is lost, to reopen a device that was plugged back.
-// - TxLock guards TxQueue and LastTxFrame. DeviceLock serialises the
+// - TxLock guards TxQueue, LastTxFrame and Fates. DeviceLock serialises the
 //   worker's reads and writes with Open and Close, and guards FtHandle and
 //   DeviceDescription. Lock order: TxLock before DeviceLock, never the other
 //   way round. Neither lock is held while the worker waits for the main
@@ -25,6 +25,7 @@
 //   received bytes; any thread reads them.
 #pragma once
 
+#include "link/TxOutcome.h"
 #include "platform/d2xx/d2xx.h"
 
 #include <QThread>
@@ -52,11 +53,19 @@ inline constexpr std::size_t TxSlotSize = 300;
 struct TxSlot
 {
     std::uint8_t Used = 0; // in LastTxFrame: Pending
+    std::uint64_t Order = 0; // when it was queued: the writer takes the lowest first
     std::uint32_t Length = 0;
     std::uint32_t Written = 0; // bytes already on the wire after a partial write
     std::uint64_t Number = 0;  // given when the sender asked for one; 0 otherwise
     std::uint64_t Repeats = 0; // a repeat's: the number of the frame it repeats
     std::array<std::uint8_t, TxSlotSize> Data{};
+};
+
+// What became of a numbered frame.
+enum class TxFate : std::uint8_t {
+    Waiting, // in the queue, whole or its unwritten rest, or a repeat of it is
+    Written, // the driver took all of it
+    Dropped, // left the queue unwritten, or was never queued
 };
 
 // What the thread reports to the main window. Every call runs on the main thread.
@@ -99,12 +108,14 @@ public:
     int Open(const std::string &description);
     // Main thread: closes the device; tells the client when a link was open or lost.
     void Close();
-    // Queues one frame; false, with a red trace line, when it does not fit a
-    // slot or every slot still waits to be written: the frames already
-    // queued stay, and the caller tells the user. With `number`, the frame
-    // is numbered (numbers rise from 1) and its number stored there, 0 when
-    // it was not queued.
-    bool Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number = nullptr);
+    // Queues one frame behind every frame queued before it; refused, with a
+    // red trace line and the reason, when it does not fit a slot, when no
+    // device is open (nothing queued then could reach the unit) or when every
+    // slot still waits to be written: the frames already queued stay, and
+    // the caller tells the user. With `number`, the frame is numbered
+    // (numbers rise from 1) and its number stored there, 0 when it was not
+    // queued.
+    TxOutcome Send(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number = nullptr);
     // The number of the numbered frame written whole to the driver last, 0
     // before any: a byte handed over after it changed came after that frame
     // went out. Any thread.
@@ -124,6 +135,11 @@ public:
     // (ResendLast), still waits in the queue, whole or its unwritten rest;
     // one dropped from the queue no longer does. Any thread.
     bool Waiting(std::uint64_t first, std::uint64_t last) const;
+    // What became of the numbered frame `number`; told exactly for the last
+    // FateWindow numbers given, and for older ones as Written when they are
+    // not above the last written. Any thread.
+    TxFate Fate(std::uint64_t number) const;
+    static constexpr std::uint64_t FateWindow = 1024;
     // Every slot holds a frame that waits to be written.
     bool QueueFull() const;
     void ResendLast();
@@ -175,8 +191,11 @@ private:
     void ClearQueueLocked();
     // Send; a repeat (`repeats` non-zero) is not numbered but keeps the number
     // of the frame it repeats for Waiting.
-    bool Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number,
-               std::uint64_t repeats);
+    TxOutcome Queue(const std::uint8_t *bytes, std::uint32_t count, std::uint64_t *number,
+                    std::uint64_t repeats);
+    // The fate of a numbered frame (or of the one a repeat stands for) as it
+    // leaves the queue; under TxLock.
+    void SetFateLocked(const TxSlot &slot, TxFate fate);
     void WriteOneFrame();
     void Nap(std::uint32_t ms);
     // A pause that nothing but the next read can follow: it is owed to that
@@ -215,6 +234,9 @@ private:
     std::array<TxSlot, TxSlotCount> TxQueue{};
     TxSlot LastTxFrame{};
     std::uint64_t LastNumber = 0; // the number given last; under TxLock
+    std::uint64_t LastOrder = 0;  // the order given last; under TxLock
+    // What became of the numbered frames, by number modulo FateWindow; under TxLock.
+    std::array<TxFate, FateWindow> Fates{};
     std::atomic<std::uint64_t> LastWritten{0};
     std::uint64_t HandedNumber = 0; // the numbered frame handed last; under TxLock
     Time HandedAt{};

@@ -49,9 +49,36 @@ std::uint8_t ManualMode = 0;
 std::uint8_t KeypadSwitchAllOn = 0;
 TMainForm *MainForm = nullptr;
 
-bool SendToMainForm(const std::uint8_t *frame, std::uint8_t count)
+TxOutcome SendToMainForm(const std::uint8_t *frame, std::uint8_t count)
 {
-    return MainForm && MainForm->SendFrame(frame, count);
+    return MainForm ? MainForm->SendFrame(frame, count) : TxOutcome{TxRefusal::LinkNotOpen};
+}
+
+QString RefusalText(TxOutcome outcome)
+{
+    switch (outcome.refusal) {
+    case TxRefusal::None:
+        return {};
+    case TxRefusal::QueueFull:
+        return QStringLiteral("transmit queue full");
+    case TxRefusal::LinkNotOpen:
+        return QStringLiteral("unit not connected");
+    case TxRefusal::TooLong:
+        break;
+    }
+    return QStringLiteral("frame too long");
+}
+
+QString RefusalClause(TxOutcome outcome)
+{
+    switch (outcome.refusal) {
+    case TxRefusal::QueueFull:
+        return QStringLiteral("the transmit queue is full");
+    case TxRefusal::LinkNotOpen:
+        return QStringLiteral("the unit is not connected");
+    default:
+        return RefusalText(outcome);
+    }
 }
 ToolWindowSet ToolWindows;
 ToolLauncherSet ToolLaunchers;
@@ -344,32 +371,31 @@ void TMainForm::ShowProductionMenu()
 
 // ---- frames ----------------------------------------------------------------
 
-bool TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count, std::uint64_t *number)
+TxOutcome TMainForm::SendFrame(const std::uint8_t *frame, std::uint8_t count, std::uint64_t *number)
 {
     if (number)
         *number = 0;
     const std::vector<std::uint8_t> stuffed = SlipEncode(frame, count);
-    if (!Usb)
-        return false;
-    if (!Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()), number)) {
-        // The worker traced the frame in red; the user sees it here when the
-        // queue is full because the unit does not take the frames fast
-        // enough. On a closed or lost link panel 0 already says why.
-        if (Usb->linkState() == LinkOpen && Usb->QueueFull()) {
-            SetPanel(2, "Transmit queue full: frame not sent");
-            queueFullShownAt_ = SteadyClockMs();
-        }
-        return false;
+    const TxOutcome outcome =
+        Usb ? Usb->Send(stuffed.data(), static_cast<std::uint32_t>(stuffed.size()), number)
+            : TxOutcome{TxRefusal::LinkNotOpen};
+    if (!outcome) {
+        // The worker traced the frame in red; the user sees why here.
+        QString why = RefusalText(outcome);
+        why[0] = why[0].toUpper();
+        SetPanel(2, why + ": frame not sent");
+        queueFullShownAt_ = SteadyClockMs();
+        return outcome;
     }
     // Long enough to be read; the next poll comes 150 ms later.
     if (!StatusPanels[2]->text().isEmpty() &&
         SteadyClockMs() - queueFullShownAt_ >= QueueFullShownMs)
         SetPanel(2, QString());
-    return true;
+    return outcome;
 }
 
-bool TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
-                            std::initializer_list<std::uint8_t> data, std::uint64_t *number)
+TxOutcome TMainForm::SendRequest(std::uint8_t node, std::uint8_t command,
+                                 std::initializer_list<std::uint8_t> data, std::uint64_t *number)
 {
     DeviceFrame f(node, command, static_cast<std::uint8_t>(4 + data.size()));
     std::size_t at = FrameDataAt;
@@ -697,6 +723,11 @@ bool TMainForm::MaySend() const
     return Connected == 1 && !FirmwareWindowOpen && !TransferBusy;
 }
 
+bool TMainForm::DeviceOpen() const
+{
+    return Usb && Usb->linkState() == devlink::LinkOpen;
+}
+
 void TMainForm::DrawLinkLamps()
 {
     for (std::size_t i = 0; i < linkLamps_.size(); ++i)
@@ -735,7 +766,7 @@ void TMainForm::TimerVersionTimer()
         ToolWindows.Calibration.window->isVisible())
         return;
     UpdateLinkIndicator();
-    if (MaySend()) {
+    if (MaySend() && DeviceOpen()) {
         SendRequest(NodeApplication, VERSION_REQ);
         if (PauseMs)
             QThread::msleep(PauseMs);
@@ -756,7 +787,7 @@ void TMainForm::Timer1Timer()
     if (ToolWindows.Calibration.open() && ToolWindows.Calibration.window &&
         ToolWindows.Calibration.window->isVisible())
         return;
-    if (!MaySend() || TabbedNotebook1->currentIndex() != PageGeneral)
+    if (!MaySend() || !DeviceOpen() || TabbedNotebook1->currentIndex() != PageGeneral)
         return;
     switch (StatusPollIndex) {
     case 0:

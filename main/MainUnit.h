@@ -74,18 +74,18 @@ public:
     void FormClose();
 
     // frames
-    // False when the frame could not be queued. When that is because the
-    // queue of an open link is full, status bar panel 2 says so for at least
-    // QueueFullShownMs; frames that fail on a closed or lost link say nothing.
+    // Whether the frame was queued, else why not; status bar panel 2 then
+    // says why (a full queue, or no device open) for at least QueueFullShownMs.
     // With `number`, the frame is numbered in the transmit queue (UsbThread::Send).
-    bool SendFrame(const std::uint8_t *frame, std::uint8_t count, std::uint64_t *number = nullptr);
+    devlink::TxOutcome SendFrame(const std::uint8_t *frame, std::uint8_t count,
+                                 std::uint64_t *number = nullptr);
     static constexpr std::int64_t QueueFullShownMs = 5000;
     // Milliseconds of a steady clock; tests replace it.
     std::function<std::int64_t()> SteadyClockMs;
     // SendFrame of a request built from its data bytes.
-    bool SendRequest(std::uint8_t node, std::uint8_t command,
-                     std::initializer_list<std::uint8_t> data = {},
-                     std::uint64_t *number = nullptr);
+    devlink::TxOutcome SendRequest(std::uint8_t node, std::uint8_t command,
+                                   std::initializer_list<std::uint8_t> data = {},
+                                   std::uint64_t *number = nullptr);
     void ProcessFrame(const std::uint8_t *frame, std::size_t count);
 
     // connection
@@ -110,6 +110,8 @@ public:
     void ResumeStatusPolling();
     void TabbedNotebook1Change(int NewTab);
     bool MaySend() const; // Connected, no firmware window, no transfer
+    // A device is open: the polls queue nothing on a closed or lost link.
+    bool DeviceOpen() const;
 
     // live view
     void ClearLiveView();
@@ -485,6 +487,11 @@ private:
 };
 
 extern TMainForm *MainForm;
-// The main window's SendFrame for the service windows; false without a main
-// window or when the frame was not queued.
-bool SendToMainForm(const std::uint8_t *frame, std::uint8_t count);
+// The main window's SendFrame for the service windows; refused as not open
+// without a main window.
+devlink::TxOutcome SendToMainForm(const std::uint8_t *frame, std::uint8_t count);
+// Why a frame was not sent, as the windows tell it: "transmit queue full",
+// "unit not connected"; RefusalClause for a sentence: "the transmit queue
+// is full", "the unit is not connected".
+QString RefusalText(devlink::TxOutcome outcome);
+QString RefusalClause(devlink::TxOutcome outcome);

@@ -236,8 +236,8 @@ void TCalibrationForm::SendSwitches()
     const DeviceFrame f = SwitchesRequest(CheckBoxOffset->isChecked(), CheckBoxRation->isChecked(),
                                           static_cast<std::uint8_t>(number));
     // Nothing answers the switches: unsent, they would pass for the unit's.
-    if (!send_(f.data(), f.length()))
-        vcl::ShowMessage("The switches were not sent to the unit: the transmit queue is full.",
+    if (const TxOutcome sent = send_(f.data(), f.length()); !sent)
+        vcl::ShowMessage("The switches were not sent to the unit: " + RefusalClause(sent) + ".",
                          this);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms/CalibrationFormUi.h"
+#include "link/TxOutcome.h"
 #include "main/ToolWindows.h"
 #include "tools/Calibration.h"
 
@@ -24,8 +25,8 @@ extern std::uint8_t CurrentChannel;
 class TCalibrationForm : public QDialog, public TCalibrationFormUi, public TFrameHandler
 {
 public:
-    // False when the frame was not queued.
-    using Sender = std::function<bool(const std::uint8_t *frame, std::uint8_t count)>;
+    // Whether the frame was queued, else why not.
+    using Sender = std::function<devlink::TxOutcome(const std::uint8_t *frame, std::uint8_t count)>;
     // The unit answers within milliseconds; a write not confirmed in this
     // time is reported as failed.
     static constexpr int ConfirmMs = 1000;

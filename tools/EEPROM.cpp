@@ -247,8 +247,20 @@ void TEEPROMForm::SendReadRequest()
 {
     DeviceFrame f(NodeSystem, EEPROM_READ_REQ, 7);
     f.set(CountAt, BlockSize).setU16LE(AddressAt, EepromAddr).finish();
-    if (Send)
-        Send(f.data(), f.length());
+    SendTransferRequest(f);
+}
+
+void TEEPROMForm::SendTransferRequest(const DeviceFrame &f)
+{
+    const TxOutcome sent = Send ? Send(f.data(), f.length()) : TxOutcome{TxRefusal::LinkNotOpen};
+    if (sent)
+        return;
+    const bool reading = EepromOp == EepromReading || tailAddr_;
+    EndTransfer();
+    // Also asked from the unit's answers: the box comes after their handling.
+    vcl::ShowMessageLater(QStringLiteral("The EEPROM %1 request was not sent to the unit: %2.")
+                              .arg(reading ? "read" : "write", RefusalClause(sent)),
+                          this);
 }
 
 void TEEPROMForm::SendWriteRequest()
@@ -265,8 +277,7 @@ void TEEPROMForm::SendWriteRequest()
     for (std::size_t i = 0; i < BlockSize; ++i)
         f.set(BytesAt + i, EepromAddr + i < EepromEnd ? image_[EepromAddr + i] : tail_[i]);
     f.finish();
-    if (Send)
-        Send(f.data(), f.length());
+    SendTransferRequest(f);
 }
 
 void TEEPROMForm::HandleFrame(const std::uint8_t *frame, std::size_t count)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "forms/EEPROMFormUi.h"
+#include "link/TxOutcome.h"
 #include "main/ToolWindows.h"
 #include "tools/EepromImage.h"
 
@@ -21,6 +22,9 @@
 #include <vector>
 
 class QLineEdit;
+namespace devlink {
+class DeviceFrame;
+}
 
 enum EepromOperation : std::uint8_t { EepromIdle = 0, EepromReading = 1, EepromWriting = 2 };
 
@@ -67,7 +71,7 @@ public:
     std::function<QString()> ChooseFileToOpen;
     std::function<QString()> ChooseFileToSave;
     // Where requests go; the main window's SendFrame unless a test replaces it.
-    std::function<void(const std::uint8_t *frame, std::uint8_t count)> Send;
+    std::function<devlink::TxOutcome(const std::uint8_t *frame, std::uint8_t count)> Send;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -90,6 +94,9 @@ private:
     void ShowRows(std::size_t address, std::size_t count, bool ascii = true);
     void SendReadRequest();
     void SendWriteRequest();
+    // Sends a request of the transfer; one the queue refused ends the
+    // transfer at once, with the user told why.
+    void SendTransferRequest(const devlink::DeviceFrame &f);
     // The block at EepromAddr was answered: on to the next, or done.
     void BlockDone();
     void EndTransfer();

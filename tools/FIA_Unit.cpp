@@ -173,7 +173,7 @@ void TFIA_Form::BtnStartClick()
 
     DeviceFrame identity(NodeApplication, SYSTEM_SETUP_READ_REQ, 4);
     identity.finish();
-    const bool serialAsked = Send(identity.data(), identity.length());
+    const TxOutcome serialAsked = Send(identity.data(), identity.length());
     if (Pause)
         Pause(IdentityPauseMs);
 
@@ -188,7 +188,7 @@ void TFIA_Form::BtnStartClick()
            (MainForm ? MainForm->VersionText : QString()));
     // The record of the compare says why it names no unit.
     if (!serialAsked)
-        Status(QStringLiteral("Tessaron serial no : not asked for, transmit queue full"));
+        Status("Tessaron serial no : not asked for, " + RefusalText(serialAsked));
 
     CompareAddr = 0;
     RetryCount = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "forms/FIA_FormUi.h"
+#include "link/TxOutcome.h"
 #include "main/ToolWindows.h"
 
 #include <QDialog>
@@ -73,7 +74,7 @@ public:
     std::function<QString(const QString &current)> ChooseFile;
     // Where frames go; the main window's SendFrame unless a test replaces it.
     // False when the frame was not queued.
-    std::function<bool(const std::uint8_t *frame, std::uint8_t count)> Send;
+    std::function<devlink::TxOutcome(const std::uint8_t *frame, std::uint8_t count)> Send;
     // The pause after the identity request; tests replace it.
     std::function<void(int ms)> Pause;
     static constexpr int IdentityPauseMs = 20;

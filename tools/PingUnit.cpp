@@ -65,10 +65,12 @@ void TPingForm::BtnPingClick()
     BuildPingRequest(request, {data.data(), n});
     // A ping the queue refused never reached the line: it is neither awaited
     // nor counted, and the timer's next tick sends another.
-    if (!Send || !Send(request.data(), PingRequestLength)) {
+    const TxOutcome sent = Send ? Send(request.data(), PingRequestLength)
+                                : TxOutcome{TxRefusal::LinkNotOpen};
+    if (!sent) {
         const QTime at = Clock();
         AddLine(QString::number(at.second()) + ':' + QString::number(at.msec()) +
-                ": PING_REQ not sent: transmit queue full");
+                ": PING_REQ not sent: " + RefusalText(sent));
         return;
     }
     LastPing = request;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms/PingFormUi.h"
+#include "link/TxOutcome.h"
 #include "main/ToolWindows.h"
 #include "tools/PingFrames.h"
 
@@ -41,7 +42,7 @@ public:
 
     // Where requests go; the main window's SendFrame unless a test replaces it.
     // False when the frame was not queued.
-    std::function<bool(const std::uint8_t *frame, std::uint8_t count)> Send;
+    std::function<devlink::TxOutcome(const std::uint8_t *frame, std::uint8_t count)> Send;
     // Time stamps of the log lines; tests replace it.
     std::function<QTime()> Clock = [] { return QTime::currentTime(); };
 

@@ -90,10 +90,11 @@ void TRunTimeErrorForm::BtnOKClick()
 bool TRunTimeErrorForm::Send(const QString &what, std::uint8_t node, std::uint8_t command,
                              std::initializer_list<std::uint8_t> data)
 {
-    if (MainForm && MainForm->SendRequest(node, command, data))
-        return true;
-    AddLine(" " + what + " not sent: transmit queue full");
-    return false;
+    const TxOutcome sent = MainForm ? MainForm->SendRequest(node, command, data)
+                                    : TxOutcome{TxRefusal::LinkNotOpen};
+    if (!sent)
+        AddLine(" " + what + " not sent: " + RefusalText(sent));
+    return bool(sent);
 }
 
 void TRunTimeErrorForm::AddLine(const QString &line)

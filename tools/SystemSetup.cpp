@@ -60,10 +60,10 @@ void TSystemSetupForm::RequestIdentity()
     DeviceFrame f(NodeApplication, SYSTEM_SETUP_READ_REQ);
     f.finish();
     // Unasked, the unit sends nothing, and the fields would pass for its values.
-    if (!Send || !Send(f.data(), f.length()))
-        vcl::ShowMessageLater("The identity was not read from the unit: the transmit queue is "
-                              "full.",
-                              this);
+    const TxOutcome sent = Send ? Send(f.data(), f.length()) : TxOutcome{TxRefusal::LinkNotOpen};
+    if (!sent)
+        vcl::ShowMessageLater(
+            "The identity was not read from the unit: " + RefusalClause(sent) + ".", this);
 }
 
 void TSystemSetupForm::HandleFrame(const std::uint8_t *frame, std::size_t count)
@@ -99,9 +99,10 @@ void TSystemSetupForm::BtnUploadClick()
         return;
     }
     const DeviceFrame f = EncodeIdentityWrite(*entry.identity);
-    if (!Send || !Send(f.data(), f.length()))
-        vcl::ShowMessage("The identity was not sent to the unit: the transmit queue is full. "
-                         "Nothing was stored.",
+    const TxOutcome sent = Send ? Send(f.data(), f.length()) : TxOutcome{TxRefusal::LinkNotOpen};
+    if (!sent)
+        vcl::ShowMessage("The identity was not sent to the unit: " + RefusalClause(sent) +
+                             ". Nothing was stored.",
                          this);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms/SystemSetupFormUi.h"
+#include "link/TxOutcome.h"
 #include "main/ToolWindows.h"
 
 #include <QDialog>
@@ -28,7 +29,7 @@ public:
 
     // Where requests go; the main window's SendFrame unless a test replaces it.
     // False when the frame was not queued.
-    std::function<bool(const std::uint8_t *frame, std::uint8_t count)> Send;
+    std::function<devlink::TxOutcome(const std::uint8_t *frame, std::uint8_t count)> Send;
 
 protected:
     void showEvent(QShowEvent *event) override;

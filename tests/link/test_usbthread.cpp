@@ -104,7 +104,7 @@ TEST(UsbThreadQueue, FullQueueRefusesTheNewFrameAndKeepsTheBacklog)
         r.send(static_cast<std::uint8_t>(i));
     EXPECT_TRUE(r.usb.QueueFull());
     const Bytes extra(6, 26);
-    EXPECT_FALSE(r.usb.Send(extra.data(), 6));
+    EXPECT_EQ(r.usb.Send(extra.data(), 6), TxOutcome{TxRefusal::QueueFull});
     ASSERT_FALSE(r.client.trace.empty());
     EXPECT_EQ(r.client.trace.back(),
               std::make_pair(std::string("Tx buffer full, frame not sent: 26 26 26 26 26 26 "),
@@ -117,7 +117,10 @@ TEST(UsbThreadQueue, FullQueueRefusesTheNewFrameAndKeepsTheBacklog)
     EXPECT_TRUE(r.usb.Send(extra.data(), 6)) << "room again once written";
 }
 
-TEST(UsbThreadQueue, FramesLeaveInSlotOrder)
+// Frames leave in the order they were queued, whichever slot each took: a
+// frame in a higher slot never waits behind a later one in a lower slot,
+// nor behind one that fails to go out after it.
+TEST(UsbThreadQueue, FramesLeaveInTheOrderQueued)
 {
     Rig r;
     ASSERT_EQ(r.usb.Open("Unit A"), 1);
@@ -126,14 +129,19 @@ TEST(UsbThreadQueue, FramesLeaveInSlotOrder)
     r.send(3);
     r.usb.Pass(); // writes slot 0
     r.send(4);    // takes slot 0 again
-    for (int i = 0; i < 5; ++i)
+    r.backend->state->failWrites = true;
+    r.usb.Pass();
+    r.backend->state->failWrites = false;
+    for (int i = 0; i < 4; ++i) {
         r.usb.Pass();
-    const auto w = r.written();
-    ASSERT_EQ(w.size(), 4u);
-    EXPECT_EQ(w[0][0], 1);
-    EXPECT_EQ(w[1][0], 4);
-    EXPECT_EQ(w[2][0], 2);
-    EXPECT_EQ(w[3][0], 3);
+        r.send(static_cast<std::uint8_t>(5 + i)); // the status poll refilling the low slots
+    }
+    for (int i = 0; i < 8; ++i)
+        r.usb.Pass();
+    std::vector<int> order;
+    for (const auto &w : r.written())
+        order.push_back(w[0]);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST(UsbThreadQueue, ResendRepeatsTheLastFrameOnce)
@@ -181,29 +189,29 @@ TEST(UsbThreadQueue, PartialWriteGoesOnWithTheRestAndFailedWritesKeepTheFrame)
     }
 }
 
-// The lowest used slot goes first, so a newer frame can overtake an older
-// one; emptying the queue drops every frame, a partly written one too.
-TEST(UsbThreadQueue, NewerFramesOvertakeAndClearingDropsEveryFrame)
+// Emptying the queue drops every frame, a partly written one too.
+TEST(UsbThreadQueue, ClearingDropsEveryFrame)
 {
     Rig r;
     ASSERT_EQ(r.usb.Open("Unit A"), 1);
     r.send(1); // slot 0
     r.send(2); // slot 1
     r.usb.Pass();
-    r.send(3); // slot 0 again: ahead of 2
+    r.send(3); // slot 0 again: behind 2
     r.usb.Pass();
-    EXPECT_EQ(r.written(), (std::vector<Bytes>{Bytes(6, 1), Bytes(6, 3)}));
+    EXPECT_EQ(r.written(), (std::vector<Bytes>{Bytes(6, 1), Bytes(6, 2)}));
+    r.usb.Pass();
 
     r.backend->state->writeLimit = 2;
     r.send(4);
-    r.usb.Pass(); // 4, in slot 0, goes out in part
+    r.usb.Pass(); // 4 goes out in part
     r.usb.ClearQueue();
     for (const auto &s : r.usb.queueSnapshot())
         EXPECT_EQ(s.Used, 0);
     r.backend->state->writeLimit = 0xFFFFFFFF;
     r.usb.Pass();
     r.usb.Pass();
-    EXPECT_EQ(r.written().size(), 3u) << "nothing after the clearing";
+    EXPECT_EQ(r.written().size(), 4u) << "nothing after the clearing";
 }
 
 // A numbered frame counts as written once the driver took all of it: not
@@ -236,12 +244,15 @@ TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u);
     EXPECT_FALSE(r.usb.Waiting(1, 1));
+    EXPECT_EQ(r.usb.Fate(1), TxFate::Written);
 
     ASSERT_TRUE(r.usb.Send(frame.data(), 8, &number));
     EXPECT_EQ(number, 2u);
     EXPECT_TRUE(r.usb.Waiting(1, 2));
+    EXPECT_EQ(r.usb.Fate(2), TxFate::Waiting);
     r.usb.ClearQueue();
     EXPECT_FALSE(r.usb.Waiting(1, 2)) << "dropped";
+    EXPECT_EQ(r.usb.Fate(2), TxFate::Dropped);
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u) << "dropped, not written";
     r.usb.ResendLast(); // a repeat is not numbered
@@ -250,6 +261,7 @@ TEST(UsbThreadQueue, NumberedFrameCountsAsWrittenOnceWhole)
     r.usb.Pass();
     EXPECT_EQ(r.usb.lastWrittenNumber(), 1u);
     EXPECT_FALSE(r.usb.Waiting(1, 2));
+    EXPECT_EQ(r.usb.Fate(2), TxFate::Written) << "its repeat reached the unit";
 
     const Bytes big(301, 0);
     EXPECT_FALSE(r.usb.Send(big.data(), 301, &number));
@@ -274,6 +286,7 @@ TEST(UsbThreadQueue, OversizeDataIsRefusedAndTraced)
 TEST(UsbThreadQueue, TraceLineOfAQueuedFrame)
 {
     Rig r;
+    ASSERT_EQ(r.usb.Open("Unit A"), 1);
     Bytes f{0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
     r.usb.Send(f.data(), 6);
     ASSERT_EQ(r.client.trace.size(), 1u);
@@ -283,7 +296,7 @@ TEST(UsbThreadQueue, TraceLineOfAQueuedFrame)
     // With the trace off, frames go out and come in as before, untraced.
     r.client.tracing = false;
     r.client.trace.clear();
-    ASSERT_EQ(r.usb.Open("Unit A"), 1);
+    r.backend->state->written.clear();
     ASSERT_TRUE(r.usb.Send(f.data(), 6));
     r.backend->state->reads.push_back({4, 5});
     r.usb.Pass();
@@ -292,15 +305,53 @@ TEST(UsbThreadQueue, TraceLineOfAQueuedFrame)
     EXPECT_TRUE(r.client.trace.empty());
 }
 
-TEST(UsbThreadQueue, OpeningEmptiesTheQueueAndForgetsTheLastFrame)
+// Nothing is queued while no device is open, before the first open, after
+// a close or while the device is lost: the caller hears so at once, and a
+// frame numbered before the link went is told as dropped, never written.
+TEST(UsbThreadQueue, NothingIsQueuedOnALinkThatIsNotOpen)
 {
-    Rig r;
-    r.send(9); // queued while nothing is open: an output switched by hand, say
-    ASSERT_EQ(r.usb.Open("Unit A"), 1);
-    r.usb.ResendLast();
-    for (int i = 0; i < 3; ++i)
-        r.usb.Pass();
-    EXPECT_TRUE(r.written().empty());
+    const struct
+    {
+        const char *how;
+        std::function<void(Rig &)> end; // ends an open link with a frame waiting
+    } cases[] = {
+        {"never opened", nullptr},
+        {"closed", [](Rig &r) { r.usb.Close(); }},
+        {"lost",
+         [](Rig &r) {
+             r.backend->state->gone = true;
+             r.backend->present = false;
+             r.usb.Pass();
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        Rig r;
+        const Bytes frame(8, 9);
+        std::uint64_t waiting = 0, number = 0;
+        if (c.end) {
+            ASSERT_EQ(r.usb.Open("Unit A"), 1);
+            ASSERT_TRUE(r.usb.Send(frame.data(), 8, &waiting));
+            c.end(r);
+            EXPECT_EQ(r.usb.Fate(waiting), TxFate::Dropped);
+        }
+        r.client.trace.clear();
+        EXPECT_EQ(r.usb.Send(frame.data(), 8, &number), TxOutcome{TxRefusal::LinkNotOpen});
+        EXPECT_EQ(number, 0u);
+        for (const auto &s : r.usb.queueSnapshot())
+            EXPECT_EQ(s.Used, 0);
+        ASSERT_EQ(r.client.trace.size(), 1u);
+        EXPECT_EQ(r.client.trace[0],
+                  std::make_pair(std::string("USB not open, frame not sent: 9 9 9 9 9 9 9 9 "),
+                                 TraceRed));
+        r.backend->state->gone = false;
+        r.backend->present = true;
+        ASSERT_EQ(r.usb.Open("Unit A"), 1);
+        r.usb.ResendLast();
+        for (int i = 0; i < 3; ++i)
+            r.usb.Pass();
+        EXPECT_TRUE(r.written().empty());
+    }
 }
 
 // Each pass waits 10 ms before its read, 5 ms after bytes came, 2 ms after a

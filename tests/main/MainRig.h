@@ -85,6 +85,19 @@ struct MainRig
             main().SendRequest(devlink::NodeApplication, devlink::BOX_STATUS_REQ);
     }
 
+    // The unit unplugged, as the worker finds it at its next read, and back.
+    void pull()
+    {
+        backend->present = false;
+        backend->state->gone = true;
+        main().usb()->Pass();
+    }
+    void plugBack()
+    {
+        backend->present = true;
+        main().usb()->Pass();
+    }
+
     // Delivers a frame from the unit through the worker's read path.
     void receive(const Bytes &frame)
     {
@@ -126,6 +139,24 @@ struct MainRig
         std::copy(rw.begin(), rw.end(), d.begin() + 9);
         return frame(1, devlink::PASSWORD_READ_CFM, d);
     }
+};
+
+// The ways the transmit queue refuses a frame, how the link recovers from
+// each, and what the windows say of them.
+struct Refusal
+{
+    const char *what;
+    void (MainRig::*refuse)();
+    void (*recover)(MainRig &);
+    const char *text;   // as a line says it
+    const char *clause; // as a sentence says it
+};
+
+inline const Refusal Refusals[] = {
+    {"queue full", &MainRig::fillQueue, [](MainRig &r) { r.sent(60); }, "transmit queue full",
+     "the transmit queue is full"},
+    {"unit pulled", &MainRig::pull, [](MainRig &r) { r.plugBack(); }, "unit not connected",
+     "the unit is not connected"},
 };
 
 } // namespace testsupport

@@ -273,8 +273,9 @@ TEST(CanMonitor, PageSelectionResetsTheChoice)
     EXPECT_EQ(ui.CANmonitorEnableComboBox->itemText(4), "Door");
 }
 
-// A choice the transmit queue refused never reached the unit: the selector
-// goes on showing what the unit monitors, and the next switch-off tries again.
+// A choice the transmit queue refused, full or with the unit pulled, never
+// reached the unit: the selector goes on showing what the unit monitors, the
+// status bar says why, and the next switch-off tries again.
 TEST(CanMonitor, RefusedChoiceIsNotShown)
 {
     const struct
@@ -290,16 +291,21 @@ TEST(CanMonitor, RefusedChoiceIsNotShown)
          },
          5},
     };
+    for (const testsupport::Refusal &x : testsupport::Refusals)
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(std::string(c.what) + ", " + x.what);
         MainRig r({"KeeperEntry"});
         r.connect();
         QComboBox *combo = r.main().Config.CANmonitorEnableComboBox;
         choose(r, 5);
         r.sent();
-        r.fillQueue();
+        (r.*x.refuse)();
         c.refused(r);
         EXPECT_EQ(combo->currentIndex(), c.shown);
+        QString why = x.text;
+        why[0] = why[0].toUpper();
+        EXPECT_EQ(r.panel(2), why + ": frame not sent");
+        x.recover(r);
         for (const Bytes &f : r.sent(60))
             EXPECT_NE(f[3], CAN_MONITOR_REQ) << "nothing but the polls was queued";
         // Room again: the page's switch-off goes out and is shown.

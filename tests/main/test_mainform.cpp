@@ -178,6 +178,7 @@ TEST(MainStartup, TraceWindowLinesAreTimeStampedAndSwitchable)
     TraceEnabled = 0;
     log.AddLine("before", 0x008000);
     EXPECT_TRUE(log.RichEdit->toPlainText().isEmpty());
+    r.connect();
     log.Offline1Click();
     Bytes f{0xC0, 0x03, 0x04, 0x01, 0x06, 0xC0};
     r.main().usb()->Send(f.data(), 6);
@@ -243,40 +244,45 @@ TEST(MainConnection, ConnectPullReplugFollowTheStateTable)
     EXPECT_EQ(r.panel(0), "USB CONNECTED");
 }
 
-// Frames that cannot be queued tell of a full queue only when the link is
-// open and the queue really is full; on a closed or lost link the pollers'
-// frames pile up unwritten, and panel 0 says why.
-TEST(MainConnection, QueueFullTextOnlyForAFullQueueOfAnOpenLink)
+// A frame that cannot be queued is told in the status bar with the reason:
+// a full queue of an open link, or no device open. On a closed or lost link
+// nothing is queued, and the polls do not even try.
+TEST(MainConnection, RefusedFrameTellsWhy)
 {
     const struct
     {
         const char *how;
         std::function<void(MainRig &)> link;
-        bool shown;
+        const char *shown;
     } cases[] = {
-        {"open, the unit takes nothing", [](MainRig &) {}, true},
+        {"open, the unit takes nothing", [](MainRig &) {}, "Transmit queue full: frame not sent"},
         {"closed by the selection window",
          [](MainRig &r) {
              r.forms->UsbSelect->FormActivate();
              r.forms->UsbSelect->BtnCancelClick();
          },
-         false},
-        {"lost",
-         [](MainRig &r) {
-             r.backend->present = false;
-             r.backend->state->gone = true;
-             r.main().usb()->Pass();
-         },
-         false},
+         "Unit not connected: frame not sent"},
+        {"lost", [](MainRig &r) { r.pull(); }, "Unit not connected: frame not sent"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
         MainRig r({"KeeperEntry"});
         r.connect();
         c.link(r);
+        const bool open = r.main().usb()->linkState() == LinkOpen;
+        for (int i = 0; i < 30; ++i) {
+            r.main().Timer1Timer();
+            r.main().TimerVersionTimer();
+        }
+        EXPECT_EQ(r.panel(2), open ? c.shown : "") << "the polls";
         for (int i = 0; i < 30; ++i)
             r.main().SendRequest(NodeApplication, BOX_STATUS_REQ);
-        EXPECT_EQ(r.panel(2), c.shown ? "Transmit queue full: frame not sent" : "");
+        EXPECT_EQ(r.panel(2), c.shown);
+        EXPECT_EQ(r.main().usb()->QueueFull(), open);
+        if (!open) {
+            for (const auto &slot : r.main().usb()->queueSnapshot())
+                EXPECT_EQ(slot.Used, 0);
+        }
     }
 }
 

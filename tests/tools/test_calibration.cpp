@@ -127,7 +127,7 @@ struct Window
     TCalibrationForm form{
         nullptr, [this](const std::uint8_t *f, std::uint8_t n) {
             sent.emplace_back(f, f + n);
-            return true;
+            return devlink::TxOutcome{};
         }};
 
     void receive(const Bytes &frame)

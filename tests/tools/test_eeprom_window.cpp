@@ -29,6 +29,12 @@ struct Window
 {
     vcl::ScriptedDialogs dialogs;
     TEEPROMForm form;
+    // What the queue answers the window's requests.
+    devlink::TxOutcome queue;
+    Window()
+    {
+        form.Send = [this](const std::uint8_t *, std::uint8_t) { return queue; };
+    }
     ~Window() { EepromOp = EepromIdle; }
     void range(const char *start, const char *end)
     {
@@ -110,7 +116,10 @@ TEST(EepromWindow, RangesOutsideTheUnitAreRefused)
         SCOPED_TRACE(std::string(c.write ? "write " : "read ") + c.start + ".." + c.end);
         Window w;
         std::vector<std::vector<std::uint8_t>> sent;
-        w.form.Send = [&](const std::uint8_t *f, std::uint8_t n) { sent.emplace_back(f, f + n); };
+        w.form.Send = [&](const std::uint8_t *f, std::uint8_t n) {
+            sent.emplace_back(f, f + n);
+            return devlink::TxOutcome{};
+        };
         w.range(c.start, c.end);
         if (c.write)
             w.form.EEPROMWriteBtnClick();

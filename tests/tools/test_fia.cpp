@@ -51,7 +51,7 @@ struct Fia
         form = std::make_unique<TFIA_Form>();
         form->Send = [this](const std::uint8_t *frame, std::uint8_t count) {
             sent.emplace_back(frame, frame + count);
-            return true;
+            return devlink::TxOutcome{};
         };
         form->Pause = [this](int ms) { pauses.push_back(ms); };
         form->FileEdit->setText(name);

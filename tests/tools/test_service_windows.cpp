@@ -5,6 +5,7 @@
 #include "link/DeviceCommands.h"
 #include "tools/About.h"
 #include "tools/CalibrationUnit.h"
+#include "tools/EEPROM.h"
 #include "tools/FIA_Unit.h"
 #include "tools/PingUnit.h"
 #include "tools/RuntimeErrorUnit.h"
@@ -41,7 +42,7 @@ struct SentFrames
     {
         return [this](const std::uint8_t *f, std::uint8_t n) {
             frames.emplace_back(f, f + n);
-            return true;
+            return TxOutcome{};
         };
     }
 };
@@ -238,80 +239,101 @@ TEST(SystemSetupWindow, UploadIsRefusedWithTheReason)
 
 // ---- frames the transmit queue refused ----
 
-// The main window's queue is full while a window sends (a busy machine whose
-// worker did not get to write): what did not go out is said at once, and
-// nothing goes on as if it had.
+// The main window's queue refuses what a window sends, full on a busy
+// machine whose worker did not get to write, or with the unit pulled: what
+// did not go out is said at once with the reason, and nothing goes on as if
+// it had.
 TEST(ServiceWindows, RefusedFrameIsNoticed)
 {
+    using testsupport::Refusal;
     const struct
     {
         const char *what;
-        std::function<void(MainRig &)> run;
+        std::function<void(MainRig &, const Refusal &)> run;
     } cases[] = {
         {"ping by the timer: not counted, and a later tick sends it",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              TPingForm form;
              form.BtnTimerClick();
-             r.fillQueue();
+             (r.*x.refuse)();
              form.Timer1Timer();
              form.Timer1Timer();
-             EXPECT_EQ(Lines(form, ": PING_REQ not sent: transmit queue full"), 2);
+             EXPECT_EQ(Lines(form, QString(": PING_REQ not sent: ") + x.text), 2);
              EXPECT_EQ(form.PingsSent, 0);
-             r.sent(60);
+             x.recover(r);
+             r.sent();
              form.Timer1Timer();
              EXPECT_EQ(MainRig::commands(r.sent()), std::vector<std::uint8_t>{PING_REQ});
          }},
         {"calibration switches",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              TCalibrationForm form(nullptr);
-             r.fillQueue();
+             (r.*x.refuse)();
              form.CheckBoxOffset->click();
-             EXPECT_EQ(r.dialogs.texts().count("The switches were not sent to the unit: the "
-                                               "transmit queue is full."),
+             EXPECT_EQ(r.dialogs.texts().count(
+                           QString("The switches were not sent to the unit: %1.").arg(x.clause)),
                        1);
          }},
         {"identity read when the window opens",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              TSystemSetupForm form;
-             r.fillQueue();
+             (r.*x.refuse)();
              form.FormActivate();
              vcl::ScriptedDialogs::deliverPosted();
              EXPECT_EQ(r.dialogs.texts().count(
-                           "The identity was not read from the unit: the transmit queue is full."),
+                           QString("The identity was not read from the unit: %1.").arg(x.clause)),
                        1);
          }},
         {"identity upload",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              TSystemSetupForm form;
-             r.fillQueue();
+             (r.*x.refuse)();
              form.BtnUploadClick();
-             EXPECT_EQ(r.dialogs.texts().count("The identity was not sent to the unit: the "
-                                               "transmit queue is full. Nothing was stored."),
+             EXPECT_EQ(r.dialogs.texts().count(
+                           QString("The identity was not sent to the unit: %1. Nothing was stored.")
+                               .arg(x.clause)),
                        1);
          }},
         {"error log count: a count that comes anyway starts nothing",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              TRunTimeErrorForm &form = *RunTimeErrorForm;
-             r.fillQueue();
+             (r.*x.refuse)();
              form.FormActivate();
              EXPECT_EQ(form.MemoErrorLog->toPlainText(),
-                       " Error list count request not sent: transmit queue full");
-             r.sent(60);
+                       QString(" Error list count request not sent: ") + x.text);
+             x.recover(r);
+             r.sent();
              r.receive(MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
              EXPECT_TRUE(r.sent().empty());
          }},
         {"error log entry: the read ends there and says so",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              TRunTimeErrorForm &form = *RunTimeErrorForm;
              form.FormActivate();
              r.sent();
-             r.fillQueue();
-             r.receive(MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
+             (r.*x.refuse)();
+             Deliver(form, MainRig::frame(NodeSystem, ERROR_LOG_COUNT_CFM, {3}));
              EXPECT_TRUE(form.MemoErrorLog->toPlainText().endsWith(
-                 "\n Request of entry 1 not sent: transmit queue full"));
+                 QString("\n Request of entry 1 not sent: ") + x.text));
+         }},
+        {"EEPROM read: ends at once and says why",
+         [](MainRig &r, const Refusal &x) {
+             TEEPROMForm form;
+             form.EEPROMStartEdit->setText("0000");
+             form.EEPROMEndEdit->setText("0040");
+             (r.*x.refuse)();
+             form.EEPROMReadBtnClick();
+             vcl::ScriptedDialogs::deliverPosted();
+             EXPECT_EQ(r.dialogs.texts(),
+                       QStringList{
+                           QString("The EEPROM read request was not sent to the unit: %1.")
+                               .arg(x.clause)});
+             EXPECT_EQ(EepromOp, EepromIdle);
+             EXPECT_TRUE(form.EEPROMReadBtn->isEnabled());
+             EXPECT_FALSE(form.ReadWriteTimer->isActive());
          }},
         {"flash compare: its record says why it names no unit",
-         [](MainRig &r) {
+         [](MainRig &r, const Refusal &x) {
              const QString name = r.dir.path() + "/fw.hex";
              QFile f(name);
              ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(":00000001FF\n") > 0);
@@ -320,22 +342,23 @@ TEST(ServiceWindows, RefusedFrameIsNoticed)
              form.Pause = nullptr;
              form.Path = name;
              form.FileEdit->setText(name);
-             r.fillQueue();
+             (r.*x.refuse)();
              form.BtnStartClick();
              form.TimerRequest->stop();
              EXPECT_TRUE(form.MemoStatus->toPlainText().contains(
-                 "Tessaron serial no : not asked for, transmit queue full"))
+                 QString("Tessaron serial no : not asked for, ") + x.text))
                  << form.MemoStatus->toPlainText().toStdString();
          }},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        MainRig rig({"KeeperEntry"});
-        rig.connect();
-        rig.sent();
-        rig.dialogs.clear();
-        c.run(rig);
-    }
+    for (const Refusal &x : testsupport::Refusals)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", " + x.what);
+            MainRig rig({"KeeperEntry"});
+            rig.connect();
+            rig.sent();
+            rig.dialogs.clear();
+            c.run(rig, x);
+        }
 }
 
 // ---- About box ----
