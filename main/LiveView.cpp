@@ -222,14 +222,16 @@ void TMainForm::SendChannelOff(std::uint8_t channel)
     SendChannelSwitch(channel, 0x0F);
 }
 
-std::uint64_t TMainForm::SendChannelSwitch(std::uint8_t channel, std::uint8_t how)
+TxOutcome TMainForm::SendChannelSwitch(std::uint8_t channel, std::uint8_t how,
+                                       std::uint64_t *number)
 {
-    std::uint64_t number = 0;
     // A switching frame must never reach a transfer's or the bootloader's exchange.
     if (ManualMode && MaySend())
-        SendRequest(NodeApplication, CHANNEL_SWITCH_REQ,
-                    {channel, how, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, &number);
-    return number;
+        return SendRequest(NodeApplication, CHANNEL_SWITCH_REQ,
+                           {channel, how, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, number);
+    if (number)
+        *number = 0;
+    return {TxRefusal::LinkNotOpen};
 }
 
 bool TMainForm::IsCaptionOn(const TzColorBtn *button)

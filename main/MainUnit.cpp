@@ -166,7 +166,9 @@ TMainForm::TMainForm(const QStringList &arguments, const QString &iniPath, d2xx:
     connect(TimerSerial, &QTimer::timeout, this, &TMainForm::TimerSerialTimer);
     KeypadTimer = new QTimer(this);
     KeypadTimer->setObjectName("KeypadTimer");
-    KeypadTimer->setInterval(25);
+    KeypadTimer->setSingleShot(true);
+    KeypadTimer->setTimerType(Qt::PreciseTimer);
+    KeypadTimer->setInterval(KeypadPaceMs);
     connect(KeypadTimer, &QTimer::timeout, this, &TMainForm::KeypadTimerTimer);
     connect(TabbedNotebook1, &QTabWidget::currentChanged, this, &TMainForm::TabbedNotebook1Change);
     connect(USB1, &QAction::triggered, this, &TMainForm::USB1Click);
@@ -595,7 +597,7 @@ void TMainForm::USB1Click()
 void TMainForm::Connect(const QString &description)
 {
     // A keypad run's frames go to the device it started on, or to none.
-    StopKeypadRun(true);
+    StopKeypadRun(KeypadStop::LinkChanged);
     if (!Usb || Usb->Open(description.toLatin1().toStdString()) != 1) {
         SetPanel(0, "NOT CONNECTED");
         return;
@@ -611,7 +613,7 @@ void TMainForm::Connect(const QString &description)
 
 void TMainForm::DeviceRemoved()
 {
-    StopKeypadRun(true);
+    StopKeypadRun(KeypadStop::LinkChanged);
     if (Connected == 1) {
         ReadWriteAccess = ReadOnlyAccess = PasswordInfoReceived = LinkUp = 0;
         UpdateAccessLevel();
@@ -624,7 +626,7 @@ void TMainForm::DeviceRemoved()
 
 void TMainForm::DeviceClosed()
 {
-    StopKeypadRun(true);
+    StopKeypadRun(KeypadStop::LinkChanged);
     // Closed by the selection window: no device is connected until the user picks one.
     if (Connected == 1)
         SetPanel(0, "USB DISCONNECTED");
@@ -632,7 +634,7 @@ void TMainForm::DeviceClosed()
 
 void TMainForm::DeviceArrived()
 {
-    StopKeypadRun(true);
+    StopKeypadRun(KeypadStop::LinkChanged);
     RxDecoder.Reset();
     AutoReadPending = 1;
     LinkUp = 1;

@@ -134,26 +134,33 @@ public:
     void FormKeyDown(QKeyEvent *event);
     // The keypad "/" let go: its next press starts a run again.
     void FormKeyUp(QKeyEvent *event);
-    // The keypad "/": all outputs switched one by one, a frame every 25 ms
-    // from KeypadTimer, so the window and the link keep running meanwhile.
-    // Every press gives its run, each switching the other way. A run starts
-    // once no frame queued before it waits in the transmit queue any more,
-    // so the runs reach the unit in the order of the presses; a run passes
-    // an output only once its frame is queued, and a full queue takes it on
-    // a later tick. An output button clicked while runs go or their frames
-    // wait follows them the same way, so the output ends as the click asked.
+    // The keypad "/": all outputs switched one by one from KeypadTimer, so
+    // the window and the link keep running meanwhile. Every press gives its
+    // run, each switching the other way, in the order of the presses. Each
+    // frame of a run is queued only once the one before it was written and
+    // KeypadPaceMs have passed since, so the frames reach the unit in output
+    // order and at least that far apart, also after the link stalled; a
+    // frame the full queue refused is offered again on a later tick. A run
+    // counts (the next goes the other way) once its last frame was written,
+    // never when that frame was dropped. An output button clicked while
+    // runs wait or go follows them the same way, so the output ends as the
+    // click asked.
     // No run starts or goes on while a transfer or the firmware update owns
     // the link; one that runs when they start, when a service tool that
     // talks to the unit opens, when "Auto" is chosen, or when the device is
-    // closed, opened, lost or back (its frames would be dropped or reach
-    // another exchange), is stopped and does not count as done, and so are
-    // the presses and clicks waiting behind it. When the link goes
-    // (`framesDropped`), a finished run whose frames still wait is not
-    // counted as done either: they never reach the unit.
+    // closed, opened, lost or back, is stopped short and does not count, and
+    // so are the presses waiting behind it. The clicks waiting behind it go
+    // out at once, before whatever takes the link (`KeypadStop::LinkTaken`);
+    // where the link went or changed (`KeypadStop::LinkChanged`), or the
+    // queue refuses them, the user is told which outputs were not switched.
     // A key held down starts one run, however long it is held.
+    enum class KeypadStop { LinkTaken, LinkChanged };
     void KeypadSwitchAll();
     void KeypadTimerTimer();
-    void StopKeypadRun(bool framesDropped = false);
+    void StopKeypadRun(KeypadStop why = KeypadStop::LinkTaken);
+    static constexpr int KeypadPaceMs = 25;
+    // How often a frame queued is looked at until it was written.
+    static constexpr int KeypadPollMs = 2;
     // A transfer or the firmware window holds the link: no switching frame may go out.
     bool LinkTakenFromManualSwitching() const;
     QTimer *KeypadTimer = nullptr;
@@ -436,15 +443,21 @@ private:
     bool movedNormal_ = false;
     QPoint normalFrameOffset_;
     // Sends CHANNEL_SWITCH_REQ (`how` 0xF0 on, 0x0F off) when manual mode
-    // and the link allow; the frame's number in the transmit queue, 0 when
-    // none was queued.
-    std::uint64_t SendChannelSwitch(std::uint8_t channel, std::uint8_t how);
-    int keypadChannel_ = 0;              // the last output the running keypad sequence switched
-    // Numbers of the first and the last frame the latest keypad step queued;
-    // the next step waits until none of them waits in the transmit queue.
-    std::uint64_t keypadFirstFrame_ = 0;
+    // and the link allow, numbered in the transmit queue when `number` is
+    // given; refused as not open when they do not allow it.
+    devlink::TxOutcome SendChannelSwitch(std::uint8_t channel, std::uint8_t how,
+                                         std::uint64_t *number = nullptr);
+    int keypadChannel_ = 0; // the outputs of the running run already queued
+    // The number of the keypad's last frame in the transmit queue, 0 when
+    // none counts any more, and when it was seen written (-1: not yet).
     std::uint64_t keypadLastFrame_ = 0;
-    bool keypadRunCounted_ = false; // those frames are a run that flipped KeypadSwitchAllOn
+    std::int64_t keypadWrittenAt_ = -1;
+    // The last frame of a run whose count waits for that frame to be written.
+    std::uint64_t keypadCountFrame_ = 0;
+    // Counts the run of keypadCountFrame_ once it was written, or forgets it
+    // once it was dropped.
+    void ResolveKeypadCount();
+
     // What the keypad still has to send, in the order of the presses and
     // clicks, the running step first: a run of all outputs (`channel` 0),
     // or a click on one output with its switching byte.
@@ -454,10 +467,11 @@ private:
         std::uint8_t how = 0;
     };
     std::deque<KeypadStep> keypadSteps_;
-    // Whether keypad steps wait or their frames still wait in the queue.
+    // Sends the clicks that waited behind a stopped run, or tells the user
+    // which outputs were not switched.
+    void SendWaitingClicks(const std::vector<KeypadStep> &clicks, KeypadStop why);
+    // Whether keypad steps wait or go.
     bool KeypadBusy() const;
-    // Whether a frame of the latest keypad step still waits in the queue.
-    bool KeypadFramesWait() const;
     // Appends `step` and starts the keypad timer when it does not run.
     void QueueKeypadStep(KeypadStep step);
     bool keypadKeyHeld_ = false;         // the keypad "/" is down since its last press

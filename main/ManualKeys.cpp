@@ -2,9 +2,14 @@
 // all 34 outputs in manual mode, whichever control has the focus.
 #include "main/MainUnit.h"
 
+#include "platform/vcl/Dialogs.h"
+
 #include <QKeyEvent>
+#include <QStringList>
 #include <QTimer>
 #include <QWindow>
+
+using namespace devlink;
 
 void TMainForm::InstallKeyPreview()
 {
@@ -108,76 +113,134 @@ void TMainForm::KeypadSwitchAll()
 void TMainForm::QueueKeypadStep(KeypadStep step)
 {
     keypadSteps_.push_back(step);
-    if (!KeypadTimer->isActive()) {
-        keypadChannel_ = 0;
-        KeypadTimer->start();
-    }
+    // A first frame waits its 25 ms too; a timer that runs already paces it.
+    if (!KeypadTimer->isActive())
+        KeypadTimer->start(KeypadPaceMs);
 }
 
 bool TMainForm::KeypadBusy() const
 {
-    return !keypadSteps_.empty() || KeypadFramesWait();
+    return !keypadSteps_.empty();
 }
 
-bool TMainForm::KeypadFramesWait() const
+void TMainForm::ResolveKeypadCount()
 {
-    return Usb && Usb->Waiting(keypadFirstFrame_, keypadLastFrame_);
+    if (keypadCountFrame_ == 0)
+        return;
+    const TxFate fate = Usb ? Usb->Fate(keypadCountFrame_) : TxFate::Dropped;
+    if (fate == TxFate::Waiting)
+        return;
+    if (fate == TxFate::Written)
+        KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
+    keypadCountFrame_ = 0;
 }
 
-void TMainForm::StopKeypadRun(bool framesDropped)
+void TMainForm::StopKeypadRun(KeypadStop why)
 {
     // The outputs switched so far stay as they are; the next press repeats
     // the same run, since this one did not reach every output.
-    if (framesDropped && keypadRunCounted_ && KeypadFramesWait())
-        KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
-    KeypadTimer->stop();
+    std::vector<KeypadStep> clicks;
+    for (const KeypadStep &step : keypadSteps_)
+        if (step.channel != 0)
+            clicks.push_back(step);
     keypadSteps_.clear();
     keypadChannel_ = 0;
-    keypadRunCounted_ = false;
+    // A run whose last frame was queued counts once that frame is written,
+    // which the timer goes on looking for.
+    ResolveKeypadCount();
+    if (keypadCountFrame_ == 0)
+        KeypadTimer->stop();
+    else if (!KeypadTimer->isActive())
+        KeypadTimer->start(KeypadPollMs);
+    SendWaitingClicks(clicks, why);
+}
+
+void TMainForm::SendWaitingClicks(const std::vector<KeypadStep> &clicks, KeypadStop why)
+{
+    // In the window's old blocking run a click waited until the run ended
+    // and went out before whatever came after it: so it does here, behind
+    // the run's frames in the queue and ahead of the transfer's or tool's.
+    QStringList unsent;
+    TxOutcome refused{TxRefusal::LinkNotOpen};
+    for (const KeypadStep &click : clicks) {
+        const TxOutcome sent = why == KeypadStop::LinkTaken
+                                   ? SendChannelSwitch(click.channel, click.how)
+                                   : TxOutcome{TxRefusal::LinkNotOpen};
+        if (!sent) {
+            unsent.append(QString::number(click.channel));
+            refused = sent;
+        }
+    }
+    if (unsent.isEmpty())
+        return;
+    // Also reached from the worker's hand-overs: the box comes after them.
+    vcl::ShowMessageLater(QStringLiteral("%1 %2 not switched: %3.")
+                              .arg(unsent.size() == 1 ? "Output" : "Outputs",
+                                   unsent.join(", ") + (unsent.size() == 1 ? " was" : " were"),
+                                   RefusalClause(refused)),
+                          this);
 }
 
 void TMainForm::KeypadTimerTimer()
 {
-    // Frames queued on a link that is not open never reach the unit.
-    const bool linkOpen = Usb && Usb->linkState() == devlink::LinkOpen && LinkUp == 1;
-    if (keypadSteps_.empty() || LinkTakenFromManualSwitching() || !linkOpen) {
-        StopKeypadRun(!linkOpen);
+    // Each path below that needs another tick asks for it, after its own wait.
+    KeypadTimer->stop();
+    ResolveKeypadCount();
+    if (keypadSteps_.empty()) {
+        if (keypadCountFrame_ != 0)
+            KeypadTimer->start(KeypadPollMs);
         return;
     }
-    if (keypadChannel_ == 0) {
-        // The queue writes its lowest used slot first: a frame of the step
-        // before, left in a higher slot behind the status poll, would reach
-        // the unit after this step's first frames and switch an output
-        // against the last press or click. This step waits until none is left.
-        if (KeypadFramesWait())
+    // Frames offered to a link that is not open are refused.
+    const bool linkOpen = DeviceOpen() && LinkUp == 1;
+    if (LinkTakenFromManualSwitching() || !linkOpen) {
+        StopKeypadRun(linkOpen ? KeypadStop::LinkTaken : KeypadStop::LinkChanged);
+        return;
+    }
+    if (keypadLastFrame_ != 0) {
+        // The frame before must have left, and the pause after it passed: a
+        // stalled link must not send a run's frames back to back.
+        const std::int64_t now = SteadyClockMs();
+        switch (Usb->Fate(keypadLastFrame_)) {
+        case TxFate::Waiting:
+            KeypadTimer->start(KeypadPollMs);
             return;
-        keypadFirstFrame_ = keypadLastFrame_ = 0;
-        keypadRunCounted_ = false;
+        case TxFate::Written:
+            if (keypadWrittenAt_ < 0)
+                keypadWrittenAt_ = now;
+            if (now - keypadWrittenAt_ < KeypadPaceMs) {
+                KeypadTimer->start(static_cast<int>(KeypadPaceMs - (now - keypadWrittenAt_)));
+                return;
+            }
+            break;
+        case TxFate::Dropped:
+            break;
+        }
+        keypadLastFrame_ = 0;
     }
     KeypadStep step = keypadSteps_.front();
     const bool run = step.channel == 0;
     if (run)
         step = {static_cast<std::uint8_t>(keypadChannel_ + 1),
                 std::uint8_t(KeypadSwitchAllOn == 1 ? 0xF0 : 0x0F)};
-    const std::uint64_t number = SendChannelSwitch(step.channel, step.how);
-    if (number == 0) {
+    std::uint64_t number = 0;
+    const TxOutcome sent = SendChannelSwitch(step.channel, step.how, &number);
+    if (!sent) {
         // A full queue takes the frame on a later tick; a frame refused for
         // any other reason would be refused again.
-        if (!Usb->QueueFull())
-            StopKeypadRun();
+        if (sent.refusal == TxRefusal::QueueFull)
+            KeypadTimer->start(KeypadPaceMs);
+        else
+            StopKeypadRun(KeypadStop::LinkChanged);
         return;
     }
-    if (keypadFirstFrame_ == 0)
-        keypadFirstFrame_ = number;
     keypadLastFrame_ = number;
+    keypadWrittenAt_ = -1;
+    KeypadTimer->start(KeypadPollMs);
     if (run && ++keypadChannel_ < TGeneralPageUi::Channels)
         return;
-    if (run) {
-        KeypadSwitchAllOn = KeypadSwitchAllOn ? 0 : 1;
-        keypadRunCounted_ = true;
-    }
+    if (run)
+        keypadCountFrame_ = number;
     keypadChannel_ = 0;
     keypadSteps_.pop_front();
-    if (keypadSteps_.empty())
-        KeypadTimer->stop();
 }

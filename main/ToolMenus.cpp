@@ -55,8 +55,9 @@ void TMainForm::Firmware1Click()
         return;
     // The update owns the link while its window is open.
     PauseStatusPolling();
+    // The clicks waiting behind a keypad run go out before the update takes the link.
+    StopKeypadRun();
     FirmwareWindowOpen = 1;
-    StopKeypadRun(true); // the update drops what waits in the queue
     ClearLiveView();
     ToolLaunchers.Firmware(this);
     FirmwareWindowOpen = 0;

@@ -51,54 +51,96 @@ std::vector<std::pair<int, int>> allOutputs(int how)
 
 struct ManualRig : MainRig
 {
+    std::int64_t now = 1000;      // the keypad's clock, in ms
+    std::vector<Bytes> frames;    // written to the unit since the test last cleared them
+    std::vector<std::int64_t> at; // when each switching frame among them was written
+    std::int64_t mark = 0;        // when a row's event began
+
     ManualRig() : MainRig({"KeeperEntry"})
     {
         connect();
+        main().SteadyClockMs = [this] { return now; };
         main().General.RadioButtonManuel->click();
         sent();
     }
+    // `ms` of time in steps of 5 ms, each the keypad timer's tick and `passes`
+    // of the worker; `during` runs before each step.
+    void run(int ms, int passes = 1, const std::function<void()> &during = {})
+    {
+        for (int t = 0; t < ms; t += 5) {
+            if (during)
+                during();
+            now += 5;
+            main().KeypadTimerTimer();
+            for (const Bytes &f : sent(passes)) {
+                frames.push_back(f);
+                if (f.size() > 3 && f[3] == CHANNEL_SWITCH_REQ)
+                    at.push_back(now);
+            }
+        }
+    }
+    // Runs until `n` switching frames were written, at most 10 s.
+    void runUntil(std::size_t n)
+    {
+        for (int t = 0; t < 10000 && switches(frames).size() < n; t += 5)
+            run(5);
+    }
+    void clear()
+    {
+        frames.clear();
+        at.clear();
+    }
 };
+
+// Every switching frame at least 25 ms after the one before it.
+void ExpectPaced(const std::vector<std::int64_t> &at)
+{
+    for (std::size_t i = 1; i < at.size(); ++i)
+        EXPECT_GE(at[i] - at[i - 1], TMainForm::KeypadPaceMs) << "frame " << i;
+}
 
 } // namespace
 
-// The keypad "/" sends one frame every 25 ms from a timer: the first press
-// switches all outputs off, the next on; a press during a run follows it,
-// and its run reaches the unit after the whole run before it, also when the
-// status poll has left that run's last frames in higher slots of the queue,
-// which the worker writes after the lower ones.
+// The keypad "/" switches all outputs one by one, each frame 25 ms after
+// the one before it was written: the first press switches all outputs off,
+// the next on; a press during a run follows it. Frames leave in output
+// order and paced however the worker writes: one a pass, the link stalled
+// while the status poll queues on, or the unit asking for the run's last
+// frame again; a click during a run follows it.
 TEST(KeypadSwitchAll, FramesPacedByTheTimer)
 {
     const struct
     {
         const char *how;
-        // Runs before keypad tick `tick` (from 1); returns the worker passes after it.
-        std::function<int(ManualRig &, int tick)> around;
+        // Runs before each 5 ms step, given the switching frames so far;
+        // returns the worker passes of that step.
+        std::function<int(ManualRig &, std::size_t sent)> around;
         bool repeated = false; // the unit asked for the first run's last frame again
         bool clicked = false;  // output 34, shown "On", clicked during the second run
     } cases[] = {
-        {"each frame written before the next tick", [](ManualRig &, int) { return 1; }},
-        {"two status requests in the low slots as the first run ends",
-         [](ManualRig &r, int tick) {
-             if (tick == 33) {
+        {"each frame written at the next pass", [](ManualRig &, std::size_t) { return 1; }},
+        {"the link stalled for 2 s as the first run ends, the status poll going on",
+         [](ManualRig &r, std::size_t sent) {
+             if (sent == 30 && r.mark == 0)
+                 r.mark = r.now;
+             const bool stalled = r.mark != 0 && r.now - r.mark < 2000;
+             if (stalled && r.now % 150 == 0)
                  r.main().Timer1Timer();
-                 r.main().Timer1Timer();
-             }
-             return tick == 33 || tick == 34 ? 0 : 1;
+             return stalled ? 0 : 1;
          }},
-        {"the run's last frame sent again from a higher slot, as a serial error asks",
-         [](ManualRig &r, int tick) {
-             if (tick == 33) {
-                 r.main().Timer1Timer();
-                 r.main().Timer1Timer();
-             }
-             if (tick == 35)
+        {"the run's last frame sent again, as a serial error asks",
+         [](ManualRig &r, std::size_t sent) {
+             if (sent == 34 && r.mark == 0) {
+                 r.mark = r.now;
                  r.main().usb()->ResendLast();
-             return tick == 33 || tick == 34 ? 0 : 1;
+             }
+             return 1;
          },
          true},
         {"output 34 clicked during the second run follows it",
-         [](ManualRig &r, int tick) {
-             if (tick == 40) {
+         [](ManualRig &r, std::size_t sent) {
+             if (sent == 40 && r.mark == 0) {
+                 r.mark = r.now;
                  TzColorBtn *button = r.main().General.ChannelButtons[34];
                  button->SetCaption("On");
                  button->Click();
@@ -117,15 +159,12 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
         EXPECT_EQ(m.KeypadTimer->interval(), 25);
         EXPECT_TRUE(r.sent().empty()) << "the first frame waits for the first tick";
 
-        std::vector<Bytes> frames;
-        for (int tick = 1; tick <= 200 && m.KeypadTimer->isActive(); ++tick) {
-            const int passes = c.around(r, tick);
-            m.KeypadTimerTimer();
-            for (const Bytes &f : r.sent(passes))
-                frames.push_back(f);
+        for (int t = 0; t < 20000 && (m.KeypadTimer->isActive() || t == 0); t += 5) {
+            const int passes = c.around(r, switches(r.frames).size());
+            r.run(5, passes);
         }
         for (const Bytes &f : r.sent())
-            frames.push_back(f);
+            r.frames.push_back(f);
         EXPECT_FALSE(m.KeypadTimer->isActive());
         std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
         if (c.repeated)
@@ -134,7 +173,9 @@ TEST(KeypadSwitchAll, FramesPacedByTheTimer)
         expected.insert(expected.end(), on.begin(), on.end());
         if (c.clicked)
             expected.emplace_back(34, 0x0F);
-        EXPECT_EQ(switches(frames), expected);
+        EXPECT_EQ(switches(r.frames), expected);
+        if (!c.repeated)
+            ExpectPaced(r.at);
         EXPECT_EQ(KeypadSwitchAllOn, 0);
         EXPECT_TRUE(r.panel(2).isEmpty());
     }
@@ -166,7 +207,9 @@ TakeLink readStartedBy(void (TMainForm::*start)())
 
 // A transfer or the firmware window that starts stops a running keypad run:
 // no switching frame goes out while they hold the link, and the run does
-// not go on after them. A press meanwhile starts nothing.
+// not go on after them. A press meanwhile starts nothing. An output clicked
+// during the run, before the link was taken, reaches the unit before the
+// transfer's first frame; one the queue refuses is told.
 TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
 {
     const struct
@@ -175,6 +218,7 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
         // Takes the link, runs `during` (keypad timer ticks and a key press)
         // while it is taken, gives it back; returns the frames sent meanwhile.
         TakeLink take;
+        bool clickSent = true; // the click before it reaches the unit
     } cases[] = {
         {"transfer flag",
          [](ManualRig &r, const std::function<void()> &during) {
@@ -183,69 +227,70 @@ TEST(KeypadSwitchAll, NoSwitchingFrameWhileTheLinkIsTaken)
              auto frames = r.sent();
              r.main().TransferBusy = 0;
              return frames;
-         }},
-        {"firmware window flag",
-         [](ManualRig &r, const std::function<void()> &during) {
-             r.main().FirmwareWindowOpen = 1;
-             during();
-             auto frames = r.sent();
-             r.main().FirmwareWindowOpen = 0;
-             return frames;
-         }},
+         },
+         false},
         {"firmware window opened",
          [](ManualRig &r, const std::function<void()> &during) {
              std::vector<Bytes> frames;
              ToolLaunchers.Firmware = [&](QWidget *) {
-                 during();
                  frames = r.sent();
+                 during();
+                 const auto more = r.sent();
+                 frames.insert(frames.end(), more.begin(), more.end());
              };
              r.main().Firmware1Click();
              ToolLaunchers.Firmware = nullptr;
              return frames;
          }},
-        {"read of all settings", readStartedBy(&TMainForm::BtnLoadClick)},
+        {"read of all settings (F8)",
+         [](ManualRig &r, const std::function<void()> &during) {
+             return readStartedBy(&TMainForm::BtnLoadClick)(r, during);
+         }},
         {"automatic read from its timer", readStartedBy(&TMainForm::TimerSerialTimer)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.how);
         ManualRig r;
         TMainForm &m = r.main();
-        std::vector<Bytes> frames;
-        // Timer ticks, each followed by a pass of the worker.
-        auto ticks = [&](int count) {
-            for (int tick = 0; tick < count; ++tick) {
-                m.KeypadTimerTimer();
-                for (const Bytes &f : r.sent(1))
-                    frames.push_back(f);
-            }
-        };
         m.KeypadSwitchAll();
-        ticks(5);
-        ASSERT_EQ(switches(frames).size(), 5u);
+        r.runUntil(5);
+        ASSERT_EQ(switches(r.frames).size(), 5u);
+        TzColorBtn *button = m.General.ChannelButtons[34];
+        button->SetCaption("Off");
+        button->Click();
+        r.dialogs.clear();
 
-        frames.clear();
+        r.clear();
         std::vector<Bytes> during = c.take(r, [&] {
-            ticks(40);
+            r.run(300);
             m.KeypadSwitchAll();
-            ticks(40);
+            r.run(300);
         });
-        during.insert(during.end(), frames.begin(), frames.end());
-        EXPECT_TRUE(switches(during).empty());
+        vcl::ScriptedDialogs::deliverPosted();
+        const std::vector<std::pair<int, int>> click{{34, 0xF0}};
+        EXPECT_EQ(switches(during), c.clickSent ? click : decltype(click){});
+        if (c.clickSent && !during.empty()) {
+            EXPECT_EQ(during.front()[3], CHANNEL_SWITCH_REQ) << "before anything of the transfer";
+        }
+        const QStringList told{"Output 34 was not switched: the unit is not connected."};
+        EXPECT_EQ(r.dialogs.texts(), c.clickSent ? QStringList{} : told);
+        EXPECT_TRUE(switches(r.frames).empty());
         EXPECT_FALSE(m.KeypadTimer->isActive());
 
         // Afterwards nothing follows by itself; the next press repeats the
         // run that was cut short, from the first output.
-        frames.clear();
-        ticks(40);
-        EXPECT_TRUE(switches(frames).empty());
+        r.clear();
+        r.run(300);
+        EXPECT_TRUE(switches(r.frames).empty());
         m.KeypadSwitchAll();
-        ticks(40);
-        EXPECT_EQ(switches(frames), allOutputs(0x0F));
+        r.run(2000);
+        EXPECT_EQ(switches(r.frames), allOutputs(0x0F));
     }
 }
 
 // A service tool that talks to the unit opens with the link to itself: the
-// keypad run going when it opens sends nothing more, during it or after it.
+// keypad run going when it opens sends nothing more, during it or after it,
+// but a click waiting behind the run goes out before the tool opens.
 TEST(KeypadSwitchAll, ServiceToolWindowStopsTheRun)
 {
     const struct
@@ -265,24 +310,25 @@ TEST(KeypadSwitchAll, ServiceToolWindowStopsTheRun)
         SCOPED_TRACE(c.tool);
         ManualRig r;
         TMainForm &m = r.main();
-        std::vector<Bytes> frames;
-        const auto ticks = [&](int count) {
-            for (int tick = 0; tick < count; ++tick) {
-                m.KeypadTimerTimer();
-                for (const Bytes &f : r.sent(1))
-                    frames.push_back(f);
-            }
+        m.KeypadSwitchAll();
+        m.KeypadSwitchAll();
+        r.runUntil(5);
+        ASSERT_EQ(switches(r.frames).size(), 5u);
+        TzColorBtn *button = m.General.ChannelButtons[34];
+        button->SetCaption("On");
+        button->Click();
+        r.clear();
+        std::vector<Bytes> before;
+        ToolLaunchers.*c.launcher = [&](QWidget *) {
+            before = r.sent();
+            r.clear();
+            r.run(600);
         };
-        m.KeypadSwitchAll();
-        m.KeypadSwitchAll();
-        ticks(5);
-        ASSERT_EQ(switches(frames).size(), 5u);
-        frames.clear();
-        ToolLaunchers.*c.launcher = [&](QWidget *) { ticks(80); };
         (m.*c.open)();
         ToolLaunchers.*c.launcher = nullptr;
-        ticks(80);
-        EXPECT_TRUE(switches(frames).empty());
+        r.run(600);
+        EXPECT_EQ(switches(before), (std::vector<std::pair<int, int>>{{34, 0x0F}}));
+        EXPECT_TRUE(switches(r.frames).empty());
         EXPECT_FALSE(m.KeypadTimer->isActive());
     }
 }
@@ -319,19 +365,11 @@ TEST(KeypadSwitchAll, OneRunPerPress)
     now += 40;
     key(QEvent::KeyRelease, false);
 
-    std::vector<Bytes> frames;
-    auto run = [&](int ticks) {
-        for (int tick = 0; tick < ticks; ++tick) {
-            m.KeypadTimerTimer();
-            for (const Bytes &f : r.sent(1))
-                frames.push_back(f);
-        }
-    };
     // The held key's run alone, with none queued behind it.
-    run(400);
+    r.run(3000);
     EXPECT_FALSE(m.KeypadTimer->isActive());
     std::vector<std::pair<int, int>> expected = allOutputs(0x0F);
-    EXPECT_EQ(switches(frames), expected);
+    EXPECT_EQ(switches(r.frames), expected);
 
     const auto press = [&] {
         now += 100;
@@ -340,39 +378,32 @@ TEST(KeypadSwitchAll, OneRunPerPress)
         key(QEvent::KeyRelease, false);
     };
     press();
-    run(10);
+    r.run(50);
     press();
     press();
-    run(600);
+    r.run(8000);
     EXPECT_FALSE(m.KeypadTimer->isActive());
     for (const auto &more : {allOutputs(0xF0), allOutputs(0x0F), allOutputs(0xF0)})
         expected.insert(expected.end(), more.begin(), more.end());
-    EXPECT_EQ(switches(frames), expected);
+    EXPECT_EQ(switches(r.frames), expected);
+    ExpectPaced(r.at);
 }
-
-namespace {
-
-// The unit unplugged, as the worker finds it at its next read.
-void pull(ManualRig &r)
-{
-    r.backend->present = false;
-    r.backend->state->gone = true;
-    r.main().usb()->Pass();
-}
-
-} // namespace
 
 // Closing or opening the device stops a keypad run, as a transfer does: its
 // frames would be dropped with the closed device's queue or reach the new
 // link in the middle of its password exchange; so does choosing "Auto", in
 // which the unit drops them. The run is not counted as done: the next press
-// repeats it from the first output.
+// repeats it from the first output. A run counts once its last frame was
+// written, also when the firmware window opens while it waits; a click
+// waiting behind a run the link took away is told as not switched.
 TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
 {
     const struct
     {
         const char *how;
         std::function<void(ManualRig &)> event;
+        int next = 0x0F; // how the next run switches
+        const char *told = nullptr;
     } cases[] = {
         {"selection window opened", [](ManualRig &r) { r.forms->UsbSelect->FormActivate(); }},
         {"selection window's OK",
@@ -382,36 +413,47 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
          }},
         {"a connect", [](ManualRig &r) { r.connect(); }},
         {"a connect that fails", [](ManualRig &r) { r.connect("No such unit"); }},
-        {"device lost", pull},
+        {"device lost", [](ManualRig &r) { r.pull(); }},
         {"device back",
          [](ManualRig &r) {
-             pull(r);
-             r.backend->present = true;
-             r.main().usb()->Pass();
+             r.pull();
+             r.plugBack();
          }},
         {"device lost once the run queued its last frame, before it was written",
          [](ManualRig &r) {
-             for (int tick = 6; tick <= 34; ++tick) {
-                 r.main().KeypadTimerTimer();
-                 if (tick <= 30)
-                     r.sent(1);
-             }
-             pull(r);
+             r.runUntil(33);
+             r.run(100, 0); // the last frame queued, not written
+             r.pull();
          }},
+        {"firmware window opened once the run queued its last frame, closed without an update",
+         [](ManualRig &r) {
+             r.runUntil(33);
+             r.run(100, 0); // the last frame queued, not written
+             ToolLaunchers.Firmware = [&](QWidget *) { r.run(100); };
+             r.main().Firmware1Click();
+             ToolLaunchers.Firmware = nullptr;
+         },
+         0xF0},
+        {"a click behind the run, then the device lost",
+         [](ManualRig &r) {
+             TzColorBtn *button = r.main().General.ChannelButtons[34];
+             button->SetCaption("On");
+             button->Click();
+             r.pull();
+         },
+         0x0F, "Output 34 was not switched: the unit is not connected."},
         {"a press while the device is lost",
          [](ManualRig &r) {
-             pull(r);
+             r.pull();
              r.main().KeypadSwitchAll();
-             for (int tick = 0; tick < 40; ++tick)
-                 r.main().KeypadTimerTimer();
+             r.run(300);
          }},
         {"Auto chosen, then manual mode again",
          [](ManualRig &r) {
              r.main().General.RadioButtonAuto->click();
              // Long enough for the rest of a run that went on in automatic
              // mode, where no switching frame goes out.
-             for (int tick = 0; tick < 40; ++tick)
-                 r.main().KeypadTimerTimer();
+             r.run(2000);
              r.main().General.RadioButtonManuel->click();
          }},
     };
@@ -420,69 +462,64 @@ TEST(KeypadSwitchAll, ClosingOrOpeningTheDeviceStopsTheRun)
         ManualRig r;
         TMainForm &m = r.main();
         m.TimerSerial->stop();
-        std::vector<Bytes> frames;
-        const auto ticks = [&](int count) {
-            for (int tick = 0; tick < count; ++tick) {
-                m.KeypadTimerTimer();
-                for (const Bytes &f : r.sent(1))
-                    frames.push_back(f);
-            }
-        };
         m.KeypadSwitchAll();
-        ticks(5);
-        ASSERT_EQ(switches(frames).size(), 5u);
+        r.runUntil(5);
+        ASSERT_EQ(switches(r.frames).size(), 5u);
+        r.dialogs.clear();
         c.event(r);
+        r.run(50);
+        vcl::ScriptedDialogs::deliverPosted();
+        EXPECT_EQ(r.dialogs.texts(), c.told ? QStringList{c.told} : QStringList{});
         EXPECT_FALSE(m.KeypadTimer->isActive());
         r.backend->present = true;
         r.connect();
         m.TimerSerial->stop();
-        frames.clear();
-        ticks(40);
-        EXPECT_TRUE(switches(frames).empty());
+        r.clear();
+        r.run(300);
+        EXPECT_TRUE(switches(r.frames).empty());
         m.KeypadSwitchAll();
-        ticks(40);
-        EXPECT_EQ(switches(frames), allOutputs(0x0F));
+        r.run(2000);
+        EXPECT_EQ(switches(r.frames), allOutputs(c.next));
     }
 }
 
-// A worker that writes nothing fills the queue: the frames it holds stay and
-// go out later, each one it cannot take is reported, and the report stays
-// long enough to be read. The run loses none: it goes on once there is room.
+// The status poll fills the queue (a worker that does not get to write):
+// the run's frame is refused, reported, and offered again until it fits,
+// also when the worker frees a slot between the refusal and anything the
+// run asks afterwards; it loses no output, and the report stays long enough
+// to be read.
 TEST(KeypadSwitchAll, FullQueueIsShownAndKeepsItsFrames)
 {
     ManualRig r;
     TMainForm &m = r.main();
-    std::int64_t now = 1000;
-    m.SteadyClockMs = [&now] { return now; };
+    r.fillQueue();
     TraceEnabled = 1;
+    // The worker frees a slot just as the refusal is traced.
+    bool freeOne = true;
+    r.forms->Log->Clock = [&] {
+        if (std::exchange(freeOne, false))
+            r.sent(1);
+        return 0u;
+    };
     m.KeypadSwitchAll();
-    for (int tick = 0; tick < 34; ++tick)
-        m.KeypadTimerTimer();
+    r.run(30, 0);
     TraceEnabled = 0;
     EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
-    const QStringList trace = r.forms->Log->RichEdit->toPlainText().split('\n').filter(
-        "Tx buffer full, frame not sent: ");
-    EXPECT_EQ(trace.size(), 34 - 25);
-    const auto sent = switches(r.sent());
-    const auto all = allOutputs(0x0F);
-    const std::vector<std::pair<int, int>> first25(all.begin(), all.begin() + 25);
-    EXPECT_EQ(sent, first25);
-    // The run waited at the frame the queue refused and goes on from it.
-    EXPECT_TRUE(m.KeypadTimer->isActive());
-    EXPECT_EQ(KeypadSwitchAllOn, 0);
-    for (int tick = 0; tick < 9; ++tick)
-        m.KeypadTimerTimer();
-    const std::vector<std::pair<int, int>> rest(all.begin() + 25, all.end());
-    EXPECT_EQ(switches(r.sent()), rest);
+    EXPECT_TRUE(r.forms->Log->RichEdit->toPlainText().contains("Tx buffer full, frame not sent: "));
+    EXPECT_TRUE(m.KeypadTimer->isActive()) << "the run waits at the frame the queue refused";
+    r.run(3000);
+    EXPECT_EQ(switches(r.frames), allOutputs(0x0F));
     EXPECT_FALSE(m.KeypadTimer->isActive());
     EXPECT_EQ(KeypadSwitchAllOn, 1);
-    now += 150; // the next status poll
+
+    r.fillQueue();
     m.SendChannelOn(1);
     EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
-    now += TMainForm::QueueFullShownMs - 150 - 1;
+    r.sent(60);
+    r.now += TMainForm::QueueFullShownMs - 1;
     m.SendChannelOn(1);
     EXPECT_EQ(r.panel(2), "Transmit queue full: frame not sent");
-    now += 1;
+    r.now += 1;
     m.SendChannelOn(1);
     EXPECT_TRUE(r.panel(2).isEmpty()) << "a frame that fits after five seconds clears the text";
 }
