@@ -208,8 +208,9 @@ void TMainForm::KeypadTimerTimer()
         case TxFate::Written:
             if (keypadWrittenAt_ < 0)
                 keypadWrittenAt_ = now;
-            if (now - keypadWrittenAt_ < KeypadPaceMs) {
-                KeypadTimer->start(static_cast<int>(KeypadPaceMs - (now - keypadWrittenAt_)));
+            // Whole milliseconds: one more than the pace keeps it whole.
+            if (now - keypadWrittenAt_ <= KeypadPaceMs) {
+                KeypadTimer->start(static_cast<int>(KeypadPaceMs + 1 - (now - keypadWrittenAt_)));
                 return;
             }
             break;

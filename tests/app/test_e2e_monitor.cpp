@@ -86,6 +86,26 @@ TEST(EndToEndMonitor, DiagnosticTablesAndCanMonitor)
     ASSERT_TRUE(r.waitFor([&] { return r.unit->line().pendingBytes() == 0; }));
     EXPECT_EQ(unit.canMonitorReports(), reports);
     EXPECT_EQ(std::uint64_t(lines()), reports);
+
+    // The unit pulled: a choice it cannot get is not shown, the window says
+    // why, and the polls queue nothing meanwhile.
+    choice->setCurrentIndex(1);
+    Q_EMIT choice->activated(1);
+    ASSERT_TRUE(r.waitFor([&] { return unit.canMonitorSelector() == 1; }));
+    r.unit->unplug();
+    ASSERT_TRUE(r.waitFor([&] { return r.panel(0) == "USB DISCONNECTED"; }));
+    choice->setCurrentIndex(0);
+    Q_EMIT choice->activated(0);
+    EXPECT_EQ(choice->currentIndex(), 1);
+    EXPECT_EQ(r.panel(2), "Unit not connected: frame not sent");
+    r.waitFor([] { return false; }, 1000);
+    EXPECT_TRUE(r.linkQuiet()) << "nothing queued while the unit is gone";
+    r.unit->replug();
+    ASSERT_TRUE(r.waitFor([&] {
+        return r.panel(0) == "USB CONNECTED" && !m.AutoReadPending && !m.TransferRunning();
+    })) << r.trace().toStdString();
+    EXPECT_EQ(choice->currentIndex(), unit.canMonitorSelector());
+
     EXPECT_FALSE(watchdog.fired);
     EXPECT_FALSE(r.trace().contains("Checksum error"));
 }

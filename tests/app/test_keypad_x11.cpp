@@ -41,16 +41,23 @@ using testsupport::Bytes;
 
 XSession *Session = nullptr;
 
-// Output and switching byte of every switching frame among `wire`'s bytes, in order.
-std::vector<std::pair<int, int>> Switches(const Bytes &wire)
+using Clock = std::chrono::steady_clock;
+
+// Output and switching byte of every switching frame among `wire`'s bytes,
+// in order; with `ends`, where each frame's last byte lies in `wire`.
+std::vector<std::pair<int, int>> Switches(const Bytes &wire, std::vector<std::size_t> *ends = nullptr)
 {
     std::vector<std::pair<int, int>> switches;
+    std::size_t at = 0;
     devlink::RxFrameDecoder decoder([&](const std::uint8_t *f, std::size_t n) {
-        if (n > 5 && f[3] == devlink::CHANNEL_SWITCH_REQ)
+        if (n > 5 && f[3] == devlink::CHANNEL_SWITCH_REQ) {
             switches.emplace_back(f[4], f[5]);
+            if (ends)
+                ends->push_back(at);
+        }
     });
-    for (std::uint8_t b : wire)
-        decoder.PutByte(b);
+    for (; at < wire.size(); ++at)
+        decoder.PutByte(wire[at]);
     return switches;
 }
 
@@ -88,12 +95,23 @@ public:
         std::lock_guard lock(wire_->mutex);
         return wire_->bytes;
     }
+    // When the unit got the byte at `index` of wire(): the time the write
+    // that carried it was handed to the bridge.
+    Clock::time_point gotAt(std::size_t index) const
+    {
+        std::lock_guard lock(wire_->mutex);
+        const auto write = std::upper_bound(wire_->writes.begin(), wire_->writes.end(), index,
+                                            [](std::size_t i, const auto &w) { return i < w.second; });
+        return write == wire_->writes.end() ? Clock::time_point::max() : write->first;
+    }
 
 private:
     struct Wire
     {
         mutable std::mutex mutex;
         Bytes bytes;
+        // Each write's time and the size of `bytes` after it.
+        std::vector<std::pair<Clock::time_point, std::size_t>> writes;
         std::atomic<bool> plugged{true};
         std::atomic<std::chrono::steady_clock::time_point> stalledUntil{};
     };
@@ -133,9 +151,11 @@ private:
                     writeTimeout_, until - std::chrono::steady_clock::now()));
                 return true;
             }
+            const auto handed = Clock::now();
             const bool ok = inner_->write(data, size, written);
             std::lock_guard lock(wire_->mutex);
             wire_->bytes.insert(wire_->bytes.end(), data, data + (ok ? written : 0));
+            wire_->writes.emplace_back(handed, wire_->bytes.size());
             return ok;
         }
         std::uint32_t lastError() const override
@@ -271,14 +291,18 @@ struct KeypadRig
 // processors busy: every press gives its run, each the other way, and the
 // unit gets the runs and clicks in the order they were made, no frame of a
 // step after the first frame of the next, none lost, none of a run made
-// while the unit was unplugged; every output ends as the last step said, and
-// its button shows it.
+// while the unit was unplugged, a run's frames in output order and at least
+// 25 ms apart; every output ends as the last step said, and its button
+// shows it.
 struct KeypadRow
 {
     const char *name;
     int busyPerProcessor; // busy loops a processor while `drive` runs
     std::function<void(KeypadRig &)> drive;
     std::vector<Step> steps; // what reaches the unit after the set-up
+    // The first step is a run cut short after its first outputs.
+    bool cut = false;
+    std::function<void(KeypadRig &)> setUp = {}; // before anything counts
 };
 
 class KeypadRunsUnderX : public ::testing::TestWithParam<KeypadRow>
@@ -320,6 +344,12 @@ TEST_P(KeypadRunsUnderX, PressesAndClicksReachTheUnitInOrder)
     })) << "the window did not get the keyboard";
     ASSERT_TRUE(main.Timer1->isActive() && main.TimerVersion->isActive());
     ASSERT_TRUE(rig.settled());
+    if (row.setUp) {
+        row.setUp(rig);
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(rig.settled());
+    }
     const std::size_t before = rig.relay->wire().size();
 
     {
@@ -330,24 +360,38 @@ TEST_P(KeypadRunsUnderX, PressesAndClicksReachTheUnitInOrder)
         ASSERT_TRUE(rig.settled());
     }
     const Bytes wire = rig.relay->wire();
-    const auto switches =
-        Switches(Bytes(wire.begin() + static_cast<std::ptrdiff_t>(before), wire.end()));
+    std::vector<std::size_t> ends;
+    auto switches =
+        Switches(Bytes(wire.begin() + static_cast<std::ptrdiff_t>(before), wire.end()), &ends);
+    std::vector<Clock::time_point> times;
+    for (const std::size_t end : ends)
+        times.push_back(rig.relay->gotAt(before + end));
+    std::size_t cutShort = 0; // frames of the run cut short
+    if (row.cut) {
+        while (cutShort < switches.size() && cutShort < 34 &&
+               switches[cutShort] == std::pair<int, int>(int(cutShort) + 1, row.steps[0].how))
+            ++cutShort;
+        EXPECT_GT(cutShort, 0u);
+        EXPECT_LT(cutShort, 34u) << "the run was not cut short";
+        switches.erase(switches.begin(), switches.begin() + std::ptrdiff_t(cutShort));
+    }
+    const std::vector<Step> made(row.steps.begin() + (row.cut ? 1 : 0), row.steps.end());
 
     // Each output's frames, step by step, and where each step's frames lie.
     constexpr std::size_t Channels = TGeneralPageUi::Channels;
     std::array<std::vector<std::size_t>, Channels + 1> stepsOf{};
-    for (std::size_t step = 0; step < row.steps.size(); ++step)
+    for (std::size_t step = 0; step < made.size(); ++step)
         for (int channel = 1; channel <= int(Channels); ++channel)
-            if (row.steps[step].channel == 0 || row.steps[step].channel == channel)
+            if (made[step].channel == 0 || made[step].channel == channel)
                 stepsOf[std::size_t(channel)].push_back(step);
     std::array<std::size_t, Channels + 1> seen{};
-    std::vector<std::size_t> first(row.steps.size(), switches.size()), last(row.steps.size());
+    std::vector<std::size_t> first(made.size(), switches.size()), last(made.size());
     std::string wrong;
     for (std::size_t at = 0; at < switches.size(); ++at) {
         const auto [channel, how] = switches[at];
         const auto c = std::size_t(std::clamp(channel, 0, int(Channels)));
         const std::size_t n = seen[c]++;
-        if (c == 0 || n >= stepsOf[c].size() || row.steps[stepsOf[c][n]].how != how) {
+        if (c == 0 || n >= stepsOf[c].size() || made[stepsOf[c][n]].how != how) {
             wrong += " " + std::to_string(channel);
             continue;
         }
@@ -360,18 +404,33 @@ TEST_P(KeypadRunsUnderX, PressesAndClicksReachTheUnitInOrder)
         expected += steps.size();
     EXPECT_EQ(switches.size(), expected) << "switching frames";
     EXPECT_EQ(wrong, "") << "outputs switched out of turn";
-    for (std::size_t step = 0; step + 1 < row.steps.size(); ++step)
+    for (std::size_t step = 0; step + 1 < made.size(); ++step)
         EXPECT_LT(last[step], first[step + 1])
             << "a frame of step " << step + 1 << " came after the first of step " << step + 2;
     const auto shownWrong = [&] {
         std::string channels;
         for (int channel = 1; channel <= int(Channels); ++channel) {
             const auto &steps = stepsOf[std::size_t(channel)];
-            if (!steps.empty() && rig.showsOn(channel) != (row.steps[steps.back()].how == On))
+            if (!steps.empty() && rig.showsOn(channel) != (made[steps.back()].how == On))
                 channels.append(" ").append(std::to_string(channel));
         }
         return channels;
     };
+    // A run's frames reach the unit in output order, each at least 25 ms
+    // after the one before it.
+    for (std::size_t step = 0; step < made.size(); ++step) {
+        if (made[step].channel != 0 || first[step] >= switches.size())
+            continue;
+        for (std::size_t at = first[step] + 1; at <= last[step]; ++at) {
+            EXPECT_EQ(switches[at].first, switches[at - 1].first + 1)
+                << "step " << step + 1 << " out of output order";
+            const auto gap = times[cutShort + at] - times[cutShort + at - 1];
+            EXPECT_GE(gap, std::chrono::milliseconds(25))
+                << "output " << switches[at].first << " of step " << step + 1 << " only "
+                << std::chrono::duration<double, std::milli>(gap).count()
+                << " ms after the one before";
+        }
+    }
     WaitFor([&] { return shownWrong().empty(); });
     EXPECT_EQ(shownWrong(), "") << "buttons that do not show the last step's state";
     main.close();
@@ -428,6 +487,27 @@ const KeypadRow KeypadRows[] = {
          PressKeypadSlash(rig);
      },
      Runs({Off})},
+    {"output 34 clicked 0.3 s into a run, F8 0.2 s later", 1,
+     [](KeypadRig &rig) {
+         std::vector<std::string> args{"key", "KP_Divide", "sleep", "0.3"};
+         const auto click = rig.click(34);
+         args.insert(args.end(), click.begin(), click.end());
+         args.insert(args.end(), {"sleep", "0.2", "key", "F8"});
+         rig.xdo(args);
+         // The read of all settings ran and is over.
+         ASSERT_TRUE(WaitFor([&] { return rig.main().ReadFromDevice == 1 && !rig.main().TransferRunning(); }));
+     },
+     {{0, Off}, {34, On}}, true,
+     [](KeypadRig &rig) {
+         // All outputs on, output 34 off.
+         PressKeypadSlash(rig);
+         ASSERT_TRUE(rig.settled());
+         PressKeypadSlash(rig);
+         ASSERT_TRUE(rig.settled() && rig.shows(34, true));
+         rig.xdo(rig.click(34));
+         ASSERT_TRUE(rig.settled() && rig.shows(34, false));
+         rig.main().ReadFromDevice = 0;
+     }},
     {"a press while the unit is unplugged", 0,
      [](KeypadRig &rig) {
          TMainForm &main = rig.main();
