@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -89,6 +90,8 @@ TCalibrationForm::TCalibrationForm(QWidget *owner, Sender send)
         connect(Btn_NewRation[row(n)], &QPushButton::clicked, this,
                 [this, n] { Btn_NewRationClick(n); });
     FormCreate();
+    unitSwitches_ = {CheckBoxOffset->isChecked(), CheckBoxRation->isChecked(),
+                     CalibrateChannelEdit->text()};
 }
 
 TCalibrationForm::~TCalibrationForm()
@@ -235,10 +238,20 @@ void TCalibrationForm::SendSwitches()
     CalibrateChannelEdit->setText(QString::number(number));
     const DeviceFrame f = SwitchesRequest(CheckBoxOffset->isChecked(), CheckBoxRation->isChecked(),
                                           static_cast<std::uint8_t>(number));
-    // Nothing answers the switches: unsent, they would pass for the unit's.
-    if (const TxOutcome sent = send_(f.data(), f.length()); !sent)
-        vcl::ShowMessage("The switches were not sent to the unit: " + RefusalClause(sent) + ".",
-                         this);
+    // Nothing answers the switches: unsent, they would pass for the unit's,
+    // so the window shows the unit's again.
+    const TxOutcome sent = send_(f.data(), f.length());
+    if (sent) {
+        unitSwitches_ = {CheckBoxOffset->isChecked(), CheckBoxRation->isChecked(),
+                         CalibrateChannelEdit->text()};
+        return;
+    }
+    const QSignalBlocker offset(CheckBoxOffset), ratio(CheckBoxRation);
+    CheckBoxOffset->setChecked(unitSwitches_.offset);
+    CheckBoxRation->setChecked(unitSwitches_.ratio);
+    CalibrateChannelEdit->setText(unitSwitches_.number);
+    vcl::ShowMessage("The switches were not sent to the unit: " + RefusalClause(sent) + ".",
+                     this);
 }
 
 void TCalibrationForm::CheckBoxOffsetClick()

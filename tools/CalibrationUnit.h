@@ -86,6 +86,15 @@ private:
 
     Sender send_;
     std::array<std::uint8_t, TCalibrationFormUi::Channels> activity_{};
+    // The switches as the unit last got them (or has them from the start):
+    // a change the queue refused goes back to them.
+    struct Switches
+    {
+        bool offset = false;
+        bool ratio = false;
+        QString number;
+    };
+    Switches unitSwitches_;
 };
 
 // The window while it is open, else null.

@@ -269,10 +269,12 @@ TEST(ServiceWindows, RefusedFrameIsNoticed)
          [](MainRig &r, const Refusal &x) {
              TCalibrationForm form(nullptr);
              (r.*x.refuse)();
+             const bool unit = form.CheckBoxOffset->isChecked();
              form.CheckBoxOffset->click();
              EXPECT_EQ(r.dialogs.texts().count(
                            QString("The switches were not sent to the unit: %1.").arg(x.clause)),
                        1);
+             EXPECT_EQ(form.CheckBoxOffset->isChecked(), unit) << "shows what the unit has";
          }},
         {"identity read when the window opens",
          [](MainRig &r, const Refusal &x) {
