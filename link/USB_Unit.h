@@ -18,8 +18,11 @@
 //   pause through the driver, which takes no lock of the thread's.
 // - LinkState and RxMode are atomics written by both threads.
 // - LastWritten is an atomic the worker stores after a numbered frame went
-//   out whole, before its next read; any thread reads it. Waiting looks at
-//   the queue under TxLock alone; any thread may ask it.
+//   out whole, before its next read; any thread reads it. Waiting and Fate
+//   look at the queue under TxLock alone; any thread may ask them.
+// - Send takes a frame only while LinkState is LinkOpen, under TxLock; the
+//   worker marks a lost link before it empties the queue under TxLock, so no
+//   frame waits for a device that is gone.
 // - HandedNumber and HandedAt are guarded by TxLock. RxReadAt and
 //   RxHandledUpTo are atomics the worker stores around a hand-over of
 //   received bytes; any thread reads them.
