@@ -155,12 +155,10 @@ TxOutcome UsbThread::Queue(const std::uint8_t *bytes, std::uint32_t count, std::
     if (cut != d2xx::InvalidHandle)
         driver_.CutPause(cut);
     if (Tracing()) {
-        const char *what = refusal == TxRefusal::None ? "-> Tx;add to Tx buffer: "
-                           : refusal == TxRefusal::QueueFull
-                               ? "Tx buffer full, frame not sent: "
-                               : "USB not open, frame not sent: ";
-        Trace(what + TraceBytes(bytes, count),
-              refusal == TxRefusal::None ? TraceGreen : TraceRed);
+        const char *what = refusal == TxRefusal::None        ? "-> Tx;add to Tx buffer: "
+                           : refusal == TxRefusal::QueueFull ? "Tx buffer full, frame not sent: "
+                                                             : "USB not open, frame not sent: ";
+        Trace(what + TraceBytes(bytes, count), refusal == TxRefusal::None ? TraceGreen : TraceRed);
     }
     return {refusal};
 }

@@ -250,8 +250,7 @@ void TCalibrationForm::SendSwitches()
     CheckBoxOffset->setChecked(unitSwitches_.offset);
     CheckBoxRation->setChecked(unitSwitches_.ratio);
     CalibrateChannelEdit->setText(unitSwitches_.number);
-    vcl::ShowMessage("The switches were not sent to the unit: " + RefusalClause(sent) + ".",
-                     this);
+    vcl::ShowMessage("The switches were not sent to the unit: " + RefusalClause(sent) + ".", this);
 }
 
 void TCalibrationForm::CheckBoxOffsetClick()

@@ -65,8 +65,8 @@ void TPingForm::BtnPingClick()
     BuildPingRequest(request, {data.data(), n});
     // A ping the queue refused never reached the line: it is neither awaited
     // nor counted, and the timer's next tick sends another.
-    const TxOutcome sent = Send ? Send(request.data(), PingRequestLength)
-                                : TxOutcome{TxRefusal::LinkNotOpen};
+    const TxOutcome sent =
+        Send ? Send(request.data(), PingRequestLength) : TxOutcome{TxRefusal::LinkNotOpen};
     if (!sent) {
         const QTime at = Clock();
         AddLine(QString::number(at.second()) + ':' + QString::number(at.msec()) +

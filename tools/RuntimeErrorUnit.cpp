@@ -90,8 +90,8 @@ void TRunTimeErrorForm::BtnOKClick()
 bool TRunTimeErrorForm::Send(const QString &what, std::uint8_t node, std::uint8_t command,
                              std::initializer_list<std::uint8_t> data)
 {
-    const TxOutcome sent = MainForm ? MainForm->SendRequest(node, command, data)
-                                    : TxOutcome{TxRefusal::LinkNotOpen};
+    const TxOutcome sent =
+        MainForm ? MainForm->SendRequest(node, command, data) : TxOutcome{TxRefusal::LinkNotOpen};
     if (!sent)
         AddLine(" " + what + " not sent: " + RefusalText(sent));
     return bool(sent);

@@ -45,7 +45,8 @@ using Clock = std::chrono::steady_clock;
 
 // Output and switching byte of every switching frame among `wire`'s bytes,
 // in order; with `ends`, where each frame's last byte lies in `wire`.
-std::vector<std::pair<int, int>> Switches(const Bytes &wire, std::vector<std::size_t> *ends = nullptr)
+std::vector<std::pair<int, int>> Switches(const Bytes &wire,
+                                          std::vector<std::size_t> *ends = nullptr)
 {
     std::vector<std::pair<int, int>> switches;
     std::size_t at = 0;
@@ -100,8 +101,9 @@ public:
     Clock::time_point gotAt(std::size_t index) const
     {
         std::lock_guard lock(wire_->mutex);
-        const auto write = std::upper_bound(wire_->writes.begin(), wire_->writes.end(), index,
-                                            [](std::size_t i, const auto &w) { return i < w.second; });
+        const auto write =
+            std::upper_bound(wire_->writes.begin(), wire_->writes.end(), index,
+                             [](std::size_t i, const auto &w) { return i < w.second; });
         return write == wire_->writes.end() ? Clock::time_point::max() : write->first;
     }
 
@@ -466,7 +468,8 @@ const KeypadRow KeypadRows[] = {
                   "KP_Divide"});
      },
      Runs({Off, On, Off})},
-    {"output 34 clicked 0.3 s after a press that switches it the other way", 1,
+    {"output 34 clicked 0.3 s after a press that switches it the other way",
+     1,
      [](KeypadRig &rig) {
          PressKeypadSlash(rig);
          ASSERT_TRUE(rig.settled() && rig.shows(34, false));
@@ -487,7 +490,8 @@ const KeypadRow KeypadRows[] = {
          PressKeypadSlash(rig);
      },
      Runs({Off})},
-    {"output 34 clicked 0.3 s into a run, F8 0.2 s later", 1,
+    {"output 34 clicked 0.3 s into a run, F8 0.2 s later",
+     1,
      [](KeypadRig &rig) {
          std::vector<std::string> args{"key", "KP_Divide", "sleep", "0.3"};
          const auto click = rig.click(34);
@@ -495,9 +499,11 @@ const KeypadRow KeypadRows[] = {
          args.insert(args.end(), {"sleep", "0.2", "key", "F8"});
          rig.xdo(args);
          // The read of all settings ran and is over.
-         ASSERT_TRUE(WaitFor([&] { return rig.main().ReadFromDevice == 1 && !rig.main().TransferRunning(); }));
+         ASSERT_TRUE(WaitFor(
+             [&] { return rig.main().ReadFromDevice == 1 && !rig.main().TransferRunning(); }));
      },
-     {{0, Off}, {34, On}}, true,
+     {{0, Off}, {34, On}},
+     true,
      [](KeypadRig &rig) {
          // All outputs on, output 34 off.
          PressKeypadSlash(rig);

@@ -292,28 +292,28 @@ TEST(CanMonitor, RefusedChoiceIsNotShown)
          5},
     };
     for (const testsupport::Refusal &x : testsupport::Refusals)
-    for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.what) + ", " + x.what);
-        MainRig r({"KeeperEntry"});
-        r.connect();
-        QComboBox *combo = r.main().Config.CANmonitorEnableComboBox;
-        choose(r, 5);
-        r.sent();
-        (r.*x.refuse)();
-        c.refused(r);
-        EXPECT_EQ(combo->currentIndex(), c.shown);
-        QString why = x.text;
-        why[0] = why[0].toUpper();
-        EXPECT_EQ(r.panel(2), why + ": frame not sent");
-        x.recover(r);
-        for (const Bytes &f : r.sent(60))
-            EXPECT_NE(f[3], CAN_MONITOR_REQ) << "nothing but the polls was queued";
-        // Room again: the page's switch-off goes out and is shown.
-        r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageGeneral);
-        r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageCanInputs);
-        EXPECT_EQ(combo->currentIndex(), 0);
-        const auto sent = r.sent();
-        ASSERT_FALSE(sent.empty());
-        EXPECT_EQ(sent.back(), (Bytes{0x59, 0x04, 0x01, 0x5C, 0x00}));
-    }
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", " + x.what);
+            MainRig r({"KeeperEntry"});
+            r.connect();
+            QComboBox *combo = r.main().Config.CANmonitorEnableComboBox;
+            choose(r, 5);
+            r.sent();
+            (r.*x.refuse)();
+            c.refused(r);
+            EXPECT_EQ(combo->currentIndex(), c.shown);
+            QString why = x.text;
+            why[0] = why[0].toUpper();
+            EXPECT_EQ(r.panel(2), why + ": frame not sent");
+            x.recover(r);
+            for (const Bytes &f : r.sent(60))
+                EXPECT_NE(f[3], CAN_MONITOR_REQ) << "nothing but the polls was queued";
+            // Room again: the page's switch-off goes out and is shown.
+            r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageGeneral);
+            r.main().TabbedNotebook1->setCurrentIndex(TMainFormUi::PageCanInputs);
+            EXPECT_EQ(combo->currentIndex(), 0);
+            const auto sent = r.sent();
+            ASSERT_FALSE(sent.empty());
+            EXPECT_EQ(sent.back(), (Bytes{0x59, 0x04, 0x01, 0x5C, 0x00}));
+        }
 }

@@ -327,9 +327,8 @@ TEST(ServiceWindows, RefusedFrameIsNoticed)
              form.EEPROMReadBtnClick();
              vcl::ScriptedDialogs::deliverPosted();
              EXPECT_EQ(r.dialogs.texts(),
-                       QStringList{
-                           QString("The EEPROM read request was not sent to the unit: %1.")
-                               .arg(x.clause)});
+                       QStringList{QString("The EEPROM read request was not sent to the unit: %1.")
+                                       .arg(x.clause)});
              EXPECT_EQ(EepromOp, EepromIdle);
              EXPECT_TRUE(form.EEPROMReadBtn->isEnabled());
              EXPECT_FALSE(form.ReadWriteTimer->isActive());
