@@ -9,7 +9,8 @@
 //                       second, "menu" when the menu opens, "Over acted" for
 //                       the button "&Over", and "mark" for F12 in any window
 //                       (F11 gives the focus back to the push button with
-//                       the radio buttons unchecked); reads lines from its
+//                       the radio buttons unchecked and answers "back");
+//                       reads lines from its
 //                       input: "focus edit", "focus button" on the form,
 //                       "focus combo", "focus list", "focus tool edit",
 //                       "focus tool button" in the tool window (each answered
@@ -182,6 +183,7 @@ int main(int argc, char **argv)
             for (TzcFancyRadioButton *radio : radios)
                 radio->SetChecked(false);
             push->setFocus();
+            say(QStringLiteral("back"));
         } else if (key == Qt::Key_F12) {
             say(QStringLiteral("mark"));
         }
