@@ -13,7 +13,11 @@
 //                        "loaded RUNS ROWS" gives the board to a second
 //                        component for the form before it is loaded, and
 //                        "window RUNS ROWS" to one for a window of its own,
-//                        never shown, each left at once after; "hide"
+//                        never shown, each left at once after; "apart"
+//                        makes the inner control a window of its own, or
+//                        puts it back; "button RUNS ROWS" shows a red
+//                        shape button of the board's shape as a window of
+//                        its own, named in the answers from then on; "hide"
 //                        and "show"; "anew" makes the form's native window
 //                        anew; "ontop" turns staying on top over, which Qt
 //                        shows in a new native window of its own making;
@@ -23,6 +27,7 @@
 //                        after "refused " when the library refused the shape.
 #include "app/XSession.h"
 #include "widgets/Std2Regions.h"
+#include "widgets/Std2ShapeBtn.h"
 #include "widgets/Std2WindowShape.h"
 
 #include "tests/widgets/ProbeInput.h"
@@ -36,6 +41,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -79,7 +85,7 @@ protected:
         // of 65534 rectangles or more.
         QPainter p(this);
         const QRegion shape = widgets::WindowMask(*this);
-        if (shape.isEmpty())
+        if (shape.isEmpty() || isWindow())
             p.fillRect(rect(), colour);
         for (const QRect &r : shape)
             p.fillRect(r, colour);
@@ -105,6 +111,7 @@ int main(int argc, char **argv)
     fancyInner.Loaded();
     TzcFancyRgnComponent *shaping = &fancy;
     QWidget *shaped = &form;
+    std::unique_ptr<TzcShapeColorBtn> button;
 
     // Answers once the form has painted since the command.
     QString prefix;
@@ -164,6 +171,28 @@ int main(int argc, char **argv)
             }
         } catch (const widgets::EStreamError &) {
             prefix = QStringLiteral("refused ");
+        }
+        if (verb == "button" && command.size() == 3) {
+            const QImage board = checkerboard(command[1].toInt(), command[2].toInt());
+            button = std::make_unique<TzcShapeColorBtn>();
+            button->setGeometry(200, 30, board.width(), board.height());
+            const QRegion region =
+                widgets::RegionFromRgnData(*widgets::RgnDataFromBitmap(board, vcl::clWhite))
+                    .value_or(QRegion());
+            button->SetOnGetRegion([region](QObject *, QRegion &r, int, int) { r = region; });
+            button->SetOnOwnerDraw([](QObject *, widgets::TCanvas &canvas, bool, int w, int h,
+                                      vcl::TColor, vcl::TColor) {
+                canvas.Brush = {vcl::clRed, widgets::bsSolid};
+                canvas.FillRect({0, 0, w, h});
+            });
+            button->SetShape(sbOwnerDraw);
+            button->show();
+            shaped = button.get();
+        } else if (verb == "apart" && inner) {
+            const bool window = !inner->isWindow();
+            inner->setParent(window ? nullptr : &form);
+            inner->move(window ? QPoint(200, 30) : QPoint(0, 0));
+            inner->show();
         }
         if (verb == "show")
             form.show();
