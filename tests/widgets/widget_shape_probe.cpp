@@ -15,9 +15,11 @@
 //                        "window RUNS ROWS" to one for a window of its own,
 //                        never shown, each left at once after; "apart"
 //                        makes the inner control a window of its own, or
-//                        puts it back; "button RUNS ROWS" shows a red
-//                        shape button of the board's shape as a window of
-//                        its own, named in the answers from then on; "hide"
+//                        puts it back; "splash RUNS ROWS" shows a red,
+//                        unfilled splash of the board see-through, and
+//                        "button RUNS ROWS" a red shape button of the
+//                        board's shape as a window of its own, each named
+//                        in the answers from then on; "hide"
 //                        and "show"; "anew" makes the form's native window
 //                        anew; "ontop" turns staying on top over, which Qt
 //                        shows in a new native window of its own making;
@@ -28,6 +30,7 @@
 #include "app/XSession.h"
 #include "widgets/Std2Regions.h"
 #include "widgets/Std2ShapeBtn.h"
+#include "widgets/Std2Splash.h"
 #include "widgets/Std2WindowShape.h"
 
 #include "tests/widgets/ProbeInput.h"
@@ -111,6 +114,8 @@ int main(int argc, char **argv)
     fancyInner.Loaded();
     TzcFancyRgnComponent *shaping = &fancy;
     QWidget *shaped = &form;
+    QWidget splashOwner; // never painted: the splash stays
+    std::unique_ptr<TzSplashForm> splash;
     std::unique_ptr<TzcShapeColorBtn> button;
 
     // Answers once the form has painted since the command.
@@ -172,7 +177,17 @@ int main(int argc, char **argv)
         } catch (const widgets::EStreamError &) {
             prefix = QStringLiteral("refused ");
         }
-        if (verb == "button" && command.size() == 3) {
+        if (verb == "splash" && command.size() == 3) {
+            splash = std::make_unique<TzSplashForm>(&splashOwner);
+            splash->SetRealTransparent(true);
+            splash->SetFill(false);
+            splash->SetUse3D(false);
+            splash->SetDrawFrame(false);
+            splash->SetColor(vcl::clRed);
+            splash->SetBitMap(checkerboard(command[1].toInt(), command[2].toInt()));
+            splash->Loaded();
+            shaped = splash->SplashWindow();
+        } else if (verb == "button" && command.size() == 3) {
             const QImage board = checkerboard(command[1].toInt(), command[2].toInt());
             button = std::make_unique<TzcShapeColorBtn>();
             button->setGeometry(200, 30, board.width(), board.height());
