@@ -145,11 +145,12 @@ void SendShape(xcb_connection_t *c, xcb_window_t window, const std::vector<QRect
 }
 
 // The shape of a widget that Qt's one request cannot hold, or that no window
-// on the server may take. While the widget has a native window, Qt has no
-// mask for it and the shape goes to each of its native windows from here;
-// while it has none, Qt shapes it in software. A window of such a shape
-// shows whole, without its cut-out, however it became a window: the shape
-// stays the widget's, for painting and for its clicks.
+// on the server may take. While the widget has no native window, Qt shapes
+// it in software; a control's native window takes a shape one request holds
+// from Qt's own mask, as before, and a larger one in parts from here, where
+// Qt then has no mask for it. A window of a shape beyond the bound shows
+// whole, without its cut-out, however it became a window: the shape stays
+// the widget's, for painting and for its clicks.
 class ShapeKeeper : public QObject
 {
 public:
@@ -206,9 +207,16 @@ private:
         return m_widget.isWindow() || m_widget.testAttribute(Qt::WA_NativeWindow);
     }
 
+    // Whether Qt's own mask shapes the widget: in software, or, for a
+    // control's native window, in the one request that holds the shape.
+    bool QtShapes() const
+    {
+        return !OwnWindow() || (!m_widget.isWindow() && !BeyondOneRequest(m_c, m_shape));
+    }
+
     void Apply()
     {
-        if (!OwnWindow()) {
+        if (QtShapes()) {
             m_sent = 0;
             m_widget.setMask(m_shape);
             return;
@@ -228,7 +236,7 @@ private:
     void Send()
     {
         const QWindow *window = m_widget.windowHandle();
-        if (!OwnWindow() || !m_widget.internalWinId() || !window || !window->handle())
+        if (QtShapes() || !m_widget.internalWinId() || !window || !window->handle())
             return;
         const auto id = xcb_window_t(window->winId());
         const bool whole = m_widget.isWindow() && BeyondWindowBound(m_shape);
