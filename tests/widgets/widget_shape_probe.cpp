@@ -15,11 +15,10 @@
 //                        "window RUNS ROWS" to one for a window of its own,
 //                        never shown, each left at once after; "apart"
 //                        makes the inner control a window of its own, or
-//                        puts it back; "splash RUNS ROWS" shows a red,
-//                        unfilled splash of the board see-through, and
-//                        "button RUNS ROWS" a red shape button of the
-//                        board's shape as a window of its own, each named
-//                        in the answers from then on; "hide"
+//                        puts it back; "splash RUNS ROWS" and "button RUNS
+//                        ROWS" show a red see-through splash of the board,
+//                        unfilled, or a shape button cut to it as a window,
+//                        named in the answers from then on; "hide"
 //                        and "show"; "anew" makes the form's native window
 //                        anew; "ontop" turns staying on top over, which Qt
 //                        shows in a new native window of its own making;
@@ -181,8 +180,6 @@ int main(int argc, char **argv)
             splash = std::make_unique<TzSplashForm>(&splashOwner);
             splash->SetRealTransparent(true);
             splash->SetFill(false);
-            splash->SetUse3D(false);
-            splash->SetDrawFrame(false);
             splash->SetColor(vcl::clRed);
             splash->SetBitMap(checkerboard(command[1].toInt(), command[2].toInt()));
             splash->Loaded();
@@ -195,11 +192,7 @@ int main(int argc, char **argv)
                 widgets::RegionFromRgnData(*widgets::RgnDataFromBitmap(board, vcl::clWhite))
                     .value_or(QRegion());
             button->SetOnGetRegion([region](QObject *, QRegion &r, int, int) { r = region; });
-            button->SetOnOwnerDraw([](QObject *, widgets::TCanvas &canvas, bool, int w, int h,
-                                      vcl::TColor, vcl::TColor) {
-                canvas.Brush = {vcl::clRed, widgets::bsSolid};
-                canvas.FillRect({0, 0, w, h});
-            });
+            button->SetShadow(vcl::clRed); // its top edge
             button->SetShape(sbOwnerDraw);
             button->show();
             shaped = button.get();
