@@ -84,13 +84,16 @@ protected:
         // Qt leaves a shape sent in parts to the window system and paints
         // the whole control, which its form's window shows in the holes.
         // Filled rectangle by rectangle: Qt's painter fails on a clip region
-        // of 65534 rectangles or more.
+        // of 65534 rectangles or more. A window shows only its own pixels,
+        // and Qt clips to a mask it holds (each rectangle clipped so would
+        // take the square of their count).
         QPainter p(this);
         const QRegion shape = widgets::WindowMask(*this);
-        if (shape.isEmpty() || isWindow())
+        if (shape.isEmpty() || isWindow() || !mask().isEmpty())
             p.fillRect(rect(), colour);
-        for (const QRect &r : shape)
-            p.fillRect(r, colour);
+        else
+            for (const QRect &r : shape)
+                p.fillRect(r, colour);
         painted = true;
     }
 };
