@@ -42,17 +42,26 @@ bool PlainLettersAct(const QWidget *owner)
            !TakesCharacters(focus);
 }
 
-// Whether a menu bar of `window` that Qt's shortcuts reach (shown and
-// enabled) holds `keys` for one of the menus it shows, as Alt and its letter.
+// Whether `bar`, where Qt's shortcuts reach it (shown and enabled), holds
+// `keys` for a menu it shows and can open, as Alt and its letter. Qt keeps
+// the letter of a hidden or disabled menu too, which then opens nothing.
+bool BarHolds(const QMenuBar *bar, const QKeySequence &keys)
+{
+    const QList<QAction *> menus = bar->actions();
+    return bar->isVisible() && bar->isEnabled() &&
+           std::any_of(menus.begin(), menus.end(), [&](const QAction *menu) {
+               return menu->isVisible() && menu->isEnabled() &&
+                      (!menu->menu() || menu->menu()->isEnabled()) &&
+                      QKeySequence::mnemonic(menu->text()) == keys;
+           });
+}
+
+// Whether a menu bar of `window` holds `keys` as BarHolds tells.
 bool MenuBarHolds(const QWidget *window, const QKeySequence &keys)
 {
     const QList<QMenuBar *> bars = window->findChildren<QMenuBar *>();
     return std::any_of(bars.begin(), bars.end(), [&](const QMenuBar *bar) {
-        const QList<QAction *> menus = bar->actions();
-        return bar->window() == window && bar->isVisible() && bar->isEnabled() &&
-               std::any_of(menus.begin(), menus.end(), [&](const QAction *menu) {
-                   return menu->isVisible() && QKeySequence::mnemonic(menu->text()) == keys;
-               });
+        return bar->window() == window && BarHolds(bar, keys);
     });
 }
 
@@ -61,14 +70,18 @@ bool MenuBarHolds(const QWidget *window, const QKeySequence &keys)
 // A form's menu bar answers Alt and the letter of a menu before any control;
 // Qt would take turns between the menu bar and a button holding the same
 // keys. Qt asks the focus about each key before it looks its shortcuts up,
-// so the buttons holding it stand aside here, for that key alone.
+// so the buttons holding it stand aside here, for that key alone. A menu bar
+// belongs to its own window, and a letter it holds for a menu that cannot
+// open is no menu's: Qt's turn for the menu bar goes to the button then.
 class MenuBarFirst : public QObject
 {
 public:
     using QObject::QObject;
 
-    bool eventFilter(QObject *, QEvent *e) override
+    bool eventFilter(QObject *watched, QEvent *e) override
     {
+        if (e->type() == QEvent::Shortcut)
+            return ToButton(qobject_cast<QMenuBar *>(watched), static_cast<QShortcutEvent *>(e));
         if (e->type() != QEvent::ShortcutOverride)
             return false;
         const auto *k = static_cast<const QKeyEvent *>(e);
@@ -77,6 +90,28 @@ public:
             for (const ButtonShortcuts *holder : std::as_const(Holders()))
                 holder->YieldToMenuBar(keys);
         }
+        return false;
+    }
+
+private:
+    // Hands Qt's turn for `bar` among the holders of a key to the first
+    // control holding it in the window with the keyboard, when that is a
+    // tool window of the bar's, or in the bar's window when the bar has no
+    // menu of it to open; false when the bar keeps it.
+    static bool ToButton(const QMenuBar *bar, const QShortcutEvent *e)
+    {
+        if (!bar || !e->isAmbiguous())
+            return false;
+        std::vector<QWidget *> windows;
+        if (QWidget *active = QApplication::activeWindow(); active && active != bar->window())
+            windows.push_back(active);
+        if (!BarHolds(bar, e->key()))
+            windows.push_back(bar->window());
+        for (QWidget *window : windows)
+            if (const ButtonShortcuts *holder = ButtonShortcuts::FirstHolder(window, e->key())) {
+                holder->Answer(e->key());
+                return true;
+            }
         return false;
     }
 };
@@ -196,21 +231,33 @@ bool ButtonShortcuts::HandOver(const QEvent *e) const
     if (QWidget *active = QApplication::activeWindow(); active && active != windows.front())
         windows.insert(windows.begin(), active);
     for (QWidget *window : windows) {
-        QWidget *w = window;
-        do {
-            const ButtonShortcuts *holder = Holders().value(w);
-            const int id = holder ? holder->AcceleratorId(keys) : 0;
-            if (id != 0 && w->window() == window && w->isVisible() && w->isEnabled()) {
-                if (holder == this)
-                    return false;
-                QShortcutEvent handed(keys, id, false);
-                QCoreApplication::sendEvent(w, &handed);
-                return true;
-            }
-            w = w->nextInFocusChain();
-        } while (w != window);
+        if (const ButtonShortcuts *holder = FirstHolder(window, keys)) {
+            if (holder == this)
+                return false;
+            holder->Answer(keys);
+            return true;
+        }
     }
     return false;
+}
+
+const ButtonShortcuts *ButtonShortcuts::FirstHolder(QWidget *window, const QKeySequence &keys)
+{
+    QWidget *w = window;
+    do {
+        const ButtonShortcuts *holder = Holders().value(w);
+        if (holder && holder->AcceleratorId(keys) != 0 && w->window() == window &&
+            w->isVisible() && w->isEnabled())
+            return holder;
+        w = w->nextInFocusChain();
+    } while (w != window);
+    return nullptr;
+}
+
+void ButtonShortcuts::Answer(const QKeySequence &keys) const
+{
+    QShortcutEvent handed(keys, AcceleratorId(keys), false);
+    QCoreApplication::sendEvent(m_owner, &handed);
 }
 
 void ButtonShortcuts::YieldToMenuBar(const QKeySequence &keys) const

@@ -40,7 +40,10 @@ public:
     // field, a list or a combo box of any window stays typing). A key that
     // several controls hold answers in the first of them in the window's tab
     // order that is shown and enabled, every time; Alt and the letter of a
-    // menu of the window's shown menu bar open that menu, every time.
+    // menu of the window's shown menu bar open that menu, every time, unless
+    // the menu cannot open (hidden or disabled): then the control answers.
+    // In a tool window, the tool window's controls answer before the menu
+    // bar of the window that owns it.
     void SetCaption(const QString &caption);
     // Return and Enter while `returnKey`, Escape while `escapeKey`.
     void SetDialogKeys(bool returnKey, bool escapeKey);
@@ -75,6 +78,11 @@ private:
     // Hands an accelerator Qt found ambiguous to the first control in tab
     // order that holds it and can answer; false when that is the owner.
     bool HandOver(const QEvent *e) const;
+    // The first control of `window` in tab order that holds `keys` and can
+    // answer (shown and enabled); null for none.
+    static const ButtonShortcuts *FirstHolder(QWidget *window, const QKeySequence &keys);
+    // Acts on `keys` as their one holder.
+    void Answer(const QKeySequence &keys) const;
     // Lets Alt and a letter go, as Qt is about to look `keys` up, while a
     // menu bar of the owner's window holds them for a menu.
     void YieldToMenuBar(const QKeySequence &keys) const;

@@ -222,12 +222,31 @@ void TzSplashForm::MakeSplash()
 QRegion TzSplashForm::PaintSplash(widgets::TCanvas &canvas) const
 {
     const int L = m_layout.Left, T = m_layout.Top, Wd = m_layout.Width, Ht = m_layout.Height;
+    const bool picture = m_bitmap.width() > 0 && m_bitmap.height() > 0;
+    const int x = L + m_layout.XOffset, y = T + m_layout.YOffset;
+    vcl::TColor transparent = m_transparentColor;
+    if (picture && m_autoBackColor)
+        widgets::BottomLeftColor(m_bitmap, transparent);
+    // Unfilled, the screen shows through where the picture has its key
+    // colour; filled, the splash colour does. A window the X server cannot
+    // take so cut is filled instead.
+    QRegion shape = m_region;
+    bool fill = m_fill;
+    if (picture && static_cast<std::int32_t>(transparent) >= 0 && m_realTransparent && !m_fill) {
+        const QImage mask =
+            m_bitmap.createMaskFromColor(vcl::ToQColor(transparent).rgb(), Qt::MaskOutColor);
+        shape -= QRegion(QBitmap::fromImage(mask)).translated(x, y);
+        if (!widgets::ServerTakesWindowShape(shape)) {
+            shape = m_region;
+            fill = true;
+        }
+    }
     QPainter &painter = canvas.Painter();
     painter.save();
     painter.setClipRegion(m_region);
     canvas.Brush = {m_color, widgets::bsSolid};
     canvas.Pen = {m_color, 1, widgets::psSolid};
-    if (m_fill)
+    if (fill)
         canvas.FillRect({L, T, L + Wd, T + Ht});
     canvas.Brush.Style = widgets::bsClear;
     canvas.Pen.Color = m_highlightColor;
@@ -257,23 +276,11 @@ QRegion TzSplashForm::PaintSplash(widgets::TCanvas &canvas) const
             Outline(canvas, frame, true, m_frameColor, m_sizing.FrameThickness);
     }
 
-    QRegion shape = m_region;
-    if (m_bitmap.width() > 0 && m_bitmap.height() > 0) {
-        const int x = L + m_layout.XOffset, y = T + m_layout.YOffset;
-        vcl::TColor transparent = m_transparentColor;
-        if (m_autoBackColor)
-            widgets::BottomLeftColor(m_bitmap, transparent);
+    if (picture) {
         if (static_cast<std::int32_t>(transparent) < 0) {
             canvas.Draw(x, y, m_bitmap);
         } else if (m_realTransparent) {
             widgets::TransparentBlt(canvas, m_bitmap, x, y, transparent);
-            // Unfilled, the screen shows through where the picture has its
-            // key colour; filled, the splash colour does.
-            if (!m_fill) {
-                const QImage mask = m_bitmap.createMaskFromColor(vcl::ToQColor(transparent).rgb(),
-                                                                 Qt::MaskOutColor);
-                shape -= QRegion(QBitmap::fromImage(mask)).translated(x, y);
-            }
         } else {
             QImage copy = m_bitmap;
             const QRgb key = vcl::ToQColor(transparent).rgb() | 0xFF000000u;

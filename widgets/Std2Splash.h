@@ -144,7 +144,9 @@ public:
     QWidget *SplashWindow() const;
 
     // Draws the splash at the layout's place on `canvas` (a desktop-sized
-    // canvas) and gives the screen region the window keeps.
+    // canvas) and gives the screen region the window keeps. Shown see-through
+    // and unfilled, a splash whose cut-out no window on the X server may take
+    // (ServerTakesWindowShape) is drawn and shaped as if filled.
     QRegion PaintSplash(widgets::TCanvas &canvas) const;
 
 protected:

@@ -75,6 +75,13 @@ bool BeyondOneRequest(xcb_connection_t *c, const QRegion &shape)
            widgets::ShapeRectsPerRequest(xcb_get_setup(c)->maximum_request_length);
 }
 
+// Whether `shape` is too large for a window on the server: Qt would send it
+// as it stands to a control that becomes a window later.
+bool BeyondWindowBound(const QRegion &shape)
+{
+    return shape.rectCount() > widgets::MaxServerWindowShapeRects;
+}
+
 // Checks the requests of `cookies` (each must be, for xcb to let go of it)
 // and tells of the first one the server refused.
 void Check(xcb_connection_t *c, const std::vector<xcb_void_cookie_t> &cookies, xcb_window_t window)
@@ -87,6 +94,15 @@ void Check(xcb_connection_t *c, const std::vector<xcb_void_cookie_t> &cookies, x
                      int(error->error_code));
         told = told || error;
     }
+}
+
+// Takes any shape off `window`, so that it shows whole.
+void SendNoShape(xcb_connection_t *c, xcb_window_t window)
+{
+    Check(c,
+          {xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0,
+                                  XCB_NONE)},
+          window);
 }
 
 // Makes `rects` the bounding shape of `window`. They are gathered in parts on
@@ -128,9 +144,13 @@ void SendShape(xcb_connection_t *c, xcb_window_t window, const std::vector<QRect
     Check(c, sent, window);
 }
 
-// The shape of a widget that Qt's one request cannot hold. While the widget
-// has a native window, Qt has no mask for it and the shape goes to each of
-// its native windows from here; while it has none, Qt shapes it in software.
+// The shape of a widget that Qt's one request cannot hold, or that no window
+// on the server may take. While the widget has no native window, Qt shapes
+// it in software; a control's native window takes a shape one request holds
+// from Qt's own mask, as before, and a larger one in parts from here, where
+// Qt then has no mask for it. A window of a shape beyond the bound shows
+// whole, without its cut-out, however it became a window: the shape stays
+// the widget's, for painting and for its clicks.
 class ShapeKeeper : public QObject
 {
 public:
@@ -155,13 +175,8 @@ public:
         m_widget.removeEventFilter(this);
         // Qt sends nothing for an empty mask when it holds none already.
         const QWindow *window = m_widget.windowHandle();
-        if (shape.isEmpty() && OwnWindow() && window && window->handle()) {
-            const auto id = xcb_window_t(window->winId());
-            Check(m_c,
-                  {xcb_shape_mask_checked(m_c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0,
-                                          XCB_NONE)},
-                  id);
-        }
+        if (shape.isEmpty() && OwnWindow() && window && window->handle())
+            SendNoShape(m_c, xcb_window_t(window->winId()));
         m_widget.setMask(shape);
     }
 
@@ -172,7 +187,9 @@ protected:
             if (e->type() == QEvent::WinIdChange) {
                 m_sent = 0;
                 Apply();
-            } else if (e->type() == QEvent::ParentChange) {
+            } else if (e->type() == QEvent::ParentChange || e->type() == QEvent::Show) {
+                // A control may become a window, or a window a control, in
+                // the native window it has.
                 Apply();
             }
         } else if (watched == m_window && e->type() == QEvent::Expose) {
@@ -190,9 +207,16 @@ private:
         return m_widget.isWindow() || m_widget.testAttribute(Qt::WA_NativeWindow);
     }
 
+    // Whether Qt's own mask shapes the widget: in software, or, for a
+    // control's native window, in the one request that holds the shape.
+    bool QtShapes() const
+    {
+        return !OwnWindow() || (!m_widget.isWindow() && !BeyondOneRequest(m_c, m_shape));
+    }
+
     void Apply()
     {
-        if (!OwnWindow()) {
+        if (QtShapes()) {
             m_sent = 0;
             m_widget.setMask(m_shape);
             return;
@@ -212,13 +236,18 @@ private:
     void Send()
     {
         const QWindow *window = m_widget.windowHandle();
-        if (!OwnWindow() || !m_widget.internalWinId() || !window || !window->handle())
+        if (QtShapes() || !m_widget.internalWinId() || !window || !window->handle())
             return;
         const auto id = xcb_window_t(window->winId());
-        if (id == m_sent)
+        const bool whole = m_widget.isWindow() && BeyondWindowBound(m_shape);
+        if (id == m_sent && whole == m_sentWhole)
             return;
         m_sent = id;
-        SendShape(m_c, id, widgets::NativeShapeRects(m_shape, window->devicePixelRatio()));
+        m_sentWhole = whole;
+        if (whole)
+            SendNoShape(m_c, id);
+        else
+            SendShape(m_c, id, widgets::NativeShapeRects(m_shape, window->devicePixelRatio()));
     }
 
     QWidget &m_widget;
@@ -226,6 +255,7 @@ private:
     QPointer<QWindow> m_window;
     QRegion m_shape;
     xcb_window_t m_sent = 0; // the native window that has the shape, 0 for none
+    bool m_sentWhole = false; // whether m_sent was left whole instead
 };
 
 ShapeKeeper *KeeperOf(const QWidget &widget)
@@ -240,7 +270,7 @@ void widgets::SetWindowMask(QWidget &widget, const QRegion &shape)
 {
     ShapeKeeper *keeper = KeeperOf(widget);
     xcb_connection_t *c = ShapingConnection();
-    if (!c || !BeyondOneRequest(c, shape)) {
+    if (!c || !(BeyondOneRequest(c, shape) || BeyondWindowBound(shape))) {
         if (keeper) {
             keeper->Release(shape);
             delete keeper;
@@ -256,8 +286,12 @@ void widgets::SetWindowMask(QWidget &widget, const QRegion &shape)
 
 bool widgets::ServerTakesShape(const QWidget &widget, const QRegion &shape)
 {
-    return !widget.isWindow() || shape.rectCount() <= MaxServerWindowShapeRects ||
-           !ShapingConnection();
+    return !widget.isWindow() || ServerTakesWindowShape(shape);
+}
+
+bool widgets::ServerTakesWindowShape(const QRegion &shape)
+{
+    return !BeyondWindowBound(shape) || !ShapingConnection();
 }
 
 QRegion widgets::WindowMask(const QWidget &widget)

@@ -22,7 +22,10 @@ namespace widgets {
 // Shapes `widget` with `shape` (none when empty), as QWidget::setMask does,
 // for every shape a region holds and on every platform: a window on an X
 // server whose shape needs more than one request keeps it through hiding,
-// showing and a new native window, until the next call.
+// showing and a new native window, until the next call. Where the widget is
+// a window on an X server, however it became one, a shape of more than
+// MaxServerWindowShapeRects rectangles is not sent: the window shows whole,
+// and WindowMask still gives the shape.
 void SetWindowMask(QWidget &widget, const QRegion &shape);
 // The shape last given to SetWindowMask (or QWidget::setMask).
 QRegion WindowMask(const QWidget &widget);
@@ -39,6 +42,9 @@ constexpr int MaxServerWindowShapeRects = 8192;
 // window (not a control inside one) on an X server and a shape of more than
 // MaxServerWindowShapeRects rectangles.
 bool ServerTakesShape(const QWidget &widget, const QRegion &shape);
+// Whether a window may take `shape`: false only on an X server and for a
+// shape of more than MaxServerWindowShapeRects rectangles.
+bool ServerTakesWindowShape(const QRegion &shape);
 
 // The rectangles of `shape` in a window's device pixels (each scaled by
 // `scale` as Qt scales a mask), cut to the part an X window can show: its

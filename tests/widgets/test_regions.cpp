@@ -872,7 +872,16 @@ TEST(FancyForm, TheXServerShowsEveryRegionARegionHolds)
         {"anew", 2, 16383, true, true, false},
         {"inner 5 6553", 5, 6553, true, false, false}, // 32765: the most one request holds
         {"inner 2 20000", 2, 20000, true, false, false},
+        // A control made a window of its own, a see-through splash and a
+        // shape button as a window, each of more rectangles than a window
+        // takes, show whole.
+        {"apart", 0, 0, true, false, false},
+        {"apart", 2, 20000, true, false, false},
+        {"inner 16 513", 16, 513, true, false, false},
+        {"apart", 0, 0, true, false, false},
         {"clear", 0, 0, true, false, false},
+        {"splash 16 513", 0, 0, true, true, false},
+        {"button 16 513", 0, 0, true, true, false},
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.command);

@@ -1,15 +1,17 @@
 // A test-only program that shows two controls of every class with a caption
 // accelerator, each class with a letter of its own that both hold, a menu
 // bar with the menu "&Other" and a button "&Over", and a tool window the
-// form owns, for keys typed through a real X server and its window manager.
+// form owns with a button "&Oil", for keys typed through a real X server and
+// its window manager.
 //   widget_key_probe    waits for the window manager, prints "ready" once
 //                       its window has the focus (on a push button); then
 //                       "<class> acted" for every action of the first
 //                       control of a class, "<class> second acted" for the
 //                       second, "menu" when the menu opens, "Over acted" for
-//                       the button "&Over", and "mark" for F12 in any window
-//                       (F11 gives the focus back to the push button with
-//                       the radio buttons unchecked); reads lines from its
+//                       the button "&Over", "Oil acted" for "&Oil", and
+//                       "mark" for F12 in any window (F11 gives the focus
+//                       back to the push button with the radio buttons
+//                       unchecked and answers "back"); reads lines from its
 //                       input: "focus edit", "focus button" on the form,
 //                       "focus combo", "focus list", "focus tool edit",
 //                       "focus tool button" in the tool window (each answered
@@ -17,7 +19,9 @@
 //                       has the focus), "text" (answered "text=" and the
 //                       form's text field's text), "tool" (answered
 //                       "combo=", "list=" and "edit=" with the tool window's
-//                       current items and text) and "quit".
+//                       current items and text), "menu disabled", "menu
+//                       hidden" and "menu shown" (the menu "&Other" so,
+//                       answered "changed") and "quit".
 #include "widgets/Std2BitmapButtons.h"
 #include "widgets/Std2Labels.h"
 #include "widgets/Std2ShapeBtns.h"
@@ -171,6 +175,10 @@ int main(int argc, char **argv)
     toolEdit->setGeometry(10, 100, 120, 24);
     auto *toolPush = new QPushButton(QStringLiteral("Close"), &tool);
     toolPush->setGeometry(140, 100, 60, 24);
+    auto *oil = new TzColorBtn(&tool);
+    oil->SetCaption(QStringLiteral("&Oil"));
+    oil->setGeometry(210, 100, 60, 24);
+    QObject::connect(oil, &TzColorBtn::OnClick, oil, [] { say(QStringLiteral("Oil acted")); });
 
     // F11 gives the focus back to the push button with every radio button
     // unchecked, so that the next accelerator moves the focus anew; F12 marks
@@ -182,6 +190,7 @@ int main(int argc, char **argv)
             for (TzcFancyRadioButton *radio : radios)
                 radio->SetChecked(false);
             push->setFocus();
+            say(QStringLiteral("back"));
         } else if (key == Qt::Key_F12) {
             say(QStringLiteral("mark"));
         }
@@ -230,6 +239,10 @@ int main(int argc, char **argv)
             say(QStringLiteral("list=") +
                 (list->currentItem() ? list->currentItem()->text() : QString()));
             say(QStringLiteral("edit=") + toolEdit->text());
+        } else if (command.startsWith("menu ")) {
+            other->menuAction()->setEnabled(command != "menu disabled");
+            other->menuAction()->setVisible(command != "menu hidden");
+            say(QStringLiteral("changed"));
         } else if (command == "quit") {
             QCoreApplication::quit();
         }

@@ -13,7 +13,12 @@
 //                        "loaded RUNS ROWS" gives the board to a second
 //                        component for the form before it is loaded, and
 //                        "window RUNS ROWS" to one for a window of its own,
-//                        never shown, each left at once after; "hide"
+//                        never shown, each left at once after; "apart"
+//                        makes the inner control a window of its own, or
+//                        puts it back; "splash RUNS ROWS" and "button RUNS
+//                        ROWS" show a red see-through splash of the board,
+//                        unfilled, or a shape button cut to it as a window,
+//                        named in the answers from then on; "hide"
 //                        and "show"; "anew" makes the form's native window
 //                        anew; "ontop" turns staying on top over, which Qt
 //                        shows in a new native window of its own making;
@@ -23,6 +28,8 @@
 //                        after "refused " when the library refused the shape.
 #include "app/XSession.h"
 #include "widgets/Std2Regions.h"
+#include "widgets/Std2ShapeBtn.h"
+#include "widgets/Std2Splash.h"
 #include "widgets/Std2WindowShape.h"
 
 #include "tests/widgets/ProbeInput.h"
@@ -36,6 +43,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -76,13 +84,16 @@ protected:
         // Qt leaves a shape sent in parts to the window system and paints
         // the whole control, which its form's window shows in the holes.
         // Filled rectangle by rectangle: Qt's painter fails on a clip region
-        // of 65534 rectangles or more.
+        // of 65534 rectangles or more. A window shows only its own pixels,
+        // and Qt clips to a mask it holds (each rectangle clipped so would
+        // take the square of their count).
         QPainter p(this);
         const QRegion shape = widgets::WindowMask(*this);
-        if (shape.isEmpty())
+        if (shape.isEmpty() || isWindow() || !mask().isEmpty())
             p.fillRect(rect(), colour);
-        for (const QRect &r : shape)
-            p.fillRect(r, colour);
+        else
+            for (const QRect &r : shape)
+                p.fillRect(r, colour);
         painted = true;
     }
 };
@@ -105,6 +116,9 @@ int main(int argc, char **argv)
     fancyInner.Loaded();
     TzcFancyRgnComponent *shaping = &fancy;
     QWidget *shaped = &form;
+    QWidget splashOwner; // never painted: the splash stays
+    std::unique_ptr<TzSplashForm> splash;
+    std::unique_ptr<TzcShapeColorBtn> button;
 
     // Answers once the form has painted since the command.
     QString prefix;
@@ -164,6 +178,32 @@ int main(int argc, char **argv)
             }
         } catch (const widgets::EStreamError &) {
             prefix = QStringLiteral("refused ");
+        }
+        if (verb == "splash" && command.size() == 3) {
+            splash = std::make_unique<TzSplashForm>(&splashOwner);
+            splash->SetRealTransparent(true);
+            splash->SetFill(false);
+            splash->SetColor(vcl::clRed);
+            splash->SetBitMap(checkerboard(command[1].toInt(), command[2].toInt()));
+            splash->Loaded();
+            shaped = splash->SplashWindow();
+        } else if (verb == "button" && command.size() == 3) {
+            const QImage board = checkerboard(command[1].toInt(), command[2].toInt());
+            button = std::make_unique<TzcShapeColorBtn>();
+            button->setGeometry(200, 30, board.width(), board.height());
+            const QRegion region =
+                widgets::RegionFromRgnData(*widgets::RgnDataFromBitmap(board, vcl::clWhite))
+                    .value_or(QRegion());
+            button->SetOnGetRegion([region](QObject *, QRegion &r, int, int) { r = region; });
+            button->SetShadow(vcl::clRed); // its top edge
+            button->SetShape(sbOwnerDraw);
+            button->show();
+            shaped = button.get();
+        } else if (verb == "apart" && inner) {
+            const bool window = !inner->isWindow();
+            inner->setParent(window ? nullptr : &form);
+            inner->move(window ? QPoint(200, 30) : QPoint(0, 0));
+            inner->show();
         }
         if (verb == "show")
             form.show();
