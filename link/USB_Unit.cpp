@@ -144,7 +144,7 @@ TxOutcome UsbThread::Queue(const std::uint8_t *bytes, std::uint32_t count, std::
                 Fates[free->Number % FateWindow] = TxFate::Waiting;
             LastTxFrame = *free; // Used doubles as Pending
             if (cutHandle_ != d2xx::InvalidHandle) {
-                if (std::chrono::steady_clock::now() < cutUntil_)
+                if (clock_() < cutUntil_)
                     cut = cutHandle_;
                 cutHandle_ = d2xx::InvalidHandle;
             }
@@ -328,7 +328,7 @@ bool UsbThread::OwePauseAfterData(d2xx::Handle handle)
     if (std::any_of(TxQueue.begin(), TxQueue.end(), [](const TxSlot &s) { return s.Used; }))
         return false;
     cutHandle_ = handle;
-    cutUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(AfterDataMs);
+    cutUntil_ = clock_() + std::chrono::milliseconds(AfterDataMs);
     owedMs_ += AfterDataMs;
     owedCut_ = std::chrono::milliseconds(AfterDataMs);
     return true;

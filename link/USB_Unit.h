@@ -173,6 +173,9 @@ public:
         sleep_ = std::move(sleeper);
         pauseInRead_ = pausesInRead;
     }
+    // The clock that times the 5 ms after received bytes, which a frame
+    // queued within them cuts short; tests replace it. Either thread calls it.
+    void setClock(std::function<Time()> clock) { clock_ = std::move(clock); }
     // Tests that drive Pass() themselves keep the thread from starting.
     void setAutoStart(bool on) { autoStart_ = on; }
 
@@ -248,6 +251,7 @@ private:
     // The device whose read's pause a frame queued before cutUntil_ cuts.
     d2xx::Handle cutHandle_ = d2xx::InvalidHandle;
     std::chrono::steady_clock::time_point cutUntil_{};
+    std::function<Time()> clock_ = [] { return std::chrono::steady_clock::now(); };
 
     std::mutex wakeMutex_; // with wake_: the loop's wait while the link is closed
     std::condition_variable wake_;

@@ -364,6 +364,9 @@ TEST(UsbThreadPacing, PausesOfEachPass)
     Rig r;
     std::vector<std::uint32_t> slept;
     r.usb.setSleeper([&](std::uint32_t ms) { slept.push_back(ms); }, true);
+    // The 5 ms after bytes pass on this clock alone, however slow the machine.
+    std::atomic<std::int64_t> nowMs{0};
+    r.usb.setClock([&] { return UsbThread::Time(std::chrono::milliseconds(nowMs.load())); });
     ASSERT_EQ(r.usb.Open("Unit A"), 1);
     FakeState &s = *r.backend->state;
     const Bytes frame{0xC0, 1, 2, 3, 4, 5, 6, 0xC0};
@@ -392,7 +395,7 @@ TEST(UsbThreadPacing, PausesOfEachPass)
         {"a frame queued after those 5 ms",
          [&] {
              s.duringRead = [&] {
-                 QThread::msleep(6);
+                 nowMs += 6;
                  fromMainThread([&] { r.send(3); });
              };
          },
