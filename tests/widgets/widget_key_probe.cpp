@@ -7,7 +7,9 @@
 //                       its window has the focus (on a push button); then
 //                       "<class> acted" for every action of the first
 //                       control of a class, "<class> second acted" for the
-//                       second, "menu" when the menu opens, "Over acted" for
+//                       second, "menu" once the menu is open with the
+//                       keyboard, "closed" once it has closed and the form
+//                       has the keyboard again, "Over acted" for
 //                       the button "&Over", "Oil acted" for "&Oil", and
 //                       "mark" for F12 in any window (F11 gives the focus
 //                       back to the push button with the radio buttons
@@ -35,6 +37,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,6 +47,7 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -154,7 +158,23 @@ int main(int argc, char **argv)
     menus->setGeometry(290, 190, 100, 24);
     QMenu *other = menus->addMenu(QStringLiteral("&Other"));
     other->addAction(QStringLiteral("Nothing"));
-    QObject::connect(other, &QMenu::aboutToShow, other, [] { say(QStringLiteral("menu")); });
+    // "menu" once the menu is on the screen with the keyboard (its window is
+    // the focus window: the server has granted its grab), "closed" once it is
+    // gone and the form has the keyboard back. A key typed sooner can reach
+    // the server before the grab: Qt then takes the grab's late focus as the
+    // closed menu's, makes that the active window and drops the keys after.
+    enum { Still, Opening, Closing } menuMoving = Still;
+    QObject::connect(other, &QMenu::aboutToShow, other, [&] { menuMoving = Opening; });
+    QObject::connect(other, &QMenu::aboutToHide, other, [&] { menuMoving = Closing; });
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, other, [&](QWindow *now) {
+        if (menuMoving == Opening && now && now == other->windowHandle())
+            say(QStringLiteral("menu"));
+        else if (menuMoving == Closing && now && now == form.windowHandle())
+            say(QStringLiteral("closed"));
+        else
+            return;
+        menuMoving = Still;
+    });
     auto *over = new TzColorBtn(&form);
     over->SetCaption(QStringLiteral("&Over"));
     over->setGeometry(400, 190, 60, 24);
