@@ -174,9 +174,7 @@ void UsbThread::SetFateLocked(const TxSlot &slot, TxFate fate)
 TxFate UsbThread::Fate(std::uint64_t number) const
 {
     std::lock_guard lock(TxLock);
-    if (std::any_of(TxQueue.begin(), TxQueue.end(), [=](const TxSlot &s) {
-            return s.Used && number != 0 && (s.Number == number || s.Repeats == number);
-        }))
+    if (WaitingLocked(number, number))
         return TxFate::Waiting;
     if (number == 0 || number > LastNumber)
         return TxFate::Dropped;
@@ -198,6 +196,11 @@ bool UsbThread::handedAt(std::uint64_t number, Time &at) const
 bool UsbThread::Waiting(std::uint64_t first, std::uint64_t last) const
 {
     std::lock_guard lock(TxLock);
+    return WaitingLocked(first, last);
+}
+
+bool UsbThread::WaitingLocked(std::uint64_t first, std::uint64_t last) const
+{
     return std::any_of(TxQueue.begin(), TxQueue.end(), [=](const TxSlot &s) {
         const std::uint64_t n = s.Number != 0 ? s.Number : s.Repeats;
         return s.Used && n != 0 && n >= first && n <= last;

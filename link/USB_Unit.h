@@ -202,6 +202,8 @@ private:
     // The fate of a numbered frame (or of the one a repeat stands for) as it
     // leaves the queue; under TxLock.
     void SetFateLocked(const TxSlot &slot, TxFate fate);
+    // Waiting, under TxLock.
+    bool WaitingLocked(std::uint64_t first, std::uint64_t last) const;
     void WriteOneFrame();
     void Nap(std::uint32_t ms);
     // A pause that nothing but the next read can follow: it is owed to that
