@@ -23,9 +23,10 @@
 //                        anew; "ontop" turns staying on top over, which Qt
 //                        shows in a new native window of its own making;
 //                        "quit".
-//                        Each is answered "shown ID" once the form has
-//                        painted since, or "hidden ID" while it is hidden,
-//                        after "refused " when the library refused the shape.
+//                        Each is answered "shown ID" once the form, and
+//                        the inner control where shown, have painted since,
+//                        or "hidden ID" while the form is hidden, after
+//                        "refused " when the library refused the shape.
 #include "app/XSession.h"
 #include "widgets/Std2Regions.h"
 #include "widgets/Std2ShapeBtn.h"
@@ -126,14 +127,18 @@ int main(int argc, char **argv)
     answer.setInterval(10);
     QObject::connect(&answer, &QTimer::timeout, &form, [&] {
         QWindow *window = form.windowHandle();
-        if (!form.painted || !window || !window->isExposed())
+        if (!form.painted || !window || !window->isExposed() ||
+            (inner && inner->isVisible() && !inner->painted))
             return;
         answer.stop();
         say(prefix + QStringLiteral("shown %1").arg(shaped->windowHandle()->winId()));
     });
     const auto showAnew = [&] {
-        form.painted = false;
-        form.update();
+        for (Form *w : {&form, inner})
+            if (w) {
+                w->painted = false;
+                w->update();
+            }
         answer.start();
     };
     form.show();
